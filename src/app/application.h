@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QApplication>
+
+namespace simat {
+
+// The application object: Arabic, right to left, and the general error handler. What an event
+// handler throws ends that action with an error box; the program goes on.
+class SimatApplication : public QApplication {
+    Q_OBJECT
+public:
+    SimatApplication(int &argc, char **argv);
+
+    bool notify(QObject *receiver, QEvent *event) override;
+
+private:
+    void loadArabicTranslation();
+    void useFonts();
+};
+
+} // namespace simat

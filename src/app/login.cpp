@@ -1,0 +1,114 @@
+#include "login.h"
+
+#include "data/dm.h"
+#include "data/global.h"
+#include "data/messages.h"
+#include "platform.h"
+#include "startup.h"
+#include "ui_login.h"
+
+#include <QPixmap>
+#include <QStyle>
+
+namespace simat {
+
+TLoginForm::TLoginForm(QWidget *parent)
+    : TScreen(parent)
+    , ui(std::make_unique<Ui::LoginForm>()) {
+    ui->setupUi(this);
+    setFixedSize(size());
+    ui->LArabicTitle->setText(product::arabicName);
+    ui->LLatinTitle->setText(product::latinName);
+    ui->LPicture->setPixmap(
+        QPixmap::fromImage(platform::resourcePicture(QStringLiteral("login_picture.jpg"))));
+    ui->spLogin->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    connect(ui->Euser_code, &QLineEdit::returnPressed, ui->Epassword,
+            qOverload<>(&QWidget::setFocus));
+    connect(ui->Epassword, &QLineEdit::returnPressed, this, &TLoginForm::loginAttempt);
+    connect(ui->spLogin, &QToolButton::clicked, this, &TLoginForm::spLoginClick);
+    connect(ui->spExit, &QToolButton::clicked, this, &TLoginForm::spExitClick);
+    installFunctionKeys();
+}
+
+TLoginForm::~TLoginForm() = default;
+
+void TLoginForm::showEvent(QShowEvent *event) {
+    FormShow();
+    TScreen::showEvent(event);
+}
+
+void TLoginForm::FormShow() {
+    ui->Euser_code->clear();
+    ui->Epassword->clear();
+    ReportHeadings &headings = globals().headings;
+    headings.CompanyArabicName = product::arabicName;
+    headings.CompanyLatinName = product::latinName;
+    headings.BranchArabicName.clear();
+    headings.CompanyArabicAddress.clear();
+    headings.BranchLatinName.clear();
+    headings.CompanyLatinAddress.clear();
+    ui->spLogin->setVisible(true);
+    ui->spExit->setVisible(true);
+    ui->Euser_code->setFocus();
+}
+
+void TLoginForm::spLoginClick() {
+    loginAttempt();
+}
+
+void TLoginForm::spExitClick() {
+    close();
+}
+
+void TLoginForm::loginAttempt() {
+    if (ui->Euser_code->text().isEmpty() || ui->Epassword->text().isEmpty()) {
+        messages::info(QStringLiteral("أدخل كود المُستخدم وكلمة المرور"), this);
+        return;
+    }
+    TDataModule1::instance()->openDatabase();
+    loadChecklistQuestionCount();
+    const int code = wholeNumber(ui->Euser_code->text(), QStringLiteral("كود المستخدم"));
+    if (!findUser(code, ui->Epassword->text())) {
+        messages::info(QStringLiteral("مستخدم غير معرف علي النظام"), this);
+        ui->Euser_code->setFocus();
+        return;
+    }
+    fillSession();
+    ui->Euser_code->clear();
+    ui->Epassword->clear();
+    ui->Euser_code->setFocus();
+    app::showScreen(QStringLiteral("MainForm"));
+    close();
+}
+
+void TLoginForm::loadChecklistQuestionCount() {
+    Statement *count = TDataModule1::instance()->GetMeasQuesCountQuery;
+    count->open();
+    globals().ChecklistQuestionCount = count->intValue(QStringLiteral("meas_ques_count"));
+    count->close();
+}
+
+// A stopped account (is_active 0) is refused like an unknown one.
+bool TLoginForm::findUser(int code, const QString &password) {
+    Statement *user = TDataModule1::instance()->FindUserQuery;
+    user->setParam(QStringLiteral("code"), code);
+    user->setParam(QStringLiteral("password"), password);
+    user->open();
+    if (user->isEmpty())
+        return false;
+    const QVariant active = user->value(QStringLiteral("is_active"));
+    return active.isNull() || toInt(active) != 0;
+}
+
+void TLoginForm::fillSession() {
+    const Statement *user = TDataModule1::instance()->FindUserQuery;
+    Session &session = globals().session;
+    session.SessionUserCode = user->intValue(QStringLiteral("user_code"));
+    session.SessionUserArabicName = user->textValue(QStringLiteral("a_name"));
+    session.SessionUserLatinName = user->textValue(QStringLiteral("l_name"));
+    session.SessionUserLevel = user->intValue(QStringLiteral("user_level"));
+    session.SessionUserPassword = user->textValue(QStringLiteral("user_password"));
+}
+
+} // namespace simat

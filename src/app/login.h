@@ -1,0 +1,37 @@
+#pragma once
+
+#include "screen.h"
+
+#include <memory>
+
+namespace Ui {
+class LoginForm;
+}
+
+namespace simat {
+
+// Identifies the user by code and password against `users` and fills the session.
+class TLoginForm : public TScreen {
+    Q_OBJECT
+public:
+    explicit TLoginForm(QWidget *parent = nullptr);
+    ~TLoginForm() override;
+
+public slots:
+    void spLoginClick();
+    void spExitClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void FormShow();
+    void loginAttempt();
+    void loadChecklistQuestionCount();
+    bool findUser(int code, const QString &password);
+    void fillSession();
+
+    std::unique_ptr<Ui::LoginForm> ui;
+};
+
+} // namespace simat

@@ -1,0 +1,62 @@
+#include "main_form.h"
+
+#include "data/global.h"
+#include "startup.h"
+#include "ui_main_form.h"
+
+#include <QStyle>
+
+namespace simat {
+
+TMainForm::TMainForm(QWidget *parent)
+    : TScreen(parent)
+    , ui(std::make_unique<Ui::MainForm>()) {
+    ui->setupUi(this);
+    setFixedSize(size());
+    setBackgroundPicture(QStringLiteral("main_background.jpg"));
+    ui->SP_start_test->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    ui->SP_inq_rep->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ui->SP_basic_data->setIcon(style()->standardIcon(QStyle::SP_DirHomeIcon));
+    ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    connect(ui->SP_start_test, &QToolButton::clicked, this, &TMainForm::SP_start_testClick);
+    connect(ui->SP_inq_rep, &QToolButton::clicked, this, &TMainForm::SP_inq_repClick);
+    connect(ui->SP_basic_data, &QToolButton::clicked, this, &TMainForm::SP_basic_dataClick);
+    connect(ui->spExit, &QToolButton::clicked, this, &TMainForm::spExitClick);
+    installFunctionKeys();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::showEvent(QShowEvent *event) {
+    FormShow();
+    TScreen::showEvent(event);
+}
+
+void TMainForm::FormShow() {
+    const bool canTest = globals().session.SessionUserLevel != 3;
+    ui->SP_basic_data->setEnabled(canTest);
+    ui->SP_start_test->setEnabled(canTest);
+    ui->SP_inq_rep->setEnabled(true);
+}
+
+void TMainForm::SP_start_testClick() {
+    struct FlagDuringShow {
+        FlagDuringShow() { globals().StartTestFromMenu = true; }
+        ~FlagDuringShow() { globals().StartTestFromMenu = false; }
+    } flag;
+    app::showScreen(QStringLiteral("MeasureDiagonsisForm"));
+}
+
+void TMainForm::SP_inq_repClick() {
+    app::showScreen(QStringLiteral("InquiresReportsForm"));
+}
+
+void TMainForm::SP_basic_dataClick() {
+    app::showScreen(QStringLiteral("BasicDataMainForm"));
+}
+
+void TMainForm::spExitClick() {
+    close();
+}
+
+} // namespace simat

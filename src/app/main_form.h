@@ -1,0 +1,35 @@
+#pragma once
+
+#include "screen.h"
+
+#include <memory>
+
+namespace Ui {
+class MainForm;
+}
+
+namespace simat {
+
+// The main menu after login: start a test, inquiries and reports, basic data.
+class TMainForm : public TScreen {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+public slots:
+    void SP_start_testClick();
+    void SP_inq_repClick();
+    void SP_basic_dataClick();
+    void spExitClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void FormShow();
+
+    std::unique_ptr<Ui::MainForm> ui;
+};
+
+} // namespace simat

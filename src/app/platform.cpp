@@ -1,0 +1,36 @@
+#include "platform.h"
+
+#include "jpeg.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QUrl>
+
+namespace simat::platform {
+
+bool RunDocument(const QString &fileName, const QString &parameters, const QString &directory) {
+    const QFileInfo document(QDir(directory).filePath(fileName));
+    if (!document.exists())
+        return false;
+    if (document.isExecutable() && !document.isDir())
+        return QProcess::startDetached(document.absoluteFilePath(),
+                                       QProcess::splitCommand(parameters), directory);
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(document.absoluteFilePath()));
+}
+
+QString currentDirectory() {
+    return QDir::currentPath();
+}
+
+QImage resourcePicture(const QString &name) {
+    QFile file(QStringLiteral(":/images/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return jpeg::decode(file.readAll());
+}
+
+} // namespace simat::platform

@@ -1,0 +1,112 @@
+#include "screen.h"
+
+#include "platform.h"
+
+#include <QAbstractButton>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QShortcut>
+
+namespace simat {
+
+namespace {
+
+const char *buttonForKey(int key) {
+    switch (key) {
+    case Qt::Key_F2:
+        return "spNew";
+    case Qt::Key_F4:
+        return "spDelete";
+    case Qt::Key_F5:
+        return "spRun";
+    case Qt::Key_F6:
+        return "spCloseRep";
+    case Qt::Key_F8:
+        return "spSave";
+    case Qt::Key_F9:
+        return "spPrint";
+    case Qt::Key_F12:
+        return "spExit";
+    default:
+        return nullptr;
+    }
+}
+
+constexpr Qt::WindowFlags screenFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+
+} // namespace
+
+TScreen::TScreen(QWidget *parent)
+    : QWidget(parent, screenFlags) {
+    setLayoutDirection(Qt::RightToLeft);
+}
+
+void TScreen::showScreen() {
+    show();
+    raise();
+    activateWindow();
+}
+
+QAbstractButton *TScreen::functionKeyButton(int key) const {
+    const char *name = buttonForKey(key);
+    return name ? findChild<QAbstractButton *>(QLatin1String(name)) : nullptr;
+}
+
+void TScreen::installFunctionKeys() {
+    for (int key :
+         {Qt::Key_F2, Qt::Key_F4, Qt::Key_F5, Qt::Key_F6, Qt::Key_F8, Qt::Key_F9, Qt::Key_F12}) {
+        if (!functionKeyButton(key))
+            continue;
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, key] {
+            QAbstractButton *button = functionKeyButton(key);
+            if (button && button->isVisible() && button->isEnabled())
+                button->click();
+        });
+    }
+}
+
+void TScreen::setBackgroundPicture(const QString &resourceName) {
+    m_background = platform::resourcePicture(resourceName);
+    setAttribute(Qt::WA_OpaquePaintEvent, !m_background.isNull());
+    update();
+}
+
+void TScreen::paintEvent(QPaintEvent *event) {
+    if (m_background.isNull()) {
+        QWidget::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.drawImage(rect(), m_background);
+}
+
+void TScreen::showEvent(QShowEvent *event) {
+    if (!m_centred)
+        centreOnScreen();
+    QWidget::showEvent(event);
+}
+
+void TScreen::centreOnScreen() {
+    m_centred = true;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+QWidget *plainWindow(const QString &objectName, const QString &caption) {
+    auto *window = new QWidget(nullptr, screenFlags);
+    window->setObjectName(objectName);
+    window->setWindowTitle(caption);
+    window->setLayoutDirection(Qt::RightToLeft);
+    window->resize(640, 480);
+    return window;
+}
+
+} // namespace simat

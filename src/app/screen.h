@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+class QAbstractButton;
+
+namespace simat {
+
+// A top-level screen of the program: right to left, close box only, created once at start-up
+// and then shown and hidden. Function keys press the screen's buttons by their names: F2
+// spNew, F4 spDelete, F5 spRun, F6 spCloseRep, F8 spSave, F9 spPrint, F12 spExit; a key does
+// nothing while its button is hidden or disabled.
+class TScreen : public QWidget {
+    Q_OBJECT
+public:
+    explicit TScreen(QWidget *parent = nullptr);
+
+    // Shows the screen, or brings it forward when it is already visible.
+    void showScreen();
+
+protected:
+    // A JPEG of the program's resources drawn over the whole screen.
+    void setBackgroundPicture(const QString &resourceName);
+    // Hooks the function keys to the buttons; call once the screen's controls exist.
+    void installFunctionKeys();
+    // The button a function key presses, or none.
+    virtual QAbstractButton *functionKeyButton(int key) const;
+
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void centreOnScreen();
+    bool m_centred = false;
+    QImage m_background;
+};
+
+// The plain window that stands for a screen until it is built.
+QWidget *plainWindow(const QString &objectName, const QString &caption);
+
+} // namespace simat

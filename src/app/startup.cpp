@@ -1,0 +1,99 @@
+#include "startup.h"
+
+#include "data/dm.h"
+#include "data/global.h"
+#include "login.h"
+#include "main_form.h"
+#include "platform.h"
+#include "screen.h"
+#include "startup_form.h"
+
+#include <QDir>
+
+namespace simat::app {
+
+namespace {
+
+QList<QObject *> &created() {
+    static QList<QObject *> all;
+    return all;
+}
+
+template <typename T> T *make() {
+    T *object = new T;
+    created() << object;
+    return object;
+}
+
+void plain(const char *objectName, const QString &caption = QString()) {
+    created() << plainWindow(QLatin1String(objectName), caption);
+}
+
+} // namespace
+
+QList<QObject *> createScreens() {
+    if (!created().isEmpty())
+        return created();
+    globals().AppWorkDir = platform::currentDirectory();
+    make<TStartupForm>();
+    make<TLoginForm>();
+    make<TMainForm>();
+    plain("SetupDataForm", QStringLiteral("تصنيف البيانات الأساسية"));
+    plain("SetupDataLevel2Form", QStringLiteral("تعريف البيانات الأساسية"));
+    make<TDataModule1>();
+    plain("SetupDataReportForm");
+    plain("SetupDataReportLevel2Form");
+    plain("SearchForm", QStringLiteral("البحث بالاسم"));
+    plain("BasicDataMainForm", QStringLiteral("البيانات الأساسية"));
+    plain("StudentsForm", QStringLiteral("بيانات الخاضعين للاختبار"));
+    plain("StudentQueryForm", QStringLiteral("الاستعلام عن الخاضعين للاختبار"));
+    plain("UsersForm", QStringLiteral("إدارة حسابات المستخدمين"));
+    plain("MeasureDiagonsisForm", product::arabicName);
+    plain("MeasDiagReportForm");
+    plain("CaseMeasuresListForm", QStringLiteral("قائمة اختبارات الحالة"));
+    plain("MeasDiagSummaryReportForm");
+    plain("InquiresReportsForm", QStringLiteral("إستعلام وتقارير"));
+    plain("TestsInquiresForm", QStringLiteral("الاستعلام عن الاختبارات"));
+    plain("IntervalForm");
+    plain("AllCasesReport");
+    plain("CaseTestsCompareReport");
+    plain("StudentsReportForm");
+    plain("SetupOptionsForm");
+    return created();
+}
+
+void destroyScreens() {
+    while (!created().isEmpty())
+        delete created().takeLast();
+}
+
+QList<QObject *> screens() {
+    return created();
+}
+
+QWidget *screen(const QString &objectName) {
+    for (QObject *object : created()) {
+        if (object->objectName() == objectName)
+            return qobject_cast<QWidget *>(object);
+    }
+    return nullptr;
+}
+
+void showScreen(const QString &objectName) {
+    QWidget *window = screen(objectName);
+    if (!window)
+        return;
+    if (auto *screen = qobject_cast<TScreen *>(window)) {
+        screen->showScreen();
+        return;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+QString docsDirectory() {
+    return QDir(globals().AppWorkDir).filePath(QStringLiteral("Docs"));
+}
+
+} // namespace simat::app

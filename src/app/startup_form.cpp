@@ -1,0 +1,74 @@
+#include "startup_form.h"
+
+#include "data/global.h"
+#include "platform.h"
+#include "startup.h"
+#include "ui_startup_form.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QStyle>
+
+namespace simat {
+
+TStartupForm::TStartupForm(QWidget *parent)
+    : TScreen(parent)
+    , ui(std::make_unique<Ui::StartupForm>()) {
+    ui->setupUi(this);
+    setFixedSize(715, 591);
+    setBackgroundPicture(QStringLiteral("startup_background.jpg"));
+    ui->SP_run_prog->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    ui->SP_user_guide->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
+    ui->SP_install_prog->setIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
+    ui->SP_installation_instructions->setIcon(
+        style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    connect(ui->SP_run_prog, &QToolButton::clicked, this, &TStartupForm::SP_run_progClick);
+    connect(ui->SP_install_prog, &QToolButton::clicked, this, &TStartupForm::SP_install_progClick);
+    connect(ui->SP_installation_instructions, &QToolButton::clicked, this,
+            &TStartupForm::SP_installation_instructionsClick);
+    connect(ui->SP_user_guide, &QToolButton::clicked, this, &TStartupForm::SP_user_guideClick);
+    connect(ui->spExit, &QToolButton::clicked, this, &TStartupForm::spExitClick);
+    installFunctionKeys();
+}
+
+TStartupForm::~TStartupForm() = default;
+
+void TStartupForm::showEvent(QShowEvent *event) {
+    FormShow();
+    TScreen::showEvent(event);
+}
+
+void TStartupForm::FormShow() {
+    const bool installAllowed = globals().session.SessionUserLevel < 1;
+    ui->SP_installation_instructions->setEnabled(installAllowed);
+    ui->SP_install_prog->setEnabled(installAllowed);
+}
+
+void TStartupForm::SP_run_progClick() {
+    app::showScreen(QStringLiteral("LoginForm"));
+}
+
+void TStartupForm::SP_install_progClick() {
+    app::showScreen(QStringLiteral("SetupOptionsForm"));
+}
+
+void TStartupForm::SP_installation_instructionsClick() {
+    platform::RunDocument(QStringLiteral("Installation-Instructions.pdf"), QString(),
+                          app::docsDirectory());
+}
+
+void TStartupForm::SP_user_guideClick() {
+    platform::RunDocument(QStringLiteral("UserGuide.pdf"), QString(), app::docsDirectory());
+}
+
+void TStartupForm::spExitClick() {
+    close();
+}
+
+void TStartupForm::closeEvent(QCloseEvent *event) {
+    event->accept();
+    QCoreApplication::quit();
+}
+
+} // namespace simat

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "screen.h"
+
+#include <memory>
+
+namespace Ui {
+class StartupForm;
+}
+
+namespace simat {
+
+// The first screen: runs the program (login), installs, and opens the two guides.
+class TStartupForm : public TScreen {
+    Q_OBJECT
+public:
+    explicit TStartupForm(QWidget *parent = nullptr);
+    ~TStartupForm() override;
+
+public slots:
+    void SP_run_progClick();
+    void SP_install_progClick();
+    void SP_installation_instructionsClick();
+    void SP_user_guideClick();
+    void spExitClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormShow();
+
+    std::unique_ptr<Ui::StartupForm> ui;
+};
+
+} // namespace simat

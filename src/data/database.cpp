@@ -1,0 +1,151 @@
+#include "database.h"
+
+#include "dialect.h"
+#include "error.h"
+#include "schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace simat {
+
+namespace {
+
+QString openFailure(const DatabaseAlias &alias, const QString &detail) {
+    const QString where =
+        alias.engine == DatabaseAlias::Engine::SQLite
+            ? alias.filePath
+            : QStringLiteral("%1:%2/%3").arg(alias.host).arg(alias.port).arg(alias.databaseName);
+    return QStringLiteral("تعذر فتح قاعدة البيانات (%1)\n%2").arg(where, detail.trimmed());
+}
+
+void ensureFolderOf(const QString &filePath) {
+    const QFileInfo info(filePath);
+    if (!info.dir().exists() && !QDir().mkpath(info.dir().absolutePath()))
+        throw Error(QStringLiteral("تعذر إنشاء المجلد %1").arg(info.dir().absolutePath()));
+}
+
+} // namespace
+
+Database::~Database() {
+    close();
+}
+
+QSqlDatabase Database::connection() const {
+    return QSqlDatabase::database(QLatin1String(connectionName), false);
+}
+
+bool Database::isOpen() const {
+    return QSqlDatabase::contains(QLatin1String(connectionName)) && connection().isOpen();
+}
+
+void Database::open(const DatabaseAlias &alias) {
+    if (isOpen())
+        return;
+    m_alias = alias;
+    openConnection();
+    try {
+        prepareSchema();
+    } catch (const Error &error) {
+        close();
+        throw Error(openFailure(m_alias, error.text()));
+    }
+}
+
+void Database::openConnection() {
+    const bool sqlite = m_alias.engine == DatabaseAlias::Engine::SQLite;
+    if (QSqlDatabase::contains(QLatin1String(connectionName)))
+        QSqlDatabase::removeDatabase(QLatin1String(connectionName));
+    QSqlDatabase db =
+        QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
+                                  QLatin1String(connectionName));
+    if (sqlite) {
+        ensureFolderOf(m_alias.filePath);
+        db.setDatabaseName(m_alias.filePath);
+    } else {
+        db.setHostName(m_alias.host);
+        db.setPort(m_alias.port);
+        db.setDatabaseName(m_alias.databaseName);
+        db.setUserName(m_alias.userName);
+        db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    }
+    db.setPassword(m_alias.password.isEmpty() ? QLatin1String(fixedPassword) : m_alias.password);
+    if (!db.open()) {
+        const QString detail = db.lastError().text();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QLatin1String(connectionName));
+        throw Error(openFailure(m_alias, detail));
+    }
+    dialect::registerFunctions(db, m_alias.engine);
+    if (sqlite) {
+        execute(QStringLiteral("pragma foreign_keys = off"));
+        execute(QStringLiteral("pragma journal_mode = wal"));
+        execute(QStringLiteral("pragma synchronous = normal"));
+    } else {
+        execute(QStringLiteral("set client_min_messages = warning"));
+    }
+}
+
+void Database::prepareSchema() {
+    if (schema::exists(*this))
+        return;
+    if (!inTransaction([this] { schema::create(*this); }))
+        throw Error(m_lastFailure);
+}
+
+void Database::close() {
+    if (!QSqlDatabase::contains(QLatin1String(connectionName)))
+        return;
+    {
+        QSqlDatabase db = connection();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QLatin1String(connectionName));
+}
+
+void Database::execute(const QString &sql) {
+    QSqlQuery query(connection());
+    if (!query.exec(sql))
+        throw Error(query.lastError().text());
+}
+
+void Database::beginTransaction() {
+    QSqlDatabase db = connection();
+    if (!db.transaction())
+        throw Error(db.lastError().text());
+}
+
+void Database::commit() {
+    QSqlDatabase db = connection();
+    if (!db.commit())
+        throw Error(db.lastError().text());
+}
+
+void Database::rollback() {
+    connection().rollback();
+}
+
+bool Database::inTransaction(const std::function<void()> &work) {
+    m_lastFailure.clear();
+    try {
+        beginTransaction();
+    } catch (const Error &error) {
+        m_lastFailure = error.text();
+        return false;
+    }
+    try {
+        work();
+        commit();
+        return true;
+    } catch (const Error &error) {
+        m_lastFailure = error.text();
+    } catch (const std::exception &error) {
+        m_lastFailure = QString::fromLocal8Bit(error.what());
+    }
+    rollback();
+    return false;
+}
+
+} // namespace simat

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "alias.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+
+namespace simat {
+
+// The one connection of the program, named "db", to the database the alias VUM names.
+class Database {
+public:
+    static constexpr const char *connectionName = "db";
+    static constexpr const char *fixedPassword = "Kx7rTmwq2Lpa#915";
+
+    Database() = default;
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+    ~Database();
+
+    // Opens the database the alias names (creating and seeding a new one); throws Error.
+    void open(const DatabaseAlias &alias);
+    void open() { open(resolveVumAlias()); }
+    void close();
+    bool isOpen() const;
+
+    DatabaseAlias::Engine engine() const { return m_alias.engine; }
+    const DatabaseAlias &alias() const { return m_alias; }
+    QSqlDatabase connection() const;
+
+    void beginTransaction();
+    void commit();
+    void rollback();
+
+    // Runs work in one transaction: commits when it returns, rolls back when it throws.
+    // Returns false after a roll back; lastFailure() then says what failed.
+    bool inTransaction(const std::function<void()> &work);
+    const QString &lastFailure() const { return m_lastFailure; }
+
+    // Runs a statement text that needs no parameters (schema creation); throws Error.
+    void execute(const QString &sql);
+
+private:
+    void openConnection();
+    void prepareSchema();
+
+    DatabaseAlias m_alias;
+    QString m_lastFailure;
+};
+
+} // namespace simat

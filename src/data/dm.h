@@ -1,0 +1,45 @@
+#pragma once
+
+#include "database.h"
+#include "statement.h"
+
+#include <QObject>
+
+namespace simat {
+
+// The data module: the connection Database1 and every named statement the screens run.
+class TDataModule1 : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataModule1(QObject *parent = nullptr);
+    ~TDataModule1() override;
+
+    static TDataModule1 *instance();
+
+    Database Database1;
+
+    // Login and session.
+    Statement *FindUserQuery;
+    Statement *GetMeasQuesCountQuery;
+    // The shared next-number template; see nextSerial().
+    Statement *GetSerialQuery;
+    // A case with the names of all its lookups.
+    Statement *FindStudentByCodeQuery;
+    Statement *StudentsQuery;
+
+    Statement *statement(const QString &name) const;
+    QList<Statement *> statements() const;
+
+    // Opens Database1 on the alias VUM if it is not open yet.
+    void openDatabase();
+
+    // The greatest value of a code column plus 1 (1 for an empty table), through
+    // GetSerialQuery with its lines rewritten to the column, the table and the condition.
+    int nextSerial(const QString &column, const QString &table, const QString &condition = {});
+
+private:
+    Statement *add(const QString &name, const QStringList &lines,
+                   std::initializer_list<std::pair<const char *, ParamType>> params = {});
+};
+
+} // namespace simat

@@ -1,0 +1,48 @@
+#include "messages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace simat::messages {
+
+namespace {
+
+int beeps = 0;
+
+QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text,
+                                 QMessageBox::StandardButtons buttons, QWidget *parent) {
+    beep();
+    QMessageBox box(icon, QStringLiteral("سمات"), text, buttons, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setLayoutDirection(Qt::RightToLeft);
+    box.setWindowModality(Qt::ApplicationModal);
+    if (buttons & QMessageBox::No)
+        box.setDefaultButton(QMessageBox::No);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+} // namespace
+
+void beep() {
+    ++beeps;
+    QApplication::beep();
+}
+
+int beepCount() {
+    return beeps;
+}
+
+void info(const QString &text, QWidget *parent) {
+    show(QMessageBox::Information, text, QMessageBox::Ok, parent);
+}
+
+void error(const QString &text, QWidget *parent) {
+    show(QMessageBox::Critical, text, QMessageBox::Ok, parent);
+}
+
+bool ask(const QString &text, QWidget *parent) {
+    return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, parent) ==
+           QMessageBox::Yes;
+}
+
+} // namespace simat::messages

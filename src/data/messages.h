@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace simat::messages {
+
+// Each beeps, then shows a modal, right-to-left message box with the exact text.
+void info(const QString &text, QWidget *parent = nullptr);
+void error(const QString &text, QWidget *parent = nullptr);
+// Yes and No; true on Yes.
+bool ask(const QString &text, QWidget *parent = nullptr);
+
+// The system beep that precedes every message; beepCount() tells how many have sounded.
+void beep();
+int beepCount();
+
+} // namespace simat::messages

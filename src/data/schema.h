@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QStringList>
+#include <vector>
+
+namespace simat {
+class Database;
+}
+
+namespace simat::schema {
+
+enum class Kind { Integer, Text, Date };
+
+struct Column {
+    const char *name;
+    Kind kind;
+};
+
+struct Table {
+    const char *name;
+    std::vector<Column> columns;
+    std::vector<const char *> key;
+};
+
+// Every table of the program, its columns in their order.
+const std::vector<Table> &tables();
+// The views over lookup tables that a case joins twice, with the table each one renames.
+const std::vector<std::pair<const char *, const char *>> &views();
+
+bool exists(Database &database);
+// Creates every table, view and index of a new database and writes its installation data.
+void create(Database &database);
+
+} // namespace simat::schema

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QObject>
+#include <QSqlQueryModel>
+#include <QStringList>
+#include <QVariant>
+
+namespace simat {
+
+class Database;
+
+enum class ParamType { Integer, Text, Date };
+
+// A named statement of the data module: its text as numbered lines that screens replace by
+// index, typed named parameters, and, once open, its rows read by column name. A second and a
+// third column of the same name read as name_1 and name_2. Grids bind to model(), so reopening
+// the statement changes every grid bound to it.
+class Statement : public QObject {
+    Q_OBJECT
+public:
+    Statement(Database &database, const QString &name, const QStringList &lines,
+              QObject *parent = nullptr);
+
+    // Text lines, indexed from 0.
+    int lineCount() const { return int(m_lines.size()); }
+    QString line(int index) const;
+    void setLine(int index, const QString &text);
+    void setLines(const QStringList &lines);
+    QString text() const { return m_lines.join(QLatin1Char('\n')); }
+
+    // Checks that a table or column name put into a line is a plain identifier; throws Error.
+    static QString identifier(const QString &name);
+
+    void declare(const QString &param, ParamType type);
+    void setParam(const QString &param, const QVariant &value);
+    QVariant param(const QString &param) const { return m_values.value(param); }
+
+    // Reading: open (closing first), rows, values of the current row by column name.
+    void open();
+    void close();
+    bool isOpen() const { return m_open; }
+    // Writing: runs the text once; returns the number of rows it touched.
+    int exec();
+
+    int rowCount();
+    bool isEmpty();
+    int currentRow() const { return m_row; }
+    void first() { m_row = 0; }
+    bool next();
+    bool atEnd();
+    bool seek(int row);
+
+    QStringList columnNames() const { return m_columns; }
+    bool hasColumn(const QString &column) const;
+    QVariant value(const QString &column) const;
+    int intValue(const QString &column) const;
+    double realValue(const QString &column) const;
+    QString textValue(const QString &column) const;
+    QDate dateValue(const QString &column) const;
+
+    QSqlQueryModel *model() { return &m_model; }
+
+signals:
+    void reopened();
+
+private:
+    QSqlQuery prepared(const QString &rewritten) const;
+    void fetchAll();
+    int columnIndex(const QString &column) const;
+
+    Database &m_database;
+    QStringList m_lines;
+    QHash<QString, ParamType> m_types;
+    QHash<QString, QVariant> m_values;
+    QSqlQueryModel m_model;
+    QStringList m_columns;
+    QHash<QString, int> m_columnIndex;
+    bool m_open = false;
+    int m_row = 0;
+};
+
+// Reads a value that the engines deliver differently (SQLite as text, PostgreSQL typed).
+int toInt(const QVariant &value);
+double toReal(const QVariant &value);
+QDate toDate(const QVariant &value);
+
+} // namespace simat
