@@ -7,7 +7,8 @@
 #include <QTextOption>
 #include <cstdio>
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     QGuiApplication application(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: simat-html-to-pdf GUIDE.html GUIDE.pdf\n");

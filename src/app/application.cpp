@@ -10,14 +10,16 @@
 
 // The pictures live in the static core library, whose resources the linker keeps only when
 // they are named.
-static void initialiseResources() {
+static void initialiseResources()
+{
     Q_INIT_RESOURCE(resources);
 }
 
 namespace simat {
 
 SimatApplication::SimatApplication(int &argc, char **argv)
-    : QApplication(argc, argv) {
+    : QApplication(argc, argv)
+{
     initialiseResources();
     setApplicationName(QStringLiteral("simat"));
     setOrganizationName(QStringLiteral("simat"));
@@ -27,7 +29,8 @@ SimatApplication::SimatApplication(int &argc, char **argv)
     useFonts();
 }
 
-void SimatApplication::loadArabicTranslation() {
+void SimatApplication::loadArabicTranslation()
+{
     auto *translator = new QTranslator(this);
     if (translator->load(QStringLiteral("qtbase_ar"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -35,7 +38,8 @@ void SimatApplication::loadArabicTranslation() {
 }
 
 // "Arial Narrow" where the machine has it, else Noto Sans Arabic UI at the same pixel size.
-void SimatApplication::useFonts() {
+void SimatApplication::useFonts()
+{
     const QString arial = QStringLiteral("Arial Narrow");
     const QString noto = QStringLiteral("Noto Sans Arabic UI");
     if (!QFontDatabase::hasFamily(arial))
@@ -45,7 +49,8 @@ void SimatApplication::useFonts() {
     setFont(font);
 }
 
-bool SimatApplication::notify(QObject *receiver, QEvent *event) {
+bool SimatApplication::notify(QObject *receiver, QEvent *event)
+{
     try {
         return QApplication::notify(receiver, event);
     } catch (const Error &error) {

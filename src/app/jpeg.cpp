@@ -16,18 +16,21 @@ struct ErrorManager {
     int warnings = 0;
 };
 
-[[noreturn]] void onError(j_common_ptr info) {
+[[noreturn]] void onError(j_common_ptr info)
+{
     auto *manager = reinterpret_cast<ErrorManager *>(info->err);
     std::longjmp(manager->escape, 1);
 }
 
-void onMessage(j_common_ptr info, int level) {
+void onMessage(j_common_ptr info, int level)
+{
     if (level < 0)
         ++reinterpret_cast<ErrorManager *>(info->err)->warnings;
 }
 
 // Kept apart from decode() so that no object with a destructor lives across setjmp.
-bool decodeInto(const QByteArray &data, QImage &image) {
+bool decodeInto(const QByteArray &data, QImage &image)
+{
     jpeg_decompress_struct info;
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.base);
@@ -55,7 +58,8 @@ bool decodeInto(const QByteArray &data, QImage &image) {
 
 } // namespace
 
-QImage decode(const QByteArray &data) {
+QImage decode(const QByteArray &data)
+{
     if (data.isEmpty())
         return {};
     QImage image;
@@ -64,7 +68,8 @@ QImage decode(const QByteArray &data) {
     return image;
 }
 
-QImage load(const QString &path) {
+QImage load(const QString &path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};

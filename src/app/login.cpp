@@ -14,7 +14,8 @@ namespace simat {
 
 TLoginForm::TLoginForm(QWidget *parent)
     : TScreen(parent)
-    , ui(std::make_unique<Ui::LoginForm>()) {
+    , ui(std::make_unique<Ui::LoginForm>())
+{
     ui->setupUi(this);
     setFixedSize(size());
     ui->LArabicTitle->setText(product::arabicName);
@@ -33,12 +34,8 @@ TLoginForm::TLoginForm(QWidget *parent)
 
 TLoginForm::~TLoginForm() = default;
 
-void TLoginForm::showEvent(QShowEvent *event) {
-    FormShow();
-    TScreen::showEvent(event);
-}
-
-void TLoginForm::FormShow() {
+void TLoginForm::FormShow()
+{
     ui->Euser_code->clear();
     ui->Epassword->clear();
     ReportHeadings &headings = globals().headings;
@@ -53,15 +50,18 @@ void TLoginForm::FormShow() {
     ui->Euser_code->setFocus();
 }
 
-void TLoginForm::spLoginClick() {
+void TLoginForm::spLoginClick()
+{
     loginAttempt();
 }
 
-void TLoginForm::spExitClick() {
+void TLoginForm::spExitClick()
+{
     close();
 }
 
-void TLoginForm::loginAttempt() {
+void TLoginForm::loginAttempt()
+{
     if (ui->Euser_code->text().isEmpty() || ui->Epassword->text().isEmpty()) {
         messages::info(QStringLiteral("أدخل كود المُستخدم وكلمة المرور"), this);
         return;
@@ -75,6 +75,7 @@ void TLoginForm::loginAttempt() {
         return;
     }
     fillSession();
+    app::sessionUserChanged();
     ui->Euser_code->clear();
     ui->Epassword->clear();
     ui->Euser_code->setFocus();
@@ -82,7 +83,8 @@ void TLoginForm::loginAttempt() {
     close();
 }
 
-void TLoginForm::loadChecklistQuestionCount() {
+void TLoginForm::loadChecklistQuestionCount()
+{
     Statement *count = TDataModule1::instance()->GetMeasQuesCountQuery;
     count->open();
     globals().ChecklistQuestionCount = count->intValue(QStringLiteral("meas_ques_count"));
@@ -90,7 +92,8 @@ void TLoginForm::loadChecklistQuestionCount() {
 }
 
 // A stopped account (is_active 0) is refused like an unknown one.
-bool TLoginForm::findUser(int code, const QString &password) {
+bool TLoginForm::findUser(int code, const QString &password)
+{
     Statement *user = TDataModule1::instance()->FindUserQuery;
     user->setParam(QStringLiteral("code"), code);
     user->setParam(QStringLiteral("password"), password);
@@ -101,7 +104,8 @@ bool TLoginForm::findUser(int code, const QString &password) {
     return active.isNull() || toInt(active) != 0;
 }
 
-void TLoginForm::fillSession() {
+void TLoginForm::fillSession()
+{
     const Statement *user = TDataModule1::instance()->FindUserQuery;
     Session &session = globals().session;
     session.SessionUserCode = user->intValue(QStringLiteral("user_code"));

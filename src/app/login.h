@@ -22,10 +22,9 @@ public slots:
     void spExitClick();
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void FormShow() override;
 
 private:
-    void FormShow();
     void loginAttempt();
     void loadChecklistQuestionCount();
     bool findUser(int code, const QString &password);

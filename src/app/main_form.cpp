@@ -10,7 +10,8 @@ namespace simat {
 
 TMainForm::TMainForm(QWidget *parent)
     : TScreen(parent)
-    , ui(std::make_unique<Ui::MainForm>()) {
+    , ui(std::make_unique<Ui::MainForm>())
+{
     ui->setupUi(this);
     setFixedSize(size());
     setBackgroundPicture(QStringLiteral("main_background.jpg"));
@@ -27,19 +28,16 @@ TMainForm::TMainForm(QWidget *parent)
 
 TMainForm::~TMainForm() = default;
 
-void TMainForm::showEvent(QShowEvent *event) {
-    FormShow();
-    TScreen::showEvent(event);
-}
-
-void TMainForm::FormShow() {
+void TMainForm::applyUserLevel()
+{
     const bool canTest = globals().session.SessionUserLevel != 3;
     ui->SP_basic_data->setEnabled(canTest);
     ui->SP_start_test->setEnabled(canTest);
     ui->SP_inq_rep->setEnabled(true);
 }
 
-void TMainForm::SP_start_testClick() {
+void TMainForm::SP_start_testClick()
+{
     struct FlagDuringShow {
         FlagDuringShow() { globals().StartTestFromMenu = true; }
         ~FlagDuringShow() { globals().StartTestFromMenu = false; }
@@ -47,15 +45,18 @@ void TMainForm::SP_start_testClick() {
     app::showScreen(QStringLiteral("MeasureDiagonsisForm"));
 }
 
-void TMainForm::SP_inq_repClick() {
+void TMainForm::SP_inq_repClick()
+{
     app::showScreen(QStringLiteral("InquiresReportsForm"));
 }
 
-void TMainForm::SP_basic_dataClick() {
+void TMainForm::SP_basic_dataClick()
+{
     app::showScreen(QStringLiteral("BasicDataMainForm"));
 }
 
-void TMainForm::spExitClick() {
+void TMainForm::spExitClick()
+{
     close();
 }
 

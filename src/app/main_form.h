@@ -23,12 +23,9 @@ public slots:
     void SP_basic_dataClick();
     void spExitClick();
 
-protected:
-    void showEvent(QShowEvent *event) override;
+    void applyUserLevel() override;
 
 private:
-    void FormShow();
-
     std::unique_ptr<Ui::MainForm> ui;
 };
 

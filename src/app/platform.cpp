@@ -12,7 +12,8 @@
 
 namespace simat::platform {
 
-bool RunDocument(const QString &fileName, const QString &parameters, const QString &directory) {
+bool RunDocument(const QString &fileName, const QString &parameters, const QString &directory)
+{
     const QFileInfo document(QDir(directory).filePath(fileName));
     if (!document.exists())
         return false;
@@ -22,11 +23,13 @@ bool RunDocument(const QString &fileName, const QString &parameters, const QStri
     return QDesktopServices::openUrl(QUrl::fromLocalFile(document.absoluteFilePath()));
 }
 
-QString currentDirectory() {
+QString currentDirectory()
+{
     return QDir::currentPath();
 }
 
-QImage resourcePicture(const QString &name) {
+QImage resourcePicture(const QString &name)
+{
     QFile file(QStringLiteral(":/images/") + name);
     if (!file.open(QIODevice::ReadOnly))
         return {};

@@ -12,7 +12,8 @@ namespace simat {
 
 namespace {
 
-const char *buttonForKey(int key) {
+const char *buttonForKey(int key)
+{
     switch (key) {
     case Qt::Key_F2:
         return "spNew";
@@ -39,22 +40,29 @@ constexpr Qt::WindowFlags screenFlags =
 } // namespace
 
 TScreen::TScreen(QWidget *parent)
-    : QWidget(parent, screenFlags) {
+    : QWidget(parent, screenFlags)
+{
     setLayoutDirection(Qt::RightToLeft);
 }
 
-void TScreen::showScreen() {
-    show();
+void TScreen::showScreen()
+{
+    if (!isVisible()) {
+        show();
+        return;
+    }
     raise();
     activateWindow();
 }
 
-QAbstractButton *TScreen::functionKeyButton(int key) const {
+QAbstractButton *TScreen::functionKeyButton(int key) const
+{
     const char *name = buttonForKey(key);
     return name ? findChild<QAbstractButton *>(QLatin1String(name)) : nullptr;
 }
 
-void TScreen::installFunctionKeys() {
+void TScreen::installFunctionKeys()
+{
     for (int key :
          {Qt::Key_F2, Qt::Key_F4, Qt::Key_F5, Qt::Key_F6, Qt::Key_F8, Qt::Key_F9, Qt::Key_F12}) {
         if (!functionKeyButton(key))
@@ -69,13 +77,15 @@ void TScreen::installFunctionKeys() {
     }
 }
 
-void TScreen::setBackgroundPicture(const QString &resourceName) {
+void TScreen::setBackgroundPicture(const QString &resourceName)
+{
     m_background = platform::resourcePicture(resourceName);
     setAttribute(Qt::WA_OpaquePaintEvent, !m_background.isNull());
     update();
 }
 
-void TScreen::paintEvent(QPaintEvent *event) {
+void TScreen::paintEvent(QPaintEvent *event)
+{
     if (m_background.isNull()) {
         QWidget::paintEvent(event);
         return;
@@ -84,13 +94,16 @@ void TScreen::paintEvent(QPaintEvent *event) {
     painter.drawImage(rect(), m_background);
 }
 
-void TScreen::showEvent(QShowEvent *event) {
+void TScreen::showEvent(QShowEvent *event)
+{
     if (!m_centred)
         centreOnScreen();
+    FormShow();
     QWidget::showEvent(event);
 }
 
-void TScreen::centreOnScreen() {
+void TScreen::centreOnScreen()
+{
     m_centred = true;
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
@@ -100,7 +113,8 @@ void TScreen::centreOnScreen() {
     move(frame.topLeft());
 }
 
-QWidget *plainWindow(const QString &objectName, const QString &caption) {
+QWidget *plainWindow(const QString &objectName, const QString &caption)
+{
     auto *window = new QWidget(nullptr, screenFlags);
     window->setObjectName(objectName);
     window->setWindowTitle(caption);

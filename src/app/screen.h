@@ -19,7 +19,13 @@ public:
     // Shows the screen, or brings it forward when it is already visible.
     void showScreen();
 
+    // Enables and hides the controls that the session user's level restricts; runs on every
+    // show and again whenever another user logs in.
+    virtual void applyUserLevel() {}
+
 protected:
+    // What the screen does each time it becomes visible; by default the level rule.
+    virtual void FormShow() { applyUserLevel(); }
     // A JPEG of the program's resources drawn over the whole screen.
     void setBackgroundPicture(const QString &resourceName);
     // Hooks the function keys to the buttons; call once the screen's controls exist.

@@ -14,24 +14,28 @@ namespace simat::app {
 
 namespace {
 
-QList<QObject *> &created() {
+QList<QObject *> &created()
+{
     static QList<QObject *> all;
     return all;
 }
 
-template <typename T> T *make() {
+template <typename T> T *make()
+{
     T *object = new T;
     created() << object;
     return object;
 }
 
-void plain(const char *objectName, const QString &caption = QString()) {
+void plain(const char *objectName, const QString &caption = QString())
+{
     created() << plainWindow(QLatin1String(objectName), caption);
 }
 
 } // namespace
 
-QList<QObject *> createScreens() {
+QList<QObject *> createScreens()
+{
     if (!created().isEmpty())
         return created();
     globals().AppWorkDir = platform::currentDirectory();
@@ -62,16 +66,19 @@ QList<QObject *> createScreens() {
     return created();
 }
 
-void destroyScreens() {
+void destroyScreens()
+{
     while (!created().isEmpty())
         delete created().takeLast();
 }
 
-QList<QObject *> screens() {
+QList<QObject *> screens()
+{
     return created();
 }
 
-QWidget *screen(const QString &objectName) {
+QWidget *screen(const QString &objectName)
+{
     for (QObject *object : created()) {
         if (object->objectName() == objectName)
             return qobject_cast<QWidget *>(object);
@@ -79,7 +86,8 @@ QWidget *screen(const QString &objectName) {
     return nullptr;
 }
 
-void showScreen(const QString &objectName) {
+void showScreen(const QString &objectName)
+{
     QWidget *window = screen(objectName);
     if (!window)
         return;
@@ -87,12 +95,25 @@ void showScreen(const QString &objectName) {
         screen->showScreen();
         return;
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    if (window->isVisible()) {
+        window->raise();
+        window->activateWindow();
+    } else {
+        window->show();
+    }
 }
 
-QString docsDirectory() {
+void sessionUserChanged()
+{
+    for (QObject *object : created()) {
+        auto *screen = qobject_cast<TScreen *>(object);
+        if (screen && screen->isVisible())
+            screen->applyUserLevel();
+    }
+}
+
+QString docsDirectory()
+{
     return QDir(globals().AppWorkDir).filePath(QStringLiteral("Docs"));
 }
 

@@ -15,12 +15,17 @@ void destroyScreens();
 
 QList<QObject *> screens();
 QWidget *screen(const QString &objectName);
-template <typename T> T *screen(const QString &objectName) {
+template <typename T> T *screen(const QString &objectName)
+{
     return qobject_cast<T *>(screen(objectName));
 }
 
 // Shows a screen modelessly, or brings it forward when it is already visible.
 void showScreen(const QString &objectName);
+
+// A new user has logged in: every open screen applies the new user's level at once, so that no
+// screen keeps the rights of the user before.
+void sessionUserChanged();
 
 // AppWorkDir joined with Docs, where the two guides are.
 QString docsDirectory();

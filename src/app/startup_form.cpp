@@ -13,7 +13,8 @@ namespace simat {
 
 TStartupForm::TStartupForm(QWidget *parent)
     : TScreen(parent)
-    , ui(std::make_unique<Ui::StartupForm>()) {
+    , ui(std::make_unique<Ui::StartupForm>())
+{
     ui->setupUi(this);
     setFixedSize(715, 591);
     setBackgroundPicture(QStringLiteral("startup_background.jpg"));
@@ -34,39 +35,41 @@ TStartupForm::TStartupForm(QWidget *parent)
 
 TStartupForm::~TStartupForm() = default;
 
-void TStartupForm::showEvent(QShowEvent *event) {
-    FormShow();
-    TScreen::showEvent(event);
-}
-
-void TStartupForm::FormShow() {
+void TStartupForm::applyUserLevel()
+{
     const bool installAllowed = globals().session.SessionUserLevel < 1;
     ui->SP_installation_instructions->setEnabled(installAllowed);
     ui->SP_install_prog->setEnabled(installAllowed);
 }
 
-void TStartupForm::SP_run_progClick() {
+void TStartupForm::SP_run_progClick()
+{
     app::showScreen(QStringLiteral("LoginForm"));
 }
 
-void TStartupForm::SP_install_progClick() {
+void TStartupForm::SP_install_progClick()
+{
     app::showScreen(QStringLiteral("SetupOptionsForm"));
 }
 
-void TStartupForm::SP_installation_instructionsClick() {
+void TStartupForm::SP_installation_instructionsClick()
+{
     platform::RunDocument(QStringLiteral("Installation-Instructions.pdf"), QString(),
                           app::docsDirectory());
 }
 
-void TStartupForm::SP_user_guideClick() {
+void TStartupForm::SP_user_guideClick()
+{
     platform::RunDocument(QStringLiteral("UserGuide.pdf"), QString(), app::docsDirectory());
 }
 
-void TStartupForm::spExitClick() {
+void TStartupForm::spExitClick()
+{
     close();
 }
 
-void TStartupForm::closeEvent(QCloseEvent *event) {
+void TStartupForm::closeEvent(QCloseEvent *event)
+{
     event->accept();
     QCoreApplication::quit();
 }

@@ -24,13 +24,12 @@ public slots:
     void SP_user_guideClick();
     void spExitClick();
 
+    void applyUserLevel() override;
+
 protected:
-    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void FormShow();
-
     std::unique_ptr<Ui::StartupForm> ui;
 };
 

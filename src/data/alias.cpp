@@ -12,7 +12,8 @@ namespace simat {
 
 namespace {
 
-QString aliasFromFile(const QString &path) {
+QString aliasFromFile(const QString &path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
@@ -29,7 +30,8 @@ QString aliasFromFile(const QString &path) {
     return {};
 }
 
-QString configuredDefinition() {
+QString configuredDefinition()
+{
     const QString fromEnvironment = qEnvironmentVariable("SIMAT_ALIAS_VUM").trimmed();
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
@@ -44,7 +46,8 @@ QString configuredDefinition() {
     return {};
 }
 
-DatabaseAlias postgresAlias(const QString &definition) {
+DatabaseAlias postgresAlias(const QString &definition)
+{
     const QUrl url(definition, QUrl::StrictMode);
     const QString databaseName = url.path().mid(1);
     if (!url.isValid() || url.host().isEmpty() || databaseName.isEmpty())
@@ -62,12 +65,14 @@ DatabaseAlias postgresAlias(const QString &definition) {
 
 } // namespace
 
-QString defaultEmbeddedDatabasePath() {
+QString defaultEmbeddedDatabasePath()
+{
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QLatin1String("/simat/simat.db");
 }
 
-DatabaseAlias parseAlias(const QString &definition) {
+DatabaseAlias parseAlias(const QString &definition)
+{
     if (definition.startsWith(QLatin1String("postgresql://")) ||
         definition.startsWith(QLatin1String("postgres://")))
         return postgresAlias(definition);
@@ -81,7 +86,8 @@ DatabaseAlias parseAlias(const QString &definition) {
     throw Error(QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1").arg(definition));
 }
 
-DatabaseAlias resolveVumAlias() {
+DatabaseAlias resolveVumAlias()
+{
     const QString definition = configuredDefinition();
     if (!definition.isEmpty())
         return parseAlias(definition);

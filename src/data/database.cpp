@@ -3,6 +3,7 @@
 #include "dialect.h"
 #include "error.h"
 #include "schema.h"
+#include "statement.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,7 +14,8 @@ namespace simat {
 
 namespace {
 
-QString openFailure(const DatabaseAlias &alias, const QString &detail) {
+QString openFailure(const DatabaseAlias &alias, const QString &detail)
+{
     const QString where =
         alias.engine == DatabaseAlias::Engine::SQLite
             ? alias.filePath
@@ -21,7 +23,8 @@ QString openFailure(const DatabaseAlias &alias, const QString &detail) {
     return QStringLiteral("تعذر فتح قاعدة البيانات (%1)\n%2").arg(where, detail.trimmed());
 }
 
-void ensureFolderOf(const QString &filePath) {
+void ensureFolderOf(const QString &filePath)
+{
     const QFileInfo info(filePath);
     if (!info.dir().exists() && !QDir().mkpath(info.dir().absolutePath()))
         throw Error(QStringLiteral("تعذر إنشاء المجلد %1").arg(info.dir().absolutePath()));
@@ -29,24 +32,28 @@ void ensureFolderOf(const QString &filePath) {
 
 } // namespace
 
-Database::~Database() {
+Database::~Database()
+{
     close();
 }
 
-QSqlDatabase Database::connection() const {
+QSqlDatabase Database::connection() const
+{
     return QSqlDatabase::database(QLatin1String(connectionName), false);
 }
 
-bool Database::isOpen() const {
+bool Database::isOpen() const
+{
     return QSqlDatabase::contains(QLatin1String(connectionName)) && connection().isOpen();
 }
 
-void Database::open(const DatabaseAlias &alias) {
+void Database::open(const DatabaseAlias &alias)
+{
     if (isOpen())
         return;
     m_alias = alias;
-    openConnection();
     try {
+        openConnection();
         prepareSchema();
     } catch (const Error &error) {
         close();
@@ -54,7 +61,8 @@ void Database::open(const DatabaseAlias &alias) {
     }
 }
 
-void Database::openConnection() {
+void Database::openConnection()
+{
     const bool sqlite = m_alias.engine == DatabaseAlias::Engine::SQLite;
     if (QSqlDatabase::contains(QLatin1String(connectionName)))
         QSqlDatabase::removeDatabase(QLatin1String(connectionName));
@@ -72,15 +80,10 @@ void Database::openConnection() {
         db.setConnectOptions(QStringLiteral("connect_timeout=5"));
     }
     db.setPassword(m_alias.password.isEmpty() ? QLatin1String(fixedPassword) : m_alias.password);
-    if (!db.open()) {
-        const QString detail = db.lastError().text();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QLatin1String(connectionName));
-        throw Error(openFailure(m_alias, detail));
-    }
+    if (!db.open())
+        throw Error(db.lastError().text());
     dialect::registerFunctions(db, m_alias.engine);
     if (sqlite) {
-        execute(QStringLiteral("pragma foreign_keys = off"));
         execute(QStringLiteral("pragma journal_mode = wal"));
         execute(QStringLiteral("pragma synchronous = normal"));
     } else {
@@ -88,14 +91,28 @@ void Database::openConnection() {
     }
 }
 
-void Database::prepareSchema() {
+void Database::prepareSchema()
+{
     if (schema::exists(*this))
         return;
     if (!inTransaction([this] { schema::create(*this); }))
         throw Error(m_lastFailure);
 }
 
-void Database::close() {
+void Database::attach(Statement *statement)
+{
+    m_statements.push_back(statement);
+}
+
+void Database::detach(Statement *statement)
+{
+    std::erase(m_statements, statement);
+}
+
+void Database::close()
+{
+    for (Statement *statement : m_statements)
+        statement->close();
     if (!QSqlDatabase::contains(QLatin1String(connectionName)))
         return;
     {
@@ -105,29 +122,34 @@ void Database::close() {
     QSqlDatabase::removeDatabase(QLatin1String(connectionName));
 }
 
-void Database::execute(const QString &sql) {
+void Database::execute(const QString &sql)
+{
     QSqlQuery query(connection());
     if (!query.exec(sql))
         throw Error(query.lastError().text());
 }
 
-void Database::beginTransaction() {
+void Database::beginTransaction()
+{
     QSqlDatabase db = connection();
     if (!db.transaction())
         throw Error(db.lastError().text());
 }
 
-void Database::commit() {
+void Database::commit()
+{
     QSqlDatabase db = connection();
     if (!db.commit())
         throw Error(db.lastError().text());
 }
 
-void Database::rollback() {
+void Database::rollback()
+{
     connection().rollback();
 }
 
-bool Database::inTransaction(const std::function<void()> &work) {
+bool Database::inTransaction(const std::function<void()> &work)
+{
     m_lastFailure.clear();
     try {
         beginTransaction();

@@ -5,8 +5,11 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <vector>
 
 namespace simat {
+
+class Statement;
 
 // The one connection of the program, named "db", to the database the alias VUM names.
 class Database {
@@ -41,12 +44,17 @@ public:
     // Runs a statement text that needs no parameters (schema creation); throws Error.
     void execute(const QString &sql);
 
+    // Statements on this connection, closed before the connection closes.
+    void attach(Statement *statement);
+    void detach(Statement *statement);
+
 private:
     void openConnection();
     void prepareSchema();
 
     DatabaseAlias m_alias;
     QString m_lastFailure;
+    std::vector<Statement *> m_statements;
 };
 
 } // namespace simat

@@ -18,7 +18,8 @@ struct Scanner {
     bool atEnd() const { return pos >= text.size(); }
     QChar current() const { return text.at(pos); }
 
-    qsizetype literalEnd(qsizetype start) const {
+    qsizetype literalEnd(qsizetype start) const
+    {
         qsizetype i = start + 1;
         while (i < text.size()) {
             if (text.at(i) == QLatin1Char('\'')) {
@@ -34,23 +35,27 @@ struct Scanner {
     }
 };
 
-qsizetype skipSpaceBackward(const QString &s, qsizetype i) {
+qsizetype skipSpaceBackward(const QString &s, qsizetype i)
+{
     while (i >= 0 && s.at(i).isSpace())
         --i;
     return i;
 }
 
-qsizetype skipSpaceForward(const QString &s, qsizetype i) {
+qsizetype skipSpaceForward(const QString &s, qsizetype i)
+{
     while (i < s.size() && s.at(i).isSpace())
         ++i;
     return i;
 }
 
-bool isIdentifierChar(QChar c) {
+bool isIdentifierChar(QChar c)
+{
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
-void yearOfDate(sqlite3_context *context, int, sqlite3_value **arguments) {
+void yearOfDate(sqlite3_context *context, int, sqlite3_value **arguments)
+{
     if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
         sqlite3_result_null(context);
         return;
@@ -64,7 +69,8 @@ void yearOfDate(sqlite3_context *context, int, sqlite3_value **arguments) {
 
 } // namespace
 
-QString rewrite(const QString &sql) {
+QString rewrite(const QString &sql)
+{
     QString out;
     out.reserve(sql.size() + 16);
     Scanner scan{sql};
@@ -92,7 +98,8 @@ QString rewrite(const QString &sql) {
     return out;
 }
 
-QStringList placeholders(const QString &sql) {
+QStringList placeholders(const QString &sql)
+{
     QStringList names;
     Scanner scan{sql};
     while (!scan.atEnd()) {
@@ -121,7 +128,8 @@ QStringList placeholders(const QString &sql) {
     return names;
 }
 
-void registerFunctions(QSqlDatabase &database, Engine engine) {
+void registerFunctions(QSqlDatabase &database, Engine engine)
+{
     if (engine != Engine::SQLite)
         return;
     const QVariant handle = database.driver()->handle();
@@ -134,7 +142,8 @@ void registerFunctions(QSqlDatabase &database, Engine engine) {
         throw Error(QStringLiteral("تعذر تجهيز قاعدة البيانات المدمجة"));
 }
 
-QStringList postgresFunctionDefinitions() {
+QStringList postgresFunctionDefinitions()
+{
     return {QStringLiteral("create or replace function year(d date) returns integer "
                            "language sql immutable as $$ select extract(year from d)::integer $$"),
             QStringLiteral("create or replace function year(d timestamp) returns integer "

@@ -11,7 +11,8 @@ class Error : public std::runtime_error {
 public:
     explicit Error(const QString &text)
         : std::runtime_error(text.toStdString())
-        , m_text(text) {}
+        , m_text(text)
+    {}
     const QString &text() const { return m_text; }
 
 private:

@@ -2,7 +2,8 @@
 
 namespace simat {
 
-Globals &globals() {
+Globals &globals()
+{
     static Globals values;
     return values;
 }
@@ -13,7 +14,8 @@ Globals &globals() {
 
 namespace simat {
 
-int wholeNumber(const QString &text, const QString &field) {
+int wholeNumber(const QString &text, const QString &field)
+{
     bool ok = false;
     const int number = text.trimmed().toInt(&ok);
     if (!ok)

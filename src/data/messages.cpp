@@ -10,7 +10,8 @@ namespace {
 int beeps = 0;
 
 QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text,
-                                 QMessageBox::StandardButtons buttons, QWidget *parent) {
+                                 QMessageBox::StandardButtons buttons, QWidget *parent)
+{
     beep();
     QMessageBox box(icon, QStringLiteral("سمات"), text, buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
@@ -23,24 +24,29 @@ QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text,
 
 } // namespace
 
-void beep() {
+void beep()
+{
     ++beeps;
     QApplication::beep();
 }
 
-int beepCount() {
+int beepCount()
+{
     return beeps;
 }
 
-void info(const QString &text, QWidget *parent) {
+void info(const QString &text, QWidget *parent)
+{
     show(QMessageBox::Information, text, QMessageBox::Ok, parent);
 }
 
-void error(const QString &text, QWidget *parent) {
+void error(const QString &text, QWidget *parent)
+{
     show(QMessageBox::Critical, text, QMessageBox::Ok, parent);
 }
 
-bool ask(const QString &text, QWidget *parent) {
+bool ask(const QString &text, QWidget *parent)
+{
     return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, parent) ==
            QMessageBox::Yes;
 }

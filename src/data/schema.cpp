@@ -15,7 +15,8 @@ namespace {
 
 using K = Kind;
 
-std::vector<Column> withLookupAudit(std::vector<Column> columns) {
+std::vector<Column> withLookupAudit(std::vector<Column> columns)
+{
     columns.insert(columns.end(), {{"entry_date", K::Date},
                                    {"who_insert", K::Integer},
                                    {"trans_date", K::Date},
@@ -25,17 +26,20 @@ std::vector<Column> withLookupAudit(std::vector<Column> columns) {
     return columns;
 }
 
-Table level1(const char *table, const char *code, const char *name) {
+Table level1(const char *table, const char *code, const char *name)
+{
     return {table, withLookupAudit({{code, K::Integer}, {name, K::Text}}), {code}};
 }
 
-Table level2(const char *table, const char *parentCode, const char *code, const char *name) {
+Table level2(const char *table, const char *parentCode, const char *code, const char *name)
+{
     return {table,
             withLookupAudit({{parentCode, K::Integer}, {code, K::Integer}, {name, K::Text}}),
             {code}};
 }
 
-std::vector<Table> makeTables() {
+std::vector<Table> makeTables()
+{
     std::vector<Table> all;
     all.push_back({"student",
                    {{"branch_no", K::Integer},
@@ -177,7 +181,8 @@ std::vector<Table> makeTables() {
 }
 
 // The same names on both engines: SQLite keeps a date as its ISO text, PostgreSQL as a date.
-const char *typeName(Kind kind) {
+const char *typeName(Kind kind)
+{
     switch (kind) {
     case Kind::Integer:
         return "integer";
@@ -189,7 +194,8 @@ const char *typeName(Kind kind) {
     return "text";
 }
 
-QString createTableText(const Table &table) {
+QString createTableText(const Table &table)
+{
     QStringList parts;
     for (const Column &column : table.columns)
         parts << QStringLiteral("%1 %2").arg(QLatin1String(column.name),
@@ -203,7 +209,8 @@ QString createTableText(const Table &table) {
 }
 
 // Indexes for the reads that the screens run on every case and test.
-const QStringList &indexTexts() {
+const QStringList &indexTexts()
+{
     static const QStringList texts = {
         QStringLiteral("create index test_hdr_case on test_hdr (branch_no, stud_code, test_date)"),
         QStringLiteral("create index test_hdr_date on test_hdr (test_date)"),
@@ -215,12 +222,14 @@ const QStringList &indexTexts() {
 
 } // namespace
 
-const std::vector<Table> &tables() {
+const std::vector<Table> &tables()
+{
     static const std::vector<Table> all = makeTables();
     return all;
 }
 
-const std::vector<std::pair<const char *, const char *>> &views() {
+const std::vector<std::pair<const char *, const char *>> &views()
+{
     static const std::vector<std::pair<const char *, const char *>> all = {
         {"nationality_view_1", "nationality"},
         {"id_type_view_1", "id_type"},
@@ -230,7 +239,8 @@ const std::vector<std::pair<const char *, const char *>> &views() {
     return all;
 }
 
-bool exists(Database &database) {
+bool exists(Database &database)
+{
     QSqlQuery query(database.connection());
     const bool sqlite = database.engine() == dialect::Engine::SQLite;
     const QString text =
@@ -243,7 +253,8 @@ bool exists(Database &database) {
     return query.value(0).toInt() > 0;
 }
 
-void create(Database &database) {
+void create(Database &database)
+{
     if (database.engine() == dialect::Engine::PostgreSQL) {
         for (const QString &definition : dialect::postgresFunctionDefinitions())
             database.execute(definition);

@@ -13,7 +13,8 @@ namespace simat::seed {
 
 namespace {
 
-void insertRow(Database &database, const QString &table, const QVariantList &values) {
+void insertRow(Database &database, const QString &table, const QVariantList &values)
+{
     QStringList marks;
     for (qsizetype i = 0; i < values.size(); ++i)
         marks << QStringLiteral("?");
@@ -27,14 +28,16 @@ void insertRow(Database &database, const QString &table, const QVariantList &val
 
 // A lookup row: code, name, then the audit columns entry_date, who_insert, trans_date,
 // who_update, is_active, entry_type.
-QVariantList lookupRow(const QVariantList &keyAndName) {
+QVariantList lookupRow(const QVariantList &keyAndName)
+{
     const QDate today = QDate::currentDate();
     QVariantList row = keyAndName;
     row << today << 1 << today << 0 << 1 << 1;
     return row;
 }
 
-void insertLookup(Database &database, const char *table, const QStringList &names) {
+void insertLookup(Database &database, const char *table, const QStringList &names)
+{
     for (int i = 0; i < names.size(); ++i)
         insertRow(database, QLatin1String(table), lookupRow({i + 1, names.at(i)}));
 }
@@ -47,7 +50,8 @@ struct Registered {
     int status;
 };
 
-void writeRegistry(Database &database) {
+void writeRegistry(Database &database)
+{
     static const Registered rows[] = {
         {"info_source_class", "تصنيف مصادر المعلومات", 1, "", 1},
         {"tester_class", "تصنيف القائمين بالاختبار", 1, "", 1},
@@ -77,7 +81,8 @@ void writeRegistry(Database &database) {
                    row.status});
 }
 
-void writeUsers(Database &database) {
+void writeUsers(Database &database)
+{
     const QStringList levels = {QStringLiteral("مدير النظام"), QStringLiteral("مشرف"),
                                 QStringLiteral("قائم بالاختبار"), QStringLiteral("مستعلم")};
     for (int level = 0; level < levels.size(); ++level)
@@ -95,7 +100,8 @@ struct Domain {
     QStringList questions;
 };
 
-const std::vector<Domain> &checklist() {
+const std::vector<Domain> &checklist()
+{
     static const std::vector<Domain> domains = {
         {"إضطرابات التواصل اللفظى وغير اللفظى",
          {QStringLiteral("يتأخر في اكتساب الكلام مقارنة بأقرانه"),
@@ -155,7 +161,8 @@ const std::vector<Domain> &checklist() {
     return domains;
 }
 
-void writeChecklist(Database &database) {
+void writeChecklist(Database &database)
+{
     int group = 0;
     for (const Domain &domain : checklist()) {
         ++group;
@@ -167,7 +174,8 @@ void writeChecklist(Database &database) {
     }
 }
 
-void writeLookups(Database &database) {
+void writeLookups(Database &database)
+{
     insertLookup(database, "gender", {QStringLiteral("ذكر"), QStringLiteral("أنثى")});
     insertLookup(database, "religion", {QStringLiteral("الإسلام"), QStringLiteral("أخرى")});
     insertLookup(database, "country",
@@ -227,7 +235,8 @@ void writeLookups(Database &database) {
 
 } // namespace
 
-void write(Database &database) {
+void write(Database &database)
+{
     writeRegistry(database);
     writeUsers(database);
     writeChecklist(database);

@@ -13,7 +13,8 @@ namespace simat {
 
 namespace {
 
-QVariant typed(const QVariant &value, ParamType type, const QString &param) {
+QVariant typed(const QVariant &value, ParamType type, const QString &param)
+{
     if (value.isNull())
         return QVariant();
     switch (type) {
@@ -32,13 +33,17 @@ QVariant typed(const QVariant &value, ParamType type, const QString &param) {
                             .arg(value.toString(), param));
         return date;
     }
-    case ParamType::Text:
-        return value.toString();
+    case ParamType::Text: {
+        // An empty text is a text, never null: '%' + '' + '%' matches every name.
+        const QString text = value.toString();
+        return text.isNull() ? QString("") : text;
+    }
     }
     return value;
 }
 
-QStringList uniqueColumnNames(const QSqlRecord &record) {
+QStringList uniqueColumnNames(const QSqlRecord &record)
+{
     QStringList names;
     QHash<QString, int> seen;
     for (int i = 0; i < record.count(); ++i) {
@@ -52,7 +57,8 @@ QStringList uniqueColumnNames(const QSqlRecord &record) {
 
 } // namespace
 
-int toInt(const QVariant &value) {
+int toInt(const QVariant &value)
+{
     if (value.isNull())
         return 0;
     bool ok = false;
@@ -65,11 +71,13 @@ int toInt(const QVariant &value) {
     throw Error(QStringLiteral("القيمة \"%1\" ليست رقماً صحيحاً").arg(value.toString()));
 }
 
-double toReal(const QVariant &value) {
+double toReal(const QVariant &value)
+{
     return value.isNull() ? 0.0 : value.toDouble();
 }
 
-QDate toDate(const QVariant &value) {
+QDate toDate(const QVariant &value)
+{
     if (value.metaType().id() == QMetaType::QDate)
         return value.toDate();
     if (value.metaType().id() == QMetaType::QDateTime)
@@ -81,43 +89,58 @@ Statement::Statement(Database &database, const QString &name, const QStringList 
                      QObject *parent)
     : QObject(parent)
     , m_database(database)
-    , m_lines(lines) {
+    , m_lines(lines)
+{
     setObjectName(name);
+    m_database.attach(this);
 }
 
-QString Statement::line(int index) const {
+Statement::~Statement()
+{
+    close();
+    m_database.detach(this);
+}
+
+QString Statement::line(int index) const
+{
     return m_lines.value(index);
 }
 
-void Statement::setLine(int index, const QString &text) {
+void Statement::setLine(int index, const QString &text)
+{
     while (m_lines.size() <= index)
         m_lines << QString();
     m_lines[index] = text;
 }
 
-void Statement::setLines(const QStringList &lines) {
+void Statement::setLines(const QStringList &lines)
+{
     m_lines = lines;
 }
 
-QString Statement::identifier(const QString &name) {
+QString Statement::identifier(const QString &name)
+{
     static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
     if (!plain.match(name).hasMatch())
         throw Error(QStringLiteral("اسم غير صالح في جملة الاستعلام: \"%1\"").arg(name));
     return name;
 }
 
-void Statement::declare(const QString &param, ParamType type) {
+void Statement::declare(const QString &param, ParamType type)
+{
     m_types.insert(param, type);
 }
 
-void Statement::setParam(const QString &param, const QVariant &value) {
+void Statement::setParam(const QString &param, const QVariant &value)
+{
     const auto type = m_types.constFind(param);
     if (type == m_types.constEnd())
         throw Error(QStringLiteral("المعامل %1 غير معرف في %2").arg(param, objectName()));
     m_values.insert(param, typed(value, *type, param));
 }
 
-QSqlQuery Statement::prepared(const QString &rewritten) const {
+QSqlQuery Statement::prepared(const QString &rewritten) const
+{
     QSqlQuery query(m_database.connection());
     if (!query.prepare(rewritten))
         throw Error(query.lastError().text());
@@ -136,7 +159,8 @@ QSqlQuery Statement::prepared(const QString &rewritten) const {
     return query;
 }
 
-void Statement::open() {
+void Statement::open()
+{
     close();
     QSqlQuery query = prepared(dialect::rewrite(text()));
     if (!query.exec())
@@ -153,7 +177,8 @@ void Statement::open() {
     emit reopened();
 }
 
-void Statement::close() {
+void Statement::close()
+{
     if (!m_open)
         return;
     m_model.clear();
@@ -163,26 +188,30 @@ void Statement::close() {
     m_row = 0;
 }
 
-int Statement::exec() {
+int Statement::exec()
+{
     QSqlQuery query = prepared(dialect::rewrite(text()));
     if (!query.exec())
         throw Error(query.lastError().text());
     return query.numRowsAffected();
 }
 
-void Statement::fetchAll() {
+void Statement::fetchAll()
+{
     while (m_model.canFetchMore())
         m_model.fetchMore();
 }
 
-int Statement::rowCount() {
+int Statement::rowCount()
+{
     if (!m_open)
         return 0;
     fetchAll();
     return m_model.rowCount();
 }
 
-bool Statement::isEmpty() {
+bool Statement::isEmpty()
+{
     if (!m_open)
         return true;
     while (m_model.rowCount() == 0 && m_model.canFetchMore())
@@ -190,52 +219,62 @@ bool Statement::isEmpty() {
     return m_model.rowCount() == 0;
 }
 
-bool Statement::seek(int row) {
+bool Statement::seek(int row)
+{
     while (row >= m_model.rowCount() && m_model.canFetchMore())
         m_model.fetchMore();
     m_row = row;
     return row >= 0 && row < m_model.rowCount();
 }
 
-bool Statement::next() {
+bool Statement::next()
+{
     return seek(m_row + 1);
 }
 
-bool Statement::atEnd() {
+bool Statement::atEnd()
+{
     return !seek(m_row);
 }
 
-int Statement::columnIndex(const QString &column) const {
+int Statement::columnIndex(const QString &column) const
+{
     const auto found = m_columnIndex.constFind(column.toLower());
     if (found == m_columnIndex.constEnd())
         throw Error(QStringLiteral("العمود %1 غير موجود في نتيجة %2").arg(column, objectName()));
     return *found;
 }
 
-bool Statement::hasColumn(const QString &column) const {
+bool Statement::hasColumn(const QString &column) const
+{
     return m_columnIndex.contains(column.toLower());
 }
 
-QVariant Statement::value(const QString &column) const {
+QVariant Statement::value(const QString &column) const
+{
     const int index = columnIndex(column);
     if (m_row < 0 || m_row >= m_model.rowCount())
         return QVariant();
     return m_model.data(m_model.index(m_row, index));
 }
 
-int Statement::intValue(const QString &column) const {
+int Statement::intValue(const QString &column) const
+{
     return toInt(value(column));
 }
 
-double Statement::realValue(const QString &column) const {
+double Statement::realValue(const QString &column) const
+{
     return toReal(value(column));
 }
 
-QString Statement::textValue(const QString &column) const {
+QString Statement::textValue(const QString &column) const
+{
     return value(column).toString();
 }
 
-QDate Statement::dateValue(const QString &column) const {
+QDate Statement::dateValue(const QString &column) const
+{
     return toDate(value(column));
 }
 

@@ -22,6 +22,7 @@ class Statement : public QObject {
 public:
     Statement(Database &database, const QString &name, const QStringList &lines,
               QObject *parent = nullptr);
+    ~Statement() override;
 
     // Text lines, indexed from 0.
     int lineCount() const { return int(m_lines.size()); }

@@ -2,22 +2,26 @@
 
 namespace simat::texts {
 
-QStringList findUser() {
+QStringList findUser()
+{
     return {QStringLiteral("select * from users"), QStringLiteral("where user_code=:code"),
             QStringLiteral("and"), QStringLiteral("user_password=:password")};
 }
 
-QStringList questionCount() {
+QStringList questionCount()
+{
     return {QStringLiteral("select count(*) as meas_ques_count  from test_ques")};
 }
 
-QStringList serialTemplate() {
+QStringList serialTemplate()
+{
     return {QStringLiteral("select"), QStringLiteral("max(FIELD)"),
             QStringLiteral("as max_code from"), QStringLiteral("TABLE"),
             QStringLiteral("where FIELD1=:PARAM1 and FIELD1=:PARAM2")};
 }
 
-QStringList caseWithLookups(const QString &where) {
+QStringList caseWithLookups(const QString &where)
+{
     return {
         QStringLiteral("select a.*,b.cou_name,c.nationality_name,d.id_type_name,"
                        "e.edu_phase_name,f.edu_class_level_name,g.house_type_name,"

@@ -1,0 +1,138 @@
+#include "fixtures.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <atomic>
+
+namespace simat::testing {
+
+namespace {
+
+std::atomic<int> databaseSerial{0};
+
+QSqlDatabase maintenanceConnection()
+{
+    const QString name = QStringLiteral("test-maintenance");
+    if (QSqlDatabase::contains(name))
+        return QSqlDatabase::database(name);
+    const QUrl url(TestDatabase::postgresServer());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(url.host());
+    db.setPort(url.port(5432));
+    db.setUserName(url.userName());
+    db.setPassword(url.password().isEmpty() ? QStringLiteral("Kx7rTmwq2Lpa#915") : url.password());
+    db.setDatabaseName(url.path().mid(1));
+    if (!db.open())
+        qFatal("cannot reach the PostgreSQL server of SIMAT_TEST_PG: %s",
+               qPrintable(db.lastError().text()));
+    QSqlQuery(db).exec(QStringLiteral("set client_min_messages = warning"));
+    return db;
+}
+
+void runMaintenance(const QString &sql)
+{
+    QSqlQuery query(maintenanceConnection());
+    if (!query.exec(sql))
+        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+}
+
+} // namespace
+
+QString TestDatabase::postgresServer()
+{
+    return qEnvironmentVariable("SIMAT_TEST_PG");
+}
+
+bool TestDatabase::postgresAvailable()
+{
+    return !postgresServer().isEmpty();
+}
+
+TestDatabase::TestDatabase(Engine engine)
+    : m_engine(engine)
+{
+    if (engine == Engine::SQLite) {
+        m_folder = std::make_unique<QTemporaryDir>();
+        m_alias = QStringLiteral("sqlite:") + m_folder->filePath(QStringLiteral("simat.db"));
+        return;
+    }
+    m_postgresName = QStringLiteral("simat_t_%1_%2")
+                         .arg(QCoreApplication::applicationPid())
+                         .arg(++databaseSerial);
+    runMaintenance(QStringLiteral("drop database if exists %1").arg(m_postgresName));
+    runMaintenance(QStringLiteral("create database %1 encoding 'UTF8' template template0")
+                       .arg(m_postgresName));
+    QUrl url(postgresServer());
+    url.setPath(QLatin1Char('/') + m_postgresName);
+    m_alias = url.toString();
+}
+
+TestDatabase::~TestDatabase()
+{
+    if (!m_postgresName.isEmpty())
+        runMaintenance(
+            QStringLiteral("drop database if exists %1 with (force)").arg(m_postgresName));
+}
+
+void TestDatabase::useAsVum() const
+{
+    qputenv("SIMAT_ALIAS_VUM", m_alias.toUtf8());
+}
+
+void addEngineRows()
+{
+    QTest::addColumn<int>("engine");
+    QTest::newRow("sqlite") << int(TestDatabase::Engine::SQLite);
+    QTest::newRow("postgresql") << int(TestDatabase::Engine::PostgreSQL);
+}
+
+TestDatabase::Engine engineOfRow()
+{
+    QFETCH_GLOBAL(int, engine);
+    return TestDatabase::Engine(engine);
+}
+
+BoxAnswerer::BoxAnswerer(QList<QMessageBox::StandardButton> answers)
+    : m_answers(answers)
+{
+    m_timer.setInterval(5);
+    connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::answerActiveBox);
+    m_timer.start();
+}
+
+void BoxAnswerer::answerActiveBox()
+{
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible())
+        return;
+    texts << box->text();
+    icons << box->icon();
+    const QMessageBox::StandardButton answer =
+        m_answers.size() > 1 ? m_answers.takeFirst() : m_answers.value(0, QMessageBox::Ok);
+    QAbstractButton *button = box->button(answer);
+    if (!button)
+        qFatal("the message box \"%s\" has no such button", qPrintable(box->text()));
+    button->click();
+}
+
+namespace {
+QtMessageHandler previousHandler = nullptr;
+
+void dropPlatformNotes(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (text.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    previousHandler(type, context, text);
+}
+} // namespace
+
+void quietOffscreenPlatform()
+{
+    previousHandler = qInstallMessageHandler(dropPlatformNotes);
+}
+
+} // namespace simat::testing

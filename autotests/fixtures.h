@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "app/application.h"
+
+namespace simat::testing {
+
+// A new, empty database for one test: a file in a temporary folder, or a database created on
+// the PostgreSQL server that SIMAT_TEST_PG names (postgresql://user@host:port/dbname).
+class TestDatabase {
+public:
+    enum class Engine { SQLite, PostgreSQL };
+    explicit TestDatabase(Engine engine);
+    ~TestDatabase();
+
+    const QString &alias() const { return m_alias; }
+    // Makes VUM name this database for the program.
+    void useAsVum() const;
+
+    static bool postgresAvailable();
+    static QString postgresServer();
+
+private:
+    Engine m_engine;
+    QString m_alias;
+    QString m_postgresName;
+    std::unique_ptr<QTemporaryDir> m_folder;
+};
+
+// Adds the rows "sqlite" and "postgresql" to a data-driven test; a test reads its engine with
+// engineOfRow(), which skips the PostgreSQL row when no server is named.
+void addEngineRows();
+TestDatabase::Engine engineOfRow();
+
+// Answers message boxes as a person would: waits for each modal box, records its text and
+// icon, and presses the next answer (the last answer repeats).
+class BoxAnswerer : public QObject {
+    Q_OBJECT
+public:
+    explicit BoxAnswerer(QList<QMessageBox::StandardButton> answers = {QMessageBox::Ok});
+    QStringList texts;
+    QList<QMessageBox::Icon> icons;
+    int count() const { return int(texts.size()); }
+
+private:
+    void answerActiveBox();
+    QList<QMessageBox::StandardButton> m_answers;
+    QTimer m_timer;
+};
+
+} // namespace simat::testing
+
+namespace simat::testing {
+// Leaves out the offscreen platform's notes that it cannot raise windows or size hints; call
+// it from initTestCase(), once Qt Test has its own message handler.
+void quietOffscreenPlatform();
+} // namespace simat::testing
+
+// A Qt Test main that runs under the program's own application object.
+#define SIMAT_TEST_MAIN(TestClass)                                                                 \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        qputenv("QT_QPA_PLATFORM", "offscreen");                                                   \
+        simat::SimatApplication app(argc, argv);                                                   \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

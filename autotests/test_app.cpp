@@ -1,0 +1,430 @@
+// The program's shell through its real screens: start-up, the first screen, login, the main
+// menu, and the general error handler, on SQLite and PostgreSQL.
+#include "fixtures.h"
+
+#include "app/jpeg.h"
+#include "app/platform.h"
+#include "app/startup.h"
+#include "data/dm.h"
+#include "data/global.h"
+#include "data/messages.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QLineEdit>
+
+using namespace simat;
+using namespace simat::testing;
+
+namespace {
+
+template <typename T = QAbstractButton> T *control(const QString &screen, const QString &name)
+{
+    QWidget *window = app::screen(screen);
+    T *found = window ? window->findChild<T *>(name) : nullptr;
+    if (!found)
+        qFatal("no control %s on %s", qPrintable(name), qPrintable(screen));
+    return found;
+}
+
+QWidget *screen(const char *name)
+{
+    return app::screen(QLatin1String(name));
+}
+
+// Records the value of StartTestFromMenu at the moment the test screen is shown.
+class FlagAtShow : public QObject {
+public:
+    bool seen = false;
+    bool valueAtShow = false;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            seen = true;
+            valueAtShow = globals().StartTestFromMenu;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+class AppTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_database;
+
+    TDataModule1 *dm() { return TDataModule1::instance(); }
+
+    void typeLogin(const QString &code, const QString &password)
+    {
+        auto *user = control<QLineEdit>("LoginForm", "Euser_code");
+        auto *word = control<QLineEdit>("LoginForm", "Epassword");
+        user->clear();
+        word->clear();
+        QTest::keyClicks(user, code);
+        QTest::keyClicks(word, password);
+    }
+
+    void clickLogin() { QTest::mouseClick(control("LoginForm", "spLogin"), Qt::LeftButton); }
+
+    void login(const QString &code, const QString &password)
+    {
+        app::showScreen("LoginForm");
+        typeLogin(code, password);
+        BoxAnswerer boxes;
+        clickLogin();
+        QCOMPARE(boxes.count(), 0);
+    }
+
+    void addUser(int code, int level, int active)
+    {
+        dm()->openDatabase();
+        dm()->Database1.execute(
+            QStringLiteral("insert into users (user_code, a_name, l_name, user_password, "
+                           "user_level, is_active) values (%1, 'مستخدم %1', 'User %1', 'pw%1', "
+                           "%2, %3)")
+                .arg(code)
+                .arg(level)
+                .arg(active));
+    }
+
+    void hideAllButTheFirstScreen()
+    {
+        for (QObject *object : app::screens()) {
+            auto *window = qobject_cast<QWidget *>(object);
+            if (window && window->objectName() != QLatin1String("StartupForm"))
+                window->hide();
+        }
+    }
+
+private slots:
+    void initTestCase_data() { addEngineRows(); }
+
+    void initTestCase()
+    {
+        quietOffscreenPlatform();
+        QDir::setCurrent(QDir::tempPath());
+        app::createScreens();
+        screen("StartupForm")->show();
+    }
+
+    void init()
+    {
+        if (engineOfRow() == TestDatabase::Engine::PostgreSQL && !TestDatabase::postgresAvailable())
+            QSKIP("SIMAT_TEST_PG names no PostgreSQL server");
+        m_database = std::make_unique<TestDatabase>(engineOfRow());
+        m_database->useAsVum();
+        globals().session = Session();
+        hideAllButTheFirstScreen();
+    }
+
+    void cleanup()
+    {
+        dm()->Database1.close();
+        m_database.reset();
+    }
+
+    void screensAreCreatedOnceInTheirOrder()
+    {
+        const QList<QObject *> created = app::screens();
+        QStringList names;
+        for (QObject *object : created)
+            names << object->objectName();
+        QCOMPARE(names, QStringList({"StartupForm",
+                                     "LoginForm",
+                                     "MainForm",
+                                     "SetupDataForm",
+                                     "SetupDataLevel2Form",
+                                     "DataModule1",
+                                     "SetupDataReportForm",
+                                     "SetupDataReportLevel2Form",
+                                     "SearchForm",
+                                     "BasicDataMainForm",
+                                     "StudentsForm",
+                                     "StudentQueryForm",
+                                     "UsersForm",
+                                     "MeasureDiagonsisForm",
+                                     "MeasDiagReportForm",
+                                     "CaseMeasuresListForm",
+                                     "MeasDiagSummaryReportForm",
+                                     "InquiresReportsForm",
+                                     "TestsInquiresForm",
+                                     "IntervalForm",
+                                     "AllCasesReport",
+                                     "CaseTestsCompareReport",
+                                     "StudentsReportForm",
+                                     "SetupOptionsForm"}));
+        QCOMPARE(app::createScreens(), created);
+        QCOMPARE(screen("LoginForm")->windowTitle(), QStringLiteral("الدخول على النظام"));
+        QCOMPARE(screen("MainForm")->windowTitle(), QStringLiteral("الرئيسية"));
+        QCOMPARE(screen("SearchForm")->windowTitle(), QStringLiteral("البحث بالاسم"));
+        QCOMPARE(screen("MeasureDiagonsisForm")->windowTitle(),
+                 QStringLiteral("اختبار مقياس سمات التوحد"));
+        QCOMPARE(screen("InquiresReportsForm")->windowTitle(), QStringLiteral("إستعلام وتقارير"));
+        QCOMPARE(created.at(5), static_cast<QObject *>(dm()));
+        QVERIFY(!dm()->Database1.isOpen());
+        QCOMPARE(globals().AppWorkDir, QDir::tempPath());
+    }
+
+    void firstScreenOffersInstallingOnlyBeforeAnyLogin()
+    {
+        QWidget *first = screen("StartupForm");
+        QCOMPARE(first->size(), QSize(715, 591));
+        QCOMPARE(control("StartupForm", "SP_run_prog")->text(), QStringLiteral("تشغيل البرنامج"));
+        QCOMPARE(control("StartupForm", "SP_install_prog")->text(),
+                 QStringLiteral("تثبيت البرنامج "));
+        QCOMPARE(control("StartupForm", "SP_installation_instructions")->text(),
+                 QStringLiteral("تعليمات التثبيت"));
+        QCOMPARE(control("StartupForm", "SP_user_guide")->text(), QStringLiteral("دليل المُستخدم"));
+        QCOMPARE(control("StartupForm", "spExit")->toolTip(), QStringLiteral("خروج"));
+        for (int level : {0, 1, 2, 3}) {
+            globals().session.SessionUserLevel = level;
+            first->hide();
+            first->show();
+            QCOMPARE(control("StartupForm", "SP_install_prog")->isEnabled(), level == 0);
+            QCOMPARE(control("StartupForm", "SP_installation_instructions")->isEnabled(),
+                     level == 0);
+            QVERIFY(control("StartupForm", "SP_run_prog")->isEnabled());
+        }
+    }
+
+    void runProgramLeadsToTheLoginScreen()
+    {
+        QTest::mouseClick(control("StartupForm", "SP_run_prog"), Qt::LeftButton);
+        QVERIFY(screen("LoginForm")->isVisible());
+        QApplication::setActiveWindow(screen("LoginForm"));
+        QTest::keyClick(control<QLineEdit>("LoginForm", "Euser_code"), Qt::Key_F12);
+        QVERIFY(!screen("LoginForm")->isVisible());
+    }
+
+    void mainMenuButtonsFollowTheLevel()
+    {
+        for (int level : {0, 1, 2, 3}) {
+            addUser(10 + level, level, 1);
+            login(QString::number(10 + level), QStringLiteral("pw%1").arg(10 + level));
+            QVERIFY(screen("MainForm")->isVisible());
+            QCOMPARE(control("MainForm", "SP_start_test")->isEnabled(), level != 3);
+            QCOMPARE(control("MainForm", "SP_basic_data")->isEnabled(), level != 3);
+            QVERIFY(control("MainForm", "SP_inq_rep")->isEnabled());
+            screen("MainForm")->hide();
+        }
+        globals().session = Session();
+        screen("MainForm")->show();
+        QVERIFY(control("MainForm", "SP_start_test")->isEnabled());
+        QVERIFY(control("MainForm", "SP_basic_data")->isEnabled());
+    }
+
+    void startTestFlagIsSetOnlyWhileTheTestScreenShows()
+    {
+        login("1", "12345");
+        FlagAtShow watcher;
+        screen("MeasureDiagonsisForm")->installEventFilter(&watcher);
+        QTest::mouseClick(control("MainForm", "SP_start_test"), Qt::LeftButton);
+        QVERIFY(watcher.seen);
+        QVERIFY(watcher.valueAtShow);
+        QVERIFY(screen("MeasureDiagonsisForm")->isVisible());
+        QVERIFY(!globals().StartTestFromMenu);
+        QTest::mouseClick(control("MainForm", "SP_start_test"), Qt::LeftButton);
+        QVERIFY(!globals().StartTestFromMenu);
+        screen("MeasureDiagonsisForm")->removeEventFilter(&watcher);
+    }
+
+    void emptyFieldsAskForCodeAndPassword()
+    {
+        app::showScreen("LoginForm");
+        const int beeps = messages::beepCount();
+        typeLogin("1", "");
+        BoxAnswerer boxes;
+        QTest::keyClick(control<QLineEdit>("LoginForm", "Epassword"), Qt::Key_Return);
+        typeLogin("", "12345");
+        clickLogin();
+        QCOMPARE(boxes.texts, QStringList(2, QStringLiteral("أدخل كود المُستخدم وكلمة المرور")));
+        QCOMPARE(boxes.icons.first(), QMessageBox::Information);
+        QCOMPARE(messages::beepCount(), beeps + 2);
+        QVERIFY(!dm()->Database1.isOpen());
+        QVERIFY(screen("LoginForm")->isVisible());
+    }
+
+    void enterMovesFromTheCodeToThePassword()
+    {
+        app::showScreen("LoginForm");
+        QApplication::setActiveWindow(screen("LoginForm"));
+        auto *user = control<QLineEdit>("LoginForm", "Euser_code");
+        user->setFocus();
+        QTest::keyClick(user, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), control<QLineEdit>("LoginForm", "Epassword"));
+        QCOMPARE(user->echoMode(), QLineEdit::Password);
+    }
+
+    void unknownUsersAreRefusedAndKeepWhatWasTyped_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("wrong password") << "1"
+                                        << "1234";
+        QTest::newRow("unknown code") << "999"
+                                      << "12345";
+        QTest::newRow("stopped account") << "20"
+                                         << "pw20";
+    }
+
+    void unknownUsersAreRefusedAndKeepWhatWasTyped()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, password);
+        addUser(20, 1, 0);
+        app::showScreen("LoginForm");
+        typeLogin(code, password);
+        BoxAnswerer boxes;
+        clickLogin();
+        QCOMPARE(boxes.texts, QStringList({"مستخدم غير معرف علي النظام"}));
+        QCOMPARE(boxes.icons.first(), QMessageBox::Information);
+        QCOMPARE(control<QLineEdit>("LoginForm", "Euser_code")->text(), code);
+        QCOMPARE(control<QLineEdit>("LoginForm", "Epassword")->text(), password);
+        QVERIFY(screen("LoginForm")->isVisible());
+        QVERIFY(!screen("MainForm")->isVisible());
+        QCOMPARE(globals().session.SessionUserCode, 0);
+    }
+
+    void aCodeThatIsNoNumberEndsTheAttemptWithAnError()
+    {
+        app::showScreen("LoginForm");
+        typeLogin("abc", "12345");
+        BoxAnswerer boxes;
+        clickLogin();
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.icons.first(), QMessageBox::Critical);
+        QVERIFY2(boxes.texts.first().contains("abc"), qPrintable(boxes.texts.first()));
+        QVERIFY(dm()->Database1.isOpen());
+        QVERIFY(globals().ChecklistQuestionCount > 0);
+        QVERIFY(screen("LoginForm")->isVisible());
+        typeLogin("1", "12345");
+        clickLogin();
+        QCOMPARE(boxes.count(), 1);
+        QVERIFY(screen("MainForm")->isVisible());
+    }
+
+    void successfulLoginFillsTheSession()
+    {
+        login("1", "12345");
+        QVERIFY(screen("MainForm")->isVisible());
+        QVERIFY(!screen("LoginForm")->isVisible());
+        QCOMPARE(control<QLineEdit>("LoginForm", "Euser_code")->text(), QString());
+        QCOMPARE(control<QLineEdit>("LoginForm", "Epassword")->text(), QString());
+        const Session &session = globals().session;
+        QCOMPARE(session.SessionUserCode, 1);
+        QCOMPARE(session.SessionUserArabicName, QStringLiteral("مدير النظام"));
+        QCOMPARE(session.SessionUserLatinName, QStringLiteral("System Administrator"));
+        QCOMPARE(session.SessionUserLevel, 0);
+        QCOMPARE(session.SessionUserPassword, QStringLiteral("12345"));
+        const ReportHeadings &headings = globals().headings;
+        QCOMPARE(headings.CompanyArabicName, QStringLiteral("اختبار مقياس سمات التوحد"));
+        QCOMPARE(headings.CompanyLatinName, QStringLiteral("Autism Traits Scale Test"));
+        QVERIFY(headings.BranchArabicName.isEmpty() && headings.CompanyLatinAddress.isEmpty());
+        QCOMPARE(globals().ChecklistQuestionCount, 50);
+    }
+
+    void questionCountIsReloadedAtEveryFilledAttempt()
+    {
+        login("1", "12345");
+        QCOMPARE(globals().ChecklistQuestionCount, 50);
+        dm()->Database1.execute("insert into test_ques values (5, 99, 'سؤال إضافي')");
+        app::showScreen("LoginForm");
+        typeLogin("1", "wrong");
+        BoxAnswerer boxes;
+        clickLogin();
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(globals().ChecklistQuestionCount, 51);
+        QCOMPARE(globals().session.SessionUserCode, 1);
+    }
+
+    void aLaterLoginReplacesTheSessionAndTheMenu()
+    {
+        login("1", "12345");
+        QVERIFY(control("MainForm", "SP_start_test")->isEnabled());
+        addUser(30, 3, 1);
+        QVERIFY(control("StartupForm", "SP_install_prog")->isEnabled());
+        login("30", "pw30");
+        QCOMPARE(globals().session.SessionUserLevel, 3);
+        QVERIFY(screen("MainForm")->isVisible());
+        QVERIFY(!control("MainForm", "SP_start_test")->isEnabled());
+        QVERIFY(!control("MainForm", "SP_basic_data")->isEnabled());
+        QVERIFY(!control("StartupForm", "SP_install_prog")->isEnabled());
+        QVERIFY(!control("StartupForm", "SP_installation_instructions")->isEnabled());
+    }
+
+    void anUnreachableDatabaseShowsAnErrorAndTheProgramGoesOn()
+    {
+        QTemporaryDir folder;
+        const QString notADatabase = folder.filePath("broken.db");
+        QFile file(notADatabase);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+        file.close();
+        for (const QString &alias : {QStringLiteral("sqlite:") + notADatabase,
+                                     QStringLiteral("postgresql://simat@127.0.0.1:1/none")}) {
+            qputenv("SIMAT_ALIAS_VUM", alias.toUtf8());
+            app::showScreen("LoginForm");
+            typeLogin("1", "12345");
+            BoxAnswerer boxes;
+            clickLogin();
+            QCOMPARE(boxes.count(), 1);
+            QCOMPARE(boxes.icons.first(), QMessageBox::Critical);
+            QVERIFY2(boxes.texts.first().startsWith(QStringLiteral("تعذر فتح قاعدة البيانات")),
+                     qPrintable(boxes.texts.first()));
+            QVERIFY(!dm()->Database1.isOpen());
+            QCOMPARE(globals().session.SessionUserCode, 0);
+        }
+        m_database->useAsVum();
+        login("1", "12345");
+        QVERIFY(screen("MainForm")->isVisible());
+    }
+
+    void closingTheMainMenuKeepsTheProgramRunning()
+    {
+        login("1", "12345");
+        QTimer::singleShot(0, [] { control("MainForm", "spExit")->click(); });
+        QTimer::singleShot(100, [] { QCoreApplication::exit(7); });
+        QCOMPARE(QCoreApplication::exec(), 7);
+        QVERIFY(!screen("MainForm")->isVisible());
+        QVERIFY(screen("StartupForm")->isVisible());
+    }
+
+    void closingTheFirstScreenEndsTheProgram()
+    {
+        QTimer::singleShot(0, [] { control("StartupForm", "spExit")->click(); });
+        QTimer::singleShot(3000, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!screen("StartupForm")->isVisible());
+        screen("StartupForm")->show();
+    }
+
+    void guidesAreLookedUpBelowTheStartDirectory()
+    {
+        QTemporaryDir elsewhere;
+        QDir::setCurrent(elsewhere.path());
+        QCOMPARE(app::docsDirectory(), QDir(QDir::tempPath()).filePath("Docs"));
+        QDir::setCurrent(QDir::tempPath());
+        BoxAnswerer boxes;
+        QVERIFY(!platform::RunDocument("UserGuide.pdf", QString(), elsewhere.filePath("Docs")));
+        QTest::mouseClick(control("StartupForm", "SP_user_guide"), Qt::LeftButton);
+        QTest::qWait(20);
+        QCOMPARE(boxes.count(), 0);
+    }
+
+    void picturesDecodeAndBrokenOnesAreRefused()
+    {
+        const QImage background = platform::resourcePicture("startup_background.jpg");
+        QCOMPARE(background.size(), QSize(715, 591));
+        QFile resource(":/images/login_picture.jpg");
+        QVERIFY(resource.open(QIODevice::ReadOnly));
+        const QByteArray whole = resource.readAll();
+        QVERIFY(!jpeg::decode(whole).isNull());
+        QVERIFY(jpeg::decode(whole.left(whole.size() / 2)).isNull());
+        QVERIFY(jpeg::decode("not a picture").isNull());
+    }
+};
+
+SIMAT_TEST_MAIN(AppTest)
+#include "test_app.moc"

@@ -1,0 +1,386 @@
+// The data module on both engines: a new database's tables and installation data, the
+// statements with their dialect, the alias, transactions and codes.
+#include "fixtures.h"
+
+#include "data/dm.h"
+#include "data/error.h"
+#include "data/schema.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+using namespace simat;
+using namespace simat::testing;
+
+namespace {
+
+QStringList columnsOf(Database &database, const QString &table)
+{
+    QSqlQuery query(database.connection());
+    if (!query.exec(QStringLiteral("select * from %1 where 1=2").arg(table)))
+        return {};
+    QStringList names;
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i)
+        names << record.fieldName(i).toLower();
+    return names;
+}
+
+int countOf(Database &database, const QString &sql)
+{
+    QSqlQuery query(database.connection());
+    if (!query.exec(sql) || !query.next())
+        throw Error(QStringLiteral("count failed: ") + sql);
+    return query.value(0).toInt();
+}
+
+const QStringList lookupAudit = {QStringLiteral("entry_date"), QStringLiteral("who_insert"),
+                                 QStringLiteral("trans_date"), QStringLiteral("who_update"),
+                                 QStringLiteral("is_active"),  QStringLiteral("entry_type")};
+
+} // namespace
+
+class DataTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<TDataModule1> m_dm;
+
+    Database &db() { return m_dm->Database1; }
+    void run(const QString &sql) { db().execute(sql); }
+
+    void addCase(int code, const QString &name, bool withLookups)
+    {
+        // country, nationality, gender, religion, id type, guardian's nationality, kinship and
+        // id type, first and second relatives' kinship, education phase, city
+        const QString lookups = withLookups ? QStringLiteral("1, 1, 2, 1, 1, 2, 2, 3, 3, 4, 1, 1")
+                                            : QStringLiteral("0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0");
+        run(QStringLiteral("insert into student (branch_no, stud_code, stud_name, stud_birth_date,"
+                           " stud_birth_country, stud_nationality, stud_gender, stud_religion,"
+                           " stud_id_type, stud_guard_nationality, stud_guard_kinship_degree,"
+                           " stud_guard_id_type, stud_kinship_1_kinship_degree,"
+                           " stud_kinship_2_kinship_degree, stud_edu_phase, stud_city)"
+                           " values (0, %1, '%2', '2021-03-04', %3)")
+                .arg(code)
+                .arg(name, lookups));
+    }
+
+    void addTest(int number, const QString &date, int caseCode, const QList<int> &marks)
+    {
+        run(QStringLiteral("insert into test_hdr (branch_no, test_no, test_date, stud_code,"
+                           " test_status) values (0, %1, '%2', %3, 1)")
+                .arg(number)
+                .arg(date)
+                .arg(caseCode));
+        for (int i = 0; i < marks.size(); ++i)
+            run(QStringLiteral(
+                    "insert into test_dtl (branch_no, test_no, test_date, stud_code,"
+                    " ques_group, ques_id, ques_mark) values (0, %1, '%2', %3, 1, %4, %5)")
+                    .arg(number)
+                    .arg(date)
+                    .arg(caseCode)
+                    .arg(i + 1)
+                    .arg(marks.at(i)));
+    }
+
+private slots:
+    void initTestCase_data() { addEngineRows(); }
+
+    void init()
+    {
+        if (engineOfRow() == TestDatabase::Engine::PostgreSQL && !TestDatabase::postgresAvailable())
+            QSKIP("SIMAT_TEST_PG names no PostgreSQL server");
+        m_database = std::make_unique<TestDatabase>(engineOfRow());
+        m_dm = std::make_unique<TDataModule1>();
+        db().open(parseAlias(m_database->alias()));
+    }
+
+    void cleanup()
+    {
+        m_dm.reset();
+        m_database.reset();
+    }
+
+    void newDatabaseHasEveryTableWithItsColumnsInOrder()
+    {
+        const QStringList student = columnsOf(db(), QStringLiteral("student"));
+        QCOMPARE(student.size(), 52);
+        QCOMPARE(student.mid(0, 5), QStringList({"branch_no", "stud_code", "stud_name",
+                                                 "stud_birth_date", "stud_birth_haj_date"}));
+        QCOMPARE(student.indexOf("stud_guard_name"), 26);
+        QCOMPARE(student.mid(45),
+                 QStringList({"stud_status", "is_active", "trans_date", "entry_date", "entry_type",
+                              "who_insert", "who_update"}));
+        QCOMPARE(columnsOf(db(), QStringLiteral("test_hdr")),
+                 QStringList({"branch_no", "test_no", "test_date", "test_haj_date", "stud_code",
+                              "tester_id", "info_source_id", "school_name", "notes", "entry_date",
+                              "entry_type", "test_status", "who_insert", "who_update"}));
+        QCOMPARE(
+            columnsOf(db(), QStringLiteral("test_dtl")),
+            QStringList({"branch_no", "test_no", "test_date", "test_haj_date", "stud_code",
+                         "ques_group", "ques_id", "ques_ans_val", "ques_mark", "notes",
+                         "entry_date", "entry_type", "ques_status", "who_insert", "who_update"}));
+        QCOMPARE(columnsOf(db(), QStringLiteral("test_ques")),
+                 QStringList({"ques_group", "ques_id", "ques_desc"}));
+        QCOMPARE(columnsOf(db(), QStringLiteral("test_ques_group")),
+                 QStringList({"ques_group_id", "ques_group_name"}));
+        QCOMPARE(columnsOf(db(), QStringLiteral("users")).mid(0, 7),
+                 QStringList({"user_code", "a_name", "l_name", "user_password", "user_level",
+                              "can_close_po", "show_cost_price"}));
+        QCOMPARE(columnsOf(db(), QStringLiteral("users_levels")),
+                 QStringList({"level_code", "a_name"}));
+        QCOMPARE(columnsOf(db(), QStringLiteral("app_tables")).mid(0, 5),
+                 QStringList(
+                     {"table_id", "table_name", "table_desc", "table_level", "parent_table_id"}));
+        QCOMPARE(columnsOf(db(), QStringLiteral("id_type")),
+                 QStringList({"id_type", "id_type_name"}) + lookupAudit);
+        QCOMPARE(columnsOf(db(), QStringLiteral("country")),
+                 QStringList({"cou_id", "cou_name"}) + lookupAudit);
+        QCOMPARE(columnsOf(db(), QStringLiteral("tester")),
+                 QStringList({"tester_class_id", "tester_id", "tester_name"}) + lookupAudit);
+        QCOMPARE(columnsOf(db(), QStringLiteral("info_source")),
+                 QStringList({"info_source_class_id", "info_source_id", "info_source_name"}) +
+                     lookupAudit);
+        for (const char *lookup :
+             {"nationality", "edu_phase", "edu_class_level", "house_type", "house_ownership",
+              "neighborhood", "city", "district", "kinship_degree", "gender", "religion",
+              "tester_class", "info_source_class"}) {
+            const QString name = QLatin1String(lookup);
+            QCOMPARE(columnsOf(db(), name).mid(0, 2), QStringList({name + "_id", name + "_name"}));
+            QCOMPARE(columnsOf(db(), name).mid(2), lookupAudit);
+        }
+        QCOMPARE(columnsOf(db(), QStringLiteral("nationality_view_1")),
+                 columnsOf(db(), QStringLiteral("nationality")));
+        QCOMPARE(columnsOf(db(), QStringLiteral("id_type_view_1")),
+                 columnsOf(db(), QStringLiteral("id_type")));
+        QCOMPARE(columnsOf(db(), QStringLiteral("kinship_degree_view_1")),
+                 columnsOf(db(), QStringLiteral("kinship_degree")));
+        QCOMPARE(columnsOf(db(), QStringLiteral("kinship_degree_view_2")),
+                 columnsOf(db(), QStringLiteral("kinship_degree")));
+    }
+
+    void newDatabaseCarriesItsInstallationData()
+    {
+        QSqlQuery registry(db().connection());
+        QVERIFY(registry.exec("select table_name, table_level, table_desc, parent_table_id from "
+                              "app_tables where table_name in ('info_source_class','tester_class',"
+                              "'info_source','tester') order by table_name"));
+        QStringList rows;
+        while (registry.next())
+            rows << QStringLiteral("%1|%2|%3|%4")
+                        .arg(registry.value(0).toString(), registry.value(1).toString(),
+                             registry.value(2).toString(), registry.value(3).toString());
+        QCOMPARE(rows, QStringList({"info_source|2|مصادر المعلومات|info_source_class",
+                                    "info_source_class|1|تصنيف مصادر المعلومات|",
+                                    "tester|2|القائمين بالاختبار|tester_class",
+                                    "tester_class|1|تصنيف القائمين بالاختبار|"}));
+        QCOMPARE(countOf(db(), "select count(*) from app_tables where table_name in "
+                               "('student','test_hdr') and table_level > 2"),
+                 2);
+        QCOMPARE(
+            countOf(db(), "select count(*) from users_levels where level_code between 0 and 3"), 4);
+        QCOMPARE(countOf(db(), "select count(*) from users where user_code=1 and "
+                               "user_password='12345' and user_level=0 and is_active=1"),
+                 1);
+        QSqlQuery domains(db().connection());
+        QVERIFY(domains.exec("select ques_group_name from test_ques_group order by ques_group_id"));
+        QStringList names;
+        while (domains.next())
+            names << domains.value(0).toString();
+        QCOMPARE(names,
+                 QStringList({"إضطرابات التواصل اللفظى وغير اللفظى", "إضطرابات التفاعل الاجتماعى",
+                              "الخلل الحسى", "مشكلات عاطفية واجتماعية", "إضطرابات سلوكية"}));
+        for (int group = 1; group <= 5; ++group)
+            QVERIFY(
+                countOf(db(), QStringLiteral("select count(*) from test_ques where ques_group=%1")
+                                  .arg(group)) >= 8);
+        QCOMPARE(countOf(db(), "select count(*) from gender where (gender_id=1 and "
+                               "gender_name='ذكر') or (gender_id=2 and gender_name='أنثى')"),
+                 2);
+    }
+
+    void caseStatementNamesEveryLookupThroughSeventeenJoins()
+    {
+        addCase(7, QStringLiteral("سارة أحمد"), true);
+        addCase(8, QStringLiteral("خالد"), false);
+        Statement *find = m_dm->FindStudentByCodeQuery;
+        find->setParam("stud_code", 7);
+        find->open();
+        QCOMPARE(find->rowCount(), 1);
+        QCOMPARE(find->textValue("stud_name"), QStringLiteral("سارة أحمد"));
+        QCOMPARE(find->textValue("cou_name"), QStringLiteral("المملكة العربية السعودية"));
+        QCOMPARE(find->textValue("nationality_name"), QStringLiteral("سعودي"));
+        QCOMPARE(find->textValue("nationality_name_1"), QStringLiteral("مصري"));
+        QCOMPARE(find->textValue("id_type_name"), QStringLiteral("هوية وطنية"));
+        QCOMPARE(find->textValue("id_type_name_1"), QStringLiteral("جواز سفر"));
+        QCOMPARE(find->textValue("kinship_degree_name"), QStringLiteral("الأم"));
+        QCOMPARE(find->textValue("kinship_degree_name_1"), QStringLiteral("الأخ"));
+        QCOMPARE(find->textValue("kinship_degree_name_2"), QStringLiteral("الأخت"));
+        QCOMPARE(find->textValue("gender_name"), QStringLiteral("أنثى"));
+        QCOMPARE(find->textValue("religion_name"), QStringLiteral("الإسلام"));
+        QCOMPARE(find->textValue("edu_phase_name"), QStringLiteral("ما قبل المدرسة"));
+        QCOMPARE(find->textValue("city_name"), QStringLiteral("الرياض"));
+        QCOMPARE(find->dateValue("stud_birth_date"), QDate(2021, 3, 4));
+
+        find->setParam("stud_code", 8);
+        find->open();
+        QCOMPARE(find->rowCount(), 1);
+        QCOMPARE(find->textValue("stud_name"), QStringLiteral("خالد"));
+        for (const char *name : {"cou_name", "nationality_name", "nationality_name_1",
+                                 "kinship_degree_name_2", "gender_name", "id_type_name_1"})
+            QVERIFY2(find->value(QLatin1String(name)).toString().isEmpty(), name);
+    }
+
+    void nameSearchMatchesAnywhereInTheName()
+    {
+        addCase(1, QStringLiteral("عبد الله سالم"), false);
+        addCase(2, QStringLiteral("الحسن علي"), true);
+        addCase(3, QStringLiteral("مريم"), false);
+        Statement *search = m_dm->StudentsQuery;
+        search->setParam("branch_no", 0);
+        search->setParam("param_1", QStringLiteral("ال"));
+        search->open();
+        QCOMPARE(search->rowCount(), 2);
+        QStringList found;
+        for (search->first(); !search->atEnd(); search->next())
+            found << search->textValue("stud_name");
+        found.sort();
+        QCOMPARE(found, QStringList({"الحسن علي", "عبد الله سالم"}));
+        search->setParam("param_1", QString());
+        search->open();
+        QCOMPARE(search->rowCount(), 3);
+    }
+
+    void yearAndDatesCompareExactly()
+    {
+        addCase(1, QStringLiteral("سارة"), false);
+        addTest(4, "2025-12-31", 1, {});
+        addTest(9, "2025-03-01", 1, {});
+        addTest(2, "2026-01-01", 1, {});
+        m_dm->GetSerialQuery->setParam("param1", 2025);
+        m_dm->GetSerialQuery->setParam("param2", 0);
+        QCOMPARE(m_dm->nextSerial("test_no", "test_hdr",
+                                  "where year(test_date)=:param1 and branch_no=:param2"),
+                 10);
+        m_dm->GetSerialQuery->setParam("param1", 2027);
+        QCOMPARE(m_dm->nextSerial("test_no", "test_hdr",
+                                  "where year(test_date)=:param1 and branch_no=:param2"),
+                 1);
+
+        Statement period(db(), "Period",
+                         {"select count(*) as tests from test_hdr",
+                          "where test_date between :from_date and :to_date"});
+        period.declare("from_date", ParamType::Date);
+        period.declare("to_date", ParamType::Date);
+        period.setParam("from_date", QDate(2025, 3, 1));
+        period.setParam("to_date", QDate(2025, 12, 31));
+        period.open();
+        QCOMPARE(period.intValue("tests"), 2);
+    }
+
+    void updateAndDeleteWithATableAlias()
+    {
+        addCase(1, QStringLiteral("سارة"), false);
+        addTest(5, "2026-02-02", 1, {3, 3});
+        addTest(6, "2026-02-03", 1, {1});
+        Statement close(
+            db(), "CloseStudMeas",
+            {"update test_hdr as a set test_status = 0 where a.branch_no=:branch_no and "
+             "a.test_no=:test_no and a.test_date=:test_date and a.stud_code=:stud_code"});
+        Statement remove(
+            db(), "DeleteStudMeasDtl",
+            {"delete from test_dtl as a where a.branch_no=:branch_no and "
+             "a.test_no=:test_no and a.test_date=:test_date and a.stud_code=:stud_code"});
+        for (Statement *s : {&close, &remove}) {
+            s->declare("branch_no", ParamType::Integer);
+            s->declare("test_no", ParamType::Integer);
+            s->declare("test_date", ParamType::Date);
+            s->declare("stud_code", ParamType::Integer);
+            s->setParam("branch_no", 0);
+            s->setParam("test_no", 5);
+            s->setParam("test_date", QDate(2026, 2, 2));
+            s->setParam("stud_code", 1);
+        }
+        QCOMPARE(close.exec(), 1);
+        QCOMPARE(countOf(db(), "select count(*) from test_hdr where test_status=0"), 1);
+        QCOMPARE(countOf(db(), "select count(*) from test_hdr where test_status=0 and test_no=5"),
+                 1);
+        QCOMPARE(remove.exec(), 2);
+        QCOMPARE(countOf(db(), "select count(*) from test_dtl"), 1);
+    }
+
+    void percentagesOfMarksKeepTheirFraction()
+    {
+        addCase(1, QStringLiteral("سارة"), false);
+        addTest(1, "2026-05-05", 1, QList<int>(10, 1));
+        addTest(2, "2026-05-06", 1, {3, 3, 1, 1, 2, 2, 3, 1, 2, 2});
+        addTest(3, "2026-05-07", 1, QList<int>(10, 3));
+        Statement perc(db(), "Perc",
+                       {"select count(*) as n, sum(b.ques_mark) as marks,",
+                        "(sum(b.ques_mark) / (count(*)*3)) * 100 as group_perc",
+                        "from test_dtl as b where b.test_no=:test_no"});
+        perc.declare("test_no", ParamType::Integer);
+        const QList<double> expected = {100.0 / 3.0, 200.0 / 3.0, 100.0};
+        for (int test = 1; test <= 3; ++test) {
+            perc.setParam("test_no", test);
+            perc.open();
+            QCOMPARE(perc.intValue("n"), 10);
+            QVERIFY2(qAbs(perc.realValue("group_perc") - expected.at(test - 1)) < 1e-9,
+                     qPrintable(perc.textValue("group_perc")));
+        }
+        addTest(4, "2026-05-08", 1, {3, 3, 3, 3, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1});
+        perc.setParam("test_no", 4);
+        perc.open();
+        QCOMPARE(QString::number(perc.realValue("group_perc"), 'f', 2), QStringLiteral("50.00"));
+        QVERIFY(perc.realValue("group_perc") >= 50.0);
+        QCOMPARE(perc.intValue("marks"), 30);
+    }
+
+    void aRolledBackTransactionLeavesNoRow()
+    {
+        const bool saved = db().inTransaction([this] {
+            run("insert into tester_class (tester_class_id, tester_class_name) values (90, 'أ')");
+            run("insert into tester_class (tester_class_id, tester_class_name) values (90, 'ب')");
+        });
+        QVERIFY(!saved);
+        QVERIFY(!db().lastFailure().isEmpty());
+        QCOMPARE(countOf(db(), "select count(*) from tester_class where tester_class_id=90"), 0);
+        QVERIFY(db().inTransaction([this] {
+            run("insert into tester_class (tester_class_id, tester_class_name) values (91, 'ج')");
+        }));
+        QCOMPARE(countOf(db(), "select count(*) from tester_class where tester_class_id=91"), 1);
+    }
+
+    void newCodesFollowTheGreatest()
+    {
+        QCOMPARE(m_dm->nextSerial("tester_id", "tester"), 1);
+        run("insert into tester (tester_class_id, tester_id, tester_name) values (1, 41, 'ع')");
+        QCOMPARE(m_dm->nextSerial("tester_id", "tester"), 42);
+        QVERIFY_THROWS_EXCEPTION(Error, m_dm->nextSerial("tester_id", "tester; drop table tester"));
+        QCOMPARE(countOf(db(), "select count(*) from tester"), 1);
+    }
+
+    void aFailingReadThrowsAndTheStatementStaysUsable()
+    {
+        Statement broken(db(), "Broken", {"select * from no_such_table"});
+        QVERIFY_THROWS_EXCEPTION(Error, broken.open());
+        QVERIFY(!broken.isOpen());
+        broken.setLines({"select count(*) as c from test_ques"});
+        broken.open();
+        QVERIFY(broken.intValue("c") >= 40);
+        QVERIFY_THROWS_EXCEPTION(Error, broken.value("no_column"));
+        QVERIFY_THROWS_EXCEPTION(Error, broken.setParam("undeclared", 1));
+    }
+
+    void anExistingDatabaseIsOpenedAsItIs()
+    {
+        run("insert into tester_class (tester_class_id, tester_class_name) values (77, 'د')");
+        db().close();
+        db().open(parseAlias(m_database->alias()));
+        QCOMPARE(countOf(db(), "select count(*) from tester_class where tester_class_id=77"), 1);
+        QCOMPARE(countOf(db(), "select count(*) from users"), 1);
+    }
+};
+
+SIMAT_TEST_MAIN(DataTest)
+#include "test_data.moc"
