@@ -111,6 +111,10 @@ void BoxAnswerer::answerActiveBox()
         return;
     texts << box->text();
     icons << box->icon();
+    direction = box->layoutDirection();
+    buttonTexts.clear();
+    for (QAbstractButton *button : box->buttons())
+        buttonTexts << button->text().remove(QLatin1Char('&'));
     const QMessageBox::StandardButton answer =
         m_answers.size() > 1 ? m_answers.takeFirst() : m_answers.value(0, QMessageBox::Ok);
     QAbstractButton *button = box->button(answer);

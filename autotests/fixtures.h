@@ -48,6 +48,8 @@ public:
     explicit BoxAnswerer(QList<QMessageBox::StandardButton> answers = {QMessageBox::Ok});
     QStringList texts;
     QList<QMessageBox::Icon> icons;
+    QStringList buttonTexts; // of the last box, in its order
+    Qt::LayoutDirection direction = Qt::LeftToRight;
     int count() const { return int(texts.size()); }
 
 private:

@@ -241,6 +241,8 @@ private slots:
         clickLogin();
         QCOMPARE(boxes.texts, QStringList(2, QStringLiteral("أدخل كود المُستخدم وكلمة المرور")));
         QCOMPARE(boxes.icons.first(), QMessageBox::Information);
+        QCOMPARE(boxes.buttonTexts, QStringList({"حسنًا"}));
+        QCOMPARE(boxes.direction, Qt::RightToLeft);
         QCOMPARE(messages::beepCount(), beeps + 2);
         QVERIFY(!dm()->Database1.isOpen());
         QVERIFY(screen("LoginForm")->isVisible());
@@ -411,6 +413,37 @@ private slots:
         QTest::mouseClick(control("StartupForm", "SP_user_guide"), Qt::LeftButton);
         QTest::qWait(20);
         QCOMPARE(boxes.count(), 0);
+    }
+
+    void questionsOfferYesAndNoInArabic()
+    {
+        BoxAnswerer boxes({QMessageBox::No});
+        QVERIFY(!messages::ask(QStringLiteral("هل تريد الاستمرار؟")));
+        QCOMPARE(boxes.icons.first(), QMessageBox::Question);
+        QStringList buttons = boxes.buttonTexts;
+        buttons.sort();
+        QCOMPARE(buttons, QStringList({"لا", "نعم"}));
+    }
+
+    void longPathsReachTheLauncherWhole()
+    {
+        QTemporaryDir root;
+        const QString deep = root.filePath(QString(120, QLatin1Char('d')) + "/" +
+                                           QString(120, QLatin1Char('e')) + "/Docs");
+        QVERIFY(QDir().mkpath(deep));
+        const QString marker = root.filePath("opened");
+        const QString program = QDir(deep).filePath("open-me.sh");
+        QFile script(program);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\npwd > '%1'\n").arg(marker).toUtf8());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(deep.size() > 200);
+        QVERIFY(platform::RunDocument("open-me.sh", QString(), deep));
+        QTRY_VERIFY(QFile::exists(marker));
+        QFile written(marker);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(written.readAll()).trimmed(), deep);
     }
 
     void picturesDecodeAndBrokenOnesAreRefused()
