@@ -2,11 +2,14 @@
 
 #include "data/dm.h"
 #include "data/global.h"
+#include "data/search.h"
 #include "login.h"
 #include "main_form.h"
 #include "platform.h"
 #include "screen.h"
 #include "startup_form.h"
+#include "tests/case_measuers_list.h"
+#include "tests/measure_diagonsis.h"
 
 #include <QDir>
 
@@ -47,14 +50,14 @@ QList<QObject *> createScreens()
     make<TDataModule1>();
     plain("SetupDataReportForm");
     plain("SetupDataReportLevel2Form");
-    plain("SearchForm", QStringLiteral("البحث بالاسم"));
+    make<TSearchForm>();
     plain("BasicDataMainForm", QStringLiteral("البيانات الأساسية"));
     plain("StudentsForm", QStringLiteral("بيانات الخاضعين للاختبار"));
     plain("StudentQueryForm", QStringLiteral("الاستعلام عن الخاضعين للاختبار"));
     plain("UsersForm", QStringLiteral("إدارة حسابات المستخدمين"));
-    plain("MeasureDiagonsisForm", product::arabicName);
+    make<TMeasureDiagonsisForm>();
     plain("MeasDiagReportForm");
-    plain("CaseMeasuresListForm", QStringLiteral("قائمة اختبارات الحالة"));
+    make<TCaseMeasuresListForm>();
     plain("MeasDiagSummaryReportForm");
     plain("InquiresReportsForm", QStringLiteral("إستعلام وتقارير"));
     plain("TestsInquiresForm", QStringLiteral("الاستعلام عن الاختبارات"));

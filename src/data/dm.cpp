@@ -28,6 +28,65 @@ TDataModule1::TDataModule1(QObject *parent)
                         texts::caseWithLookups(QStringLiteral(
                             "where branch_no=:branch_no and stud_name like '%'+ :param_1 +'%'")),
                         {{"branch_no", P::Integer}, {"param_1", P::Text}});
+    GetTableLevelQuery =
+        add(QStringLiteral("GetTableLevelQuery"), texts::tableLevel(), {{"table_name", P::Text}});
+    GetTableStrucQuery = add(QStringLiteral("GetTableStrucQuery"), texts::tableStructure());
+    SearchByNameQuery = add(QStringLiteral("SearchByNameQuery"), texts::searchByName(),
+                            {{"acc_aname", P::Text}, {"acc_code", P::Integer}});
+    addTestStatements();
+}
+
+void TDataModule1::addTestStatements()
+{
+    using P = ParamType;
+    const std::initializer_list<std::pair<const char *, ParamType>> testIdentity = {
+        {"branch_no", P::Integer},
+        {"test_no", P::Integer},
+        {"test_date", P::Date},
+        {"stud_code", P::Integer}};
+    const std::initializer_list<std::pair<const char *, ParamType>> headerValues = {
+        {"branch_no", P::Integer},      {"test_no", P::Integer},    {"test_date", P::Date},
+        {"test_haj_date", P::Text},     {"stud_code", P::Integer},  {"tester_id", P::Integer},
+        {"info_source_id", P::Integer}, {"school_name", P::Text},   {"notes", P::Text},
+        {"entry_date", P::Date},        {"entry_type", P::Integer}, {"test_status", P::Integer},
+        {"who_insert", P::Integer},     {"who_update", P::Integer}, {"loaded_test_date", P::Date}};
+    const std::initializer_list<std::pair<const char *, ParamType>> detailValues = {
+        {"branch_no", P::Integer},   {"test_no", P::Integer},    {"test_date", P::Date},
+        {"test_haj_date", P::Text},  {"stud_code", P::Integer},  {"ques_group", P::Integer},
+        {"ques_id", P::Integer},     {"ques_ans_val", P::Text},  {"ques_mark", P::Integer},
+        {"notes", P::Text},          {"entry_date", P::Date},    {"entry_type", P::Integer},
+        {"ques_status", P::Integer}, {"who_insert", P::Integer}, {"who_update", P::Integer}};
+    GetMeasureDiagGroupItemsQuery = add(QStringLiteral("GetMeasureDiagGroupItemsQuery"),
+                                        texts::domainQuestions(), {{"ques_group", P::Integer}});
+    FindStudTestHdrAllQuery = add(QStringLiteral("FindStudTestHdrAllQuery"),
+                                  texts::caseTestHeaders(), {{"stud_code", P::Integer}});
+    FindStudTestAllQuery =
+        add(QStringLiteral("FindStudTestAllQuery"), texts::caseTestRows(), testIdentity);
+    FindStudTestGroupQuery =
+        add(QStringLiteral("FindStudTestGroupQuery"), texts::testDomainAnswers(), testIdentity);
+    FindStudTestGroupQuery->declare(QStringLiteral("ques_group"), P::Integer);
+    TestersQuery =
+        add(QStringLiteral("TestersQuery"), texts::testerWithClass(), {{"param_1", P::Integer}});
+    InfoSourceQuery = add(QStringLiteral("InfoSourceQuery"), texts::infoSourceWithClass(),
+                          {{"param_1", P::Integer}});
+    GetStudentMeasTotalMarksQuery =
+        add(QStringLiteral("GetStudentMeasTotalMarksQuery"), texts::testTotalMark(), testIdentity);
+    AddNewStudentMeasDiagHdr =
+        add(QStringLiteral("AddNewStudentMeasDiagHdr"), texts::addTestHeader(), headerValues);
+    AddNewStudentMeasDiagDtl =
+        add(QStringLiteral("AddNewStudentMeasDiagDtl"), texts::addTestDetail(), detailValues);
+    UpdateStudentMeasDiagHdr =
+        add(QStringLiteral("UpdateStudentMeasDiagHdr"), texts::updateTestHeader(), headerValues);
+    MoveStudMeasDtlDate =
+        add(QStringLiteral("MoveStudMeasDtlDate"), texts::moveTestDetailsToDate(), headerValues);
+    UpdateStudentMeasDiagDtl =
+        add(QStringLiteral("UpdateStudentMeasDiagDtl"), texts::updateTestDetail(), detailValues);
+    FindTestQuesQuery =
+        add(QStringLiteral("FindTestQuesQuery"), texts::findTestQuestion(), detailValues);
+    FindStudentMeasByStatusQuery =
+        add(QStringLiteral("FindStudentMeasByStatusQuery"), texts::caseTestsByStatus(),
+            {{"stud_code", P::Integer}, {"test_status", P::Integer}});
+    StudMeasQuery = add(QStringLiteral("StudMeasQuery"), texts::testReportRows(), testIdentity);
 }
 
 TDataModule1::~TDataModule1()

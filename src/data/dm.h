@@ -27,6 +27,30 @@ public:
     Statement *FindStudentByCodeQuery;
     Statement *StudentsQuery;
 
+    // The lookup picker and column discovery.
+    Statement *GetTableLevelQuery;
+    Statement *GetTableStrucQuery;
+    Statement *SearchByNameQuery;
+
+    // The checklist test screen and the case's tests list.
+    Statement *GetMeasureDiagGroupItemsQuery;
+    Statement *FindStudTestHdrAllQuery;
+    Statement *FindStudTestAllQuery;
+    Statement *FindStudTestGroupQuery;
+    Statement *TestersQuery;
+    Statement *InfoSourceQuery;
+    Statement *GetStudentMeasTotalMarksQuery;
+    Statement *AddNewStudentMeasDiagHdr;
+    Statement *AddNewStudentMeasDiagDtl;
+    Statement *UpdateStudentMeasDiagHdr;
+    Statement *MoveStudMeasDtlDate;
+    Statement *UpdateStudentMeasDiagDtl;
+    Statement *FindTestQuesQuery;
+    Statement *FindStudentMeasByStatusQuery;
+    Statement *StudMeasQuery;
+    // The general-purpose reference that the test screen points at the answers of a domain.
+    Statement *ResultQuery = nullptr;
+
     Statement *statement(const QString &name) const;
     QList<Statement *> statements() const;
 
@@ -38,6 +62,7 @@ public:
     int nextSerial(const QString &column, const QString &table, const QString &condition = {});
 
 private:
+    void addTestStatements();
     Statement *add(const QString &name, const QStringList &lines,
                    std::initializer_list<std::pair<const char *, ParamType>> params = {});
 };

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <QWidget>
+
+class QTableWidget;
 
 namespace simat {
 
@@ -24,10 +28,27 @@ struct ReportHeadings {
     QString CompanyLatinAddress;
 };
 
+// What a screen tells the lookup picker, and where the picker hands the choice back.
+struct LookupState {
+    QString LookupTableName;
+    int LookupTableLevel = 0;
+    QString LookupCodeColumn;
+    QString LookupNameColumn;
+    QString LookupParentTable;
+    QString LookupParentCodeColumn;
+    QString LookupParentNameColumn;
+    QPointer<QObject> LookupButton;
+    QPointer<QWidget> LookupForm;
+    QPointer<QWidget> LookupNameBox;
+    QPointer<QWidget> LookupCodeBox;
+    int CompareCaseCode = 0;
+};
+
 // Process-wide values shared by the screens; one copy for the whole run.
 struct Globals {
     Session session;
     ReportHeadings headings;
+    LookupState lookup;
     int ChecklistQuestionCount = 0;
     int CurrentBranchNo = 0;
     bool StartTestFromMenu = false;
@@ -49,5 +70,28 @@ namespace simat {
 
 // The whole number a text holds; throws Error naming the field when it holds none.
 int wholeNumber(const QString &text, const QString &field);
+
+} // namespace simat
+
+namespace simat {
+
+class Statement;
+
+// Finds the code and name columns of LookupTableName from its level in app_tables and its
+// column order: level 1, the 1st and 2nd columns; level 2 or more, the 2nd and 3rd. A table
+// missing from the registry keeps the columns of the previous lookup.
+void discoverLookupColumns();
+
+// Grid routines of the checklist grid. The grid's rows are the questions (its header is apart):
+// column 0 ques_id, 1 the question, 2 to 4 "1" in the answer given, 5 the mark, 6 ques_group.
+void ClearGridCells(QTableWidget *grid);
+// Rows of the questions of `query` (reopened); a query without rows leaves no rows.
+void FillQuestionRows(QTableWidget *grid, Statement *query);
+// Lays the stored answers of `query` (reopened) over the rows, by position.
+void FillAnsweredRows(QTableWidget *grid, Statement *query);
+double SumGridColumn(const QTableWidget *grid, int column);
+
+QString gridText(const QTableWidget *grid, int row, int column);
+void setGridText(QTableWidget *grid, int row, int column, const QString &text);
 
 } // namespace simat

@@ -42,6 +42,8 @@ QVariant typed(const QVariant &value, ParamType type, const QString &param)
     return value;
 }
 
+} // namespace
+
 QStringList uniqueColumnNames(const QSqlRecord &record)
 {
     QStringList names;
@@ -54,8 +56,6 @@ QStringList uniqueColumnNames(const QSqlRecord &record)
     }
     return names;
 }
-
-} // namespace
 
 int toInt(const QVariant &value)
 {

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QObject>
 #include <QSqlQueryModel>
+#include <QSqlRecord>
 #include <QStringList>
 #include <QVariant>
 
@@ -81,6 +82,9 @@ private:
     bool m_open = false;
     int m_row = 0;
 };
+
+// Column names of a result, a second and third of the same name read as name_1 and name_2.
+QStringList uniqueColumnNames(const QSqlRecord &record);
 
 // Reads a value that the engines deliver differently (SQLite as text, PostgreSQL typed).
 int toInt(const QVariant &value);

@@ -58,3 +58,184 @@ QStringList caseWithLookups(const QString &where)
 }
 
 } // namespace simat::texts
+
+namespace simat::texts {
+
+QStringList tableLevel()
+{
+    return {QStringLiteral("select * from app_tables"),
+            QStringLiteral("where table_name=:table_name")};
+}
+
+QStringList tableStructure()
+{
+    return {QStringLiteral("select * from"), QStringLiteral("client"), QStringLiteral("where 1=2")};
+}
+
+QStringList searchByName()
+{
+    return {QStringLiteral("select"),
+            QStringLiteral("acc_code"),
+            QStringLiteral("as code,"),
+            QStringLiteral("acc_aname"),
+            QStringLiteral("as name,*"),
+            QStringLiteral("from"),
+            QStringLiteral("acc_codes"),
+            QStringLiteral("where acc_code ="),
+            QStringLiteral(":acc_code"),
+            QStringLiteral("project_status = 1 and acc_aname"),
+            QStringLiteral("like '%'+ :acc_aname +'%'"),
+            QString(),
+            QString()};
+}
+
+QStringList domainQuestions()
+{
+    return {
+        QStringLiteral("select * from test_ques where ques_group=:ques_group order by ques_id")};
+}
+
+QStringList caseTestHeaders()
+{
+    return {QStringLiteral(
+        "select * from test_hdr as a where a.stud_code=:stud_code order by a.test_date desc")};
+}
+
+QStringList caseTestRows()
+{
+    return {QStringLiteral("select *"),
+            QStringLiteral("from test_hdr as a,test_dtl as b"),
+            QStringLiteral("where a.stud_code=:stud_code"),
+            QStringLiteral("and a.test_no=:test_no"),
+            QStringLiteral("and a.test_date=:test_date"),
+            QStringLiteral("and a.branch_no=b.branch_no"),
+            QStringLiteral("and a.test_no=b.test_no"),
+            QStringLiteral("and a.test_date=b.test_date"),
+            QStringLiteral("order by a.test_date desc,a.test_no desc ")};
+}
+
+QStringList testDomainAnswers()
+{
+    return {QStringLiteral("select b.branch_no,b.test_no,b.test_date,b.stud_code,b.ques_group,"
+                           "b.ques_id,b.ques_ans_val,b.ques_mark,c.ques_group_name,d.ques_desc,"
+                           "a.test_status"),
+            QStringLiteral("from test_hdr as a,test_dtl as b,test_ques_group as c,test_ques as d"),
+            QStringLiteral("where a.branch_no=b.branch_no and a.test_no=b.test_no and "
+                           "a.test_date=b.test_date and a.stud_code=b.stud_code"),
+            QStringLiteral("and b.ques_group=c.ques_group_id and b.ques_group=d.ques_group and "
+                           "b.ques_id=d.ques_id"),
+            QStringLiteral("and a.branch_no=:branch_no and a.test_no=:test_no and "
+                           "a.test_date=:test_date and a.stud_code=:stud_code and "
+                           "b.ques_group=:ques_group"),
+            QStringLiteral("order by b.ques_id")};
+}
+
+QStringList testerWithClass()
+{
+    return {QStringLiteral("select * from tester as a,tester_class as b"), QStringLiteral("where"),
+            QStringLiteral("a.tester_class_id=b.tester_class_id"), QStringLiteral("and tester_id"),
+            QStringLiteral("=:param_1")};
+}
+
+QStringList infoSourceWithClass()
+{
+    return {QStringLiteral("select * from info_source as a,info_source_class as b"),
+            QStringLiteral("where"),
+            QStringLiteral("a.info_source_class_id=b.info_source_class_id"),
+            QStringLiteral("and info_source_id"), QStringLiteral("=:param_1")};
+}
+
+QStringList testTotalMark()
+{
+    return {QStringLiteral(
+        "select branch_no,test_no,test_date,stud_code,sum(ques_mark) as case_meas_tot_mark from "
+        "test_dtl where branch_no=:branch_no and test_no=:test_no and test_date=:test_date and "
+        "stud_code=:stud_code group by branch_no,test_no,test_date,stud_code")};
+}
+
+QStringList addTestHeader()
+{
+    return {QStringLiteral(
+        "insert into test_hdr (branch_no,test_no,test_date,test_haj_date,stud_code,tester_id,"
+        "info_source_id,school_name,notes,entry_date,entry_type,test_status,who_insert,who_update) "
+        "values (:branch_no,:test_no,:test_date,:test_haj_date,:stud_code,:tester_id,"
+        ":info_source_id,:school_name,:notes,:entry_date,:entry_type,:test_status,:who_insert,"
+        ":who_update)")};
+}
+
+QStringList addTestDetail()
+{
+    return {QStringLiteral(
+        "insert into test_dtl (branch_no,test_no,test_date,test_haj_date,stud_code,ques_group,"
+        "ques_id,ques_ans_val,ques_mark,notes,entry_date,entry_type,ques_status,who_insert,"
+        "who_update) values (:branch_no,:test_no,:test_date,:test_haj_date,:stud_code,"
+        ":ques_group,:ques_id,:ques_ans_val,:ques_mark,:notes,:entry_date,:entry_type,"
+        ":ques_status,:who_insert,:who_update)")};
+}
+
+// A test number restarts every year, so an update names the date the test was loaded under.
+QStringList updateTestHeader()
+{
+    return {
+        QStringLiteral("update test_hdr set test_date=:test_date, test_haj_date=:test_haj_date, "
+                       "stud_code=:stud_code, tester_id=:tester_id, "
+                       "info_source_id=:info_source_id, school_name=:school_name, "
+                       "notes=:notes, entry_type=:entry_type, who_update=:who_update where "
+                       "branch_no=:branch_no and test_no=:test_no"),
+        QStringLiteral("and test_date=:loaded_test_date")};
+}
+
+// Keeps every detail row of a test under its header's date when the date is changed.
+QStringList moveTestDetailsToDate()
+{
+    return {QStringLiteral("update test_dtl set test_date=:test_date, test_haj_date=:test_haj_date "
+                           "where branch_no=:branch_no and test_no=:test_no"),
+            QStringLiteral("and test_date=:loaded_test_date")};
+}
+
+QStringList updateTestDetail()
+{
+    return {QStringLiteral("update test_dtl set test_date=:test_date, stud_code=:stud_code, "
+                           "test_haj_date=:test_haj_date, ques_ans_val=:ques_ans_val, "
+                           "ques_mark=:ques_mark, notes=:notes, entry_type=:entry_type, "
+                           "who_update=:who_update where branch_no=:branch_no and "
+                           "test_no=:test_no and ques_group=:ques_group and ques_id=:ques_id"),
+            QStringLiteral("and test_date=:test_date")};
+}
+
+QStringList findTestQuestion()
+{
+    return {QStringLiteral("select * from test_dtl where branch_no=:branch_no and "
+                           "test_no=:test_no and ques_group=:ques_group and ques_id=:ques_id"),
+            QStringLiteral("and test_date=:test_date")};
+}
+
+QStringList caseTestsByStatus()
+{
+    return {QStringLiteral(
+        "select * from test_hdr where stud_code=:stud_code and test_status=:test_status")};
+}
+
+QStringList testReportRows()
+{
+    return {QStringLiteral("select * from test_hdr as a,test_dtl as b,test_ques_group as c, "
+                           "test_ques as d,student as e,tester as f,info_source as g"),
+            QStringLiteral("where a.branch_no=b.branch_no"),
+            QStringLiteral("and a.test_no=b.test_no"),
+            QStringLiteral("and a.test_date=b.test_date"),
+            QStringLiteral("and a.stud_code=b.stud_code"),
+            QStringLiteral("and a.stud_code=e.stud_code"),
+            QStringLiteral("and a.tester_id=f.tester_id"),
+            QStringLiteral("and a.info_source_id=g.info_source_id"),
+            QStringLiteral("and a.test_no=b.test_no"),
+            QStringLiteral("and b.ques_group=c.ques_group_id"),
+            QStringLiteral("and b.ques_group=d.ques_group"),
+            QStringLiteral("and b.ques_id=d.ques_id"),
+            QStringLiteral("and c.ques_group_id=d.ques_group"),
+            QStringLiteral("and a.branch_no=:branch_no"),
+            QStringLiteral("and a.stud_code=:stud_code"),
+            QStringLiteral("and a.test_no=:test_no"),
+            QStringLiteral("and a.test_date=:test_date")};
+}
+
+} // namespace simat::texts

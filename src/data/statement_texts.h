@@ -12,3 +12,29 @@ QStringList serialTemplate();
 QStringList caseWithLookups(const QString &where);
 
 } // namespace simat::texts
+
+namespace simat::texts {
+
+// The lookup picker and column discovery.
+QStringList tableLevel();
+QStringList tableStructure();
+QStringList searchByName();
+
+// The checklist test screen.
+QStringList domainQuestions();
+QStringList caseTestHeaders();
+QStringList caseTestRows();
+QStringList testDomainAnswers();
+QStringList testerWithClass();
+QStringList infoSourceWithClass();
+QStringList testTotalMark();
+QStringList addTestHeader();
+QStringList addTestDetail();
+QStringList updateTestHeader();
+QStringList moveTestDetailsToDate();
+QStringList updateTestDetail();
+QStringList findTestQuestion();
+QStringList caseTestsByStatus();
+QStringList testReportRows();
+
+} // namespace simat::texts

@@ -1,0 +1,111 @@
+#include "grid_model.h"
+
+#include "statement.h"
+
+#include <QHeaderView>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTableView>
+
+namespace simat {
+
+PickedColumnsModel::PickedColumnsModel(Statement *statement, QList<GridColumn> columns,
+                                       QObject *parent)
+    : QAbstractProxyModel(parent)
+    , m_columns(std::move(columns))
+{
+    QSqlQueryModel *source = statement->model();
+    setSourceModel(source);
+    findSourceColumns();
+    connect(source, &QAbstractItemModel::modelAboutToBeReset, this,
+            &PickedColumnsModel::beginResetModel);
+    connect(source, &QAbstractItemModel::modelReset, this, [this] {
+        findSourceColumns();
+        endResetModel();
+    });
+    connect(source, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            [this](const QModelIndex &, int first, int last) { beginInsertRows({}, first, last); });
+    connect(source, &QAbstractItemModel::rowsInserted, this, &PickedColumnsModel::endInsertRows);
+    connect(source, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int first, int last) { beginRemoveRows({}, first, last); });
+    connect(source, &QAbstractItemModel::rowsRemoved, this, &PickedColumnsModel::endRemoveRows);
+    connect(source, &QAbstractItemModel::dataChanged, this,
+            [this] { emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1)); });
+}
+
+void PickedColumnsModel::findSourceColumns()
+{
+    const auto *source = static_cast<QSqlQueryModel *>(sourceModel());
+    const QStringList names = uniqueColumnNames(source->record());
+    m_sourceColumns.clear();
+    for (const GridColumn &column : m_columns)
+        m_sourceColumns << int(names.indexOf(column.field.toLower()));
+}
+
+QModelIndex PickedColumnsModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || column >= m_columns.size())
+        return {};
+    return createIndex(row, column);
+}
+
+int PickedColumnsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : sourceModel()->rowCount();
+}
+
+int PickedColumnsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QModelIndex PickedColumnsModel::mapToSource(const QModelIndex &proxyIndex) const
+{
+    if (!proxyIndex.isValid())
+        return {};
+    const int column = m_sourceColumns.value(proxyIndex.column(), -1);
+    return column < 0 ? QModelIndex() : sourceModel()->index(proxyIndex.row(), column);
+}
+
+QModelIndex PickedColumnsModel::mapFromSource(const QModelIndex &sourceIndex) const
+{
+    const int column = int(m_sourceColumns.indexOf(sourceIndex.column()));
+    return column < 0 ? QModelIndex() : index(sourceIndex.row(), column);
+}
+
+QVariant PickedColumnsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_columns.size())
+        return m_columns.at(section).title;
+    return QAbstractProxyModel::headerData(section, orientation, role);
+}
+
+QVariant PickedColumnsModel::data(const QModelIndex &index, int role) const
+{
+    const QModelIndex source = mapToSource(index);
+    if (!source.isValid())
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return sourceModel()->data(source, role);
+}
+
+bool PickedColumnsModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && sourceModel()->canFetchMore({});
+}
+
+void PickedColumnsModel::fetchMore(const QModelIndex &parent)
+{
+    if (!parent.isValid())
+        sourceModel()->fetchMore({});
+}
+
+void bindGrid(QTableView *grid, Statement *statement, const QList<GridColumn> &columns)
+{
+    grid->setModel(new PickedColumnsModel(statement, columns, grid));
+    for (int i = 0; i < columns.size(); ++i)
+        grid->setColumnWidth(i, columns.at(i).width);
+}
+
+} // namespace simat

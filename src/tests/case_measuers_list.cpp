@@ -1,0 +1,81 @@
+#include "case_measuers_list.h"
+
+#include "data/dm.h"
+#include "data/global.h"
+#include "data/grid_model.h"
+#include "measure_diagonsis.h"
+#include "ui_case_measuers_list.h"
+
+#include <QKeyEvent>
+
+namespace simat {
+
+TCaseMeasuresListForm::TCaseMeasuresListForm(QWidget *parent)
+    : TScreen(parent)
+    , ui(std::make_unique<Ui::CaseMeasuresListForm>())
+{
+    ui->setupUi(this);
+    setWindowFlag(Qt::Tool);
+    bindGrid(ui->DBGstud_meas_list, TDataModule1::instance()->FindStudTestHdrAllQuery,
+             {{QStringLiteral("test_no"), QStringLiteral("رقم الاختبار"), 110},
+              {QStringLiteral("test_date"), QStringLiteral("تاريخ الاختبار"), 140},
+              {QStringLiteral("test_status"), QStringLiteral("الحالة"), 0}});
+    ui->DBGstud_meas_list->setColumnHidden(2, true);
+    ui->DBGstud_meas_list->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    ui->DBGstud_meas_list->installEventFilter(this);
+    ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    connect(ui->DBGstud_meas_list, &QAbstractItemView::doubleClicked, this,
+            &TCaseMeasuresListForm::DBGstud_meas_listDblClick);
+    connect(ui->spExit, &QToolButton::clicked, this, &TCaseMeasuresListForm::spExitClick);
+    installFunctionKeys();
+}
+
+TCaseMeasuresListForm::~TCaseMeasuresListForm() = default;
+
+void TCaseMeasuresListForm::showCase(const QString &caseCode, const QString &caseName,
+                                     const QDate &birthDate)
+{
+    ui->eStudentCode->setText(caseCode);
+    ui->eStudentName->setText(caseName);
+    ui->DTbirthDate->setDate(birthDate);
+    ui->DBGstud_meas_list->selectRow(0);
+    showScreen();
+}
+
+void TCaseMeasuresListForm::DBGstud_meas_listDblClick()
+{
+    Statement *tests = TDataModule1::instance()->FindStudTestHdrAllQuery;
+    const QModelIndex current = ui->DBGstud_meas_list->currentIndex();
+    if (!current.isValid() || !tests->seek(current.row()))
+        return;
+    const int caseCode = wholeNumber(ui->eStudentCode->text(), QStringLiteral("كود الحالة"));
+    const int testNo = tests->intValue(QStringLiteral("test_no"));
+    const QDate testDate = tests->dateValue(QStringLiteral("test_date"));
+    Statement *chosen = TDataModule1::instance()->StudMeasQuery;
+    chosen->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
+    chosen->setParam(QStringLiteral("stud_code"), caseCode);
+    chosen->setParam(QStringLiteral("test_no"), testNo);
+    chosen->setParam(QStringLiteral("test_date"), testDate);
+    chosen->open();
+    if (TMeasureDiagonsisForm::instance()->showTestFromList(caseCode, testNo, testDate))
+        close();
+}
+
+void TCaseMeasuresListForm::spExitClick()
+{
+    close();
+}
+
+bool TCaseMeasuresListForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->DBGstud_meas_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            DBGstud_meas_listDblClick();
+            return true;
+        }
+    }
+    return TScreen::eventFilter(watched, event);
+}
+
+} // namespace simat

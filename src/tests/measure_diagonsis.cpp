@@ -1,0 +1,929 @@
+#include "measure_diagonsis.h"
+
+#include "app/startup.h"
+#include "case_measuers_list.h"
+#include "data/dm.h"
+#include "data/global.h"
+#include "data/hijri.h"
+#include "data/messages.h"
+#include "ui_measure_diagonsis.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStyledItemDelegate>
+
+namespace simat {
+
+namespace {
+
+TMeasureDiagonsisForm *theInstance = nullptr;
+
+const QString openStatus = QStringLiteral("جارى");
+const QString closedStatus = QStringLiteral("منتهى");
+const QString unsavedQuestion =
+    QStringLiteral("تأكد من أنك قمت بحفظ البيانات قبل الاستمرار - هل تريد الاستمرار بدون حفظ "
+                   "البيانات؟");
+const QString unknownCase = QStringLiteral("رقم هوية / إقامة غير مُسجل على النظام");
+
+constexpr int answerColumns[] = {2, 3, 4};
+const char *const answerWords[] = {"Always", "Sometimes", "Rarely"};
+
+bool isAnswerColumn(int column)
+{
+    return column >= 2 && column <= 4;
+}
+int markOfColumn(int column)
+{
+    return 5 - column;
+}
+
+// Draws the answer cells of the checklist grid as check boxes on grey, centred in the cell.
+class CheckBoxDelegate : public QStyledItemDelegate {
+public:
+    CheckBoxDelegate(const QPixmap &checked, const QPixmap &unchecked, QObject *parent)
+        : QStyledItemDelegate(parent)
+        , m_checked(checked)
+        , m_unchecked(unchecked)
+    {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        if (!isAnswerColumn(index.column())) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        const QRect cell = option.rect;
+        painter->fillRect(cell, QColor(224, 224, 224));
+        const bool ticked = index.data().toString() == QLatin1String("1");
+        const QPixmap &image = ticked ? m_checked : m_unchecked;
+        const QSize size = image.deviceIndependentSize().toSize();
+        const int x = (cell.left() + cell.right() - size.width()) / 2;
+        const int y = (cell.top() + cell.bottom() - size.height()) / 2;
+        painter->drawPixmap(x, y, image);
+    }
+
+private:
+    QPixmap m_checked;
+    QPixmap m_unchecked;
+};
+
+QString shownNumber(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+} // namespace
+
+Age ageOn(const QDate &birth, const QDate &on)
+{
+    if (!birth.isValid() || !on.isValid() || birth > on)
+        return {};
+    int years = on.year();
+    int months = on.month();
+    int days = on.day();
+    if (days < birth.day()) {
+        days += 30;
+        months -= 1;
+    }
+    if (months < birth.month()) {
+        months += 12;
+        years -= 1;
+    }
+    return {years - birth.year(), months - birth.month(), days - birth.day()};
+}
+
+TMeasureDiagonsisForm::TMeasureDiagonsisForm(QWidget *parent)
+    : TScreen(parent)
+    , ui(std::make_unique<Ui::MeasureDiagonsisForm>())
+{
+    theInstance = this;
+    ui->setupUi(this);
+    FormCreate();
+    connectControls();
+    installFunctionKeys();
+}
+
+TMeasureDiagonsisForm::~TMeasureDiagonsisForm()
+{
+    if (theInstance == this)
+        theInstance = nullptr;
+}
+
+TMeasureDiagonsisForm *TMeasureDiagonsisForm::instance()
+{
+    return theInstance;
+}
+
+QTableWidget *TMeasureDiagonsisForm::grid() const
+{
+    return ui->SGmeas_diag;
+}
+
+void TMeasureDiagonsisForm::FormCreate()
+{
+    QTableWidget *grid = ui->SGmeas_diag;
+    grid->setHorizontalHeaderLabels({QString(), QStringLiteral("السؤال"), QStringLiteral("دائماً"),
+                                     QStringLiteral("أحياناً"), QStringLiteral("نادراً"),
+                                     QStringLiteral("الدرجة"), QString()});
+    const int widths[] = {24, 514, 47, 46, 44, 62, 0};
+    for (int column = 0; column < 7; ++column)
+        grid->setColumnWidth(column, widths[column]);
+    grid->setColumnHidden(6, true);
+    grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    prepareCheckBoxImages();
+    grid->setItemDelegate(new CheckBoxDelegate(m_checked, m_unchecked, grid));
+    grid->viewport()->installEventFilter(this);
+    ui->spFindStudent->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    ui->spFindTester->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    ui->spFindInfoSource->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    ui->spSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    ui->spNew->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    ui->spDelete->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+    ui->spCloseRep->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    ui->spPrint->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ui->spPrevMeas->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
+    ui->spPrevMeas->setVisible(false);
+    CurrentDomainButton = ui->SPCommunication;
+    ui->SPCommunication->setChecked(true);
+}
+
+// The platform's own check-box indicator, unchecked and checked, drawn once into two pictures.
+void TMeasureDiagonsisForm::prepareCheckBoxImages()
+{
+    const int width = style()->pixelMetric(QStyle::PM_IndicatorWidth);
+    const int height = style()->pixelMetric(QStyle::PM_IndicatorHeight);
+    for (bool checked : {false, true}) {
+        QPixmap image(width, height);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        QStyleOptionButton option;
+        option.rect = QRect(0, 0, width, height);
+        option.state = QStyle::State_Enabled | (checked ? QStyle::State_On : QStyle::State_Off);
+        style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
+        painter.end();
+        (checked ? m_checked : m_unchecked) = image;
+    }
+}
+
+void TMeasureDiagonsisForm::connectControls()
+{
+    connect(ui->spNew, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spNewClick);
+    connect(ui->spSave, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spSaveClick);
+    connect(ui->spExit, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spExitClick);
+    connect(ui->spPrevMeas, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spPrevMeasClick);
+    connect(ui->spFindStudent, &QToolButton::clicked, this,
+            &TMeasureDiagonsisForm::spFindStudentClick);
+    connect(ui->spFindTester, &QToolButton::clicked, this,
+            &TMeasureDiagonsisForm::spFindTesterClick);
+    connect(ui->spFindInfoSource, &QToolButton::clicked, this,
+            &TMeasureDiagonsisForm::spFindInfoSourceClick);
+    connect(ui->eStudentCode, &QLineEdit::textChanged, this,
+            &TMeasureDiagonsisForm::eStudentCodeChange);
+    connect(ui->eTesterCode, &QLineEdit::textChanged, this,
+            &TMeasureDiagonsisForm::eTesterCodeChange);
+    connect(ui->eInfoSourceCode, &QLineEdit::textChanged, this,
+            &TMeasureDiagonsisForm::eInfoSourceCodeChange);
+    connect(ui->DTbirthDate, &QDateEdit::dateChanged, this,
+            &TMeasureDiagonsisForm::DTbirthDateChange);
+    connect(ui->DTMeasDiagDate, &QDateEdit::dateChanged, this,
+            &TMeasureDiagonsisForm::DTMeasDiagDateChange);
+    connect(ui->emHajDate, &QLineEdit::editingFinished, this,
+            &TMeasureDiagonsisForm::emHajDateExit);
+    connect(ui->emMeasDiagHajDate, &QLineEdit::editingFinished, this,
+            &TMeasureDiagonsisForm::emMeasDiagHajDateExit);
+    for (QAbstractButton *domain : {static_cast<QAbstractButton *>(ui->SPCommunication),
+                                    static_cast<QAbstractButton *>(ui->SPsocial),
+                                    static_cast<QAbstractButton *>(ui->SPsensory),
+                                    static_cast<QAbstractButton *>(ui->SPemotional),
+                                    static_cast<QAbstractButton *>(ui->SPbehaviour)})
+        connect(domain, &QAbstractButton::clicked, this, [this, domain] { domainClicked(domain); });
+}
+
+int TMeasureDiagonsisForm::currentDomain() const
+{
+    const QAbstractButton *domains[] = {ui->SPCommunication, ui->SPsocial, ui->SPsensory,
+                                        ui->SPemotional, ui->SPbehaviour};
+    for (int i = 0; i < 5; ++i)
+        if (domains[i] == CurrentDomainButton)
+            return i + 1;
+    return 1;
+}
+
+int TMeasureDiagonsisForm::shownTestNo() const
+{
+    const QString number = ui->eMeasDiagNo->text().trimmed();
+    return number.isEmpty() ? 0 : wholeNumber(number, QStringLiteral("رقم الاختبار"));
+}
+
+QDate TMeasureDiagonsisForm::shownTestDate() const
+{
+    return ui->DTMeasDiagDate->date();
+}
+
+int TMeasureDiagonsisForm::shownCaseCode() const
+{
+    return wholeNumber(ui->eStudentCode->text(), QStringLiteral("كود الحالة"));
+}
+
+// ---------------------------------------------------------------- showing and leaving
+
+void TMeasureDiagonsisForm::FormShow()
+{
+    FirstShowPending = true;
+    spNewClick();
+    applyUserLevel();
+}
+
+void TMeasureDiagonsisForm::applyUserLevel()
+{
+    const int level = globals().session.SessionUserLevel;
+    const bool open = ui->lTestStatus->text() != closedStatus;
+    ui->spDelete->setVisible(level == 0 && open);
+    ui->spCloseRep->setVisible(level == 0 && open);
+    ui->spNew->setVisible(level != 3);
+    ui->spSave->setVisible(level != 3 && open);
+}
+
+void TMeasureDiagonsisForm::spExitClick()
+{
+    close();
+}
+
+void TMeasureDiagonsisForm::closeEvent(QCloseEvent *event)
+{
+    if (m_unsavedAnswers && !messages::ask(unsavedQuestion, this)) {
+        event->ignore();
+        return;
+    }
+    m_unsavedAnswers = false;
+    TScreen::closeEvent(event);
+}
+
+bool TMeasureDiagonsisForm::confirmLeavingUnsaved(bool storedOpenTest)
+{
+    if (!storedOpenTest && !m_unsavedAnswers)
+        return true;
+    return messages::ask(unsavedQuestion, this);
+}
+
+// ---------------------------------------------------------------- New
+
+void TMeasureDiagonsisForm::spNewClick()
+{
+    runNew(true);
+}
+
+bool TMeasureDiagonsisForm::runNew(bool offerSameCase)
+{
+    if (FirstShowPending || JustSaved || NewTestSameCase) {
+        FirstShowPending = false;
+        NewTestSameCase = false;
+    } else {
+        const bool storedOpenTest = shownTestNo() != 0 && ui->lTestStatus->text() == openStatus;
+        if (storedOpenTest || m_unsavedAnswers) {
+            if (!confirmLeavingUnsaved(storedOpenTest))
+                return false;
+        } else {
+            messages::beep();
+        }
+    }
+    const bool closedTestShown = ui->lTestStatus->text() == closedStatus;
+    ui->GRBcase_desc->setTitle(QStringLiteral("قائمة الأسئلة"));
+    ui->SGmeas_diag->setEnabled(true);
+    ui->eMeasDiagNo->clear();
+    setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
+    ui->emMeasDiagHajDate->setText(hijri::fromGregorian(QDate::currentDate()));
+    resetResults();
+
+    bool keepCase =
+        offerSameCase && closedTestShown && StoredTestShown && !globals().StartTestFromMenu;
+    if (keepCase) {
+        Statement *open = TDataModule1::instance()->FindStudentMeasByStatusQuery;
+        open->setParam(QStringLiteral("stud_code"), shownCaseCode());
+        open->setParam(QStringLiteral("test_status"), 1);
+        open->open();
+        keepCase = open->isEmpty();
+    }
+    if (!keepCase) {
+        clearCase();
+    } else if (messages::ask(QStringLiteral("هل تريد إجراء اختبار جديد لنفس الحالة؟"), this)) {
+        NewTestSameCase = true;
+        StoredTestShown = false;
+        showStatus(true);
+    }
+    clearSourceAndTester();
+    ui->spFindTester->setVisible(true);
+    ui->spSave->setVisible(true);
+    ui->spFindInfoSource->setVisible(true);
+
+    Statement *questions = TDataModule1::instance()->GetMeasureDiagGroupItemsQuery;
+    ClearGridCells(ui->SGmeas_diag);
+    questions->setParam(QStringLiteral("ques_group"), 1);
+    FillQuestionRows(ui->SGmeas_diag, questions);
+    m_unsavedAnswers = false;
+    if (JustSaved) {
+        JustSaved = false;
+    } else {
+        CurrentDomainButton = ui->SPCommunication;
+        ui->SPCommunication->setChecked(true);
+        loadCaseAndTest();
+    }
+    applyUserLevel();
+    return true;
+}
+
+void TMeasureDiagonsisForm::clearCase()
+{
+    {
+        const QSignalBlocker quiet(ui->eStudentCode);
+        ui->eStudentCode->setText(QStringLiteral("0"));
+    }
+    ui->eStudentName->clear();
+    setDateQuietly(ui->DTbirthDate, QDate::currentDate());
+    ui->emHajDate->setText(hijri::fromGregorian(QDate::currentDate()));
+    for (QLabel *age : {ui->Lage_years, ui->Lage_months, ui->Lage_days})
+        age->clear();
+    ui->eMainStreet->clear();
+    ui->eHomePhoneNo->clear();
+    ui->eMobileNo->clear();
+    ui->eSchoolName->clear();
+    showStatus(true);
+    ui->spPrevMeas->setVisible(false);
+}
+
+void TMeasureDiagonsisForm::clearSourceAndTester()
+{
+    for (QLineEdit *code : {ui->eInfoSourceCode, ui->eTesterCode}) {
+        const QSignalBlocker quiet(code);
+        code->setText(QStringLiteral("0"));
+    }
+    for (QLineEdit *box :
+         {ui->eInfoSourceName, ui->eInfo_source_class, ui->eTesterName, ui->eTesterClass})
+        box->clear();
+}
+
+void TMeasureDiagonsisForm::resetResults()
+{
+    for (QLabel *result : {ui->STtot_case_group_mark, ui->STtot_group_mark, ui->STgroup_perc,
+                           ui->STtot_case_mark, ui->STtot_meas_mark, ui->STmeas_perc})
+        result->setText(QStringLiteral("0"));
+    ui->Lgroup_comment->clear();
+    ui->Lmeas_comment->clear();
+}
+
+// ---------------------------------------------------------------- the load
+
+void TMeasureDiagonsisForm::domainClicked(QAbstractButton *button)
+{
+    if (m_unsavedAnswers && !messages::ask(unsavedQuestion, this)) {
+        CurrentDomainButton->setChecked(true);
+        return;
+    }
+    CurrentDomainButton = button;
+    button->setChecked(true);
+    loadCaseAndTest();
+}
+
+void TMeasureDiagonsisForm::eStudentCodeChange()
+{
+    const QString code = ui->eStudentCode->text().trimmed();
+    if (!code.isEmpty() && code != QLatin1String("0"))
+        loadCaseAndTest();
+}
+
+void TMeasureDiagonsisForm::loadCaseAndTest()
+{
+    TDataModule1 *dm = TDataModule1::instance();
+    ui->GRBcase_desc->setTitle(QStringLiteral("قائمة أسئلة ") + CurrentDomainButton->text());
+    ClearGridCells(ui->SGmeas_diag);
+    dm->GetMeasureDiagGroupItemsQuery->setParam(QStringLiteral("ques_group"), currentDomain());
+    FillQuestionRows(ui->SGmeas_diag, dm->GetMeasureDiagGroupItemsQuery);
+    m_unsavedAnswers = false;
+
+    const QString codeText = ui->eStudentCode->text().trimmed();
+    dm->FindStudentByCodeQuery->setParam(QStringLiteral("stud_code"),
+                                         wholeNumber(codeText, QStringLiteral("كود الحالة")));
+    dm->FindStudentByCodeQuery->open();
+    if (codeText != QLatin1String("0") && dm->FindStudentByCodeQuery->isEmpty()) {
+        messages::info(unknownCase, this);
+        return;
+    }
+    showCaseRow();
+    dm->FindStudTestHdrAllQuery->setParam(QStringLiteral("stud_code"),
+                                          dm->FindStudentByCodeQuery->intValue("stud_code"));
+    dm->FindStudTestHdrAllQuery->open();
+    ui->spPrevMeas->setVisible(dm->FindStudTestHdrAllQuery->rowCount() >= 2);
+    chooseTest();
+    if (!dm->FindStudTestAllQuery->isEmpty() && !NewTestSameCase)
+        showChosenTest();
+    else
+        showNewTest();
+    showTestAnswers();
+    showResults();
+    ui->eSchoolName->setFocus();
+}
+
+void TMeasureDiagonsisForm::showCaseRow()
+{
+    const Statement *found = TDataModule1::instance()->FindStudentByCodeQuery;
+    const bool known = !TDataModule1::instance()->FindStudentByCodeQuery->isEmpty();
+    {
+        const QSignalBlocker quiet(ui->eStudentCode);
+        ui->eStudentCode->setText(QString::number(known ? found->intValue("stud_code") : 0));
+    }
+    ui->eStudentName->setText(found->textValue(QStringLiteral("stud_name")));
+    const QDate birth = found->dateValue(QStringLiteral("stud_birth_date"));
+    setDateQuietly(ui->DTbirthDate, known && birth.isValid() ? birth : QDate::currentDate());
+    DTbirthDateChange();
+    ui->eMainStreet->setText(found->textValue(QStringLiteral("stud_main_street")));
+    ui->eHomePhoneNo->setText(found->textValue(QStringLiteral("stud_guard_home_phone_no")));
+    ui->eMobileNo->setText(found->textValue(QStringLiteral("stud_guard_mobile_no")));
+}
+
+void TMeasureDiagonsisForm::chooseTest()
+{
+    TDataModule1 *dm = TDataModule1::instance();
+    Statement *tests = dm->FindStudTestAllQuery;
+    tests->setLine(3, OpenedFromTestList ? QStringLiteral("and a.test_no=:test_no") : QString());
+    tests->setLine(4,
+                   OpenedFromTestList ? QStringLiteral("and a.test_date=:test_date") : QString());
+    tests->setParam(QStringLiteral("test_no"), m_chosenTestNo);
+    tests->setParam(QStringLiteral("test_date"),
+                    m_chosenTestDate.isValid() ? QVariant(m_chosenTestDate) : QVariant());
+    tests->setParam(QStringLiteral("stud_code"), dm->FindStudentByCodeQuery->intValue("stud_code"));
+    tests->open();
+}
+
+void TMeasureDiagonsisForm::showChosenTest()
+{
+    const Statement *test = TDataModule1::instance()->FindStudTestAllQuery;
+    ui->eMeasDiagNo->setText(test->textValue(QStringLiteral("test_no")));
+    m_loadedTestDate = test->dateValue(QStringLiteral("test_date"));
+    setDateQuietly(ui->DTMeasDiagDate, m_loadedTestDate);
+    DTMeasDiagDateChange();
+    ui->eSchoolName->setText(test->textValue(QStringLiteral("school_name")));
+    for (auto [code, column] : {std::pair{ui->eInfoSourceCode, "info_source_id"},
+                                std::pair{ui->eTesterCode, "tester_id"}}) {
+        const QSignalBlocker quiet(code);
+        code->setText(test->textValue(QLatin1String(column)));
+    }
+    eInfoSourceCodeChange();
+    eTesterCodeChange();
+    setEditable(test->intValue(QStringLiteral("test_status")) == 1);
+}
+
+void TMeasureDiagonsisForm::showNewTest()
+{
+    ui->eMeasDiagNo->setText(QStringLiteral("0"));
+    m_loadedTestDate = QDate();
+    setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
+    DTMeasDiagDateChange();
+    setEditable(true);
+    ui->eSchoolName->clear();
+    clearSourceAndTester();
+}
+
+void TMeasureDiagonsisForm::showTestAnswers()
+{
+    TDataModule1 *dm = TDataModule1::instance();
+    const Statement *test = dm->FindStudTestAllQuery;
+    dm->ResultQuery = dm->FindStudTestGroupQuery;
+    Statement *answers = dm->ResultQuery;
+    answers->setParam(QStringLiteral("stud_code"),
+                      dm->FindStudentByCodeQuery->intValue(QStringLiteral("stud_code")));
+    answers->setParam(QStringLiteral("ques_group"), currentDomain());
+    answers->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
+    answers->setParam(QStringLiteral("test_no"), test->intValue(QStringLiteral("test_no")));
+    const QDate date = test->dateValue(QStringLiteral("test_date"));
+    answers->setParam(QStringLiteral("test_date"), date.isValid() ? QVariant(date) : QVariant());
+    ClearGridCells(ui->SGmeas_diag);
+    FillQuestionRows(ui->SGmeas_diag, dm->GetMeasureDiagGroupItemsQuery);
+    if (NewTestSameCase)
+        return;
+    FillAnsweredRows(ui->SGmeas_diag, answers);
+    Statement *total = dm->GetStudentMeasTotalMarksQuery;
+    for (const char *param : {"branch_no", "test_no", "test_date", "stud_code"})
+        total->setParam(QLatin1String(param), answers->param(QLatin1String(param)));
+    total->open();
+}
+
+// An empty domain or an empty checklist has no greatest mark: it shows 0.00 and no verdict.
+void TMeasureDiagonsisForm::showResults()
+{
+    const QString caption = CurrentDomainButton->text();
+    const double groupMark = SumGridColumn(ui->SGmeas_diag, 5);
+    const int groupGreatest = ui->SGmeas_diag->rowCount() * 3;
+    const double groupPerc = groupGreatest > 0 ? groupMark / groupGreatest * 100 : 0;
+    ui->STtot_case_group_mark->setText(shownNumber(groupMark, 0));
+    ui->STtot_group_mark->setText(QString::number(groupGreatest));
+    ui->STgroup_perc->setText(shownNumber(groupPerc, 2));
+
+    const bool stored = shownTestNo() != 0;
+    const int testMark = stored ? TDataModule1::instance()->GetStudentMeasTotalMarksQuery->intValue(
+                                      QStringLiteral("case_meas_tot_mark"))
+                                : 0;
+    const int testGreatest = globals().ChecklistQuestionCount * 3;
+    const double testPerc = testGreatest > 0 ? double(testMark) / testGreatest * 100 : 0;
+    ui->STtot_case_mark->setText(QString::number(testMark));
+    ui->STtot_meas_mark->setText(QString::number(testGreatest));
+    ui->STmeas_perc->setText(shownNumber(testPerc, 2));
+
+    const double groupShown = ui->STgroup_perc->text().toDouble();
+    const double testShown = ui->STmeas_perc->text().toDouble();
+    ui->Lgroup_comment->setText(
+        groupShown == 0 ? QString()
+        : groupShown >= 50
+            ? QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة ") + caption
+            : QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى مجموعة ") + caption);
+    ui->Lmeas_comment->setText(
+        testShown == 0 ? QString()
+        : testShown >= 50
+            ? QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل")
+            : QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى المقياس ككل"));
+}
+
+void TMeasureDiagonsisForm::showStatus(bool open)
+{
+    ui->lTestStatus->setText(open ? openStatus : closedStatus);
+    ui->lTestStatus->setStyleSheet(open
+                                       ? QStringLiteral("color: rgb(0,128,0); font-weight: bold;")
+                                       : QStringLiteral("color: rgb(255,0,0); font-weight: bold;"));
+}
+
+void TMeasureDiagonsisForm::setEditable(bool editable)
+{
+    showStatus(editable);
+    ui->spFindInfoSource->setVisible(editable);
+    ui->spFindTester->setVisible(editable);
+    ui->SGmeas_diag->setEnabled(editable);
+    applyUserLevel();
+}
+
+// ---------------------------------------------------------------- lookups
+
+void TMeasureDiagonsisForm::openPicker(QWidget *nameBox, QWidget *codeBox, const QString &table,
+                                       QObject *button)
+{
+    LookupState &lookup = globals().lookup;
+    lookup.LookupForm = this;
+    lookup.LookupNameBox = nameBox;
+    lookup.LookupCodeBox = codeBox;
+    lookup.LookupButton = button;
+    lookup.LookupTableName = table;
+    discoverLookupColumns();
+    app::showScreen(QStringLiteral("SearchForm"));
+}
+
+void TMeasureDiagonsisForm::spFindStudentClick()
+{
+    if (m_unsavedAnswers && !messages::ask(unsavedQuestion, this))
+        return;
+    NewTestSameCase = false;
+    OpenedFromTestList = false;
+    openPicker(ui->eStudentName, ui->eStudentCode, QStringLiteral("student"), ui->spFindStudent);
+}
+
+void TMeasureDiagonsisForm::spFindTesterClick()
+{
+    openPicker(ui->eTesterName, ui->eTesterCode, QStringLiteral("tester"), ui->spFindTester);
+}
+
+void TMeasureDiagonsisForm::spFindInfoSourceClick()
+{
+    openPicker(ui->eInfoSourceName, ui->eInfoSourceCode, QStringLiteral("info_source"),
+               ui->spFindInfoSource);
+}
+
+void TMeasureDiagonsisForm::showLookupWithClass(Statement *query, const QString &line,
+                                                const QString &code, const char *nameColumn,
+                                                const char *classColumn, QLineEdit *nameBox,
+                                                QLineEdit *classBox)
+{
+    query->setLine(3, line);
+    query->setParam(QStringLiteral("param_1"), wholeNumber(code, QStringLiteral("الكود")));
+    query->open();
+    nameBox->setText(query->textValue(QLatin1String(nameColumn)));
+    classBox->setText(query->textValue(QLatin1String(classColumn)));
+}
+
+void TMeasureDiagonsisForm::eTesterCodeChange()
+{
+    const QString code = ui->eTesterCode->text().trimmed();
+    if (code.isEmpty())
+        return;
+    showLookupWithClass(TDataModule1::instance()->TestersQuery, QStringLiteral("and tester_id"),
+                        code, "tester_name", "tester_class_name", ui->eTesterName,
+                        ui->eTesterClass);
+}
+
+void TMeasureDiagonsisForm::eInfoSourceCodeChange()
+{
+    const QString code = ui->eInfoSourceCode->text().trimmed();
+    if (code.isEmpty())
+        return;
+    showLookupWithClass(TDataModule1::instance()->InfoSourceQuery,
+                        QStringLiteral("and info_source_id"), code, "info_source_name",
+                        "info_source_class_name", ui->eInfoSourceName, ui->eInfo_source_class);
+}
+
+// ---------------------------------------------------------------- dates and age
+
+void TMeasureDiagonsisForm::setDateQuietly(QWidget *picker, const QDate &date)
+{
+    auto *edit = static_cast<QDateEdit *>(picker);
+    const QSignalBlocker quiet(edit);
+    edit->setDate(date);
+}
+
+void TMeasureDiagonsisForm::DTbirthDateChange()
+{
+    ui->emHajDate->setText(hijri::fromGregorian(ui->DTbirthDate->date()));
+    const Age age = ageOn(ui->DTbirthDate->date(), ui->DTMeasDiagDate->date());
+    ui->Lage_years->setText(QString::number(age.years));
+    ui->Lage_months->setText(QString::number(age.months));
+    ui->Lage_days->setText(QString::number(age.days));
+}
+
+void TMeasureDiagonsisForm::DTMeasDiagDateChange()
+{
+    ui->emMeasDiagHajDate->setText(hijri::fromGregorian(ui->DTMeasDiagDate->date()));
+    if (ui->DTbirthDate->date() > ui->DTMeasDiagDate->date()) {
+        setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
+        ui->emMeasDiagHajDate->setText(hijri::fromGregorian(QDate::currentDate()));
+        for (QLabel *age : {ui->Lage_years, ui->Lage_months, ui->Lage_days})
+            age->setText(QStringLiteral("0"));
+        return;
+    }
+    DTbirthDateChange();
+    const Age age = ageOn(ui->DTbirthDate->date(), ui->DTMeasDiagDate->date());
+    const bool tooOld = age.years > 8 || (age.years == 8 && (age.months > 0 || age.days > 0));
+    if (!tooOld)
+        return;
+    messages::info(QStringLiteral("سن الحالة يجب ألا يزيد عن 8 سنوات"), this);
+    setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
+    ui->emMeasDiagHajDate->setText(hijri::fromGregorian(QDate::currentDate()));
+    DTbirthDateChange();
+}
+
+void TMeasureDiagonsisForm::hijriEntered(QWidget *hijriBox, QWidget *picker)
+{
+    auto *box = static_cast<QLineEdit *>(hijriBox);
+    QString digits = box->text();
+    digits.remove(QLatin1Char('/')).remove(QLatin1Char(' '));
+    if (digits.isEmpty())
+        return;
+    const std::optional<QDate> date = hijri::toGregorian(box->text());
+    auto *edit = static_cast<QDateEdit *>(picker);
+    if (!date) {
+        messages::info(QStringLiteral("التاريخ الهجرى \"%1\" غير صحيح").arg(box->text()), this);
+        box->setText(hijri::fromGregorian(edit->date()));
+        return;
+    }
+    edit->setDate(*date);
+}
+
+void TMeasureDiagonsisForm::emHajDateExit()
+{
+    hijriEntered(ui->emHajDate, ui->DTbirthDate);
+}
+
+void TMeasureDiagonsisForm::emMeasDiagHajDateExit()
+{
+    hijriEntered(ui->emMeasDiagHajDate, ui->DTMeasDiagDate);
+}
+
+// ---------------------------------------------------------------- answering
+
+bool TMeasureDiagonsisForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->SGmeas_diag->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const QPoint position = static_cast<QMouseEvent *>(event)->position().toPoint();
+        const QModelIndex cell = ui->SGmeas_diag->indexAt(position);
+        if (cell.isValid())
+            answerCell(cell.row(), cell.column());
+        return true;
+    }
+    return TScreen::eventFilter(watched, event);
+}
+
+void TMeasureDiagonsisForm::answerCell(int row, int column)
+{
+    if (!isAnswerColumn(column))
+        return;
+    QTableWidget *grid = ui->SGmeas_diag;
+    if (!gridText(grid, row, column).isEmpty()) {
+        setGridText(grid, row, column, QString());
+        setGridText(grid, row, 5, QString());
+    } else {
+        for (int other : answerColumns)
+            setGridText(grid, row, other, QString());
+        setGridText(grid, row, column, QStringLiteral("1"));
+        setGridText(grid, row, 5, QString::number(markOfColumn(column)));
+    }
+    m_unsavedAnswers = true;
+}
+
+// ---------------------------------------------------------------- save
+
+bool TMeasureDiagonsisForm::validateForSave()
+{
+    const auto refuse = [this](const QString &text) {
+        messages::info(text, this);
+        return false;
+    };
+    if (ui->eStudentCode->text().trimmed() == QLatin1String("0"))
+        return refuse(QStringLiteral("إختار حالة"));
+    if (ui->eInfoSourceCode->text().trimmed() == QLatin1String("0"))
+        return refuse(QStringLiteral("إختار مصدر المعلومات"));
+    if (ui->eTesterCode->text().trimmed() == QLatin1String("0"))
+        return refuse(QStringLiteral("إختار القائم بالاختبار"));
+    if (ui->eSchoolName->text().isEmpty() &&
+        !messages::ask(QStringLiteral("لم يتم كتابة اسم المدرسة - هل بالغعل تريد الاستمرار؟"),
+                       this)) {
+        ui->eSchoolName->setFocus();
+        return false;
+    }
+    return true;
+}
+
+void TMeasureDiagonsisForm::spSaveClick()
+{
+    if (!validateForSave())
+        return;
+    NewTestSameCase = false;
+    const bool existing = shownTestNo() != 0;
+    int newNumber = 0;
+    Database &database = TDataModule1::instance()->Database1;
+    if (!database.inTransaction([&] { saveTest(existing, newNumber); })) {
+        messages::error(QStringLiteral("خطأ أثناء الحفظ"), this);
+        return;
+    }
+    if (!existing) {
+        ui->eMeasDiagNo->setText(QString::number(newNumber));
+        m_chosenTestNo = newNumber;
+        m_chosenTestDate = shownTestDate();
+    }
+    SavedCaseCode = ui->eStudentCode->text();
+    JustSaved = true;
+    m_unsavedAnswers = false;
+    runNew(true);
+    {
+        const QSignalBlocker quiet(ui->eStudentCode);
+        ui->eStudentCode->setText(SavedCaseCode);
+    }
+    loadCaseAndTest();
+    messages::info(QStringLiteral("تم حفظ التعديلات بنجاح"), this);
+}
+
+void TMeasureDiagonsisForm::saveTest(bool existing, int &newNumber)
+{
+    TDataModule1 *dm = TDataModule1::instance();
+    if (!existing) {
+        dm->GetSerialQuery->setParam(QStringLiteral("param1"), QDate::currentDate().year());
+        dm->GetSerialQuery->setParam(QStringLiteral("param2"), 0);
+        newNumber = dm->nextSerial(QStringLiteral("test_no"), QStringLiteral("test_hdr"),
+                                   QStringLiteral("where year(test_date)=:param1 and "
+                                                  "branch_no=:param2"));
+        bindHeader(dm->AddNewStudentMeasDiagHdr, newNumber, true);
+        dm->AddNewStudentMeasDiagHdr->exec();
+        for (int row = 0; row < ui->SGmeas_diag->rowCount(); ++row) {
+            bindDetailRow(dm->AddNewStudentMeasDiagDtl, newNumber, row, true);
+            dm->AddNewStudentMeasDiagDtl->exec();
+        }
+        return;
+    }
+    const int testNo = shownTestNo();
+    bindHeader(dm->UpdateStudentMeasDiagHdr, testNo, false);
+    dm->UpdateStudentMeasDiagHdr->exec();
+    if (m_loadedTestDate != shownTestDate()) {
+        bindHeader(dm->MoveStudMeasDtlDate, testNo, false);
+        dm->MoveStudMeasDtlDate->exec();
+    }
+    Statement *find = dm->FindTestQuesQuery;
+    for (int row = 0; row < ui->SGmeas_diag->rowCount(); ++row) {
+        bindDetailRow(find, testNo, row, false);
+        find->open();
+        const bool stored = !find->isEmpty();
+        find->close();
+        Statement *write = stored ? dm->UpdateStudentMeasDiagDtl : dm->AddNewStudentMeasDiagDtl;
+        bindDetailRow(write, testNo, row, !stored);
+        write->exec();
+    }
+}
+
+void TMeasureDiagonsisForm::bindHeader(Statement *statement, int testNo, bool insert)
+{
+    const int user = globals().session.SessionUserCode;
+    statement->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
+    statement->setParam(QStringLiteral("test_no"), testNo);
+    statement->setParam(QStringLiteral("test_date"), shownTestDate());
+    statement->setParam(QStringLiteral("loaded_test_date"),
+                        m_loadedTestDate.isValid() ? QVariant(m_loadedTestDate) : QVariant());
+    statement->setParam(QStringLiteral("test_haj_date"), ui->emMeasDiagHajDate->text());
+    statement->setParam(QStringLiteral("stud_code"), shownCaseCode());
+    statement->setParam(QStringLiteral("tester_id"),
+                        wholeNumber(ui->eTesterCode->text(), QStringLiteral("القائم بالاختبار")));
+    statement->setParam(QStringLiteral("info_source_id"),
+                        wholeNumber(ui->eInfoSourceCode->text(), QStringLiteral("مصدر المعلومات")));
+    statement->setParam(QStringLiteral("school_name"), ui->eSchoolName->text());
+    statement->setParam(QStringLiteral("notes"), QString());
+    statement->setParam(QStringLiteral("entry_date"), QDate::currentDate());
+    statement->setParam(QStringLiteral("entry_type"), insert ? 1 : 2);
+    statement->setParam(QStringLiteral("test_status"), 1);
+    statement->setParam(QStringLiteral("who_insert"), user);
+    statement->setParam(QStringLiteral("who_update"), insert ? 0 : user);
+}
+
+void TMeasureDiagonsisForm::bindDetailRow(Statement *statement, int testNo, int row, bool insert)
+{
+    QTableWidget *grid = ui->SGmeas_diag;
+    const QString markText = gridText(grid, row, 5).trimmed();
+    QString answer;
+    for (int i = 0; i < 3 && !markText.isEmpty(); ++i)
+        if (gridText(grid, row, answerColumns[i]).trimmed() == QLatin1String("1")) {
+            answer = QLatin1String(answerWords[i]);
+            break;
+        }
+    const int user = globals().session.SessionUserCode;
+    statement->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
+    statement->setParam(QStringLiteral("test_no"), testNo);
+    statement->setParam(QStringLiteral("test_date"), shownTestDate());
+    statement->setParam(QStringLiteral("test_haj_date"), ui->emMeasDiagHajDate->text());
+    statement->setParam(QStringLiteral("stud_code"), shownCaseCode());
+    statement->setParam(QStringLiteral("ques_group"),
+                        wholeNumber(gridText(grid, row, 6), QStringLiteral("المجموعة")));
+    statement->setParam(QStringLiteral("ques_id"),
+                        wholeNumber(gridText(grid, row, 0), QStringLiteral("السؤال")));
+    statement->setParam(QStringLiteral("ques_ans_val"), answer);
+    statement->setParam(QStringLiteral("ques_mark"),
+                        markText.isEmpty() ? 0 : wholeNumber(markText, QStringLiteral("الدرجة")));
+    statement->setParam(QStringLiteral("notes"), QString());
+    statement->setParam(QStringLiteral("entry_date"), QDate::currentDate());
+    statement->setParam(QStringLiteral("entry_type"), 1);
+    statement->setParam(QStringLiteral("ques_status"), 1);
+    statement->setParam(QStringLiteral("who_insert"), user);
+    statement->setParam(QStringLiteral("who_update"), insert ? 0 : user);
+}
+
+// ---------------------------------------------------------------- the case's tests
+
+void TMeasureDiagonsisForm::spPrevMeasClick()
+{
+    const QString code = ui->eStudentCode->text().trimmed();
+    if (code.isEmpty() || code == QLatin1String("0")) {
+        messages::info(QStringLiteral("إختار حالة"), this);
+        return;
+    }
+    TDataModule1 *dm = TDataModule1::instance();
+    Statement *tests = dm->FindStudTestHdrAllQuery;
+    tests->setParam(QStringLiteral("stud_code"),
+                    dm->FindStudentByCodeQuery->intValue(QStringLiteral("stud_code")));
+    tests->open();
+    if (tests->isEmpty()) {
+        messages::info(QStringLiteral("لاتوجد اختبارات لهذه الحالة"), this);
+        return;
+    }
+    tests->first();
+    if (tests->rowCount() == 1 && tests->intValue(QStringLiteral("test_no")) == shownTestNo() &&
+        tests->dateValue(QStringLiteral("test_date")) == shownTestDate()) {
+        messages::info(QStringLiteral("لاتوجد اختبارات أخرى لهذه الحالة بخلاف الاختبار المعروض"),
+                       this);
+        return;
+    }
+    auto *list = app::screen<TCaseMeasuresListForm>(QStringLiteral("CaseMeasuresListForm"));
+    list->showCase(code, ui->eStudentName->text(), ui->DTbirthDate->date());
+}
+
+bool TMeasureDiagonsisForm::showTestFromList(int caseCode, int testNo, const QDate &testDate)
+{
+    QAbstractButton *domainButton = CurrentDomainButton;
+    m_chosenTestNo = testNo;
+    m_chosenTestDate = testDate;
+    OpenedFromTestList = true;
+    StoredTestShown = true;
+    if (!runNew(false))
+        return false;
+    TDataModule1 *dm = TDataModule1::instance();
+    dm->FindStudentByCodeQuery->setParam(QStringLiteral("stud_code"), caseCode);
+    dm->FindStudentByCodeQuery->open();
+    if (dm->FindStudentByCodeQuery->isEmpty()) {
+        messages::info(unknownCase, this);
+        return false;
+    }
+    CurrentDomainButton = domainButton;
+    domainButton->setChecked(true);
+    {
+        const QSignalBlocker quiet(ui->eStudentCode);
+        ui->eStudentCode->setText(QString::number(caseCode));
+    }
+    loadCaseAndTest();
+    return true;
+}
+
+} // namespace simat

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "app/screen.h"
+
+#include <QDate>
+#include <QPixmap>
+#include <memory>
+
+class QAbstractButton;
+class QLineEdit;
+class QTableWidget;
+
+namespace Ui {
+class MeasureDiagonsisForm;
+}
+
+namespace simat {
+
+class Statement;
+
+// The age of a case on a date, in whole years, months and days (a month counted as 30 days
+// when the day of the month must borrow).
+struct Age {
+    int years = 0;
+    int months = 0;
+    int days = 0;
+};
+Age ageOn(const QDate &birth, const QDate &on);
+
+// The checklist test screen: a case, its tester and information source, and the check-box
+// grid of one domain's questions with the domain's and the whole checklist's results.
+class TMeasureDiagonsisForm : public TScreen {
+    Q_OBJECT
+public:
+    explicit TMeasureDiagonsisForm(QWidget *parent = nullptr);
+    ~TMeasureDiagonsisForm() override;
+
+    static TMeasureDiagonsisForm *instance();
+
+    // The test chosen in the case's tests list, shown in the domain that was on screen.
+    // Returns false when the user keeps the unsaved answers on screen instead.
+    bool showTestFromList(int caseCode, int testNo, const QDate &testDate);
+
+    QTableWidget *grid() const;
+    int currentDomain() const;
+    bool hasUnsavedAnswers() const { return m_unsavedAnswers; }
+
+    // The four values that identify the test on screen.
+    int shownTestNo() const;
+    QDate shownTestDate() const;
+    int shownCaseCode() const;
+
+    void applyUserLevel() override;
+
+public slots:
+    void spNewClick();
+    void spSaveClick();
+    void spExitClick();
+    void spPrevMeasClick();
+    void spFindStudentClick();
+    void spFindTesterClick();
+    void spFindInfoSourceClick();
+    void eStudentCodeChange();
+    void eTesterCodeChange();
+    void eInfoSourceCodeChange();
+    void DTbirthDateChange();
+    void DTMeasDiagDateChange();
+    void emHajDateExit();
+    void emMeasDiagHajDateExit();
+
+protected:
+    void FormShow() override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    void prepareCheckBoxImages();
+    void connectControls();
+
+    // New: resets the screen for another test; false when the user chose to stay.
+    bool runNew(bool offerSameCase);
+    bool confirmLeavingUnsaved(bool storedOpenTest);
+    void clearCase();
+    void clearSourceAndTester();
+    void resetResults();
+
+    void domainClicked(QAbstractButton *button);
+    void loadCaseAndTest();
+    void showCaseRow();
+    void chooseTest();
+    void showChosenTest();
+    void showNewTest();
+    void showTestAnswers();
+    void showResults();
+    void setEditable(bool editable);
+    void showStatus(bool open);
+
+    void answerCell(int row, int column);
+    void openPicker(QWidget *nameBox, QWidget *codeBox, const QString &table, QObject *button);
+    void showLookupWithClass(Statement *query, const QString &line, const QString &code,
+                             const char *nameColumn, const char *classColumn, QLineEdit *nameBox,
+                             QLineEdit *classBox);
+    void setDateQuietly(QWidget *picker, const QDate &date);
+    void hijriEntered(QWidget *hijriBox, QWidget *picker);
+
+    bool validateForSave();
+    void saveTest(bool existing, int &newNumber);
+    void bindHeader(Statement *statement, int testNo, bool insert);
+    void bindDetailRow(Statement *statement, int testNo, int row, bool insert);
+
+    std::unique_ptr<Ui::MeasureDiagonsisForm> ui;
+    QPixmap m_checked;
+    QPixmap m_unchecked;
+
+    QAbstractButton *CurrentDomainButton = nullptr;
+    bool FirstShowPending = false;
+    bool JustSaved = false;
+    bool NewTestSameCase = false;
+    bool OpenedFromTestList = false;
+    bool StoredTestShown = false;
+    QString SavedCaseCode;
+    int m_chosenTestNo = 0;
+    QDate m_chosenTestDate;
+    // The date the test on screen was loaded under: an update names the test by it.
+    QDate m_loadedTestDate;
+    bool m_unsavedAnswers = false;
+};
+
+} // namespace simat
