@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -96,9 +97,24 @@ TestDatabase::Engine engineOfRow()
     return TestDatabase::Engine(engine);
 }
 
+namespace {
+int activeAnswerers = 0;
+}
+
+int BoxAnswerer::active()
+{
+    return activeAnswerers;
+}
+
+BoxAnswerer::~BoxAnswerer()
+{
+    --activeAnswerers;
+}
+
 BoxAnswerer::BoxAnswerer(QList<QMessageBox::StandardButton> answers)
     : m_answers(answers)
 {
+    ++activeAnswerers;
     m_timer.setInterval(5);
     connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::answerActiveBox);
     m_timer.start();
@@ -115,8 +131,18 @@ void BoxAnswerer::answerActiveBox()
     buttonTexts.clear();
     for (QAbstractButton *button : box->buttons())
         buttonTexts << button->text().remove(QLatin1Char('&'));
-    const QMessageBox::StandardButton answer =
-        m_answers.size() > 1 ? m_answers.takeFirst() : m_answers.value(0, QMessageBox::Ok);
+    // A box with OK alone takes OK; a question takes the next answer (the last one repeats).
+    const bool question = box->button(QMessageBox::Yes) != nullptr;
+    QList<QMessageBox::StandardButton> questionAnswers;
+    for (QMessageBox::StandardButton answer : m_answers)
+        if (answer != QMessageBox::Ok)
+            questionAnswers << answer;
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+    if (question) {
+        answer = questionAnswers.value(0, QMessageBox::Yes);
+        if (questionAnswers.size() > 1)
+            m_answers.removeOne(answer);
+    }
     QAbstractButton *button = box->button(answer);
     if (!button)
         qFatal("the message box \"%s\" has no such button", qPrintable(box->text()));
@@ -133,6 +159,35 @@ void dropPlatformNotes(QtMsgType type, const QMessageLogContext &context, const 
     previousHandler(type, context, text);
 }
 } // namespace
+
+void watchForStrayMessageBoxes()
+{
+    auto *watch = new QTimer(qApp);
+    watch->setInterval(3000);
+    QObject::connect(watch, &QTimer::timeout, [] {
+        static QPointer<QMessageBox> seen;
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || BoxAnswerer::active() > 0) {
+            seen = nullptr;
+            return;
+        }
+        if (seen != box) {
+            seen = box;
+            return;
+        }
+        qWarning("a message box nobody answered: %s", qPrintable(box->text()));
+        QTest::qFail("a message box was left unanswered", __FILE__, __LINE__);
+        box->reject();
+        box->close();
+    });
+    watch->start();
+}
+
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar letter : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(letter), Qt::NoModifier);
+}
 
 void quietOffscreenPlatform()
 {

@@ -41,11 +41,14 @@ void addEngineRows();
 TestDatabase::Engine engineOfRow();
 
 // Answers message boxes as a person would: waits for each modal box, records its text and
-// icon, and presses the next answer (the last answer repeats).
+// icon, presses OK on a box that has only OK, and gives a question the next of the answers
+// (Yes or No; the last one repeats).
 class BoxAnswerer : public QObject {
     Q_OBJECT
 public:
     explicit BoxAnswerer(QList<QMessageBox::StandardButton> answers = {QMessageBox::Ok});
+    ~BoxAnswerer() override;
+    static int active();
     QStringList texts;
     QList<QMessageBox::Icon> icons;
     QStringList buttonTexts; // of the last box, in its order
@@ -61,6 +64,13 @@ private:
 } // namespace simat::testing
 
 namespace simat::testing {
+// Closes, after a few seconds, a message box that no BoxAnswerer is waiting for, and fails
+// the test that showed it, so that an unexpected question never hangs the run.
+void watchForStrayMessageBoxes();
+
+// Types a text into a widget key by key, Arabic letters too.
+void typeText(QWidget *widget, const QString &text);
+
 // Leaves out the offscreen platform's notes that it cannot raise windows or size hints; call
 // it from initTestCase(), once Qt Test has its own message handler.
 void quietOffscreenPlatform();
@@ -72,6 +82,7 @@ void quietOffscreenPlatform();
     {                                                                                              \
         qputenv("QT_QPA_PLATFORM", "offscreen");                                                   \
         simat::SimatApplication app(argc, argv);                                                   \
+        simat::testing::watchForStrayMessageBoxes();                                               \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }

@@ -103,9 +103,16 @@ void PickedColumnsModel::fetchMore(const QModelIndex &parent)
 
 void bindGrid(QTableView *grid, Statement *statement, const QList<GridColumn> &columns)
 {
-    grid->setModel(new PickedColumnsModel(statement, columns, grid));
-    for (int i = 0; i < columns.size(); ++i)
-        grid->setColumnWidth(i, columns.at(i).width);
+    auto *model = new PickedColumnsModel(statement, columns, grid);
+    grid->setModel(model);
+    grid->horizontalHeader()->setMinimumSectionSize(0);
+    const auto applyWidths = [grid, columns] {
+        for (int i = 0; i < columns.size(); ++i)
+            grid->setColumnWidth(i, columns.at(i).width);
+    };
+    applyWidths();
+    // A reset of the rows gives the header its default widths back.
+    QObject::connect(model, &QAbstractItemModel::modelReset, grid, applyWidths);
 }
 
 } // namespace simat

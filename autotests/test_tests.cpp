@@ -1,0 +1,707 @@
+// The checklist test through its real screens on both engines: the lookup picker, the test
+// screen and its grid, saving, New, and the case's tests list.
+#include "fixtures.h"
+
+#include "app/startup.h"
+#include "data/dm.h"
+#include "data/global.h"
+#include "data/hijri.h"
+#include "data/search.h"
+#include "tests/measure_diagonsis.h"
+
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolButton>
+
+using namespace simat;
+using namespace simat::testing;
+
+namespace {
+
+QWidget *screen(const char *name)
+{
+    return app::screen(QLatin1String(name));
+}
+
+template <typename T = QWidget> T *on(const char *screenName, const char *control)
+{
+    T *found = screen(screenName)->findChild<T *>(QLatin1String(control));
+    if (!found)
+        qFatal("no %s on %s", control, screenName);
+    return found;
+}
+
+template <typename T = QWidget> T *test(const char *control)
+{
+    return on<T>("MeasureDiagonsisForm", control);
+}
+
+QString text(const char *control)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(test(control)))
+        return edit->text();
+    return test<QLabel>(control)->text();
+}
+
+QDate lastYearDate()
+{
+    return QDate(QDate::currentDate().year() - 1, 6, 15);
+}
+
+} // namespace
+
+class TestsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_database;
+
+    TDataModule1 *dm() { return TDataModule1::instance(); }
+    TMeasureDiagonsisForm *form() { return TMeasureDiagonsisForm::instance(); }
+    QTableWidget *grid() { return form()->grid(); }
+    void run(const QString &sql) { dm()->Database1.execute(sql); }
+
+    int count(const QString &sql)
+    {
+        Statement counting(dm()->Database1, "Count", {sql});
+        counting.open();
+        return counting.intValue(counting.columnNames().first());
+    }
+
+    void addCase(int code, const QString &name, const QDate &birth)
+    {
+        run(QStringLiteral("insert into student (branch_no, stud_code, stud_name, stud_birth_date, "
+                           "stud_main_street, stud_guard_home_phone_no, stud_guard_mobile_no) "
+                           "values (0, %1, '%2', '%3', 'شارع الملك فهد', '0114567890', "
+                           "'0551234567')")
+                .arg(code)
+                .arg(name, birth.toString(Qt::ISODate)));
+    }
+
+    // A stored test with every question of every domain answered with `mark`.
+    void addStoredTest(int testNo, const QDate &date, int caseCode, int status, int mark)
+    {
+        run(QStringLiteral(
+                "insert into test_hdr (branch_no, test_no, test_date, stud_code, "
+                "tester_id, info_source_id, school_name, test_status, entry_type) values "
+                "(0, %1, '%2', %3, 1, 1, 'مدرسة الأمل', %4, 1)")
+                .arg(testNo)
+                .arg(date.toString(Qt::ISODate))
+                .arg(caseCode)
+                .arg(status));
+        const char *words[] = {"", "Rarely", "Sometimes", "Always"};
+        run(QStringLiteral("insert into test_dtl (branch_no, test_no, test_date, stud_code, "
+                           "ques_group, ques_id, ques_ans_val, ques_mark) select 0, %1, '%2', %3, "
+                           "ques_group, ques_id, '%4', %5 from test_ques")
+                .arg(testNo)
+                .arg(date.toString(Qt::ISODate))
+                .arg(caseCode)
+                .arg(QLatin1String(words[mark]))
+                .arg(mark));
+    }
+
+    void login()
+    {
+        app::showScreen("LoginForm");
+        auto *user = on<QLineEdit>("LoginForm", "Euser_code");
+        auto *word = on<QLineEdit>("LoginForm", "Epassword");
+        user->setText("1");
+        word->setText("12345");
+        BoxAnswerer boxes;
+        QTest::mouseClick(on<QToolButton>("LoginForm", "spLogin"), Qt::LeftButton);
+        QCOMPARE(boxes.count(), 0);
+        QVERIFY(screen("MainForm")->isVisible());
+    }
+
+    void openTestScreen()
+    {
+        QTest::mouseClick(on<QToolButton>("MainForm", "SP_start_test"), Qt::LeftButton);
+        QVERIFY(form()->isVisible());
+    }
+
+    // Picks a row through the picker as a person would: type part of the name, press Enter.
+    void pick(const char *button, const QString &partOfName)
+    {
+        QTest::mouseClick(test<QToolButton>(button), Qt::LeftButton);
+        QVERIFY(screen("SearchForm")->isVisible());
+        typeText(on<QLineEdit>("SearchForm", "Eacc_name"), partOfName);
+        auto *results = on<QTableView>("SearchForm", "DBGresult");
+        QVERIFY(results->model()->rowCount() > 0);
+        results->setCurrentIndex(results->model()->index(0, 0));
+        QTest::keyClick(results, Qt::Key_Return);
+        QVERIFY(!screen("SearchForm")->isVisible());
+    }
+
+    void clickCell(int row, int column)
+    {
+        const QRect cell = grid()->visualRect(grid()->model()->index(row, column));
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    void answerAll(int column)
+    {
+        for (int row = 0; row < grid()->rowCount(); ++row)
+            clickCell(row, column);
+    }
+
+    void clickDomain(const char *button, QList<QMessageBox::StandardButton> answers = {})
+    {
+        BoxAnswerer boxes(answers.isEmpty() ? QList{QMessageBox::Yes} : answers);
+        QTest::mouseClick(test<QAbstractButton>(button), Qt::LeftButton);
+    }
+
+    QStringList save(QList<QMessageBox::StandardButton> answers = {QMessageBox::Ok})
+    {
+        BoxAnswerer boxes(answers);
+        QTest::mouseClick(test<QToolButton>("spSave"), Qt::LeftButton);
+        return boxes.texts;
+    }
+
+    void startCaseTest(const QString &caseName)
+    {
+        pick("spFindStudent", caseName);
+        pick("spFindInfoSource", QStringLiteral("الأم"));
+        pick("spFindTester", QStringLiteral("نورة"));
+    }
+
+private slots:
+    void initTestCase_data() { addEngineRows(); }
+
+    void initTestCase()
+    {
+        quietOffscreenPlatform();
+        app::createScreens();
+        screen("StartupForm")->show();
+    }
+
+    void init()
+    {
+        if (engineOfRow() == TestDatabase::Engine::PostgreSQL && !TestDatabase::postgresAvailable())
+            QSKIP("SIMAT_TEST_PG names no PostgreSQL server");
+        m_database = std::make_unique<TestDatabase>(engineOfRow());
+        m_database->useAsVum();
+        login();
+        run("insert into tester (tester_class_id, tester_id, tester_name) values "
+            "(2, 1, 'نورة العتيبي'), (1, 2, 'سالم الحربي')");
+        addCase(1, QStringLiteral("ريم خالد العمري"), QDate::currentDate().addYears(-5));
+        addCase(2, QStringLiteral("عبد الله سعد القحطاني"), QDate::currentDate().addYears(-6));
+        addCase(3, QStringLiteral("يوسف أحمد"), QDate::currentDate().addYears(-4));
+    }
+
+    void cleanup()
+    {
+        for (QObject *object : app::screens())
+            if (auto *window = qobject_cast<QWidget *>(object);
+                window && window->objectName() != QLatin1String("StartupForm")) {
+                BoxAnswerer boxes({QMessageBox::Yes});
+                window->close();
+            }
+        dm()->Database1.close();
+        m_database.reset();
+    }
+
+    void pickerListsTheTableAndNarrowsItByAnyPartOfTheName()
+    {
+        LookupState &lookup = globals().lookup;
+        lookup.LookupTableName = "country";
+        lookup.LookupButton = nullptr;
+        discoverLookupColumns();
+        QCOMPARE(lookup.LookupCodeColumn, QStringLiteral("cou_id"));
+        app::showScreen("SearchForm");
+        auto *results = on<QTableView>("SearchForm", "DBGresult");
+        QCOMPARE(results->model()->rowCount(), 8);
+        QCOMPARE(results->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("كود"));
+        QCOMPARE(results->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("إسم"));
+        QCOMPARE(results->columnWidth(0), 69);
+        typeText(on<QLineEdit>("SearchForm", "Eacc_name"), QStringLiteral("ال"));
+        QStringList names;
+        for (int row = 0; row < results->model()->rowCount(); ++row)
+            names << results->model()->index(row, 1).data().toString();
+        names.sort();
+        QCOMPARE(names, QStringList({"الأردن", "الإمارات العربية المتحدة", "السودان", "الكويت",
+                                     "المملكة العربية السعودية", "اليمن"}));
+        QApplication::setActiveWindow(screen("SearchForm"));
+        QTest::keyClick(on<QLineEdit>("SearchForm", "Eacc_name"), Qt::Key_F2);
+        QCOMPARE(on<QLineEdit>("SearchForm", "Eacc_name")->text(), QString());
+        QCOMPARE(results->model()->rowCount(), 8);
+    }
+
+    void levelTwoTablesShowTheirOwnCodeAndName()
+    {
+        openTestScreen();
+        QTest::mouseClick(test<QToolButton>("spFindTester"), Qt::LeftButton);
+        QCOMPARE(globals().lookup.LookupTableLevel, 2);
+        QCOMPARE(globals().lookup.LookupCodeColumn, QStringLiteral("tester_id"));
+        QCOMPARE(globals().lookup.LookupNameColumn, QStringLiteral("tester_name"));
+        auto *results = on<QTableView>("SearchForm", "DBGresult");
+        QCOMPARE(results->model()->rowCount(), 2);
+        QStringList codes;
+        for (int row = 0; row < 2; ++row)
+            codes << results->model()->index(row, 0).data().toString();
+        codes.sort();
+        QCOMPARE(codes, QStringList({"1", "2"}));
+        QApplication::setActiveWindow(screen("SearchForm"));
+        QTest::keyClick(on<QLineEdit>("SearchForm", "Eacc_name"), Qt::Key_F12);
+        QVERIFY(!screen("SearchForm")->isVisible());
+        QVERIFY(globals().lookup.LookupButton.isNull());
+        QCOMPARE(text("eTesterCode"), QStringLiteral("0"));
+    }
+
+    void enterOnAPickedRowActsAsADoubleClick()
+    {
+        openTestScreen();
+        QTest::mouseClick(test<QToolButton>("spFindInfoSource"), Qt::LeftButton);
+        auto *results = on<QTableView>("SearchForm", "DBGresult");
+        typeText(on<QLineEdit>("SearchForm", "Eacc_name"), QStringLiteral("معلم"));
+        QCOMPARE(results->model()->rowCount(), 1);
+        results->setCurrentIndex(results->model()->index(0, 1));
+        QTest::keyClick(results, Qt::Key_Return);
+        QVERIFY(!screen("SearchForm")->isVisible());
+        QCOMPARE(text("eInfoSourceName"), QStringLiteral("معلم الفصل"));
+        QCOMPARE(text("eInfoSourceCode"), QStringLiteral("3"));
+        QCOMPARE(text("eInfo_source_class"), QStringLiteral("المدرسة"));
+        QTest::mouseClick(test<QToolButton>("spFindTester"), Qt::LeftButton);
+        typeText(on<QLineEdit>("SearchForm", "Eacc_name"), QStringLiteral("سالم"));
+        const QModelIndex row = results->model()->index(0, 1);
+        QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                          results->visualRect(row).center());
+        QTest::mouseDClick(results->viewport(), Qt::LeftButton, {},
+                           results->visualRect(row).center());
+        QVERIFY(!screen("SearchForm")->isVisible());
+        QCOMPARE(text("eTesterName"), QStringLiteral("سالم الحربي"));
+        QCOMPARE(text("eTesterClass"), QStringLiteral("أخصائي نفسي"));
+    }
+
+    void aCaseWithoutTestsOpensANewTest()
+    {
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("ريم"));
+        QCOMPARE(text("eStudentName"), QStringLiteral("ريم خالد العمري"));
+        QCOMPARE(text("eStudentCode"), QStringLiteral("1"));
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("0"));
+        QCOMPARE(test<QDateEdit>("DTMeasDiagDate")->date(), QDate::currentDate());
+        QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
+        QCOMPARE(text("eTesterCode"), QStringLiteral("0"));
+        QCOMPARE(text("eInfoSourceCode"), QStringLiteral("0"));
+        QCOMPARE(text("Lgroup_comment"), QString());
+        QCOMPARE(text("Lmeas_comment"), QString());
+        QCOMPARE(text("STgroup_perc"), QStringLiteral("0.00"));
+        QCOMPARE(text("STmeas_perc"), QStringLiteral("0.00"));
+        QCOMPARE(text("STtot_group_mark"), QStringLiteral("30"));
+        QCOMPARE(text("STtot_meas_mark"), QStringLiteral("150"));
+        QCOMPARE(text("Lage_years"), QStringLiteral("5"));
+        QCOMPARE(text("emMeasDiagHajDate"), hijri::fromGregorian(QDate::currentDate()));
+        QCOMPARE(grid()->rowCount(), 10);
+        QCOMPARE(test<QGroupBox>("GRBcase_desc")->title(),
+                 QStringLiteral("قائمة أسئلة إضطرابات التواصل اللفظى وغير اللفظى"));
+        QVERIFY(!test("spPrevMeas")->isVisible());
+        QVERIFY(test("spDelete")->isVisible() && test("spCloseRep")->isVisible());
+    }
+
+    void storedTestsAreShownLatestFirst()
+    {
+        addStoredTest(1, QDate::currentDate().addDays(-20), 2, 0, 3);
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("عبد الله"));
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        QCOMPARE(text("lTestStatus"), QStringLiteral("منتهى"));
+        QVERIFY(!test("spPrevMeas")->isVisible());
+        QVERIFY(!test("spSave")->isVisible());
+        QVERIFY(!grid()->isEnabled());
+        QCOMPARE(text("STgroup_perc"), QStringLiteral("100.00"));
+        QCOMPARE(text("STmeas_perc"), QStringLiteral("100.00"));
+        QCOMPARE(
+            text("Lgroup_comment"),
+            QStringLiteral(
+                "الحالة تعانى من التوحد على مستوى مجموعة إضطرابات التواصل اللفظى وغير اللفظى"));
+        QCOMPARE(text("Lmeas_comment"),
+                 QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل"));
+        QCOMPARE(text("eTesterName"), QStringLiteral("نورة العتيبي"));
+        QCOMPARE(text("eSchoolName"), QStringLiteral("مدرسة الأمل"));
+
+        addStoredTest(2, QDate::currentDate().addDays(-2), 2, 1, 1);
+        clickDomain("SPsocial");
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("2"));
+        QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
+        QVERIFY(test("spPrevMeas")->isVisible());
+        QVERIFY(grid()->isEnabled());
+        QCOMPARE(text("STgroup_perc"), QStringLiteral("33.33"));
+        QCOMPARE(
+            text("Lgroup_comment"),
+            QStringLiteral(
+                "الحالة سليمة ولاتعانى من التوحد على مستوى مجموعة إضطرابات التفاعل الاجتماعى"));
+        QCOMPARE(text("STtot_case_mark"), QStringLiteral("50"));
+    }
+
+    void anUnknownCaseCodeIsRefused()
+    {
+        openTestScreen();
+        BoxAnswerer boxes;
+        test<QLineEdit>("eStudentCode")->setText("99");
+        QCOMPARE(boxes.texts, QStringList({"رقم هوية / إقامة غير مُسجل على النظام"}));
+        QCOMPARE(grid()->rowCount(), 10);
+        QCOMPARE(gridText(grid(), 0, 5), QString());
+    }
+
+    void answeringSetsMovesAndClearsTheMark()
+    {
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("ريم"));
+        clickCell(0, 2);
+        QCOMPARE(gridText(grid(), 0, 2), QStringLiteral("1"));
+        QCOMPARE(gridText(grid(), 0, 5), QStringLiteral("3"));
+        clickCell(0, 4);
+        QCOMPARE(gridText(grid(), 0, 2), QString());
+        QCOMPARE(gridText(grid(), 0, 4), QStringLiteral("1"));
+        QCOMPARE(gridText(grid(), 0, 5), QStringLiteral("1"));
+        clickCell(0, 4);
+        QCOMPARE(gridText(grid(), 0, 4), QString());
+        QCOMPARE(gridText(grid(), 0, 5), QString());
+        clickCell(1, 1);
+        QCOMPARE(gridText(grid(), 1, 5), QString());
+        clickCell(1, 3);
+
+        const QImage drawn = grid()->viewport()->grab().toImage();
+        const QRect ticked = grid()->visualRect(grid()->model()->index(1, 3));
+        const QRect empty = grid()->visualRect(grid()->model()->index(1, 2));
+        QCOMPARE(drawn.pixelColor(ticked.topLeft() + QPoint(2, 2)), QColor(224, 224, 224));
+        QCOMPARE(drawn.pixelColor(empty.topLeft() + QPoint(2, 2)), QColor(224, 224, 224));
+        const QImage tickedCell = drawn.copy(ticked.adjusted(1, 1, -1, -1));
+        const QImage emptyCell = drawn.copy(empty.adjusted(1, 1, -1, -1));
+        QVERIFY(tickedCell != emptyCell);
+        QCOMPARE(tickedCell.pixelColor(tickedCell.rect().center()),
+                 tickedCell.pixelColor(tickedCell.rect().center()));
+        QVERIFY(form()->hasUnsavedAnswers());
+    }
+
+    void resultsAtTheThresholds_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("answered");
+        QTest::addColumn<QString>("percentage");
+        QTest::addColumn<bool>("autism");
+        QTest::newRow("all always") << 2 << 10 << "100.00" << true;
+        QTest::newRow("all rarely") << 4 << 10 << "33.33" << false;
+        QTest::newRow("half the marks") << 2 << 5 << "50.00" << true;
+    }
+
+    void resultsAtTheThresholds()
+    {
+        QFETCH(int, column);
+        QFETCH(int, answered);
+        QFETCH(QString, percentage);
+        QFETCH(bool, autism);
+        openTestScreen();
+        startCaseTest(QStringLiteral("ريم"));
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة الزهور"));
+        for (int row = 0; row < answered; ++row)
+            clickCell(row, column);
+        QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        QCOMPARE(text("STgroup_perc"), percentage);
+        const QString verdict = text("Lgroup_comment");
+        QVERIFY2(verdict.startsWith(autism ? QStringLiteral("الحالة تعانى")
+                                           : QStringLiteral("الحالة سليمة")),
+                 qPrintable(verdict));
+        QCOMPARE(text("STtot_case_group_mark"), text("STtot_case_mark"));
+    }
+
+    void ageBorrowsFromTheMonthAndStopsAtEightYears()
+    {
+        const Age borrowed = ageOn(QDate(2026, 1, 31), QDate(2026, 2, 1));
+        QCOMPARE(borrowed.years, 0);
+        QCOMPARE(borrowed.months, 0);
+        QCOMPARE(borrowed.days, 1 + 30 - 31);
+        const Age eight = ageOn(QDate(2018, 3, 10), QDate(2026, 3, 10));
+        QCOMPARE(eight.years, 8);
+        QCOMPARE(eight.months + eight.days, 0);
+
+        const QDate born = QDate::currentDate().addYears(-8).addDays(-1);
+        addCase(4, QStringLiteral("مشاعل"), born);
+        openTestScreen();
+        BoxAnswerer boxes;
+        pick("spFindStudent", QStringLiteral("مشاعل"));
+        QCOMPARE(boxes.texts.value(0), QStringLiteral("سن الحالة يجب ألا يزيد عن 8 سنوات"));
+        auto *testDate = test<QDateEdit>("DTMeasDiagDate");
+        testDate->setDate(QDate::currentDate().addDays(-1));
+        QCOMPARE(text("Lage_years"), QStringLiteral("8"));
+        QCOMPARE(text("Lage_months") + text("Lage_days"), QStringLiteral("00"));
+        QCOMPARE(boxes.count(), 1);
+        testDate->setDate(QDate::currentDate().addDays(-400));
+        testDate->setDate(born.addDays(-3));
+        QCOMPARE(testDate->date(), QDate::currentDate());
+        QCOMPARE(text("Lage_years") + text("Lage_months") + text("Lage_days"),
+                 QStringLiteral("000"));
+    }
+
+    void hijriDatesGoBothWays()
+    {
+        QCOMPARE(hijri::fromGregorian(QDate(2026, 12, 8)), QStringLiteral("28/06/1448"));
+        QCOMPARE(hijri::toGregorian("28/06/1448"), std::optional<QDate>(QDate(2026, 12, 8)));
+        QCOMPARE(hijri::fromGregorian(QDate(2025, 3, 1)), QStringLiteral("01/09/1446"));
+        QVERIFY(!hijri::toGregorian("31/06/1448"));
+        QVERIFY(!hijri::toGregorian("10/13/1448"));
+
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("ريم"));
+        auto *hijriBox = test<QLineEdit>("emMeasDiagHajDate");
+        const QDate target = QDate::currentDate().addDays(-40);
+        hijriBox->setFocus();
+        hijriBox->selectAll();
+        typeText(hijriBox, hijri::fromGregorian(target).remove('/'));
+        QTest::keyClick(hijriBox, Qt::Key_Return);
+        QCOMPARE(test<QDateEdit>("DTMeasDiagDate")->date(), target);
+        BoxAnswerer boxes;
+        hijriBox->selectAll();
+        typeText(hijriBox, QStringLiteral("30131448"));
+        QTest::keyClick(hijriBox, Qt::Key_Return);
+        QCOMPARE(boxes.count(), 1);
+        QVERIFY(boxes.texts.first().contains(QStringLiteral("غير صحيح")));
+        QCOMPARE(test<QDateEdit>("DTMeasDiagDate")->date(), target);
+        QCOMPARE(hijriBox->text(), hijri::fromGregorian(target));
+    }
+
+    void savingDomainByDomainGrowsOneTest()
+    {
+        openTestScreen();
+        startCaseTest(QStringLiteral("ريم"));
+        answerAll(3);
+        QCOMPARE(save({QMessageBox::Yes, QMessageBox::Ok}),
+                 QStringList({"لم يتم كتابة اسم المدرسة - هل بالغعل تريد الاستمرار؟",
+                              "تم حفظ التعديلات بنجاح"}));
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
+        QCOMPARE(count("select count(*) as n from test_hdr where school_name='' and entry_type=1"),
+                 1);
+        QCOMPARE(count("select count(*) as n from test_dtl where ques_group=1 and ques_mark=2 and "
+                       "ques_ans_val='Sometimes' and branch_no=0 and who_update=0"),
+                 10);
+        clickDomain("SPsocial");
+        QCOMPARE(test<QGroupBox>("GRBcase_desc")->title(),
+                 QStringLiteral("قائمة أسئلة إضطرابات التفاعل الاجتماعى"));
+        clickCell(0, 2);
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة الزهور"));
+        QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        QCOMPARE(count("select count(*) as n from test_hdr"), 1);
+        QCOMPARE(count("select count(*) as n from test_hdr where entry_type=2 and who_update=1 and "
+                       "school_name='روضة الزهور'"),
+                 1);
+        QCOMPARE(count("select count(*) as n from test_dtl where ques_group=2"), 10);
+        QCOMPARE(count("select count(*) as n from test_dtl where ques_group=2 and ques_mark=0 and "
+                       "ques_ans_val=''"),
+                 9);
+        QCOMPARE(test<QGroupBox>("GRBcase_desc")->title(),
+                 QStringLiteral("قائمة أسئلة إضطرابات التفاعل الاجتماعى"));
+        QCOMPARE(text("STtot_case_group_mark"), QStringLiteral("3"));
+        QCOMPARE(text("STtot_case_mark"), QStringLiteral("23"));
+    }
+
+    void numbersRestartEachYearAndUpdatesKeepToTheirYear()
+    {
+        addStoredTest(1, lastYearDate(), 3, 0, 1);
+        addStoredTest(2, lastYearDate().addDays(1), 3, 0, 1);
+        openTestScreen();
+        startCaseTest(QStringLiteral("ريم"));
+        test<QDateEdit>("DTMeasDiagDate")->setDate(QDate::currentDate().addDays(-1));
+        clickCell(0, 2);
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
+        save();
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        clickCell(1, 2);
+        save();
+        QCOMPARE(count("select count(*) as n from test_hdr where test_no=1"), 2);
+        QCOMPARE(count("select count(*) as n from test_dtl where test_no=1 and stud_code=3 and "
+                       "ques_mark=1"),
+                 50);
+        QCOMPARE(count("select count(*) as n from test_hdr where test_no=1 and stud_code=3 and "
+                       "entry_type=1"),
+                 1);
+        QCOMPARE(count("select count(*) as n from test_dtl where test_no=1 and stud_code=1 and "
+                       "ques_mark=3"),
+                 2);
+        test<QDateEdit>("DTMeasDiagDate")->setDate(QDate::currentDate().addDays(-3));
+        clickCell(2, 2);
+        save();
+        QCOMPARE(count("select count(*) as n from test_dtl where stud_code=1 and test_date <> "
+                       "(select test_date from test_hdr where stud_code=1)"),
+                 0);
+        QCOMPARE(count("select count(*) as n from test_dtl where test_no=1 and stud_code=3"), 50);
+
+        BoxAnswerer yes({QMessageBox::Yes});
+        QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+        startCaseTest(QStringLiteral("يوسف"));
+        clickCell(0, 4);
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
+        save();
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("2"));
+    }
+
+    void validationStopsAtTheFirstMissingChoice()
+    {
+        openTestScreen();
+        QCOMPARE(save(), QStringList({"إختار حالة"}));
+        pick("spFindStudent", QStringLiteral("ريم"));
+        QCOMPARE(save(), QStringList({"إختار مصدر المعلومات"}));
+        pick("spFindInfoSource", QStringLiteral("الأم"));
+        QCOMPARE(save(), QStringList({"إختار القائم بالاختبار"}));
+        pick("spFindTester", QStringLiteral("نورة"));
+        QCOMPARE(save({QMessageBox::No}),
+                 QStringList({"لم يتم كتابة اسم المدرسة - هل بالغعل تريد الاستمرار؟"}));
+        QCOMPARE(form()->focusWidget(), test("eSchoolName"));
+        QCOMPARE(count("select count(*) as n from test_hdr"), 0);
+    }
+
+    void aFailedSaveLeavesNoHeaderWithoutRows()
+    {
+        openTestScreen();
+        startCaseTest(QStringLiteral("ريم"));
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
+        answerAll(2);
+        run("alter table test_dtl rename to test_dtl_away");
+        const QStringList texts = save();
+        run("alter table test_dtl_away rename to test_dtl");
+        QCOMPARE(texts, QStringList({"خطأ أثناء الحفظ"}));
+        QCOMPARE(count("select count(*) as n from test_hdr"), 0);
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("0"));
+        QCOMPARE(gridText(grid(), 9, 5), QStringLiteral("3"));
+        QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        QCOMPARE(count("select count(*) as n from test_dtl"), 10);
+    }
+
+    void newAsksBeforeLeavingAnOpenTest()
+    {
+        addStoredTest(1, QDate::currentDate().addDays(-3), 2, 1, 2);
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("عبد الله"));
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        {
+            BoxAnswerer no({QMessageBox::No});
+            QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+            QCOMPARE(no.texts, QStringList({"تأكد من أنك قمت بحفظ البيانات قبل الاستمرار - هل تريد "
+                                            "الاستمرار بدون حفظ البيانات؟"}));
+        }
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        QCOMPARE(text("eStudentCode"), QStringLiteral("2"));
+        {
+            BoxAnswerer yes({QMessageBox::Yes});
+            QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+            QCOMPARE(yes.count(), 1);
+        }
+        QCOMPARE(text("eStudentCode"), QStringLiteral("0"));
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("0"));
+    }
+
+    void unsavedAnswersAreNeverDroppedSilently()
+    {
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("ريم"));
+        clickCell(0, 2);
+        clickDomain("SPsensory", {QMessageBox::No});
+        QCOMPARE(gridText(grid(), 0, 5), QStringLiteral("3"));
+        QCOMPARE(form()->currentDomain(), 1);
+        {
+            BoxAnswerer no({QMessageBox::No});
+            QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+            QCOMPARE(no.count(), 1);
+        }
+        QCOMPARE(gridText(grid(), 0, 5), QStringLiteral("3"));
+        {
+            BoxAnswerer no({QMessageBox::No});
+            form()->close();
+            QCOMPARE(no.count(), 1);
+        }
+        QVERIFY(form()->isVisible());
+        clickDomain("SPsensory", {QMessageBox::Yes});
+        QCOMPARE(form()->currentDomain(), 3);
+        QCOMPARE(gridText(grid(), 0, 5), QString());
+    }
+
+    void theCaseTestsListShowsAChosenClosedTestReadOnly()
+    {
+        addStoredTest(1, QDate::currentDate().addDays(-30), 2, 0, 3);
+        addStoredTest(2, QDate::currentDate().addDays(-5), 2, 1, 1);
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("عبد الله"));
+        clickDomain("SPemotional");
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("2"));
+        BoxAnswerer boxes({QMessageBox::Yes});
+        QTest::mouseClick(test<QToolButton>("spPrevMeas"), Qt::LeftButton);
+        QWidget *list = screen("CaseMeasuresListForm");
+        QVERIFY(list->isVisible());
+        auto *tests = list->findChild<QTableView *>("DBGstud_meas_list");
+        QCOMPARE(tests->model()->rowCount(), 2);
+        QCOMPARE(tests->model()->index(1, 0).data().toString(), QStringLiteral("1"));
+        const QRect second = tests->visualRect(tests->model()->index(1, 0));
+        QTest::mouseClick(tests->viewport(), Qt::LeftButton, {}, second.center());
+        QTest::mouseDClick(tests->viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(boxes.texts, QStringList({"تأكد من أنك قمت بحفظ البيانات قبل الاستمرار - هل تريد "
+                                           "الاستمرار بدون حفظ البيانات؟"}));
+        QVERIFY(!list->isVisible());
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        QCOMPARE(text("lTestStatus"), QStringLiteral("منتهى"));
+        QCOMPARE(form()->currentDomain(), 4);
+        QCOMPARE(gridText(grid(), 0, 5), QStringLiteral("3"));
+        QVERIFY(!grid()->isEnabled());
+        QVERIFY(!test("spSave")->isVisible());
+        QVERIFY(!test("spFindTester")->isVisible());
+        QCOMPARE(text("eStudentName"), QStringLiteral("عبد الله سعد القحطاني"));
+    }
+
+    void newOnAClosedTestOffersAnotherForTheSameCase()
+    {
+        addStoredTest(1, QDate::currentDate().addDays(-30), 2, 0, 3);
+        addStoredTest(2, QDate::currentDate().addDays(-9), 2, 0, 2);
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("عبد الله"));
+        QTest::mouseClick(test<QToolButton>("spPrevMeas"), Qt::LeftButton);
+        auto *tests = screen("CaseMeasuresListForm")->findChild<QTableView *>("DBGstud_meas_list");
+        tests->setCurrentIndex(tests->model()->index(0, 0));
+        QTest::keyClick(tests, Qt::Key_Return);
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("2"));
+        {
+            BoxAnswerer no({QMessageBox::No});
+            QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+            QCOMPARE(no.texts, QStringList({"هل تريد إجراء اختبار جديد لنفس الحالة؟"}));
+        }
+        QCOMPARE(text("eStudentCode"), QStringLiteral("2"));
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("2"));
+        QCOMPARE(text("lTestStatus"), QStringLiteral("منتهى"));
+        {
+            BoxAnswerer yes({QMessageBox::Yes});
+            QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+            QCOMPARE(yes.texts, QStringList({"هل تريد إجراء اختبار جديد لنفس الحالة؟"}));
+        }
+        QCOMPARE(text("eStudentCode"), QStringLiteral("2"));
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("0"));
+        QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
+        QCOMPARE(gridText(grid(), 0, 5), QString());
+        QVERIFY(grid()->isEnabled());
+        pick("spFindInfoSource", QStringLiteral("الأب"));
+        pick("spFindTester", QStringLiteral("سالم"));
+        clickCell(0, 3);
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
+        QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("3"));
+        QCOMPARE(count("select count(*) as n from test_hdr where stud_code=2"), 3);
+    }
+
+    void theCaseTestsButtonExplainsWhenThereIsNothingElse()
+    {
+        openTestScreen();
+        BoxAnswerer boxes;
+        form()->spPrevMeasClick();
+        pick("spFindStudent", QStringLiteral("ريم"));
+        form()->spPrevMeasClick();
+        addStoredTest(1, QDate::currentDate().addDays(-2), 1, 1, 2);
+        clickDomain("SPCommunication");
+        form()->spPrevMeasClick();
+        QCOMPARE(boxes.texts,
+                 QStringList({"إختار حالة", "لاتوجد اختبارات لهذه الحالة",
+                              "لاتوجد اختبارات أخرى لهذه الحالة بخلاف الاختبار المعروض"}));
+    }
+};
+
+SIMAT_TEST_MAIN(TestsTest)
+#include "test_tests.moc"
