@@ -129,6 +129,7 @@ void TMeasureDiagonsisForm::FormCreate()
     grid->setHorizontalHeaderLabels({QString(), QStringLiteral("السؤال"), QStringLiteral("دائماً"),
                                      QStringLiteral("أحياناً"), QStringLiteral("نادراً"),
                                      QStringLiteral("الدرجة"), QString()});
+    grid->horizontalHeader()->setMinimumSectionSize(0);
     const int widths[] = {24, 514, 47, 46, 44, 62, 0};
     for (int column = 0; column < 7; ++column)
         grid->setColumnWidth(column, widths[column]);

@@ -1,0 +1,120 @@
+// Drives the real screens under a real X server (Xvfb) and saves pictures of them for the
+// README and for looking at them: scripts/screenshots runs it on a sample database.
+#include "app/application.h"
+#include "app/startup.h"
+#include "data/global.h"
+#include "tests/measure_diagonsis.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <cstdio>
+
+using namespace simat;
+
+namespace {
+
+QString outputFolder;
+
+QWidget *screen(const char *name)
+{
+    return app::screen(QLatin1String(name));
+}
+
+template <typename T = QWidget> T *on(const char *screenName, const char *control)
+{
+    T *found = screen(screenName)->findChild<T *>(QLatin1String(control));
+    if (!found)
+        qFatal("no %s on %s", control, screenName);
+    return found;
+}
+
+void settle()
+{
+    QTest::qWait(400);
+}
+
+void shoot(QWidget *window, const char *file)
+{
+    settle();
+    const QRect frame = window->frameGeometry();
+    const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0).copy(frame);
+    const QString path = QDir(outputFolder).filePath(QLatin1String(file));
+    picture.save(path);
+    std::printf("%s\n", qPrintable(path));
+}
+
+void click(const char *screenName, const char *button)
+{
+    QTest::mouseClick(on<QAbstractButton>(screenName, button), Qt::LeftButton);
+    settle();
+}
+
+void pick(const char *button, const QString &partOfName, const char *pickerShot = nullptr)
+{
+    click("MeasureDiagonsisForm", button);
+    on<QLineEdit>("SearchForm", "Eacc_name")->setText(partOfName);
+    auto *results = on<QTableView>("SearchForm", "DBGresult");
+    results->setCurrentIndex(results->model()->index(0, 1));
+    if (pickerShot)
+        shoot(screen("SearchForm"), pickerShot);
+    QTest::keyClick(results, Qt::Key_Return);
+    settle();
+}
+
+void clickCell(int row, int column)
+{
+    QTableWidget *grid = TMeasureDiagonsisForm::instance()->grid();
+    const QRect cell = grid->visualRect(grid->model()->index(row, column));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    SimatApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: simat-screenshots FOLDER   (with SIMAT_ALIAS_VUM naming a "
+                             "sample database)\n");
+        return 2;
+    }
+    outputFolder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(outputFolder);
+    app::createScreens();
+    screen("StartupForm")->show();
+    settle();
+    click("StartupForm", "SP_run_prog");
+    on<QLineEdit>("LoginForm", "Euser_code")->setText("1");
+    on<QLineEdit>("LoginForm", "Epassword")->setText("12345");
+    click("LoginForm", "spLogin");
+    click("MainForm", "SP_start_test");
+    QWidget *test = screen("MeasureDiagonsisForm");
+
+    const QStringList cases = QCoreApplication::arguments().mid(2);
+    const QString withOpenTest = cases.value(0, QStringLiteral("غلا عادل المالكي"));
+    const QString withClosedTests = cases.value(1, QStringLiteral("تالا ناصر القحطاني"));
+    const QString withoutTests = cases.value(2, QStringLiteral("فهد ماجد مرداد"));
+
+    pick("spFindStudent", withOpenTest, "picker.png");
+    shoot(test, "test-open.png");
+    click("MeasureDiagonsisForm", "SPsensory");
+    shoot(test, "test-open-sensory.png");
+
+    pick("spFindStudent", withClosedTests);
+    shoot(test, "test-closed.png");
+
+    pick("spFindStudent", withoutTests);
+    pick("spFindInfoSource", QStringLiteral("الأم"));
+    pick("spFindTester", QStringLiteral("ا"));
+    on<QLineEdit>("MeasureDiagonsisForm", "eSchoolName")->setText(QStringLiteral("روضة الأمل"));
+    for (int row = 0; row < 5; ++row)
+        clickCell(row, 2 + row % 3);
+    shoot(test, "test-half-answered.png");
+    test->hide();
+    return 0;
+}
