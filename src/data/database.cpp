@@ -93,8 +93,10 @@ void Database::openConnection()
 
 void Database::prepareSchema()
 {
-    if (schema::exists(*this))
+    if (schema::exists(*this)) {
+        schema::createIndexes(*this);
         return;
+    }
     if (!inTransaction([this] { schema::create(*this); }))
         throw Error(m_lastFailure);
 }

@@ -86,6 +86,8 @@ void FillQuestionRows(QTableWidget *grid, Statement *query)
         setGridText(grid, row, 1, query->textValue(QStringLiteral("ques_desc")));
         setGridText(grid, row, 6, query->textValue(QStringLiteral("ques_group")));
     }
+    // Long questions wrap: the rows take their height once, from their question texts.
+    grid->resizeRowsToContents();
     grid->viewport()->update();
 }
 

@@ -212,10 +212,12 @@ QString createTableText(const Table &table)
 const QStringList &indexTexts()
 {
     static const QStringList texts = {
-        QStringLiteral("create index test_hdr_case on test_hdr (branch_no, stud_code, test_date)"),
-        QStringLiteral("create index test_hdr_date on test_hdr (test_date)"),
-        QStringLiteral("create index tester_class_of on tester (tester_class_id)"),
-        QStringLiteral("create index info_source_class_of on info_source (info_source_class_id)"),
+        QStringLiteral(
+            "create index if not exists test_hdr_of_case on test_hdr (stud_code, test_date)"),
+        QStringLiteral("create index if not exists test_hdr_date on test_hdr (test_date)"),
+        QStringLiteral("create index if not exists tester_class_of on tester (tester_class_id)"),
+        QStringLiteral("create index if not exists info_source_class_of on info_source "
+                       "(info_source_class_id)"),
     };
     return texts;
 }
@@ -237,6 +239,12 @@ const std::vector<std::pair<const char *, const char *>> &views()
         {"kinship_degree_view_2", "kinship_degree"},
     };
     return all;
+}
+
+void createIndexes(Database &database)
+{
+    for (const QString &index : indexTexts())
+        database.execute(index);
 }
 
 bool exists(Database &database)
@@ -264,8 +272,7 @@ void create(Database &database)
     for (const auto &[view, table] : views())
         database.execute(QStringLiteral("create view %1 as select * from %2")
                              .arg(QLatin1String(view), QLatin1String(table)));
-    for (const QString &index : indexTexts())
-        database.execute(index);
+    createIndexes(database);
     seed::write(database);
 }
 

@@ -135,7 +135,7 @@ void TMeasureDiagonsisForm::FormCreate()
         grid->setColumnWidth(column, widths[column]);
     grid->setColumnHidden(6, true);
     grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     prepareCheckBoxImages();
     grid->setItemDelegate(new CheckBoxDelegate(m_checked, m_unchecked, grid));
     grid->viewport()->installEventFilter(this);

@@ -1,0 +1,195 @@
+// The checklist test screen on a large register (100 000 cases, 200 000 tests by default):
+// the picker's search on every keystroke, the load of a case with its latest test, and the
+// save of one domain, each beside the bare Qt SQL read of the same rows as its baseline.
+//   SIMAT_BENCH_DB=/path/x.db bench/test_screen_bench   (a missing file is generated first)
+#include "app/application.h"
+#include "app/startup.h"
+#include "data/dm.h"
+#include "data/global.h"
+#include "sample_data.h"
+#include "tests/measure_diagonsis.h"
+
+#include <QAbstractButton>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+
+using namespace simat;
+
+namespace {
+
+const QStringList keystrokes = {QStringLiteral("م"),    QStringLiteral("مح"), QStringLiteral("محم"),
+                                QStringLiteral("محمد"), QStringLiteral("ال"), QStringLiteral("سار"),
+                                QStringLiteral("عبد")};
+
+QWidget *screen(const char *name)
+{
+    return app::screen(QLatin1String(name));
+}
+
+template <typename T> T *on(const char *screenName, const char *control)
+{
+    return screen(screenName)->findChild<T *>(QLatin1String(control));
+}
+
+// Presses OK on every information box, as a tester would after each save.
+void acceptMessageBoxes()
+{
+    auto *timer = new QTimer(qApp);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, [] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    timer->start();
+}
+
+QList<int> casesWithTests(int count)
+{
+    QSqlQuery query(TDataModule1::instance()->Database1.connection());
+    query.exec(QStringLiteral("select stud_code from test_hdr group by stud_code having "
+                              "count(*) >= 2 limit %1")
+                   .arg(count));
+    QList<int> codes;
+    while (query.next())
+        codes << query.value(0).toInt();
+    return codes;
+}
+
+void BM_BaselineSqlSearch(benchmark::State &state)
+{
+    int i = 0;
+    for (auto _ : state) {
+        QSqlQuery query(TDataModule1::instance()->Database1.connection());
+        query.prepare(QStringLiteral("select stud_code as code, stud_name as name, * from student "
+                                     "where stud_name like '%' || ? || '%'"));
+        query.addBindValue(keystrokes.at(i++ % keystrokes.size()));
+        query.exec();
+        for (int row = 0; row < 256 && query.next(); ++row)
+            benchmark::DoNotOptimize(query.value(1));
+    }
+}
+
+void BM_PickerKeystroke(benchmark::State &state)
+{
+    LookupState &lookup = globals().lookup;
+    lookup.LookupTableName = QStringLiteral("student");
+    lookup.LookupButton = nullptr;
+    discoverLookupColumns();
+    app::showScreen(QStringLiteral("SearchForm"));
+    auto *text = on<QLineEdit>("SearchForm", "Eacc_name");
+    auto *grid = on<QTableView>("SearchForm", "DBGresult");
+    int i = 0;
+    for (auto _ : state) {
+        text->setText(keystrokes.at(i++ % keystrokes.size()));
+        grid->viewport()->repaint();
+    }
+    state.counters["rows_shown"] = grid->model()->rowCount();
+    screen("SearchForm")->hide();
+}
+
+void BM_BaselineSqlCaseAndTest(benchmark::State &state)
+{
+    const QList<int> codes = casesWithTests(64);
+    int i = 0;
+    for (auto _ : state) {
+        QSqlQuery query(TDataModule1::instance()->Database1.connection());
+        query.prepare(QStringLiteral("select * from test_hdr as a,test_dtl as b where "
+                                     "a.stud_code=? and a.branch_no=b.branch_no and "
+                                     "a.test_no=b.test_no and a.test_date=b.test_date order by "
+                                     "a.test_date desc,a.test_no desc"));
+        query.addBindValue(codes.at(i++ % codes.size()));
+        query.exec();
+        query.next();
+        benchmark::DoNotOptimize(query.value(0));
+    }
+}
+
+void BM_LoadCaseWithLatestTest(benchmark::State &state)
+{
+    auto *form = TMeasureDiagonsisForm::instance();
+    const QList<int> codes = casesWithTests(64);
+    auto *code = on<QLineEdit>("MeasureDiagonsisForm", "eStudentCode");
+    int i = 0;
+    for (auto _ : state) {
+        code->setText(QString::number(codes.at(i++ % codes.size())));
+        form->grid()->viewport()->repaint();
+    }
+}
+
+void BM_SaveOneDomain(benchmark::State &state)
+{
+    auto *form = TMeasureDiagonsisForm::instance();
+    auto *code = on<QLineEdit>("MeasureDiagonsisForm", "eStudentCode");
+    QSqlQuery open(TDataModule1::instance()->Database1.connection());
+    open.exec(QStringLiteral("select stud_code from test_hdr where test_status=1 limit 1"));
+    open.next();
+    code->setText(open.value(0).toString());
+    QTableWidget *grid = form->grid();
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const int column = 2 + (i++ % 3);
+        for (int row = 0; row < grid->rowCount(); ++row)
+            setGridText(grid, row, column, QString()), setGridText(grid, row, 5, QString());
+        setGridText(grid, 0, column, QStringLiteral("1"));
+        setGridText(grid, 0, 5, QString::number(5 - column));
+        state.ResumeTiming();
+        form->spSaveClick();
+    }
+}
+
+void openRegister()
+{
+    const QString path =
+        qEnvironmentVariable("SIMAT_BENCH_DB", QStringLiteral("/tmp/simat-sample-100k.db"));
+    const bool generate = !QFileInfo::exists(path);
+    qputenv("SIMAT_ALIAS_VUM", ("sqlite:" + path).toUtf8());
+    TDataModule1::instance()->openDatabase();
+    if (generate) {
+        std::fprintf(stderr, "writing the register %s ...\n", qPrintable(path));
+        sample::Options options;
+        options.cases = 100000;
+        options.tests = 200000;
+        sample::write(TDataModule1::instance()->Database1, options);
+    }
+}
+
+void logIn()
+{
+    app::showScreen(QStringLiteral("LoginForm"));
+    on<QLineEdit>("LoginForm", "Euser_code")->setText(QStringLiteral("1"));
+    on<QLineEdit>("LoginForm", "Epassword")->setText(QStringLiteral("12345"));
+    on<QAbstractButton>("LoginForm", "spLogin")->click();
+    on<QAbstractButton>("MainForm", "SP_start_test")->click();
+}
+
+} // namespace
+
+BENCHMARK(BM_BaselineSqlSearch)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PickerKeystroke)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BaselineSqlCaseAndTest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadCaseWithLatestTest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveOneDomain)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    SimatApplication application(argc, argv);
+    app::createScreens();
+    openRegister();
+    logIn();
+    acceptMessageBoxes();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    app::destroyScreens();
+    return 0;
+}
