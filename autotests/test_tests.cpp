@@ -687,6 +687,43 @@ private slots:
         QCOMPARE(count("select count(*) as n from test_hdr where stud_code=2"), 3);
     }
 
+    void buttonsFollowTheUserLevel()
+    {
+        run("insert into users (user_code, a_name, user_password, user_level, is_active) values "
+            "(5, 'مستخدم', 'pw', 1, 1), (6, 'مستعلم', 'pw', 3, 1)");
+        for (int code : {5, 6}) {
+            app::showScreen("LoginForm");
+            on<QLineEdit>("LoginForm", "Euser_code")->setText(QString::number(code));
+            on<QLineEdit>("LoginForm", "Epassword")->setText("pw");
+            QTest::mouseClick(on<QToolButton>("LoginForm", "spLogin"), Qt::LeftButton);
+            form()->close();
+            form()->show();
+            QVERIFY(!test("spDelete")->isVisible());
+            QVERIFY(!test("spCloseRep")->isVisible());
+            QCOMPARE(test("spNew")->isVisible(), code == 5);
+            QCOMPARE(test("spSave")->isVisible(), code == 5);
+            QApplication::setActiveWindow(form());
+            QTest::keyClick(test("eSchoolName"), Qt::Key_F4);
+            QVERIFY(form()->isVisible());
+        }
+    }
+
+    void anEmptyDomainShowsNoRateAndNoVerdict()
+    {
+        run("delete from test_ques where ques_group=5");
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("ريم"));
+        clickDomain("SPbehaviour");
+        QCOMPARE(grid()->rowCount(), 0);
+        QCOMPARE(text("STtot_group_mark"), QStringLiteral("0"));
+        QCOMPARE(text("STgroup_perc"), QStringLiteral("0.00"));
+        QCOMPARE(text("Lgroup_comment"), QString());
+        globals().ChecklistQuestionCount = 0;
+        clickDomain("SPCommunication");
+        QCOMPARE(text("STmeas_perc"), QStringLiteral("0.00"));
+        QCOMPARE(text("Lmeas_comment"), QString());
+    }
+
     void theCaseTestsButtonExplainsWhenThereIsNothingElse()
     {
         openTestScreen();
