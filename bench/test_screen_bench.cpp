@@ -2,6 +2,7 @@
 // the picker's search on every keystroke, the load of a case with its latest test, and the
 // save of one domain, each beside the bare Qt SQL read of the same rows as its baseline.
 //   SIMAT_BENCH_DB=/path/x.db bench/test_screen_bench   (a missing file is generated first)
+//   SIMAT_BENCH_ALIAS=postgresql://user@host:port/db bench/test_screen_bench   (a written one)
 #include "app/application.h"
 #include "app/startup.h"
 #include "data/dm.h"
@@ -149,8 +150,9 @@ void openRegister()
 {
     const QString path =
         qEnvironmentVariable("SIMAT_BENCH_DB", QStringLiteral("/tmp/simat-sample-100k.db"));
-    const bool generate = !QFileInfo::exists(path);
-    qputenv("SIMAT_ALIAS_VUM", ("sqlite:" + path).toUtf8());
+    const QString alias = qEnvironmentVariable("SIMAT_BENCH_ALIAS");
+    const bool generate = alias.isEmpty() && !QFileInfo::exists(path);
+    qputenv("SIMAT_ALIAS_VUM", (alias.isEmpty() ? "sqlite:" + path : alias).toUtf8());
     TDataModule1::instance()->openDatabase();
     if (generate) {
         std::fprintf(stderr, "writing the register %s ...\n", qPrintable(path));
