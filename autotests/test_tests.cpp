@@ -229,6 +229,31 @@ private slots:
         QCOMPARE(results->model()->rowCount(), 8);
     }
 
+    void aLongListComesInAsTheGridScrolls()
+    {
+        QVERIFY(dm()->Database1.inTransaction([this] {
+            for (int code = 10; code < 710; ++code)
+                addCase(code, QStringLiteral("طفل رقم %1").arg(code),
+                        QDate::currentDate().addYears(-3));
+        }));
+        openTestScreen();
+        QTest::mouseClick(test<QToolButton>("spFindStudent"), Qt::LeftButton);
+        auto *results = on<QTableView>("SearchForm", "DBGresult");
+        QCOMPARE(results->model()->rowCount(), 256);
+        QVERIFY(results->model()->canFetchMore({}));
+        QCOMPARE(count("select count(*) as n from student"), 703);
+        results->scrollToBottom();
+        QTRY_VERIFY(results->model()->rowCount() > 256);
+        while (results->model()->canFetchMore({}))
+            results->model()->fetchMore({});
+        QCOMPARE(results->model()->rowCount(), 703);
+        typeText(on<QLineEdit>("SearchForm", "Eacc_name"), QStringLiteral("رقم 70"));
+        QCOMPARE(results->model()->rowCount(), 11);
+        results->setCurrentIndex(results->model()->index(0, 1));
+        QTest::keyClick(results, Qt::Key_Return);
+        QVERIFY(text("eStudentName").startsWith(QStringLiteral("طفل رقم 70")));
+    }
+
     void levelTwoTablesShowTheirOwnCodeAndName()
     {
         openTestScreen();

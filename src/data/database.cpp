@@ -101,6 +101,18 @@ void Database::prepareSchema()
         throw Error(m_lastFailure);
 }
 
+QSqlDatabase Database::streamingConnection()
+{
+    const QString name = QLatin1String(connectionName) + QLatin1String("-rows");
+    if (QSqlDatabase::contains(name) && QSqlDatabase::database(name, false).isOpen())
+        return QSqlDatabase::database(name, false);
+    QSqlDatabase rows = QSqlDatabase::cloneDatabase(connection(), name);
+    if (!rows.open())
+        throw Error(rows.lastError().text());
+    dialect::registerFunctions(rows, m_alias.engine);
+    return rows;
+}
+
 void Database::attach(Statement *statement)
 {
     m_statements.push_back(statement);
@@ -115,6 +127,11 @@ void Database::close()
 {
     for (Statement *statement : m_statements)
         statement->close();
+    const QString rows = QLatin1String(connectionName) + QLatin1String("-rows");
+    if (QSqlDatabase::contains(rows)) {
+        QSqlDatabase::database(rows, false).close();
+        QSqlDatabase::removeDatabase(rows);
+    }
     if (!QSqlDatabase::contains(QLatin1String(connectionName)))
         return;
     {

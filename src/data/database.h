@@ -31,6 +31,9 @@ public:
     DatabaseAlias::Engine engine() const { return m_alias.engine; }
     const DatabaseAlias &alias() const { return m_alias; }
     QSqlDatabase connection() const;
+    // A second connection to the same database for reads that stream rows to a grid, so that
+    // a search still being read never stands in the way of the statements on connection().
+    QSqlDatabase streamingConnection();
 
     void beginTransaction();
     void commit();

@@ -128,6 +128,39 @@ QStringList placeholders(const QString &sql)
     return names;
 }
 
+QString replacePlaceholders(const QString &sql,
+                            const std::function<QString(const QString &)> &literal)
+{
+    QString out;
+    Scanner scan{sql};
+    while (!scan.atEnd()) {
+        const QChar c = scan.current();
+        if (c == QLatin1Char('\'')) {
+            const qsizetype end = scan.literalEnd(scan.pos);
+            out += QStringView(sql).mid(scan.pos, end - scan.pos);
+            scan.pos = end;
+            continue;
+        }
+        const bool next = scan.pos + 1 < sql.size();
+        if (c == QLatin1Char(':') && next && sql.at(scan.pos + 1) == QLatin1Char(':')) {
+            out += QStringLiteral("::");
+            scan.pos += 2;
+            continue;
+        }
+        if (c == QLatin1Char(':') && next && isIdentifierChar(sql.at(scan.pos + 1))) {
+            qsizetype end = scan.pos + 1;
+            while (end < sql.size() && isIdentifierChar(sql.at(end)))
+                ++end;
+            out += literal(sql.mid(scan.pos + 1, end - scan.pos - 1));
+            scan.pos = end;
+            continue;
+        }
+        out += c;
+        ++scan.pos;
+    }
+    return out;
+}
+
 void registerFunctions(QSqlDatabase &database, Engine engine)
 {
     if (engine != Engine::SQLite)

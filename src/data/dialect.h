@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace simat::dialect {
 
@@ -17,6 +18,10 @@ QString rewrite(const QString &sql);
 
 // Names of the :placeholders of a text, in order of appearance, outside string literals.
 QStringList placeholders(const QString &sql);
+
+// The text with each :placeholder outside string literals replaced by literal(name).
+QString replacePlaceholders(const QString &sql,
+                            const std::function<QString(const QString &)> &literal);
 
 // Functions the statements call that the engine lacks: year(date) on SQLite. SQLite functions
 // belong to one connection, so this runs after every open.

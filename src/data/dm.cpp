@@ -33,6 +33,7 @@ TDataModule1::TDataModule1(QObject *parent)
     GetTableStrucQuery = add(QStringLiteral("GetTableStrucQuery"), texts::tableStructure());
     SearchByNameQuery = add(QStringLiteral("SearchByNameQuery"), texts::searchByName(),
                             {{"acc_aname", P::Text}, {"acc_code", P::Integer}});
+    SearchByNameQuery->setStreamed(true);
     addTestStatements();
 }
 

@@ -14,7 +14,8 @@ PickedColumnsModel::PickedColumnsModel(Statement *statement, QList<GridColumn> c
     : QAbstractProxyModel(parent)
     , m_columns(std::move(columns))
 {
-    QSqlQueryModel *source = statement->model();
+    QAbstractItemModel *source = statement->model();
+    m_statement = statement;
     setSourceModel(source);
     findSourceColumns();
     connect(source, &QAbstractItemModel::modelAboutToBeReset, this,
@@ -35,8 +36,7 @@ PickedColumnsModel::PickedColumnsModel(Statement *statement, QList<GridColumn> c
 
 void PickedColumnsModel::findSourceColumns()
 {
-    const auto *source = static_cast<QSqlQueryModel *>(sourceModel());
-    const QStringList names = uniqueColumnNames(source->record());
+    const QStringList names = m_statement->columnNames();
     m_sourceColumns.clear();
     for (const GridColumn &column : m_columns)
         m_sourceColumns << int(names.indexOf(column.field.toLower()));

@@ -39,6 +39,7 @@ public:
 private:
     void findSourceColumns();
 
+    Statement *m_statement;
     QList<GridColumn> m_columns;
     QVector<int> m_sourceColumns;
 };

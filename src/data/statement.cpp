@@ -5,7 +5,9 @@
 #include "error.h"
 
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -139,39 +141,95 @@ void Statement::setParam(const QString &param, const QVariant &value)
     m_values.insert(param, typed(value, *type, param));
 }
 
-QSqlQuery Statement::prepared(const QString &rewritten) const
+QVariant Statement::boundValue(const QString &name) const
 {
-    QSqlQuery query(m_database.connection());
+    const QVariant value = m_values.value(name);
+    if (!value.isNull())
+        return value;
+    const ParamType type = m_types.value(name, ParamType::Text);
+    return QVariant(QMetaType(type == ParamType::Integer ? QMetaType::LongLong
+                              : type == ParamType::Date  ? QMetaType::QDate
+                                                         : QMetaType::QString));
+}
+
+QSqlQuery Statement::executed(const QString &rewritten, const QSqlDatabase &connection,
+                              bool forwardOnly) const
+{
+    QSqlQuery query(connection);
+    query.setForwardOnly(forwardOnly);
     if (!query.prepare(rewritten))
         throw Error(query.lastError().text());
-    for (const QString &name : dialect::placeholders(rewritten)) {
-        const ParamType type = m_types.value(name, ParamType::Text);
-        const QVariant value = m_values.value(name);
-        if (value.isNull()) {
-            const QMetaType nullType(type == ParamType::Integer ? QMetaType::LongLong
-                                     : type == ParamType::Date  ? QMetaType::QDate
-                                                                : QMetaType::QString);
-            query.bindValue(QLatin1Char(':') + name, QVariant(nullType));
-        } else {
-            query.bindValue(QLatin1Char(':') + name, value);
-        }
-    }
+    for (const QString &name : dialect::placeholders(rewritten))
+        query.bindValue(QLatin1Char(':') + name, boundValue(name));
+    if (!query.exec())
+        throw Error(query.lastError().text());
     return query;
+}
+
+// PostgreSQL hands a query's rows over all at once, so a streamed search runs there as a
+// cursor on the connection kept for such reads, in a read-only transaction of its own that
+// ends as soon as the rows are all read or the search is left. Its values are written into
+// the text with the driver's own quoting, since a cursor takes no parameters.
+void Statement::openStreamed(const QString &rewritten)
+{
+    QSqlDatabase rows = m_database.streamingConnection();
+    if (m_database.engine() != DatabaseAlias::Engine::PostgreSQL) {
+        QSqlQuery query = executed(rewritten, rows, true);
+        setColumns(query.record());
+        m_stream.start(std::move(query));
+        return;
+    }
+    const QSqlDriver *driver = rows.driver();
+    const QString text = dialect::replacePlaceholders(rewritten, [&](const QString &name) {
+        const QVariant value = boundValue(name);
+        QSqlField field(name, value.metaType());
+        field.setValue(value);
+        return driver->formatValue(field);
+    });
+    const auto run = [rows](const QString &sql) {
+        QSqlQuery query(rows);
+        query.setForwardOnly(true);
+        if (!query.exec(sql))
+            throw Error(query.lastError().text());
+        return query;
+    };
+    const QString fetch =
+        QStringLiteral("fetch forward %1 from simat_rows").arg(StreamedRows::batchSize);
+    run(QStringLiteral("begin read only"));
+    try {
+        run(QStringLiteral("declare simat_rows no scroll cursor for ") + text);
+        QSqlQuery first = run(fetch);
+        setColumns(first.record());
+        m_stream.start(
+            std::move(first), [run, fetch] { return run(fetch); },
+            [rows] { QSqlQuery(rows).exec(QStringLiteral("rollback")); });
+    } catch (const Error &) {
+        QSqlQuery(rows).exec(QStringLiteral("rollback"));
+        throw;
+    }
+}
+
+void Statement::setColumns(const QSqlRecord &record)
+{
+    m_columns = uniqueColumnNames(record);
+    m_columnIndex.clear();
+    for (int i = 0; i < m_columns.size(); ++i)
+        m_columnIndex.insert(m_columns.at(i), i);
 }
 
 void Statement::open()
 {
     close();
-    QSqlQuery query = prepared(dialect::rewrite(text()));
-    if (!query.exec())
-        throw Error(query.lastError().text());
-    m_model.setQuery(std::move(query));
-    if (m_model.lastError().isValid())
-        throw Error(m_model.lastError().text());
-    m_columns = uniqueColumnNames(m_model.record());
-    m_columnIndex.clear();
-    for (int i = 0; i < m_columns.size(); ++i)
-        m_columnIndex.insert(m_columns.at(i), i);
+    const QString rewritten = dialect::rewrite(text());
+    if (m_streamed) {
+        openStreamed(rewritten);
+    } else {
+        QSqlQuery query = executed(rewritten, m_database.connection(), false);
+        setColumns(query.record());
+        m_model.setQuery(std::move(query));
+        if (m_model.lastError().isValid())
+            throw Error(m_model.lastError().text());
+    }
     m_open = true;
     m_row = 0;
     emit reopened();
@@ -182,6 +240,7 @@ void Statement::close()
     if (!m_open)
         return;
     m_model.clear();
+    m_stream.clear();
     m_columns.clear();
     m_columnIndex.clear();
     m_open = false;
@@ -190,16 +249,13 @@ void Statement::close()
 
 int Statement::exec()
 {
-    QSqlQuery query = prepared(dialect::rewrite(text()));
-    if (!query.exec())
-        throw Error(query.lastError().text());
-    return query.numRowsAffected();
+    return executed(dialect::rewrite(text()), m_database.connection(), false).numRowsAffected();
 }
 
 void Statement::fetchAll()
 {
-    while (m_model.canFetchMore())
-        m_model.fetchMore();
+    while (rows()->canFetchMore({}))
+        rows()->fetchMore({});
 }
 
 int Statement::rowCount()
@@ -207,24 +263,24 @@ int Statement::rowCount()
     if (!m_open)
         return 0;
     fetchAll();
-    return m_model.rowCount();
+    return rows()->rowCount();
 }
 
 bool Statement::isEmpty()
 {
     if (!m_open)
         return true;
-    while (m_model.rowCount() == 0 && m_model.canFetchMore())
-        m_model.fetchMore();
-    return m_model.rowCount() == 0;
+    while (rows()->rowCount() == 0 && rows()->canFetchMore({}))
+        rows()->fetchMore({});
+    return rows()->rowCount() == 0;
 }
 
 bool Statement::seek(int row)
 {
-    while (row >= m_model.rowCount() && m_model.canFetchMore())
-        m_model.fetchMore();
+    while (row >= rows()->rowCount() && rows()->canFetchMore({}))
+        rows()->fetchMore({});
     m_row = row;
-    return row >= 0 && row < m_model.rowCount();
+    return row >= 0 && row < rows()->rowCount();
 }
 
 bool Statement::next()
@@ -253,9 +309,9 @@ bool Statement::hasColumn(const QString &column) const
 QVariant Statement::value(const QString &column) const
 {
     const int index = columnIndex(column);
-    if (m_row < 0 || m_row >= m_model.rowCount())
+    if (m_row < 0 || m_row >= rows()->rowCount())
         return QVariant();
-    return m_model.data(m_model.index(m_row, index));
+    return rows()->data(rows()->index(m_row, index), Qt::DisplayRole);
 }
 
 int Statement::intValue(const QString &column) const

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "streamed_rows.h"
+
 namespace simat {
 
 class Database;
@@ -31,6 +33,10 @@ public:
     void setLine(int index, const QString &text);
     void setLines(const QStringList &lines);
     QString text() const { return m_lines.join(QLatin1Char('\n')); }
+
+    // A statement whose rows feed a grid over a possibly large table: its rows come from the
+    // engine as the grid scrolls, on the data module's connection for such reads.
+    void setStreamed(bool streamed) { m_streamed = streamed; }
 
     // Checks that a table or column name put into a line is a plain identifier; throws Error.
     static QString identifier(const QString &name);
@@ -62,13 +68,25 @@ public:
     QString textValue(const QString &column) const;
     QDate dateValue(const QString &column) const;
 
-    QSqlQueryModel *model() { return &m_model; }
+    QAbstractItemModel *model() { return rows(); }
 
 signals:
     void reopened();
 
 private:
-    QSqlQuery prepared(const QString &rewritten) const;
+    QVariant boundValue(const QString &name) const;
+    QSqlQuery executed(const QString &rewritten, const QSqlDatabase &connection,
+                       bool forwardOnly) const;
+    void openStreamed(const QString &rewritten);
+    void setColumns(const QSqlRecord &record);
+    QAbstractItemModel *rows()
+    {
+        return m_streamed ? static_cast<QAbstractItemModel *>(&m_stream) : &m_model;
+    }
+    const QAbstractItemModel *rows() const
+    {
+        return m_streamed ? static_cast<const QAbstractItemModel *>(&m_stream) : &m_model;
+    }
     void fetchAll();
     int columnIndex(const QString &column) const;
 
@@ -77,6 +95,8 @@ private:
     QHash<QString, ParamType> m_types;
     QHash<QString, QVariant> m_values;
     QSqlQueryModel m_model;
+    StreamedRows m_stream;
+    bool m_streamed = false;
     QStringList m_columns;
     QHash<QString, int> m_columnIndex;
     bool m_open = false;
