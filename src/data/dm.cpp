@@ -88,6 +88,17 @@ void TDataModule1::addTestStatements()
         add(QStringLiteral("FindStudentMeasByStatusQuery"), texts::caseTestsByStatus(),
             {{"stud_code", P::Integer}, {"test_status", P::Integer}});
     StudMeasQuery = add(QStringLiteral("StudMeasQuery"), texts::testReportRows(), testIdentity);
+    StudMeasSummaryQuery =
+        add(QStringLiteral("StudMeasSummaryQuery"), texts::testDomainSummary(), testIdentity);
+    FindStudMeasQuesCountQyery = add(QStringLiteral("FindStudMeasQuesCountQyery"),
+                                     texts::storedQuestionCount(), testIdentity);
+    FindStudMeasNonAnswerQuesCountQyery = add(QStringLiteral("FindStudMeasNonAnswerQuesCountQyery"),
+                                              texts::unansweredQuestionCount(), testIdentity);
+    CloseStudMeas = add(QStringLiteral("CloseStudMeas"), texts::closeTest(), testIdentity);
+    DeleteStudMeasHdr =
+        add(QStringLiteral("DeleteStudMeasHdr"), texts::deleteTestHeader(), testIdentity);
+    DeleteStudMeasDtl =
+        add(QStringLiteral("DeleteStudMeasDtl"), texts::deleteTestDetails(), testIdentity);
 }
 
 TDataModule1::~TDataModule1()

@@ -48,6 +48,12 @@ public:
     Statement *FindTestQuesQuery;
     Statement *FindStudentMeasByStatusQuery;
     Statement *StudMeasQuery;
+    Statement *StudMeasSummaryQuery;
+    Statement *FindStudMeasQuesCountQyery;
+    Statement *FindStudMeasNonAnswerQuesCountQyery;
+    Statement *CloseStudMeas;
+    Statement *DeleteStudMeasHdr;
+    Statement *DeleteStudMeasDtl;
     // The general-purpose reference that the test screen points at the answers of a domain.
     Statement *ResultQuery = nullptr;
 

@@ -10,9 +10,11 @@ namespace {
 int beeps = 0;
 
 QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text,
-                                 QMessageBox::StandardButtons buttons, QWidget *parent)
+                                 QMessageBox::StandardButtons buttons, QWidget *parent,
+                                 Sound sound = Sound::Beep)
 {
-    beep();
+    if (sound == Sound::Beep)
+        beep();
     QMessageBox box(icon, QStringLiteral("سمات"), text, buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setLayoutDirection(Qt::RightToLeft);
@@ -35,9 +37,9 @@ int beepCount()
     return beeps;
 }
 
-void info(const QString &text, QWidget *parent)
+void info(const QString &text, QWidget *parent, Sound sound)
 {
-    show(QMessageBox::Information, text, QMessageBox::Ok, parent);
+    show(QMessageBox::Information, text, QMessageBox::Ok, parent, sound);
 }
 
 void error(const QString &text, QWidget *parent)

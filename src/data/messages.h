@@ -6,8 +6,11 @@ class QWidget;
 
 namespace simat::messages {
 
-// Each beeps, then shows a modal, right-to-left message box with the exact text.
-void info(const QString &text, QWidget *parent = nullptr);
+enum class Sound { Beep, Silent };
+
+// Each beeps (unless told to be silent), then shows a modal, right-to-left message box with
+// the exact text.
+void info(const QString &text, QWidget *parent = nullptr, Sound sound = Sound::Beep);
 void error(const QString &text, QWidget *parent = nullptr);
 // Yes and No; true on Yes.
 bool ask(const QString &text, QWidget *parent = nullptr);

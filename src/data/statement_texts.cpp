@@ -238,4 +238,59 @@ QStringList testReportRows()
             QStringLiteral("and a.test_date=:test_date")};
 }
 
+QStringList testDomainSummary()
+{
+    return {QStringLiteral(
+        "select a.test_no,a.test_date,a.school_name,e.stud_name,e.stud_birth_date,"
+        "e.stud_birth_haj_date,e.stud_main_street,e.stud_guard_home_phone_no,"
+        "e.stud_guard_mobile_no,a.test_status,c.ques_group_id,c.ques_group_name,f.tester_name,"
+        "g.info_source_name,count(*) as group_ques_count,sum(b.ques_mark) as "
+        "tot_group_stud_mark,count(*)*3 as tot_group_ques_mark,(sum(b.ques_mark) / "
+        "(count(*)*3)) * 100 as group_perc from test_hdr as a,test_dtl as b,test_ques_group as "
+        "c, student as e,tester as f,info_source as g where a.branch_no=b.branch_no and "
+        "a.test_no=b.test_no and a.test_date=b.test_date and a.stud_code=b.stud_code and "
+        "a.stud_code=e.stud_code and a.tester_id=f.tester_id and "
+        "a.info_source_id=g.info_source_id and a.test_no=b.test_no and "
+        "b.ques_group=c.ques_group_id and a.branch_no=:branch_no and a.stud_code=:stud_code and "
+        "a.test_no=:test_no and a.test_date=:test_date group by a.test_no,a.test_date,"
+        "a.school_name,e.stud_name,e.stud_birth_date,e.stud_birth_haj_date,e.stud_main_street,"
+        "e.stud_guard_home_phone_no,e.stud_guard_mobile_no,a.test_status,c.ques_group_id,"
+        "c.ques_group_name,f.tester_name,g.info_source_name")};
+}
+
+namespace {
+const QString testRowsOfHeader = QStringLiteral(
+    "from test_hdr as a,test_dtl as b where a.branch_no=:branch_no and a.test_no=:test_no and "
+    "a.test_date=:test_date and a.stud_code=:stud_code and a.branch_no=b.branch_no and "
+    "a.test_no=b.test_no and a.test_date=b.test_date and a.stud_code=b.stud_code");
+const QString ofTheTest = QStringLiteral("where a.branch_no=:branch_no and a.test_no=:test_no and "
+                                         "a.test_date=:test_date and a.stud_code=:stud_code");
+} // namespace
+
+QStringList storedQuestionCount()
+{
+    return {QStringLiteral("select count(b.ques_mark) as count_of_ques ") + testRowsOfHeader};
+}
+
+QStringList unansweredQuestionCount()
+{
+    return {QStringLiteral("select count(b.ques_mark) as count_of_non_ans_ques ") +
+            testRowsOfHeader + QStringLiteral(" and b.ques_mark=0")};
+}
+
+QStringList closeTest()
+{
+    return {QStringLiteral("update test_hdr as a set test_status = 0 ") + ofTheTest};
+}
+
+QStringList deleteTestHeader()
+{
+    return {QStringLiteral("delete from test_hdr as a ") + ofTheTest};
+}
+
+QStringList deleteTestDetails()
+{
+    return {QStringLiteral("delete from test_dtl as a ") + ofTheTest};
+}
+
 } // namespace simat::texts

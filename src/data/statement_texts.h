@@ -36,5 +36,11 @@ QStringList updateTestDetail();
 QStringList findTestQuestion();
 QStringList caseTestsByStatus();
 QStringList testReportRows();
+QStringList testDomainSummary();
+QStringList storedQuestionCount();
+QStringList unansweredQuestionCount();
+QStringList closeTest();
+QStringList deleteTestHeader();
+QStringList deleteTestDetails();
 
 } // namespace simat::texts

@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "case_measuers_list.h"
 #include "data/dm.h"
+#include "data/error.h"
 #include "data/global.h"
 #include "data/hijri.h"
 #include "data/messages.h"
@@ -10,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -178,6 +180,20 @@ void TMeasureDiagonsisForm::connectControls()
     connect(ui->spSave, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spSaveClick);
     connect(ui->spExit, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spExitClick);
     connect(ui->spPrevMeas, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spPrevMeasClick);
+    connect(ui->spPrint, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spPrintClick);
+    connect(ui->spCloseRep, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spCloseRepClick);
+    connect(ui->spDelete, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spDeleteClick);
+    PMprint = new QMenu(this);
+    PMprint->setObjectName(QStringLiteral("PMprint"));
+    QAction *detailed = PMprint->addAction(QStringLiteral("تقرير تفصيلى"));
+    detailed->setObjectName(QStringLiteral("N1"));
+    QAction *summary = PMprint->addAction(QStringLiteral("تقرير ملخص"));
+    summary->setObjectName(QStringLiteral("N2"));
+    connect(detailed, &QAction::triggered, this, &TMeasureDiagonsisForm::N1Click);
+    connect(summary, &QAction::triggered, this, &TMeasureDiagonsisForm::N2Click);
+    ui->spPrint->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->spPrint, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { PMprint->popup(ui->spPrint->mapToGlobal(at)); });
     connect(ui->spFindStudent, &QToolButton::clicked, this,
             &TMeasureDiagonsisForm::spFindStudentClick);
     connect(ui->spFindTester, &QToolButton::clicked, this,
@@ -870,6 +886,131 @@ void TMeasureDiagonsisForm::bindDetailRow(Statement *statement, int testNo, int 
     statement->setParam(QStringLiteral("ques_status"), 1);
     statement->setParam(QStringLiteral("who_insert"), user);
     statement->setParam(QStringLiteral("who_update"), insert ? 0 : user);
+}
+
+// ---------------------------------------------------------------- print, close, delete
+
+// A stored test is named by the date it was stored under, not a date typed since.
+void TMeasureDiagonsisForm::bindStoredTest(Statement *statement) const
+{
+    statement->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
+    statement->setParam(QStringLiteral("test_no"), shownTestNo());
+    statement->setParam(QStringLiteral("test_date"),
+                        m_loadedTestDate.isValid() ? m_loadedTestDate : shownTestDate());
+    statement->setParam(QStringLiteral("stud_code"), shownCaseCode());
+}
+
+// Judged on the stored rows: every question has a row and none is unanswered.
+bool TMeasureDiagonsisForm::storedTestIsComplete() const
+{
+    TDataModule1 *dm = TDataModule1::instance();
+    bindStoredTest(dm->FindStudMeasQuesCountQyery);
+    dm->FindStudMeasQuesCountQyery->open();
+    const int stored = dm->FindStudMeasQuesCountQyery->intValue(QStringLiteral("count_of_ques"));
+    if (stored != globals().ChecklistQuestionCount)
+        return false;
+    bindStoredTest(dm->FindStudMeasNonAnswerQuesCountQyery);
+    dm->FindStudMeasNonAnswerQuesCountQyery->open();
+    return dm->FindStudMeasNonAnswerQuesCountQyery->intValue(
+               QStringLiteral("count_of_non_ans_ques")) == 0;
+}
+
+bool TMeasureDiagonsisForm::printable()
+{
+    if (shownTestNo() == 0) {
+        messages::info(QStringLiteral("لاتوجد بيانات للطباعة"), this);
+        return false;
+    }
+    if (!storedTestIsComplete()) {
+        messages::info(QStringLiteral("توجد أسئلة لم يتم إجابتها - برجاء إجابة جميع الأسئلة قبل  "
+                                      "الطباعة"),
+                       this);
+        return false;
+    }
+    return true;
+}
+
+void TMeasureDiagonsisForm::printReport(Statement *rows, const char *reportName)
+{
+    if (!printable())
+        return;
+    bindStoredTest(rows);
+    rows->open();
+    emit reportRequested(QLatin1String(reportName));
+}
+
+void TMeasureDiagonsisForm::spPrintClick()
+{
+    printReport(TDataModule1::instance()->StudMeasQuery, "MeasDiagReportForm");
+}
+
+void TMeasureDiagonsisForm::N1Click()
+{
+    spPrintClick();
+}
+
+void TMeasureDiagonsisForm::N2Click()
+{
+    printReport(TDataModule1::instance()->StudMeasSummaryQuery, "MeasDiagSummaryReportForm");
+}
+
+void TMeasureDiagonsisForm::spCloseRepClick()
+{
+    if (shownTestNo() == 0) {
+        messages::info(QStringLiteral("اختار اختبار لإغلاقه"), this, messages::Sound::Silent);
+        return;
+    }
+    if (!storedTestIsComplete()) {
+        messages::info(QStringLiteral("توجد أسئلة لم يتم إجابتها - برجاء إجابة جميع الأسئلة قبل "
+                                      "إغلاق الاختبار"),
+                       this);
+        return;
+    }
+    if (!messages::ask(QStringLiteral("بعد إغلاق الاختبار لن يمكنك التعديل على أى بيان من "
+                                      "بياناته - برجاء مراجعة صحة جميع البيانات قبل الإغلاق - هل "
+                                      "بالفعل تريد إغلاق الاختبار؟"),
+                       this))
+        return;
+    TDataModule1 *dm = TDataModule1::instance();
+    const bool closed = dm->Database1.inTransaction([&] {
+        bindStoredTest(dm->CloseStudMeas);
+        if (dm->CloseStudMeas->exec() != 1)
+            throw Error(QStringLiteral("الاختبار غير موجود"));
+    });
+    if (!closed) {
+        messages::error(QStringLiteral("حدث خطأ أثناء إغلاق الاختبار"), this);
+        return;
+    }
+    setEditable(false);
+    m_unsavedAnswers = false;
+    messages::info(QStringLiteral("تم إغلاق الاختبار بنجاح"), this);
+}
+
+void TMeasureDiagonsisForm::spDeleteClick()
+{
+    if (shownTestNo() == 0) {
+        messages::info(QStringLiteral("اختار اختبار لإلغائه"), this, messages::Sound::Silent);
+        return;
+    }
+    if (!messages::ask(QStringLiteral("لن يمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟"),
+                       this))
+        return;
+    TDataModule1 *dm = TDataModule1::instance();
+    const bool deleted = dm->Database1.inTransaction([&] {
+        bindStoredTest(dm->DeleteStudMeasHdr);
+        if (dm->DeleteStudMeasHdr->exec() != 1)
+            throw Error(QStringLiteral("الاختبار غير موجود"));
+        bindStoredTest(dm->DeleteStudMeasDtl);
+        dm->DeleteStudMeasDtl->exec();
+    });
+    if (!deleted) {
+        messages::error(QStringLiteral("حدث خطأ أثناء إلغاء الاختبار"), this);
+        return;
+    }
+    JustSaved = true;
+    m_unsavedAnswers = false;
+    runNew(true);
+    messages::info(QStringLiteral("تم إلغاء الاختبار بنجاح"), this);
 }
 
 // ---------------------------------------------------------------- the case's tests

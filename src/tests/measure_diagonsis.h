@@ -8,6 +8,7 @@
 
 class QAbstractButton;
 class QLineEdit;
+class QMenu;
 class QTableWidget;
 
 namespace Ui {
@@ -52,11 +53,20 @@ public:
 
     void applyUserLevel() override;
 
+signals:
+    // The rows of the report named are open for the test on screen: preview it.
+    void reportRequested(const QString &reportName);
+
 public slots:
     void spNewClick();
     void spSaveClick();
     void spExitClick();
     void spPrevMeasClick();
+    void spPrintClick();
+    void N1Click();
+    void N2Click();
+    void spCloseRepClick();
+    void spDeleteClick();
     void spFindStudentClick();
     void spFindTesterClick();
     void spFindInfoSourceClick();
@@ -104,6 +114,12 @@ private:
     void setDateQuietly(QWidget *picker, const QDate &date);
     void hijriEntered(QWidget *hijriBox, QWidget *picker);
 
+    // The stored test on screen: its number and the date it was stored under.
+    void bindStoredTest(Statement *statement) const;
+    bool storedTestIsComplete() const;
+    bool printable();
+    void printReport(Statement *rows, const char *reportName);
+
     bool validateForSave();
     void saveTest(bool existing, int &newNumber);
     void bindHeader(Statement *statement, int testNo, bool insert);
@@ -112,6 +128,7 @@ private:
     std::unique_ptr<Ui::MeasureDiagonsisForm> ui;
     QPixmap m_checked;
     QPixmap m_unchecked;
+    QMenu *PMprint = nullptr;
 
     QAbstractButton *CurrentDomainButton = nullptr;
     bool FirstShowPending = false;

@@ -1,0 +1,457 @@
+// The banded report engine: bands over the rows of a statement on a real SQLite database,
+// page breaks, page numbers, groups, suppressed bands, masks, right-to-left positions, the
+// landscape page, repeated runs and the PDF file.
+#include "fixtures.h"
+
+#include "data/alias.h"
+#include "data/dm.h"
+#include "data/statement.h"
+#include "report_engine/render.h"
+#include "report_engine/report.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+
+using namespace simat;
+using namespace simat::testing;
+using namespace simat::report;
+
+namespace {
+
+// A listing of the generated rows, grouped by their group number, with a running total.
+class RowsReport : public Report {
+public:
+    explicit RowsReport(Statement *rows)
+        : Report(QStringLiteral("RowsReport"))
+    {
+        setStatement(rows);
+        pageHeader.height = 14;
+        pageHeader
+            .addText(QStringLiteral("title"), 0, 0, 190, 8, QStringLiteral("قائمة الصفوف"),
+                     Align::Center)
+            .bold = true;
+        pageHeader
+            .addText(QStringLiteral("marker"), 0, 8, 60, 6, QStringLiteral("MARKER-XYZ"),
+                     Align::Right)
+            .direction = Qt::LeftToRight;
+        QImage logo(120, 60, QImage::Format_RGB32);
+        logo.fill(QColor(40, 110, 170));
+        pageHeader.addPicture(QStringLiteral("logo"), 165, 0, 25, 12, logo);
+        columnHeader.height = 7;
+        columnHeader.addRect(0, 0, 190, 7, QColor(220, 220, 220));
+        columnHeader.addText(QStringLiteral("h_id"), 0, 0, 20, 7, QStringLiteral("الرقم")).padding =
+            1;
+        columnHeader.addText(QStringLiteral("h_name"), 20, 0, 110, 7, QStringLiteral("الاسم"));
+        columnHeader.addText(QStringLiteral("h_amount"), 130, 0, 60, 7, QStringLiteral("المبلغ"),
+                             Align::Left);
+        groupValue = [this] { return statement()->value(QStringLiteral("grp")); };
+        groupHeader.height = 7;
+        groupHeader.addText(QStringLiteral("group"), 0, 0, 190, 7);
+        groupHeader.beforePrint = [this](Band &band) {
+            band.setText(QStringLiteral("group"),
+                         QStringLiteral("المجموعة ") +
+                             statement()->textValue(QStringLiteral("grp")));
+            groupTotal = 0;
+            return true;
+        };
+        detail.height = 6;
+        detail.addField(QStringLiteral("id"), 0, 0, 20, 6);
+        detail.addField(QStringLiteral("name"), 20, 0, 110, 6);
+        detail.addField(QStringLiteral("amount"), 130, 0, 60, 6, Align::Left,
+                        QStringLiteral("#,##0.00"));
+        detail.beforePrint = [this](Band &) {
+            const double amount = statement()->realValue(QStringLiteral("amount"));
+            total += amount;
+            groupTotal += amount;
+            ++details;
+            return statement()->intValue(QStringLiteral("id")) != hiddenRow;
+        };
+        groupFooter.height = 7;
+        groupFooter.addText(QStringLiteral("groupTotal"), 130, 0, 60, 7, {}, Align::Left).mask =
+            QStringLiteral("#,##0.00");
+        groupFooter.beforePrint = [this](Band &band) {
+            band.setValue(QStringLiteral("groupTotal"), groupTotal);
+            return true;
+        };
+        summary.height = 8;
+        summary.addText(QStringLiteral("total"), 130, 0, 60, 8, {}, Align::Left).mask =
+            QStringLiteral("#,##0.00");
+        summary.addText(QStringLiteral("count"), 0, 0, 60, 8);
+        summary.beforePrint = [this](Band &band) {
+            band.setValue(QStringLiteral("total"), total);
+            band.setText(QStringLiteral("count"),
+                         QStringLiteral("عدد الصفوف ") + isolate(QString::number(details)));
+            return true;
+        };
+        pageFooter.height = 6;
+        pageFooter.addLine(0, 0, 190, 0);
+        pageFooter.addText(QStringLiteral("page"), 0, 0, 60, 6,
+                           QStringLiteral("صفحة {page} من {pages}"));
+        pageFooter.addText(QStringLiteral("credit"), 60, 0, 130, 6,
+                           QStringLiteral("سمات - برنامج مقياس سمات التوحد"), Align::Left);
+    }
+
+    double total = 0;
+    double groupTotal = 0;
+    int details = 0;
+    int hiddenRow = -1;
+
+protected:
+    void beforeRun() override
+    {
+        total = 0;
+        groupTotal = 0;
+        details = 0;
+    }
+};
+
+QStringList textsOfBand(const QList<LaidOutPage> &pages, const QString &band)
+{
+    QStringList texts;
+    for (const LaidOutPage &page : pages)
+        for (const Item &item : page.itemsOfBand(band))
+            if (item.kind == Item::Kind::Text)
+                texts << item.text;
+    return texts;
+}
+
+const Item *findItem(const LaidOutPage &page, const QString &band, const QString &name)
+{
+    for (const Item &item : page.items)
+        if (item.band == band && item.name == name)
+            return &item;
+    return nullptr;
+}
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000))
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+class ReportEngineTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<TDataModule1> m_dm;
+    std::unique_ptr<Statement> m_rows;
+    QTemporaryDir m_folder;
+
+    Database &db() { return m_dm->Database1; }
+
+    // Rows 1..count, in groups of `perGroup`, amount = id * 1000.5.
+    Statement &rows(int count, int perGroup = 10)
+    {
+        db().execute(QStringLiteral("create table report_rows (id integer primary key,"
+                                    " grp integer, name varchar(100), amount real)"));
+        for (int id = 1; id <= count; ++id)
+            db().execute(QStringLiteral("insert into report_rows values (%1, %2, '%3', %4)")
+                             .arg(id)
+                             .arg((id - 1) / perGroup + 1)
+                             .arg(QStringLiteral("الطفل رقم ") + QString::number(id))
+                             .arg(id * 1000.5));
+        m_rows = std::make_unique<Statement>(
+            db(), QStringLiteral("RowsQuery"),
+            QStringList{QStringLiteral("select id, grp, name, amount from report_rows"),
+                        QStringLiteral("order by id")});
+        m_rows->open();
+        return *m_rows;
+    }
+
+private slots:
+    void initTestCase() { quietOffscreenPlatform(); }
+
+    void init()
+    {
+        m_database = std::make_unique<TestDatabase>(TestDatabase::Engine::SQLite);
+        m_dm = std::make_unique<TDataModule1>();
+        db().open(parseAlias(m_database->alias()));
+    }
+
+    void cleanup()
+    {
+        m_rows.reset();
+        m_dm.reset();
+        m_database.reset();
+    }
+
+    void masksWriteLatinDigits()
+    {
+        QCOMPARE(formatMask(1234567.891, "#,##0.00"), QStringLiteral("1,234,567.89"));
+        QCOMPARE(formatMask(999.999, "#,##0.00"), QStringLiteral("1,000.00"));
+        QCOMPARE(formatMask(12.5, "#,##0.00"), QStringLiteral("12.50"));
+        QCOMPARE(formatMask(-1234.5, "#,##0.00"), QStringLiteral("-1,234.50"));
+        QCOMPARE(formatMask(-0.001, "0.00"), QStringLiteral("0.00"));
+        QCOMPARE(formatMask(33.3333, "0.00"), QStringLiteral("33.33"));
+        QCOMPARE(formatMask(1234.6, "0"), QStringLiteral("1235"));
+        QCOMPARE(formatMask(0, "0"), QStringLiteral("0"));
+        QCOMPARE(isolate("2026-12-08"),
+                 QChar(0x2066) + QStringLiteral("2026-12-08") + QChar(0x2069));
+    }
+
+    void pagesBreakWithHeaderAndFooterOnEveryPage()
+    {
+        RowsReport report(&rows(100));
+        const QList<LaidOutPage> pages = report.layOut();
+        QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
+        const int n = int(pages.size());
+        for (int i = 0; i < n; ++i) {
+            const LaidOutPage &page = pages.at(i);
+            QCOMPARE(page.size, QSizeF(210, 297));
+            const Item *title = findItem(page, "pageHeader", "title");
+            QVERIFY(title);
+            const Item *logo = findItem(page, "pageHeader", "logo");
+            QVERIFY(logo && logo->kind == Item::Kind::Picture);
+            QCOMPARE(logo->rect.size(), QSizeF(24, 12)); // 2:1 fitted into 25 x 12
+            QCOMPARE(title->rect.top(), 10.0);
+            QVERIFY(findItem(page, "columnHeader", "h_name"));
+            const Item *footer = findItem(page, "pageFooter", "page");
+            QVERIFY(footer);
+            QCOMPARE(footer->text, QStringLiteral("صفحة %1 من %2").arg(i + 1).arg(n));
+            QVERIFY(qAbs(footer->rect.bottom() - 287.0) < 1e-6);
+            // Nothing of the body reaches into the page footer or past the bottom margin.
+            for (const Item &item : page.items)
+                if (item.band != "pageFooter")
+                    QVERIFY(item.rect.bottom() <= footer->rect.top() + 1e-6);
+        }
+        // Every row once, in order, across the pages.
+        QStringList ids;
+        for (const LaidOutPage &page : pages)
+            for (const Item &item : page.itemsOfBand("detail"))
+                if (item.name == "id")
+                    ids << item.text;
+        QCOMPARE(ids.size(), 100);
+        QCOMPARE(ids.first(), QStringLiteral("1"));
+        QCOMPARE(ids.last(), QStringLiteral("100"));
+        QCOMPARE(textsOfBand(pages, "summary").first(),
+                 formatMask(1000.5 * 100 * 101 / 2, "#,##0.00"));
+        QVERIFY(findItem(pages.last(), "summary", "total"));
+    }
+
+    void groupsStartWhenTheValueChangesAndCloseAtTheEnd()
+    {
+        RowsReport report(&rows(25, 10));
+        const QList<LaidOutPage> pages = report.layOut();
+        QCOMPARE(textsOfBand(pages, "groupHeader"),
+                 QStringList({"المجموعة 1", "المجموعة 2", "المجموعة 3"}));
+        // 1..10, 11..20 and 21..25, times 1000.5.
+        QCOMPARE(
+            textsOfBand(pages, "groupFooter"),
+            QStringList({formatMask(55 * 1000.5, "#,##0.00"), formatMask(155 * 1000.5, "#,##0.00"),
+                         formatMask(115 * 1000.5, "#,##0.00")}));
+        // A group header comes right before the first row of its group, its footer after the
+        // last one.
+        QList<QPair<QString, QString>> order;
+        for (const LaidOutPage &page : pages)
+            for (const Item &item : page.items)
+                if ((item.band == "detail" && item.name == "id") ||
+                    (item.band == "groupHeader" || item.band == "groupFooter"))
+                    order << qMakePair(item.band, item.text);
+        QCOMPARE(order.at(0).first, QStringLiteral("groupHeader"));
+        QCOMPARE(order.at(1).second, QStringLiteral("1"));
+        QCOMPARE(order.at(10).second, QStringLiteral("10"));
+        QCOMPARE(order.at(11).first, QStringLiteral("groupFooter"));
+        QCOMPARE(order.at(12).first, QStringLiteral("groupHeader"));
+        QCOMPARE(order.last().first, QStringLiteral("groupFooter"));
+    }
+
+    void aSuppressedBandPrintsNothing()
+    {
+        RowsReport report(&rows(5));
+        report.hiddenRow = 3;
+        QList<LaidOutPage> pages = report.layOut();
+        QStringList ids;
+        for (const Item &item : pages.first().itemsOfBand("detail"))
+            if (item.name == "id")
+                ids << item.text;
+        QCOMPARE(ids, QStringList({"1", "2", "4", "5"}));
+        // The hook still ran, so the total counts the row.
+        QCOMPARE(report.details, 5);
+        // Rows 2 and 4 stand one row height apart: no gap where row 3 was left out.
+        const Item *second = nullptr, *fourth = nullptr;
+        for (const Item &item : pages.first().itemsOfBand("detail")) {
+            if (item.name == "id" && item.text == "2")
+                second = &item;
+            if (item.name == "id" && item.text == "4")
+                fourth = &item;
+        }
+        QVERIFY(second && fourth);
+        QCOMPARE(fourth->rect.top() - second->rect.top(), 6.0);
+
+        report.summary.beforePrint = [](Band &) { return false; };
+        pages = report.layOut();
+        QVERIFY(pages.first().itemsOfBand("summary").isEmpty());
+        QVERIFY(!pages.first().itemsOfBand("pageFooter").isEmpty());
+    }
+
+    void anEmptyResultPrintsHeaderSummaryAndFooter()
+    {
+        RowsReport report(&rows(0));
+        const QList<LaidOutPage> pages = report.layOut();
+        QCOMPARE(pages.size(), 1);
+        QVERIFY(findItem(pages.first(), "pageHeader", "title"));
+        const Item *padded = findItem(pages.first(), "columnHeader", "h_id");
+        QVERIFY(padded);
+        QCOMPARE(padded->rect.right(), 199.0);
+        QCOMPARE(padded->rect.width(), 18.0);
+        QVERIFY(pages.first().itemsOfBand("detail").isEmpty());
+        QVERIFY(pages.first().itemsOfBand("groupHeader").isEmpty());
+        QCOMPARE(findItem(pages.first(), "summary", "total")->text, QStringLiteral("0.00"));
+        QCOMPARE(findItem(pages.first(), "pageFooter", "page")->text,
+                 QStringLiteral("صفحة 1 من 1"));
+
+        // A report over no statement at all.
+        Report bare(QStringLiteral("BareReport"));
+        bare.pageHeader.addText("title", 0, 0, 100, 8, "عنوان");
+        bare.summary.addText("end", 0, 0, 100, 8, "نهاية");
+        const QList<LaidOutPage> barePages = bare.layOut();
+        QCOMPARE(barePages.size(), 1);
+        QCOMPARE(barePages.first().texts(), QStringList({"عنوان", "نهاية"}));
+        QCOMPARE(findItem(barePages.first(), "summary", "end")->rect.top(), 18.0);
+    }
+
+    void positionsRunFromTheRightEdge()
+    {
+        RowsReport report(&rows(3));
+        const LaidOutPage page = report.layOut().first();
+        const Item *id = findItem(page, "detail", "id");
+        QVERIFY(id);
+        QCOMPARE(id->rect.right(), 210.0 - 10.0);
+        QCOMPARE(id->rect.width(), 20.0);
+        QCOMPARE(id->alignment & ~Qt::AlignVertical_Mask, Qt::AlignRight | Qt::AlignAbsolute);
+        const Item *amount = findItem(page, "detail", "amount");
+        QCOMPARE(amount->rect.left(), 10.0);
+        QCOMPARE(amount->text, QStringLiteral("1,000.50"));
+        QCOMPARE(amount->alignment & ~Qt::AlignVertical_Mask, Qt::AlignLeft | Qt::AlignAbsolute);
+        const Item *line = findItem(page, "pageFooter", "");
+        QVERIFY(line && line->kind == Item::Kind::Line);
+        QCOMPARE(line->line.x1(), 200.0);
+        QCOMPARE(line->line.x2(), 10.0);
+    }
+
+    void aWrappedTextMakesItsBandTaller()
+    {
+        Report report(QStringLiteral("WrapReport"));
+        report.summary.height = 6;
+        report.summary.addRect(0, 0, 40, 6).stretch = true;
+        report.summary.addText("long", 0, 0, 40, 6,
+                               QStringLiteral("نص طويل جدا يلتف على عدة أسطر داخل مربعه الضيق "
+                                              "ولا يتداخل مع ما بعده من النطاقات"));
+        report.pageFooter.addText("after", 0, 0, 40, 6, "بعد");
+        report.summary.addText("date", 50, 0, 80, 6,
+                               QStringLiteral("تاريخ الاختبار ") + isolate("2026-12-08") +
+                                   QStringLiteral(" للطفل سارة"));
+        if (const QString sample = qEnvironmentVariable("SIMAT_REPORT_SAMPLE"); !sample.isEmpty())
+            report.writePdf(sample + QStringLiteral(".wrap.pdf"));
+        const LaidOutPage page = report.layOut().first();
+        const Item *text = findItem(page, "summary", "long");
+        QVERIFY2(text->rect.height() > 12, qPrintable(QString::number(text->rect.height())));
+        const Item *cell = nullptr;
+        for (const Item &item : page.items)
+            if (item.kind == Item::Kind::Rect)
+                cell = &item;
+        QVERIFY(cell);
+        QCOMPARE(cell->rect.bottom(), text->rect.bottom());
+    }
+
+    void landscapePagesAreWiderThanTall()
+    {
+        RowsReport report(&rows(60));
+        report.setOrientation(QPageLayout::Landscape);
+        const QList<LaidOutPage> pages = report.layOut();
+        QCOMPARE(pages.first().size, QSizeF(297, 210));
+        QCOMPARE(findItem(pages.first(), "detail", "id")->rect.right(), 297.0 - 10.0);
+        RowsReport portrait(m_rows.get());
+        QVERIFY(pages.size() > portrait.layOut().size());
+    }
+
+    void aSecondRunGivesTheSamePages()
+    {
+        RowsReport report(&rows(40));
+        const QList<LaidOutPage> first = report.layOut();
+        const QList<LaidOutPage> second = report.layOut();
+        QCOMPARE(second.size(), first.size());
+        for (qsizetype i = 0; i < first.size(); ++i)
+            QCOMPARE(second.at(i).texts(), first.at(i).texts());
+        QCOMPARE(report.details, 40);
+    }
+
+    void aPdfFileHoldsThePages()
+    {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("poppler-utils is not installed");
+        RowsReport report(&rows(100));
+        const int pages = int(report.layOut().size());
+        const QString path = m_folder.filePath("rows.pdf");
+        QVERIFY(report.writePdf(path));
+        // SIMAT_REPORT_SAMPLE names a file to keep the sample PDF in, to look at.
+        if (const QString sample = qEnvironmentVariable("SIMAT_REPORT_SAMPLE"); !sample.isEmpty()) {
+            QFile::remove(sample);
+            QFile::copy(path, sample);
+        }
+        const QString info = run("pdfinfo", {path});
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))),
+                 qPrintable(info));
+        const QString text =
+            run("pdftotext", {"-layout", path, "-"}).normalized(QString::NormalizationForm_KC);
+        QCOMPARE(text.count("MARKER-XYZ"), pages);
+        QVERIFY(text.contains("1,000.50"));
+        QVERIFY(text.contains(QString("سمات").normalized(QString::NormalizationForm_KC)));
+    }
+
+    void renderingPaintsOnAnImage()
+    {
+        RowsReport report(&rows(5));
+        const LaidOutPage page = report.layOut().first();
+        QImage image(int(210 / 25.4 * 100), int(297 / 25.4 * 100), QImage::Format_RGB32);
+        image.setDotsPerMeterX(int(100 / 0.0254));
+        image.setDotsPerMeterY(int(100 / 0.0254));
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            renderPage(painter, page);
+        }
+        // Something dark stands near the right margin on the first detail row, nothing in
+        // the left margin.
+        const Item *id = findItem(page, "detail", "id");
+        bool inked = false;
+        for (int x = int((id->rect.left()) / 25.4 * 100); x < int(200 / 25.4 * 100); ++x)
+            for (int y = int(id->rect.top() / 25.4 * 100); y < int(id->rect.bottom() / 25.4 * 100);
+                 ++y)
+                if (qGray(image.pixel(x, y)) < 128)
+                    inked = true;
+        QVERIFY(inked);
+        for (int x = 0; x < int(9 / 25.4 * 100); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                QVERIFY(qGray(image.pixel(x, y)) > 200);
+    }
+
+    void thePreviewOffersPdf()
+    {
+        RowsReport report(&rows(30));
+        const QString path = m_folder.filePath("preview.pdf");
+        bool seen = false;
+        QTimer::singleShot(500, this, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QAction *save = dialog->findChild<QAction *>("savePdfAction");
+            QVERIFY(save);
+            QCOMPARE(save->text(), QStringLiteral("حفظ PDF"));
+            seen = true;
+            dialog->reject();
+        });
+        report.preview();
+        QVERIFY(seen);
+        Q_UNUSED(path);
+    }
+};
+
+SIMAT_TEST_MAIN(ReportEngineTest)
+#include "test_report_engine.moc"

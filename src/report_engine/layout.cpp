@@ -1,0 +1,331 @@
+#include "report_engine/layout.h"
+
+#include "data/statement.h"
+#include "report_engine/report.h"
+
+#include <QTextLayout>
+#include <optional>
+
+namespace simat::report {
+
+QList<Item> LaidOutPage::itemsOfBand(const QString &band) const
+{
+    QList<Item> found;
+    for (const Item &item : items)
+        if (item.band == band)
+            found << item;
+    return found;
+}
+
+QStringList LaidOutPage::texts() const
+{
+    QStringList found;
+    for (const Item &item : items)
+        if (item.kind == Item::Kind::Text)
+            found << item.text;
+    return found;
+}
+
+QFont layoutFont(const QString &family, double pointSize, bool bold)
+{
+    QFont font(family);
+    font.setPixelSize(qMax(1, qRound(pointSize * layoutDpi / 72)));
+    font.setBold(bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+double breakLines(QTextLayout &layout, double widthDots, Qt::Alignment alignment,
+                  Qt::LayoutDirection direction, bool wrap)
+{
+    QTextOption option((alignment & Qt::AlignHorizontal_Mask) | Qt::AlignAbsolute);
+    option.setTextDirection(direction);
+    option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true);
+    double y = 0;
+    layout.beginLayout();
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(widthDots);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout.endLayout();
+    return y;
+}
+
+double textHeight(const QString &text, const QFont &font, double widthMm, bool wrap)
+{
+    QString shown = text;
+    shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(shown, font);
+    return dotsToMm(breakLines(layout, mmToDots(widthMm), Qt::AlignRight, Qt::RightToLeft, wrap));
+}
+
+namespace {
+
+Qt::Alignment alignmentOf(Align align)
+{
+    switch (align) {
+    case Align::Right:
+        return Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter;
+    case Align::Center:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    case Align::Left:
+        return Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter;
+    }
+    return Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter;
+}
+
+QString fillPageNumbers(QString text, int page, int pages)
+{
+    text.replace(QLatin1String("{page}"), QString::number(page));
+    text.replace(QLatin1String("{pages}"), QString::number(pages));
+    return text;
+}
+
+} // namespace
+
+// Walks the rows and places the bands on pages.
+class Layouter {
+public:
+    Layouter(Report &report, const QPageLayout &layout)
+        : m_report(report)
+    {
+        const QRectF paper = layout.fullRect(QPageLayout::Millimeter);
+        const QRectF printable = layout.paintRect(QPageLayout::Millimeter);
+        m_paper = paper.size();
+        m_left = printable.left();
+        m_width = printable.width();
+        m_top = printable.top();
+        m_bottom = printable.bottom();
+    }
+
+    QList<LaidOutPage> run()
+    {
+        m_report.m_pageNumber = 0;
+        startPage();
+        if (Statement *statement = m_report.statement(); statement && statement->isOpen())
+            walk(*statement);
+        put(m_report.summary);
+        finishPage();
+        const int count = int(m_pages.size());
+        for (int i = 0; i < count; ++i)
+            for (Item &item : m_pages[i].items)
+                if (item.kind == Item::Kind::Text)
+                    item.text = fillPageNumbers(item.text, i + 1, count);
+        return m_pages;
+    }
+
+private:
+    struct Prepared {
+        QList<Item> items; // at the band's top
+        double height = 0;
+    };
+
+    void walk(Statement &statement)
+    {
+        const bool grouped = bool(m_report.groupValue);
+        statement.first();
+        while (!statement.atEnd()) {
+            const int row = statement.currentRow();
+            QVariant key;
+            if (grouped) {
+                key = m_report.groupValue();
+                if (row == 0)
+                    put(m_report.groupHeader);
+            }
+            put(m_report.detail);
+            if (grouped) {
+                const bool last = !statement.seek(row + 1);
+                const QVariant nextKey = last ? QVariant() : m_report.groupValue();
+                statement.seek(row);
+                if (last || nextKey != key) {
+                    put(m_report.groupFooter);
+                    if (!last) {
+                        statement.next();
+                        put(m_report.groupHeader);
+                        continue;
+                    }
+                }
+            }
+            statement.next();
+        }
+    }
+
+    QString textOf(const Element &element) const
+    {
+        QVariant value = element.value;
+        if (!element.field.isEmpty() && m_report.statement())
+            value = m_report.statement()->value(element.field);
+        if (!value.isValid())
+            return element.text;
+        if (!element.mask.isEmpty()) {
+            bool number = false;
+            const double x = value.toString().toDouble(&number);
+            if (number)
+                return formatMask(x, element.mask);
+        }
+        return value.toString();
+    }
+
+    double rightToLeft(double x) const { return m_left + m_width - x; }
+
+    Prepared measure(Band &band) const
+    {
+        Prepared prepared;
+        double height = band.height;
+        QList<Item> items;
+        for (const Element &e : band.elements) {
+            if (!e.visible)
+                continue;
+            Item item;
+            item.band = band.name;
+            item.name = e.name;
+            item.color = e.color;
+            item.penWidth = e.penWidth;
+            const QRectF box(rightToLeft(e.box.x()) - e.box.width(), e.box.y(), e.box.width(),
+                             e.box.height());
+            item.rect = box;
+            switch (e.kind) {
+            case Element::Kind::Text: {
+                item.kind = Item::Kind::Text;
+                item.text = textOf(e);
+                item.family = m_report.fontFamily;
+                item.pointSize = e.fontSize > 0 ? e.fontSize : m_report.fontSize;
+                item.bold = e.bold;
+                item.alignment = alignmentOf(e.align);
+                item.direction = e.direction;
+                item.wrap = e.wrap;
+                if (e.padding > 0 && 2 * e.padding < box.width())
+                    item.rect.adjust(e.padding, 0, -e.padding, 0);
+                if (e.canGrow && !item.text.isEmpty()) {
+                    const double needed =
+                        textHeight(item.text, layoutFont(item.family, item.pointSize, item.bold),
+                                   item.rect.width(), e.wrap);
+                    if (needed > box.height())
+                        item.rect.setHeight(needed);
+                }
+                break;
+            }
+            case Element::Kind::Line:
+                item.kind = Item::Kind::Line;
+                item.line =
+                    QLineF(rightToLeft(e.box.x()), e.box.y(),
+                           rightToLeft(e.box.x() + e.box.width()), e.box.y() + e.box.height());
+                item.rect = QRectF(item.line.p1(), item.line.p2()).normalized();
+                break;
+            case Element::Kind::Rect:
+                item.kind = Item::Kind::Rect;
+                item.fill = e.fill;
+                break;
+            case Element::Kind::Picture: {
+                item.kind = Item::Kind::Picture;
+                item.picture = e.picture;
+                if (!e.picture.isNull()) {
+                    // Fits the picture in its box, keeping its proportions, centred.
+                    const double scale =
+                        qMin(box.width() / e.picture.width(), box.height() / e.picture.height());
+                    const QSizeF size(e.picture.width() * scale, e.picture.height() * scale);
+                    item.rect =
+                        QRectF(box.center().x() - size.width() / 2,
+                               box.center().y() - size.height() / 2, size.width(), size.height());
+                }
+                break;
+            }
+            }
+            height = qMax(height, item.rect.bottom());
+            items << item;
+        }
+        // Cells reach down to the bottom of a band that grew.
+        int index = 0;
+        for (const Element &e : band.elements) {
+            if (!e.visible)
+                continue;
+            Item &item = items[index++];
+            if (!e.stretch)
+                continue;
+            if (item.kind == Item::Kind::Line)
+                item.line.setP2(QPointF(item.line.x2(), height));
+            else
+                item.rect.setBottom(height);
+        }
+        prepared.items = items;
+        prepared.height = height;
+        return prepared;
+    }
+
+    std::optional<Prepared> prepare(Band &band)
+    {
+        if (band.isEmpty())
+            return std::nullopt;
+        if (band.beforePrint && !band.beforePrint(band))
+            return std::nullopt;
+        return measure(band);
+    }
+
+    void place(const Prepared &prepared, double top)
+    {
+        LaidOutPage &page = m_pages.last();
+        for (Item item : prepared.items) {
+            item.rect.translate(0, top);
+            item.line.translate(0, top);
+            page.items << item;
+        }
+    }
+
+    void startPage()
+    {
+        ++m_report.m_pageNumber;
+        LaidOutPage page;
+        page.size = m_paper;
+        m_pages << page;
+        m_y = m_top;
+        const double footer =
+            m_report.pageFooter.isEmpty() ? 0 : measure(m_report.pageFooter).height;
+        m_bodyBottom = m_bottom - footer;
+        for (Band *band : {&m_report.pageHeader, &m_report.columnHeader})
+            if (const auto prepared = prepare(*band)) {
+                place(*prepared, m_y);
+                m_y += prepared->height;
+            }
+        m_bodyTop = m_y;
+    }
+
+    void finishPage()
+    {
+        if (const auto prepared = prepare(m_report.pageFooter))
+            place(*prepared, m_bottom - prepared->height);
+    }
+
+    void put(Band &band)
+    {
+        const auto prepared = prepare(band);
+        if (!prepared)
+            return;
+        constexpr double slack = 1e-6;
+        if (m_y + prepared->height > m_bodyBottom + slack && m_y > m_bodyTop + slack) {
+            finishPage();
+            startPage();
+        }
+        place(*prepared, m_y);
+        m_y += prepared->height;
+    }
+
+    Report &m_report;
+    QList<LaidOutPage> m_pages;
+    QSizeF m_paper;
+    double m_left = 0, m_width = 0, m_top = 0, m_bottom = 0;
+    double m_y = 0, m_bodyTop = 0, m_bodyBottom = 0;
+};
+
+QList<LaidOutPage> Report::layOut(const QPageLayout &layout)
+{
+    beforeRun();
+    return Layouter(*this, layout).run();
+}
+
+} // namespace simat::report

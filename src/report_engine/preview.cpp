@@ -1,0 +1,42 @@
+#include "report_engine/render.h"
+#include "report_engine/report.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QToolBar>
+
+namespace simat::report {
+
+int Report::preview(QWidget *parent)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(pageLayout());
+    printer.setDocName(objectName());
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("ReportPreview"));
+    dialog.setWindowTitle(objectName());
+    dialog.setLayoutDirection(Qt::RightToLeft);
+    // Laid out anew whenever the preview repaints, so a change of the page set-up is followed
+    // and a print from the preview runs the report again from its beginning.
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter *target) { print(target); });
+    if (auto *toolBar = dialog.findChild<QToolBar *>()) {
+        QAction *save = toolBar->addAction(QStringLiteral("حفظ PDF"));
+        save->setObjectName(QStringLiteral("savePdfAction"));
+        connect(save, &QAction::triggered, &dialog, [this, &dialog, &printer] {
+            QString path = QFileDialog::getSaveFileName(&dialog, QStringLiteral("حفظ PDF"),
+                                                        objectName() + QStringLiteral(".pdf"),
+                                                        QStringLiteral("PDF (*.pdf)"));
+            if (path.isEmpty())
+                return;
+            if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+                path += QStringLiteral(".pdf");
+            writePdf(path, printer.pageLayout());
+        });
+    }
+    return dialog.exec();
+}
+
+} // namespace simat::report

@@ -1,0 +1,95 @@
+#include "report_engine/render.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrinter>
+#include <QTextLayout>
+
+namespace simat::report {
+
+namespace {
+
+QPen penOf(const Item &item)
+{
+    if (item.penWidth <= 0)
+        return QPen(Qt::NoPen);
+    QPen pen(item.color, mmToDots(item.penWidth));
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    return pen;
+}
+
+QRectF dots(const QRectF &mm)
+{
+    return QRectF(mmToDots(mm.x()), mmToDots(mm.y()), mmToDots(mm.width()), mmToDots(mm.height()));
+}
+
+void drawText(QPainter &painter, const Item &item)
+{
+    const QRectF box = dots(item.rect);
+    QString text = item.text;
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(text, layoutFont(item.family, item.pointSize, item.bold));
+    const double height =
+        breakLines(layout, box.width(), item.alignment, item.direction, item.wrap);
+    double top = box.top();
+    if (item.alignment & Qt::AlignVCenter)
+        top += (box.height() - height) / 2;
+    else if (item.alignment & Qt::AlignBottom)
+        top += box.height() - height;
+    painter.setPen(item.color);
+    layout.draw(&painter, QPointF(box.left(), top));
+}
+
+} // namespace
+
+void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origin)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setLayoutDirection(Qt::RightToLeft);
+    const QPaintDevice *device = painter.device();
+    // From mm at the layout resolution to the device's own pixels.
+    painter.scale(device->logicalDpiX() / layoutDpi, device->logicalDpiY() / layoutDpi);
+    painter.translate(-mmToDots(origin.x()), -mmToDots(origin.y()));
+    for (const Item &item : page.items) {
+        switch (item.kind) {
+        case Item::Kind::Text:
+            drawText(painter, item);
+            break;
+        case Item::Kind::Line:
+            painter.setPen(penOf(item));
+            painter.drawLine(QLineF(mmToDots(item.line.x1()), mmToDots(item.line.y1()),
+                                    mmToDots(item.line.x2()), mmToDots(item.line.y2())));
+            break;
+        case Item::Kind::Rect:
+            painter.setPen(penOf(item));
+            painter.setBrush(item.fill.isValid() ? QBrush(item.fill) : QBrush(Qt::NoBrush));
+            painter.drawRect(dots(item.rect));
+            painter.setBrush(Qt::NoBrush);
+            break;
+        case Item::Kind::Picture:
+            painter.drawImage(dots(item.rect), item.picture);
+            break;
+        }
+    }
+    painter.restore();
+}
+
+void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages)
+{
+    QPointF origin;
+    const auto *printer = dynamic_cast<const QPrinter *>(&device);
+    if (!printer || !printer->fullPage())
+        origin = device.pageLayout().paintRect(QPageLayout::Millimeter).topLeft();
+    QPainter painter(&device);
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (i > 0)
+            device.newPage();
+        renderPage(painter, pages.at(i), origin);
+    }
+    painter.end();
+}
+
+} // namespace simat::report

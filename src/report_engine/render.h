@@ -1,0 +1,18 @@
+#pragma once
+
+#include "report_engine/layout.h"
+
+#include <QPointF>
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace simat::report {
+
+// Paints one laid-out page; `origin` is where, in mm from the paper's top-left corner, the
+// painter's (0, 0) lies (the top-left of the printable area on a printer or PDF writer).
+void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origin = {});
+// Paints every page on a printer or PDF writer, a new page between them.
+void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages);
+
+} // namespace simat::report

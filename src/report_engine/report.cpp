@@ -1,0 +1,172 @@
+#include "report_engine/report.h"
+
+#include "data/error.h"
+#include "report_engine/render.h"
+
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <cmath>
+
+namespace simat::report {
+
+Element &Band::addText(const QString &name, double x, double y, double w, double h,
+                       const QString &text, Align align)
+{
+    Element &e = elements.emplace_back();
+    e.kind = Element::Kind::Text;
+    e.name = name;
+    e.box = QRectF(x, y, w, h);
+    e.text = text;
+    e.align = align;
+    return e;
+}
+
+Element &Band::addField(const QString &column, double x, double y, double w, double h, Align align,
+                        const QString &mask)
+{
+    Element &e = addText(column, x, y, w, h, {}, align);
+    e.field = column;
+    e.mask = mask;
+    return e;
+}
+
+Element &Band::addLine(double x1, double y1, double x2, double y2, double penWidth)
+{
+    Element &e = elements.emplace_back();
+    e.kind = Element::Kind::Line;
+    e.box = QRectF(x1, y1, x2 - x1, y2 - y1);
+    e.penWidth = penWidth;
+    return e;
+}
+
+Element &Band::addRect(double x, double y, double w, double h, const QColor &fill, double penWidth)
+{
+    Element &e = elements.emplace_back();
+    e.kind = Element::Kind::Rect;
+    e.box = QRectF(x, y, w, h);
+    e.fill = fill;
+    e.penWidth = penWidth;
+    return e;
+}
+
+Element &Band::addPicture(const QString &name, double x, double y, double w, double h,
+                          const QImage &picture)
+{
+    Element &e = elements.emplace_back();
+    e.kind = Element::Kind::Picture;
+    e.name = name;
+    e.box = QRectF(x, y, w, h);
+    e.picture = picture;
+    return e;
+}
+
+bool Band::hasElement(const QString &name) const
+{
+    for (const Element &e : elements)
+        if (e.name == name)
+            return true;
+    return false;
+}
+
+Element &Band::element(const QString &name)
+{
+    for (Element &e : elements)
+        if (e.name == name)
+            return e;
+    throw Error(QStringLiteral("the band %1 has no element %2").arg(this->name, name));
+}
+
+void Band::setText(const QString &name, const QString &text)
+{
+    Element &e = element(name);
+    e.text = text;
+    e.value = QVariant();
+}
+
+void Band::setValue(const QString &name, const QVariant &value)
+{
+    element(name).value = value;
+}
+
+void Band::setColor(const QString &name, const QColor &color)
+{
+    element(name).color = color;
+}
+
+void Band::setVisible(const QString &name, bool visible)
+{
+    element(name).visible = visible;
+}
+
+QString formatMask(double value, const QString &mask)
+{
+    if (!std::isfinite(value))
+        return QString();
+    const qsizetype point = mask.indexOf(QLatin1Char('.'));
+    const int decimals = point < 0 ? 0 : int(mask.size() - point - 1);
+    const bool grouped = mask.contains(QLatin1Char(','));
+    QString digits = QString::number(std::fabs(value), 'f', decimals);
+    bool zero = true;
+    for (QChar c : digits)
+        if (c.isDigit() && c != QLatin1Char('0'))
+            zero = false;
+    if (grouped) {
+        qsizetype end = digits.indexOf(QLatin1Char('.'));
+        if (end < 0)
+            end = digits.size();
+        for (qsizetype at = end - 3; at > 0; at -= 3)
+            digits.insert(at, QLatin1Char(','));
+    }
+    return (value < 0 && !zero) ? QLatin1Char('-') + digits : digits;
+}
+
+QString isolate(const QString &text)
+{
+    return QChar(0x2066) + text + QChar(0x2069);
+}
+
+Report::Report(const QString &formName, QObject *parent)
+    : QObject(parent)
+{
+    setObjectName(formName);
+}
+
+Report::~Report() = default;
+
+QPageLayout Report::pageLayout() const
+{
+    return QPageLayout(QPageSize(QPageSize::A4), m_orientation,
+                       QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
+}
+
+QList<LaidOutPage> Report::layOut()
+{
+    return layOut(pageLayout());
+}
+
+bool Report::writePdf(const QString &path)
+{
+    return writePdf(path, pageLayout());
+}
+
+bool Report::writePdf(const QString &path, const QPageLayout &layout)
+{
+    const QList<LaidOutPage> pages = layOut(layout);
+    QPdfWriter writer(path);
+    writer.setResolution(int(layoutDpi));
+    writer.setPageLayout(layout);
+    writer.setTitle(objectName());
+    writer.setCreator(QStringLiteral("simat"));
+    renderPages(writer, pages);
+    return QFileInfo::exists(path);
+}
+
+void Report::print(QPrinter *printer)
+{
+    renderPages(*printer, layOut(printer->pageLayout()));
+}
+
+} // namespace simat::report

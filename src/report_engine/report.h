@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPageLayout>
+#include <QRectF>
+#include <QString>
+#include <QVariant>
+#include <deque>
+#include <functional>
+
+#include "report_engine/layout.h"
+
+class QPrinter;
+class QWidget;
+
+namespace simat {
+class Statement;
+}
+
+namespace simat::report {
+
+// Horizontal alignment of a text within its box; it means what it says on paper, right to
+// left or not.
+enum class Align { Right, Center, Left };
+
+// One element of a band. Positions are millimetres: x from the RIGHT edge of the printable
+// width to the element's right side (the first column stands at x = 0), y from the band's top.
+// A line runs from (x, y) to (x + w, y + h), both measured the same way.
+struct Element {
+    enum class Kind { Text, Line, Rect, Picture };
+    Kind kind = Kind::Text;
+    QString name;
+    QRectF box;
+    bool visible = true;
+
+    // Text: a fixed text, or the value that the hook (or the column named by field) gives,
+    // written through the mask when there is one ("#,##0.00", "0.00", "0").
+    QString text;
+    QVariant value;
+    QString field;
+    QString mask;
+    double fontSize = 0; // points; 0 takes the report's default
+    bool bold = false;
+    Align align = Align::Right;
+    Qt::LayoutDirection direction = Qt::RightToLeft;
+    bool wrap = true;
+    bool canGrow = true; // a wrapped text taller than its box makes the band taller
+    QColor color = Qt::black;
+    double padding = 0; // mm kept clear on the right and the left of a text within its box
+
+    // Line and rectangle: pen width in mm (0 draws no outline), fill of a rectangle.
+    double penWidth = 0.2;
+    QColor fill;
+    // A rectangle, a vertical line or a text that reaches down to the band's bottom when the
+    // band grows (the cells of a table row).
+    bool stretch = false;
+
+    QImage picture;
+};
+
+// A band: elements printed together, at least `height` mm tall. The before-print hook may set
+// texts, values, colours and visibility, or return false to leave the band out this time.
+class Band {
+public:
+    explicit Band(const QString &name = {})
+        : name(name)
+    {}
+
+    QString name;
+    double height = 0;
+    std::function<bool(Band &)> beforePrint;
+    std::deque<Element> elements; // a reference to an element stays valid while it exists
+
+    Element &addText(const QString &name, double x, double y, double w, double h,
+                     const QString &text = {}, Align align = Align::Right);
+    // A text that shows the value of a column of the report's statement at the current row.
+    Element &addField(const QString &column, double x, double y, double w, double h,
+                      Align align = Align::Right, const QString &mask = {});
+    Element &addLine(double x1, double y1, double x2, double y2, double penWidth = 0.2);
+    Element &addRect(double x, double y, double w, double h, const QColor &fill = {},
+                     double penWidth = 0.2);
+    Element &addPicture(const QString &name, double x, double y, double w, double h,
+                        const QImage &picture);
+
+    bool isEmpty() const { return elements.empty() && height <= 0; }
+    // The element of that name; throws simat::Error when there is none.
+    Element &element(const QString &name);
+    bool hasElement(const QString &name) const;
+    void setText(const QString &name, const QString &text);
+    void setValue(const QString &name, const QVariant &value);
+    void setColor(const QString &name, const QColor &color);
+    void setVisible(const QString &name, bool visible);
+};
+
+// "#,##0.00" (thousands separated by ","), "0.00", "0" and the like, with Latin digits.
+QString formatMask(double value, const QString &mask);
+// Wraps a left-to-right run (a date, a code, a number) in U+2066 ... U+2069 so that it keeps its
+// order inside Arabic text.
+QString isolate(const QString &text);
+
+// A banded report over the rows of one open statement (or over none). Subclasses give the
+// form name, fill the bands and hooks in their constructor, and reset their running figures in
+// beforeRun(), which runs before every lay-out (preview, print, PDF, layOut).
+class Report : public QObject {
+    Q_OBJECT
+public:
+    explicit Report(const QString &formName, QObject *parent = nullptr);
+    ~Report() override;
+
+    void setStatement(Statement *statement) { m_statement = statement; }
+    Statement *statement() const { return m_statement; }
+
+    void setOrientation(QPageLayout::Orientation orientation) { m_orientation = orientation; }
+    QPageLayout::Orientation orientation() const { return m_orientation; }
+    double margin = 10; // mm, on every side
+    QString fontFamily = QStringLiteral("Noto Naskh Arabic UI");
+    double fontSize = 10; // points
+    QPageLayout pageLayout() const;
+
+    Band pageHeader{QStringLiteral("pageHeader")};
+    Band columnHeader{QStringLiteral("columnHeader")};
+    Band groupHeader{QStringLiteral("groupHeader")};
+    Band groupFooter{QStringLiteral("groupFooter")};
+    Band detail{QStringLiteral("detail")};
+    Band summary{QStringLiteral("summary")};
+    Band pageFooter{QStringLiteral("pageFooter")};
+    // The value whose change between consecutive rows starts a new group; without it the
+    // group bands are not printed.
+    std::function<QVariant()> groupValue;
+
+    // The number of the page being laid out, for hooks; the final "{page}" and "{pages}" of a
+    // text are filled in after the lay-out.
+    int pageNumber() const { return m_pageNumber; }
+
+    QList<LaidOutPage> layOut();
+    QList<LaidOutPage> layOut(const QPageLayout &layout);
+    bool writePdf(const QString &path);
+    bool writePdf(const QString &path, const QPageLayout &layout);
+    void print(QPrinter *printer);
+    // Qt's print preview, modal, with a "حفظ PDF" action; returns the dialog's result.
+    int preview(QWidget *parent = nullptr);
+
+protected:
+    virtual void beforeRun() {}
+
+private:
+    friend class Layouter;
+    Statement *m_statement = nullptr;
+    QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
+    int m_pageNumber = 0;
+};
+
+} // namespace simat::report
