@@ -2,7 +2,9 @@
 // README and for looking at them: scripts/screenshots runs it on a sample database.
 #include "app/application.h"
 #include "app/startup.h"
+#include "data/dm.h"
 #include "data/global.h"
+#include "report_engine/report.h"
 #include "tests/measure_diagonsis.h"
 
 #include <QAbstractButton>
@@ -66,6 +68,26 @@ void pick(const char *button, const QString &partOfName, const char *pickerShot 
     settle();
 }
 
+// Both reports of the test on the test screen, as PDF files.
+void writeReports()
+{
+    auto *form = TMeasureDiagonsisForm::instance();
+    TDataModule1 *dm = TDataModule1::instance();
+    for (auto [rows, name, file] :
+         {std::tuple{dm->StudMeasQuery, "MeasDiagReportForm", "test-report.pdf"},
+          std::tuple{dm->StudMeasSummaryQuery, "MeasDiagSummaryReportForm",
+                     "summary-report.pdf"}}) {
+        rows->setParam(QStringLiteral("branch_no"), 0);
+        rows->setParam(QStringLiteral("test_no"), form->shownTestNo());
+        rows->setParam(QStringLiteral("test_date"), form->shownTestDate());
+        rows->setParam(QStringLiteral("stud_code"), form->shownCaseCode());
+        rows->open();
+        const QString path = QDir(outputFolder).filePath(QLatin1String(file));
+        app::object<report::Report>(QLatin1String(name))->writePdf(path);
+        std::printf("%s\n", qPrintable(path));
+    }
+}
+
 void clickCell(int row, int column)
 {
     QTableWidget *grid = TMeasureDiagonsisForm::instance()->grid();
@@ -102,6 +124,7 @@ int main(int argc, char *argv[])
 
     pick("spFindStudent", withOpenTest, "picker.png");
     shoot(test, "test-open.png");
+    writeReports();
     click("MeasureDiagonsisForm", "SPsensory");
     shoot(test, "test-open-sensory.png");
 

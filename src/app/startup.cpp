@@ -6,6 +6,8 @@
 #include "login.h"
 #include "main_form.h"
 #include "platform.h"
+#include "reports/measure_diagonsis_report.h"
+#include "reports/measure_diagonsis_summary_report.h"
 #include "screen.h"
 #include "startup_form.h"
 #include "tests/case_measuers_list.h"
@@ -56,9 +58,9 @@ QList<QObject *> createScreens()
     plain("StudentQueryForm", QStringLiteral("الاستعلام عن الخاضعين للاختبار"));
     plain("UsersForm", QStringLiteral("إدارة حسابات المستخدمين"));
     make<TMeasureDiagonsisForm>();
-    plain("MeasDiagReportForm");
+    make<TMeasDiagReportForm>();
     make<TCaseMeasuresListForm>();
-    plain("MeasDiagSummaryReportForm");
+    make<TMeasDiagSummaryReportForm>();
     plain("InquiresReportsForm", QStringLiteral("إستعلام وتقارير"));
     plain("TestsInquiresForm", QStringLiteral("الاستعلام عن الاختبارات"));
     plain("IntervalForm");
@@ -80,13 +82,18 @@ QList<QObject *> screens()
     return created();
 }
 
-QWidget *screen(const QString &objectName)
+QObject *object(const QString &objectName)
 {
-    for (QObject *object : created()) {
-        if (object->objectName() == objectName)
-            return qobject_cast<QWidget *>(object);
+    for (QObject *made : created()) {
+        if (made->objectName() == objectName)
+            return made;
     }
     return nullptr;
+}
+
+QWidget *screen(const QString &objectName)
+{
+    return qobject_cast<QWidget *>(object(objectName));
 }
 
 void showScreen(const QString &objectName)

@@ -20,6 +20,13 @@ template <typename T> T *screen(const QString &objectName)
     return qobject_cast<T *>(screen(objectName));
 }
 
+// A screen or report object by its name.
+QObject *object(const QString &objectName);
+template <typename T> T *object(const QString &objectName)
+{
+    return qobject_cast<T *>(object(objectName));
+}
+
 // Shows a screen modelessly, or brings it forward when it is already visible.
 void showScreen(const QString &objectName);
 

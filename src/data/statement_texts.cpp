@@ -235,27 +235,31 @@ QStringList testReportRows()
             QStringLiteral("and a.branch_no=:branch_no"),
             QStringLiteral("and a.stud_code=:stud_code"),
             QStringLiteral("and a.test_no=:test_no"),
-            QStringLiteral("and a.test_date=:test_date")};
+            QStringLiteral("and a.test_date=:test_date"),
+            QStringLiteral("order by b.ques_group, b.ques_id")};
 }
 
 QStringList testDomainSummary()
 {
-    return {QStringLiteral(
-        "select a.test_no,a.test_date,a.school_name,e.stud_name,e.stud_birth_date,"
-        "e.stud_birth_haj_date,e.stud_main_street,e.stud_guard_home_phone_no,"
-        "e.stud_guard_mobile_no,a.test_status,c.ques_group_id,c.ques_group_name,f.tester_name,"
-        "g.info_source_name,count(*) as group_ques_count,sum(b.ques_mark) as "
-        "tot_group_stud_mark,count(*)*3 as tot_group_ques_mark,(sum(b.ques_mark) / "
-        "(count(*)*3)) * 100 as group_perc from test_hdr as a,test_dtl as b,test_ques_group as "
-        "c, student as e,tester as f,info_source as g where a.branch_no=b.branch_no and "
-        "a.test_no=b.test_no and a.test_date=b.test_date and a.stud_code=b.stud_code and "
-        "a.stud_code=e.stud_code and a.tester_id=f.tester_id and "
-        "a.info_source_id=g.info_source_id and a.test_no=b.test_no and "
-        "b.ques_group=c.ques_group_id and a.branch_no=:branch_no and a.stud_code=:stud_code and "
-        "a.test_no=:test_no and a.test_date=:test_date group by a.test_no,a.test_date,"
-        "a.school_name,e.stud_name,e.stud_birth_date,e.stud_birth_haj_date,e.stud_main_street,"
-        "e.stud_guard_home_phone_no,e.stud_guard_mobile_no,a.test_status,c.ques_group_id,"
-        "c.ques_group_name,f.tester_name,g.info_source_name")};
+    return {
+        QStringLiteral(
+            "select a.test_no,a.test_date,a.school_name,e.stud_name,e.stud_birth_date,"
+            "e.stud_birth_haj_date,e.stud_main_street,e.stud_guard_home_phone_no,"
+            "e.stud_guard_mobile_no,a.test_status,c.ques_group_id,c.ques_group_name,f.tester_name,"
+            "g.info_source_name,count(*) as group_ques_count,sum(b.ques_mark) as "
+            "tot_group_stud_mark,count(*)*3 as tot_group_ques_mark,(sum(b.ques_mark) / "
+            "(count(*)*3)) * 100 as group_perc from test_hdr as a,test_dtl as b,test_ques_group as "
+            "c, student as e,tester as f,info_source as g where a.branch_no=b.branch_no and "
+            "a.test_no=b.test_no and a.test_date=b.test_date and a.stud_code=b.stud_code and "
+            "a.stud_code=e.stud_code and a.tester_id=f.tester_id and "
+            "a.info_source_id=g.info_source_id and a.test_no=b.test_no and "
+            "b.ques_group=c.ques_group_id and a.branch_no=:branch_no and a.stud_code=:stud_code "
+            "and "
+            "a.test_no=:test_no and a.test_date=:test_date group by a.test_no,a.test_date,"
+            "a.school_name,e.stud_name,e.stud_birth_date,e.stud_birth_haj_date,e.stud_main_street,"
+            "e.stud_guard_home_phone_no,e.stud_guard_mobile_no,a.test_status,c.ques_group_id,"
+            "c.ques_group_name,f.tester_name,g.info_source_name"),
+        QStringLiteral("order by c.ques_group_id")};
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "data/global.h"
 #include "data/hijri.h"
 #include "data/messages.h"
+#include "report_engine/report.h"
 #include "ui_measure_diagonsis.h"
 
 #include <QCloseEvent>
@@ -230,6 +231,22 @@ int TMeasureDiagonsisForm::currentDomain() const
         if (domains[i] == CurrentDomainButton)
             return i + 1;
     return 1;
+}
+
+Age TMeasureDiagonsisForm::shownAge() const
+{
+    return {ui->Lage_years->text().toInt(), ui->Lage_months->text().toInt(),
+            ui->Lage_days->text().toInt()};
+}
+
+QString TMeasureDiagonsisForm::testerClass() const
+{
+    return ui->eTesterClass->text();
+}
+
+QString TMeasureDiagonsisForm::infoSourceClass() const
+{
+    return ui->eInfo_source_class->text();
 }
 
 int TMeasureDiagonsisForm::shownTestNo() const
@@ -936,7 +953,7 @@ void TMeasureDiagonsisForm::printReport(Statement *rows, const char *reportName)
         return;
     bindStoredTest(rows);
     rows->open();
-    emit reportRequested(QLatin1String(reportName));
+    app::object<report::Report>(QLatin1String(reportName))->preview(this);
 }
 
 void TMeasureDiagonsisForm::spPrintClick()

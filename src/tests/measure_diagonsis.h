@@ -46,16 +46,17 @@ public:
     int currentDomain() const;
     bool hasUnsavedAnswers() const { return m_unsavedAnswers; }
 
+    // What the test's reports copy from the screen.
+    Age shownAge() const;
+    QString testerClass() const;
+    QString infoSourceClass() const;
+
     // The four values that identify the test on screen.
     int shownTestNo() const;
     QDate shownTestDate() const;
     int shownCaseCode() const;
 
     void applyUserLevel() override;
-
-signals:
-    // The rows of the report named are open for the test on screen: preview it.
-    void reportRequested(const QString &reportName);
 
 public slots:
     void spNewClick();

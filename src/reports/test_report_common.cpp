@@ -1,0 +1,220 @@
+#include "test_report_common.h"
+
+#include "app/platform.h"
+#include "data/global.h"
+#include "data/hijri.h"
+#include "data/statement.h"
+#include "tests/measure_diagonsis.h"
+
+#include <QDateTime>
+
+namespace simat {
+
+using report::Align;
+using report::Band;
+using report::isolate;
+
+namespace {
+
+QString shownDate(const QDate &date)
+{
+    return date.isValid() ? isolate(date.toString(QStringLiteral("dd/MM/yyyy"))) : QString();
+}
+
+// A field of the page heading: its caption and the name of the text beside it.
+struct HeadingField {
+    const char *caption;
+    const char *name;
+};
+
+const HeadingField caseFields[] = {
+    {"اسم الحالة", "Lstud_name"},
+    {"اسم المدرسة", "Lschool_name"},
+    {"تاريخ الميلاد (ميلادى)", "Lbirth_date"},
+    {"تاريخ الميلاد (هجرى)", "Lbirth_haj_date"},
+    {"العنوان", "Lmain_street"},
+    {"رقم هاتف المنزل", "Lhome_phone"},
+    {"رقم الهاتف المحمول", "Lmobile"},
+};
+
+const HeadingField testFields[] = {
+    {"تاريخ الاختبار", "Ltest_date"},        {"حالة الاختبار", "Ltest_status"},
+    {"القائم بالاختبار", "Ltester_name"},    {"تصنيف القائم بالاختبار", "Ltester_class"},
+    {"مصدر المعلومات", "Linfo_source_name"}, {"الصلة بالحالة", "Linfo_source_class"},
+    {"العمر فى تاريخ الاختبار", "Lage"},
+};
+
+constexpr double fieldsTop = 36;
+constexpr double fieldHeight = 6;
+
+} // namespace
+
+TTestReport::TTestReport(const QString &formName, Statement *rows, QObject *parent)
+    : report::Report(formName, parent)
+{
+    setStatement(rows);
+    buildPageHeader();
+    buildPageFooter();
+}
+
+QString TTestReport::answerWord(const QString &answer)
+{
+    if (answer == QLatin1String("Always"))
+        return QStringLiteral("دائماً");
+    if (answer == QLatin1String("Sometimes"))
+        return QStringLiteral("أحياناً");
+    if (answer == QLatin1String("Rarely"))
+        return QStringLiteral("نادراً");
+    return QString();
+}
+
+QString TTestReport::statusWord(int status)
+{
+    return status == 1 ? QStringLiteral("جارى") : status == 0 ? QStringLiteral("منتهى") : QString();
+}
+
+QString TTestReport::domainVerdict(double percentage)
+{
+    return percentage >= 50 ? QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة")
+                            : QStringLiteral("الحالة لاتعانى من التوحد على مستوى مجموعة");
+}
+
+QString TTestReport::testVerdict(double percentage)
+{
+    return percentage >= 50 ? QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل")
+                            : QStringLiteral("الحالة لاتعانى من التوحد على مستوى المقياس ككل");
+}
+
+void TTestReport::addCells(Band &band, const QList<Cell> &cells, double height, const QColor &fill)
+{
+    for (const Cell &cell : cells) {
+        band.addRect(cell.x, 0, cell.width, height, fill).stretch = true;
+        report::Element &text =
+            band.addText(QLatin1String(cell.name), cell.x, 0, cell.width, height, {}, cell.align);
+        text.padding = 1;
+    }
+    band.height = height;
+}
+
+void TTestReport::buildPageHeader()
+{
+    Band &band = pageHeader;
+    const char *arabic[] = {"Lcompany_aname", "Lbranch_aname", "Lcompany_address"};
+    const char *latin[] = {"Lcompany_lname", "Lbranch_lname", "Lcompany_laddress"};
+    for (int line = 0; line < 3; ++line) {
+        report::Element &right = band.addText(QLatin1String(arabic[line]), 0, line * 6, 80, 6);
+        report::Element &left =
+            band.addText(QLatin1String(latin[line]), 110, line * 6, 80, 6, {}, Align::Left);
+        left.direction = Qt::LeftToRight;
+        for (report::Element *text : {&right, &left}) {
+            text->bold = line == 0;
+            text->wrap = false;
+        }
+    }
+    band.addPicture(QStringLiteral("Ilogo"), 83, 0, 24, 20,
+                    platform::resourcePicture(QStringLiteral("report_logo.jpg")));
+    report::Element &title = band.addText(QStringLiteral("Ltitle"), 0, 22, pageWidth, 9,
+                                          QStringLiteral("نتيجة اختبار"), Align::Center);
+    title.bold = true;
+    title.fontSize = 15;
+    band.addLine(0, 32, pageWidth, 32, 0.4);
+    for (const auto &[caption, x] : {std::pair{"بيانات الحالة", 0.0}, {"بيانات الاختبار", 100.0}}) {
+        report::Element &section =
+            band.addText({}, x, fieldsTop - 4, 90, 6, QString::fromUtf8(caption));
+        section.bold = true;
+        section.color = QColor(0x17, 0x40, 0x5a);
+    }
+    int row = 0;
+    for (const HeadingField &field : caseFields) {
+        const double y = fieldsTop + 3 + row++ * fieldHeight;
+        band.addText({}, 0, y, 36, fieldHeight, QString::fromUtf8(field.caption)).bold = true;
+        band.addText(QLatin1String(field.name), 36, y, 60, fieldHeight).wrap = false;
+    }
+    row = 0;
+    for (const HeadingField &field : testFields) {
+        const double y = fieldsTop + 3 + row++ * fieldHeight;
+        band.addText({}, 100, y, 40, fieldHeight, QString::fromUtf8(field.caption)).bold = true;
+        band.addText(QLatin1String(field.name), 140, y, 50, fieldHeight).wrap = false;
+    }
+    band.height = fieldsTop + 3 + 7 * fieldHeight + 3;
+    band.beforePrint = [this](Band &header) {
+        fillPageHeader(header);
+        return true;
+    };
+}
+
+void TTestReport::buildPageFooter()
+{
+    Band &band = pageFooter;
+    band.height = 7;
+    band.addLine(0, 0.5, pageWidth, 0.5, 0.3);
+    band.addText(QStringLiteral("Luser_aname"), 0, 1, 55, 6);
+    band.addText(QStringLiteral("Lpage"), 50, 1, 40, 6, QStringLiteral("صفحة {page} من {pages}"),
+                 Align::Center)
+        .wrap = false;
+    band.addText(QStringLiteral("Lprinted"), 90, 1, 35, 6, {}, Align::Center);
+    band.addText(QStringLiteral("Lcredit"), 125, 1, 65, 6, product::reportCredit, Align::Left);
+    band.beforePrint = [](Band &footer) {
+        footer.setText(QStringLiteral("Luser_aname"), globals().session.SessionUserArabicName);
+        footer.setText(QStringLiteral("Lprinted"), isolate(QDateTime::currentDateTime().toString(
+                                                       QStringLiteral("dd/MM/yyyy hh:mm"))));
+        return true;
+    };
+}
+
+// The heading's fields come from the first row, as the page heading prints them on every page.
+void TTestReport::beforeRun()
+{
+    m_heading = Heading();
+    Statement *rows = statement();
+    if (!rows || rows->isEmpty())
+        return;
+    rows->first();
+    const QDate birth = rows->dateValue(QStringLiteral("stud_birth_date"));
+    const QString storedHijri = rows->textValue(QStringLiteral("stud_birth_haj_date")).trimmed();
+    m_heading.caseName = rows->textValue(QStringLiteral("stud_name"));
+    m_heading.school = rows->textValue(QStringLiteral("school_name"));
+    m_heading.birth = shownDate(birth);
+    m_heading.birthHijri =
+        isolate(storedHijri.isEmpty() ? hijri::fromGregorian(birth) : storedHijri);
+    m_heading.address = rows->textValue(QStringLiteral("stud_main_street"));
+    m_heading.homePhone = isolate(rows->textValue(QStringLiteral("stud_guard_home_phone_no")));
+    m_heading.mobile = isolate(rows->textValue(QStringLiteral("stud_guard_mobile_no")));
+    m_heading.testDate = shownDate(rows->dateValue(QStringLiteral("test_date")));
+    m_heading.status = statusWord(rows->intValue(QStringLiteral("test_status")));
+    m_heading.tester = rows->textValue(QStringLiteral("tester_name"));
+    m_heading.source = rows->textValue(QStringLiteral("info_source_name"));
+}
+
+void TTestReport::fillPageHeader(Band &band) const
+{
+    const ReportHeadings &headings = globals().headings;
+    band.setText(QStringLiteral("Lcompany_aname"), headings.CompanyArabicName);
+    band.setText(QStringLiteral("Lbranch_aname"), headings.BranchArabicName);
+    band.setText(QStringLiteral("Lcompany_address"), headings.CompanyArabicAddress);
+    band.setText(QStringLiteral("Lcompany_lname"), headings.CompanyLatinName);
+    band.setText(QStringLiteral("Lbranch_lname"), headings.BranchLatinName);
+    band.setText(QStringLiteral("Lcompany_laddress"), headings.CompanyLatinAddress);
+    band.setText(QStringLiteral("Lstud_name"), m_heading.caseName);
+    band.setText(QStringLiteral("Lschool_name"), m_heading.school);
+    band.setText(QStringLiteral("Lbirth_date"), m_heading.birth);
+    band.setText(QStringLiteral("Lbirth_haj_date"), m_heading.birthHijri);
+    band.setText(QStringLiteral("Lmain_street"), m_heading.address);
+    band.setText(QStringLiteral("Lhome_phone"), m_heading.homePhone);
+    band.setText(QStringLiteral("Lmobile"), m_heading.mobile);
+    band.setText(QStringLiteral("Ltest_date"), m_heading.testDate);
+    band.setText(QStringLiteral("Ltest_status"), m_heading.status);
+    band.setText(QStringLiteral("Ltester_name"), m_heading.tester);
+    band.setText(QStringLiteral("Linfo_source_name"), m_heading.source);
+    const TMeasureDiagonsisForm *screen = TMeasureDiagonsisForm::instance();
+    const Age age = screen ? screen->shownAge() : Age();
+    band.setText(QStringLiteral("Lage"),
+                 QStringLiteral("%1 سنة  %2 شهر  %3 يوم")
+                     .arg(isolate(QString::number(age.years)), isolate(QString::number(age.months)),
+                          isolate(QString::number(age.days))));
+    band.setText(QStringLiteral("Ltester_class"), screen ? screen->testerClass() : QString());
+    band.setText(QStringLiteral("Linfo_source_class"),
+                 screen ? screen->infoSourceClass() : QString());
+}
+
+} // namespace simat

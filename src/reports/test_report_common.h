@@ -1,0 +1,46 @@
+#pragma once
+
+#include "report_engine/report.h"
+
+namespace simat {
+
+class Statement;
+
+// What the two reports of a test share: the page heading with the centre's names, the case's
+// and the test's fields (the age and the two classes as the test screen shows them), and the
+// page footer with the user, the page number, the time of printing and the credit line.
+class TTestReport : public report::Report {
+    Q_OBJECT
+public:
+    TTestReport(const QString &formName, Statement *rows, QObject *parent = nullptr);
+
+    static QString answerWord(const QString &answer);
+    static QString statusWord(int status);
+    static QString domainVerdict(double percentage);
+    static QString testVerdict(double percentage);
+
+protected:
+    void beforeRun() override;
+    // Text cells of a table row: the first column stands at x = 0, at the right.
+    struct Cell {
+        const char *name;
+        double x;
+        double width;
+        report::Align align = report::Align::Center;
+    };
+    static void addCells(report::Band &band, const QList<Cell> &cells, double height,
+                         const QColor &fill = {});
+    static constexpr double pageWidth = 190;
+
+private:
+    void buildPageHeader();
+    void buildPageFooter();
+    void fillPageHeader(report::Band &band) const;
+
+    struct Heading {
+        QString caseName, school, birth, birthHijri, address, homePhone, mobile;
+        QString testDate, status, tester, source;
+    } m_heading;
+};
+
+} // namespace simat
