@@ -1,0 +1,406 @@
+// The test report and the summary report read from their laid-out pages, and printing,
+// closing and deleting a test from the test screen, on both engines.
+#include "fixtures.h"
+
+#include "app/startup.h"
+#include "data/dm.h"
+#include "data/global.h"
+#include "data/messages.h"
+#include "report_engine/report.h"
+#include "tests/measure_diagonsis.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QProcess>
+#include <QTableWidget>
+#include <QToolButton>
+
+using namespace simat;
+using namespace simat::testing;
+
+namespace {
+
+QWidget *screen(const char *name)
+{
+    return app::screen(QLatin1String(name));
+}
+
+template <typename T = QWidget> T *test(const char *control)
+{
+    T *found = screen("MeasureDiagonsisForm")->findChild<T *>(QLatin1String(control));
+    if (!found)
+        qFatal("no %s on the test screen", control);
+    return found;
+}
+
+// The texts a band printed on all pages, element by element.
+QStringList printed(const QList<report::LaidOutPage> &pages, const QString &band,
+                    const QString &element)
+{
+    QStringList texts;
+    for (const report::LaidOutPage &page : pages)
+        for (const report::Item &item : page.itemsOfBand(band))
+            if (item.name == element)
+                texts << QString(item.text).remove(QChar(0x2066)).remove(QChar(0x2069));
+    return texts;
+}
+
+// Closes the print preview that a print opens, noting that it showed.
+class PreviewCloser : public QObject {
+public:
+    PreviewCloser()
+    {
+        m_timer.setInterval(20);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *preview = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            for (QAction *action : preview->findChildren<QAction *>())
+                if (action->text() == QStringLiteral("حفظ PDF"))
+                    savesPdf = true;
+            ++shown;
+            preview->reject();
+        });
+        m_timer.start();
+    }
+    int shown = 0;
+    bool savesPdf = false;
+
+private:
+    QTimer m_timer;
+};
+
+} // namespace
+
+class ReportsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_database;
+
+    TDataModule1 *dm() { return TDataModule1::instance(); }
+    TMeasureDiagonsisForm *form() { return TMeasureDiagonsisForm::instance(); }
+    void run(const QString &sql) { dm()->Database1.execute(sql); }
+
+    int count(const QString &sql)
+    {
+        Statement counting(dm()->Database1, "Count", {sql});
+        counting.open();
+        return counting.intValue(counting.columnNames().first());
+    }
+
+    // A stored test whose question i of domain g has the mark marks(g, i); a mark of -1 leaves
+    // the question without a row.
+    void addTest(int testNo, const QDate &date, int status,
+                 const std::function<int(int, int)> &marks)
+    {
+        run(QStringLiteral("insert into test_hdr (branch_no, test_no, test_date, stud_code, "
+                           "tester_id, info_source_id, school_name, test_status, entry_type) "
+                           "values (0, %1, '%2', 1, 1, 1, 'روضة الأمل', %3, 1)")
+                .arg(testNo)
+                .arg(date.toString(Qt::ISODate))
+                .arg(status));
+        const char *words[] = {"", "Rarely", "Sometimes", "Always"};
+        Statement questions(dm()->Database1, "Questions",
+                            {"select ques_group, ques_id from test_ques order by ques_group, "
+                             "ques_id"});
+        questions.open();
+        for (questions.first(); !questions.atEnd(); questions.next()) {
+            const int group = questions.intValue("ques_group");
+            const int id = questions.intValue("ques_id");
+            const int mark = marks(group, id);
+            if (mark < 0)
+                continue;
+            run(QStringLiteral("insert into test_dtl (branch_no, test_no, test_date, stud_code, "
+                               "ques_group, ques_id, ques_ans_val, ques_mark) values (0, %1, '%2', "
+                               "1, %3, %4, '%5', %6)")
+                    .arg(testNo)
+                    .arg(date.toString(Qt::ISODate))
+                    .arg(group)
+                    .arg(id)
+                    .arg(QLatin1String(words[mark]))
+                    .arg(mark));
+        }
+    }
+
+    void showCase(bool withTest = true)
+    {
+        QTest::mouseClick(screen("MainForm")->findChild<QToolButton *>("SP_start_test"),
+                          Qt::LeftButton);
+        test<QLineEdit>("eStudentCode")->setText("1");
+        QCOMPARE(test<QLineEdit>("eMeasDiagNo")->text() != QLatin1String("0"), withTest);
+    }
+
+    QList<report::LaidOutPage> layOut(Statement *rows, const char *reportName)
+    {
+        rows->setParam("branch_no", 0);
+        rows->setParam("test_no", form()->shownTestNo());
+        rows->setParam("test_date", form()->shownTestDate());
+        rows->setParam("stud_code", 1);
+        rows->open();
+        return app::object<report::Report>(QLatin1String(reportName))->layOut();
+    }
+
+    QList<report::LaidOutPage> fullReport()
+    {
+        return layOut(dm()->StudMeasQuery, "MeasDiagReportForm");
+    }
+    QList<report::LaidOutPage> summaryReport()
+    {
+        return layOut(dm()->StudMeasSummaryQuery, "MeasDiagSummaryReportForm");
+    }
+
+    QStringList click(const char *button, QList<QMessageBox::StandardButton> answers = {})
+    {
+        BoxAnswerer boxes(answers.isEmpty() ? QList{QMessageBox::Yes} : answers);
+        test<QToolButton>(button)->click();
+        return boxes.texts;
+    }
+
+private slots:
+    void initTestCase_data() { addEngineRows(); }
+
+    void initTestCase()
+    {
+        quietOffscreenPlatform();
+        app::createScreens();
+        screen("StartupForm")->show();
+    }
+
+    void init()
+    {
+        if (engineOfRow() == TestDatabase::Engine::PostgreSQL && !TestDatabase::postgresAvailable())
+            QSKIP("SIMAT_TEST_PG names no PostgreSQL server");
+        m_database = std::make_unique<TestDatabase>(engineOfRow());
+        m_database->useAsVum();
+        app::showScreen("LoginForm");
+        screen("LoginForm")->findChild<QLineEdit *>("Euser_code")->setText("1");
+        screen("LoginForm")->findChild<QLineEdit *>("Epassword")->setText("12345");
+        screen("LoginForm")->findChild<QToolButton *>("spLogin")->click();
+        run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة')");
+        run(QStringLiteral("insert into student (branch_no, stud_code, stud_name, stud_birth_date) "
+                           "values (0, 1, 'ريم خالد', '%1')")
+                .arg(QDate::currentDate().addYears(-5).toString(Qt::ISODate)));
+    }
+
+    void cleanup()
+    {
+        BoxAnswerer boxes({QMessageBox::Yes});
+        form()->close();
+        dm()->Database1.close();
+        m_database.reset();
+    }
+
+    void allAlwaysPrintsAHundredEverywhere()
+    {
+        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 3; });
+        showCase();
+        const auto pages = fullReport();
+        QCOMPARE(printed(pages, "groupFooter", "Lperc"),
+                 QStringList(5, QStringLiteral("النسبة 100.00 %")));
+        QCOMPARE(printed(pages, "groupFooter", "Lcomment"),
+                 QStringList(5, QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة")));
+        QCOMPARE(printed(pages, "summary", "Lperc"), QStringList({"النسبة 100.00 %"}));
+        QCOMPARE(printed(pages, "summary", "Ltot_comment"),
+                 QStringList({"الحالة تعانى من التوحد على مستوى المقياس ككل"}));
+        QCOMPARE(printed(pages, "detail", "Lans").count(QStringLiteral("دائماً")), 50);
+        QCOMPARE(printed(pages, "pageHeader", "Ltest_status").first(), QStringLiteral("جارى"));
+        QCOMPARE(printed(pages, "pageHeader", "Lcompany_aname").first(),
+                 QStringLiteral("اختبار مقياس سمات التوحد"));
+        QCOMPARE(printed(pages, "pageFooter", "Luser_aname").size(), pages.size());
+        QCOMPARE(printed(pages, "pageFooter", "Lpage").last(),
+                 QStringLiteral("صفحة %1 من %1").arg(pages.size()));
+
+        const auto summary = summaryReport();
+        QCOMPARE(printed(summary, "detail", "Lgroup_perc"),
+                 QStringList(5, QStringLiteral("100.00")));
+        QCOMPARE(printed(summary, "summary", "Lperc"), QStringList({"النسبة 100.00 %"}));
+    }
+
+    void eachDomainIsRatedOnItsOwnRowsAtTheInclusiveThreshold()
+    {
+        // Domain 1 at exactly half its full mark, domain 2 all Rarely, the rest all Always.
+        addTest(1, QDate::currentDate().addDays(-3), 0, [](int group, int id) {
+            return group == 1 ? (id <= 5 ? 2 : 1) : group == 2 ? 1 : 3;
+        });
+        showCase();
+        const auto pages = fullReport();
+        const QStringList rates = printed(pages, "groupFooter", "Lperc");
+        QCOMPARE(rates.mid(0, 3),
+                 QStringList({"النسبة 50.00 %", "النسبة 33.33 %", "النسبة 100.00 %"}));
+        QCOMPARE(printed(pages, "groupFooter", "Lcomment").mid(0, 2),
+                 QStringList({"الحالة تعانى من التوحد على مستوى مجموعة",
+                              "الحالة لاتعانى من التوحد على مستوى مجموعة"}));
+        QCOMPARE(printed(pages, "pageHeader", "Ltest_status").first(), QStringLiteral("منتهى"));
+        QCOMPARE(printed(summaryReport(), "detail", "Lgroup_perc").mid(0, 2),
+                 QStringList({"50.00", "33.33"}));
+    }
+
+    void theSummaryTotalIsARatioOfSums()
+    {
+        run("delete from test_ques where ques_group > 2");
+        for (int id = 11; id <= 30; ++id)
+            run(QStringLiteral("insert into test_ques values (2, %1, 'سؤال %1')").arg(id));
+        addTest(1, QDate::currentDate().addDays(-1), 1,
+                [](int group, int) { return group == 1 ? 3 : 1; });
+        showCase();
+        auto *summary = app::object<report::Report>(QStringLiteral("MeasDiagSummaryReportForm"));
+        const auto pages = summaryReport();
+        QCOMPARE(printed(pages, "detail", "Lgroup_perc"), QStringList({"100.00", "33.33"}));
+        QCOMPARE(printed(pages, "summary", "Lperc"), QStringList({"النسبة 50.00 %"}));
+        QCOMPARE(printed(pages, "summary", "Lmarks"), QStringList({"النتيجة 60.00 / 120.00"}));
+        QCOMPARE(printed(pages, "summary", "Lcount"), QStringList({"عدد الأسئلة 40"}));
+        QCOMPARE(printed(summary->layOut(), "summary", "Lperc"), QStringList({"النسبة 50.00 %"}));
+    }
+
+    void anEmptyResultStillPrintsItsHeadingAndSummary()
+    {
+        showCase(false);
+        Statement *rows = dm()->StudMeasSummaryQuery;
+        rows->setParam("test_no", 999);
+        rows->open();
+        const auto pages =
+            app::object<report::Report>(QStringLiteral("MeasDiagSummaryReportForm"))->layOut();
+        QCOMPARE(pages.size(), 1);
+        QCOMPARE(printed(pages, "pageHeader", "Lcompany_lname"),
+                 QStringList({"Autism Traits Scale Test"}));
+        QCOMPARE(printed(pages, "summary", "Lcount"), QStringList({"عدد الأسئلة 0"}));
+        QCOMPARE(printed(pages, "summary", "Ltot_comment"), QStringList({QString()}));
+    }
+
+    void printingNeedsAStoredCompleteTest()
+    {
+        showCase(false);
+        QCOMPARE(click("spPrint"), QStringList({"لاتوجد بيانات للطباعة"}));
+        const int beeps = messages::beepCount();
+        QCOMPARE(click("spCloseRep"), QStringList({"اختار اختبار لإغلاقه"}));
+        QCOMPARE(click("spDelete"), QStringList({"اختار اختبار لإلغائه"}));
+        QCOMPARE(messages::beepCount(), beeps);
+        form()->close();
+
+        addTest(2, QDate::currentDate().addDays(-2), 1,
+                [](int group, int) { return group == 5 ? -1 : 2; });
+        showCase();
+        const QString incomplete =
+            QStringLiteral("توجد أسئلة لم يتم إجابتها - برجاء إجابة جميع الأسئلة قبل  الطباعة");
+        QCOMPARE(click("spPrint"), QStringList({incomplete}));
+        run("delete from test_hdr");
+        run("delete from test_dtl");
+        addTest(3, QDate::currentDate().addDays(-2), 1,
+                [](int group, int id) { return group == 3 && id == 4 ? 0 : 2; });
+        showCase();
+        QCOMPARE(click("spPrint"), QStringList({incomplete}));
+        QCOMPARE(click("spCloseRep"),
+                 QStringList({"توجد أسئلة لم يتم إجابتها - برجاء إجابة جميع الأسئلة قبل إغلاق "
+                              "الاختبار"}));
+        QCOMPARE(count("select count(*) as n from test_hdr where test_status=1"), 1);
+    }
+
+    void printOpensThePreviewFromTheButtonAndItsMenu()
+    {
+        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 2; });
+        showCase();
+        PreviewCloser closer;
+        test<QToolButton>("spPrint")->click();
+        QCOMPARE(closer.shown, 1);
+        QVERIFY(closer.savesPdf);
+        auto *menu = form()->findChild<QMenu *>("PMprint");
+        QVERIFY(menu);
+        QStringList items;
+        for (QAction *action : menu->actions())
+            items << action->text();
+        QCOMPARE(items, QStringList({"تقرير تفصيلى", "تقرير ملخص"}));
+        menu->actions().at(1)->trigger();
+        QCOMPARE(closer.shown, 2);
+    }
+
+    void closingMakesTheTestReadOnly()
+    {
+        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 2; });
+        showCase();
+        QCOMPARE(click("spCloseRep", {QMessageBox::No}).size(), 1);
+        QCOMPARE(count("select count(*) as n from test_hdr where test_status=1"), 1);
+        QCOMPARE(click("spCloseRep"),
+                 QStringList({"بعد إغلاق الاختبار لن يمكنك التعديل على أى بيان من بياناته - "
+                              "برجاء مراجعة صحة جميع البيانات قبل الإغلاق - هل بالفعل تريد إغلاق "
+                              "الاختبار؟",
+                              "تم إغلاق الاختبار بنجاح"}));
+        QCOMPARE(count("select count(*) as n from test_hdr where test_status=0"), 1);
+        QCOMPARE(test<QLabel>("lTestStatus")->text(), QStringLiteral("منتهى"));
+        QVERIFY(!form()->grid()->isEnabled());
+        QVERIFY(!test("spSave")->isVisible());
+        QVERIFY(!test("spDelete")->isVisible());
+        QVERIFY(!test("spCloseRep")->isVisible());
+    }
+
+    void deletingRemovesTheTestAndFreesItsNumber()
+    {
+        addTest(1, QDate::currentDate().addDays(-3), 0, [](int, int) { return 2; });
+        addTest(2, QDate::currentDate().addDays(-1), 1, [](int, int) { return 1; });
+        showCase();
+        QCOMPARE(test<QLineEdit>("eMeasDiagNo")->text(), QStringLiteral("2"));
+        QCOMPARE(click("spDelete"), QStringList({"لن يمكنك التراجع عن الإلغاء - هل بالفعل تريد "
+                                                 "الإلغاء؟",
+                                                 "تم إلغاء الاختبار بنجاح"}));
+        QCOMPARE(count("select count(*) as n from test_hdr"), 1);
+        QCOMPARE(count("select count(*) as n from test_dtl where test_no=2"), 0);
+        QCOMPARE(count("select count(*) as n from test_dtl where test_no=1"), 50);
+        QCOMPARE(test<QLineEdit>("eStudentCode")->text(), QStringLiteral("0"));
+        dm()->GetSerialQuery->setParam("param1", QDate::currentDate().year());
+        dm()->GetSerialQuery->setParam("param2", 0);
+        QCOMPARE(dm()->nextSerial("test_no", "test_hdr",
+                                  "where year(test_date)=:param1 and branch_no=:param2"),
+                 QDate::currentDate().addDays(-3).year() == QDate::currentDate().year() ? 2 : 1);
+    }
+
+    void aFailedCloseOrDeleteRollsBack()
+    {
+        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 2; });
+        showCase();
+        run("alter table test_dtl rename to test_dtl_away");
+        const QStringList deleting = click("spDelete");
+        run("alter table test_dtl_away rename to test_dtl");
+        QCOMPARE(deleting.last(), QStringLiteral("حدث خطأ أثناء إلغاء الاختبار"));
+        QCOMPARE(count("select count(*) as n from test_hdr"), 1);
+        QCOMPARE(count("select count(*) as n from test_dtl"), 50);
+        QCOMPARE(test<QLineEdit>("eMeasDiagNo")->text(), QStringLiteral("1"));
+
+        if (engineOfRow() == TestDatabase::Engine::SQLite) {
+            run("create trigger refuse_close before update on test_hdr begin "
+                "select raise(abort, 'refused'); end");
+        } else {
+            run("create function refuse() returns trigger language plpgsql as "
+                "$$ begin raise exception 'refused'; end $$");
+            run("create trigger refuse_close before update on test_hdr for each row execute "
+                "function refuse()");
+        }
+        QCOMPARE(click("spCloseRep").last(), QStringLiteral("حدث خطأ أثناء إغلاق الاختبار"));
+        QCOMPARE(count("select count(*) as n from test_hdr where test_status=1"), 1);
+        QCOMPARE(test<QLabel>("lTestStatus")->text(), QStringLiteral("جارى"));
+        QVERIFY(form()->grid()->isEnabled());
+    }
+
+    void bothReportsWriteAReadablePdf()
+    {
+        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 3; });
+        showCase();
+        QTemporaryDir folder;
+        for (const char *name : {"MeasDiagReportForm", "MeasDiagSummaryReportForm"}) {
+            fullReport();
+            summaryReport();
+            const QString path = folder.filePath(QLatin1String(name) + ".pdf");
+            QVERIFY(app::object<report::Report>(QLatin1String(name))->writePdf(path));
+            QProcess text;
+            text.start("pdftotext", {path, "-"});
+            QVERIFY(text.waitForFinished(30000));
+            const QString content = QString::fromUtf8(text.readAllStandardOutput())
+                                        .normalized(QString::NormalizationForm_KC);
+            QVERIFY2(content.contains("Autism Traits Scale Test"), name);
+            QVERIFY2(content.contains(QStringLiteral("100.00")), name);
+        }
+    }
+};
+
+SIMAT_TEST_MAIN(ReportsTest)
+#include "test_reports.moc"
