@@ -1,0 +1,157 @@
+// Laying out and writing reports to PDF: the full report of a test of 100 questions, and a
+// listing of generated rows that runs to 50 pages, each beside a bare QPdfWriter that draws the
+// same number of texts on the same number of pages (the baseline).
+#include "app/application.h"
+#include "app/startup.h"
+#include "data/dm.h"
+#include "report_engine/report.h"
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace simat;
+
+namespace {
+
+QTemporaryDir *folder = nullptr;
+
+void run(const QString &sql)
+{
+    TDataModule1::instance()->Database1.execute(sql);
+}
+
+// A listing of the generated rows, 45 to a page.
+class RowsListing : public report::Report {
+public:
+    explicit RowsListing(Statement *rows)
+        : report::Report(QStringLiteral("RowsListing"))
+    {
+        setStatement(rows);
+        pageHeader.height = 12;
+        pageHeader
+            .addText(QStringLiteral("title"), 0, 0, 190, 10, QStringLiteral("قائمة الحالات"),
+                     report::Align::Center)
+            .bold = true;
+        detail.height = 5.5;
+        detail.addField(QStringLiteral("stud_code"), 0, 0, 20, 5.5);
+        detail.addField(QStringLiteral("stud_name"), 20, 0, 120, 5.5);
+        detail.addField(QStringLiteral("amount"), 140, 0, 50, 5.5, report::Align::Left,
+                        QStringLiteral("#,##0.00"));
+        pageFooter.height = 6;
+        pageFooter.addText(QStringLiteral("page"), 0, 0, 60, 6,
+                           QStringLiteral("صفحة {page} من {pages}"));
+    }
+};
+
+// The same number of texts drawn straight onto a PDF.
+void drawBareTexts(int pages, int textsPerPage, const QString &path)
+{
+    QPdfWriter pdf(path);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setResolution(1200);
+    QPainter painter(&pdf);
+    painter.setFont(QFont(QStringLiteral("Noto Naskh Arabic UI"), 10));
+    const int line = pdf.height() / (textsPerPage + 1);
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            pdf.newPage();
+        for (int i = 0; i < textsPerPage; ++i)
+            painter.drawText(QRect(0, i * line, pdf.width(), line), Qt::AlignRight,
+                             QStringLiteral("يتأخر في اكتساب الكلام مقارنة بأقرانه %1").arg(i));
+    }
+}
+
+void BM_BaselineBarePdf_5Pages(benchmark::State &state)
+{
+    for (auto _ : state)
+        drawBareTexts(5, 4 * 30, folder->filePath("bare5.pdf"));
+}
+
+void BM_TestReport100Questions(benchmark::State &state)
+{
+    auto *report = app::object<report::Report>(QStringLiteral("MeasDiagReportForm"));
+    int pages = 0;
+    for (auto _ : state) {
+        pages = report->layOut().size();
+        report->writePdf(folder->filePath("test.pdf"));
+    }
+    state.counters["pages"] = pages;
+}
+
+void BM_BaselineBarePdf_50Pages(benchmark::State &state)
+{
+    for (auto _ : state)
+        drawBareTexts(50, 3 * 45, folder->filePath("bare50.pdf"));
+}
+
+void BM_Listing50Pages(benchmark::State &state)
+{
+    Statement rows(TDataModule1::instance()->Database1, QStringLiteral("Rows"),
+                   {QStringLiteral("select stud_code, stud_name, stud_code * 1.5 as amount from "
+                                   "student order by stud_code")});
+    rows.open();
+    RowsListing listing(&rows);
+    int pages = 0;
+    for (auto _ : state) {
+        pages = listing.layOut().size();
+        listing.writePdf(folder->filePath("listing.pdf"));
+    }
+    state.counters["pages"] = pages;
+}
+
+void prepareData()
+{
+    qputenv("SIMAT_ALIAS_VUM", ("sqlite:" + folder->filePath("bench.db")).toUtf8());
+    TDataModule1 *dm = TDataModule1::instance();
+    dm->openDatabase();
+    dm->Database1.inTransaction([] {
+        for (int group = 1; group <= 5; ++group)
+            for (int id = 11; id <= 20; ++id)
+                run(QStringLiteral("insert into test_ques values (%1, %2, 'سؤال إضافي رقم %2 "
+                                   "عن سلوك الطفل في البيت والمدرسة')")
+                        .arg(group)
+                        .arg(id));
+        run("insert into tester (tester_class_id, tester_id, tester_name) values (1, 1, 'نورة')");
+        for (int code = 1; code <= 2400; ++code)
+            run(QStringLiteral("insert into student (branch_no, stud_code, stud_name, "
+                               "stud_birth_date) values (0, %1, 'حالة رقم %1 عبد الله محمد', "
+                               "'2022-01-01')")
+                    .arg(code));
+        run("insert into test_hdr (branch_no, test_no, test_date, stud_code, tester_id, "
+            "info_source_id, test_status) values (0, 1, '2026-01-10', 1, 1, 1, 1)");
+        run("insert into test_dtl (branch_no, test_no, test_date, stud_code, ques_group, ques_id, "
+            "ques_ans_val, ques_mark) select 0, 1, '2026-01-10', 1, ques_group, ques_id, "
+            "'Always', 3 from test_ques");
+    });
+    Statement *rows = dm->StudMeasQuery;
+    rows->setParam(QStringLiteral("branch_no"), 0);
+    rows->setParam(QStringLiteral("test_no"), 1);
+    rows->setParam(QStringLiteral("test_date"), QDate(2026, 1, 10));
+    rows->setParam(QStringLiteral("stud_code"), 1);
+    rows->open();
+}
+
+} // namespace
+
+BENCHMARK(BM_BaselineBarePdf_5Pages)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TestReport100Questions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BaselineBarePdf_50Pages)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Listing50Pages)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    SimatApplication application(argc, argv);
+    QTemporaryDir temporary;
+    folder = &temporary;
+    app::createScreens();
+    prepareData();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    app::destroyScreens();
+    return 0;
+}
