@@ -54,10 +54,14 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
     }
 
     addCells(detail, row, 7);
+    // The cells frame the figures; the domain's verdict runs on a line of its own below them.
+    for (report::Element &element : detail.elements)
+        element.stretch = false;
+    detail.addRect(0, 0, x, 13);
     report::Element &comment = detail.addText(QStringLiteral("Lcomment"), 0, 7, x, 6);
     comment.color = QColor(0x7a, 0x2d, 0x00);
     comment.padding = 1.5;
-    detail.height = 14;
+    detail.height = 13;
     detail.setText(QStringLiteral("Lslash"), QStringLiteral("/"));
     detail.setText(QStringLiteral("Ltimes"), QStringLiteral("x"));
     detail.setText(QStringLiteral("Lhundred"), QStringLiteral("100"));
