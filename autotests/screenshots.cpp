@@ -8,12 +8,14 @@
 #include "tests/measure_diagonsis.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 
 using namespace simat;
@@ -125,6 +127,12 @@ int main(int argc, char *argv[])
     pick("spFindStudent", withOpenTest, "picker.png");
     shoot(test, "test-open.png");
     writeReports();
+    QTimer::singleShot(1500, [] {
+        QWidget *preview = QApplication::activeModalWidget();
+        shoot(preview, "preview.png");
+        preview->close();
+    });
+    click("MeasureDiagonsisForm", "spPrint");
     click("MeasureDiagonsisForm", "SPsensory");
     shoot(test, "test-open-sensory.png");
 

@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QStyle>
 #include <QToolBar>
 
 namespace simat::report {
@@ -16,14 +18,19 @@ int Report::preview(QWidget *parent)
     printer.setDocName(objectName());
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("ReportPreview"));
-    dialog.setWindowTitle(objectName());
+    dialog.setWindowTitle(caption.isEmpty() ? objectName() : caption);
+    const QRect room = dialog.screen()->availableGeometry();
+    dialog.resize(qMin(1280, room.width()), qMin(880, room.height()));
     dialog.setLayoutDirection(Qt::RightToLeft);
     // Laid out anew whenever the preview repaints, so a change of the page set-up is followed
     // and a print from the preview runs the report again from its beginning.
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter *target) { print(target); });
     if (auto *toolBar = dialog.findChild<QToolBar *>()) {
-        QAction *save = toolBar->addAction(QStringLiteral("حفظ PDF"));
+        auto *save = new QAction(dialog.style()->standardIcon(QStyle::SP_DialogSaveButton),
+                                 QStringLiteral("حفظ PDF"), toolBar);
+        toolBar->insertAction(toolBar->actions().value(0), save);
+        toolBar->insertSeparator(toolBar->actions().value(1));
         save->setObjectName(QStringLiteral("savePdfAction"));
         connect(save, &QAction::triggered, &dialog, [this, &dialog, &printer] {
             QString path = QFileDialog::getSaveFileName(&dialog, QStringLiteral("حفظ PDF"),

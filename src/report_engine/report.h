@@ -115,6 +115,7 @@ public:
 
     void setOrientation(QPageLayout::Orientation orientation) { m_orientation = orientation; }
     QPageLayout::Orientation orientation() const { return m_orientation; }
+    QString caption;    // the title of the preview window
     double margin = 10; // mm, on every side
     QString fontFamily = QStringLiteral("Noto Naskh Arabic UI");
     double fontSize = 10; // points

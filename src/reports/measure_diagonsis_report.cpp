@@ -56,6 +56,7 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
     : TTestReport(QStringLiteral("MeasDiagReportForm"), TDataModule1::instance()->StudMeasQuery,
                   parent)
 {
+    caption = QStringLiteral("نتيجة اختبار - تقرير تفصيلى");
     addCells(columnHeader,
              {{"Hques_id", 0, 20}, {"Hques_desc", 20, 122}, {"Hans", 142, 26}, {"Hmark", 168, 22}},
              7, headerFill);

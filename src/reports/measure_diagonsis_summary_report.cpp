@@ -36,6 +36,7 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
     : TTestReport(QStringLiteral("MeasDiagSummaryReportForm"),
                   TDataModule1::instance()->StudMeasSummaryQuery, parent)
 {
+    caption = QStringLiteral("نتيجة اختبار - تقرير ملخص");
     const QList<double> widths = {52, 18, 30, 6, 30, 6, 12, 6, 22, 8};
     QList<Cell> header;
     QList<Cell> row;

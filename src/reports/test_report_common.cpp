@@ -118,9 +118,9 @@ void TTestReport::buildPageHeader()
     title.bold = true;
     title.fontSize = 15;
     band.addLine(0, 32, pageWidth, 32, 0.4);
-    for (const auto &[caption, x] : {std::pair{"بيانات الحالة", 0.0}, {"بيانات الاختبار", 100.0}}) {
+    for (const auto &[title, x] : {std::pair{"بيانات الحالة", 0.0}, {"بيانات الاختبار", 100.0}}) {
         report::Element &section =
-            band.addText({}, x, fieldsTop - 4, 90, 6, QString::fromUtf8(caption));
+            band.addText({}, x, fieldsTop - 4, 90, 6, QString::fromUtf8(title));
         section.bold = true;
         section.color = QColor(0x17, 0x40, 0x5a);
     }
