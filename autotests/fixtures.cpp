@@ -2,6 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
+
+#include "app/startup.h"
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -181,6 +184,16 @@ void watchForStrayMessageBoxes()
         box->close();
     });
     watch->start();
+}
+
+void logIn(const QString &code, const QString &password)
+{
+    app::showScreen(QStringLiteral("LoginForm"));
+    QWidget *login = app::screen(QStringLiteral("LoginForm"));
+    login->findChild<QLineEdit *>(QStringLiteral("Euser_code"))->setText(code);
+    login->findChild<QLineEdit *>(QStringLiteral("Epassword"))->setText(password);
+    QTest::mouseClick(login->findChild<QAbstractButton *>(QStringLiteral("spLogin")),
+                      Qt::LeftButton);
 }
 
 void typeText(QWidget *widget, const QString &text)

@@ -68,6 +68,9 @@ namespace simat::testing {
 // the test that showed it, so that an unexpected question never hangs the run.
 void watchForStrayMessageBoxes();
 
+// Logs in through the login screen (the screens exist): code, password, the login button.
+void logIn(const QString &code, const QString &password);
+
 // Types a text into a widget key by key, Arabic letters too.
 void typeText(QWidget *widget, const QString &text);
 

@@ -174,10 +174,7 @@ private slots:
             QSKIP("SIMAT_TEST_PG names no PostgreSQL server");
         m_database = std::make_unique<TestDatabase>(engineOfRow());
         m_database->useAsVum();
-        app::showScreen("LoginForm");
-        screen("LoginForm")->findChild<QLineEdit *>("Euser_code")->setText("1");
-        screen("LoginForm")->findChild<QLineEdit *>("Epassword")->setText("12345");
-        screen("LoginForm")->findChild<QToolButton *>("spLogin")->click();
+        logIn("1", "12345");
         run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة')");
         run(QStringLiteral("insert into student (branch_no, stud_code, stud_name, stud_birth_date) "
                            "values (0, 1, 'ريم خالد', '%1')")

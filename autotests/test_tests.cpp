@@ -105,13 +105,8 @@ class TestsTest : public QObject {
 
     void login()
     {
-        app::showScreen("LoginForm");
-        auto *user = on<QLineEdit>("LoginForm", "Euser_code");
-        auto *word = on<QLineEdit>("LoginForm", "Epassword");
-        user->setText("1");
-        word->setText("12345");
         BoxAnswerer boxes;
-        QTest::mouseClick(on<QToolButton>("LoginForm", "spLogin"), Qt::LeftButton);
+        logIn("1", "12345");
         QCOMPARE(boxes.count(), 0);
         QVERIFY(screen("MainForm")->isVisible());
     }
@@ -717,10 +712,7 @@ private slots:
         run("insert into users (user_code, a_name, user_password, user_level, is_active) values "
             "(5, 'مستخدم', 'pw', 1, 1), (6, 'مستعلم', 'pw', 3, 1)");
         for (int code : {5, 6}) {
-            app::showScreen("LoginForm");
-            on<QLineEdit>("LoginForm", "Euser_code")->setText(QString::number(code));
-            on<QLineEdit>("LoginForm", "Epassword")->setText("pw");
-            QTest::mouseClick(on<QToolButton>("LoginForm", "spLogin"), Qt::LeftButton);
+            logIn(QString::number(code), "pw");
             form()->close();
             form()->show();
             QVERIFY(!test("spDelete")->isVisible());

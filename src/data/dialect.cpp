@@ -98,36 +98,6 @@ QString rewrite(const QString &sql)
     return out;
 }
 
-QStringList placeholders(const QString &sql)
-{
-    QStringList names;
-    Scanner scan{sql};
-    while (!scan.atEnd()) {
-        const QChar c = scan.current();
-        if (c == QLatin1Char('\'')) {
-            scan.pos = scan.literalEnd(scan.pos);
-            continue;
-        }
-        const bool cast = c == QLatin1Char(':') && scan.pos + 1 < sql.size() &&
-                          sql.at(scan.pos + 1) == QLatin1Char(':');
-        if (cast) {
-            scan.pos += 2;
-            continue;
-        }
-        if (c == QLatin1Char(':') && scan.pos + 1 < sql.size() &&
-            isIdentifierChar(sql.at(scan.pos + 1))) {
-            qsizetype end = scan.pos + 1;
-            while (end < sql.size() && isIdentifierChar(sql.at(end)))
-                ++end;
-            names << sql.mid(scan.pos + 1, end - scan.pos - 1);
-            scan.pos = end;
-            continue;
-        }
-        ++scan.pos;
-    }
-    return names;
-}
-
 QString replacePlaceholders(const QString &sql,
                             const std::function<QString(const QString &)> &literal)
 {
@@ -159,6 +129,16 @@ QString replacePlaceholders(const QString &sql,
         ++scan.pos;
     }
     return out;
+}
+
+QStringList placeholders(const QString &sql)
+{
+    QStringList names;
+    replacePlaceholders(sql, [&names](const QString &name) {
+        names << name;
+        return QString();
+    });
+    return names;
 }
 
 void registerFunctions(QSqlDatabase &database, Engine engine)

@@ -3,6 +3,7 @@
 #include "statement.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
@@ -99,6 +100,37 @@ void PickedColumnsModel::fetchMore(const QModelIndex &parent)
 {
     if (!parent.isValid())
         sourceModel()->fetchMore({});
+}
+
+namespace {
+
+class EnterChooses : public QObject {
+public:
+    EnterChooses(QObject *parent, std::function<void()> choose)
+        : QObject(parent)
+        , m_choose(std::move(choose))
+    {}
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        m_choose();
+        return true;
+    }
+
+private:
+    std::function<void()> m_choose;
+};
+
+} // namespace
+
+void chooseOnEnter(QAbstractItemView *grid, std::function<void()> choose)
+{
+    grid->installEventFilter(new EnterChooses(grid, std::move(choose)));
 }
 
 void bindGrid(QTableView *grid, Statement *statement, const QList<GridColumn> &columns)

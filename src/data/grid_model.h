@@ -3,6 +3,9 @@
 #include <QAbstractProxyModel>
 #include <QStringList>
 #include <QVector>
+#include <functional>
+
+class QAbstractItemView;
 
 class QTableView;
 class QSqlQueryModel;
@@ -43,6 +46,10 @@ private:
     QList<GridColumn> m_columns;
     QVector<int> m_sourceColumns;
 };
+
+// Makes Enter in a grid run its choose action, as a double-click does, without the key
+// reaching the grid.
+void chooseOnEnter(QAbstractItemView *grid, std::function<void()> choose);
 
 // Binds a grid to a statement with the given columns and widths.
 void bindGrid(QTableView *grid, Statement *statement, const QList<GridColumn> &columns);

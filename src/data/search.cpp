@@ -6,7 +6,6 @@
 #include "ui_search.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace simat {
@@ -46,7 +45,7 @@ TSearchForm::TSearchForm(QWidget *parent)
     bindGrid(ui->DBGresult, TDataModule1::instance()->SearchByNameQuery,
              {{QStringLiteral("code"), QStringLiteral("كود"), 69},
               {QStringLiteral("name"), QStringLiteral("إسم"), 262}});
-    ui->DBGresult->installEventFilter(this);
+    chooseOnEnter(ui->DBGresult, [this] { DBGresultDblClick(); });
     connect(ui->Eacc_name, &QLineEdit::textChanged, this, &TSearchForm::Eacc_nameChange);
     connect(ui->DBGresult, &QAbstractItemView::doubleClicked, this,
             &TSearchForm::DBGresultDblClick);
@@ -157,18 +156,6 @@ void TSearchForm::handBack(const QString &code, const QString &name)
     writeInto(lookup.LookupCodeBox, code);
     if (buttonNamed(lookup.LookupButton, "spSearch") && gridSearchHandBack())
         gridSearchHandBack()(lookup.LookupButton, code);
-}
-
-bool TSearchForm::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == ui->DBGresult && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            DBGresultDblClick();
-            return true;
-        }
-    }
-    return TScreen::eventFilter(watched, event);
 }
 
 } // namespace simat

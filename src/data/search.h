@@ -36,7 +36,6 @@ public slots:
 protected:
     void FormShow() override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void shapeQuery();

@@ -6,8 +6,6 @@
 #include "measure_diagonsis.h"
 #include "ui_case_measuers_list.h"
 
-#include <QKeyEvent>
-
 namespace simat {
 
 TCaseMeasuresListForm::TCaseMeasuresListForm(QWidget *parent)
@@ -22,7 +20,7 @@ TCaseMeasuresListForm::TCaseMeasuresListForm(QWidget *parent)
               {QStringLiteral("test_status"), QStringLiteral("الحالة"), 0}});
     ui->DBGstud_meas_list->setColumnHidden(2, true);
     ui->DBGstud_meas_list->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    ui->DBGstud_meas_list->installEventFilter(this);
+    chooseOnEnter(ui->DBGstud_meas_list, [this] { DBGstud_meas_listDblClick(); });
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     connect(ui->DBGstud_meas_list, &QAbstractItemView::doubleClicked, this,
             &TCaseMeasuresListForm::DBGstud_meas_listDblClick);
@@ -64,18 +62,6 @@ void TCaseMeasuresListForm::DBGstud_meas_listDblClick()
 void TCaseMeasuresListForm::spExitClick()
 {
     close();
-}
-
-bool TCaseMeasuresListForm::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == ui->DBGstud_meas_list && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            DBGstud_meas_listDblClick();
-            return true;
-        }
-    }
-    return TScreen::eventFilter(watched, event);
 }
 
 } // namespace simat

@@ -26,9 +26,6 @@ public slots:
     void DBGstud_meas_listDblClick();
     void spExitClick();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     std::unique_ptr<Ui::CaseMeasuresListForm> ui;
 };
