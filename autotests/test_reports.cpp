@@ -344,11 +344,27 @@ private slots:
         QCOMPARE(count("select count(*) as n from test_dtl where test_no=2"), 0);
         QCOMPARE(count("select count(*) as n from test_dtl where test_no=1"), 50);
         QCOMPARE(test<QLineEdit>("eStudentCode")->text(), QStringLiteral("0"));
-        dm()->GetSerialQuery->setParam("param1", QDate::currentDate().year());
-        dm()->GetSerialQuery->setParam("param2", 0);
-        QCOMPARE(dm()->nextSerial("test_no", "test_hdr",
-                                  "where year(test_date)=:param1 and branch_no=:param2"),
-                 QDate::currentDate().addDays(-3).year() == QDate::currentDate().year() ? 2 : 1);
+        test<QLineEdit>("eStudentCode")->setText("1");
+        QCOMPARE(test<QLineEdit>("eMeasDiagNo")->text(), QStringLiteral("1"));
+        BoxAnswerer another({QMessageBox::Yes});
+        form()->spNewClick();
+        test<QLineEdit>("eStudentCode")->setText("1");
+        QCOMPARE(test<QLineEdit>("eMeasDiagNo")->text(), QStringLiteral("1"));
+        QCOMPARE(another.texts, QStringList());
+    }
+
+    void theNumberOfADeletedLatestTestIsTakenAgain()
+    {
+        addTest(1, QDate::currentDate(), 1, [](int, int) { return 1; });
+        showCase();
+        click("spDelete");
+        QCOMPARE(count("select count(*) as n from test_hdr"), 0);
+        test<QLineEdit>("eStudentCode")->setText("1");
+        test<QLineEdit>("eInfoSourceCode")->setText("1");
+        test<QLineEdit>("eTesterCode")->setText("1");
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
+        QCOMPARE(click("spSave").last(), QStringLiteral("تم حفظ التعديلات بنجاح"));
+        QCOMPARE(test<QLineEdit>("eMeasDiagNo")->text(), QStringLiteral("1"));
     }
 
     void aFailedCloseOrDeleteRollsBack()
