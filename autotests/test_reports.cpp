@@ -410,6 +410,7 @@ private slots:
             const QString content = QString::fromUtf8(text.readAllStandardOutput())
                                         .normalized(QString::NormalizationForm_KC);
             QVERIFY2(content.contains("Autism Traits Scale Test"), name);
+            QVERIFY2(content.contains(QStringLiteral("نتيجة اختبار")), name);
             QVERIFY2(content.contains(QStringLiteral("100.00")), name);
         }
     }
