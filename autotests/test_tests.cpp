@@ -633,6 +633,13 @@ private slots:
             QCOMPARE(no.count(), 1);
         }
         QVERIFY(form()->isVisible());
+        {
+            BoxAnswerer no({QMessageBox::No});
+            screen("StartupForm")->close();
+            QCOMPARE(no.count(), 1);
+        }
+        QVERIFY(screen("StartupForm")->isVisible());
+        QVERIFY(form()->isVisible());
         clickDomain("SPsensory", {QMessageBox::Yes});
         QCOMPARE(form()->currentDomain(), 3);
         QCOMPARE(gridText(grid(), 0, 5), QString());

@@ -68,8 +68,17 @@ void TStartupForm::spExitClick()
     close();
 }
 
+// The program ends only when every other open screen agrees to close (the test screen asks
+// first when it holds answers not yet saved).
 void TStartupForm::closeEvent(QCloseEvent *event)
 {
+    for (QObject *object : app::screens()) {
+        auto *window = qobject_cast<QWidget *>(object);
+        if (window && window != this && window->isVisible() && !window->close()) {
+            event->ignore();
+            return;
+        }
+    }
     event->accept();
     QCoreApplication::quit();
 }
