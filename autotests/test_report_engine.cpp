@@ -196,6 +196,27 @@ private slots:
                  QChar(0x2066) + QStringLiteral("2026-12-08") + QChar(0x2069));
     }
 
+    void aGroupHeaderNeverEndsAPage()
+    {
+        for (int perGroup : {3, 4, 5, 7}) {
+            cleanup();
+            init();
+            RowsReport report(&rows(120, perGroup));
+            for (const LaidOutPage &page : report.layOut()) {
+                double lastHeader = -1;
+                double lastDetail = -1;
+                for (const Item &item : page.items) {
+                    if (item.band == "groupHeader")
+                        lastHeader = qMax(lastHeader, item.rect.top());
+                    if (item.band == "detail")
+                        lastDetail = qMax(lastDetail, item.rect.top());
+                }
+                QVERIFY2(lastHeader < 0 || lastDetail > lastHeader,
+                         qPrintable(QStringLiteral("%1 rows a group").arg(perGroup)));
+            }
+        }
+    }
+
     void pagesBreakWithHeaderAndFooterOnEveryPage()
     {
         RowsReport report(&rows(100));

@@ -136,7 +136,7 @@ private:
             if (grouped) {
                 key = m_report.groupValue();
                 if (row == 0)
-                    put(m_report.groupHeader);
+                    putGroupHeader();
             }
             put(m_report.detail);
             if (grouped) {
@@ -147,7 +147,7 @@ private:
                     put(m_report.groupFooter);
                     if (!last) {
                         statement.next();
-                        put(m_report.groupHeader);
+                        putGroupHeader();
                         continue;
                     }
                 }
@@ -301,13 +301,17 @@ private:
             place(*prepared, m_bottom - prepared->height);
     }
 
-    void put(Band &band)
+    // A group header goes to the next page unless its first row fits beside it.
+    void putGroupHeader() { put(m_report.groupHeader, m_report.detail.height); }
+
+    void put(Band &band, double keepWith = 0)
     {
         const auto prepared = prepare(band);
         if (!prepared)
             return;
         constexpr double slack = 1e-6;
-        if (m_y + prepared->height > m_bodyBottom + slack && m_y > m_bodyTop + slack) {
+        const double needed = prepared->height + keepWith;
+        if (m_y + needed > m_bodyBottom + slack && m_y > m_bodyTop + slack) {
             finishPage();
             startPage();
         }
