@@ -79,6 +79,17 @@ void typeText(QWidget *widget, const QString &text);
 void quietOffscreenPlatform();
 } // namespace simat::testing
 
+// In init() of an engine-driven test: skips the PostgreSQL row when no server is named, else
+// makes `database` a new database of the row's engine.
+#define SIMAT_NEW_DATABASE_OF_ROW(database)                                                        \
+    do {                                                                                           \
+        using simat::testing::TestDatabase;                                                        \
+        if (simat::testing::engineOfRow() == TestDatabase::Engine::PostgreSQL &&                   \
+            !TestDatabase::postgresAvailable())                                                    \
+            QSKIP("SIMAT_TEST_PG names no PostgreSQL server");                                     \
+        database = std::make_unique<TestDatabase>(simat::testing::engineOfRow());                  \
+    } while (false)
+
 // A Qt Test main that runs under the program's own application object.
 #define SIMAT_TEST_MAIN(TestClass)                                                                 \
     int main(int argc, char *argv[])                                                               \

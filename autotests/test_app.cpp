@@ -111,9 +111,7 @@ private slots:
 
     void init()
     {
-        if (engineOfRow() == TestDatabase::Engine::PostgreSQL && !TestDatabase::postgresAvailable())
-            QSKIP("SIMAT_TEST_PG names no PostgreSQL server");
-        m_database = std::make_unique<TestDatabase>(engineOfRow());
+        SIMAT_NEW_DATABASE_OF_ROW(m_database);
         m_database->useAsVum();
         globals().session = Session();
         hideAllButTheFirstScreen();

@@ -170,9 +170,7 @@ private slots:
 
     void init()
     {
-        if (engineOfRow() == TestDatabase::Engine::PostgreSQL && !TestDatabase::postgresAvailable())
-            QSKIP("SIMAT_TEST_PG names no PostgreSQL server");
-        m_database = std::make_unique<TestDatabase>(engineOfRow());
+        SIMAT_NEW_DATABASE_OF_ROW(m_database);
         m_database->useAsVum();
         logIn("1", "12345");
         run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة')");

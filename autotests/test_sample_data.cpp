@@ -101,9 +101,7 @@ private slots:
 
     void init()
     {
-        if (engineOfRow() == TestDatabase::Engine::PostgreSQL && !TestDatabase::postgresAvailable())
-            QSKIP("SIMAT_TEST_PG names no PostgreSQL server");
-        m_database = std::make_unique<TestDatabase>(engineOfRow());
+        SIMAT_NEW_DATABASE_OF_ROW(m_database);
         m_dm = std::make_unique<TDataModule1>();
         db().open(parseAlias(m_database->alias()));
     }

@@ -174,9 +174,7 @@ private slots:
 
     void init()
     {
-        if (engineOfRow() == TestDatabase::Engine::PostgreSQL && !TestDatabase::postgresAvailable())
-            QSKIP("SIMAT_TEST_PG names no PostgreSQL server");
-        m_database = std::make_unique<TestDatabase>(engineOfRow());
+        SIMAT_NEW_DATABASE_OF_ROW(m_database);
         m_database->useAsVum();
         login();
         run("insert into tester (tester_class_id, tester_id, tester_name) values "
