@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "app/startup.h"
+#include "ui/screens.h"
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -188,8 +189,8 @@ void watchForStrayMessageBoxes()
 
 void logIn(const QString &code, const QString &password)
 {
-    app::showScreen(QStringLiteral("LoginForm"));
-    QWidget *login = app::screen(QStringLiteral("LoginForm"));
+    screens::show(QStringLiteral("LoginForm"));
+    QWidget *login = screens::find(QStringLiteral("LoginForm"));
     login->findChild<QLineEdit *>(QStringLiteral("Euser_code"))->setText(code);
     login->findChild<QLineEdit *>(QStringLiteral("Epassword"))->setText(password);
     QTest::mouseClick(login->findChild<QAbstractButton *>(QStringLiteral("spLogin")),

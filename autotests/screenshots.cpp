@@ -2,10 +2,11 @@
 // README and for looking at them: scripts/screenshots runs it on a sample database.
 #include "app/application.h"
 #include "app/startup.h"
+#include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
-#include "data/global.h"
 #include "report_engine/report.h"
-#include "tests/measure_diagonsis.h"
+#include "ui/global.h"
+#include "ui/screens.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -26,7 +27,7 @@ QString outputFolder;
 
 QWidget *screen(const char *name)
 {
-    return app::screen(QLatin1String(name));
+    return screens::find(QLatin1String(name));
 }
 
 template <typename T = QWidget> T *on(const char *screenName, const char *control)
@@ -85,7 +86,7 @@ void writeReports()
         rows->setParam(QStringLiteral("stud_code"), form->shownCaseCode());
         rows->open();
         const QString path = QDir(outputFolder).filePath(QLatin1String(file));
-        app::object<report::Report>(QLatin1String(name))->writePdf(path);
+        screens::object<report::Report>(QLatin1String(name))->writePdf(path);
         std::printf("%s\n", qPrintable(path));
     }
 }

@@ -2,12 +2,13 @@
 // menu, and the general error handler, on SQLite and PostgreSQL.
 #include "fixtures.h"
 
-#include "app/jpeg.h"
 #include "app/platform.h"
 #include "app/startup.h"
 #include "data/dm.h"
-#include "data/global.h"
-#include "data/messages.h"
+#include "ui/global.h"
+#include "ui/jpeg.h"
+#include "ui/messages.h"
+#include "ui/screens.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -20,7 +21,7 @@ namespace {
 
 template <typename T = QAbstractButton> T *control(const QString &screen, const QString &name)
 {
-    QWidget *window = app::screen(screen);
+    QWidget *window = screens::find(screen);
     T *found = window ? window->findChild<T *>(name) : nullptr;
     if (!found)
         qFatal("no control %s on %s", qPrintable(name), qPrintable(screen));
@@ -29,7 +30,7 @@ template <typename T = QAbstractButton> T *control(const QString &screen, const 
 
 QWidget *screen(const char *name)
 {
-    return app::screen(QLatin1String(name));
+    return screens::find(QLatin1String(name));
 }
 
 // Records the value of StartTestFromMenu at the moment the test screen is shown.
@@ -70,7 +71,7 @@ class AppTest : public QObject {
 
     void login(const QString &code, const QString &password)
     {
-        app::showScreen("LoginForm");
+        screens::show("LoginForm");
         typeLogin(code, password);
         BoxAnswerer boxes;
         clickLogin();
@@ -91,7 +92,7 @@ class AppTest : public QObject {
 
     void hideAllButTheFirstScreen()
     {
-        for (QObject *object : app::screens()) {
+        for (QObject *object : screens::all()) {
             auto *window = qobject_cast<QWidget *>(object);
             if (window && window->objectName() != QLatin1String("StartupForm"))
                 window->hide();
@@ -125,7 +126,7 @@ private slots:
 
     void screensAreCreatedOnceInTheirOrder()
     {
-        const QList<QObject *> created = app::screens();
+        const QList<QObject *> created = screens::all();
         QStringList names;
         for (QObject *object : created)
             names << object->objectName();
@@ -230,7 +231,7 @@ private slots:
 
     void emptyFieldsAskForCodeAndPassword()
     {
-        app::showScreen("LoginForm");
+        screens::show("LoginForm");
         const int beeps = messages::beepCount();
         typeLogin("1", "");
         BoxAnswerer boxes;
@@ -248,7 +249,7 @@ private slots:
 
     void enterMovesFromTheCodeToThePassword()
     {
-        app::showScreen("LoginForm");
+        screens::show("LoginForm");
         QApplication::setActiveWindow(screen("LoginForm"));
         auto *user = control<QLineEdit>("LoginForm", "Euser_code");
         user->setFocus();
@@ -274,7 +275,7 @@ private slots:
         QFETCH(QString, code);
         QFETCH(QString, password);
         addUser(20, 1, 0);
-        app::showScreen("LoginForm");
+        screens::show("LoginForm");
         typeLogin(code, password);
         BoxAnswerer boxes;
         clickLogin();
@@ -289,7 +290,7 @@ private slots:
 
     void aCodeThatIsNoNumberEndsTheAttemptWithAnError()
     {
-        app::showScreen("LoginForm");
+        screens::show("LoginForm");
         typeLogin("abc", "12345");
         BoxAnswerer boxes;
         clickLogin();
@@ -330,7 +331,7 @@ private slots:
         login("1", "12345");
         QCOMPARE(globals().ChecklistQuestionCount, 50);
         dm()->Database1.execute("insert into test_ques values (5, 99, 'سؤال إضافي')");
-        app::showScreen("LoginForm");
+        screens::show("LoginForm");
         typeLogin("1", "wrong");
         BoxAnswerer boxes;
         clickLogin();
@@ -365,7 +366,7 @@ private slots:
         for (const QString &alias : {QStringLiteral("sqlite:") + notADatabase,
                                      QStringLiteral("postgresql://simat@127.0.0.1:1/none")}) {
             qputenv("SIMAT_ALIAS_VUM", alias.toUtf8());
-            app::showScreen("LoginForm");
+            screens::show("LoginForm");
             typeLogin("1", "12345");
             BoxAnswerer boxes;
             clickLogin();
@@ -446,7 +447,7 @@ private slots:
 
     void picturesDecodeAndBrokenOnesAreRefused()
     {
-        const QImage background = platform::resourcePicture("startup_background.jpg");
+        const QImage background = jpeg::resourcePicture("startup_background.jpg");
         QCOMPARE(background.size(), QSize(715, 591));
         QFile resource(":/images/login_picture.jpg");
         QVERIFY(resource.open(QIODevice::ReadOnly));

@@ -2,8 +2,8 @@
 // statements with their dialect, the alias, transactions and codes.
 #include "fixtures.h"
 
+#include "core/error.h"
 #include "data/dm.h"
-#include "data/error.h"
 #include "data/schema.h"
 
 #include <QSqlQuery>

@@ -3,11 +3,12 @@
 #include "fixtures.h"
 
 #include "app/startup.h"
+#include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
-#include "data/global.h"
-#include "data/messages.h"
 #include "report_engine/report.h"
-#include "tests/measure_diagonsis.h"
+#include "ui/global.h"
+#include "ui/messages.h"
+#include "ui/screens.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +25,7 @@ namespace {
 
 QWidget *screen(const char *name)
 {
-    return app::screen(QLatin1String(name));
+    return screens::find(QLatin1String(name));
 }
 
 template <typename T = QWidget> T *test(const char *control)
@@ -139,7 +140,7 @@ class ReportsTest : public QObject {
         rows->setParam("test_date", form()->shownTestDate());
         rows->setParam("stud_code", 1);
         rows->open();
-        return app::object<report::Report>(QLatin1String(reportName))->layOut();
+        return screens::object<report::Report>(QLatin1String(reportName))->layOut();
     }
 
     QList<report::LaidOutPage> fullReport()
@@ -240,7 +241,8 @@ private slots:
         addTest(1, QDate::currentDate().addDays(-1), 1,
                 [](int group, int) { return group == 1 ? 3 : 1; });
         showCase();
-        auto *summary = app::object<report::Report>(QStringLiteral("MeasDiagSummaryReportForm"));
+        auto *summary =
+            screens::object<report::Report>(QStringLiteral("MeasDiagSummaryReportForm"));
         const auto pages = summaryReport();
         QCOMPARE(printed(pages, "detail", "Lgroup_perc"), QStringList({"100.00", "33.33"}));
         QCOMPARE(printed(pages, "summary", "Lperc"), QStringList({"النسبة 50.00 %"}));
@@ -256,7 +258,7 @@ private slots:
         rows->setParam("test_no", 999);
         rows->open();
         const auto pages =
-            app::object<report::Report>(QStringLiteral("MeasDiagSummaryReportForm"))->layOut();
+            screens::object<report::Report>(QStringLiteral("MeasDiagSummaryReportForm"))->layOut();
         QCOMPARE(pages.size(), 1);
         QCOMPARE(printed(pages, "pageHeader", "Lcompany_lname"),
                  QStringList({"Autism Traits Scale Test"}));
@@ -401,7 +403,7 @@ private slots:
             fullReport();
             summaryReport();
             const QString path = folder.filePath(QLatin1String(name) + ".pdf");
-            QVERIFY(app::object<report::Report>(QLatin1String(name))->writePdf(path));
+            QVERIFY(screens::object<report::Report>(QLatin1String(name))->writePdf(path));
             QProcess text;
             text.start("pdftotext", {path, "-"});
             QVERIFY(text.waitForFinished(30000));

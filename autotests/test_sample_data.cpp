@@ -2,8 +2,8 @@
 // answers, references, repeatability.
 #include "fixtures.h"
 
+#include "core/error.h"
 #include "data/dm.h"
-#include "data/error.h"
 #include "sample_data.h"
 
 #include <QCryptographicHash>

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "data/dm.h"
 #include "report_engine/report.h"
+#include "ui/screens.h"
 
 #include <QLineEdit>
 #include <QPainter>
@@ -72,7 +73,7 @@ void BM_BaselineBarePdf_5Pages(benchmark::State &state)
 
 void BM_TestReport100Questions(benchmark::State &state)
 {
-    auto *report = app::object<report::Report>(QStringLiteral("MeasDiagReportForm"));
+    auto *report = screens::object<report::Report>(QStringLiteral("MeasDiagReportForm"));
     int pages = 0;
     for (auto _ : state) {
         pages = report->layOut().size();

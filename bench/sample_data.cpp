@@ -1,7 +1,7 @@
 #include "sample_data.h"
 
+#include "core/error.h"
 #include "data/database.h"
-#include "data/error.h"
 
 #include <QDate>
 #include <QHash>

@@ -3,9 +3,9 @@
 //   SIMAT_ALIAS_VUM=sqlite:/tmp/sample.db simat-sample-data --cases 1000 --tests 2000
 #include "sample_data.h"
 
+#include "core/error.h"
 #include "data/alias.h"
 #include "data/database.h"
-#include "data/error.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

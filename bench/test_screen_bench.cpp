@@ -5,10 +5,11 @@
 //   SIMAT_BENCH_ALIAS=postgresql://user@host:port/db bench/test_screen_bench   (a written one)
 #include "app/application.h"
 #include "app/startup.h"
+#include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
-#include "data/global.h"
 #include "sample_data.h"
-#include "tests/measure_diagonsis.h"
+#include "ui/global.h"
+#include "ui/screens.h"
 
 #include <QAbstractButton>
 #include <QFileInfo>
@@ -31,7 +32,7 @@ const QStringList keystrokes = {QStringLiteral("م"),    QStringLiteral("مح"),
 
 QWidget *screen(const char *name)
 {
-    return app::screen(QLatin1String(name));
+    return screens::find(QLatin1String(name));
 }
 
 template <typename T> T *on(const char *screenName, const char *control)
@@ -83,7 +84,7 @@ void BM_PickerKeystroke(benchmark::State &state)
     lookup.LookupTableName = QStringLiteral("student");
     lookup.LookupButton = nullptr;
     discoverLookupColumns();
-    app::showScreen(QStringLiteral("SearchForm"));
+    screens::show(QStringLiteral("SearchForm"));
     auto *text = on<QLineEdit>("SearchForm", "Eacc_name");
     auto *grid = on<QTableView>("SearchForm", "DBGresult");
     int i = 0;
@@ -165,7 +166,7 @@ void openRegister()
 
 void logIn()
 {
-    app::showScreen(QStringLiteral("LoginForm"));
+    screens::show(QStringLiteral("LoginForm"));
     on<QLineEdit>("LoginForm", "Euser_code")->setText(QStringLiteral("1"));
     on<QLineEdit>("LoginForm", "Epassword")->setText(QStringLiteral("12345"));
     on<QAbstractButton>("LoginForm", "spLogin")->click();

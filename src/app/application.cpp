@@ -1,7 +1,7 @@
 #include "application.h"
 
-#include "data/error.h"
-#include "data/messages.h"
+#include "core/error.h"
+#include "ui/messages.h"
 
 #include <QFont>
 #include <QFontDatabase>

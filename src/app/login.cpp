@@ -1,10 +1,14 @@
 #include "login.h"
 
+#include "core/numbers.h"
+#include "core/product.h"
 #include "data/dm.h"
-#include "data/global.h"
-#include "data/messages.h"
 #include "platform.h"
 #include "startup.h"
+#include "ui/global.h"
+#include "ui/jpeg.h"
+#include "ui/messages.h"
+#include "ui/screens.h"
 #include "ui_login.h"
 
 #include <QPixmap>
@@ -21,7 +25,7 @@ TLoginForm::TLoginForm(QWidget *parent)
     ui->LArabicTitle->setText(product::arabicName);
     ui->LLatinTitle->setText(product::latinName);
     ui->LPicture->setPixmap(
-        QPixmap::fromImage(platform::resourcePicture(QStringLiteral("login_picture.jpg"))));
+        QPixmap::fromImage(jpeg::resourcePicture(QStringLiteral("login_picture.jpg"))));
     ui->spLogin->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     connect(ui->Euser_code, &QLineEdit::returnPressed, ui->Epassword,
@@ -75,11 +79,11 @@ void TLoginForm::loginAttempt()
         return;
     }
     fillSession();
-    app::sessionUserChanged();
+    screens::sessionUserChanged();
     ui->Euser_code->clear();
     ui->Epassword->clear();
     ui->Euser_code->setFocus();
-    app::showScreen(QStringLiteral("MainForm"));
+    screens::show(QStringLiteral("MainForm"));
     close();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "screen.h"
+#include "ui/screen.h"
 
 #include <memory>
 

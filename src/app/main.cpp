@@ -1,5 +1,6 @@
 #include "application.h"
 #include "startup.h"
+#include "ui/screens.h"
 
 #include <QEvent>
 #include <QWidget>
@@ -24,7 +25,7 @@ int main(int argc, char *argv[])
 {
     simat::SimatApplication application(argc, argv);
     simat::app::createScreens();
-    QWidget *first = simat::app::screen(QStringLiteral("StartupForm"));
+    QWidget *first = simat::screens::find(QStringLiteral("StartupForm"));
     QuitAfterFirstPaint quitter;
     if (qEnvironmentVariableIsSet("SIMAT_QUIT_WHEN_SHOWN"))
         first->installEventFilter(&quitter);

@@ -1,7 +1,8 @@
 #include "main_form.h"
 
-#include "data/global.h"
 #include "startup.h"
+#include "ui/global.h"
+#include "ui/screens.h"
 #include "ui_main_form.h"
 
 #include <QStyle>
@@ -42,17 +43,17 @@ void TMainForm::SP_start_testClick()
         FlagDuringShow() { globals().StartTestFromMenu = true; }
         ~FlagDuringShow() { globals().StartTestFromMenu = false; }
     } flag;
-    app::showScreen(QStringLiteral("MeasureDiagonsisForm"));
+    screens::show(QStringLiteral("MeasureDiagonsisForm"));
 }
 
 void TMainForm::SP_inq_repClick()
 {
-    app::showScreen(QStringLiteral("InquiresReportsForm"));
+    screens::show(QStringLiteral("InquiresReportsForm"));
 }
 
 void TMainForm::SP_basic_dataClick()
 {
-    app::showScreen(QStringLiteral("BasicDataMainForm"));
+    screens::show(QStringLiteral("BasicDataMainForm"));
 }
 
 void TMainForm::spExitClick()

@@ -1,12 +1,8 @@
 #include "platform.h"
 
-#include "jpeg.h"
-
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QProcess>
 #include <QUrl>
 
@@ -26,14 +22,6 @@ bool RunDocument(const QString &fileName, const QString &parameters, const QStri
 QString currentDirectory()
 {
     return QDir::currentPath();
-}
-
-QImage resourcePicture(const QString &name)
-{
-    QFile file(QStringLiteral(":/images/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return jpeg::decode(file.readAll());
 }
 
 } // namespace simat::platform

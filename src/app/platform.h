@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QImage>
 #include <QString>
 
 namespace simat::platform {
@@ -12,8 +11,5 @@ bool RunDocument(const QString &fileName, const QString &parameters, const QStri
 
 // The current directory, read once at start-up into AppWorkDir.
 QString currentDirectory();
-
-// A picture of the program's resources, decoded with libjpeg.
-QImage resourcePicture(const QString &name);
 
 } // namespace simat::platform

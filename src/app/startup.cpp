@@ -1,17 +1,18 @@
 #include "startup.h"
 
+#include "checklist/case_measuers_list.h"
+#include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
-#include "data/global.h"
-#include "data/search.h"
 #include "login.h"
 #include "main_form.h"
 #include "platform.h"
 #include "reports/measure_diagonsis_report.h"
 #include "reports/measure_diagonsis_summary_report.h"
-#include "screen.h"
 #include "startup_form.h"
-#include "tests/case_measuers_list.h"
-#include "tests/measure_diagonsis.h"
+#include "ui/global.h"
+#include "ui/screen.h"
+#include "ui/screens.h"
+#include "ui/search.h"
 
 #include <QDir>
 
@@ -19,30 +20,24 @@ namespace simat::app {
 
 namespace {
 
-QList<QObject *> &created()
-{
-    static QList<QObject *> all;
-    return all;
-}
-
 template <typename T> T *make()
 {
     T *object = new T;
-    created() << object;
+    screens::add(object);
     return object;
 }
 
 void plain(const char *objectName, const QString &caption = QString())
 {
-    created() << plainWindow(QLatin1String(objectName), caption);
+    screens::add(plainWindow(QLatin1String(objectName), caption));
 }
 
 } // namespace
 
 QList<QObject *> createScreens()
 {
-    if (!created().isEmpty())
-        return created();
+    if (!screens::all().isEmpty())
+        return screens::all();
     globals().AppWorkDir = platform::currentDirectory();
     make<TStartupForm>();
     make<TLoginForm>();
@@ -68,58 +63,12 @@ QList<QObject *> createScreens()
     plain("CaseTestsCompareReport");
     plain("StudentsReportForm");
     plain("SetupOptionsForm");
-    return created();
+    return screens::all();
 }
 
 void destroyScreens()
 {
-    while (!created().isEmpty())
-        delete created().takeLast();
-}
-
-QList<QObject *> screens()
-{
-    return created();
-}
-
-QObject *object(const QString &objectName)
-{
-    for (QObject *made : created()) {
-        if (made->objectName() == objectName)
-            return made;
-    }
-    return nullptr;
-}
-
-QWidget *screen(const QString &objectName)
-{
-    return qobject_cast<QWidget *>(object(objectName));
-}
-
-void showScreen(const QString &objectName)
-{
-    QWidget *window = screen(objectName);
-    if (!window)
-        return;
-    if (auto *screen = qobject_cast<TScreen *>(window)) {
-        screen->showScreen();
-        return;
-    }
-    if (window->isVisible()) {
-        window->raise();
-        window->activateWindow();
-    } else {
-        window->show();
-    }
-}
-
-void sessionUserChanged()
-{
-    for (QObject *object : created()) {
-        auto *screen = qobject_cast<TScreen *>(object);
-        if (screen && screen->isVisible())
-            screen->applyUserLevel();
-    }
+    screens::destroyAll();
 }
 
 QString docsDirectory()

@@ -1,8 +1,9 @@
 #include "startup_form.h"
 
-#include "data/global.h"
 #include "platform.h"
 #include "startup.h"
+#include "ui/global.h"
+#include "ui/screens.h"
 #include "ui_startup_form.h"
 
 #include <QCloseEvent>
@@ -44,12 +45,12 @@ void TStartupForm::applyUserLevel()
 
 void TStartupForm::SP_run_progClick()
 {
-    app::showScreen(QStringLiteral("LoginForm"));
+    screens::show(QStringLiteral("LoginForm"));
 }
 
 void TStartupForm::SP_install_progClick()
 {
-    app::showScreen(QStringLiteral("SetupOptionsForm"));
+    screens::show(QStringLiteral("SetupOptionsForm"));
 }
 
 void TStartupForm::SP_installation_instructionsClick()
@@ -72,7 +73,7 @@ void TStartupForm::spExitClick()
 // first when it holds answers not yet saved).
 void TStartupForm::closeEvent(QCloseEvent *event)
 {
-    for (QObject *object : app::screens()) {
+    for (QObject *object : screens::all()) {
         auto *window = qobject_cast<QWidget *>(object);
         if (window && window != this && window->isVisible() && !window->close()) {
             event->ignore();

@@ -1,6 +1,6 @@
 #include "alias.h"
 
-#include "error.h"
+#include "core/error.h"
 
 #include <QDir>
 #include <QFile>

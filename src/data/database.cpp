@@ -1,7 +1,7 @@
 #include "database.h"
 
+#include "core/error.h"
 #include "dialect.h"
-#include "error.h"
 #include "schema.h"
 #include "statement.h"
 

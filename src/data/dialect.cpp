@@ -1,6 +1,6 @@
 #include "dialect.h"
 
-#include "error.h"
+#include "core/error.h"
 
 #include <QSqlDriver>
 #include <QVariant>

@@ -1,6 +1,6 @@
 #include "dm.h"
 
-#include "error.h"
+#include "core/error.h"
 #include "statement_texts.h"
 
 namespace simat {

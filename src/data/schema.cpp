@@ -1,8 +1,8 @@
 #include "schema.h"
 
+#include "core/error.h"
 #include "database.h"
 #include "dialect.h"
-#include "error.h"
 #include "seed_data.h"
 
 #include <QDate>

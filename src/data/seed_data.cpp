@@ -1,7 +1,7 @@
 #include "seed_data.h"
 
+#include "core/error.h"
 #include "database.h"
-#include "error.h"
 
 #include <QDate>
 #include <QSqlError>

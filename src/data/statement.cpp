@@ -1,8 +1,8 @@
 #include "statement.h"
 
+#include "core/error.h"
 #include "database.h"
 #include "dialect.h"
-#include "error.h"
 
 #include <QRegularExpression>
 #include <QSqlDriver>

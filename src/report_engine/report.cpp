@@ -1,6 +1,6 @@
 #include "report_engine/report.h"
 
-#include "data/error.h"
+#include "core/error.h"
 #include "report_engine/render.h"
 
 #include <QFileInfo>

@@ -1,10 +1,11 @@
 #include "test_report_common.h"
 
-#include "app/platform.h"
-#include "data/global.h"
-#include "data/hijri.h"
+#include "checklist/measure_diagonsis.h"
+#include "core/hijri.h"
+#include "core/product.h"
 #include "data/statement.h"
-#include "tests/measure_diagonsis.h"
+#include "ui/global.h"
+#include "ui/jpeg.h"
 
 #include <QDateTime>
 
@@ -112,7 +113,7 @@ void TTestReport::buildPageHeader()
         }
     }
     band.addPicture(QStringLiteral("Ilogo"), 83, 0, 24, 20,
-                    platform::resourcePicture(QStringLiteral("report_logo.jpg")));
+                    jpeg::resourcePicture(QStringLiteral("report_logo.jpg")));
     report::Element &title = band.addText(QStringLiteral("Ltitle"), 0, 22, pageWidth, 9,
                                           QStringLiteral("نتيجة اختبار"), Align::Center);
     title.bold = true;

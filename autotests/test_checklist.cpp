@@ -3,11 +3,13 @@
 #include "fixtures.h"
 
 #include "app/startup.h"
+#include "checklist/measure_diagonsis.h"
+#include "core/age.h"
+#include "core/hijri.h"
 #include "data/dm.h"
-#include "data/global.h"
-#include "data/hijri.h"
-#include "data/search.h"
-#include "tests/measure_diagonsis.h"
+#include "ui/global.h"
+#include "ui/screens.h"
+#include "ui/search.h"
 
 #include <QDateEdit>
 #include <QGroupBox>
@@ -24,7 +26,7 @@ namespace {
 
 QWidget *screen(const char *name)
 {
-    return app::screen(QLatin1String(name));
+    return screens::find(QLatin1String(name));
 }
 
 template <typename T = QWidget> T *on(const char *screenName, const char *control)
@@ -186,7 +188,7 @@ private slots:
 
     void cleanup()
     {
-        for (QObject *object : app::screens())
+        for (QObject *object : screens::all())
             if (auto *window = qobject_cast<QWidget *>(object);
                 window && window->objectName() != QLatin1String("StartupForm")) {
                 BoxAnswerer boxes({QMessageBox::Yes});
@@ -203,7 +205,7 @@ private slots:
         lookup.LookupButton = nullptr;
         discoverLookupColumns();
         QCOMPARE(lookup.LookupCodeColumn, QStringLiteral("cou_id"));
-        app::showScreen("SearchForm");
+        screens::show("SearchForm");
         auto *results = on<QTableView>("SearchForm", "DBGresult");
         QCOMPARE(results->model()->rowCount(), 8);
         QCOMPARE(results->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("كود"));
@@ -763,4 +765,4 @@ private slots:
 };
 
 SIMAT_TEST_MAIN(TestsTest)
-#include "test_tests.moc"
+#include "test_checklist.moc"

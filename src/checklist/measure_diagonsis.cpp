@@ -1,13 +1,15 @@
 #include "measure_diagonsis.h"
 
-#include "app/startup.h"
 #include "case_measuers_list.h"
+#include "core/age.h"
+#include "core/error.h"
+#include "core/hijri.h"
+#include "core/numbers.h"
 #include "data/dm.h"
-#include "data/error.h"
-#include "data/global.h"
-#include "data/hijri.h"
-#include "data/messages.h"
 #include "report_engine/report.h"
+#include "ui/global.h"
+#include "ui/messages.h"
+#include "ui/screens.h"
 #include "ui_measure_diagonsis.h"
 
 #include <QCloseEvent>
@@ -80,24 +82,6 @@ QString shownNumber(double value, int decimals)
 }
 
 } // namespace
-
-Age ageOn(const QDate &birth, const QDate &on)
-{
-    if (!birth.isValid() || !on.isValid() || birth > on)
-        return {};
-    int years = on.year();
-    int months = on.month();
-    int days = on.day();
-    if (days < birth.day()) {
-        days += 30;
-        months -= 1;
-    }
-    if (months < birth.month()) {
-        months += 12;
-        years -= 1;
-    }
-    return {years - birth.year(), months - birth.month(), days - birth.day()};
-}
 
 TMeasureDiagonsisForm::TMeasureDiagonsisForm(QWidget *parent)
     : TScreen(parent)
@@ -615,7 +599,7 @@ void TMeasureDiagonsisForm::openPicker(QWidget *nameBox, QWidget *codeBox, const
     lookup.LookupButton = button;
     lookup.LookupTableName = table;
     discoverLookupColumns();
-    app::showScreen(QStringLiteral("SearchForm"));
+    screens::show(QStringLiteral("SearchForm"));
 }
 
 void TMeasureDiagonsisForm::spFindStudentClick()
@@ -957,7 +941,7 @@ void TMeasureDiagonsisForm::printReport(Statement *rows, const char *reportName)
         return;
     bindStoredTest(rows);
     rows->open();
-    app::object<report::Report>(QLatin1String(reportName))->preview(this);
+    screens::object<report::Report>(QLatin1String(reportName))->preview(this);
 }
 
 void TMeasureDiagonsisForm::spPrintClick()
@@ -1059,7 +1043,7 @@ void TMeasureDiagonsisForm::spPrevMeasClick()
                        this);
         return;
     }
-    auto *list = app::screen<TCaseMeasuresListForm>(QStringLiteral("CaseMeasuresListForm"));
+    auto *list = screens::find<TCaseMeasuresListForm>(QStringLiteral("CaseMeasuresListForm"));
     list->showCase(code, ui->eStudentName->text(), ui->DTbirthDate->date());
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/screen.h"
+#include "ui/screen.h"
 
 #include <QDate>
 #include <memory>

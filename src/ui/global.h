@@ -57,20 +57,6 @@ struct Globals {
 
 Globals &globals();
 
-namespace product {
-inline const QString checklistTitle = QStringLiteral("مقياس سمات التوحد");
-inline const QString arabicName = QStringLiteral("اختبار مقياس سمات التوحد");
-inline const QString latinName = QStringLiteral("Autism Traits Scale Test");
-inline const QString reportCredit = QStringLiteral("سمات - برنامج مقياس سمات التوحد");
-} // namespace product
-
-} // namespace simat
-
-namespace simat {
-
-// The whole number a text holds; throws Error naming the field when it holds none.
-int wholeNumber(const QString &text, const QString &field);
-
 } // namespace simat
 
 namespace simat {

@@ -11,4 +11,7 @@ namespace simat::jpeg {
 QImage decode(const QByteArray &data);
 QImage load(const QString &path);
 
+// A picture of the program's resources.
+QImage resourcePicture(const QString &name);
+
 } // namespace simat::jpeg

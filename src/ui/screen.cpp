@@ -1,6 +1,6 @@
 #include "screen.h"
 
-#include "platform.h"
+#include "jpeg.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
@@ -79,7 +79,7 @@ void TScreen::installFunctionKeys()
 
 void TScreen::setBackgroundPicture(const QString &resourceName)
 {
-    m_background = platform::resourcePicture(resourceName);
+    m_background = jpeg::resourcePicture(resourceName);
     setAttribute(Qt::WA_OpaquePaintEvent, !m_background.isNull());
     update();
 }

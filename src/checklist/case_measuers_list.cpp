@@ -1,9 +1,10 @@
 #include "case_measuers_list.h"
 
+#include "core/numbers.h"
 #include "data/dm.h"
-#include "data/global.h"
-#include "data/grid_model.h"
 #include "measure_diagonsis.h"
+#include "ui/global.h"
+#include "ui/grid_model.h"
 #include "ui_case_measuers_list.h"
 
 namespace simat {

@@ -76,4 +76,9 @@ QImage load(const QString &path)
     return decode(file.readAll());
 }
 
+QImage resourcePicture(const QString &name)
+{
+    return load(QStringLiteral(":/images/") + name);
+}
+
 } // namespace simat::jpeg

@@ -1,6 +1,6 @@
 #include "search.h"
 
-#include "dm.h"
+#include "data/dm.h"
 #include "global.h"
 #include "grid_model.h"
 #include "ui_search.h"

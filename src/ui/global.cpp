@@ -10,23 +10,12 @@ Globals &globals()
 
 } // namespace simat
 
-#include "dm.h"
-#include "error.h"
+#include "core/error.h"
+#include "data/dm.h"
 
 #include <QTableWidget>
 
-namespace simat {
-
-int wholeNumber(const QString &text, const QString &field)
-{
-    bool ok = false;
-    const int number = text.trimmed().toInt(&ok);
-    if (!ok)
-        throw Error(QStringLiteral("\"%1\" ليس رقماً صحيحاً: %2").arg(text, field));
-    return number;
-}
-
-} // namespace simat
+namespace simat {} // namespace simat
 
 namespace simat {
 

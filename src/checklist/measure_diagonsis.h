@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/screen.h"
+#include "core/age.h"
+#include "ui/screen.h"
 
 #include <QDate>
 #include <QPixmap>
@@ -18,15 +19,6 @@ class MeasureDiagonsisForm;
 namespace simat {
 
 class Statement;
-
-// The age of a case on a date, in whole years, months and days (a month counted as 30 days
-// when the day of the month must borrow).
-struct Age {
-    int years = 0;
-    int months = 0;
-    int days = 0;
-};
-Age ageOn(const QDate &birth, const QDate &on);
 
 // The checklist test screen: a case, its tester and information source, and the check-box
 // grid of one domain's questions with the domain's and the whole checklist's results.

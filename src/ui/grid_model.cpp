@@ -1,6 +1,6 @@
 #include "grid_model.h"
 
-#include "statement.h"
+#include "data/statement.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

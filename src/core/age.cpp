@@ -1,0 +1,23 @@
+#include "age.h"
+
+namespace simat {
+
+Age ageOn(const QDate &birth, const QDate &on)
+{
+    if (!birth.isValid() || !on.isValid() || birth > on)
+        return {};
+    int years = on.year();
+    int months = on.month();
+    int days = on.day();
+    if (days < birth.day()) {
+        days += 30;
+        months -= 1;
+    }
+    if (months < birth.month()) {
+        months += 12;
+        years -= 1;
+    }
+    return {years - birth.year(), months - birth.month(), days - birth.day()};
+}
+
+} // namespace simat

@@ -1,0 +1,16 @@
+#include "numbers.h"
+
+#include "error.h"
+
+namespace simat {
+
+int wholeNumber(const QString &text, const QString &field)
+{
+    bool ok = false;
+    const int number = text.trimmed().toInt(&ok);
+    if (!ok)
+        throw Error(QStringLiteral("\"%1\" ليس رقماً صحيحاً: %2").arg(text, field));
+    return number;
+}
+
+} // namespace simat

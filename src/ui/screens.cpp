@@ -1,0 +1,73 @@
+#include "screens.h"
+
+#include "screen.h"
+
+namespace simat::screens {
+
+namespace {
+
+QList<QObject *> &registered()
+{
+    static QList<QObject *> objects;
+    return objects;
+}
+
+} // namespace
+
+void add(QObject *object)
+{
+    registered() << object;
+}
+
+void destroyAll()
+{
+    while (!registered().isEmpty())
+        delete registered().takeLast();
+}
+
+QList<QObject *> all()
+{
+    return registered();
+}
+
+QObject *object(const QString &objectName)
+{
+    for (QObject *made : registered()) {
+        if (made->objectName() == objectName)
+            return made;
+    }
+    return nullptr;
+}
+
+QWidget *find(const QString &objectName)
+{
+    return qobject_cast<QWidget *>(object(objectName));
+}
+
+void show(const QString &objectName)
+{
+    QWidget *window = find(objectName);
+    if (!window)
+        return;
+    if (auto *screen = qobject_cast<TScreen *>(window)) {
+        screen->showScreen();
+        return;
+    }
+    if (window->isVisible()) {
+        window->raise();
+        window->activateWindow();
+    } else {
+        window->show();
+    }
+}
+
+void sessionUserChanged()
+{
+    for (QObject *object : registered()) {
+        auto *screen = qobject_cast<TScreen *>(object);
+        if (screen && screen->isVisible())
+            screen->applyUserLevel();
+    }
+}
+
+} // namespace simat::screens

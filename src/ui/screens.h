@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QWidget>
+
+// The screens and report objects of the program, created once at start-up and reached by
+// their names.
+namespace simat::screens {
+
+// Takes an object into the registry; the registry deletes it in destroyAll().
+void add(QObject *object);
+// Deletes every registered object, the last added first.
+void destroyAll();
+
+QList<QObject *> all();
+// A screen or report object by its name.
+QObject *object(const QString &objectName);
+template <typename T> T *object(const QString &objectName)
+{
+    return qobject_cast<T *>(object(objectName));
+}
+QWidget *find(const QString &objectName);
+template <typename T> T *find(const QString &objectName)
+{
+    return qobject_cast<T *>(find(objectName));
+}
+
+// Shows a screen modelessly, or brings it forward when it is already visible.
+void show(const QString &objectName);
+
+// A new user has logged in: every open screen applies the new user's level at once, so that no
+// screen keeps the rights of the user before.
+void sessionUserChanged();
+
+} // namespace simat::screens
