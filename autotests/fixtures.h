@@ -64,9 +64,10 @@ private:
 } // namespace simat::testing
 
 namespace simat::testing {
-// Closes, after a few seconds, a message box that no BoxAnswerer is waiting for, and fails
-// the test that showed it, so that an unexpected question never hangs the run.
-void watchForStrayMessageBoxes();
+// Closes a modal window (a message box that no BoxAnswerer is waiting for, a preview, a file
+// dialog) that stays open for a second or two, and fails the test that left it, so that an
+// unexpected window never hangs the run.
+void watchForStrayWindows();
 
 // Logs in through the login screen (the screens exist): code, password, the login button.
 void logIn(const QString &code, const QString &password);
@@ -96,7 +97,7 @@ void quietOffscreenPlatform();
     {                                                                                              \
         qputenv("QT_QPA_PLATFORM", "offscreen");                                                   \
         simat::SimatApplication app(argc, argv);                                                   \
-        simat::testing::watchForStrayMessageBoxes();                                               \
+        simat::testing::watchForStrayWindows();                                                    \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }

@@ -78,7 +78,7 @@ class AppTest : public QObject {
         QCOMPARE(boxes.count(), 0);
     }
 
-    void addUser(int code, int level, int active)
+    void addUser(int code, int level, const char *active)
     {
         dm()->openDatabase();
         dm()->Database1.execute(
@@ -87,7 +87,7 @@ class AppTest : public QObject {
                            "%2, %3)")
                 .arg(code)
                 .arg(level)
-                .arg(active));
+                .arg(QLatin1String(active)));
     }
 
     void hideAllButTheFirstScreen()
@@ -200,7 +200,7 @@ private slots:
     void mainMenuButtonsFollowTheLevel()
     {
         for (int level : {0, 1, 2, 3}) {
-            addUser(10 + level, level, 1);
+            addUser(10 + level, level, "1");
             login(QString::number(10 + level), QStringLiteral("pw%1").arg(10 + level));
             QVERIFY(screen("MainForm")->isVisible());
             QCOMPARE(control("MainForm", "SP_start_test")->isEnabled(), level != 3);
@@ -268,13 +268,19 @@ private slots:
                                       << "12345";
         QTest::newRow("stopped account") << "20"
                                          << "pw20";
+        QTest::newRow("account of no state") << "21"
+                                             << "pw21";
+        QTest::newRow("account of another state") << "22"
+                                                  << "pw22";
     }
 
     void unknownUsersAreRefusedAndKeepWhatWasTyped()
     {
         QFETCH(QString, code);
         QFETCH(QString, password);
-        addUser(20, 1, 0);
+        addUser(20, 1, "0");
+        addUser(21, 1, "null");
+        addUser(22, 1, "2");
         screens::show("LoginForm");
         typeLogin(code, password);
         BoxAnswerer boxes;
@@ -344,7 +350,7 @@ private slots:
     {
         login("1", "12345");
         QVERIFY(control("MainForm", "SP_start_test")->isEnabled());
-        addUser(30, 3, 1);
+        addUser(30, 3, "1");
         QVERIFY(control("StartupForm", "SP_install_prog")->isEnabled());
         login("30", "pw30");
         QCOMPARE(globals().session.SessionUserLevel, 3);

@@ -355,6 +355,7 @@ private slots:
         run("insert into tester (tester_class_id, tester_id, tester_name) values (1, 41, 'ع')");
         QCOMPARE(m_dm->nextSerial("tester_id", "tester"), 42);
         QVERIFY_THROWS_EXCEPTION(Error, m_dm->nextSerial("tester_id", "tester; drop table tester"));
+        QVERIFY_THROWS_EXCEPTION(Error, m_dm->nextSerial("tester_id", "tester\n"));
         QCOMPARE(countOf(db(), "select count(*) from tester"), 1);
     }
 
@@ -368,6 +369,22 @@ private slots:
         QVERIFY(broken.intValue("c") >= 40);
         QVERIFY_THROWS_EXCEPTION(Error, broken.value("no_column"));
         QVERIFY_THROWS_EXCEPTION(Error, broken.setParam("undeclared", 1));
+    }
+
+    void controlCharactersNeverReachATable()
+    {
+        Statement add(db(), "AddClass",
+                      {"insert into tester_class (tester_class_id, tester_class_name) "
+                       "values (5, :name)"});
+        add.declare("name", ParamType::Text);
+        const QString typed = QStringLiteral("أخصائى") + QChar(0) + QStringLiteral(" نطق") +
+                              QChar(1) + QChar(0x7f) + QChar(0x1b) + QChar(0x85);
+        add.setParam("name", typed);
+        add.exec();
+        Statement read(db(), "ReadClass",
+                       {"select tester_class_name from tester_class where tester_class_id=5"});
+        read.open();
+        QCOMPARE(read.textValue("tester_class_name"), QStringLiteral("أخصائى نطق"));
     }
 
     void anExistingDatabaseIsOpenedAsItIs()

@@ -95,7 +95,7 @@ void TLoginForm::loadChecklistQuestionCount()
     count->close();
 }
 
-// A stopped account (is_active 0) is refused like an unknown one.
+// Only an active account (is_active 1) logs in; any other is refused like an unknown one.
 bool TLoginForm::findUser(int code, const QString &password)
 {
     Statement *user = TDataModule1::instance()->FindUserQuery;
@@ -104,8 +104,10 @@ bool TLoginForm::findUser(int code, const QString &password)
     user->open();
     if (user->isEmpty())
         return false;
-    const QVariant active = user->value(QStringLiteral("is_active"));
-    return active.isNull() || toInt(active) != 0;
+    const QVariant state = user->value(QStringLiteral("is_active"));
+    bool number = false;
+    const int active = state.toInt(&number);
+    return !state.isNull() && number && active == 1;
 }
 
 void TLoginForm::fillSession()

@@ -15,6 +15,7 @@
 #include "ui/search.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace simat::app {
 
@@ -73,7 +74,10 @@ void destroyScreens()
 
 QString docsDirectory()
 {
-    return QDir(globals().AppWorkDir).filePath(QStringLiteral("Docs"));
+    const QString belowStart = QDir(globals().AppWorkDir).filePath(QStringLiteral("Docs"));
+    if (QFileInfo(belowStart).isDir() || !QFileInfo(QStringLiteral(SIMAT_INSTALLED_DOCS)).isDir())
+        return belowStart;
+    return QStringLiteral(SIMAT_INSTALLED_DOCS);
 }
 
 } // namespace simat::app

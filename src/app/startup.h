@@ -12,7 +12,8 @@ QList<QObject *> createScreens();
 // Deletes what createScreens() made, last first.
 void destroyScreens();
 
-// AppWorkDir joined with Docs, where the two guides are.
+// Where the two guides are: Docs below AppWorkDir, or the installed guides when the start
+// directory has no Docs folder.
 QString docsDirectory();
 
 } // namespace simat::app

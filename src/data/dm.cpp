@@ -103,6 +103,8 @@ void TDataModule1::addTestStatements()
 
 TDataModule1::~TDataModule1()
 {
+    // The statements detach from Database1, so they go before it does.
+    qDeleteAll(statements());
     if (theInstance == this)
         theInstance = nullptr;
 }

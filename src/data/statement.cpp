@@ -15,6 +15,17 @@ namespace simat {
 
 namespace {
 
+// NUL and the other control characters never reach a table (a NUL would even cut the
+// statement text that the PostgreSQL driver sends); line breaks and tabs stay.
+QString withoutControlCharacters(QString text)
+{
+    text.removeIf([](QChar c) {
+        const bool layout = c == u'\n' || c == u'\r' || c == u'\t';
+        return !layout && c.category() == QChar::Other_Control;
+    });
+    return text;
+}
+
 QVariant typed(const QVariant &value, ParamType type, const QString &param)
 {
     if (value.isNull())
@@ -37,7 +48,7 @@ QVariant typed(const QVariant &value, ParamType type, const QString &param)
     }
     case ParamType::Text: {
         // An empty text is a text, never null: '%' + '' + '%' matches every name.
-        const QString text = value.toString();
+        const QString text = withoutControlCharacters(value.toString());
         return text.isNull() ? QString("") : text;
     }
     }
@@ -122,7 +133,7 @@ void Statement::setLines(const QStringList &lines)
 
 QString Statement::identifier(const QString &name)
 {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    static const QRegularExpression plain(QStringLiteral("\\A[A-Za-z_][A-Za-z0-9_]*\\z"));
     if (!plain.match(name).hasMatch())
         throw Error(QStringLiteral("اسم غير صالح في جملة الاستعلام: \"%1\"").arg(name));
     return name;
