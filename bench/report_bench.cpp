@@ -31,7 +31,7 @@ public:
     explicit RowsListing(Statement *rows)
         : report::Report(QStringLiteral("RowsListing"))
     {
-        setStatement(rows);
+        setSource(rows);
         pageHeader.height = 12;
         pageHeader
             .addText(QStringLiteral("title"), 0, 0, 190, 10, QStringLiteral("قائمة الحالات"),
