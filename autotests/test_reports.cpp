@@ -341,8 +341,11 @@ private slots:
         const auto pages =
             screens::object<report::Report>(QStringLiteral("MeasDiagReportForm"))->layOut();
         QCOMPARE(printed(pages, "detail", "Lans"), answerWords);
+        QCOMPARE(test<QLabel>("Lage_years")->text(), QStringLiteral("5"));
         QCOMPARE(printed(pages, "pageHeader", "Lage").first(),
-                 QStringLiteral("5 سنة  0 شهر  0 يوم"));
+                 QStringLiteral("%1 سنة  %2 شهر  %3 يوم")
+                     .arg(test<QLabel>("Lage_years")->text(), test<QLabel>("Lage_months")->text(),
+                          test<QLabel>("Lage_days")->text()));
         QCOMPARE(printed(pages, "pageHeader", "Ltester_class").first(),
                  test<QLineEdit>("eTesterClass")->text());
         QCOMPARE(printed(pages, "pageHeader", "Linfo_source_class").first(),
