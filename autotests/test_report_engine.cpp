@@ -1,11 +1,10 @@
-// The banded report engine: bands over the rows of a statement on a real SQLite database,
-// page breaks, page numbers, groups, suppressed bands, masks, right-to-left positions, the
-// landscape page, repeated runs and the PDF file.
+// The banded report engine: bands over rows held in memory, page breaks, page numbers, groups,
+// suppressed bands, masks, right-to-left positions, the landscape page, repeated runs and the PDF
+// file.
 #include "fixtures.h"
 
-#include "data/alias.h"
-#include "data/dm.h"
-#include "data/statement.h"
+#include "core/data_source.h"
+#include "core/error.h"
 #include "report_engine/render.h"
 #include "report_engine/report.h"
 
@@ -20,13 +19,46 @@ using namespace simat::report;
 
 namespace {
 
+// Rows held in memory, a list of values for each row in the order of the column names.
+class MemoryRows : public DataSource {
+public:
+    MemoryRows(const QStringList &columns, const QList<QVariantList> &rows)
+        : m_columns(columns)
+        , m_rows(rows)
+    {}
+
+    bool isOpen() const override { return true; }
+    bool isEmpty() override { return m_rows.isEmpty(); }
+    int currentRow() const override { return m_row; }
+    void first() override { m_row = 0; }
+    bool next() override { return seek(m_row + 1); }
+    bool atEnd() override { return m_row >= m_rows.size(); }
+    bool seek(int row) override
+    {
+        m_row = row;
+        return row >= 0 && row < m_rows.size();
+    }
+    QVariant value(const QString &column) const override
+    {
+        const qsizetype index = m_columns.indexOf(column);
+        if (index < 0)
+            throw Error(QStringLiteral("no column ") + column);
+        return m_row >= 0 && m_row < m_rows.size() ? m_rows.at(m_row).at(index) : QVariant();
+    }
+
+private:
+    QStringList m_columns;
+    QList<QVariantList> m_rows;
+    int m_row = 0;
+};
+
 // A listing of the generated rows, grouped by their group number, with a running total.
 class RowsReport : public Report {
 public:
-    explicit RowsReport(Statement *rows)
+    explicit RowsReport(DataSource *rows)
         : Report(QStringLiteral("RowsReport"))
     {
-        setStatement(rows);
+        setSource(rows);
         pageHeader.height = 14;
         pageHeader
             .addText(QStringLiteral("title"), 0, 0, 190, 8, QStringLiteral("قائمة الصفوف"),
@@ -46,13 +78,12 @@ public:
         columnHeader.addText(QStringLiteral("h_name"), 20, 0, 110, 7, QStringLiteral("الاسم"));
         columnHeader.addText(QStringLiteral("h_amount"), 130, 0, 60, 7, QStringLiteral("المبلغ"),
                              Align::Left);
-        groupValue = [this] { return statement()->value(QStringLiteral("grp")); };
+        groupValue = [this] { return source()->value(QStringLiteral("grp")); };
         groupHeader.height = 7;
         groupHeader.addText(QStringLiteral("group"), 0, 0, 190, 7);
         groupHeader.beforePrint = [this](Band &band) {
             band.setText(QStringLiteral("group"),
-                         QStringLiteral("المجموعة ") +
-                             statement()->textValue(QStringLiteral("grp")));
+                         QStringLiteral("المجموعة ") + source()->textValue(QStringLiteral("grp")));
             groupTotal = 0;
             return true;
         };
@@ -62,11 +93,11 @@ public:
         detail.addField(QStringLiteral("amount"), 130, 0, 60, 6, Align::Left,
                         QStringLiteral("#,##0.00"));
         detail.beforePrint = [this](Band &) {
-            const double amount = statement()->realValue(QStringLiteral("amount"));
+            const double amount = source()->realValue(QStringLiteral("amount"));
             total += amount;
             groupTotal += amount;
             ++details;
-            return statement()->intValue(QStringLiteral("id")) != hiddenRow;
+            return source()->intValue(QStringLiteral("id")) != hiddenRow;
         };
         groupFooter.height = 7;
         groupFooter.addText(QStringLiteral("groupTotal"), 130, 0, 60, 7, {}, Align::Left).mask =
@@ -139,48 +170,22 @@ QString run(const QString &program, const QStringList &arguments)
 class ReportEngineTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_database;
-    std::unique_ptr<TDataModule1> m_dm;
-    std::unique_ptr<Statement> m_rows;
+    std::unique_ptr<MemoryRows> m_rows;
     QTemporaryDir m_folder;
 
-    Database &db() { return m_dm->Database1; }
-
     // Rows 1..count, in groups of `perGroup`, amount = id * 1000.5.
-    Statement &rows(int count, int perGroup = 10)
+    MemoryRows &rows(int count, int perGroup = 10)
     {
-        db().execute(QStringLiteral("create table report_rows (id integer primary key,"
-                                    " grp integer, name varchar(100), amount real)"));
+        QList<QVariantList> values;
         for (int id = 1; id <= count; ++id)
-            db().execute(QStringLiteral("insert into report_rows values (%1, %2, '%3', %4)")
-                             .arg(id)
-                             .arg((id - 1) / perGroup + 1)
-                             .arg(QStringLiteral("الطفل رقم ") + QString::number(id))
-                             .arg(id * 1000.5));
-        m_rows = std::make_unique<Statement>(
-            db(), QStringLiteral("RowsQuery"),
-            QStringList{QStringLiteral("select id, grp, name, amount from report_rows"),
-                        QStringLiteral("order by id")});
-        m_rows->open();
+            values << QVariantList{id, (id - 1) / perGroup + 1,
+                                   QStringLiteral("الطفل رقم ") + QString::number(id), id * 1000.5};
+        m_rows = std::make_unique<MemoryRows>(QStringList{"id", "grp", "name", "amount"}, values);
         return *m_rows;
     }
 
 private slots:
     void initTestCase() { quietOffscreenPlatform(); }
-
-    void init()
-    {
-        m_database = std::make_unique<TestDatabase>(TestDatabase::Engine::SQLite);
-        m_dm = std::make_unique<TDataModule1>();
-        db().open(parseAlias(m_database->alias()));
-    }
-
-    void cleanup()
-    {
-        m_rows.reset();
-        m_dm.reset();
-        m_database.reset();
-    }
 
     void masksWriteLatinDigits()
     {
@@ -199,8 +204,6 @@ private slots:
     void aGroupHeaderNeverEndsAPage()
     {
         for (int perGroup : {3, 4, 5, 7}) {
-            cleanup();
-            init();
             RowsReport report(&rows(120, perGroup));
             for (const LaidOutPage &page : report.layOut()) {
                 double lastHeader = -1;
@@ -328,7 +331,7 @@ private slots:
         QCOMPARE(findItem(pages.first(), "pageFooter", "page")->text,
                  QStringLiteral("صفحة 1 من 1"));
 
-        // A report over no statement at all.
+        // A report over no source at all.
         Report bare(QStringLiteral("BareReport"));
         bare.pageHeader.addText("title", 0, 0, 100, 8, "عنوان");
         bare.summary.addText("end", 0, 0, 100, 8, "نهاية");

@@ -159,6 +159,29 @@ class ReportsTest : public QObject {
         return boxes.texts;
     }
 
+    void clickCell(int row, int column)
+    {
+        QTableWidget *grid = form()->grid();
+        const QModelIndex cell = grid->model()->index(row, column);
+        grid->scrollTo(cell);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+    }
+
+    // The column ticked in each row of the grid, 0 where none is.
+    QList<int> tickedColumns()
+    {
+        QList<int> ticked;
+        for (int row = 0; row < form()->grid()->rowCount(); ++row) {
+            int column = 0;
+            for (int answer = 2; answer <= 4; ++answer)
+                if (const QTableWidgetItem *item = form()->grid()->item(row, answer);
+                    item && item->text() == QLatin1String("1"))
+                    column = answer;
+            ticked << column;
+        }
+        return ticked;
+    }
+
 private slots:
     void initTestCase_data() { addEngineRows(); }
 
@@ -264,6 +287,74 @@ private slots:
                  QStringList({"Autism Traits Scale Test"}));
         QCOMPARE(printed(pages, "summary", "Lcount"), QStringList({"عدد الأسئلة 0"}));
         QCOMPARE(printed(pages, "summary", "Ltot_comment"), QStringList({QString()}));
+    }
+
+    // Question i of domain d is answered in column 2 + (i + d) % 3: every domain holds all three
+    // answers, each in its own column, with its own word and mark.
+    void eachAnswerKeepsItsColumnWordAndMarkFromScreenToReports()
+    {
+        const char *domains[] = {"SPCommunication", "SPsocial", "SPsensory", "SPemotional",
+                                 "SPbehaviour"};
+        const auto columnOf = [](int domain, int row) { return 2 + (row + domain) % 3; };
+        const QString words[] = {"دائماً", "أحياناً", "نادراً"};
+        showCase(false);
+        QStringList answerWords;
+        QStringList domainMarks;
+        for (int domain = 0; domain < 5; ++domain) {
+            test<QAbstractButton>(domains[domain])->click();
+            if (domain == 0) {
+                test<QLineEdit>("eInfoSourceCode")->setText("1");
+                test<QLineEdit>("eTesterCode")->setText("1");
+                test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
+            }
+            int marks = 0;
+            for (int row = 0; row < form()->grid()->rowCount(); ++row) {
+                const int column = columnOf(domain, row);
+                clickCell(row, column);
+                answerWords << words[column - 2];
+                marks += 5 - column;
+            }
+            domainMarks << QString::number(marks);
+            QCOMPARE(click("spSave", {QMessageBox::Ok}).last(),
+                     QStringLiteral("تم حفظ التعديلات بنجاح"));
+        }
+        QCOMPARE(answerWords.size(), 50);
+        QCOMPARE(count("select count(*) as n from test_dtl where (ques_ans_val='Always' and "
+                       "ques_mark=3) or (ques_ans_val='Sometimes' and ques_mark=2) or "
+                       "(ques_ans_val='Rarely' and ques_mark=1)"),
+                 50);
+
+        form()->close();
+        showCase();
+        for (int domain = 0; domain < 5; ++domain) {
+            test<QAbstractButton>(domains[domain])->click();
+            QList<int> expected;
+            for (int row = 0; row < form()->grid()->rowCount(); ++row)
+                expected << columnOf(domain, row);
+            QCOMPARE(tickedColumns(), expected);
+        }
+
+        PreviewCloser closer;
+        test<QToolButton>("spPrint")->click();
+        form()->findChild<QMenu *>("PMprint")->actions().at(1)->trigger();
+        QCOMPARE(closer.shown, 2);
+        const auto pages =
+            screens::object<report::Report>(QStringLiteral("MeasDiagReportForm"))->layOut();
+        QCOMPARE(printed(pages, "detail", "Lans"), answerWords);
+        QCOMPARE(test<QLabel>("Lage_years")->text(), QStringLiteral("5"));
+        QCOMPARE(printed(pages, "pageHeader", "Lage").first(),
+                 QStringLiteral("%1 سنة  %2 شهر  %3 يوم")
+                     .arg(test<QLabel>("Lage_years")->text(), test<QLabel>("Lage_months")->text(),
+                          test<QLabel>("Lage_days")->text()));
+        QCOMPARE(printed(pages, "pageHeader", "Ltester_class").first(),
+                 test<QLineEdit>("eTesterClass")->text());
+        QCOMPARE(printed(pages, "pageHeader", "Linfo_source_class").first(),
+                 test<QLineEdit>("eInfo_source_class")->text());
+        QVERIFY(!test<QLineEdit>("eTesterClass")->text().isEmpty());
+        QVERIFY(!test<QLineEdit>("eInfo_source_class")->text().isEmpty());
+        const auto summary =
+            screens::object<report::Report>(QStringLiteral("MeasDiagSummaryReportForm"))->layOut();
+        QCOMPARE(printed(summary, "detail", "Lcase_mark"), domainMarks);
     }
 
     void printingNeedsAStoredCompleteTest()

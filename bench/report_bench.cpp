@@ -3,6 +3,7 @@
 // same number of texts on the same number of pages (the baseline).
 #include "app/application.h"
 #include "app/startup.h"
+#include "core/checklist.h"
 #include "data/dm.h"
 #include "report_engine/report.h"
 #include "ui/screens.h"
@@ -30,7 +31,7 @@ public:
     explicit RowsListing(Statement *rows)
         : report::Report(QStringLiteral("RowsListing"))
     {
-        setStatement(rows);
+        setSource(rows);
         pageHeader.height = 12;
         pageHeader
             .addText(QStringLiteral("title"), 0, 0, 190, 10, QStringLiteral("قائمة الحالات"),
@@ -123,9 +124,11 @@ void prepareData()
                     .arg(code));
         run("insert into test_hdr (branch_no, test_no, test_date, stud_code, tester_id, "
             "info_source_id, test_status) values (0, 1, '2026-01-10', 1, 1, 1, 1)");
-        run("insert into test_dtl (branch_no, test_no, test_date, stud_code, ques_group, ques_id, "
-            "ques_ans_val, ques_mark) select 0, 1, '2026-01-10', 1, ques_group, ques_id, "
-            "'Always', 3 from test_ques");
+        run(QStringLiteral("insert into test_dtl (branch_no, test_no, test_date, stud_code, "
+                           "ques_group, ques_id, ques_ans_val, ques_mark) select 0, 1, "
+                           "'2026-01-10', 1, ques_group, ques_id, '%1', %2 from test_ques")
+                .arg(checklist::storedWord(checklist::answerOfMark(checklist::greatestMark)))
+                .arg(checklist::greatestMark));
     });
     Statement *rows = dm->StudMeasQuery;
     rows->setParam(QStringLiteral("branch_no"), 0);

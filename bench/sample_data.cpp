@@ -1,5 +1,6 @@
 #include "sample_data.h"
 
+#include "core/checklist.h"
 #include "core/error.h"
 #include "data/database.h"
 
@@ -1094,8 +1095,9 @@ public:
                        test.status});
         if (!answers)
             return;
-        static const QVariant words[] = {QStringLiteral("Rarely"), QStringLiteral("Sometimes"),
-                                         QStringLiteral("Always")};
+        static const QVariant words[] = {checklist::storedWord(checklist::answerOfMark(1)),
+                                         checklist::storedWord(checklist::answerOfMark(2)),
+                                         checklist::storedWord(checklist::answerOfMark(3))};
         static const QVariant marks[] = {1, 2, 3};
         // The child's tendency drifts a little between tests and differs by domain.
         const double level = child.tendency + 0.08 * random.normal();

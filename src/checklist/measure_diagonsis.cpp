@@ -2,11 +2,12 @@
 
 #include "case_measuers_list.h"
 #include "core/age.h"
+#include "core/checklist.h"
 #include "core/error.h"
 #include "core/hijri.h"
 #include "core/numbers.h"
 #include "data/dm.h"
-#include "report_engine/report.h"
+#include "reports/test_report_common.h"
 #include "ui/global.h"
 #include "ui/messages.h"
 #include "ui/screens.h"
@@ -33,18 +34,6 @@ const QString unsavedQuestion =
                    "البيانات؟");
 const QString unknownCase = QStringLiteral("رقم هوية / إقامة غير مُسجل على النظام");
 
-constexpr int answerColumns[] = {2, 3, 4};
-const char *const answerWords[] = {"Always", "Sometimes", "Rarely"};
-
-bool isAnswerColumn(int column)
-{
-    return column >= 2 && column <= 4;
-}
-int markOfColumn(int column)
-{
-    return 5 - column;
-}
-
 // Draws the answer cells of the checklist grid as check boxes on grey, centred in the cell.
 class CheckBoxDelegate : public QStyledItemDelegate {
 public:
@@ -57,7 +46,7 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override
     {
-        if (!isAnswerColumn(index.column())) {
+        if (!checklist::isAnswerColumn(index.column())) {
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
@@ -113,9 +102,10 @@ QTableWidget *TMeasureDiagonsisForm::grid() const
 void TMeasureDiagonsisForm::FormCreate()
 {
     QTableWidget *grid = ui->SGmeas_diag;
-    grid->setHorizontalHeaderLabels({QString(), QStringLiteral("السؤال"), QStringLiteral("دائماً"),
-                                     QStringLiteral("أحياناً"), QStringLiteral("نادراً"),
-                                     QStringLiteral("الدرجة"), QString()});
+    QStringList heads = {QString(), QStringLiteral("السؤال")};
+    for (checklist::Answer answer : checklist::answers)
+        heads << checklist::arabicWord(answer);
+    grid->setHorizontalHeaderLabels(heads << QStringLiteral("الدرجة") << QString());
     grid->horizontalHeader()->setMinimumSectionSize(0);
     const int widths[] = {24, 514, 47, 46, 44, 62, 0};
     for (int column = 0; column < 7; ++column)
@@ -540,8 +530,8 @@ void TMeasureDiagonsisForm::showResults()
 {
     const QString caption = CurrentDomainButton->text();
     const double groupMark = SumGridColumn(ui->SGmeas_diag, 5);
-    const int groupGreatest = ui->SGmeas_diag->rowCount() * 3;
-    const double groupPerc = groupGreatest > 0 ? groupMark / groupGreatest * 100 : 0;
+    const int groupGreatest = checklist::greatestMarks(ui->SGmeas_diag->rowCount());
+    const double groupPerc = checklist::rate(groupMark, groupGreatest);
     ui->STtot_case_group_mark->setText(shownNumber(groupMark, 0));
     ui->STtot_group_mark->setText(QString::number(groupGreatest));
     ui->STgroup_perc->setText(shownNumber(groupPerc, 2));
@@ -550,24 +540,17 @@ void TMeasureDiagonsisForm::showResults()
     const int testMark = stored ? TDataModule1::instance()->GetStudentMeasTotalMarksQuery->intValue(
                                       QStringLiteral("case_meas_tot_mark"))
                                 : 0;
-    const int testGreatest = globals().ChecklistQuestionCount * 3;
-    const double testPerc = testGreatest > 0 ? double(testMark) / testGreatest * 100 : 0;
+    const int testGreatest = checklist::greatestMarks(globals().ChecklistQuestionCount);
+    const double testPerc = checklist::rate(testMark, testGreatest);
     ui->STtot_case_mark->setText(QString::number(testMark));
     ui->STtot_meas_mark->setText(QString::number(testGreatest));
     ui->STmeas_perc->setText(shownNumber(testPerc, 2));
 
-    const double groupShown = ui->STgroup_perc->text().toDouble();
-    const double testShown = ui->STmeas_perc->text().toDouble();
+    // The verdicts judge the rates as shown, rounded to two places.
     ui->Lgroup_comment->setText(
-        groupShown == 0 ? QString()
-        : groupShown >= 50
-            ? QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة ") + caption
-            : QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى مجموعة ") + caption);
+        checklist::screenDomainVerdict(ui->STgroup_perc->text().toDouble(), caption));
     ui->Lmeas_comment->setText(
-        testShown == 0 ? QString()
-        : testShown >= 50
-            ? QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل")
-            : QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى المقياس ككل"));
+        checklist::screenChecklistVerdict(ui->STmeas_perc->text().toDouble()));
 }
 
 void TMeasureDiagonsisForm::showStatus(bool open)
@@ -736,17 +719,18 @@ bool TMeasureDiagonsisForm::eventFilter(QObject *watched, QEvent *event)
 
 void TMeasureDiagonsisForm::answerCell(int row, int column)
 {
-    if (!isAnswerColumn(column))
+    if (!checklist::isAnswerColumn(column))
         return;
     QTableWidget *grid = ui->SGmeas_diag;
     if (!gridText(grid, row, column).isEmpty()) {
         setGridText(grid, row, column, QString());
         setGridText(grid, row, 5, QString());
     } else {
-        for (int other : answerColumns)
-            setGridText(grid, row, other, QString());
+        for (checklist::Answer other : checklist::answers)
+            setGridText(grid, row, checklist::gridColumnOf(other), QString());
         setGridText(grid, row, column, QStringLiteral("1"));
-        setGridText(grid, row, 5, QString::number(markOfColumn(column)));
+        setGridText(grid, row, 5,
+                    QString::number(checklist::markOf(checklist::answerOfGridColumn(column))));
     }
     m_unsavedAnswers = true;
 }
@@ -867,9 +851,10 @@ void TMeasureDiagonsisForm::bindDetailRow(Statement *statement, int testNo, int 
     QTableWidget *grid = ui->SGmeas_diag;
     const QString markText = gridText(grid, row, 5).trimmed();
     QString answer;
-    for (int i = 0; i < 3 && !markText.isEmpty(); ++i)
-        if (gridText(grid, row, answerColumns[i]).trimmed() == QLatin1String("1")) {
-            answer = QLatin1String(answerWords[i]);
+    for (checklist::Answer ticked : checklist::answers)
+        if (!markText.isEmpty() &&
+            gridText(grid, row, checklist::gridColumnOf(ticked)).trimmed() == QLatin1String("1")) {
+            answer = checklist::storedWord(ticked);
             break;
         }
     const int user = globals().session.SessionUserCode;
@@ -941,7 +926,9 @@ void TMeasureDiagonsisForm::printReport(Statement *rows, const char *reportName)
         return;
     bindStoredTest(rows);
     rows->open();
-    screens::object<report::Report>(QLatin1String(reportName))->preview(this);
+    auto *report = screens::object<TTestReport>(QLatin1String(reportName));
+    report->setShownFields(shownAge(), testerClass(), infoSourceClass());
+    report->preview(this);
 }
 
 void TMeasureDiagonsisForm::spPrintClick()

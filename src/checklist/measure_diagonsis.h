@@ -38,7 +38,7 @@ public:
     int currentDomain() const;
     bool hasUnsavedAnswers() const { return m_unsavedAnswers; }
 
-    // What the test's reports copy from the screen.
+    // What the screen hands to the test's reports.
     Age shownAge() const;
     QString testerClass() const;
     QString infoSourceClass() const;

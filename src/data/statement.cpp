@@ -70,34 +70,6 @@ QStringList uniqueColumnNames(const QSqlRecord &record)
     return names;
 }
 
-int toInt(const QVariant &value)
-{
-    if (value.isNull())
-        return 0;
-    bool ok = false;
-    const int number = value.toInt(&ok);
-    if (ok)
-        return number;
-    const double real = value.toDouble(&ok);
-    if (ok)
-        return int(real);
-    throw Error(QStringLiteral("القيمة \"%1\" ليست رقماً صحيحاً").arg(value.toString()));
-}
-
-double toReal(const QVariant &value)
-{
-    return value.isNull() ? 0.0 : value.toDouble();
-}
-
-QDate toDate(const QVariant &value)
-{
-    if (value.metaType().id() == QMetaType::QDate)
-        return value.toDate();
-    if (value.metaType().id() == QMetaType::QDateTime)
-        return value.toDateTime().date();
-    return QDate::fromString(value.toString().left(10), Qt::ISODate);
-}
-
 Statement::Statement(Database &database, const QString &name, const QStringList &lines,
                      QObject *parent)
     : QObject(parent)
@@ -323,26 +295,6 @@ QVariant Statement::value(const QString &column) const
     if (m_row < 0 || m_row >= rows()->rowCount())
         return QVariant();
     return rows()->data(rows()->index(m_row, index), Qt::DisplayRole);
-}
-
-int Statement::intValue(const QString &column) const
-{
-    return toInt(value(column));
-}
-
-double Statement::realValue(const QString &column) const
-{
-    return toReal(value(column));
-}
-
-QString Statement::textValue(const QString &column) const
-{
-    return value(column).toString();
-}
-
-QDate Statement::dateValue(const QString &column) const
-{
-    return toDate(value(column));
 }
 
 } // namespace simat

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "core/data_source.h"
 #include "streamed_rows.h"
 
 namespace simat {
@@ -20,7 +21,7 @@ enum class ParamType { Integer, Text, Date };
 // index, typed named parameters, and, once open, its rows read by column name. A second and a
 // third column of the same name read as name_1 and name_2. Grids bind to model(), so reopening
 // the statement changes every grid bound to it.
-class Statement : public QObject {
+class Statement : public QObject, public DataSource {
     Q_OBJECT
 public:
     Statement(Database &database, const QString &name, const QStringList &lines,
@@ -48,25 +49,21 @@ public:
     // Reading: open (closing first), rows, values of the current row by column name.
     void open();
     void close();
-    bool isOpen() const { return m_open; }
+    bool isOpen() const override { return m_open; }
     // Writing: runs the text once; returns the number of rows it touched.
     int exec();
 
     int rowCount();
-    bool isEmpty();
-    int currentRow() const { return m_row; }
-    void first() { m_row = 0; }
-    bool next();
-    bool atEnd();
-    bool seek(int row);
+    bool isEmpty() override;
+    int currentRow() const override { return m_row; }
+    void first() override { m_row = 0; }
+    bool next() override;
+    bool atEnd() override;
+    bool seek(int row) override;
 
     QStringList columnNames() const { return m_columns; }
     bool hasColumn(const QString &column) const;
-    QVariant value(const QString &column) const;
-    int intValue(const QString &column) const;
-    double realValue(const QString &column) const;
-    QString textValue(const QString &column) const;
-    QDate dateValue(const QString &column) const;
+    QVariant value(const QString &column) const override;
 
     QAbstractItemModel *model() { return rows(); }
 
@@ -105,10 +102,5 @@ private:
 
 // Column names of a result, a second and third of the same name read as name_1 and name_2.
 QStringList uniqueColumnNames(const QSqlRecord &record);
-
-// Reads a value that the engines deliver differently (SQLite as text, PostgreSQL typed).
-int toInt(const QVariant &value);
-double toReal(const QVariant &value);
-QDate toDate(const QVariant &value);
 
 } // namespace simat

@@ -1,5 +1,7 @@
 #include "statement_texts.h"
 
+#include "core/checklist.h"
+
 namespace simat::texts {
 
 QStringList findUser()
@@ -247,8 +249,9 @@ QStringList testDomainSummary()
             "e.stud_birth_haj_date,e.stud_main_street,e.stud_guard_home_phone_no,"
             "e.stud_guard_mobile_no,a.test_status,c.ques_group_id,c.ques_group_name,f.tester_name,"
             "g.info_source_name,count(*) as group_ques_count,sum(b.ques_mark) as "
-            "tot_group_stud_mark,count(*)*3 as tot_group_ques_mark,(sum(b.ques_mark) / "
-            "(count(*)*3)) * 100 as group_perc from test_hdr as a,test_dtl as b,test_ques_group as "
+            "tot_group_stud_mark,count(*)*%1 as tot_group_ques_mark,(sum(b.ques_mark) / "
+            "(count(*)*%1)) * 100 as group_perc from test_hdr as a,test_dtl as b,"
+            "test_ques_group as "
             "c, student as e,tester as f,info_source as g where a.branch_no=b.branch_no and "
             "a.test_no=b.test_no and a.test_date=b.test_date and a.stud_code=b.stud_code and "
             "a.stud_code=e.stud_code and a.tester_id=f.tester_id and "
@@ -258,7 +261,8 @@ QStringList testDomainSummary()
             "a.test_no=:test_no and a.test_date=:test_date group by a.test_no,a.test_date,"
             "a.school_name,e.stud_name,e.stud_birth_date,e.stud_birth_haj_date,e.stud_main_street,"
             "e.stud_guard_home_phone_no,e.stud_guard_mobile_no,a.test_status,c.ques_group_id,"
-            "c.ques_group_name,f.tester_name,g.info_source_name"),
+            "c.ques_group_name,f.tester_name,g.info_source_name")
+            .arg(checklist::greatestMark),
         QStringLiteral("order by c.ques_group_id")};
 }
 

@@ -1,6 +1,6 @@
 #include "report_engine/layout.h"
 
-#include "data/statement.h"
+#include "core/data_source.h"
 #include "report_engine/report.h"
 
 #include <QTextLayout>
@@ -108,8 +108,8 @@ public:
     {
         m_report.m_pageNumber = 0;
         startPage();
-        if (Statement *statement = m_report.statement(); statement && statement->isOpen())
-            walk(*statement);
+        if (DataSource *source = m_report.source(); source && source->isOpen())
+            walk(*source);
         put(m_report.summary);
         finishPage();
         const int count = int(m_pages.size());
@@ -126,12 +126,12 @@ private:
         double height = 0;
     };
 
-    void walk(Statement &statement)
+    void walk(DataSource &rows)
     {
         const bool grouped = bool(m_report.groupValue);
-        statement.first();
-        while (!statement.atEnd()) {
-            const int row = statement.currentRow();
+        rows.first();
+        while (!rows.atEnd()) {
+            const int row = rows.currentRow();
             QVariant key;
             if (grouped) {
                 key = m_report.groupValue();
@@ -140,27 +140,27 @@ private:
             }
             put(m_report.detail);
             if (grouped) {
-                const bool last = !statement.seek(row + 1);
+                const bool last = !rows.seek(row + 1);
                 const QVariant nextKey = last ? QVariant() : m_report.groupValue();
-                statement.seek(row);
+                rows.seek(row);
                 if (last || nextKey != key) {
                     put(m_report.groupFooter);
                     if (!last) {
-                        statement.next();
+                        rows.next();
                         putGroupHeader();
                         continue;
                     }
                 }
             }
-            statement.next();
+            rows.next();
         }
     }
 
     QString textOf(const Element &element) const
     {
         QVariant value = element.value;
-        if (!element.field.isEmpty() && m_report.statement())
-            value = m_report.statement()->value(element.field);
+        if (!element.field.isEmpty() && m_report.source())
+            value = m_report.source()->value(element.field);
         if (!value.isValid())
             return element.text;
         if (!element.mask.isEmpty()) {

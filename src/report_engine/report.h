@@ -17,7 +17,7 @@ class QPrinter;
 class QWidget;
 
 namespace simat {
-class Statement;
+class DataSource;
 }
 
 namespace simat::report {
@@ -76,7 +76,7 @@ public:
 
     Element &addText(const QString &name, double x, double y, double w, double h,
                      const QString &text = {}, Align align = Align::Right);
-    // A text that shows the value of a column of the report's statement at the current row.
+    // A text that shows the value of a column of the report's source at the current row.
     Element &addField(const QString &column, double x, double y, double w, double h,
                       Align align = Align::Right, const QString &mask = {});
     Element &addLine(double x1, double y1, double x2, double y2, double penWidth = 0.2);
@@ -101,7 +101,7 @@ QString formatMask(double value, const QString &mask);
 // order inside Arabic text.
 QString isolate(const QString &text);
 
-// A banded report over the rows of one open statement (or over none). Subclasses give the
+// A banded report over the rows of one open data source (or over none). Subclasses give the
 // form name, fill the bands and hooks in their constructor, and reset their running figures in
 // beforeRun(), which runs before every lay-out (preview, print, PDF, layOut).
 class Report : public QObject {
@@ -110,8 +110,8 @@ public:
     explicit Report(const QString &formName, QObject *parent = nullptr);
     ~Report() override;
 
-    void setStatement(Statement *statement) { m_statement = statement; }
-    Statement *statement() const { return m_statement; }
+    void setSource(DataSource *source) { m_source = source; }
+    DataSource *source() const { return m_source; }
 
     void setOrientation(QPageLayout::Orientation orientation) { m_orientation = orientation; }
     QPageLayout::Orientation orientation() const { return m_orientation; }
@@ -149,7 +149,7 @@ protected:
 
 private:
     friend class Layouter;
-    Statement *m_statement = nullptr;
+    DataSource *m_source = nullptr;
     QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
     int m_pageNumber = 0;
 };

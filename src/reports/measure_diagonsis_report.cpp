@@ -1,5 +1,6 @@
 #include "measure_diagonsis_report.h"
 
+#include "core/checklist.h"
 #include "data/dm.h"
 
 namespace simat {
@@ -15,7 +16,8 @@ const QColor groupFill(0xf3, 0xf7, 0xf9);
 QString percentText(int marks, int questions)
 {
     return questions > 0
-               ? report::formatMask(100.0 * marks / (3.0 * questions), QStringLiteral("#,##0.00"))
+               ? report::formatMask(checklist::rate(marks, checklist::greatestMarks(questions)),
+                                    QStringLiteral("#,##0.00"))
                : QString();
 }
 
@@ -43,7 +45,8 @@ void showResult(Band &band, int questions, int marks, const QString &verdictName
                  QStringLiteral("عدد الأسئلة ") + report::isolate(QString::number(questions)));
     band.setText(QStringLiteral("Lmarks"),
                  QStringLiteral("النتيجة ") +
-                     report::isolate(QStringLiteral("%1 / %2").arg(marks).arg(questions * 3)));
+                     report::isolate(QStringLiteral("%1 / %2").arg(marks).arg(
+                         checklist::greatestMarks(questions))));
     const QString perc = percentText(marks, questions);
     band.setText(QStringLiteral("Lperc"),
                  QStringLiteral("النسبة ") + report::isolate(perc.isEmpty() ? perc : perc + " %"));
@@ -67,7 +70,7 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
     for (const char *name : {"Hques_id", "Hques_desc", "Hans", "Hmark"})
         columnHeader.element(QLatin1String(name)).bold = true;
 
-    groupValue = [this] { return statement()->value(QStringLiteral("ques_group_id")); };
+    groupValue = [this] { return source()->value(QStringLiteral("ques_group_id")); };
     groupHeader.height = 8;
     groupHeader.addText(QStringLiteral("Lgroup_name"), 0, 1, 190, 7).bold = true;
     groupHeader.beforePrint = [this](Band &band) {
@@ -75,7 +78,7 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
         m_groupMarks = 0;
         band.setText(QStringLiteral("Lgroup_name"),
                      QStringLiteral("مجموعة ") +
-                         statement()->textValue(QStringLiteral("ques_group_name")));
+                         source()->textValue(QStringLiteral("ques_group_name")));
         return true;
     };
 
@@ -86,7 +89,7 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
               {"Lques_mark", 168, 22}},
              6.5);
     detail.beforePrint = [this](Band &band) {
-        const Statement *rows = statement();
+        const DataSource *rows = source();
         const int mark = rows->intValue(QStringLiteral("ques_mark"));
         ++m_groupQuestions;
         m_groupMarks += mark;
@@ -94,8 +97,8 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
         m_marks += mark;
         band.setText(QStringLiteral("Lques_id"), rows->textValue(QStringLiteral("ques_id")));
         band.setText(QStringLiteral("Lques_desc"), rows->textValue(QStringLiteral("ques_desc")));
-        band.setText(QStringLiteral("Lans"),
-                     answerWord(rows->textValue(QStringLiteral("ques_ans_val"))));
+        band.setText(QStringLiteral("Lans"), checklist::arabicWord(checklist::answerOfStoredWord(
+                                                 rows->textValue(QStringLiteral("ques_ans_val")))));
         band.setText(QStringLiteral("Lques_mark"), QString::number(mark));
         return true;
     };
@@ -104,11 +107,11 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
     groupFooter.beforePrint = [this](Band &band) {
         band.setText(QStringLiteral("Lgroup_result"),
                      QStringLiteral("نتيجة المجموعة ") +
-                         statement()->textValue(QStringLiteral("ques_group_name")));
+                         source()->textValue(QStringLiteral("ques_group_name")));
         const double perc =
-            m_groupQuestions > 0 ? 100.0 * m_groupMarks / (3.0 * m_groupQuestions) : 0;
+            checklist::rate(m_groupMarks, checklist::greatestMarks(m_groupQuestions));
         showResult(band, m_groupQuestions, m_groupMarks, QStringLiteral("Lcomment"),
-                   domainVerdict(perc));
+                   checklist::reportDomainVerdict(perc));
         return true;
     };
 
@@ -118,8 +121,9 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
                     Align::Center);
     summary.height = 30;
     summary.beforePrint = [this](Band &band) {
-        const double perc = m_questions > 0 ? 100.0 * m_marks / (3.0 * m_questions) : 0;
-        showResult(band, m_questions, m_marks, QStringLiteral("Ltot_comment"), testVerdict(perc));
+        const double perc = checklist::rate(m_marks, checklist::greatestMarks(m_questions));
+        showResult(band, m_questions, m_marks, QStringLiteral("Ltot_comment"),
+                   checklist::reportChecklistVerdict(perc));
         return true;
     };
 }

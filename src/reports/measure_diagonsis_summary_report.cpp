@@ -1,5 +1,6 @@
 #include "measure_diagonsis_summary_report.h"
 
+#include "core/checklist.h"
 #include "data/dm.h"
 
 namespace simat {
@@ -69,7 +70,7 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
     detail.setText(QStringLiteral("Lequals"), QStringLiteral("="));
     detail.setText(QStringLiteral("Lpercent"), QStringLiteral("%"));
     detail.beforePrint = [this](Band &band) {
-        const Statement *rows = statement();
+        const DataSource *rows = source();
         const int questions = rows->intValue(QStringLiteral("group_ques_count"));
         const double caseMark = rows->realValue(QStringLiteral("tot_group_stud_mark"));
         const double fullMark = rows->realValue(QStringLiteral("tot_group_ques_mark"));
@@ -82,7 +83,7 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
         band.setText(QStringLiteral("Lfull_mark"),
                      report::formatMask(fullMark, QStringLiteral("0")));
         band.setText(QStringLiteral("Lgroup_perc"), report::formatMask(perc, percentMask));
-        band.setText(QStringLiteral("Lcomment"), domainVerdict(perc));
+        band.setText(QStringLiteral("Lcomment"), checklist::reportDomainVerdict(perc));
         SummaryQuestionTotal += questions;
         SummaryFullMarkTotal += fullMark;
         SummaryCaseMarkTotal += caseMark;
@@ -115,12 +116,13 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
                                          " / " +
                                          report::formatMask(SummaryFullMarkTotal, percentMask)));
         const bool rated = SummaryFullMarkTotal > 0;
-        const double perc = rated ? SummaryCaseMarkTotal / SummaryFullMarkTotal * 100 : 0;
+        const double perc = checklist::rate(SummaryCaseMarkTotal, SummaryFullMarkTotal);
         band.setText(
             QStringLiteral("Lperc"),
             QStringLiteral("النسبة ") +
                 report::isolate(rated ? report::formatMask(perc, percentMask) + " %" : QString()));
-        band.setText(QStringLiteral("Ltot_comment"), rated ? testVerdict(perc) : QString());
+        band.setText(QStringLiteral("Ltot_comment"),
+                     rated ? checklist::reportChecklistVerdict(perc) : QString());
         return true;
     };
 }

@@ -1,6 +1,5 @@
 #include "test_report_common.h"
 
-#include "checklist/measure_diagonsis.h"
 #include "core/hijri.h"
 #include "core/product.h"
 #include "data/statement.h"
@@ -53,37 +52,22 @@ constexpr double fieldHeight = 6;
 TTestReport::TTestReport(const QString &formName, Statement *rows, QObject *parent)
     : report::Report(formName, parent)
 {
-    setStatement(rows);
+    setSource(rows);
     buildPageHeader();
     buildPageFooter();
 }
 
-QString TTestReport::answerWord(const QString &answer)
+void TTestReport::setShownFields(const Age &age, const QString &testerClass,
+                                 const QString &infoSourceClass)
 {
-    if (answer == QLatin1String("Always"))
-        return QStringLiteral("دائماً");
-    if (answer == QLatin1String("Sometimes"))
-        return QStringLiteral("أحياناً");
-    if (answer == QLatin1String("Rarely"))
-        return QStringLiteral("نادراً");
-    return QString();
+    m_age = age;
+    m_testerClass = testerClass;
+    m_infoSourceClass = infoSourceClass;
 }
 
 QString TTestReport::statusWord(int status)
 {
     return status == 1 ? QStringLiteral("جارى") : status == 0 ? QStringLiteral("منتهى") : QString();
-}
-
-QString TTestReport::domainVerdict(double percentage)
-{
-    return percentage >= 50 ? QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة")
-                            : QStringLiteral("الحالة لاتعانى من التوحد على مستوى مجموعة");
-}
-
-QString TTestReport::testVerdict(double percentage)
-{
-    return percentage >= 50 ? QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل")
-                            : QStringLiteral("الحالة لاتعانى من التوحد على مستوى المقياس ككل");
 }
 
 void TTestReport::addCells(Band &band, const QList<Cell> &cells, double height, const QColor &fill)
@@ -167,7 +151,7 @@ void TTestReport::buildPageFooter()
 void TTestReport::beforeRun()
 {
     m_heading = Heading();
-    Statement *rows = statement();
+    DataSource *rows = source();
     if (!rows || rows->isEmpty())
         return;
     rows->first();
@@ -207,15 +191,12 @@ void TTestReport::fillPageHeader(Band &band) const
     band.setText(QStringLiteral("Ltest_status"), m_heading.status);
     band.setText(QStringLiteral("Ltester_name"), m_heading.tester);
     band.setText(QStringLiteral("Linfo_source_name"), m_heading.source);
-    const TMeasureDiagonsisForm *screen = TMeasureDiagonsisForm::instance();
-    const Age age = screen ? screen->shownAge() : Age();
-    band.setText(QStringLiteral("Lage"),
-                 QStringLiteral("%1 سنة  %2 شهر  %3 يوم")
-                     .arg(isolate(QString::number(age.years)), isolate(QString::number(age.months)),
-                          isolate(QString::number(age.days))));
-    band.setText(QStringLiteral("Ltester_class"), screen ? screen->testerClass() : QString());
-    band.setText(QStringLiteral("Linfo_source_class"),
-                 screen ? screen->infoSourceClass() : QString());
+    band.setText(QStringLiteral("Lage"), QStringLiteral("%1 سنة  %2 شهر  %3 يوم")
+                                             .arg(isolate(QString::number(m_age.years)),
+                                                  isolate(QString::number(m_age.months)),
+                                                  isolate(QString::number(m_age.days))));
+    band.setText(QStringLiteral("Ltester_class"), m_testerClass);
+    band.setText(QStringLiteral("Linfo_source_class"), m_infoSourceClass);
 }
 
 } // namespace simat

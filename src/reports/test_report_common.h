@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/age.h"
 #include "report_engine/report.h"
 
 namespace simat {
@@ -7,17 +8,17 @@ namespace simat {
 class Statement;
 
 // What the two reports of a test share: the page heading with the centre's names, the case's
-// and the test's fields (the age and the two classes as the test screen shows them), and the
+// and the test's fields (the age and the two classes as the caller hands them over), and the
 // page footer with the user, the page number, the time of printing and the credit line.
 class TTestReport : public report::Report {
     Q_OBJECT
 public:
     TTestReport(const QString &formName, Statement *rows, QObject *parent = nullptr);
 
-    static QString answerWord(const QString &answer);
+    // What the rows do not hold: the case's age on the test date and the two classes.
+    void setShownFields(const Age &age, const QString &testerClass, const QString &infoSourceClass);
+
     static QString statusWord(int status);
-    static QString domainVerdict(double percentage);
-    static QString testVerdict(double percentage);
 
 protected:
     void beforeRun() override;
@@ -41,6 +42,9 @@ private:
         QString caseName, school, birth, birthHijri, address, homePhone, mobile;
         QString testDate, status, tester, source;
     } m_heading;
+    Age m_age;
+    QString m_testerClass;
+    QString m_infoSourceClass;
 };
 
 } // namespace simat

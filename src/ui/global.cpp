@@ -10,6 +10,7 @@ Globals &globals()
 
 } // namespace simat
 
+#include "core/checklist.h"
 #include "core/error.h"
 #include "data/dm.h"
 
@@ -82,16 +83,16 @@ void FillQuestionRows(QTableWidget *grid, Statement *query)
 
 void FillAnsweredRows(QTableWidget *grid, Statement *query)
 {
-    static const QStringList answers = {QStringLiteral("Always"), QStringLiteral("Sometimes"),
-                                        QStringLiteral("Rarely")};
     query->open();
     int row = 0;
     for (query->first(); !query->atEnd() && row < grid->rowCount(); query->next(), ++row) {
         setGridText(grid, row, 0, query->textValue(QStringLiteral("ques_id")));
         setGridText(grid, row, 1, query->textValue(QStringLiteral("ques_desc")));
-        const qsizetype answer = answers.indexOf(query->textValue(QStringLiteral("ques_ans_val")));
-        for (int column = 2; column <= 4; ++column)
-            setGridText(grid, row, column, answer + 2 == column ? QStringLiteral("1") : QString());
+        const checklist::Answer answer =
+            checklist::answerOfStoredWord(query->textValue(QStringLiteral("ques_ans_val")));
+        for (checklist::Answer column : checklist::answers)
+            setGridText(grid, row, checklist::gridColumnOf(column),
+                        column == answer ? QStringLiteral("1") : QString());
         const int mark = query->intValue(QStringLiteral("ques_mark"));
         setGridText(grid, row, 5, mark == 0 ? QString() : QString::number(mark));
         setGridText(grid, row, 6, query->textValue(QStringLiteral("ques_group")));

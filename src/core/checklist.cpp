@@ -1,0 +1,121 @@
+#include "checklist.h"
+
+namespace simat::checklist {
+
+namespace {
+
+struct AnswerRule {
+    Answer answer;
+    const char *storedWord;
+    const char *arabicWord;
+    int mark;
+    int gridColumn;
+};
+
+constexpr AnswerRule rules[] = {
+    {Answer::Always, "Always", "دائماً", greatestMark, 2},
+    {Answer::Sometimes, "Sometimes", "أحياناً", 2, 3},
+    {Answer::Rarely, "Rarely", "نادراً", 1, 4},
+};
+
+const AnswerRule *ruleOf(Answer answer)
+{
+    for (const AnswerRule &rule : rules)
+        if (rule.answer == answer)
+            return &rule;
+    return nullptr;
+}
+
+QString screenVerdict(double rate, const QString &traits, const QString &sound)
+{
+    if (rate == 0)
+        return QString();
+    return findsTraits(rate) ? traits : sound;
+}
+
+} // namespace
+
+QString storedWord(Answer answer)
+{
+    const AnswerRule *rule = ruleOf(answer);
+    return rule ? QString::fromLatin1(rule->storedWord) : QString();
+}
+
+Answer answerOfStoredWord(const QString &word)
+{
+    for (const AnswerRule &rule : rules)
+        if (word == QLatin1String(rule.storedWord))
+            return rule.answer;
+    return Answer::None;
+}
+
+QString arabicWord(Answer answer)
+{
+    const AnswerRule *rule = ruleOf(answer);
+    return rule ? QString::fromUtf8(rule->arabicWord) : QString();
+}
+
+int markOf(Answer answer)
+{
+    const AnswerRule *rule = ruleOf(answer);
+    return rule ? rule->mark : 0;
+}
+
+Answer answerOfMark(int mark)
+{
+    for (const AnswerRule &rule : rules)
+        if (rule.mark == mark)
+            return rule.answer;
+    return Answer::None;
+}
+
+int gridColumnOf(Answer answer)
+{
+    const AnswerRule *rule = ruleOf(answer);
+    return rule ? rule->gridColumn : -1;
+}
+
+Answer answerOfGridColumn(int column)
+{
+    for (const AnswerRule &rule : rules)
+        if (rule.gridColumn == column)
+            return rule.answer;
+    return Answer::None;
+}
+
+bool isAnswerColumn(int column)
+{
+    return answerOfGridColumn(column) != Answer::None;
+}
+
+double rate(double marks, double greatest)
+{
+    return greatest > 0 ? marks / greatest * 100 : 0;
+}
+
+QString screenDomainVerdict(double rate, const QString &domainName)
+{
+    return screenVerdict(
+        rate, QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة ") + domainName,
+        QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى مجموعة ") + domainName);
+}
+
+QString screenChecklistVerdict(double rate)
+{
+    return screenVerdict(rate, QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل"),
+                         QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى المقياس ككل"));
+}
+
+QString reportDomainVerdict(double rate)
+{
+    return findsTraits(rate) ? QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة")
+                             : QStringLiteral("الحالة لاتعانى من التوحد على مستوى مجموعة");
+}
+
+QString reportChecklistVerdict(double rate)
+{
+    return findsTraits(rate) ? QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل")
+                             : QStringLiteral("الحالة لاتعانى من التوحد على مستوى المقياس ككل");
+}
+
+} // namespace simat::checklist

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+namespace simat::checklist {
+
+// A question's answer. A question without one has no mark and no ticked column.
+enum class Answer { None, Always, Sometimes, Rarely };
+
+// The three answers in the order of the checklist grid's columns, from right to left.
+constexpr std::array<Answer, 3> answers = {Answer::Always, Answer::Sometimes, Answer::Rarely};
+
+// The word stored for an answer (test_dtl.ques_ans_val), and the answer a stored word names.
+QString storedWord(Answer answer);
+Answer answerOfStoredWord(const QString &word);
+// The word the screen's column heads and the reports print.
+QString arabicWord(Answer answer);
+
+int markOf(Answer answer);
+Answer answerOfMark(int mark);
+constexpr int greatestMark = 3;
+// The greatest mark of a number of questions.
+constexpr int greatestMarks(int questions)
+{
+    return questions * greatestMark;
+}
+
+// The grid column where an answer is ticked, and the answer a column stands for.
+int gridColumnOf(Answer answer);
+Answer answerOfGridColumn(int column);
+bool isAnswerColumn(int column);
+
+// The rate, in percent, of marks out of a greatest mark; 0 when there is nothing to divide by.
+double rate(double marks, double greatest);
+// A rate at or above this percentage finds autistic traits.
+constexpr double traitsThreshold = 50;
+constexpr bool findsTraits(double rate)
+{
+    return rate >= traitsThreshold;
+}
+
+// The verdicts as the test screen words them; none while the rate is 0.
+QString screenDomainVerdict(double rate, const QString &domainName);
+QString screenChecklistVerdict(double rate);
+// The verdicts as the reports word them.
+QString reportDomainVerdict(double rate);
+QString reportChecklistVerdict(double rate);
+
+} // namespace simat::checklist
