@@ -35,8 +35,10 @@ void report(const char *format, int caseCode, const QString &detail)
 
 void saveNewTest(TMeasureDiagonsisForm *form, int caseCode)
 {
-    BoxAnswerer boxes({QMessageBox::Yes});
-    QTest::mouseClick(control<QToolButton>(form, "spNew"), Qt::LeftButton);
+    {
+        BoxAnswerer leaveTheSavedTest({QMessageBox::Yes});
+        QTest::mouseClick(control<QToolButton>(form, "spNew"), Qt::LeftButton);
+    }
     control<QLineEdit>(form, "eStudentCode")->setText(QString::number(caseCode));
     control<QLineEdit>(form, "eInfoSourceCode")->setText(QStringLiteral("1"));
     control<QLineEdit>(form, "eTesterCode")->setText(QStringLiteral("1"));
@@ -44,6 +46,7 @@ void saveNewTest(TMeasureDiagonsisForm *form, int caseCode)
     QTableWidget *grid = form->grid();
     const QRect cell = grid->visualRect(grid->model()->index(0, 2));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    BoxAnswerer boxes;
     QTest::mouseClick(control<QToolButton>(form, "spSave"), Qt::LeftButton);
     if (boxes.texts == QStringList{QStringLiteral("تم حفظ التعديلات بنجاح")})
         report("saved %d %s\n", caseCode, QString::number(form->shownTestNo()));

@@ -691,8 +691,10 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("2"));
 
-        BoxAnswerer yes({QMessageBox::Yes});
-        QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+        {
+            BoxAnswerer yes({QMessageBox::Yes});
+            QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+        }
         startCaseTest(QStringLiteral("عبد الله"));
         test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
         clickCell(1, 4);
