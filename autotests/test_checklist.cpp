@@ -714,9 +714,18 @@ private slots:
     void anUpdateReachesOnlyTheTestOfItsCase()
     {
         run("drop index test_hdr_number_of_year");
+        run("drop table schema_version");
         const QDate date = QDate::currentDate().addDays(-10);
         addStoredTest(1, date, 1, 1, 1);
         addStoredTest(1, date, 2, 1, 1);
+        dm()->Database1.close();
+        {
+            BoxAnswerer boxes;
+            logIn("1", "12345");
+            QCOMPARE(boxes.count(), 1);
+            QVERIFY(boxes.texts.first().contains(
+                QStringLiteral("رقم 1 لسنة %1 في الفرع 0 (2 اختبارات)").arg(date.year())));
+        }
         openTestScreen();
         pick("spFindStudent", QStringLiteral("ريم"));
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
