@@ -724,7 +724,7 @@ private slots:
             logIn("1", "12345");
             QCOMPARE(boxes.count(), 1);
             QVERIFY(boxes.texts.first().contains(
-                QStringLiteral("رقم 1 لسنة %1 في الفرع 0 (2 اختبارات)").arg(date.year())));
+                QStringLiteral("رقم 1 لسنة %1 في الفرع 0 (عدد الاختبارات 2)").arg(date.year())));
         }
         openTestScreen();
         pick("spFindStudent", QStringLiteral("ريم"));

@@ -387,7 +387,7 @@ private slots:
             db().open(parseAlias(m_database->alias()));
             QCOMPARE(db().takeOpenWarning(),
                      QStringLiteral("توجد أرقام اختبارات مكررة في سجل الاختبارات، ولم يُغيَّر منها "
-                                    "شيء: رقم 4 لسنة 2025 في الفرع 0 (2 اختبارات). صحح هذه "
+                                    "شيء: رقم 4 لسنة 2025 في الفرع 0 (عدد الاختبارات 2). صحح هذه "
                                     "الأرقام حتى يمنع النظام تكرار رقم الاختبار في السنة."));
             QCOMPARE(countOf(db(), "select count(*) from test_hdr where test_no=4"), 3);
             QCOMPARE(countOf(db(), "select count(*) from test_dtl where test_no=4"), 3);

@@ -274,7 +274,7 @@ QString duplicateTestNumbers(Database &database)
         throw Error(query.lastError().text());
     QStringList found;
     while (query.next())
-        found << QStringLiteral("رقم %1 لسنة %2 في الفرع %3 (%4 اختبارات)")
+        found << QStringLiteral("رقم %1 لسنة %2 في الفرع %3 (عدد الاختبارات %4)")
                      .arg(query.value(2).toString(), query.value(1).toString(),
                           query.value(0).toString(), query.value(3).toString());
     if (found.isEmpty())
@@ -318,9 +318,9 @@ bool isCurrent(Database &database)
 
 QString migrate(Database &database)
 {
+    database.serializeNumbering(QStringLiteral("schema_version"));
     database.execute(
         QStringLiteral("create table if not exists schema_version (version integer not null)"));
-    database.serializeNumbering(QStringLiteral("schema_version"));
     for (int version = storedVersion(database); version < currentVersion(); ++version) {
         const QString undone = migrations().at(version)(database);
         if (!undone.isEmpty())
