@@ -15,9 +15,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
+#include <QSemaphore>
+#include <QSet>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
+#include <sqlite3.h>
+#include <thread>
 
 using namespace simat;
 using namespace simat::testing;
@@ -52,6 +57,57 @@ QString text(const char *control)
 QDate lastYearDate()
 {
     return QDate(QDate::currentDate().year() - 1, 6, 15);
+}
+
+// Another workstation's write: holds the write lock of the SQLite file for a while, with a
+// new test of its own in it.
+class OtherWriter {
+public:
+    OtherWriter(const QString &file, int testNo, std::chrono::milliseconds hold)
+        : m_thread([this, file, testNo, hold] { write(file, testNo, hold); })
+    {
+        m_locked.acquire();
+    }
+    ~OtherWriter() { m_thread.join(); }
+
+private:
+    void write(const QString &file, int testNo, std::chrono::milliseconds hold)
+    {
+        sqlite3 *other = nullptr;
+        sqlite3_open(file.toUtf8().constData(), &other);
+        const QByteArray insert =
+            QStringLiteral("begin immediate; insert into test_hdr (branch_no, test_no, test_date, "
+                           "stud_code, test_status) values (0, %1, '%2', 3, 1)")
+                .arg(testNo)
+                .arg(QDate::currentDate().toString(Qt::ISODate))
+                .toUtf8();
+        sqlite3_exec(other, insert.constData(), nullptr, nullptr, nullptr);
+        m_locked.release();
+        std::this_thread::sleep_for(hold);
+        sqlite3_exec(other, "commit", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+    }
+
+    QSemaphore m_locked;
+    std::thread m_thread;
+};
+
+struct WorkerReport {
+    QList<std::pair<int, int>> saved; // case, test number
+    QStringList refused;
+};
+
+WorkerReport readWorker(QProcess &worker)
+{
+    WorkerReport report;
+    for (const QString &line : QString::fromUtf8(worker.readAllStandardOutput()).split('\n')) {
+        const QStringList words = line.split(' ');
+        if (words.first() == QLatin1String("saved"))
+            report.saved.append({words.at(1).toInt(), words.at(2).toInt()});
+        else if (words.first() == QLatin1String("refused"))
+            report.refused << line;
+    }
+    return report;
 }
 
 } // namespace
@@ -556,6 +612,147 @@ private slots:
         test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
         save();
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("2"));
+
+        QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+        startCaseTest(QStringLiteral("عبد الله"));
+        test<QDateEdit>("DTMeasDiagDate")->setDate(lastYearDate().addDays(5));
+        clickCell(0, 4);
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
+        save();
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("3"));
+    }
+
+    // Two workstations enter 100 new tests each at the same moment, for cases of their own.
+    void twoWorkstationsSavingAtOnceNeverShareATestNumber()
+    {
+        QVERIFY(dm()->Database1.inTransaction([this] {
+            for (int code = 10; code < 210; ++code)
+                addCase(code, QStringLiteral("طفل %1").arg(code),
+                        QDate::currentDate().addYears(-4));
+        }));
+        const QString program = QCoreApplication::applicationDirPath() + "/numbering_worker";
+        QProcess first;
+        QProcess second;
+        first.start(program, {"10", "100"});
+        second.start(program, {"110", "100"});
+        for (QProcess *worker : {&first, &second}) {
+            QVERIFY(worker->waitForFinished(300000));
+            QCOMPARE(worker->exitCode(), 0);
+        }
+        const WorkerReport one = readWorker(first);
+        const WorkerReport two = readWorker(second);
+        QCOMPARE(one.refused + two.refused, QStringList());
+        QCOMPARE(one.saved.size() + two.saved.size(), 200);
+        QSet<int> numbers;
+        Statement stored(dm()->Database1, "Stored",
+                         {"select count(*) as n from test_hdr where stud_code=:stud_code and "
+                          "test_no=:test_no"});
+        stored.declare("stud_code", ParamType::Integer);
+        stored.declare("test_no", ParamType::Integer);
+        for (const auto &[caseCode, number] : one.saved + two.saved) {
+            numbers.insert(number);
+            stored.setParam("stud_code", caseCode);
+            stored.setParam("test_no", number);
+            stored.open();
+            QCOMPARE(stored.intValue("n"), 1);
+        }
+        QCOMPARE(numbers.size(), 200);
+        QCOMPARE(count("select count(*) as n from test_hdr"), 200);
+        QCOMPARE(count("select count(distinct test_no) as n from test_hdr"), 200);
+        QCOMPARE(count("select count(*) as n from test_dtl where ques_mark=3"), 200);
+    }
+
+    void aSaveWaitsForAnotherWriterWithABusyCursor()
+    {
+        if (engineOfRow() != TestDatabase::Engine::SQLite)
+            QSKIP("PostgreSQL waits for a lock without a time limit");
+        const QString file = m_database->alias().mid(QStringLiteral("sqlite:").size());
+        Database &database = dm()->Database1;
+        const auto shown = database.busyHook();
+        QList<int> cursors;
+        database.setBusyHook([&](bool waiting) {
+            shown(waiting);
+            if (waiting)
+                cursors << QApplication::overrideCursor()->shape();
+        });
+        const auto restore = qScopeGuard([&] { database.setBusyHook(shown); });
+        openTestScreen();
+        startCaseTest(QStringLiteral("ريم"));
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
+        clickCell(0, 2);
+        QElapsedTimer waited;
+        {
+            OtherWriter other(file, 1, std::chrono::milliseconds(800));
+            waited.start();
+            QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        }
+        QVERIFY(waited.elapsed() >= 700);
+        QCOMPARE(cursors, QList<int>({Qt::BusyCursor}));
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("2"));
+
+        {
+            BoxAnswerer yes({QMessageBox::Yes});
+            QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+        }
+        startCaseTest(QStringLiteral("عبد الله"));
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
+        clickCell(1, 4);
+        {
+            OtherWriter other(file, 3, std::chrono::milliseconds(Database::busyWaitMs + 1500));
+            QCOMPARE(save(), QStringList({"خطأ أثناء الحفظ"}));
+        }
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("0"));
+        QCOMPARE(gridText(grid(), 1, 5), QStringLiteral("1"));
+        QCOMPARE(count("select count(*) as n from test_hdr where stud_code=2"), 0);
+        QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        QCOMPARE(count("select count(*) as n from test_dtl where stud_code=2 and ques_mark=1"), 1);
+    }
+
+    // A register written before numbers were guarded may hold one number and date twice.
+    void anUpdateReachesOnlyTheTestOfItsCase()
+    {
+        run("drop index test_hdr_number_of_year");
+        run("drop table schema_version");
+        const QDate date = QDate::currentDate().addDays(-10);
+        addStoredTest(1, date, 1, 1, 1);
+        addStoredTest(1, date, 2, 1, 1);
+        dm()->Database1.close();
+        {
+            BoxAnswerer boxes;
+            logIn("1", "12345");
+            QCOMPARE(boxes.count(), 1);
+            QVERIFY(boxes.texts.first().contains(
+                QStringLiteral("رقم 1 لسنة %1 في الفرع 0 (عدد الاختبارات 2)").arg(date.year())));
+        }
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("ريم"));
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        QCOMPARE(text("STtot_case_mark"), QStringLiteral("50"));
+        clickCell(0, 2);
+        test<QDateEdit>("DTMeasDiagDate")->setDate(date.addDays(1));
+        QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        QCOMPARE(text("STtot_case_mark"), QStringLiteral("52"));
+        const QString dateText = date.toString(Qt::ISODate);
+        QCOMPARE(count(QStringLiteral("select count(*) as n from test_dtl where stud_code=2 and "
+                                      "ques_mark=1 and test_date='%1'")
+                           .arg(dateText)),
+                 50);
+        QCOMPARE(count(QStringLiteral("select count(*) as n from test_hdr where stud_code=2 and "
+                                      "test_date='%1' and entry_type=1")
+                           .arg(dateText)),
+                 1);
+        QCOMPARE(count(QStringLiteral("select count(*) as n from test_dtl where stud_code=1 and "
+                                      "test_date='%1'")
+                           .arg(date.addDays(1).toString(Qt::ISODate))),
+                 50);
+        {
+            BoxAnswerer yes({QMessageBox::Yes});
+            QTest::mouseClick(test<QToolButton>("spDelete"), Qt::LeftButton);
+        }
+        QCOMPARE(count("select count(*) as n from test_hdr"), 1);
+        QCOMPARE(count("select count(*) as n from test_dtl where stud_code=2"), 50);
     }
 
     void validationStopsAtTheFirstMissingChoice()

@@ -387,6 +387,37 @@ private slots:
         QCOMPARE(read.textValue("tester_class_name"), QStringLiteral("أخصائى نطق"));
     }
 
+    // A register from before test numbers were guarded: its duplicates are named, not changed,
+    // until they are put right.
+    void duplicateTestNumbersAreReportedUntilPutRight()
+    {
+        QCOMPARE(db().takeOpenWarning(), QString());
+        run("drop index test_hdr_number_of_year");
+        run("drop table schema_version");
+        addCase(1, QStringLiteral("سارة"), false);
+        addCase(2, QStringLiteral("خالد"), false);
+        addTest(4, "2025-03-01", 1, {3});
+        addTest(4, "2025-09-09", 2, {1});
+        addTest(4, "2026-01-01", 2, {1});
+        for (int opening = 0; opening < 2; ++opening) {
+            db().close();
+            db().open(parseAlias(m_database->alias()));
+            QCOMPARE(db().takeOpenWarning(),
+                     QStringLiteral("توجد أرقام اختبارات مكررة في سجل الاختبارات، ولم يُغيَّر منها "
+                                    "شيء: رقم 4 لسنة 2025 في الفرع 0 (عدد الاختبارات 2). صحح هذه "
+                                    "الأرقام حتى يمنع النظام تكرار رقم الاختبار في السنة."));
+            QCOMPARE(countOf(db(), "select count(*) from test_hdr where test_no=4"), 3);
+            QCOMPARE(countOf(db(), "select count(*) from test_dtl where test_no=4"), 3);
+        }
+        run("update test_hdr set test_no=5 where stud_code=2 and test_date='2025-09-09'");
+        db().close();
+        db().open(parseAlias(m_database->alias()));
+        QCOMPARE(db().takeOpenWarning(), QString());
+        QCOMPARE(countOf(db(), "select max(version) from schema_version"), 1);
+        QVERIFY_THROWS_EXCEPTION(Error, addTest(5, "2025-12-30", 1, {}));
+        addTest(5, "2026-12-30", 1, {});
+    }
+
     void anExistingDatabaseIsOpenedAsItIs()
     {
         run("insert into tester_class (tester_class_id, tester_class_name) values (77, 'د')");

@@ -71,6 +71,9 @@ void TLoginForm::loginAttempt()
         return;
     }
     TDataModule1::instance()->openDatabase();
+    if (const QString warning = TDataModule1::instance()->Database1.takeOpenWarning();
+        !warning.isEmpty())
+        messages::info(warning, this);
     loadChecklistQuestionCount();
     const int code = wholeNumber(ui->Euser_code->text(), QStringLiteral("كود المستخدم"));
     if (!findUser(code, ui->Epassword->text())) {

@@ -9,6 +9,7 @@
 #include "reports/measure_diagonsis_report.h"
 #include "reports/measure_diagonsis_summary_report.h"
 #include "startup_form.h"
+#include "ui/busy_cursor.h"
 #include "ui/global.h"
 #include "ui/screen.h"
 #include "ui/screens.h"
@@ -45,7 +46,7 @@ QList<QObject *> createScreens()
     make<TMainForm>();
     plain("SetupDataForm", QStringLiteral("تصنيف البيانات الأساسية"));
     plain("SetupDataLevel2Form", QStringLiteral("تعريف البيانات الأساسية"));
-    make<TDataModule1>();
+    showBusyCursorWhileWaiting(make<TDataModule1>()->Database1);
     plain("SetupDataReportForm");
     plain("SetupDataReportLevel2Form");
     make<TSearchForm>();

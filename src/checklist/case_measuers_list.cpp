@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "data/dm.h"
+#include "data/test_identity.h"
 #include "measure_diagonsis.h"
 #include "ui/global.h"
 #include "ui/grid_model.h"
@@ -53,10 +54,7 @@ void TCaseMeasuresListForm::DBGstud_meas_listDblClick()
     const int testNo = tests->intValue(QStringLiteral("test_no"));
     const QDate testDate = tests->dateValue(QStringLiteral("test_date"));
     Statement *chosen = TDataModule1::instance()->StudMeasQuery;
-    chosen->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
-    chosen->setParam(QStringLiteral("stud_code"), caseCode);
-    chosen->setParam(QStringLiteral("test_no"), testNo);
-    chosen->setParam(QStringLiteral("test_date"), testDate);
+    bindTestIdentity(*chosen, {globals().CurrentBranchNo, testNo, testDate, caseCode});
     chosen->open();
     if (TMeasureDiagonsisForm::instance()->showTestFromList(caseCode, testNo, testDate))
         close();

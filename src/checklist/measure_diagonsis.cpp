@@ -7,6 +7,7 @@
 #include "core/hijri.h"
 #include "core/numbers.h"
 #include "data/dm.h"
+#include "data/test_identity.h"
 #include "reports/test_report_common.h"
 #include "ui/global.h"
 #include "ui/messages.h"
@@ -462,13 +463,13 @@ void TMeasureDiagonsisForm::chooseTest()
 {
     TDataModule1 *dm = TDataModule1::instance();
     Statement *tests = dm->FindStudTestAllQuery;
-    tests->setLine(3, OpenedFromTestList ? QStringLiteral("and a.test_no=:test_no") : QString());
+    tests->setLine(3, OpenedFromTestList
+                          ? QStringLiteral("and a.branch_no=:branch_no and a.test_no=:test_no")
+                          : QString());
     tests->setLine(4,
                    OpenedFromTestList ? QStringLiteral("and a.test_date=:test_date") : QString());
-    tests->setParam(QStringLiteral("test_no"), m_chosenTestNo);
-    tests->setParam(QStringLiteral("test_date"),
-                    m_chosenTestDate.isValid() ? QVariant(m_chosenTestDate) : QVariant());
-    tests->setParam(QStringLiteral("stud_code"), dm->FindStudentByCodeQuery->intValue("stud_code"));
+    bindTestIdentity(*tests, {globals().CurrentBranchNo, m_chosenTestNo, m_chosenTestDate,
+                              dm->FindStudentByCodeQuery->intValue("stud_code")});
     tests->open();
 }
 
@@ -507,22 +508,18 @@ void TMeasureDiagonsisForm::showTestAnswers()
     const Statement *test = dm->FindStudTestAllQuery;
     dm->ResultQuery = dm->FindStudTestGroupQuery;
     Statement *answers = dm->ResultQuery;
-    answers->setParam(QStringLiteral("stud_code"),
-                      dm->FindStudentByCodeQuery->intValue(QStringLiteral("stud_code")));
+    const TestIdentity shown{globals().CurrentBranchNo, test->intValue(QStringLiteral("test_no")),
+                             test->dateValue(QStringLiteral("test_date")),
+                             dm->FindStudentByCodeQuery->intValue(QStringLiteral("stud_code"))};
+    bindTestIdentity(*answers, shown);
     answers->setParam(QStringLiteral("ques_group"), currentDomain());
-    answers->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
-    answers->setParam(QStringLiteral("test_no"), test->intValue(QStringLiteral("test_no")));
-    const QDate date = test->dateValue(QStringLiteral("test_date"));
-    answers->setParam(QStringLiteral("test_date"), date.isValid() ? QVariant(date) : QVariant());
     ClearGridCells(ui->SGmeas_diag);
     FillQuestionRows(ui->SGmeas_diag, dm->GetMeasureDiagGroupItemsQuery);
     if (NewTestSameCase)
         return;
     FillAnsweredRows(ui->SGmeas_diag, answers);
-    Statement *total = dm->GetStudentMeasTotalMarksQuery;
-    for (const char *param : {"branch_no", "test_no", "test_date", "stud_code"})
-        total->setParam(QLatin1String(param), answers->param(QLatin1String(param)));
-    total->open();
+    bindTestIdentity(*dm->GetStudentMeasTotalMarksQuery, shown);
+    dm->GetStudentMeasTotalMarksQuery->open();
 }
 
 // An empty domain or an empty checklist has no greatest mark: it shows 0.00 and no verdict.
@@ -787,52 +784,56 @@ void TMeasureDiagonsisForm::spSaveClick()
     messages::info(QStringLiteral("تم حفظ التعديلات بنجاح"), this);
 }
 
+// A new test takes the next number of its branch in the year of its date, the year the
+// register keeps each number unique in.
 void TMeasureDiagonsisForm::saveTest(bool existing, int &newNumber)
 {
     TDataModule1 *dm = TDataModule1::instance();
     if (!existing) {
-        dm->GetSerialQuery->setParam(QStringLiteral("param1"), QDate::currentDate().year());
-        dm->GetSerialQuery->setParam(QStringLiteral("param2"), 0);
+        const int branch = globals().CurrentBranchNo;
+        dm->GetSerialQuery->setParam(QStringLiteral("param1"), shownTestDate().year());
+        dm->GetSerialQuery->setParam(QStringLiteral("param2"), branch);
         newNumber = dm->nextSerial(QStringLiteral("test_no"), QStringLiteral("test_hdr"),
                                    QStringLiteral("where year(test_date)=:param1 and "
                                                   "branch_no=:param2"));
-        bindHeader(dm->AddNewStudentMeasDiagHdr, newNumber, true);
+        const TestIdentity test{branch, newNumber, shownTestDate(), shownCaseCode()};
+        bindHeader(dm->AddNewStudentMeasDiagHdr, test, true);
         dm->AddNewStudentMeasDiagHdr->exec();
         for (int row = 0; row < ui->SGmeas_diag->rowCount(); ++row) {
-            bindDetailRow(dm->AddNewStudentMeasDiagDtl, newNumber, row, true);
+            bindDetailRow(dm->AddNewStudentMeasDiagDtl, test, row, true);
             dm->AddNewStudentMeasDiagDtl->exec();
         }
         return;
     }
-    const int testNo = shownTestNo();
-    bindHeader(dm->UpdateStudentMeasDiagHdr, testNo, false);
-    dm->UpdateStudentMeasDiagHdr->exec();
-    if (m_loadedTestDate != shownTestDate()) {
-        bindHeader(dm->MoveStudMeasDtlDate, testNo, false);
+    const TestIdentity loaded = storedTest();
+    bindHeader(dm->UpdateStudentMeasDiagHdr, loaded, false);
+    if (dm->UpdateStudentMeasDiagHdr->exec() != 1)
+        throw Error(QStringLiteral("الاختبار غير موجود"));
+    if (loaded.testDate != shownTestDate()) {
+        bindHeader(dm->MoveStudMeasDtlDate, loaded, false);
         dm->MoveStudMeasDtlDate->exec();
     }
+    TestIdentity test = loaded;
+    test.testDate = shownTestDate();
     Statement *find = dm->FindTestQuesQuery;
     for (int row = 0; row < ui->SGmeas_diag->rowCount(); ++row) {
-        bindDetailRow(find, testNo, row, false);
+        bindDetailRow(find, test, row, false);
         find->open();
         const bool stored = !find->isEmpty();
         find->close();
         Statement *write = stored ? dm->UpdateStudentMeasDiagDtl : dm->AddNewStudentMeasDiagDtl;
-        bindDetailRow(write, testNo, row, !stored);
+        bindDetailRow(write, test, row, !stored);
         write->exec();
     }
 }
 
-void TMeasureDiagonsisForm::bindHeader(Statement *statement, int testNo, bool insert)
+// The test the statement names, and the values on screen (an update gives it the shown date).
+void TMeasureDiagonsisForm::bindHeader(Statement *statement, const TestIdentity &test, bool insert)
 {
     const int user = globals().session.SessionUserCode;
-    statement->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
-    statement->setParam(QStringLiteral("test_no"), testNo);
-    statement->setParam(QStringLiteral("test_date"), shownTestDate());
-    statement->setParam(QStringLiteral("loaded_test_date"),
-                        m_loadedTestDate.isValid() ? QVariant(m_loadedTestDate) : QVariant());
+    bindTestIdentity(*statement, test);
+    statement->setParam(QStringLiteral("new_test_date"), shownTestDate());
     statement->setParam(QStringLiteral("test_haj_date"), ui->emMeasDiagHajDate->text());
-    statement->setParam(QStringLiteral("stud_code"), shownCaseCode());
     statement->setParam(QStringLiteral("tester_id"),
                         wholeNumber(ui->eTesterCode->text(), QStringLiteral("القائم بالاختبار")));
     statement->setParam(QStringLiteral("info_source_id"),
@@ -846,7 +847,8 @@ void TMeasureDiagonsisForm::bindHeader(Statement *statement, int testNo, bool in
     statement->setParam(QStringLiteral("who_update"), insert ? 0 : user);
 }
 
-void TMeasureDiagonsisForm::bindDetailRow(Statement *statement, int testNo, int row, bool insert)
+void TMeasureDiagonsisForm::bindDetailRow(Statement *statement, const TestIdentity &test, int row,
+                                          bool insert)
 {
     QTableWidget *grid = ui->SGmeas_diag;
     const QString markText = gridText(grid, row, 5).trimmed();
@@ -858,11 +860,8 @@ void TMeasureDiagonsisForm::bindDetailRow(Statement *statement, int testNo, int 
             break;
         }
     const int user = globals().session.SessionUserCode;
-    statement->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
-    statement->setParam(QStringLiteral("test_no"), testNo);
-    statement->setParam(QStringLiteral("test_date"), shownTestDate());
+    bindTestIdentity(*statement, test);
     statement->setParam(QStringLiteral("test_haj_date"), ui->emMeasDiagHajDate->text());
-    statement->setParam(QStringLiteral("stud_code"), shownCaseCode());
     statement->setParam(QStringLiteral("ques_group"),
                         wholeNumber(gridText(grid, row, 6), QStringLiteral("المجموعة")));
     statement->setParam(QStringLiteral("ques_id"),
@@ -881,13 +880,15 @@ void TMeasureDiagonsisForm::bindDetailRow(Statement *statement, int testNo, int 
 // ---------------------------------------------------------------- print, close, delete
 
 // A stored test is named by the date it was stored under, not a date typed since.
+TestIdentity TMeasureDiagonsisForm::storedTest() const
+{
+    return {globals().CurrentBranchNo, shownTestNo(),
+            m_loadedTestDate.isValid() ? m_loadedTestDate : shownTestDate(), shownCaseCode()};
+}
+
 void TMeasureDiagonsisForm::bindStoredTest(Statement *statement) const
 {
-    statement->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
-    statement->setParam(QStringLiteral("test_no"), shownTestNo());
-    statement->setParam(QStringLiteral("test_date"),
-                        m_loadedTestDate.isValid() ? m_loadedTestDate : shownTestDate());
-    statement->setParam(QStringLiteral("stud_code"), shownCaseCode());
+    bindTestIdentity(*statement, storedTest());
 }
 
 // Judged on the stored rows: every question has a row and none is unanswered.

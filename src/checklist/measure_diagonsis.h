@@ -19,6 +19,7 @@ class MeasureDiagonsisForm;
 namespace simat {
 
 class Statement;
+struct TestIdentity;
 
 // The checklist test screen: a case, its tester and information source, and the check-box
 // grid of one domain's questions with the domain's and the whole checklist's results.
@@ -108,6 +109,7 @@ private:
     void hijriEntered(QWidget *hijriBox, QWidget *picker);
 
     // The stored test on screen: its number and the date it was stored under.
+    TestIdentity storedTest() const;
     void bindStoredTest(Statement *statement) const;
     bool storedTestIsComplete() const;
     bool printable();
@@ -115,8 +117,8 @@ private:
 
     bool validateForSave();
     void saveTest(bool existing, int &newNumber);
-    void bindHeader(Statement *statement, int testNo, bool insert);
-    void bindDetailRow(Statement *statement, int testNo, int row, bool insert);
+    void bindHeader(Statement *statement, const TestIdentity &test, bool insert);
+    void bindDetailRow(Statement *statement, const TestIdentity &test, int row, bool insert);
 
     std::unique_ptr<Ui::MeasureDiagonsisForm> ui;
     QPixmap m_checked;

@@ -7,8 +7,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <sqlite3.h>
 
 namespace simat {
 
@@ -84,6 +86,7 @@ void Database::openConnection()
         throw Error(db.lastError().text());
     dialect::registerFunctions(db, m_alias.engine);
     if (sqlite) {
+        waitForOtherWriters(db);
         execute(QStringLiteral("pragma journal_mode = wal"));
         execute(QStringLiteral("pragma synchronous = normal"));
     } else {
@@ -93,11 +96,13 @@ void Database::openConnection()
 
 void Database::prepareSchema()
 {
-    if (schema::exists(*this)) {
+    if (schema::exists(*this))
         schema::createIndexes(*this);
+    else if (!inTransaction([this] { schema::create(*this); }))
+        throw Error(m_lastFailure);
+    if (schema::isCurrent(*this))
         return;
-    }
-    if (!inTransaction([this] { schema::create(*this); }))
+    if (!inTransaction([this] { m_openWarning = schema::migrate(*this); }))
         throw Error(m_lastFailure);
 }
 
@@ -144,15 +149,66 @@ void Database::close()
 void Database::execute(const QString &sql)
 {
     QSqlQuery query(connection());
-    if (!query.exec(sql))
+    const bool done = query.exec(sql);
+    stopWaiting();
+    if (!done)
         throw Error(query.lastError().text());
 }
 
 void Database::beginTransaction()
 {
+    if (m_alias.engine == DatabaseAlias::Engine::SQLite) {
+        execute(QStringLiteral("begin immediate"));
+        return;
+    }
     QSqlDatabase db = connection();
     if (!db.transaction())
         throw Error(db.lastError().text());
+}
+
+void Database::serializeNumbering(const QString &table)
+{
+    if (m_alias.engine != DatabaseAlias::Engine::PostgreSQL)
+        return;
+    QSqlQuery lock(connection());
+    lock.prepare(QStringLiteral("select pg_advisory_xact_lock(7301, hashtext(:table))"));
+    lock.bindValue(QStringLiteral(":table"), table);
+    if (!lock.exec())
+        throw Error(lock.lastError().text());
+}
+
+// SQLite's own busy timeout gives no sign while it waits; this handler waits as long and lets
+// the screens show that the program is waiting.
+void Database::waitForOtherWriters(QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw Error(QStringLiteral("تعذر تجهيز قاعدة البيانات المدمجة"));
+    sqlite3_busy_handler(*static_cast<sqlite3 *const *>(handle.data()), &Database::busyHandler,
+                         this);
+}
+
+int Database::busyHandler(void *database, int attempts)
+{
+    auto *self = static_cast<Database *>(database);
+    if (attempts == 0) {
+        self->m_waited.start();
+        if (!self->m_waiting && self->m_busyHook)
+            self->m_busyHook(true);
+        self->m_waiting = true;
+    }
+    if (self->m_waited.elapsed() >= busyWaitMs)
+        return 0;
+    sqlite3_sleep(std::min(2 + attempts * 2, 25));
+    return 1;
+}
+
+void Database::stopWaiting()
+{
+    if (!std::exchange(m_waiting, false))
+        return;
+    if (m_busyHook)
+        m_busyHook(false);
 }
 
 void Database::commit()
@@ -179,6 +235,7 @@ bool Database::inTransaction(const std::function<void()> &work)
     try {
         work();
         commit();
+        stopWaiting();
         return true;
     } catch (const Error &error) {
         m_lastFailure = error.text();
@@ -186,6 +243,7 @@ bool Database::inTransaction(const std::function<void()> &work)
         m_lastFailure = QString::fromLocal8Bit(error.what());
     }
     rollback();
+    stopWaiting();
     return false;
 }
 

@@ -2,9 +2,11 @@
 
 #include "alias.h"
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace simat {
@@ -35,6 +37,8 @@ public:
     // a search still being read never stands in the way of the statements on connection().
     QSqlDatabase streamingConnection();
 
+    // A write transaction: on SQLite it takes the write lock at once (begin immediate), so that
+    // what it reads stays true until it commits and another writer waits for it.
     void beginTransaction();
     void commit();
     void rollback();
@@ -43,6 +47,21 @@ public:
     // Returns false after a roll back; lastFailure() then says what failed.
     bool inTransaction(const std::function<void()> &work);
     const QString &lastFailure() const { return m_lastFailure; }
+
+    // Keeps every other transaction that makes a new code of the table waiting until this
+    // transaction ends; on SQLite the write lock of beginTransaction() already does.
+    void serializeNumbering(const QString &table);
+
+    // How long SQLite waits for another writer's lock before a statement fails.
+    static constexpr int busyWaitMs = 5000;
+    // Called with true when a statement starts waiting for another writer, and with false when
+    // the transaction or statement it waited in has ended.
+    void setBusyHook(std::function<void(bool waiting)> hook) { m_busyHook = std::move(hook); }
+    const std::function<void(bool waiting)> &busyHook() const { return m_busyHook; }
+
+    // What the last open found and left as it was (duplicate test numbers), or empty; cleared
+    // once taken.
+    QString takeOpenWarning() { return std::exchange(m_openWarning, QString()); }
 
     // Runs a statement text that needs no parameters (schema creation); throws Error.
     void execute(const QString &sql);
@@ -54,9 +73,16 @@ public:
 private:
     void openConnection();
     void prepareSchema();
+    void waitForOtherWriters(QSqlDatabase &db);
+    static int busyHandler(void *database, int attempts);
+    void stopWaiting();
 
     DatabaseAlias m_alias;
     QString m_lastFailure;
+    QString m_openWarning;
+    std::function<void(bool)> m_busyHook;
+    QElapsedTimer m_waited;
+    bool m_waiting = false;
     std::vector<Statement *> m_statements;
 };
 

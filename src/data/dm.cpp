@@ -50,7 +50,7 @@ void TDataModule1::addTestStatements()
         {"test_haj_date", P::Text},     {"stud_code", P::Integer},  {"tester_id", P::Integer},
         {"info_source_id", P::Integer}, {"school_name", P::Text},   {"notes", P::Text},
         {"entry_date", P::Date},        {"entry_type", P::Integer}, {"test_status", P::Integer},
-        {"who_insert", P::Integer},     {"who_update", P::Integer}, {"loaded_test_date", P::Date}};
+        {"who_insert", P::Integer},     {"who_update", P::Integer}, {"new_test_date", P::Date}};
     const std::initializer_list<std::pair<const char *, ParamType>> detailValues = {
         {"branch_no", P::Integer},   {"test_no", P::Integer},    {"test_date", P::Date},
         {"test_haj_date", P::Text},  {"stud_code", P::Integer},  {"ques_group", P::Integer},
@@ -141,6 +141,7 @@ void TDataModule1::openDatabase()
 
 int TDataModule1::nextSerial(const QString &column, const QString &table, const QString &condition)
 {
+    Database1.serializeNumbering(Statement::identifier(table));
     GetSerialQuery->setLine(1, QStringLiteral("max(%1)").arg(Statement::identifier(column)));
     GetSerialQuery->setLine(3, Statement::identifier(table));
     GetSerialQuery->setLine(4, condition);

@@ -65,6 +65,8 @@ public:
 
     // The greatest value of a code column plus 1 (1 for an empty table), through
     // GetSerialQuery with its lines rewritten to the column, the table and the condition.
+    // Called inside the write transaction that inserts the row: no other workstation makes a
+    // code of the same table until that transaction ends.
     int nextSerial(const QString &column, const QString &table, const QString &condition = {});
 
 private:

@@ -222,7 +222,113 @@ const QStringList &indexTexts()
     return texts;
 }
 
+bool tableExists(Database &database, const QString &table)
+{
+    QSqlQuery query(database.connection());
+    const bool sqlite = database.engine() == dialect::Engine::SQLite;
+    query.prepare(sqlite ? QStringLiteral("select count(*) from sqlite_master where type='table' "
+                                          "and name=:name")
+                         : QStringLiteral("select count(*) from information_schema.tables where "
+                                          "table_schema=current_schema() and table_name=:name"));
+    query.bindValue(QStringLiteral(":name"), table);
+    if (!query.exec() || !query.next())
+        throw Error(query.lastError().text());
+    return query.value(0).toInt() > 0;
+}
+
+int storedVersion(Database &database)
+{
+    QSqlQuery query(database.connection());
+    if (!query.exec(QStringLiteral("select max(version) from schema_version")) || !query.next())
+        throw Error(query.lastError().text());
+    return query.value(0).toInt();
+}
+
+void recordVersion(Database &database, int version)
+{
+    database.execute(QStringLiteral("delete from schema_version"));
+    database.execute(
+        QStringLiteral("insert into schema_version (version) values (%1)").arg(version));
+}
+
+// The year a test's number belongs to. SQLite keeps a date as its ISO text, whose first four
+// letters are the year: an index over it needs no function of this program, so that other
+// tools can still write the file.
+QString yearOfTestDate(Database &database)
+{
+    return database.engine() == dialect::Engine::SQLite
+               ? QStringLiteral("substr(test_date,1,4)")
+               : QStringLiteral("extract(year from test_date)");
+}
+
+// The test numbers that two or more tests of one branch and year share, in Arabic; empty when
+// there are none.
+QString duplicateTestNumbers(Database &database)
+{
+    const QString year = yearOfTestDate(database);
+    QSqlQuery query(database.connection());
+    if (!query.exec(QStringLiteral("select branch_no, cast(%1 as integer) as test_year, test_no, "
+                                   "count(*) as tests from test_hdr group by branch_no, %1, "
+                                   "test_no having count(*) > 1 order by 2, 1, 3")
+                        .arg(year)))
+        throw Error(query.lastError().text());
+    QStringList found;
+    while (query.next())
+        found << QStringLiteral("رقم %1 لسنة %2 في الفرع %3 (عدد الاختبارات %4)")
+                     .arg(query.value(2).toString(), query.value(1).toString(),
+                          query.value(0).toString(), query.value(3).toString());
+    if (found.isEmpty())
+        return {};
+    return QStringLiteral("توجد أرقام اختبارات مكررة في سجل الاختبارات، ولم يُغيَّر منها شيء: ") +
+           found.join(QStringLiteral("، ")) +
+           QStringLiteral(". صحح هذه الأرقام حتى يمنع النظام تكرار رقم الاختبار في السنة.");
+}
+
+// Version 1: one test number per branch and year.
+QString addUniqueTestNumbers(Database &database)
+{
+    const QString duplicates = duplicateTestNumbers(database);
+    if (!duplicates.isEmpty())
+        return duplicates;
+    database.execute(QStringLiteral("create unique index if not exists test_hdr_number_of_year on "
+                                    "test_hdr (branch_no, (%1), test_no)")
+                         .arg(yearOfTestDate(database)));
+    return {};
+}
+
+// The changes a database made by an earlier version needs, in order: version n is the first n.
+const std::vector<QString (*)(Database &)> &migrations()
+{
+    static const std::vector<QString (*)(Database &)> all = {addUniqueTestNumbers};
+    return all;
+}
+
 } // namespace
+
+int currentVersion()
+{
+    return int(migrations().size());
+}
+
+bool isCurrent(Database &database)
+{
+    return tableExists(database, QStringLiteral("schema_version")) &&
+           storedVersion(database) >= currentVersion();
+}
+
+QString migrate(Database &database)
+{
+    database.serializeNumbering(QStringLiteral("schema_version"));
+    database.execute(
+        QStringLiteral("create table if not exists schema_version (version integer not null)"));
+    for (int version = storedVersion(database); version < currentVersion(); ++version) {
+        const QString undone = migrations().at(version)(database);
+        if (!undone.isEmpty())
+            return undone;
+        recordVersion(database, version + 1);
+    }
+    return {};
+}
 
 const std::vector<Table> &tables()
 {
@@ -249,16 +355,7 @@ void createIndexes(Database &database)
 
 bool exists(Database &database)
 {
-    QSqlQuery query(database.connection());
-    const bool sqlite = database.engine() == dialect::Engine::SQLite;
-    const QString text =
-        sqlite ? QStringLiteral("select count(*) from sqlite_master where type='table' and "
-                                "name='app_tables'")
-               : QStringLiteral("select count(*) from information_schema.tables where "
-                                "table_schema=current_schema() and table_name='app_tables'");
-    if (!query.exec(text) || !query.next())
-        throw Error(query.lastError().text());
-    return query.value(0).toInt() > 0;
+    return tableExists(database, QStringLiteral("app_tables"));
 }
 
 void create(Database &database)

@@ -33,4 +33,12 @@ void create(Database &database);
 // Adds the indexes a database made by an earlier version lacks.
 void createIndexes(Database &database);
 
+// The version of the schema this program writes; a database records its own in schema_version.
+int currentVersion();
+bool isCurrent(Database &database);
+// Brings a database up to the current version, in the caller's transaction. What it cannot do
+// without changing the register's rows (duplicate test numbers) it leaves undone and describes
+// in Arabic in the text it returns; every later open tries again.
+QString migrate(Database &database);
+
 } // namespace simat::schema

@@ -112,7 +112,7 @@ QStringList caseTestRows()
             QStringLiteral("and a.test_date=:test_date"),
             QStringLiteral("and a.branch_no=b.branch_no"),
             QStringLiteral("and a.test_no=b.test_no"),
-            QStringLiteral("and a.test_date=b.test_date"),
+            QStringLiteral("and a.test_date=b.test_date and a.stud_code=b.stud_code"),
             QStringLiteral("order by a.test_date desc,a.test_no desc ")};
 }
 
@@ -175,41 +175,42 @@ QStringList addTestDetail()
         ":ques_status,:who_insert,:who_update)")};
 }
 
-// A test number restarts every year, so an update names the date the test was loaded under.
+// Names the test as it was loaded (its date before any change) and gives it its new date.
 QStringList updateTestHeader()
 {
-    return {
-        QStringLiteral("update test_hdr set test_date=:test_date, test_haj_date=:test_haj_date, "
-                       "stud_code=:stud_code, tester_id=:tester_id, "
-                       "info_source_id=:info_source_id, school_name=:school_name, "
-                       "notes=:notes, entry_type=:entry_type, who_update=:who_update where "
-                       "branch_no=:branch_no and test_no=:test_no"),
-        QStringLiteral("and test_date=:loaded_test_date")};
+    return {QStringLiteral(
+                "update test_hdr set test_date=:new_test_date, test_haj_date=:test_haj_date, "
+                "stud_code=:stud_code, tester_id=:tester_id, "
+                "info_source_id=:info_source_id, school_name=:school_name, "
+                "notes=:notes, entry_type=:entry_type, who_update=:who_update where "
+                "branch_no=:branch_no and test_no=:test_no"),
+            QStringLiteral("and test_date=:test_date and stud_code=:stud_code")};
 }
 
 // Keeps every detail row of a test under its header's date when the date is changed.
 QStringList moveTestDetailsToDate()
 {
-    return {QStringLiteral("update test_dtl set test_date=:test_date, test_haj_date=:test_haj_date "
-                           "where branch_no=:branch_no and test_no=:test_no"),
-            QStringLiteral("and test_date=:loaded_test_date")};
+    return {QStringLiteral("update test_dtl set test_date=:new_test_date, "
+                           "test_haj_date=:test_haj_date where branch_no=:branch_no and "
+                           "test_no=:test_no"),
+            QStringLiteral("and test_date=:test_date and stud_code=:stud_code")};
 }
 
 QStringList updateTestDetail()
 {
-    return {QStringLiteral("update test_dtl set test_date=:test_date, stud_code=:stud_code, "
-                           "test_haj_date=:test_haj_date, ques_ans_val=:ques_ans_val, "
+    return {QStringLiteral("update test_dtl set test_haj_date=:test_haj_date, "
+                           "ques_ans_val=:ques_ans_val, "
                            "ques_mark=:ques_mark, notes=:notes, entry_type=:entry_type, "
                            "who_update=:who_update where branch_no=:branch_no and "
                            "test_no=:test_no and ques_group=:ques_group and ques_id=:ques_id"),
-            QStringLiteral("and test_date=:test_date")};
+            QStringLiteral("and test_date=:test_date and stud_code=:stud_code")};
 }
 
 QStringList findTestQuestion()
 {
     return {QStringLiteral("select * from test_dtl where branch_no=:branch_no and "
                            "test_no=:test_no and ques_group=:ques_group and ques_id=:ques_id"),
-            QStringLiteral("and test_date=:test_date")};
+            QStringLiteral("and test_date=:test_date and stud_code=:stud_code")};
 }
 
 QStringList caseTestsByStatus()
