@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
@@ -347,7 +348,9 @@ private slots:
         QTest::mouseClick(test<QToolButton>("spFindStudent"), Qt::LeftButton);
         auto *box = on<QLineEdit>("SearchForm", "Eacc_name");
         typeText(box, QStringLiteral("ريم"));
+        QSignalSpy codeChanges(test<QLineEdit>("eStudentCode"), &QLineEdit::textChanged);
         QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(codeChanges.count(), 0);
         QVERIFY(!screen("SearchForm")->isVisible());
         QCOMPARE(text("eStudentCode"), QStringLiteral("1"));
         QCOMPARE(text("eStudentName"), QStringLiteral("ريم خالد العمري"));

@@ -73,13 +73,21 @@ const QString indexedCode = QStringLiteral("stud_code");
 const QString indexedName = QStringLiteral("stud_name");
 const QString sqliteIndex = QStringLiteral("student_name_search");
 
+// Letters as the engines count them: a letter beyond the 16-bit range is one, not two.
+QList<uint> lettersOf(const QString &form)
+{
+    return form.toUcs4();
+}
+
 QString shortGrams(const QString &form)
 {
+    const QList<uint> letters = lettersOf(form);
     QSet<QString> grams;
-    for (qsizetype i = 0; i < form.size(); ++i) {
-        grams.insert(form.mid(i, 1) + gramMark + gramMark);
-        if (i + 1 < form.size())
-            grams.insert(form.mid(i, 2) + gramMark);
+    for (qsizetype i = 0; i < letters.size(); ++i) {
+        const auto *at = reinterpret_cast<const char32_t *>(letters.constData() + i);
+        grams.insert(QString::fromUcs4(at, 1) + gramMark + gramMark);
+        if (i + 1 < letters.size())
+            grams.insert(QString::fromUcs4(at, 2) + gramMark);
     }
     // In a fixed order: a row leaves the index only by the very text it entered it with.
     QStringList sorted(grams.begin(), grams.end());
@@ -91,11 +99,12 @@ QString shortGrams(const QString &form)
 QString trigramQuery(const QString &text)
 {
     const QString form = readerForm(text);
+    const qsizetype letters = lettersOf(form).size();
     QString phrase = form;
     phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    if (form.size() >= 3)
+    if (letters >= 3)
         return QStringLiteral("search_name : \"%1\"").arg(phrase);
-    const QString marks(3 - form.size(), QChar(gramMark));
+    const QString marks(3 - letters, QChar(gramMark));
     return QStringLiteral("short_grams : \"%1%2\"").arg(phrase, marks);
 }
 
@@ -225,7 +234,7 @@ void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
                         QStringLiteral("as name,*"), QStringLiteral("from"),
                         Statement::identifier(table), QStringLiteral("where"),
                         containsCondition(name, QStringLiteral("acc_aname"))});
-    const qsizetype length = readerForm(text).size();
+    const qsizetype length = lettersOf(readerForm(text)).size();
     if (length == 0) {
         statement.setLine(8, QStringLiteral("%1 is not null").arg(name));
         return;

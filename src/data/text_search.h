@@ -29,8 +29,8 @@ QString containsCondition(const QString &column, const QString &param);
 
 // Shapes a statement of the picker's stored lines ("select", code, "as code,", name,
 // "as name,*", "from", table, ...) into: the code and name of every row of `table` whose name
-// contains the text bound to :acc_aname. A table whose names are indexed is searched through
-// its index.
+// contains the text bound to :acc_aname, every row with a name for a text with no letter to
+// compare. A table whose names are indexed is searched through its index.
 void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
                      const QString &codeColumn, const QString &nameColumn, const QString &text);
 
