@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QSemaphore>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
@@ -52,6 +53,11 @@ QString text(const char *control)
     if (auto *edit = qobject_cast<QLineEdit *>(test(control)))
         return edit->text();
     return test<QLabel>(control)->text();
+}
+
+AfterChoice closeOnChoice(const QString &, const QString &)
+{
+    return AfterChoice::Close;
 }
 
 QDate lastYearDate()
@@ -161,6 +167,20 @@ class TestsTest : public QObject {
                 .arg(mark));
     }
 
+    // The names the picker lists, in order, for a text typed into its emptied search box.
+    QStringList pickerNames(const QString &typed)
+    {
+        auto *box = on<QLineEdit>("SearchForm", "Eacc_name");
+        box->clear();
+        typeText(box, typed);
+        QAbstractItemModel *rows = on<QTableView>("SearchForm", "DBGresult")->model();
+        QStringList names;
+        for (int row = 0; row < rows->rowCount(); ++row)
+            names << rows->index(row, 1).data().toString();
+        names.sort();
+        return names;
+    }
+
     void login()
     {
         BoxAnswerer boxes;
@@ -256,12 +276,8 @@ private slots:
 
     void pickerListsTheTableAndNarrowsItByAnyPartOfTheName()
     {
-        LookupState &lookup = globals().lookup;
-        lookup.LookupTableName = "country";
-        lookup.LookupButton = nullptr;
-        discoverLookupColumns();
-        QCOMPARE(lookup.LookupCodeColumn, QStringLiteral("cou_id"));
-        screens::show("SearchForm");
+        TSearchForm::pick({"country", {}, {}, nullptr, closeOnChoice});
+        QCOMPARE(globals().lookup.LookupCodeColumn, QStringLiteral("cou_id"));
         auto *results = on<QTableView>("SearchForm", "DBGresult");
         QCOMPARE(results->model()->rowCount(), 8);
         QCOMPARE(results->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("كود"));
@@ -349,6 +365,69 @@ private slots:
         QVERIFY(!screen("SearchForm")->isVisible());
         QCOMPARE(text("eTesterName"), QStringLiteral("سالم الحربي"));
         QCOMPARE(text("eTesterClass"), QStringLiteral("أخصائي نفسي"));
+    }
+
+    void pickerReadsArabicAsAReaderAndWildcardsAsLetters()
+    {
+        const QStringList stored = {"احمد سالم", "فاطمة",    "فاطمه علي", "مصطفى",  "مصطفي حسن",
+                                    "مُحَمَّد",      "نسبة 50%", "علي_حسن",   "مسار\\ب"};
+        for (int i = 0; i < stored.size(); ++i)
+            addCase(20 + i, stored.at(i), QDate::currentDate().addYears(-4));
+        const QList<std::pair<QString, QStringList>> studentSearches = {
+            {"احمد", {"احمد سالم", "يوسف أحمد"}},
+            {"أحمد", {"احمد سالم", "يوسف أحمد"}},
+            {"إحمد", {"احمد سالم", "يوسف أحمد"}},
+            {"فاطمه", {"فاطمة", "فاطمه علي"}},
+            {"فاطمة", {"فاطمة", "فاطمه علي"}},
+            {"مصطفي", {"مصطفى", "مصطفي حسن"}},
+            {"مصطفى", {"مصطفى", "مصطفي حسن"}},
+            {"مـحـمّـد", {"مُحَمَّد"}},
+            {"%", {"نسبة 50%"}},
+            {"50%", {"نسبة 50%"}},
+            {"_", {"علي_حسن"}},
+            {"ي_ح", {"علي_حسن"}},
+            {"\\", {"مسار\\ب"}}};
+        TSearchForm::pick({"student", {}, {}, nullptr, closeOnChoice});
+        for (const auto &[typed, expected] : studentSearches) {
+            const QStringList names = pickerNames(typed);
+            QVERIFY2(names == expected, qPrintable(typed + QStringLiteral(": ") + names.join('|')));
+        }
+        TSearchForm::pick({"country", {}, {}, nullptr, closeOnChoice});
+        QCOMPARE(pickerNames("الاردن"), QStringList{"الأردن"});
+        QCOMPARE(pickerNames("%"), QStringList());
+        QCOMPARE(pickerNames("_"), QStringList());
+    }
+
+    void downAndEnterChooseInThePickerByKeyboard()
+    {
+        openTestScreen();
+        QTest::mouseClick(test<QToolButton>("spFindStudent"), Qt::LeftButton);
+        auto *box = on<QLineEdit>("SearchForm", "Eacc_name");
+        typeText(box, QStringLiteral("ريم"));
+        QSignalSpy codeChanges(test<QLineEdit>("eStudentCode"), &QLineEdit::textChanged);
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(codeChanges.count(), 0);
+        QVERIFY(!screen("SearchForm")->isVisible());
+        QCOMPARE(text("eStudentCode"), QStringLiteral("1"));
+        QCOMPARE(text("eStudentName"), QStringLiteral("ريم خالد العمري"));
+        QCOMPARE(text("Lage_years"), QStringLiteral("5"));
+        QTest::mouseClick(test<QToolButton>("spFindTester"), Qt::LeftButton);
+        auto *results = on<QTableView>("SearchForm", "DBGresult");
+        QTest::keyClick(box, Qt::Key_Down);
+        QCOMPARE(screen("SearchForm")->focusWidget(), results);
+        QTest::keyClick(results, Qt::Key_Down);
+        const QString second = results->model()->index(1, 1).data().toString();
+        QTest::keyClick(results, Qt::Key_Enter);
+        QCOMPARE(text("eTesterName"), second);
+        QStringList chosen;
+        TSearchForm::pick(
+            {"tester", {}, {}, nullptr, [&chosen](const QString &code, const QString &) {
+                 chosen << code;
+                 return AfterChoice::StayOpen;
+             }});
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(chosen.size(), 1);
+        QVERIFY(screen("SearchForm")->isVisible());
     }
 
     void aCaseWithoutTestsOpensANewTest()

@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "data/dm.h"
 #include "data/schema.h"
+#include "data/text_search.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -247,6 +248,31 @@ private slots:
         search->setParam("param_1", QString());
         search->open();
         QCOMPARE(search->rowCount(), 3);
+    }
+
+    void aDatabaseFromBeforeTheNameIndexGainsItOnOpen()
+    {
+        const bool sqlite = db().engine() == DatabaseAlias::Engine::SQLite;
+        const QStringList older =
+            sqlite ? QStringList{"drop trigger student_name_search_insert",
+                                 "drop trigger student_name_search_update",
+                                 "drop trigger student_name_search_delete",
+                                 "drop table student_name_search"}
+                   : QStringList{"drop index student_name_trigrams, student_name_short_grams",
+                                 "drop function simat_reader_form(text), simat_short_grams(text)"};
+        for (const QString &drop : older)
+            run(drop);
+        addCase(1, QStringLiteral("أحمد سالم"), false);
+        db().close();
+        db().open(parseAlias(m_database->alias()));
+        Statement *search = m_dm->SearchByNameQuery;
+        for (const QString &typed : {QStringLiteral("احمد"), QStringLiteral("س")}) {
+            search::shapeNameSearch(*search, db().engine(), "student", "stud_code", "stud_name",
+                                    typed);
+            search->setParam("acc_aname", typed);
+            search->open();
+            QCOMPARE(search->rowCount(), 1);
+        }
     }
 
     void yearAndDatesCompareExactly()

@@ -1,6 +1,7 @@
 // The checklist test screen on a large register (100 000 cases, 200 000 tests by default):
-// the picker's search on every keystroke, the load of a case with its latest test, and the
-// save of one domain, each beside the bare Qt SQL read of the same rows as its baseline.
+// the picker's search on every keystroke (also of texts that match nothing), the load of a case
+// with its latest test, and the save of one domain, each beside the bare Qt SQL read of the
+// same rows as its baseline.
 //   SIMAT_BENCH_DB=/path/x.db bench/test_screen_bench   (a missing file is generated first)
 //   SIMAT_BENCH_ALIAS=postgresql://user@host:port/db bench/test_screen_bench   (a written one)
 #include "app/application.h"
@@ -10,6 +11,7 @@
 #include "sample_data.h"
 #include "ui/global.h"
 #include "ui/screens.h"
+#include "ui/search.h"
 
 #include <QAbstractButton>
 #include <QFileInfo>
@@ -29,6 +31,10 @@ namespace {
 const QStringList keystrokes = {QStringLiteral("م"),    QStringLiteral("مح"), QStringLiteral("محم"),
                                 QStringLiteral("محمد"), QStringLiteral("ال"), QStringLiteral("سار"),
                                 QStringLiteral("عبد")};
+// Texts that no case name holds, of one, two and more letters.
+const QStringList keystrokesMatchingNothing = {QStringLiteral("ظ"), QStringLiteral("ظظ"),
+                                               QStringLiteral("ظظظ"), QStringLiteral("محمدظ"),
+                                               QStringLiteral("xyz")};
 
 QWidget *screen(const char *name)
 {
@@ -64,36 +70,55 @@ QList<int> casesWithTests(int count)
     return codes;
 }
 
-void BM_BaselineSqlSearch(benchmark::State &state)
+void baselineSqlSearch(benchmark::State &state, const QStringList &texts)
 {
     int i = 0;
     for (auto _ : state) {
         QSqlQuery query(TDataModule1::instance()->Database1.connection());
         query.prepare(QStringLiteral("select stud_code as code, stud_name as name, * from student "
                                      "where stud_name like '%' || ? || '%'"));
-        query.addBindValue(keystrokes.at(i++ % keystrokes.size()));
+        query.addBindValue(texts.at(i++ % texts.size()));
         query.exec();
         for (int row = 0; row < 256 && query.next(); ++row)
             benchmark::DoNotOptimize(query.value(1));
     }
 }
 
-void BM_PickerKeystroke(benchmark::State &state)
+void pickerKeystroke(benchmark::State &state, const QStringList &texts)
 {
-    LookupState &lookup = globals().lookup;
-    lookup.LookupTableName = QStringLiteral("student");
-    lookup.LookupButton = nullptr;
-    discoverLookupColumns();
-    screens::show(QStringLiteral("SearchForm"));
+    TSearchForm::pick(
+        {QStringLiteral("student"), {}, {}, nullptr, [](const QString &, const QString &) {
+             return AfterChoice::Close;
+         }});
     auto *text = on<QLineEdit>("SearchForm", "Eacc_name");
     auto *grid = on<QTableView>("SearchForm", "DBGresult");
     int i = 0;
     for (auto _ : state) {
-        text->setText(keystrokes.at(i++ % keystrokes.size()));
+        text->setText(texts.at(i++ % texts.size()));
         grid->viewport()->repaint();
     }
     state.counters["rows_shown"] = grid->model()->rowCount();
-    screen("SearchForm")->hide();
+    screen("SearchForm")->close();
+}
+
+void BM_BaselineSqlSearch(benchmark::State &state)
+{
+    baselineSqlSearch(state, keystrokes);
+}
+
+void BM_PickerKeystroke(benchmark::State &state)
+{
+    pickerKeystroke(state, keystrokes);
+}
+
+void BM_BaselineSqlSearchMatchingNothing(benchmark::State &state)
+{
+    baselineSqlSearch(state, keystrokesMatchingNothing);
+}
+
+void BM_PickerKeystrokeMatchingNothing(benchmark::State &state)
+{
+    pickerKeystroke(state, keystrokesMatchingNothing);
 }
 
 void BM_BaselineSqlCaseAndTest(benchmark::State &state)
@@ -177,6 +202,8 @@ void logIn()
 
 BENCHMARK(BM_BaselineSqlSearch)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickerKeystroke)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BaselineSqlSearchMatchingNothing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PickerKeystrokeMatchingNothing)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineSqlCaseAndTest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadCaseWithLatestTest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveOneDomain)->Unit(benchmark::kMillisecond)->Iterations(200);

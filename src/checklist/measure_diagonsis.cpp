@@ -12,6 +12,7 @@
 #include "ui/global.h"
 #include "ui/messages.h"
 #include "ui/screens.h"
+#include "ui/search.h"
 #include "ui_measure_diagonsis.h"
 
 #include <QCloseEvent>
@@ -569,17 +570,24 @@ void TMeasureDiagonsisForm::setEditable(bool editable)
 
 // ---------------------------------------------------------------- lookups
 
-void TMeasureDiagonsisForm::openPicker(QWidget *nameBox, QWidget *codeBox, const QString &table,
-                                       QObject *button)
+// The picker writes the chosen row into the pair of boxes quietly, and the screen loads what
+// the code names itself.
+void TMeasureDiagonsisForm::pickInto(const QString &table, QObject *button, QLineEdit *nameBox,
+                                     QLineEdit *codeBox, void (TMeasureDiagonsisForm::*load)())
 {
-    LookupState &lookup = globals().lookup;
-    lookup.LookupForm = this;
-    lookup.LookupNameBox = nameBox;
-    lookup.LookupCodeBox = codeBox;
-    lookup.LookupButton = button;
-    lookup.LookupTableName = table;
-    discoverLookupColumns();
-    screens::show(QStringLiteral("SearchForm"));
+    TSearchForm::pick({table,
+                       {},
+                       {},
+                       button,
+                       [this, nameBox, codeBox, load](const QString &code, const QString &name) {
+                           nameBox->setText(name);
+                           {
+                               const QSignalBlocker quiet(codeBox);
+                               codeBox->setText(code);
+                           }
+                           (this->*load)();
+                           return AfterChoice::Close;
+                       }});
 }
 
 void TMeasureDiagonsisForm::spFindStudentClick()
@@ -588,18 +596,20 @@ void TMeasureDiagonsisForm::spFindStudentClick()
         return;
     NewTestSameCase = false;
     OpenedFromTestList = false;
-    openPicker(ui->eStudentName, ui->eStudentCode, QStringLiteral("student"), ui->spFindStudent);
+    pickInto(QStringLiteral("student"), ui->spFindStudent, ui->eStudentName, ui->eStudentCode,
+             &TMeasureDiagonsisForm::eStudentCodeChange);
 }
 
 void TMeasureDiagonsisForm::spFindTesterClick()
 {
-    openPicker(ui->eTesterName, ui->eTesterCode, QStringLiteral("tester"), ui->spFindTester);
+    pickInto(QStringLiteral("tester"), ui->spFindTester, ui->eTesterName, ui->eTesterCode,
+             &TMeasureDiagonsisForm::eTesterCodeChange);
 }
 
 void TMeasureDiagonsisForm::spFindInfoSourceClick()
 {
-    openPicker(ui->eInfoSourceName, ui->eInfoSourceCode, QStringLiteral("info_source"),
-               ui->spFindInfoSource);
+    pickInto(QStringLiteral("info_source"), ui->spFindInfoSource, ui->eInfoSourceName,
+             ui->eInfoSourceCode, &TMeasureDiagonsisForm::eInfoSourceCodeChange);
 }
 
 void TMeasureDiagonsisForm::showLookupWithClass(Statement *query, const QString &line,

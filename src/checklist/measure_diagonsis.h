@@ -101,7 +101,8 @@ private:
     void showStatus(bool open);
 
     void answerCell(int row, int column);
-    void openPicker(QWidget *nameBox, QWidget *codeBox, const QString &table, QObject *button);
+    void pickInto(const QString &table, QObject *button, QLineEdit *nameBox, QLineEdit *codeBox,
+                  void (TMeasureDiagonsisForm::*load)());
     void showLookupWithClass(Statement *query, const QString &line, const QString &code,
                              const char *nameColumn, const char *classColumn, QLineEdit *nameBox,
                              QLineEdit *classBox);

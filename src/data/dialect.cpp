@@ -1,6 +1,7 @@
 #include "dialect.h"
 
 #include "core/error.h"
+#include "text_search.h"
 
 #include <QSqlDriver>
 #include <QVariant>
@@ -151,7 +152,8 @@ void registerFunctions(QSqlDatabase &database, Engine engine)
     sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     if (sqlite3_create_function_v2(connection, "year", 1, flags, nullptr, yearOfDate, nullptr,
-                                   nullptr, nullptr) != SQLITE_OK)
+                                   nullptr, nullptr) != SQLITE_OK ||
+        !search::registerSqliteFunctions(connection))
         throw Error(QStringLiteral("تعذر تجهيز قاعدة البيانات المدمجة"));
 }
 

@@ -23,8 +23,8 @@ QStringList placeholders(const QString &sql);
 QString replacePlaceholders(const QString &sql,
                             const std::function<QString(const QString &)> &literal);
 
-// Functions the statements call that the engine lacks: year(date) on SQLite. SQLite functions
-// belong to one connection, so this runs after every open.
+// Functions the statements call that the engine lacks: year(date) and those of the name search
+// on SQLite. SQLite functions belong to one connection, so this runs after every open.
 void registerFunctions(QSqlDatabase &database, Engine engine);
 
 // The definitions that a PostgreSQL schema carries for the same functions.

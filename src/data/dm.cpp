@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "statement_texts.h"
+#include "text_search.h"
 
 namespace simat {
 
@@ -24,10 +25,12 @@ TDataModule1::TDataModule1(QObject *parent)
         add(QStringLiteral("FindStudentByCodeQuery"),
             texts::caseWithLookups(QStringLiteral("where stud_code=:stud_code")),
             {{"stud_code", P::Integer}});
-    StudentsQuery = add(QStringLiteral("StudentsQuery"),
-                        texts::caseWithLookups(QStringLiteral(
-                            "where branch_no=:branch_no and stud_name like '%'+ :param_1 +'%'")),
-                        {{"branch_no", P::Integer}, {"param_1", P::Text}});
+    StudentsQuery =
+        add(QStringLiteral("StudentsQuery"),
+            texts::caseWithLookups(
+                QStringLiteral("where branch_no=:branch_no and ") +
+                search::containsCondition(QStringLiteral("stud_name"), QStringLiteral("param_1"))),
+            {{"branch_no", P::Integer}, {"param_1", P::Text}});
     GetTableLevelQuery =
         add(QStringLiteral("GetTableLevelQuery"), texts::tableLevel(), {{"table_name", P::Text}});
     GetTableStrucQuery = add(QStringLiteral("GetTableStrucQuery"), texts::tableStructure());

@@ -4,6 +4,7 @@
 #include "database.h"
 #include "dialect.h"
 #include "seed_data.h"
+#include "text_search.h"
 
 #include <QDate>
 #include <QSqlError>
@@ -351,6 +352,7 @@ void createIndexes(Database &database)
 {
     for (const QString &index : indexTexts())
         database.execute(index);
+    search::prepareNameIndex(database);
 }
 
 bool exists(Database &database)

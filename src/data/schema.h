@@ -30,7 +30,7 @@ const std::vector<std::pair<const char *, const char *>> &views();
 bool exists(Database &database);
 // Creates every table, view and index of a new database and writes its installation data.
 void create(Database &database);
-// Adds the indexes a database made by an earlier version lacks.
+// Adds the indexes a database made by an earlier version lacks, the name search's among them.
 void createIndexes(Database &database);
 
 // The version of the schema this program writes; a database records its own in schema_version.

@@ -28,7 +28,8 @@ struct ReportHeadings {
     QString CompanyLatinAddress;
 };
 
-// What a screen tells the lookup picker, and where the picker hands the choice back.
+// The lookup variables that the picker and the lookup screens share; what to do with a chosen
+// row travels with the picker's request instead (ui/search.h).
 struct LookupState {
     QString LookupTableName;
     int LookupTableLevel = 0;
@@ -38,9 +39,6 @@ struct LookupState {
     QString LookupParentCodeColumn;
     QString LookupParentNameColumn;
     QPointer<QObject> LookupButton;
-    QPointer<QWidget> LookupForm;
-    QPointer<QWidget> LookupNameBox;
-    QPointer<QWidget> LookupCodeBox;
     int CompareCaseCode = 0;
 };
 

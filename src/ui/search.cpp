@@ -1,41 +1,17 @@
 #include "search.h"
 
 #include "data/dm.h"
+#include "data/text_search.h"
 #include "global.h"
 #include "grid_model.h"
+#include "screens.h"
 #include "ui_search.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace simat {
-
-namespace {
-
-std::function<bool(int)> &comparisonHandBack()
-{
-    static std::function<bool(int)> handBack;
-    return handBack;
-}
-
-std::function<void(QObject *, const QString &)> &gridSearchHandBack()
-{
-    static std::function<void(QObject *, const QString &)> handBack;
-    return handBack;
-}
-
-bool buttonNamed(const QObject *button, const char *name)
-{
-    return button && button->objectName() == QLatin1String(name);
-}
-
-void writeInto(QWidget *box, const QString &text)
-{
-    if (auto *edit = qobject_cast<QLineEdit *>(box))
-        edit->setText(text);
-}
-
-} // namespace
 
 TSearchForm::TSearchForm(QWidget *parent)
     : TScreen(parent)
@@ -46,6 +22,7 @@ TSearchForm::TSearchForm(QWidget *parent)
              {{QStringLiteral("code"), QStringLiteral("كود"), 69},
               {QStringLiteral("name"), QStringLiteral("إسم"), 262}});
     chooseOnEnter(ui->DBGresult, [this] { DBGresultDblClick(); });
+    ui->Eacc_name->installEventFilter(this);
     connect(ui->Eacc_name, &QLineEdit::textChanged, this, &TSearchForm::Eacc_nameChange);
     connect(ui->DBGresult, &QAbstractItemView::doubleClicked, this,
             &TSearchForm::DBGresultDblClick);
@@ -56,14 +33,25 @@ TSearchForm::TSearchForm(QWidget *parent)
 
 TSearchForm::~TSearchForm() = default;
 
-void TSearchForm::setComparisonHandBack(std::function<bool(int)> handBack)
+void TSearchForm::pick(PickRequest request)
 {
-    comparisonHandBack() = std::move(handBack);
+    screens::find<TSearchForm>(QStringLiteral("SearchForm"))->open(std::move(request));
 }
 
-void TSearchForm::setGridSearchHandBack(std::function<void(QObject *, const QString &)> handBack)
+void TSearchForm::open(PickRequest request)
 {
-    gridSearchHandBack() = std::move(handBack);
+    LookupState &lookup = globals().lookup;
+    lookup.LookupButton = request.button;
+    if (request.codeColumn.isEmpty()) {
+        lookup.LookupTableName = request.table;
+        discoverLookupColumns();
+        request.codeColumn = lookup.LookupCodeColumn;
+        request.nameColumn = lookup.LookupNameColumn;
+    }
+    m_request = std::move(request);
+    if (isVisible())
+        spNewClick();
+    showScreen();
 }
 
 void TSearchForm::FormShow()
@@ -87,75 +75,70 @@ void TSearchForm::spExitClick()
 void TSearchForm::closeEvent(QCloseEvent *event)
 {
     globals().lookup.LookupButton = nullptr;
+    m_request = {};
     TScreen::closeEvent(event);
-}
-
-bool TSearchForm::parentTableLookup() const
-{
-    return buttonNamed(globals().lookup.LookupButton, "SPfind_parent_table");
-}
-
-void TSearchForm::shapeQuery()
-{
-    const LookupState &lookup = globals().lookup;
-    const bool parent = parentTableLookup();
-    const QString code = parent ? lookup.LookupParentCodeColumn : lookup.LookupCodeColumn;
-    const QString name = parent ? lookup.LookupParentNameColumn : lookup.LookupNameColumn;
-    const QString table = parent ? lookup.LookupParentTable : lookup.LookupTableName;
-    Statement *search = TDataModule1::instance()->SearchByNameQuery;
-    search->setLine(1, Statement::identifier(code));
-    search->setLine(3, Statement::identifier(name));
-    search->setLine(6, Statement::identifier(table));
-    search->setLine(7, QStringLiteral("where"));
-    search->setLine(8, QString());
-    search->setLine(9, Statement::identifier(name));
 }
 
 void TSearchForm::Eacc_nameChange()
 {
-    shapeQuery();
-    Statement *search = TDataModule1::instance()->SearchByNameQuery;
-    search->setParam(QStringLiteral("acc_aname"), ui->Eacc_name->text());
-    search->open();
-    if (!search->isEmpty())
+    TDataModule1 *dm = TDataModule1::instance();
+    Statement *rows = dm->SearchByNameQuery;
+    if (m_request.table.isEmpty()) {
+        rows->close();
+        return;
+    }
+    const QString text = ui->Eacc_name->text();
+    search::shapeNameSearch(*rows, dm->Database1.engine(), m_request.table, m_request.codeColumn,
+                            m_request.nameColumn, text);
+    rows->setParam(QStringLiteral("acc_aname"), text);
+    rows->open();
+    if (!rows->isEmpty())
         ui->DBGresult->selectRow(0);
+}
+
+bool TSearchForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->Eacc_name && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Down) {
+            enterList();
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            chooseRow(0);
+            return true;
+        }
+    }
+    return TScreen::eventFilter(watched, event);
+}
+
+void TSearchForm::enterList()
+{
+    QAbstractItemModel *rows = ui->DBGresult->model();
+    if (rows->rowCount() == 0)
+        return;
+    if (!ui->DBGresult->currentIndex().isValid())
+        ui->DBGresult->setCurrentIndex(rows->index(0, 0));
+    ui->DBGresult->setFocus();
 }
 
 void TSearchForm::DBGresultDblClick()
 {
+    const QModelIndex current = ui->DBGresult->currentIndex();
+    chooseRow(current.isValid() ? current.row() : 0);
+}
+
+void TSearchForm::chooseRow(int row)
+{
     Statement *search = TDataModule1::instance()->SearchByNameQuery;
-    const int row =
-        ui->DBGresult->currentIndex().isValid() ? ui->DBGresult->currentIndex().row() : 0;
-    if (search->isEmpty() || !search->seek(row))
+    if (!m_request.chosen || search->isEmpty() || !search->seek(row))
         return;
     const QString code = search->textValue(QStringLiteral("code"));
     const QString name = search->textValue(QStringLiteral("name"));
-    LookupState &lookup = globals().lookup;
-    if (buttonNamed(lookup.LookupButton, "spStudentTestsMonitoring") && comparisonHandBack()) {
-        lookup.CompareCaseCode = code.toInt();
-        if (!comparisonHandBack()(lookup.CompareCaseCode))
-            close();
-        return;
-    }
-    handBack(code, name);
-    close();
-}
-
-void TSearchForm::handBack(const QString &code, const QString &name)
-{
-    const LookupState &lookup = globals().lookup;
-    if (parentTableLookup()) {
-        QWidget *form = lookup.LookupForm;
-        writeInto(form ? form->findChild<QWidget *>(QStringLiteral("Eparent_code")) : nullptr,
-                  code);
-        writeInto(form ? form->findChild<QWidget *>(QStringLiteral("Eparent_desc")) : nullptr,
-                  name);
-        return;
-    }
-    writeInto(lookup.LookupNameBox, name);
-    writeInto(lookup.LookupCodeBox, code);
-    if (buttonNamed(lookup.LookupButton, "spSearch") && gridSearchHandBack())
-        gridSearchHandBack()(lookup.LookupButton, code);
+    // A copy: the caller's answer may close the picker, which forgets the request.
+    const auto chosen = m_request.chosen;
+    if (chosen(code, name) == AfterChoice::Close)
+        close();
 }
 
 } // namespace simat

@@ -11,21 +11,35 @@ class SearchForm;
 
 namespace simat {
 
-// The lookup picker: lists the rows of the table named by LookupTableName as code and name,
-// narrows them as the user types part of a name, and hands the chosen row back to the screen
-// that opened it.
+// What the picker does once the caller has taken the chosen row.
+enum class AfterChoice { Close, StayOpen };
+
+// What a screen asks of the picker: the table to list and what to do with the chosen row.
+struct PickRequest {
+    // The table to list. Its code and name columns are found by column discovery unless the
+    // caller names them, as the parent pick of a level-2 table does with LookupParentTable.
+    QString table;
+    QString codeColumn;
+    QString nameColumn;
+    // The button that opened the picker, kept in LookupButton while the picker is open.
+    QObject *button = nullptr;
+    // Takes the chosen row's code and name.
+    std::function<AfterChoice(const QString &code, const QString &name)> chosen;
+};
+
+// The lookup picker: lists the rows of a table as code and name, narrows them as the user
+// types part of a name, and hands the chosen row to the request of the screen that opened it.
+// Down in the search box moves into the list; Enter there chooses the first row; Enter or a
+// double click in the list chooses the row.
 class TSearchForm : public TScreen {
     Q_OBJECT
 public:
     explicit TSearchForm(QWidget *parent = nullptr);
     ~TSearchForm() override;
 
-    // The hand-back of the inquiries menu's case progress button (spStudentTestsMonitoring):
-    // given the chosen case, prepares the two-test comparison and returns whether it did.
-    static void setComparisonHandBack(std::function<bool(int caseCode)> handBack);
-    // The hand-back of the lookup screens' own search (spSearch): moves that screen's grid to
-    // the chosen code and loads the row.
-    static void setGridSearchHandBack(std::function<void(QObject *button, const QString &code)>);
+    // Opens the program's picker for the request.
+    static void pick(PickRequest request);
+    void open(PickRequest request);
 
 public slots:
     void spNewClick();
@@ -36,13 +50,14 @@ public slots:
 protected:
     void FormShow() override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void shapeQuery();
-    bool parentTableLookup() const;
-    void handBack(const QString &code, const QString &name);
+    void enterList();
+    void chooseRow(int row);
 
     std::unique_ptr<Ui::SearchForm> ui;
+    PickRequest m_request;
 };
 
 } // namespace simat

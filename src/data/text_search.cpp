@@ -1,0 +1,293 @@
+#include "text_search.h"
+
+#include "core/error.h"
+#include "database.h"
+#include "statement.h"
+
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <sqlite3.h>
+
+namespace simat::search {
+
+namespace {
+
+struct SameLetter {
+    char16_t written;
+    char16_t read;
+};
+
+constexpr SameLetter sameLetters[] = {
+    {u'\u0623', u'\u0627'}, {u'\u0625', u'\u0627'}, {u'\u0622', u'\u0627'},
+    {u'\u0671', u'\u0627'}, {u'\u0629', u'\u0647'}, {u'\u0649', u'\u064A'},
+};
+
+bool isIgnored(char16_t letter)
+{
+    return (letter >= 0x064B && letter <= 0x065F) || letter == 0x0670 || letter == 0x0640;
+}
+
+QString ignoredLetters()
+{
+    QString letters;
+    for (char16_t letter = 0x064B; letter <= 0x065F; ++letter)
+        letters += QChar(letter);
+    return letters + QChar(0x0670) + QChar(0x0640);
+}
+
+char16_t readLetter(char16_t letter)
+{
+    if (letter >= u'A' && letter <= u'Z')
+        return letter - u'A' + u'a';
+    for (const SameLetter &same : sameLetters)
+        if (same.written == letter)
+            return same.read;
+    return letter;
+}
+
+// The reader form in PostgreSQL's terms: one translate() over the same letters, in which the
+// letters without a counterpart are dropped.
+QString postgresReaderForm(const QString &argument)
+{
+    QString written;
+    QString read;
+    for (const SameLetter &same : sameLetters) {
+        written += QChar(same.written);
+        read += QChar(same.read);
+    }
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+        written += QChar(letter);
+        read += QChar(readLetter(letter));
+    }
+    return QStringLiteral("translate(%1, '%2', '%3')")
+        .arg(argument, written + ignoredLetters(), read);
+}
+
+// The index of the case names. On SQLite an FTS5 table of trigrams kept by triggers: the
+// reader form of the name for three letters or more, and for one or two letters every distinct
+// letter and pair of the name closed by a mark that no name holds, so that each is one trigram.
+constexpr char16_t gramMark = u'\u0001';
+const QString indexedTable = QStringLiteral("student");
+const QString indexedCode = QStringLiteral("stud_code");
+const QString indexedName = QStringLiteral("stud_name");
+const QString sqliteIndex = QStringLiteral("student_name_search");
+
+// Letters as the engines count them: a letter beyond the 16-bit range is one, not two.
+QList<uint> lettersOf(const QString &form)
+{
+    return form.toUcs4();
+}
+
+QString shortGrams(const QString &form)
+{
+    const QList<uint> letters = lettersOf(form);
+    QSet<QString> grams;
+    for (qsizetype i = 0; i < letters.size(); ++i) {
+        const auto *at = reinterpret_cast<const char32_t *>(letters.constData() + i);
+        grams.insert(QString::fromUcs4(at, 1) + gramMark + gramMark);
+        if (i + 1 < letters.size())
+            grams.insert(QString::fromUcs4(at, 2) + gramMark);
+    }
+    // In a fixed order: a row leaves the index only by the very text it entered it with.
+    QStringList sorted(grams.begin(), grams.end());
+    sorted.sort();
+    return sorted.join(QString());
+}
+
+// The FTS5 query for a text of one letter or more: a phrase of its trigrams, or its gram.
+QString trigramQuery(const QString &text)
+{
+    const QString form = readerForm(text);
+    const qsizetype letters = lettersOf(form).size();
+    QString phrase = form;
+    phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    if (letters >= 3)
+        return QStringLiteral("search_name : \"%1\"").arg(phrase);
+    const QString marks(3 - letters, QChar(gramMark));
+    return QStringLiteral("short_grams : \"%1%2\"").arg(phrase, marks);
+}
+
+QString textArgument(sqlite3_value *value)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(value)),
+                             sqlite3_value_bytes(value));
+}
+
+template <QString (*transform)(const QString &)>
+void sqliteFunction(sqlite3_context *context, int, sqlite3_value **arguments)
+{
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QByteArray result = transform(textArgument(arguments[0])).toUtf8();
+    sqlite3_result_text(context, result.constData(), int(result.size()), SQLITE_TRANSIENT);
+}
+
+QString shortGramsOfName(const QString &name)
+{
+    return shortGrams(readerForm(name));
+}
+
+QStringList sqliteIndexTexts()
+{
+    const QString values = QStringLiteral("%1.stud_code, simat_reader_form(%1.stud_name), "
+                                          "simat_short_grams(%1.stud_name)");
+    const QString insertNew =
+        QStringLiteral("insert into %1 (rowid, search_name, short_grams) values (%2);")
+            .arg(sqliteIndex, values.arg(QLatin1String("new")));
+    const QString deleteOld =
+        QStringLiteral(
+            "insert into %1 (%1, rowid, search_name, short_grams) values ('delete', %2);")
+            .arg(sqliteIndex, values.arg(QLatin1String("old")));
+    return {
+        QStringLiteral("create virtual table if not exists %1 using fts5(search_name, "
+                       "short_grams, content='', tokenize='trigram case_sensitive 1')")
+            .arg(sqliteIndex),
+        QStringLiteral("insert into %1 (%1) values ('delete-all')").arg(sqliteIndex),
+        QStringLiteral("insert into %1 (rowid, search_name, short_grams) select stud_code, "
+                       "simat_reader_form(stud_name), simat_short_grams(stud_name) from student")
+            .arg(sqliteIndex),
+        QStringLiteral(
+            "create trigger if not exists %1_insert after insert on student begin %2 end")
+            .arg(sqliteIndex, insertNew),
+        QStringLiteral(
+            "create trigger if not exists %1_delete after delete on student begin %2 end")
+            .arg(sqliteIndex, deleteOld),
+        QStringLiteral("create trigger if not exists %1_update after update of stud_code, "
+                       "stud_name on student "
+                       "begin %2 %3 end")
+            .arg(sqliteIndex, deleteOld, insertNew),
+    };
+}
+
+// The reader form is a PL/pgSQL function of a declared cost, so that PostgreSQL keeps it as a
+// call of that cost (an SQL function would be inlined as a cheap expression) and reads the
+// trigram index rather than computing it over the rows. The short grams are an SQL expression
+// that PostgreSQL inlines, cheap enough to test row by row while most names hold the letter,
+// and indexed for when few do: each letter, and each pair at an even and at an odd offset.
+QStringList postgresIndexTexts()
+{
+    const QString form = postgresReaderForm(QStringLiteral("t"));
+    const QString pairs =
+        QStringLiteral("string_to_array(regexp_replace(%1, '(..)', '\\1' || chr(1), 'g'), "
+                       "chr(1))");
+    return {
+        QStringLiteral("create or replace function simat_reader_form(t text) returns text "
+                       "language plpgsql immutable strict parallel safe cost 100 as $$ begin "
+                       "return %1; end $$")
+            .arg(form),
+        QStringLiteral("create or replace function simat_short_grams(t text) returns text[] "
+                       "language sql immutable strict parallel safe as $$ select %1 || %2 || "
+                       "regexp_split_to_array(f, '') from (select %3 as f) as r $$")
+            .arg(pairs.arg(QLatin1String("f")), pairs.arg(QLatin1String("substr(f, 2)")), form),
+        QStringLiteral("create extension if not exists pg_trgm"),
+        QStringLiteral("create index if not exists student_name_trigrams on student using gin "
+                       "(simat_reader_form(stud_name) gin_trgm_ops)"),
+        QStringLiteral("create index if not exists student_name_short_grams on student using "
+                       "gin (simat_short_grams(stud_name))"),
+    };
+}
+
+bool holdsNameIndex(Database &database)
+{
+    QSqlQuery query(database.connection());
+    const QString text =
+        database.engine() == Engine::SQLite
+            ? QStringLiteral("select count(*) from sqlite_master where type='trigger' and "
+                             "name='%1_update'")
+                  .arg(sqliteIndex)
+            : QStringLiteral("select count(*) from pg_indexes where schemaname=current_schema() "
+                             "and indexname='student_name_short_grams'");
+    if (!query.exec(text) || !query.next())
+        throw Error(query.lastError().text());
+    return query.value(0).toInt() > 0;
+}
+
+} // namespace
+
+QString readerForm(const QString &text)
+{
+    QString form;
+    form.reserve(text.size());
+    for (const QChar letter : text)
+        if (!isIgnored(letter.unicode()))
+            form += QChar(readLetter(letter.unicode()));
+    return form;
+}
+
+QString containsCondition(const QString &column, const QString &param)
+{
+    return QStringLiteral("simat_reader_form(%1) like '%' || replace(replace(replace("
+                          "simat_reader_form(:%2), '\\', '\\\\'), '%', '\\%'), '_', '\\_') || "
+                          "'%' escape '\\'")
+        .arg(column, param);
+}
+
+void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
+                     const QString &codeColumn, const QString &nameColumn, const QString &text)
+{
+    const QString code = Statement::identifier(codeColumn);
+    const QString name = Statement::identifier(nameColumn);
+    statement.setLines({QStringLiteral("select"), code, QStringLiteral("as code,"), name,
+                        QStringLiteral("as name,*"), QStringLiteral("from"),
+                        Statement::identifier(table), QStringLiteral("where"),
+                        containsCondition(name, QStringLiteral("acc_aname"))});
+    const qsizetype length = lettersOf(readerForm(text)).size();
+    if (length == 0) {
+        statement.setLine(8, QStringLiteral("%1 is not null").arg(name));
+        return;
+    }
+    if (table != indexedTable || code != indexedCode || name != indexedName)
+        return;
+    if (engine == Engine::SQLite) {
+        statement.setLine(1, QStringLiteral("student.stud_code"));
+        statement.setLine(3, QStringLiteral("student.stud_name"));
+        statement.setLine(4, QStringLiteral("as name, student.*"));
+        statement.setLine(6, QStringLiteral("%1 cross join student on student.stud_code = "
+                                            "%1.rowid")
+                                 .arg(sqliteIndex));
+        statement.setLine(8,
+                          QStringLiteral("%1 match simat_name_query(:acc_aname)").arg(sqliteIndex));
+    } else if (length < 3) {
+        statement.setLine(8, QStringLiteral("simat_short_grams(stud_name) @> "
+                                            "array[simat_reader_form(:acc_aname)]"));
+    }
+}
+
+bool registerSqliteFunctions(sqlite3 *connection)
+{
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    const auto add = [&](const char *name,
+                         void (*function)(sqlite3_context *, int, sqlite3_value **)) {
+        return sqlite3_create_function_v2(connection, name, 1, flags, nullptr, function, nullptr,
+                                          nullptr, nullptr) == SQLITE_OK;
+    };
+    return add("simat_reader_form", sqliteFunction<readerForm>) &&
+           add("simat_short_grams", sqliteFunction<shortGramsOfName>) &&
+           add("simat_name_query", sqliteFunction<trigramQuery>);
+}
+
+void prepareNameIndex(Database &database)
+{
+    if (holdsNameIndex(database))
+        return;
+    const bool sqlite = database.engine() == Engine::SQLite;
+    if (sqlite)
+        database.execute(QStringLiteral("savepoint name_index"));
+    try {
+        for (const QString &text : sqlite ? sqliteIndexTexts() : postgresIndexTexts())
+            database.execute(text);
+    } catch (const Error &) {
+        if (sqlite) {
+            database.execute(QStringLiteral("rollback to name_index"));
+            database.execute(QStringLiteral("release name_index"));
+        }
+        throw;
+    }
+    if (sqlite)
+        database.execute(QStringLiteral("release name_index"));
+}
+
+} // namespace simat::search

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "alias.h"
+
+#include <QString>
+#include <QStringList>
+
+struct sqlite3;
+
+namespace simat {
+class Database;
+class Statement;
+} // namespace simat
+
+// The substring search that the name searches share: a name is found by any part of it, "%",
+// "_" and "\" are the letters they are, and Arabic is compared as a reader compares it.
+namespace simat::search {
+
+using Engine = DatabaseAlias::Engine;
+
+// The text as a reader compares it: أ إ آ ٱ read as ا, ة as ه, ى as ي, Latin capitals as small
+// letters; diacritics (U+064B to U+065F, U+0670) and tatweel are left out. Both engines call
+// it as simat_reader_form(text).
+QString readerForm(const QString &text);
+
+// A condition that holds where the reader form of `column` contains the reader form of the text
+// bound to :param, on any table of either engine.
+QString containsCondition(const QString &column, const QString &param);
+
+// Shapes a statement of the picker's stored lines ("select", code, "as code,", name,
+// "as name,*", "from", table, ...) into: the code and name of every row of `table` whose name
+// contains the text bound to :acc_aname, every row with a name for a text with no letter to
+// compare. A table whose names are indexed is searched through its index.
+void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
+                     const QString &codeColumn, const QString &nameColumn, const QString &text);
+
+// The functions of this unit on one SQLite connection; SQLite functions belong to the
+// connection, so this runs after every open.
+bool registerSqliteFunctions(sqlite3 *connection);
+
+// Adds the functions and the index of the case names to a database that lacks them.
+void prepareNameIndex(Database &database);
+
+} // namespace simat::search
