@@ -297,6 +297,7 @@ private slots:
         QCOMPARE(boxes.count(), 1);
         QCOMPARE(boxes.icons.first(), QMessageBox::Critical);
         QVERIFY2(boxes.texts.first().contains("abc"), qPrintable(boxes.texts.first()));
+        QCOMPARE(boxes.owners.first(), screen("LoginForm"));
         QVERIFY(dm()->Database1.isOpen());
         QVERIFY(globals().ChecklistQuestionCount > 0);
         QVERIFY(screen("LoginForm")->isVisible());
@@ -422,6 +423,24 @@ private slots:
         QStringList buttons = boxes.buttonTexts;
         buttons.sort();
         QCOMPARE(buttons, QStringList({"لا", "نعم"}));
+    }
+
+    void boxesReadTheirButtonsWholeAndAreNeverEmpty()
+    {
+        BoxAnswerer boxes;
+        messages::info(QStringLiteral("تم الحفظ"));
+        QCOMPARE(boxes.buttonTexts, QStringList({"موافق"}));
+        messages::error(QStringLiteral("خطأ أثناء الحفظ"), QStringLiteral("disk I/O error"),
+                        nullptr);
+        QCOMPARE(boxes.details.last(), QStringLiteral("disk I/O error"));
+        QVERIFY2(boxes.buttonTexts.contains(QStringLiteral("تفاصيل")),
+                 qPrintable(boxes.buttonTexts.join('|')));
+        messages::error(QString(), QString(), nullptr);
+        messages::error(QStringLiteral(" "));
+        QCOMPARE(boxes.count(), 4);
+        for (int box = 2; box < 4; ++box)
+            QVERIFY(!boxes.texts.at(box).trimmed().isEmpty());
+        QVERIFY(!boxes.details.at(2).isEmpty());
     }
 
     void longPathsReachTheLauncherWhole()

@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 #include "data/dm.h"
 #include "measure_diagonsis.h"
+#include "ui/action.h"
 #include "ui/global.h"
 #include "ui/grid_model.h"
 #include "ui_case_measuers_list.h"
@@ -26,8 +27,8 @@ TCaseMeasuresListForm::TCaseMeasuresListForm(QWidget *parent)
     // Shown right to left, this reads day/month/year from the left.
     ui->DTbirthDate->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     connect(ui->DBGstud_meas_list, &QAbstractItemView::doubleClicked, this,
-            &TCaseMeasuresListForm::DBGstud_meas_listDblClick);
-    connect(ui->spExit, &QToolButton::clicked, this, &TCaseMeasuresListForm::spExitClick);
+            guarded(this, &TCaseMeasuresListForm::DBGstud_meas_listDblClick));
+    connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TCaseMeasuresListForm::spExitClick));
     installFunctionKeys();
 }
 

@@ -15,7 +15,6 @@ class Statement;
 class Database {
 public:
     static constexpr const char *connectionName = "db";
-    static constexpr const char *fixedPassword = "Kx7rTmwq2Lpa#915";
 
     Database() = default;
     Database(const Database &) = delete;
@@ -27,6 +26,10 @@ public:
     void open() { open(resolveVumAlias()); }
     void close();
     bool isOpen() const;
+    // Opens the connections anew when the server has dropped one of them (or an earlier try to
+    // reopen failed); a PostgreSQL connection is found lost by the statement that used it, so
+    // the action after that one reconnects. Throws Error while the server cannot be reached.
+    void reopenIfLost();
 
     DatabaseAlias::Engine engine() const { return m_alias.engine; }
     const DatabaseAlias &alias() const { return m_alias; }
@@ -53,10 +56,13 @@ public:
 
 private:
     void openConnection();
+    void protectEmbeddedFiles() const;
     void prepareSchema();
+    bool connectionLost() const;
 
     DatabaseAlias m_alias;
     QString m_lastFailure;
+    bool m_reopenPending = false;
     std::vector<Statement *> m_statements;
 };
 
