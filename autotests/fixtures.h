@@ -50,7 +50,7 @@ public:
     ~BoxAnswerer() override;
     static int active();
     QStringList texts;
-    QStringList details; // the hidden details of each box, empty where it has none
+    QStringList details;     // the hidden details of each box, empty where it has none
     QList<QWidget *> owners; // the window each box stood over, if any
     QList<QMessageBox::Icon> icons;
     QStringList buttonTexts; // of the last box, in its order, as shown

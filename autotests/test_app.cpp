@@ -240,7 +240,7 @@ private slots:
         clickLogin();
         QCOMPARE(boxes.texts, QStringList(2, QStringLiteral("أدخل كود المُستخدم وكلمة المرور")));
         QCOMPARE(boxes.icons.first(), QMessageBox::Information);
-        QCOMPARE(boxes.buttonTexts, QStringList({"حسنًا"}));
+        QCOMPARE(boxes.buttonTexts, QStringList({"موافق"}));
         QCOMPARE(boxes.direction, Qt::RightToLeft);
         QCOMPARE(messages::beepCount(), beeps + 2);
         QVERIFY(!dm()->Database1.isOpen());
@@ -428,8 +428,6 @@ private slots:
     void boxesReadTheirButtonsWholeAndAreNeverEmpty()
     {
         BoxAnswerer boxes;
-        messages::info(QStringLiteral("تم الحفظ"));
-        QCOMPARE(boxes.buttonTexts, QStringList({"موافق"}));
         messages::error(QStringLiteral("خطأ أثناء الحفظ"), QStringLiteral("disk I/O error"),
                         nullptr);
         QCOMPARE(boxes.details.last(), QStringLiteral("disk I/O error"));
@@ -437,10 +435,10 @@ private slots:
                  qPrintable(boxes.buttonTexts.join('|')));
         messages::error(QString(), QString(), nullptr);
         messages::error(QStringLiteral(" "));
-        QCOMPARE(boxes.count(), 4);
-        for (int box = 2; box < 4; ++box)
+        QCOMPARE(boxes.count(), 3);
+        for (int box = 1; box < 3; ++box)
             QVERIFY(!boxes.texts.at(box).trimmed().isEmpty());
-        QVERIFY(!boxes.details.at(2).isEmpty());
+        QVERIFY(!boxes.details.at(1).isEmpty());
     }
 
     void longPathsReachTheLauncherWhole()

@@ -12,11 +12,11 @@
 #include "ui/search.h"
 
 #include <QDateEdit>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>

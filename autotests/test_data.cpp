@@ -417,8 +417,7 @@ private slots:
         QCOMPARE(service.engine, DatabaseAlias::Engine::PostgreSQL);
         QCOMPARE(service.host, QString());
         QCOMPARE(service.connectOptions, QStringLiteral("service='centre'"));
-        const DatabaseAlias named =
-            parseAlias("postgresql:///simat?service=it's&sslmode=require");
+        const DatabaseAlias named = parseAlias("postgresql:///simat?service=it's&sslmode=require");
         QCOMPARE(named.databaseName, QStringLiteral("simat"));
         QCOMPARE(named.connectOptions, QStringLiteral("service='it\\'s' sslmode='require'"));
         QVERIFY_THROWS_EXCEPTION(Error, parseAlias("postgresql:///simat"));
@@ -467,7 +466,8 @@ private slots:
         const QFileDevice::Permissions othersAndGroup =
             QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
             QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-        for (const QString &file : {path, path + "-wal", path + "-shm", folder.filePath("centre")}) {
+        for (const QString &file :
+             {path, path + "-wal", path + "-shm", folder.filePath("centre")}) {
             QVERIFY2(QFileInfo::exists(file), qPrintable(file));
             QVERIFY2(!(QFile::permissions(file) & othersAndGroup), qPrintable(file));
         }
@@ -491,8 +491,7 @@ private slots:
         worker.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         worker.start(SIMAT_DURABILITY_WORKER, {path});
         QCOMPARE(ask(worker, "save 1"), QStringLiteral("saved 1"));
-        QCOMPARE(ask(worker, "dialog " + folder),
-                 "dialog opened in " + home.filePath("Documents"));
+        QCOMPARE(ask(worker, "dialog " + folder), "dialog opened in " + home.filePath("Documents"));
         QCOMPARE(testsIn(path, "another-program"), 1);
         QCOMPARE(ask(worker, "close"), QStringLiteral("closed"));
         QCOMPARE(ask(worker, "save 2"), QStringLiteral("saved 2"));

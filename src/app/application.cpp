@@ -31,7 +31,8 @@ public:
         const QString own = ownText(QLatin1String(context), QLatin1String(sourceText));
         if (!own.isNull())
             return own;
-        return withoutMnemonics(QTranslator::translate(context, sourceText, disambiguation, n));
+        const QString qts = QTranslator::translate(context, sourceText, disambiguation, n);
+        return qts.isNull() ? qts : withoutMnemonics(qts);
     }
     bool isEmpty() const override { return false; }
 

@@ -31,7 +31,8 @@ TLoginForm::TLoginForm(QWidget *parent)
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     connect(ui->Euser_code, &QLineEdit::returnPressed, ui->Epassword,
             qOverload<>(&QWidget::setFocus));
-    connect(ui->Epassword, &QLineEdit::returnPressed, this, guarded(this, &TLoginForm::loginAttempt));
+    connect(ui->Epassword, &QLineEdit::returnPressed, this,
+            guarded(this, &TLoginForm::loginAttempt));
     connect(ui->spLogin, &QToolButton::clicked, this, guarded(this, &TLoginForm::spLoginClick));
     connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TLoginForm::spExitClick));
     installFunctionKeys();

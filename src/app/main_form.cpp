@@ -21,9 +21,12 @@ TMainForm::TMainForm(QWidget *parent)
     ui->SP_inq_rep->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     ui->SP_basic_data->setIcon(style()->standardIcon(QStyle::SP_DirHomeIcon));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    connect(ui->SP_start_test, &QToolButton::clicked, this, guarded(this, &TMainForm::SP_start_testClick));
-    connect(ui->SP_inq_rep, &QToolButton::clicked, this, guarded(this, &TMainForm::SP_inq_repClick));
-    connect(ui->SP_basic_data, &QToolButton::clicked, this, guarded(this, &TMainForm::SP_basic_dataClick));
+    connect(ui->SP_start_test, &QToolButton::clicked, this,
+            guarded(this, &TMainForm::SP_start_testClick));
+    connect(ui->SP_inq_rep, &QToolButton::clicked, this,
+            guarded(this, &TMainForm::SP_inq_repClick));
+    connect(ui->SP_basic_data, &QToolButton::clicked, this,
+            guarded(this, &TMainForm::SP_basic_dataClick));
     connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TMainForm::spExitClick));
     installFunctionKeys();
 }

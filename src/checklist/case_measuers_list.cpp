@@ -28,7 +28,8 @@ TCaseMeasuresListForm::TCaseMeasuresListForm(QWidget *parent)
     ui->DTbirthDate->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     connect(ui->DBGstud_meas_list, &QAbstractItemView::doubleClicked, this,
             guarded(this, &TCaseMeasuresListForm::DBGstud_meas_listDblClick));
-    connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TCaseMeasuresListForm::spExitClick));
+    connect(ui->spExit, &QToolButton::clicked, this,
+            guarded(this, &TCaseMeasuresListForm::spExitClick));
     installFunctionKeys();
 }
 

@@ -166,13 +166,20 @@ void TMeasureDiagonsisForm::prepareCheckBoxImages()
 
 void TMeasureDiagonsisForm::connectControls()
 {
-    connect(ui->spNew, &QToolButton::clicked, this, guarded(this, &TMeasureDiagonsisForm::spNewClick));
-    connect(ui->spSave, &QToolButton::clicked, this, guarded(this, &TMeasureDiagonsisForm::spSaveClick));
-    connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TMeasureDiagonsisForm::spExitClick));
-    connect(ui->spPrevMeas, &QToolButton::clicked, this, guarded(this, &TMeasureDiagonsisForm::spPrevMeasClick));
-    connect(ui->spPrint, &QToolButton::clicked, this, guarded(this, &TMeasureDiagonsisForm::spPrintClick));
-    connect(ui->spCloseRep, &QToolButton::clicked, this, guarded(this, &TMeasureDiagonsisForm::spCloseRepClick));
-    connect(ui->spDelete, &QToolButton::clicked, this, guarded(this, &TMeasureDiagonsisForm::spDeleteClick));
+    connect(ui->spNew, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spNewClick));
+    connect(ui->spSave, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spSaveClick));
+    connect(ui->spExit, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spExitClick));
+    connect(ui->spPrevMeas, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spPrevMeasClick));
+    connect(ui->spPrint, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spPrintClick));
+    connect(ui->spCloseRep, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spCloseRepClick));
+    connect(ui->spDelete, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spDeleteClick));
     PMprint = new QMenu(this);
     PMprint->setObjectName(QStringLiteral("PMprint"));
     QAction *detailed = PMprint->addAction(QStringLiteral("تقرير تفصيلى"));
@@ -182,8 +189,9 @@ void TMeasureDiagonsisForm::connectControls()
     connect(detailed, &QAction::triggered, this, guarded(this, &TMeasureDiagonsisForm::N1Click));
     connect(summary, &QAction::triggered, this, guarded(this, &TMeasureDiagonsisForm::N2Click));
     ui->spPrint->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ui->spPrint, &QWidget::customContextMenuRequested, this,
-            guarded(this, [this](const QPoint &at) { PMprint->popup(ui->spPrint->mapToGlobal(at)); }));
+    connect(
+        ui->spPrint, &QWidget::customContextMenuRequested, this,
+        guarded(this, [this](const QPoint &at) { PMprint->popup(ui->spPrint->mapToGlobal(at)); }));
     connect(ui->spFindStudent, &QToolButton::clicked, this,
             guarded(this, &TMeasureDiagonsisForm::spFindStudentClick));
     connect(ui->spFindTester, &QToolButton::clicked, this,
@@ -985,8 +993,8 @@ void TMeasureDiagonsisForm::spCloseRepClick()
             throw Error(QStringLiteral("الاختبار غير موجود"));
     });
     if (!closed) {
-        messages::error(QStringLiteral("حدث خطأ أثناء إغلاق الاختبار"),
-                        dm->Database1.lastFailure(), this);
+        messages::error(QStringLiteral("حدث خطأ أثناء إغلاق الاختبار"), dm->Database1.lastFailure(),
+                        this);
         return;
     }
     setEditable(false);
@@ -1012,8 +1020,8 @@ void TMeasureDiagonsisForm::spDeleteClick()
         dm->DeleteStudMeasDtl->exec();
     });
     if (!deleted) {
-        messages::error(QStringLiteral("حدث خطأ أثناء إلغاء الاختبار"),
-                        dm->Database1.lastFailure(), this);
+        messages::error(QStringLiteral("حدث خطأ أثناء إلغاء الاختبار"), dm->Database1.lastFailure(),
+                        this);
         return;
     }
     JustSaved = true;

@@ -4,8 +4,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <QUrl>
 #include <QUrlQuery>

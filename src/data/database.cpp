@@ -49,17 +49,19 @@ void ensureFolderOf(const QString &filePath)
 PGconn *libpqConnection(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    // Qt names the type after the structure behind libpq's typedef.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
         return nullptr;
     return *static_cast<PGconn *const *>(handle.constData());
 }
 
+// QPSQL reports a connection the server dropped as closed; it is still there to be replaced.
 bool lostConnection(const QString &name)
 {
     if (!QSqlDatabase::contains(name))
         return false;
-    const QSqlDatabase db = QSqlDatabase::database(name, false);
-    PGconn *connection = db.isOpen() ? libpqConnection(db) : nullptr;
+    PGconn *connection = libpqConnection(QSqlDatabase::database(name, false));
     return connection && PQstatus(connection) == CONNECTION_BAD;
 }
 
@@ -160,7 +162,7 @@ bool Database::connectionLost() const
 
 void Database::reopenIfLost()
 {
-    if (!m_reopenPending && !(isOpen() && connectionLost()))
+    if (!m_reopenPending && !connectionLost())
         return;
     close();
     try {

@@ -19,10 +19,7 @@ public:
         : m_file(QApplication::style()->standardIcon(QStyle::SP_FileIcon))
         , m_folder(QApplication::style()->standardIcon(QStyle::SP_DirIcon))
     {}
-    QIcon icon(IconType type) const override
-    {
-        return type == IconType::File ? m_file : m_folder;
-    }
+    QIcon icon(IconType type) const override { return type == IconType::File ? m_file : m_folder; }
     QIcon icon(const QFileInfo &info) const override
     {
         return icon(info.isDir() ? IconType::Folder : IconType::File);
@@ -39,8 +36,7 @@ private:
 
 QString documentsFolder()
 {
-    const QString documents =
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QDir(documents).exists() ? documents : QDir::homePath();
 }
 

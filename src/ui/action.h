@@ -16,15 +16,15 @@ void runAction(QWidget *owner, const std::function<void()> &body);
 // runAction(). The signal's arguments are passed on as far as the slot takes them.
 template <typename Body> auto guarded(QWidget *owner, Body body)
 {
-    return [owner, body]<typename... Args>(Args &&...args)
-        requires std::invocable<const Body &, Args...>
+    return [ owner, body ]<typename... Args>(Args &&
+                                             ...args) requires std::invocable<const Body &, Args...>
     {
         runAction(owner, [&] { body(std::forward<Args>(args)...); });
     };
 }
 
 template <typename Owner, typename Class, typename... Params>
-    requires std::derived_from<Owner, Class> && std::derived_from<Owner, QWidget>
+requires std::derived_from<Owner, Class> && std::derived_from<Owner, QWidget>
 auto guarded(Owner *owner, void (Class::*slot)(Params...))
 {
     return guarded(static_cast<QWidget *>(owner),

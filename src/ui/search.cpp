@@ -1,7 +1,7 @@
 #include "search.h"
 
-#include "data/dm.h"
 #include "action.h"
+#include "data/dm.h"
 #include "global.h"
 #include "grid_model.h"
 #include "ui_search.h"
@@ -47,7 +47,8 @@ TSearchForm::TSearchForm(QWidget *parent)
              {{QStringLiteral("code"), QStringLiteral("كود"), 69},
               {QStringLiteral("name"), QStringLiteral("إسم"), 262}});
     chooseOnEnter(ui->DBGresult, [this] { DBGresultDblClick(); });
-    connect(ui->Eacc_name, &QLineEdit::textChanged, this, guarded(this, &TSearchForm::Eacc_nameChange));
+    connect(ui->Eacc_name, &QLineEdit::textChanged, this,
+            guarded(this, &TSearchForm::Eacc_nameChange));
     connect(ui->DBGresult, &QAbstractItemView::doubleClicked, this,
             guarded(this, &TSearchForm::DBGresultDblClick));
     connect(ui->spNew, &QToolButton::clicked, this, guarded(this, &TSearchForm::spNewClick));
