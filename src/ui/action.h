@@ -12,15 +12,30 @@ namespace simat {
 // with a plain one. The outermost action first reopens a database connection found lost.
 void runAction(QWidget *owner, const std::function<void()> &body);
 
-// What to connect to a signal instead of a slot or a lambda: the same call, run through
-// runAction(). The signal's arguments are passed on as far as the slot takes them.
-template <typename Body> auto guarded(QWidget *owner, Body body)
-{
-    return [ owner, body ]<typename... Args>(Args &&
-                                             ...args) requires std::invocable<const Body &, Args...>
+// What is connected to a signal instead of a slot or a lambda: the same call, run through
+// runAction(). The signal's arguments are passed on as far as the call takes them.
+template <typename Body> class GuardedAction {
+public:
+    GuardedAction(QWidget *owner, Body body)
+        : m_owner(owner)
+        , m_body(std::move(body))
+    {}
+
+    template <typename... Args>
+    auto operator()(Args &&...args) const
+        -> decltype(void(std::declval<const Body &>()(std::forward<Args>(args)...)))
     {
-        runAction(owner, [&] { body(std::forward<Args>(args)...); });
-    };
+        runAction(m_owner, [&] { m_body(std::forward<Args>(args)...); });
+    }
+
+private:
+    QWidget *m_owner;
+    Body m_body;
+};
+
+template <typename Body> GuardedAction<Body> guarded(QWidget *owner, Body body)
+{
+    return {owner, std::move(body)};
 }
 
 template <typename Owner, typename Class, typename... Params>
