@@ -29,7 +29,7 @@ QSqlDatabase maintenanceConnection()
     db.setHostName(url.host());
     db.setPort(url.port(5432));
     db.setUserName(url.userName());
-    db.setPassword(url.password().isEmpty() ? QStringLiteral("Kx7rTmwq2Lpa#915") : url.password());
+    db.setPassword(url.password());
     db.setDatabaseName(url.path().mid(1));
     if (!db.open())
         qFatal("cannot reach the PostgreSQL server of SIMAT_TEST_PG: %s",
@@ -130,11 +130,13 @@ void BoxAnswerer::answerActiveBox()
     if (!box || !box->isVisible())
         return;
     texts << box->text();
+    details << box->detailedText();
+    owners << box->parentWidget();
     icons << box->icon();
     direction = box->layoutDirection();
     buttonTexts.clear();
     for (QAbstractButton *button : box->buttons())
-        buttonTexts << button->text().remove(QLatin1Char('&'));
+        buttonTexts << button->text();
     // A box with OK alone takes OK; a question takes the next answer (the last one repeats).
     const bool question = box->button(QMessageBox::Yes) != nullptr;
     QList<QMessageBox::StandardButton> questionAnswers;

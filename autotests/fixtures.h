@@ -50,8 +50,10 @@ public:
     ~BoxAnswerer() override;
     static int active();
     QStringList texts;
+    QStringList details;     // the hidden details of each box, empty where it has none
+    QList<QWidget *> owners; // the window each box stood over, if any
     QList<QMessageBox::Icon> icons;
-    QStringList buttonTexts; // of the last box, in its order
+    QStringList buttonTexts; // of the last box, in its order, as shown
     Qt::LayoutDirection direction = Qt::LeftToRight;
     int count() const { return int(texts.size()); }
 

@@ -240,7 +240,7 @@ private slots:
         clickLogin();
         QCOMPARE(boxes.texts, QStringList(2, QStringLiteral("أدخل كود المُستخدم وكلمة المرور")));
         QCOMPARE(boxes.icons.first(), QMessageBox::Information);
-        QCOMPARE(boxes.buttonTexts, QStringList({"حسنًا"}));
+        QCOMPARE(boxes.buttonTexts, QStringList({"موافق"}));
         QCOMPARE(boxes.direction, Qt::RightToLeft);
         QCOMPARE(messages::beepCount(), beeps + 2);
         QVERIFY(!dm()->Database1.isOpen());
@@ -303,6 +303,7 @@ private slots:
         QCOMPARE(boxes.count(), 1);
         QCOMPARE(boxes.icons.first(), QMessageBox::Critical);
         QVERIFY2(boxes.texts.first().contains("abc"), qPrintable(boxes.texts.first()));
+        QCOMPARE(boxes.owners.first(), screen("LoginForm"));
         QVERIFY(dm()->Database1.isOpen());
         QVERIFY(globals().ChecklistQuestionCount > 0);
         QVERIFY(screen("LoginForm")->isVisible());
@@ -428,6 +429,22 @@ private slots:
         QStringList buttons = boxes.buttonTexts;
         buttons.sort();
         QCOMPARE(buttons, QStringList({"لا", "نعم"}));
+    }
+
+    void boxesReadTheirButtonsWholeAndAreNeverEmpty()
+    {
+        BoxAnswerer boxes;
+        messages::error(QStringLiteral("خطأ أثناء الحفظ"), QStringLiteral("disk I/O error"),
+                        nullptr);
+        QCOMPARE(boxes.details.last(), QStringLiteral("disk I/O error"));
+        QVERIFY2(boxes.buttonTexts.contains(QStringLiteral("تفاصيل")),
+                 qPrintable(boxes.buttonTexts.join('|')));
+        messages::error(QString(), QString(), nullptr);
+        messages::error(QStringLiteral(" "));
+        QCOMPARE(boxes.count(), 3);
+        for (int box = 1; box < 3; ++box)
+            QVERIFY(!boxes.texts.at(box).trimmed().isEmpty());
+        QVERIFY(!boxes.details.at(1).isEmpty());
     }
 
     void longPathsReachTheLauncherWhole()

@@ -19,6 +19,8 @@
 #include <QSemaphore>
 #include <QSet>
 #include <QSignalSpy>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
@@ -231,6 +233,26 @@ class TestsTest : public QObject {
         BoxAnswerer boxes(answers);
         QTest::mouseClick(test<QToolButton>("spSave"), Qt::LeftButton);
         return boxes.texts;
+    }
+
+    // As the server's administrator would, from a connection of its own.
+    void terminateTheProgramsConnections()
+    {
+        const DatabaseAlias alias = parseAlias(m_database->alias());
+        {
+            QSqlDatabase admin = QSqlDatabase::addDatabase("QPSQL", "administrator");
+            admin.setHostName(alias.host);
+            admin.setPort(alias.port);
+            admin.setUserName(alias.userName);
+            admin.setDatabaseName(alias.databaseName);
+            QVERIFY2(admin.open(), qPrintable(admin.lastError().text()));
+            QSqlQuery terminate(admin);
+            QVERIFY(terminate.exec("select pg_terminate_backend(pid, 5000) from pg_stat_activity "
+                                   "where datname = current_database() and "
+                                   "pid <> pg_backend_pid()"));
+            QVERIFY(terminate.size() >= 1);
+        }
+        QSqlDatabase::removeDatabase("administrator");
     }
 
     void startCaseTest(const QString &caseName)
@@ -856,14 +878,68 @@ private slots:
         test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
         answerAll(2);
         run("alter table test_dtl rename to test_dtl_away");
-        const QStringList texts = save();
-        run("alter table test_dtl_away rename to test_dtl");
-        QCOMPARE(texts, QStringList({"خطأ أثناء الحفظ"}));
+        {
+            BoxAnswerer failed;
+            QTest::mouseClick(test<QToolButton>("spSave"), Qt::LeftButton);
+            run("alter table test_dtl_away rename to test_dtl");
+            QCOMPARE(failed.texts, QStringList({"خطأ أثناء الحفظ"}));
+            QVERIFY2(failed.details.first().contains("test_dtl"),
+                     qPrintable(failed.details.first()));
+        }
         QCOMPARE(count("select count(*) as n from test_hdr"), 0);
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("0"));
         QCOMPARE(gridText(grid(), 9, 5), QStringLiteral("3"));
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
         QCOMPARE(count("select count(*) as n from test_dtl"), 10);
+    }
+
+    void aFailedDeleteSaysWhyAndKeepsTheTest()
+    {
+        addStoredTest(1, QDate::currentDate().addDays(-3), 2, 1, 2);
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("عبد الله"));
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        run("alter table test_dtl rename to test_dtl_away");
+        BoxAnswerer boxes({QMessageBox::Yes});
+        QTest::mouseClick(test<QToolButton>("spDelete"), Qt::LeftButton);
+        run("alter table test_dtl_away rename to test_dtl");
+        QCOMPARE(boxes.texts.last(), QStringLiteral("حدث خطأ أثناء إلغاء الاختبار"));
+        QVERIFY2(boxes.details.last().contains("test_dtl"), qPrintable(boxes.details.last()));
+        QCOMPARE(count("select count(*) as n from test_hdr"), 1);
+    }
+
+    // The server drops the program's connections (a restart, a network cut): the action that
+    // finds one lost says why, the next one works on a new connection.
+    void aLostConnectionIsReportedThenOpenedAgain()
+    {
+        if (engineOfRow() != TestDatabase::Engine::PostgreSQL)
+            QSKIP("only a server drops connections");
+        openTestScreen();
+        startCaseTest(QStringLiteral("ريم"));
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
+        answerAll(2);
+        terminateTheProgramsConnections();
+        {
+            BoxAnswerer failed;
+            QTest::mouseClick(test<QToolButton>("spSave"), Qt::LeftButton);
+            QCOMPARE(failed.texts, QStringList({"خطأ أثناء الحفظ"}));
+            QVERIFY2(failed.details.first().contains("terminat"),
+                     qPrintable(failed.details.first()));
+        }
+        QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        QCOMPARE(count("select count(*) as n from test_dtl"), 10);
+
+        QTest::mouseClick(test<QToolButton>("spFindTester"), Qt::LeftButton);
+        auto *search = on<QLineEdit>("SearchForm", "Eacc_name");
+        terminateTheProgramsConnections();
+        {
+            BoxAnswerer failed;
+            typeText(search, QStringLiteral("ن"));
+            QCOMPARE(failed.count(), 1);
+            QVERIFY2(failed.texts.first().contains("terminat"), qPrintable(failed.texts.first()));
+        }
+        typeText(search, QStringLiteral("و"));
+        QCOMPARE(on<QTableView>("SearchForm", "DBGresult")->model()->rowCount(), 1);
     }
 
     void newAsksBeforeLeavingAnOpenTest()

@@ -17,6 +17,62 @@ static void initialiseResources()
 
 namespace simat {
 
+namespace {
+
+// Qt's own Arabic texts, with the button texts the program's boxes show and without the "&"
+// of mnemonics, whose underline splits joined Arabic letters apart.
+class ArabicQtTexts : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    QString translate(const char *context, const char *sourceText, const char *disambiguation,
+                      int n) const override
+    {
+        const QString own = ownText(QLatin1String(context), QLatin1String(sourceText));
+        if (!own.isNull())
+            return own;
+        const QString qts = QTranslator::translate(context, sourceText, disambiguation, n);
+        return qts.isNull() ? qts : withoutMnemonics(qts);
+    }
+    bool isEmpty() const override { return false; }
+
+private:
+    static QString ownText(QLatin1String context, QLatin1String sourceText)
+    {
+        if (context == QLatin1String("QPlatformTheme")) {
+            if (sourceText == QLatin1String("&Yes"))
+                return QStringLiteral("نعم");
+            if (sourceText == QLatin1String("&No"))
+                return QStringLiteral("لا");
+            if (sourceText == QLatin1String("OK"))
+                return QStringLiteral("موافق");
+        }
+        if (context == QLatin1String("QMessageBox")) {
+            if (sourceText == QLatin1String("Show Details..."))
+                return QStringLiteral("تفاصيل");
+            if (sourceText == QLatin1String("Hide Details..."))
+                return QStringLiteral("إخفاء التفاصيل");
+        }
+        return {};
+    }
+
+    // "&&" stands for one "&"; any other "&" marks a mnemonic and goes.
+    static QString withoutMnemonics(const QString &text)
+    {
+        QString plain;
+        plain.reserve(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text.at(i) != QLatin1Char('&'))
+                plain += text.at(i);
+            else if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('&'))
+                plain += text.at(++i);
+        }
+        return plain;
+    }
+};
+
+} // namespace
+
 SimatApplication::SimatApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
@@ -31,10 +87,11 @@ SimatApplication::SimatApplication(int &argc, char **argv)
 
 void SimatApplication::loadArabicTranslation()
 {
-    auto *translator = new QTranslator(this);
-    if (translator->load(QStringLiteral("qtbase_ar"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(translator);
+    auto *translator = new ArabicQtTexts(this);
+    // Without Qt's file the program's own button texts still apply.
+    (void)translator->load(QStringLiteral("qtbase_ar"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    installTranslator(translator);
 }
 
 // "Arial Narrow" where the machine has it, else Noto Sans Arabic UI at the same pixel size.
@@ -57,6 +114,8 @@ bool SimatApplication::notify(QObject *receiver, QEvent *event)
         messages::error(error.text());
     } catch (const std::exception &error) {
         messages::error(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        messages::error(QString());
     }
     return true;
 }

@@ -4,8 +4,8 @@
 
 namespace simat {
 
-// The application object: Arabic, right to left, and the general error handler. What an event
-// handler throws ends that action with an error box; the program goes on.
+// The application object: Arabic, right to left, and the last net under every action: what an
+// event handler lets out despite runAction() ends with an error box; the program goes on.
 class SimatApplication : public QApplication {
     Q_OBJECT
 public:

@@ -5,6 +5,7 @@
 #include "data/dm.h"
 #include "platform.h"
 #include "startup.h"
+#include "ui/action.h"
 #include "ui/global.h"
 #include "ui/jpeg.h"
 #include "ui/messages.h"
@@ -30,9 +31,10 @@ TLoginForm::TLoginForm(QWidget *parent)
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     connect(ui->Euser_code, &QLineEdit::returnPressed, ui->Epassword,
             qOverload<>(&QWidget::setFocus));
-    connect(ui->Epassword, &QLineEdit::returnPressed, this, &TLoginForm::loginAttempt);
-    connect(ui->spLogin, &QToolButton::clicked, this, &TLoginForm::spLoginClick);
-    connect(ui->spExit, &QToolButton::clicked, this, &TLoginForm::spExitClick);
+    connect(ui->Epassword, &QLineEdit::returnPressed, this,
+            guarded(this, &TLoginForm::loginAttempt));
+    connect(ui->spLogin, &QToolButton::clicked, this, guarded(this, &TLoginForm::spLoginClick));
+    connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TLoginForm::spExitClick));
     installFunctionKeys();
 }
 

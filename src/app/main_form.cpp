@@ -1,6 +1,7 @@
 #include "main_form.h"
 
 #include "startup.h"
+#include "ui/action.h"
 #include "ui/global.h"
 #include "ui/screens.h"
 #include "ui_main_form.h"
@@ -20,10 +21,13 @@ TMainForm::TMainForm(QWidget *parent)
     ui->SP_inq_rep->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     ui->SP_basic_data->setIcon(style()->standardIcon(QStyle::SP_DirHomeIcon));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    connect(ui->SP_start_test, &QToolButton::clicked, this, &TMainForm::SP_start_testClick);
-    connect(ui->SP_inq_rep, &QToolButton::clicked, this, &TMainForm::SP_inq_repClick);
-    connect(ui->SP_basic_data, &QToolButton::clicked, this, &TMainForm::SP_basic_dataClick);
-    connect(ui->spExit, &QToolButton::clicked, this, &TMainForm::spExitClick);
+    connect(ui->SP_start_test, &QToolButton::clicked, this,
+            guarded(this, &TMainForm::SP_start_testClick));
+    connect(ui->SP_inq_rep, &QToolButton::clicked, this,
+            guarded(this, &TMainForm::SP_inq_repClick));
+    connect(ui->SP_basic_data, &QToolButton::clicked, this,
+            guarded(this, &TMainForm::SP_basic_dataClick));
+    connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TMainForm::spExitClick));
     installFunctionKeys();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform.h"
 #include "startup.h"
+#include "ui/action.h"
 #include "ui/global.h"
 #include "ui/screens.h"
 #include "ui_startup_form.h"
@@ -25,12 +26,15 @@ TStartupForm::TStartupForm(QWidget *parent)
     ui->SP_installation_instructions->setIcon(
         style()->standardIcon(QStyle::SP_FileDialogContentsView));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    connect(ui->SP_run_prog, &QToolButton::clicked, this, &TStartupForm::SP_run_progClick);
-    connect(ui->SP_install_prog, &QToolButton::clicked, this, &TStartupForm::SP_install_progClick);
+    connect(ui->SP_run_prog, &QToolButton::clicked, this,
+            guarded(this, &TStartupForm::SP_run_progClick));
+    connect(ui->SP_install_prog, &QToolButton::clicked, this,
+            guarded(this, &TStartupForm::SP_install_progClick));
     connect(ui->SP_installation_instructions, &QToolButton::clicked, this,
-            &TStartupForm::SP_installation_instructionsClick);
-    connect(ui->SP_user_guide, &QToolButton::clicked, this, &TStartupForm::SP_user_guideClick);
-    connect(ui->spExit, &QToolButton::clicked, this, &TStartupForm::spExitClick);
+            guarded(this, &TStartupForm::SP_installation_instructionsClick));
+    connect(ui->SP_user_guide, &QToolButton::clicked, this,
+            guarded(this, &TStartupForm::SP_user_guideClick));
+    connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TStartupForm::spExitClick));
     installFunctionKeys();
 }
 

@@ -4,6 +4,7 @@
 #include "data/dm.h"
 #include "data/test_identity.h"
 #include "measure_diagonsis.h"
+#include "ui/action.h"
 #include "ui/global.h"
 #include "ui/grid_model.h"
 #include "ui_case_measuers_list.h"
@@ -27,8 +28,9 @@ TCaseMeasuresListForm::TCaseMeasuresListForm(QWidget *parent)
     // Shown right to left, this reads day/month/year from the left.
     ui->DTbirthDate->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     connect(ui->DBGstud_meas_list, &QAbstractItemView::doubleClicked, this,
-            &TCaseMeasuresListForm::DBGstud_meas_listDblClick);
-    connect(ui->spExit, &QToolButton::clicked, this, &TCaseMeasuresListForm::spExitClick);
+            guarded(this, &TCaseMeasuresListForm::DBGstud_meas_listDblClick));
+    connect(ui->spExit, &QToolButton::clicked, this,
+            guarded(this, &TCaseMeasuresListForm::spExitClick));
     installFunctionKeys();
 }
 

@@ -9,6 +9,7 @@
 #include "data/dm.h"
 #include "data/test_identity.h"
 #include "reports/test_report_common.h"
+#include "ui/action.h"
 #include "ui/global.h"
 #include "ui/messages.h"
 #include "ui/screens.h"
@@ -157,50 +158,59 @@ void TMeasureDiagonsisForm::prepareCheckBoxImages()
 
 void TMeasureDiagonsisForm::connectControls()
 {
-    connect(ui->spNew, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spNewClick);
-    connect(ui->spSave, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spSaveClick);
-    connect(ui->spExit, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spExitClick);
-    connect(ui->spPrevMeas, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spPrevMeasClick);
-    connect(ui->spPrint, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spPrintClick);
-    connect(ui->spCloseRep, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spCloseRepClick);
-    connect(ui->spDelete, &QToolButton::clicked, this, &TMeasureDiagonsisForm::spDeleteClick);
+    connect(ui->spNew, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spNewClick));
+    connect(ui->spSave, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spSaveClick));
+    connect(ui->spExit, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spExitClick));
+    connect(ui->spPrevMeas, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spPrevMeasClick));
+    connect(ui->spPrint, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spPrintClick));
+    connect(ui->spCloseRep, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spCloseRepClick));
+    connect(ui->spDelete, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spDeleteClick));
     PMprint = new QMenu(this);
     PMprint->setObjectName(QStringLiteral("PMprint"));
     QAction *detailed = PMprint->addAction(QStringLiteral("تقرير تفصيلى"));
     detailed->setObjectName(QStringLiteral("N1"));
     QAction *summary = PMprint->addAction(QStringLiteral("تقرير ملخص"));
     summary->setObjectName(QStringLiteral("N2"));
-    connect(detailed, &QAction::triggered, this, &TMeasureDiagonsisForm::N1Click);
-    connect(summary, &QAction::triggered, this, &TMeasureDiagonsisForm::N2Click);
+    connect(detailed, &QAction::triggered, this, guarded(this, &TMeasureDiagonsisForm::N1Click));
+    connect(summary, &QAction::triggered, this, guarded(this, &TMeasureDiagonsisForm::N2Click));
     ui->spPrint->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ui->spPrint, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { PMprint->popup(ui->spPrint->mapToGlobal(at)); });
+    connect(
+        ui->spPrint, &QWidget::customContextMenuRequested, this,
+        guarded(this, [this](const QPoint &at) { PMprint->popup(ui->spPrint->mapToGlobal(at)); }));
     connect(ui->spFindStudent, &QToolButton::clicked, this,
-            &TMeasureDiagonsisForm::spFindStudentClick);
+            guarded(this, &TMeasureDiagonsisForm::spFindStudentClick));
     connect(ui->spFindTester, &QToolButton::clicked, this,
-            &TMeasureDiagonsisForm::spFindTesterClick);
+            guarded(this, &TMeasureDiagonsisForm::spFindTesterClick));
     connect(ui->spFindInfoSource, &QToolButton::clicked, this,
-            &TMeasureDiagonsisForm::spFindInfoSourceClick);
+            guarded(this, &TMeasureDiagonsisForm::spFindInfoSourceClick));
     connect(ui->eStudentCode, &QLineEdit::textChanged, this,
-            &TMeasureDiagonsisForm::eStudentCodeChange);
+            guarded(this, &TMeasureDiagonsisForm::eStudentCodeChange));
     connect(ui->eTesterCode, &QLineEdit::textChanged, this,
-            &TMeasureDiagonsisForm::eTesterCodeChange);
+            guarded(this, &TMeasureDiagonsisForm::eTesterCodeChange));
     connect(ui->eInfoSourceCode, &QLineEdit::textChanged, this,
-            &TMeasureDiagonsisForm::eInfoSourceCodeChange);
+            guarded(this, &TMeasureDiagonsisForm::eInfoSourceCodeChange));
     connect(ui->DTbirthDate, &QDateEdit::dateChanged, this,
-            &TMeasureDiagonsisForm::DTbirthDateChange);
+            guarded(this, &TMeasureDiagonsisForm::DTbirthDateChange));
     connect(ui->DTMeasDiagDate, &QDateEdit::dateChanged, this,
-            &TMeasureDiagonsisForm::DTMeasDiagDateChange);
+            guarded(this, &TMeasureDiagonsisForm::DTMeasDiagDateChange));
     connect(ui->emHajDate, &QLineEdit::editingFinished, this,
-            &TMeasureDiagonsisForm::emHajDateExit);
+            guarded(this, &TMeasureDiagonsisForm::emHajDateExit));
     connect(ui->emMeasDiagHajDate, &QLineEdit::editingFinished, this,
-            &TMeasureDiagonsisForm::emMeasDiagHajDateExit);
+            guarded(this, &TMeasureDiagonsisForm::emMeasDiagHajDateExit));
     for (QAbstractButton *domain : {static_cast<QAbstractButton *>(ui->SPCommunication),
                                     static_cast<QAbstractButton *>(ui->SPsocial),
                                     static_cast<QAbstractButton *>(ui->SPsensory),
                                     static_cast<QAbstractButton *>(ui->SPemotional),
                                     static_cast<QAbstractButton *>(ui->SPbehaviour)})
-        connect(domain, &QAbstractButton::clicked, this, [this, domain] { domainClicked(domain); });
+        connect(domain, &QAbstractButton::clicked, this,
+                guarded(this, [this, domain] { domainClicked(domain); }));
 }
 
 int TMeasureDiagonsisForm::currentDomain() const
@@ -774,7 +784,7 @@ void TMeasureDiagonsisForm::spSaveClick()
     int newNumber = 0;
     Database &database = TDataModule1::instance()->Database1;
     if (!database.inTransaction([&] { saveTest(existing, newNumber); })) {
-        messages::error(QStringLiteral("خطأ أثناء الحفظ"), this);
+        messages::error(QStringLiteral("خطأ أثناء الحفظ"), database.lastFailure(), this);
         return;
     }
     if (!existing) {
@@ -981,7 +991,8 @@ void TMeasureDiagonsisForm::spCloseRepClick()
             throw Error(QStringLiteral("الاختبار غير موجود"));
     });
     if (!closed) {
-        messages::error(QStringLiteral("حدث خطأ أثناء إغلاق الاختبار"), this);
+        messages::error(QStringLiteral("حدث خطأ أثناء إغلاق الاختبار"), dm->Database1.lastFailure(),
+                        this);
         return;
     }
     setEditable(false);
@@ -1007,7 +1018,8 @@ void TMeasureDiagonsisForm::spDeleteClick()
         dm->DeleteStudMeasDtl->exec();
     });
     if (!deleted) {
-        messages::error(QStringLiteral("حدث خطأ أثناء إلغاء الاختبار"), this);
+        messages::error(QStringLiteral("حدث خطأ أثناء إلغاء الاختبار"), dm->Database1.lastFailure(),
+                        this);
         return;
     }
     JustSaved = true;

@@ -5,8 +5,8 @@
 
 namespace simat {
 
-// What a failed read, a failed open or an unparsable number throws; the application object
-// shows its text in an error box and the action that threw ends there.
+// What a failed read, a failed open or an unparsable number throws; the action that threw
+// ends there, with its text in an error box (see runAction()).
 class Error : public std::runtime_error {
 public:
     explicit Error(const QString &text)

@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QUrl>
+#include <QUrlQuery>
 
 namespace simat {
 
@@ -46,17 +48,37 @@ QString configuredDefinition()
     return {};
 }
 
+// The query's keywords quoted for a libpq connection string.
+QString libpqOptions(const QUrlQuery &query)
+{
+    static const QRegularExpression keyword(QStringLiteral("^[a-z_]+$"));
+    QStringList options;
+    for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded)) {
+        if (!keyword.match(key).hasMatch())
+            return {};
+        QString quoted = value;
+        quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+            .replace(QLatin1Char('\''), QLatin1String("\\'"));
+        options << QStringLiteral("%1='%2'").arg(key, quoted);
+    }
+    return options.join(QLatin1Char(' '));
+}
+
 DatabaseAlias postgresAlias(const QString &definition)
 {
     const QUrl url(definition, QUrl::StrictMode);
+    const QUrlQuery query(url);
     const QString databaseName = url.path().mid(1);
-    if (!url.isValid() || url.host().isEmpty() || databaseName.isEmpty())
-        throw Error(QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1").arg(definition));
+    const bool service = query.hasQueryItem(QStringLiteral("service"));
     DatabaseAlias alias;
+    alias.connectOptions = libpqOptions(query);
+    if (!url.isValid() || (query.isEmpty() != alias.connectOptions.isEmpty()) ||
+        (!service && (url.host().isEmpty() || databaseName.isEmpty())))
+        throw Error(QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1").arg(definition));
     alias.engine = DatabaseAlias::Engine::PostgreSQL;
     alias.definition = definition;
     alias.host = url.host();
-    alias.port = url.port(5432);
+    alias.port = url.port(-1);
     alias.userName = url.userName();
     alias.password = url.password();
     alias.databaseName = databaseName;

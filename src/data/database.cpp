@@ -11,25 +11,64 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <sqlite3.h>
+#include <libpq-fe.h>
 
 namespace simat {
 
 namespace {
 
+constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions ownerOnlyFolder = ownerOnly | QFileDevice::ExeOwner;
+
 QString openFailure(const DatabaseAlias &alias, const QString &detail)
 {
-    const QString where =
-        alias.engine == DatabaseAlias::Engine::SQLite
-            ? alias.filePath
-            : QStringLiteral("%1:%2/%3").arg(alias.host).arg(alias.port).arg(alias.databaseName);
+    QString where = alias.filePath;
+    if (alias.engine == DatabaseAlias::Engine::PostgreSQL) {
+        where = QStringLiteral("%1:%2/%3")
+                    .arg(alias.host)
+                    .arg(alias.port < 0 ? QString() : QString::number(alias.port))
+                    .arg(alias.databaseName);
+        if (!alias.connectOptions.isEmpty())
+            where += QLatin1Char(' ') + alias.connectOptions;
+    }
     return QStringLiteral("تعذر فتح قاعدة البيانات (%1)\n%2").arg(where, detail.trimmed());
 }
 
+// A folder the program makes for its database is its owner's alone, and so is the folder of
+// the embedded database in the user's data folder, made by an earlier version.
 void ensureFolderOf(const QString &filePath)
 {
     const QFileInfo info(filePath);
-    if (!info.dir().exists() && !QDir().mkpath(info.dir().absolutePath()))
-        throw Error(QStringLiteral("تعذر إنشاء المجلد %1").arg(info.dir().absolutePath()));
+    const QString folder = info.dir().absolutePath();
+    const bool made = !info.dir().exists();
+    if (made && !QDir().mkpath(folder))
+        throw Error(QStringLiteral("تعذر إنشاء المجلد %1").arg(folder));
+    if (made || folder == QFileInfo(defaultEmbeddedDatabasePath()).absolutePath())
+        QFile::setPermissions(folder, ownerOnlyFolder);
+}
+
+PGconn *libpqConnection(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    // Qt names the type after the structure behind libpq's typedef.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn *const *>(handle.constData());
+}
+
+// QPSQL reports a connection the server dropped as closed; it is still there to be replaced.
+bool lostConnection(const QString &name)
+{
+    if (!QSqlDatabase::contains(name))
+        return false;
+    PGconn *connection = libpqConnection(QSqlDatabase::database(name, false));
+    return connection && PQstatus(connection) == CONNECTION_BAD;
+}
+
+QString streamingConnectionName()
+{
+    return QLatin1String(Database::connectionName) + QLatin1String("-rows");
 }
 
 } // namespace
@@ -79,18 +118,31 @@ void Database::openConnection()
         db.setPort(m_alias.port);
         db.setDatabaseName(m_alias.databaseName);
         db.setUserName(m_alias.userName);
-        db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+        db.setPassword(m_alias.password);
+        db.setConnectOptions(QStringLiteral("connect_timeout=5 ") + m_alias.connectOptions);
     }
-    db.setPassword(m_alias.password.isEmpty() ? QLatin1String(fixedPassword) : m_alias.password);
     if (!db.open())
         throw Error(db.lastError().text());
     dialect::registerFunctions(db, m_alias.engine);
     if (sqlite) {
         waitForOtherWriters(db);
+        protectEmbeddedFiles();
+        // A save reported done is on the disk: the log is synced at every commit.
         execute(QStringLiteral("pragma journal_mode = wal"));
-        execute(QStringLiteral("pragma synchronous = normal"));
+        execute(QStringLiteral("pragma synchronous = full"));
     } else {
         execute(QStringLiteral("set client_min_messages = warning"));
+    }
+}
+
+// Set before the log and the shared-memory file exist: SQLite gives them the database file's
+// permissions.
+void Database::protectEmbeddedFiles() const
+{
+    for (const char *suffix : {"", "-wal", "-shm"}) {
+        const QString path = m_alias.filePath + QLatin1String(suffix);
+        if (QFileInfo::exists(path))
+            QFile::setPermissions(path, ownerOnly);
     }
 }
 
@@ -106,9 +158,28 @@ void Database::prepareSchema()
         throw Error(m_lastFailure);
 }
 
+bool Database::connectionLost() const
+{
+    return lostConnection(QLatin1String(connectionName)) ||
+           lostConnection(streamingConnectionName());
+}
+
+void Database::reopenIfLost()
+{
+    if (!m_reopenPending && !connectionLost())
+        return;
+    close();
+    try {
+        open(m_alias);
+    } catch (const Error &) {
+        m_reopenPending = true;
+        throw;
+    }
+}
+
 QSqlDatabase Database::streamingConnection()
 {
-    const QString name = QLatin1String(connectionName) + QLatin1String("-rows");
+    const QString name = streamingConnectionName();
     if (QSqlDatabase::contains(name) && QSqlDatabase::database(name, false).isOpen())
         return QSqlDatabase::database(name, false);
     QSqlDatabase rows = QSqlDatabase::cloneDatabase(connection(), name);
@@ -130,9 +201,10 @@ void Database::detach(Statement *statement)
 
 void Database::close()
 {
+    m_reopenPending = false;
     for (Statement *statement : m_statements)
         statement->close();
-    const QString rows = QLatin1String(connectionName) + QLatin1String("-rows");
+    const QString rows = streamingConnectionName();
     if (QSqlDatabase::contains(rows)) {
         QSqlDatabase::database(rows, false).close();
         QSqlDatabase::removeDatabase(rows);

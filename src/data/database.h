@@ -17,7 +17,6 @@ class Statement;
 class Database {
 public:
     static constexpr const char *connectionName = "db";
-    static constexpr const char *fixedPassword = "Kx7rTmwq2Lpa#915";
 
     Database() = default;
     Database(const Database &) = delete;
@@ -29,6 +28,10 @@ public:
     void open() { open(resolveVumAlias()); }
     void close();
     bool isOpen() const;
+    // Opens the connections anew when the server has dropped one of them (or an earlier try to
+    // reopen failed); a PostgreSQL connection is found lost by the statement that used it, so
+    // the action after that one reconnects. Throws Error while the server cannot be reached.
+    void reopenIfLost();
 
     DatabaseAlias::Engine engine() const { return m_alias.engine; }
     const DatabaseAlias &alias() const { return m_alias; }
@@ -72,10 +75,12 @@ public:
 
 private:
     void openConnection();
+    void protectEmbeddedFiles() const;
     void prepareSchema();
     void waitForOtherWriters(QSqlDatabase &db);
     static int busyHandler(void *database, int attempts);
     void stopWaiting();
+    bool connectionLost() const;
 
     DatabaseAlias m_alias;
     QString m_lastFailure;
@@ -83,6 +88,7 @@ private:
     std::function<void(bool)> m_busyHook;
     QElapsedTimer m_waited;
     bool m_waiting = false;
+    bool m_reopenPending = false;
     std::vector<Statement *> m_statements;
 };
 

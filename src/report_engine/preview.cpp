@@ -1,8 +1,8 @@
+#include "report_engine/file_dialog.h"
 #include "report_engine/render.h"
 #include "report_engine/report.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
@@ -33,9 +33,9 @@ int Report::preview(QWidget *parent)
         toolBar->insertSeparator(toolBar->actions().value(1));
         save->setObjectName(QStringLiteral("savePdfAction"));
         connect(save, &QAction::triggered, &dialog, [this, &dialog, &printer] {
-            QString path = QFileDialog::getSaveFileName(&dialog, QStringLiteral("حفظ PDF"),
-                                                        objectName() + QStringLiteral(".pdf"),
-                                                        QStringLiteral("PDF (*.pdf)"));
+            QString path = chooseSavePath(&dialog, QStringLiteral("حفظ PDF"),
+                                          objectName() + QStringLiteral(".pdf"),
+                                          QStringLiteral("PDF (*.pdf)"));
             if (path.isEmpty())
                 return;
             if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))

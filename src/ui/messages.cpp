@@ -9,14 +9,23 @@ namespace {
 
 int beeps = 0;
 
+const QString unknownFailure = QStringLiteral("حدث خطأ غير متوقع");
+const QString unknownReason = QStringLiteral("لم يذكر محرك قاعدة البيانات سبب الخطأ");
+
+QString orIfEmpty(const QString &text, const QString &otherwise)
+{
+    return text.trimmed().isEmpty() ? otherwise : text;
+}
+
 QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text,
                                  QMessageBox::StandardButtons buttons, QWidget *parent,
-                                 Sound sound = Sound::Beep)
+                                 Sound sound = Sound::Beep, const QString &details = {})
 {
     if (sound == Sound::Beep)
         beep();
     QMessageBox box(icon, QStringLiteral("سمات"), text, buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
+    box.setDetailedText(details);
     box.setLayoutDirection(Qt::RightToLeft);
     box.setWindowModality(Qt::ApplicationModal);
     if (buttons & QMessageBox::No)
@@ -44,7 +53,13 @@ void info(const QString &text, QWidget *parent, Sound sound)
 
 void error(const QString &text, QWidget *parent)
 {
-    show(QMessageBox::Critical, text, QMessageBox::Ok, parent);
+    show(QMessageBox::Critical, orIfEmpty(text, unknownFailure), QMessageBox::Ok, parent);
+}
+
+void error(const QString &text, const QString &reason, QWidget *parent)
+{
+    show(QMessageBox::Critical, orIfEmpty(text, unknownFailure), QMessageBox::Ok, parent,
+         Sound::Beep, orIfEmpty(reason, unknownReason));
 }
 
 bool ask(const QString &text, QWidget *parent)

@@ -1,5 +1,6 @@
 #include "screen.h"
 
+#include "action.h"
 #include "jpeg.h"
 
 #include <QAbstractButton>
@@ -69,11 +70,11 @@ void TScreen::installFunctionKeys()
             continue;
         auto *shortcut = new QShortcut(QKeySequence(key), this);
         shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, key] {
-            QAbstractButton *button = functionKeyButton(key);
-            if (button && button->isVisible() && button->isEnabled())
-                button->click();
-        });
+        connect(shortcut, &QShortcut::activated, this, guarded(this, [this, key] {
+                    QAbstractButton *button = functionKeyButton(key);
+                    if (button && button->isVisible() && button->isEnabled())
+                        button->click();
+                }));
     }
 }
 
@@ -98,7 +99,7 @@ void TScreen::showEvent(QShowEvent *event)
 {
     if (!m_centred)
         centreOnScreen();
-    FormShow();
+    runAction(this, [this] { FormShow(); });
     QWidget::showEvent(event);
 }
 

@@ -1,5 +1,6 @@
 #include "search.h"
 
+#include "action.h"
 #include "data/dm.h"
 #include "data/text_search.h"
 #include "global.h"
@@ -23,11 +24,12 @@ TSearchForm::TSearchForm(QWidget *parent)
               {QStringLiteral("name"), QStringLiteral("إسم"), 262}});
     chooseOnEnter(ui->DBGresult, [this] { DBGresultDblClick(); });
     ui->Eacc_name->installEventFilter(this);
-    connect(ui->Eacc_name, &QLineEdit::textChanged, this, &TSearchForm::Eacc_nameChange);
+    connect(ui->Eacc_name, &QLineEdit::textChanged, this,
+            guarded(this, &TSearchForm::Eacc_nameChange));
     connect(ui->DBGresult, &QAbstractItemView::doubleClicked, this,
-            &TSearchForm::DBGresultDblClick);
-    connect(ui->spNew, &QToolButton::clicked, this, &TSearchForm::spNewClick);
-    connect(ui->spExit, &QToolButton::clicked, this, &TSearchForm::spExitClick);
+            guarded(this, &TSearchForm::DBGresultDblClick));
+    connect(ui->spNew, &QToolButton::clicked, this, guarded(this, &TSearchForm::spNewClick));
+    connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TSearchForm::spExitClick));
     installFunctionKeys();
 }
 
