@@ -10,8 +10,8 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <dlfcn.h>
 #include <sqlite3.h>
-#include <libpq-fe.h>
 
 namespace simat {
 
@@ -47,23 +47,37 @@ void ensureFolderOf(const QString &filePath)
         QFile::setPermissions(folder, ownerOnlyFolder);
 }
 
-PGconn *libpqConnection(const QSqlDatabase &db)
+void *libpqConnection(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver()->handle();
     // Qt names the type after the structure behind libpq's typedef.
     if (!handle.isValid() ||
         (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
         return nullptr;
-    return *static_cast<PGconn *const *>(handle.constData());
+    return *static_cast<void *const *>(handle.constData());
+}
+
+// libpq's PQstatus, taken from the copy of libpq that Qt's PostgreSQL driver loaded, so that a
+// program on the embedded database never loads libpq at all.
+using ConnectionStatus = int (*)(const void *connection);
+ConnectionStatus libpqStatus()
+{
+    static const ConnectionStatus status = [] {
+        void *libpq = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
+        return libpq ? reinterpret_cast<ConnectionStatus>(dlsym(libpq, "PQstatus")) : nullptr;
+    }();
+    return status;
 }
 
 // QPSQL reports a connection the server dropped as closed; it is still there to be replaced.
 bool lostConnection(const QString &name)
 {
+    constexpr int connectionBad = 1; // CONNECTION_BAD of libpq's ConnStatusType
     if (!QSqlDatabase::contains(name))
         return false;
-    PGconn *connection = libpqConnection(QSqlDatabase::database(name, false));
-    return connection && PQstatus(connection) == CONNECTION_BAD;
+    const void *connection = libpqConnection(QSqlDatabase::database(name, false));
+    const ConnectionStatus status = connection ? libpqStatus() : nullptr;
+    return status && status(connection) == connectionBad;
 }
 
 QString streamingConnectionName()
