@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTableView>
 #include <QTableWidget>
@@ -125,6 +126,7 @@ int main(int argc, char *argv[])
     const QString withClosedTests = cases.value(1, QStringLiteral("تالا ناصر القحطاني"));
     const QString withoutTests = cases.value(2, QStringLiteral("فهد ماجد مرداد"));
 
+    pick("spFindStudent", QStringLiteral("احمد"), "picker-ahmad.png");
     pick("spFindStudent", withOpenTest, "picker.png");
     shoot(test, "test-open.png");
     writeReports();
@@ -147,6 +149,12 @@ int main(int argc, char *argv[])
     for (int row = 0; row < 5; ++row)
         clickCell(row, 2 + row % 3);
     shoot(test, "test-half-answered.png");
+    QTimer::singleShot(800, [] {
+        auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        shoot(question, "question.png");
+        question->button(QMessageBox::No)->click();
+    });
+    click("MeasureDiagonsisForm", "spNew");
     test->hide();
     return 0;
 }
