@@ -475,6 +475,24 @@ private slots:
         QVERIFY(seen);
         Q_UNUSED(path);
     }
+
+    void aFailureInsideThePreviewIsShownOverItAndThePreviewStays()
+    {
+        RowsReport report(&rows(3));
+        report.detail.beforePrint = [](Band &) -> bool { throw Error("تعذر قراءة الصف"); };
+        BoxAnswerer boxes;
+        bool stayed = false;
+        QTimer::singleShot(1500, this, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            stayed = dialog && dialog->objectName() == QStringLiteral("ReportPreview");
+            if (dialog)
+                dialog->reject();
+        });
+        report.preview();
+        QVERIFY(stayed);
+        QVERIFY(boxes.count() > 0);
+        QCOMPARE(boxes.texts.first(), QStringLiteral("تعذر قراءة الصف"));
+    }
 };
 
 SIMAT_TEST_MAIN(ReportEngineTest)

@@ -6,11 +6,13 @@
 #include "login.h"
 #include "main_form.h"
 #include "platform.h"
+#include "report_engine/report.h"
 #include "reports/measure_diagonsis_report.h"
 #include "reports/measure_diagonsis_summary_report.h"
 #include "startup_form.h"
 #include "ui/busy_cursor.h"
 #include "ui/global.h"
+#include "ui/messages.h"
 #include "ui/screen.h"
 #include "ui/screens.h"
 #include "ui/search.h"
@@ -41,6 +43,8 @@ QList<QObject *> createScreens()
     if (!screens::all().isEmpty())
         return screens::all();
     globals().AppWorkDir = platform::currentDirectory();
+    report::Report::setFailureHandler(
+        [](QWidget *over, const QString &text) { messages::error(text, over); });
     make<TStartupForm>();
     make<TLoginForm>();
     make<TMainForm>();

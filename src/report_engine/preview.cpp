@@ -3,6 +3,7 @@
 #include "report_engine/report.h"
 
 #include <QAction>
+#include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
@@ -10,6 +11,46 @@
 #include <QToolBar>
 
 namespace simat::report {
+
+namespace {
+
+Report::FailureHandler &failureHandler()
+{
+    static Report::FailureHandler handler = [](QWidget *over, const QString &text) {
+        QMessageBox::critical(over, QString(), text);
+    };
+    return handler;
+}
+
+// Runs a step of the preview; what it throws is shown over the preview, which stays open.
+void runStep(QWidget *over, const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const std::exception &failure) {
+        failureHandler()(over, QString::fromUtf8(failure.what()));
+    }
+}
+
+} // namespace
+
+void Report::setFailureHandler(FailureHandler handler)
+{
+    failureHandler() = std::move(handler);
+}
+
+void Report::savePdf(QWidget *dialog, const QPageLayout &layout)
+{
+    QString path =
+        chooseSavePath(dialog, QStringLiteral("حفظ PDF"), objectName() + QStringLiteral(".pdf"),
+                       QStringLiteral("PDF (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
+    if (!writePdf(path, layout))
+        failureHandler()(dialog, QStringLiteral("تعذر حفظ الملف %1").arg(path));
+}
 
 int Report::preview(QWidget *parent)
 {
@@ -24,8 +65,9 @@ int Report::preview(QWidget *parent)
     dialog.setLayoutDirection(Qt::RightToLeft);
     // Laid out anew whenever the preview repaints, so a change of the page set-up is followed
     // and a print from the preview runs the report again from its beginning.
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter *target) { print(target); });
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, &dialog](QPrinter *target) {
+        runStep(&dialog, [this, target] { print(target); });
+    });
     if (auto *toolBar = dialog.findChild<QToolBar *>()) {
         auto *save = new QAction(dialog.style()->standardIcon(QStyle::SP_DialogSaveButton),
                                  QStringLiteral("حفظ PDF"), toolBar);
@@ -33,14 +75,7 @@ int Report::preview(QWidget *parent)
         toolBar->insertSeparator(toolBar->actions().value(1));
         save->setObjectName(QStringLiteral("savePdfAction"));
         connect(save, &QAction::triggered, &dialog, [this, &dialog, &printer] {
-            QString path = chooseSavePath(&dialog, QStringLiteral("حفظ PDF"),
-                                          objectName() + QStringLiteral(".pdf"),
-                                          QStringLiteral("PDF (*.pdf)"));
-            if (path.isEmpty())
-                return;
-            if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-                path += QStringLiteral(".pdf");
-            writePdf(path, printer.pageLayout());
+            runStep(&dialog, [this, &dialog, &printer] { savePdf(&dialog, printer.pageLayout()); });
         });
     }
     return dialog.exec();

@@ -144,10 +144,17 @@ public:
     // Qt's print preview, modal, with a "حفظ PDF" action; returns the dialog's result.
     int preview(QWidget *parent = nullptr);
 
+    // What the preview does with a failure inside it (a lay-out that throws, a PDF that cannot
+    // be written): the program shows it in its own error box; by default a plain box.
+    using FailureHandler = std::function<void(QWidget *over, const QString &text)>;
+    static void setFailureHandler(FailureHandler handler);
+
 protected:
     virtual void beforeRun() {}
 
 private:
+    void savePdf(QWidget *dialog, const QPageLayout &layout);
+
     friend class Layouter;
     DataSource *m_source = nullptr;
     QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
