@@ -300,7 +300,8 @@ private slots:
         QCOMPARE(report.details, 5);
         // Rows 2 and 4 stand one row height apart: no gap where row 3 was left out.
         const Item *second = nullptr, *fourth = nullptr;
-        for (const Item &item : pages.first().itemsOfBand("detail")) {
+        const QList<Item> details = pages.first().itemsOfBand("detail");
+        for (const Item &item : details) {
             if (item.name == "id" && item.text == "2")
                 second = &item;
             if (item.name == "id" && item.text == "4")

@@ -1,5 +1,7 @@
 #include "grid_model.h"
 
+#include "action.h"
+
 #include "data/statement.h"
 
 #include <QHeaderView>
@@ -118,7 +120,7 @@ public:
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key != Qt::Key_Return && key != Qt::Key_Enter)
             return false;
-        m_choose();
+        runAction(qobject_cast<QWidget *>(parent()), m_choose);
         return true;
     }
 

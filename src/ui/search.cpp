@@ -107,7 +107,7 @@ bool TSearchForm::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            chooseRow(0);
+            runAction(this, [this] { chooseRow(0); });
             return true;
         }
     }
