@@ -660,7 +660,16 @@ private slots:
                  QStringLiteral("قائمة أسئلة إضطرابات التفاعل الاجتماعى"));
         clickCell(0, 2);
         test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة الزهور"));
+        // Typed and not yet left: no Hijri text but the test date's own reaches the rows.
+        test<QLineEdit>("emMeasDiagHajDate")->setText(QStringLiteral("abc/99/xx"));
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        const QString hijriToday = hijri::fromGregorian(QDate::currentDate());
+        QCOMPARE(
+            count("select count(*) as n from test_hdr where test_haj_date='" + hijriToday + "'"),
+            1);
+        QCOMPARE(
+            count("select count(*) as n from test_dtl where test_haj_date='" + hijriToday + "'"),
+            20);
         QCOMPARE(count("select count(*) as n from test_hdr"), 1);
         QCOMPARE(count("select count(*) as n from test_hdr where entry_type=2 and who_update=1 and "
                        "school_name='روضة الزهور'"),
@@ -1026,6 +1035,11 @@ private slots:
         QVERIFY(!test("spSave")->isVisible());
         QVERIFY(!test("spFindTester")->isVisible());
         QCOMPARE(text("eStudentName"), QStringLiteral("عبد الله سعد القحطاني"));
+        // A click on the closed test's answers changes nothing and leaves nothing to save.
+        clickCell(0, 4);
+        QCOMPARE(gridText(grid(), 0, 5), QStringLiteral("3"));
+        QCOMPARE(gridText(grid(), 0, 4), QString());
+        QVERIFY(!form()->hasUnsavedAnswers());
     }
 
     void newOnAClosedTestOffersAnotherForTheSameCase()

@@ -710,6 +710,13 @@ void TMeasureDiagonsisForm::hijriEntered(QWidget *hijriBox, QWidget *picker)
     edit->setDate(*date);
 }
 
+// What is stored is always the conversion of the Gregorian test date, whatever the Hijri box
+// holds at the moment of the save.
+QString TMeasureDiagonsisForm::storedHijriTestDate() const
+{
+    return hijri::fromGregorian(shownTestDate());
+}
+
 void TMeasureDiagonsisForm::emHajDateExit()
 {
     hijriEntered(ui->emHajDate, ui->DTbirthDate);
@@ -727,7 +734,8 @@ bool TMeasureDiagonsisForm::eventFilter(QObject *watched, QEvent *event)
     if (watched == ui->SGmeas_diag->viewport() && event->type() == QEvent::MouseButtonPress) {
         const QPoint position = static_cast<QMouseEvent *>(event)->position().toPoint();
         const QModelIndex cell = ui->SGmeas_diag->indexAt(position);
-        if (cell.isValid())
+        // The filter sees the clicks that a disabled grid (a closed test) would never take.
+        if (cell.isValid() && ui->SGmeas_diag->isEnabled())
             answerCell(cell.row(), cell.column());
         return true;
     }
@@ -853,7 +861,7 @@ void TMeasureDiagonsisForm::bindHeader(Statement *statement, const TestIdentity 
     const int user = globals().session.SessionUserCode;
     bindTestIdentity(*statement, test);
     statement->setParam(QStringLiteral("new_test_date"), shownTestDate());
-    statement->setParam(QStringLiteral("test_haj_date"), ui->emMeasDiagHajDate->text());
+    statement->setParam(QStringLiteral("test_haj_date"), storedHijriTestDate());
     statement->setParam(QStringLiteral("tester_id"),
                         wholeNumber(ui->eTesterCode->text(), QStringLiteral("القائم بالاختبار")));
     statement->setParam(QStringLiteral("info_source_id"),
@@ -881,7 +889,7 @@ void TMeasureDiagonsisForm::bindDetailRow(Statement *statement, const TestIdenti
         }
     const int user = globals().session.SessionUserCode;
     bindTestIdentity(*statement, test);
-    statement->setParam(QStringLiteral("test_haj_date"), ui->emMeasDiagHajDate->text());
+    statement->setParam(QStringLiteral("test_haj_date"), storedHijriTestDate());
     statement->setParam(QStringLiteral("ques_group"),
                         wholeNumber(gridText(grid, row, 6), QStringLiteral("المجموعة")));
     statement->setParam(QStringLiteral("ques_id"),

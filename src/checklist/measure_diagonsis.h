@@ -108,6 +108,7 @@ private:
                              QLineEdit *classBox);
     void setDateQuietly(QWidget *picker, const QDate &date);
     void hijriEntered(QWidget *hijriBox, QWidget *picker);
+    QString storedHijriTestDate() const;
 
     // The stored test on screen: its number and the date it was stored under.
     TestIdentity storedTest() const;

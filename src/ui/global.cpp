@@ -78,6 +78,8 @@ void FillQuestionRows(QTableWidget *grid, Statement *query)
     }
     // Long questions wrap: the rows take their height once, from their question texts.
     grid->resizeRowsToContents();
+    // A new set of questions is read from its first one.
+    grid->scrollToTop();
     grid->viewport()->update();
 }
 
