@@ -1,7 +1,6 @@
 #include "application.h"
 
-#include "core/error.h"
-#include "ui/messages.h"
+#include "ui/action.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -110,12 +109,8 @@ bool SimatApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const Error &error) {
-        messages::error(error.text());
-    } catch (const std::exception &error) {
-        messages::error(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        messages::error(QString());
+        showCurrentFailure(nullptr);
     }
     return true;
 }

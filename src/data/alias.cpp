@@ -51,7 +51,7 @@ QString configuredDefinition()
 // The query's keywords quoted for a libpq connection string.
 QString libpqOptions(const QUrlQuery &query)
 {
-    static const QRegularExpression keyword(QStringLiteral("^[a-z_]+$"));
+    static const QRegularExpression keyword(QStringLiteral("\\A[a-z_]+\\z"));
     QStringList options;
     for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded)) {
         if (!keyword.match(key).hasMatch())

@@ -13,8 +13,6 @@ struct TestIdentity {
     int testNo = 0;
     QDate testDate;
     int caseCode = 0;
-
-    bool operator==(const TestIdentity &) const = default;
 };
 
 // Binds branch_no, test_no, test_date and stud_code of a statement that names one test.

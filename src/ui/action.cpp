@@ -34,10 +34,19 @@ void runAction(QWidget *owner, const std::function<void()> &body)
         if (running.outermost())
             reopenLostConnection();
         body();
+    } catch (...) {
+        showCurrentFailure(owner);
+    }
+}
+
+void showCurrentFailure(QWidget *owner)
+{
+    try {
+        throw;
     } catch (const Error &error) {
         messages::error(error.text(), owner);
     } catch (const std::exception &error) {
-        messages::error(QString::fromLocal8Bit(error.what()), owner);
+        messages::error(QString::fromUtf8(error.what()), owner);
     } catch (...) {
         messages::error(QString(), owner);
     }

@@ -12,6 +12,10 @@ namespace simat {
 // with a plain one. The outermost action first reopens a database connection found lost.
 void runAction(QWidget *owner, const std::function<void()> &body);
 
+// Shows the exception being handled in an error box over the owner; call it from a catch
+// block.
+void showCurrentFailure(QWidget *owner);
+
 // What is connected to a signal instead of a slot or a lambda: the same call, run through
 // runAction(). The signal's arguments are passed on as far as the call takes them.
 template <typename Body> class GuardedAction {
