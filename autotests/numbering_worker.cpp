@@ -10,7 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <cstdio>
 
@@ -43,7 +43,7 @@ void saveNewTest(TMeasureDiagonsisForm *form, int caseCode)
     control<QLineEdit>(form, "eInfoSourceCode")->setText(QStringLiteral("1"));
     control<QLineEdit>(form, "eTesterCode")->setText(QStringLiteral("1"));
     control<QLineEdit>(form, "eSchoolName")->setText(QStringLiteral("روضة الأمل"));
-    QTableWidget *grid = form->grid();
+    QTableView *grid = form->grid();
     const QRect cell = grid->visualRect(grid->model()->index(0, 2));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     BoxAnswerer boxes;

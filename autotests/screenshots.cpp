@@ -15,7 +15,6 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTableView>
-#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -94,7 +93,7 @@ void writeReports()
 
 void clickCell(int row, int column)
 {
-    QTableWidget *grid = TMeasureDiagonsisForm::instance()->grid();
+    QTableView *grid = TMeasureDiagonsisForm::instance()->grid();
     const QRect cell = grid->visualRect(grid->model()->index(row, column));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
 }

@@ -16,13 +16,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSemaphore>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTableView>
-#include <QTableWidget>
 #include <QToolButton>
 #include <sqlite3.h>
 #include <thread>
@@ -127,7 +127,7 @@ class TestsTest : public QObject {
 
     TDataModule1 *dm() { return TDataModule1::instance(); }
     TMeasureDiagonsisForm *form() { return TMeasureDiagonsisForm::instance(); }
-    QTableWidget *grid() { return form()->grid(); }
+    QTableView *grid() { return form()->grid(); }
     void run(const QString &sql) { dm()->Database1.execute(sql); }
 
     int count(const QString &sql)
@@ -218,7 +218,7 @@ class TestsTest : public QObject {
 
     void answerAll(int column)
     {
-        for (int row = 0; row < grid()->rowCount(); ++row)
+        for (int row = 0; row < grid()->model()->rowCount(); ++row)
             clickCell(row, column);
     }
 
@@ -258,6 +258,25 @@ class TestsTest : public QObject {
     void startCaseTest(const QString &caseName)
     {
         pick("spFindStudent", caseName);
+        pick("spFindInfoSource", QStringLiteral("الأم"));
+        pick("spFindTester", QStringLiteral("نورة"));
+    }
+
+    // New, leaving an open test on screen.
+    void newTest()
+    {
+        BoxAnswerer yes({QMessageBox::Yes});
+        QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+    }
+
+    // A case whose shown test is closed: New, and Yes to a new test for the same case.
+    void startFollowUpTest(const QString &caseName)
+    {
+        pick("spFindStudent", caseName);
+        QCOMPARE(text("lTestStatus"), QStringLiteral("منتهى"));
+        BoxAnswerer yes({QMessageBox::Yes});
+        QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+        QCOMPARE(yes.texts, QStringList({"هل تريد إجراء اختبار جديد لنفس الحالة؟"}));
         pick("spFindInfoSource", QStringLiteral("الأم"));
         pick("spFindTester", QStringLiteral("نورة"));
     }
@@ -463,15 +482,15 @@ private slots:
         QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
         QCOMPARE(text("eTesterCode"), QStringLiteral("0"));
         QCOMPARE(text("eInfoSourceCode"), QStringLiteral("0"));
-        QCOMPARE(text("Lgroup_comment"), QString());
-        QCOMPARE(text("Lmeas_comment"), QString());
+        QCOMPARE(text("Lgroup_comment"), QStringLiteral("أُجيب عن 0 من 10 سؤالاً"));
+        QCOMPARE(text("Lmeas_comment"), QStringLiteral("أُجيب عن 0 من 50 سؤالاً"));
         QCOMPARE(text("STgroup_perc"), QStringLiteral("0.00"));
         QCOMPARE(text("STmeas_perc"), QStringLiteral("0.00"));
         QCOMPARE(text("STtot_group_mark"), QStringLiteral("30"));
         QCOMPARE(text("STtot_meas_mark"), QStringLiteral("150"));
         QCOMPARE(text("Lage_years"), QStringLiteral("5"));
         QCOMPARE(text("emMeasDiagHajDate"), hijri::fromGregorian(QDate::currentDate()));
-        QCOMPARE(grid()->rowCount(), 10);
+        QCOMPARE(grid()->model()->rowCount(), 10);
         QCOMPARE(test<QGroupBox>("GRBcase_desc")->title(),
                  QStringLiteral("قائمة أسئلة إضطرابات التواصل اللفظى وغير اللفظى"));
         QVERIFY(!test("spPrevMeas")->isVisible());
@@ -487,7 +506,6 @@ private slots:
         QCOMPARE(text("lTestStatus"), QStringLiteral("منتهى"));
         QVERIFY(!test("spPrevMeas")->isVisible());
         QVERIFY(!test("spSave")->isVisible());
-        QVERIFY(!grid()->isEnabled());
         QCOMPARE(text("STgroup_perc"), QStringLiteral("100.00"));
         QCOMPARE(text("STmeas_perc"), QStringLiteral("100.00"));
         QCOMPARE(
@@ -504,7 +522,6 @@ private slots:
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("2"));
         QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
         QVERIFY(test("spPrevMeas")->isVisible());
-        QVERIFY(grid()->isEnabled());
         QCOMPARE(text("STgroup_perc"), QStringLiteral("33.33"));
         QCOMPARE(
             text("Lgroup_comment"),
@@ -519,7 +536,7 @@ private slots:
         BoxAnswerer boxes;
         test<QLineEdit>("eStudentCode")->setText("99");
         QCOMPARE(boxes.texts, QStringList({"رقم هوية / إقامة غير مُسجل على النظام"}));
-        QCOMPARE(grid()->rowCount(), 10);
+        QCOMPARE(grid()->model()->rowCount(), 10);
         QCOMPARE(gridText(grid(), 0, 5), QString());
     }
 
@@ -544,8 +561,10 @@ private slots:
         const QImage drawn = grid()->viewport()->grab().toImage();
         const QRect ticked = grid()->visualRect(grid()->model()->index(1, 3));
         const QRect empty = grid()->visualRect(grid()->model()->index(1, 2));
-        QCOMPARE(drawn.pixelColor(ticked.topLeft() + QPoint(2, 2)), QColor(224, 224, 224));
-        QCOMPARE(drawn.pixelColor(empty.topLeft() + QPoint(2, 2)), QColor(224, 224, 224));
+        const QRect other = grid()->visualRect(grid()->model()->index(2, 2));
+        QCOMPARE(drawn.pixelColor(other.topLeft() + QPoint(2, 2)), QColor(224, 224, 224));
+        QCOMPARE(drawn.pixelColor(ticked.topLeft() + QPoint(2, 2)),
+                 drawn.pixelColor(empty.topLeft() + QPoint(2, 2)));
         const QImage tickedCell = drawn.copy(ticked.adjusted(1, 1, -1, -1));
         const QImage emptyCell = drawn.copy(empty.adjusted(1, 1, -1, -1));
         QVERIFY(tickedCell != emptyCell);
@@ -562,7 +581,7 @@ private slots:
         QTest::addColumn<bool>("autism");
         QTest::newRow("all always") << 2 << 10 << "100.00" << true;
         QTest::newRow("all rarely") << 4 << 10 << "33.33" << false;
-        QTest::newRow("half the marks") << 2 << 5 << "50.00" << true;
+        QTest::newRow("half the marks") << 3 << 5 << "50.00" << true;
     }
 
     void resultsAtTheThresholds()
@@ -574,8 +593,9 @@ private slots:
         openTestScreen();
         startCaseTest(QStringLiteral("ريم"));
         test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة الزهور"));
-        for (int row = 0; row < answered; ++row)
-            clickCell(row, column);
+        // The rows after the first `answered` are answered "نادراً".
+        for (int row = 0; row < 10; ++row)
+            clickCell(row, row < answered ? column : 4);
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
         QCOMPARE(text("STgroup_perc"), percentage);
         const QString verdict = text("Lgroup_comment");
@@ -715,15 +735,14 @@ private slots:
                  0);
         QCOMPARE(count("select count(*) as n from test_dtl where test_no=1 and stud_code=3"), 50);
 
-        BoxAnswerer yes({QMessageBox::Yes});
-        QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
-        startCaseTest(QStringLiteral("يوسف"));
+        newTest();
+        startFollowUpTest(QStringLiteral("يوسف"));
         clickCell(0, 4);
         test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
         save();
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("2"));
 
-        QTest::mouseClick(test<QToolButton>("spNew"), Qt::LeftButton);
+        newTest();
         startCaseTest(QStringLiteral("عبد الله"));
         test<QDateEdit>("DTMeasDiagDate")->setDate(lastYearDate().addDays(5));
         clickCell(0, 4);
@@ -1031,7 +1050,6 @@ private slots:
         QCOMPARE(text("lTestStatus"), QStringLiteral("منتهى"));
         QCOMPARE(form()->currentDomain(), 4);
         QCOMPARE(gridText(grid(), 0, 5), QStringLiteral("3"));
-        QVERIFY(!grid()->isEnabled());
         QVERIFY(!test("spSave")->isVisible());
         QVERIFY(!test("spFindTester")->isVisible());
         QCOMPARE(text("eStudentName"), QStringLiteral("عبد الله سعد القحطاني"));
@@ -1070,7 +1088,6 @@ private slots:
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("0"));
         QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
         QCOMPARE(gridText(grid(), 0, 5), QString());
-        QVERIFY(grid()->isEnabled());
         pick("spFindInfoSource", QStringLiteral("الأب"));
         pick("spFindTester", QStringLiteral("سالم"));
         clickCell(0, 3);
@@ -1078,6 +1095,107 @@ private slots:
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("3"));
         QCOMPARE(count("select count(*) as n from test_hdr where stud_code=2"), 3);
+    }
+
+    // However a closed test is reached, no click, answering key or hidden function key changes
+    // it or asks anything.
+    void aClosedTestTakesNoAnswerAndAsksNothing()
+    {
+        addStoredTest(1, QDate::currentDate().addDays(-30), 2, 0, 2);
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("عبد الله"));
+        QCOMPARE(text("lTestStatus"), QStringLiteral("منتهى"));
+        BoxAnswerer boxes;
+        clickCell(0, 2);
+        clickCell(1, 4);
+        grid()->setFocus();
+        for (const QString key : {"1", "2", "3", "١", "٣"})
+            typeText(grid(), key);
+        QTest::keyClick(grid(), Qt::Key_Space);
+        QTest::keyClick(grid(), Qt::Key_Delete);
+        for (int key : {Qt::Key_F4, Qt::Key_F6, Qt::Key_F8})
+            QTest::keyClick(grid(), Qt::Key(key));
+        clickDomain("SPsocial", {QMessageBox::No});
+        QCOMPARE(boxes.texts, QStringList());
+        QCOMPARE(form()->currentDomain(), 2);
+        for (int row = 0; row < 10; ++row)
+            QCOMPARE(gridText(grid(), row, 3), QStringLiteral("1"));
+        QCOMPARE(count("select count(*) as n from test_dtl where stud_code=2 and ques_mark=2"), 50);
+        QCOMPARE(count("select count(*) as n from test_hdr where test_status=0"), 1);
+    }
+
+    // A child whose only test is closed gets a second one, answered from the keyboard domain by
+    // domain, and closed: the case then has two closed tests to compare.
+    void aFollowUpTestAnsweredFromTheKeyboard()
+    {
+        addStoredTest(1, QDate::currentDate().addDays(-30), 2, 0, 1);
+        openTestScreen();
+        startFollowUpTest(QStringLiteral("عبد الله"));
+        test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
+        form()->resize(900, 420);
+        const char *domains[] = {"SPCommunication", "SPsocial", "SPsensory", "SPemotional",
+                                 "SPbehaviour"};
+        for (const char *domain : domains) {
+            if (domain != domains[0]) {
+                grid()->scrollToBottom();
+                clickDomain(domain);
+            }
+            QCOMPARE(grid()->currentIndex().row(), 0);
+            QCOMPARE(grid()->verticalScrollBar()->value(), 0);
+            grid()->setFocus();
+            typeText(grid(), "١");
+            QTest::keyClick(grid(), Qt::Key_Up);
+            QTest::keyClick(grid(), Qt::Key_Delete);
+            QCOMPARE(gridText(grid(), 0, 5), QString());
+            for (int row = 0; row < 10; ++row)
+                typeText(grid(), row % 2 ? "2" : "3");
+            QCOMPARE(grid()->currentIndex().row(), 9);
+            QCOMPARE(text("STtot_case_group_mark"), QStringLiteral("15"));
+            QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        }
+        QCOMPARE(count("select count(*) as n from test_dtl where stud_code=2 and test_date='" +
+                       QDate::currentDate().toString(Qt::ISODate) + "' and ques_ans_val='Rarely'"),
+                 25);
+        BoxAnswerer yes({QMessageBox::Yes});
+        QTest::mouseClick(test<QToolButton>("spCloseRep"), Qt::LeftButton);
+        QCOMPARE(yes.texts.last(), QStringLiteral("تم إغلاق الاختبار بنجاح"));
+        QCOMPARE(count("select count(*) as n from test_hdr where stud_code=2 and test_status=0"),
+                 2);
+        QVERIFY(test("spPrevMeas")->isVisible());
+    }
+
+    // A verdict judges complete answers: a domain's follows each click, the whole checklist's
+    // its stored rows.
+    void verdictsWaitForEveryAnswer()
+    {
+        addStoredTest(1, QDate::currentDate().addDays(-3), 1, 1, 2);
+        run("update test_dtl set ques_ans_val='', ques_mark=0 where ques_group=1 and ques_id="
+            "(select min(ques_id) from test_ques where ques_group=1)");
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("ريم"));
+        const QString domainVerdict = QStringLiteral(
+            "الحالة تعانى من التوحد على مستوى مجموعة إضطرابات التواصل اللفظى وغير اللفظى");
+        QCOMPARE(text("Lgroup_comment"), QStringLiteral("أُجيب عن 9 من 10 سؤالاً"));
+        QCOMPARE(text("Lmeas_comment"), QStringLiteral("أُجيب عن 49 من 50 سؤالاً"));
+        QCOMPARE(text("STtot_case_group_mark"), QStringLiteral("18"));
+        clickCell(0, 2);
+        QCOMPARE(text("STtot_case_group_mark"), QStringLiteral("21"));
+        QCOMPARE(text("STgroup_perc"), QStringLiteral("70.00"));
+        QCOMPARE(text("Lgroup_comment"), domainVerdict);
+        QCOMPARE(text("Lmeas_comment"), QStringLiteral("أُجيب عن 49 من 50 سؤالاً"));
+        for (int row = 1; row < 6; ++row)
+            clickCell(row, 3);
+        QCOMPARE(text("Lgroup_comment"), QStringLiteral("أُجيب عن 5 من 10 سؤالاً"));
+        QCOMPARE(text("STtot_case_group_mark"), QStringLiteral("11"));
+        QCOMPARE(text("STgroup_perc"), QStringLiteral("36.67"));
+        for (int row = 1; row < 6; ++row)
+            clickCell(row, 4);
+        QCOMPARE(text("STgroup_perc"), QStringLiteral("53.33"));
+        QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        QCOMPARE(text("Lgroup_comment"), domainVerdict);
+        QCOMPARE(text("Lmeas_comment"),
+                 QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل"));
+        QCOMPARE(text("STtot_case_mark"), QStringLiteral("96"));
     }
 
     void buttonsFollowTheUserLevel()
@@ -1104,7 +1222,7 @@ private slots:
         openTestScreen();
         pick("spFindStudent", QStringLiteral("ريم"));
         clickDomain("SPbehaviour");
-        QCOMPARE(grid()->rowCount(), 0);
+        QCOMPARE(grid()->model()->rowCount(), 0);
         QCOMPARE(text("STtot_group_mark"), QStringLiteral("0"));
         QCOMPARE(text("STgroup_perc"), QStringLiteral("0.00"));
         QCOMPARE(text("Lgroup_comment"), QString());

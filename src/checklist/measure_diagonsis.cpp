@@ -10,6 +10,7 @@
 #include "data/test_identity.h"
 #include "reports/test_report_common.h"
 #include "ui/action.h"
+#include "ui/answer_grid.h"
 #include "ui/global.h"
 #include "ui/messages.h"
 #include "ui/screens.h"
@@ -19,10 +20,6 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QStyleOptionButton>
-#include <QStyledItemDelegate>
 
 namespace simat {
 
@@ -36,37 +33,6 @@ const QString unsavedQuestion =
     QStringLiteral("تأكد من أنك قمت بحفظ البيانات قبل الاستمرار - هل تريد الاستمرار بدون حفظ "
                    "البيانات؟");
 const QString unknownCase = QStringLiteral("رقم هوية / إقامة غير مُسجل على النظام");
-
-// Draws the answer cells of the checklist grid as check boxes on grey, centred in the cell.
-class CheckBoxDelegate : public QStyledItemDelegate {
-public:
-    CheckBoxDelegate(const QPixmap &checked, const QPixmap &unchecked, QObject *parent)
-        : QStyledItemDelegate(parent)
-        , m_checked(checked)
-        , m_unchecked(unchecked)
-    {}
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
-    {
-        if (!checklist::isAnswerColumn(index.column())) {
-            QStyledItemDelegate::paint(painter, option, index);
-            return;
-        }
-        const QRect cell = option.rect;
-        painter->fillRect(cell, QColor(224, 224, 224));
-        const bool ticked = index.data().toString() == QLatin1String("1");
-        const QPixmap &image = ticked ? m_checked : m_unchecked;
-        const QSize size = image.deviceIndependentSize().toSize();
-        const int x = (cell.left() + cell.right() - size.width()) / 2;
-        const int y = (cell.top() + cell.bottom() - size.height()) / 2;
-        painter->drawPixmap(x, y, image);
-    }
-
-private:
-    QPixmap m_checked;
-    QPixmap m_unchecked;
-};
 
 QString shownNumber(double value, int decimals)
 {
@@ -97,18 +63,23 @@ TMeasureDiagonsisForm *TMeasureDiagonsisForm::instance()
     return theInstance;
 }
 
-QTableWidget *TMeasureDiagonsisForm::grid() const
+QTableView *TMeasureDiagonsisForm::grid() const
 {
     return ui->SGmeas_diag;
 }
 
+bool TMeasureDiagonsisForm::hasUnsavedAnswers() const
+{
+    return m_answers->hasUnsavedAnswers();
+}
+
 void TMeasureDiagonsisForm::FormCreate()
 {
-    QTableWidget *grid = ui->SGmeas_diag;
-    QStringList heads = {QString(), QStringLiteral("السؤال")};
-    for (checklist::Answer answer : checklist::answers)
-        heads << checklist::arabicWord(answer);
-    grid->setHorizontalHeaderLabels(heads << QStringLiteral("الدرجة") << QString());
+    QTableView *grid = ui->SGmeas_diag;
+    m_answers = new AnswersModel(this);
+    showAnswerGrid(grid, m_answers);
+    connect(m_answers, &AnswersModel::answered, this,
+            guarded(this, [this] { showDomainResults(); }));
     grid->horizontalHeader()->setMinimumSectionSize(0);
     const int widths[] = {24, 514, 47, 46, 44, 62, 0};
     for (int column = 0; column < 7; ++column)
@@ -119,10 +90,6 @@ void TMeasureDiagonsisForm::FormCreate()
     for (QDateEdit *date : {ui->DTbirthDate, ui->DTMeasDiagDate})
         date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    prepareCheckBoxImages();
-    grid->setItemDelegate(new CheckBoxDelegate(m_checked, m_unchecked, grid));
-    grid->viewport()->installEventFilter(this);
     ui->spFindStudent->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     ui->spFindTester->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     ui->spFindInfoSource->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
@@ -136,24 +103,6 @@ void TMeasureDiagonsisForm::FormCreate()
     ui->spPrevMeas->setVisible(false);
     CurrentDomainButton = ui->SPCommunication;
     ui->SPCommunication->setChecked(true);
-}
-
-// The platform's own check-box indicator, unchecked and checked, drawn once into two pictures.
-void TMeasureDiagonsisForm::prepareCheckBoxImages()
-{
-    const int width = style()->pixelMetric(QStyle::PM_IndicatorWidth);
-    const int height = style()->pixelMetric(QStyle::PM_IndicatorHeight);
-    for (bool checked : {false, true}) {
-        QPixmap image(width, height);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        QStyleOptionButton option;
-        option.rect = QRect(0, 0, width, height);
-        option.state = QStyle::State_Enabled | (checked ? QStyle::State_On : QStyle::State_Off);
-        style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
-        painter.end();
-        (checked ? m_checked : m_unchecked) = image;
-    }
 }
 
 void TMeasureDiagonsisForm::connectControls()
@@ -267,7 +216,7 @@ void TMeasureDiagonsisForm::FormShow()
 void TMeasureDiagonsisForm::applyUserLevel()
 {
     const int level = globals().session.SessionUserLevel;
-    const bool open = ui->lTestStatus->text() != closedStatus;
+    const bool open = m_status != TestStatus::Closed;
     ui->spDelete->setVisible(level == 0 && open);
     ui->spCloseRep->setVisible(level == 0 && open);
     ui->spNew->setVisible(level != 3);
@@ -281,17 +230,16 @@ void TMeasureDiagonsisForm::spExitClick()
 
 void TMeasureDiagonsisForm::closeEvent(QCloseEvent *event)
 {
-    if (m_unsavedAnswers && !messages::ask(unsavedQuestion, this)) {
+    if (hasUnsavedAnswers() && !messages::ask(unsavedQuestion, this)) {
         event->ignore();
         return;
     }
-    m_unsavedAnswers = false;
     TScreen::closeEvent(event);
 }
 
 bool TMeasureDiagonsisForm::confirmLeavingUnsaved(bool storedOpenTest)
 {
-    if (!storedOpenTest && !m_unsavedAnswers)
+    if (!storedOpenTest && !hasUnsavedAnswers())
         return true;
     return messages::ask(unsavedQuestion, this);
 }
@@ -309,24 +257,23 @@ bool TMeasureDiagonsisForm::runNew(bool offerSameCase)
         FirstShowPending = false;
         NewTestSameCase = false;
     } else {
-        const bool storedOpenTest = shownTestNo() != 0 && ui->lTestStatus->text() == openStatus;
-        if (storedOpenTest || m_unsavedAnswers) {
+        const bool storedOpenTest = m_status == TestStatus::Open;
+        if (storedOpenTest || hasUnsavedAnswers()) {
             if (!confirmLeavingUnsaved(storedOpenTest))
                 return false;
         } else {
             messages::beep();
         }
     }
-    const bool closedTestShown = ui->lTestStatus->text() == closedStatus;
+    // A closed test however it was reached, from the picker, the case's load or its tests list.
+    const bool closedTestShown = m_status == TestStatus::Closed;
     ui->GRBcase_desc->setTitle(QStringLiteral("قائمة الأسئلة"));
-    ui->SGmeas_diag->setEnabled(true);
     ui->eMeasDiagNo->clear();
     setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
     ui->emMeasDiagHajDate->setText(hijri::fromGregorian(QDate::currentDate()));
     resetResults();
 
-    bool keepCase =
-        offerSameCase && closedTestShown && StoredTestShown && !globals().StartTestFromMenu;
+    bool keepCase = offerSameCase && closedTestShown && !globals().StartTestFromMenu;
     if (keepCase) {
         Statement *open = TDataModule1::instance()->FindStudentMeasByStatusQuery;
         open->setParam(QStringLiteral("stud_code"), shownCaseCode());
@@ -338,8 +285,7 @@ bool TMeasureDiagonsisForm::runNew(bool offerSameCase)
         clearCase();
     } else if (messages::ask(QStringLiteral("هل تريد إجراء اختبار جديد لنفس الحالة؟"), this)) {
         NewTestSameCase = true;
-        StoredTestShown = false;
-        showStatus(true);
+        setStatus(TestStatus::New);
     }
     clearSourceAndTester();
     ui->spFindTester->setVisible(true);
@@ -347,10 +293,9 @@ bool TMeasureDiagonsisForm::runNew(bool offerSameCase)
     ui->spFindInfoSource->setVisible(true);
 
     Statement *questions = TDataModule1::instance()->GetMeasureDiagGroupItemsQuery;
-    ClearGridCells(ui->SGmeas_diag);
+    ClearGridCells(m_answers);
     questions->setParam(QStringLiteral("ques_group"), 1);
-    FillQuestionRows(ui->SGmeas_diag, questions);
-    m_unsavedAnswers = false;
+    FillQuestionRows(m_answers, questions);
     if (JustSaved) {
         JustSaved = false;
     } else {
@@ -377,7 +322,7 @@ void TMeasureDiagonsisForm::clearCase()
     ui->eHomePhoneNo->clear();
     ui->eMobileNo->clear();
     ui->eSchoolName->clear();
-    showStatus(true);
+    setStatus(TestStatus::New);
     ui->spPrevMeas->setVisible(false);
 }
 
@@ -405,7 +350,7 @@ void TMeasureDiagonsisForm::resetResults()
 
 void TMeasureDiagonsisForm::domainClicked(QAbstractButton *button)
 {
-    if (m_unsavedAnswers && !messages::ask(unsavedQuestion, this)) {
+    if (hasUnsavedAnswers() && !messages::ask(unsavedQuestion, this)) {
         CurrentDomainButton->setChecked(true);
         return;
     }
@@ -425,10 +370,9 @@ void TMeasureDiagonsisForm::loadCaseAndTest()
 {
     TDataModule1 *dm = TDataModule1::instance();
     ui->GRBcase_desc->setTitle(QStringLiteral("قائمة أسئلة ") + CurrentDomainButton->text());
-    ClearGridCells(ui->SGmeas_diag);
+    ClearGridCells(m_answers);
     dm->GetMeasureDiagGroupItemsQuery->setParam(QStringLiteral("ques_group"), currentDomain());
-    FillQuestionRows(ui->SGmeas_diag, dm->GetMeasureDiagGroupItemsQuery);
-    m_unsavedAnswers = false;
+    FillQuestionRows(m_answers, dm->GetMeasureDiagGroupItemsQuery);
 
     const QString codeText = ui->eStudentCode->text().trimmed();
     dm->FindStudentByCodeQuery->setParam(QStringLiteral("stud_code"),
@@ -449,7 +393,8 @@ void TMeasureDiagonsisForm::loadCaseAndTest()
     else
         showNewTest();
     showTestAnswers();
-    showResults();
+    showDomainResults();
+    showChecklistResults();
     ui->eSchoolName->setFocus();
 }
 
@@ -499,7 +444,8 @@ void TMeasureDiagonsisForm::showChosenTest()
     }
     eInfoSourceCodeChange();
     eTesterCodeChange();
-    setEditable(test->intValue(QStringLiteral("test_status")) == 1);
+    setStatus(test->intValue(QStringLiteral("test_status")) == 1 ? TestStatus::Open
+                                                                 : TestStatus::Closed);
 }
 
 void TMeasureDiagonsisForm::showNewTest()
@@ -508,7 +454,7 @@ void TMeasureDiagonsisForm::showNewTest()
     m_loadedTestDate = QDate();
     setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
     DTMeasDiagDateChange();
-    setEditable(true);
+    setStatus(TestStatus::New);
     ui->eSchoolName->clear();
     clearSourceAndTester();
 }
@@ -524,57 +470,58 @@ void TMeasureDiagonsisForm::showTestAnswers()
                              dm->FindStudentByCodeQuery->intValue(QStringLiteral("stud_code"))};
     bindTestIdentity(*answers, shown);
     answers->setParam(QStringLiteral("ques_group"), currentDomain());
-    ClearGridCells(ui->SGmeas_diag);
-    FillQuestionRows(ui->SGmeas_diag, dm->GetMeasureDiagGroupItemsQuery);
+    ClearGridCells(m_answers);
+    FillQuestionRows(m_answers, dm->GetMeasureDiagGroupItemsQuery);
     if (NewTestSameCase)
         return;
-    FillAnsweredRows(ui->SGmeas_diag, answers);
+    FillAnsweredRows(m_answers, answers);
     bindTestIdentity(*dm->GetStudentMeasTotalMarksQuery, shown);
     dm->GetStudentMeasTotalMarksQuery->open();
 }
 
-// An empty domain or an empty checklist has no greatest mark: it shows 0.00 and no verdict.
-void TMeasureDiagonsisForm::showResults()
+// An empty domain or an empty checklist has no greatest mark: it shows 0.00 and no verdict. A
+// verdict judges complete answers only; until then its label says how far the test is.
+void TMeasureDiagonsisForm::showDomainResults()
 {
-    const QString caption = CurrentDomainButton->text();
-    const double groupMark = SumGridColumn(ui->SGmeas_diag, 5);
-    const int groupGreatest = checklist::greatestMarks(ui->SGmeas_diag->rowCount());
-    const double groupPerc = checklist::rate(groupMark, groupGreatest);
+    const int questions = m_answers->rowCount();
+    const double groupMark = SumGridColumn(m_answers, AnswersModel::MarkColumn);
+    const int groupGreatest = checklist::greatestMarks(questions);
     ui->STtot_case_group_mark->setText(shownNumber(groupMark, 0));
     ui->STtot_group_mark->setText(QString::number(groupGreatest));
-    ui->STgroup_perc->setText(shownNumber(groupPerc, 2));
-
-    const bool stored = shownTestNo() != 0;
-    const int testMark = stored ? TDataModule1::instance()->GetStudentMeasTotalMarksQuery->intValue(
-                                      QStringLiteral("case_meas_tot_mark"))
-                                : 0;
-    const int testGreatest = checklist::greatestMarks(globals().ChecklistQuestionCount);
-    const double testPerc = checklist::rate(testMark, testGreatest);
-    ui->STtot_case_mark->setText(QString::number(testMark));
-    ui->STtot_meas_mark->setText(QString::number(testGreatest));
-    ui->STmeas_perc->setText(shownNumber(testPerc, 2));
-
+    ui->STgroup_perc->setText(shownNumber(checklist::rate(groupMark, groupGreatest), 2));
     // The verdicts judge the rates as shown, rounded to two places.
-    ui->Lgroup_comment->setText(
-        checklist::screenDomainVerdict(ui->STgroup_perc->text().toDouble(), caption));
-    ui->Lmeas_comment->setText(
-        checklist::screenChecklistVerdict(ui->STmeas_perc->text().toDouble()));
+    ui->Lgroup_comment->setText(checklist::screenDomainResult(
+        ui->STgroup_perc->text().toDouble(), CurrentDomainButton->text(),
+        m_answers->answeredCount(), questions));
 }
 
-void TMeasureDiagonsisForm::showStatus(bool open)
+// The whole checklist's figures are those of the stored rows.
+void TMeasureDiagonsisForm::showChecklistResults()
 {
+    const Statement *totals = TDataModule1::instance()->GetStudentMeasTotalMarksQuery;
+    const bool stored = shownTestNo() != 0 && !NewTestSameCase;
+    const int testMark = stored ? totals->intValue(QStringLiteral("case_meas_tot_mark")) : 0;
+    const int answered = stored ? totals->intValue(QStringLiteral("answered_ques_count")) : 0;
+    const int questions = globals().ChecklistQuestionCount;
+    const int testGreatest = checklist::greatestMarks(questions);
+    ui->STtot_case_mark->setText(QString::number(testMark));
+    ui->STtot_meas_mark->setText(QString::number(testGreatest));
+    ui->STmeas_perc->setText(shownNumber(checklist::rate(testMark, testGreatest), 2));
+    ui->Lmeas_comment->setText(
+        checklist::screenChecklistResult(ui->STmeas_perc->text().toDouble(), answered, questions));
+}
+
+void TMeasureDiagonsisForm::setStatus(TestStatus status)
+{
+    m_status = status;
+    const bool open = status != TestStatus::Closed;
     ui->lTestStatus->setText(open ? openStatus : closedStatus);
     ui->lTestStatus->setStyleSheet(open
                                        ? QStringLiteral("color: rgb(0,128,0); font-weight: bold;")
                                        : QStringLiteral("color: rgb(255,0,0); font-weight: bold;"));
-}
-
-void TMeasureDiagonsisForm::setEditable(bool editable)
-{
-    showStatus(editable);
-    ui->spFindInfoSource->setVisible(editable);
-    ui->spFindTester->setVisible(editable);
-    ui->SGmeas_diag->setEnabled(editable);
+    m_answers->setReadOnly(!open);
+    ui->spFindInfoSource->setVisible(open);
+    ui->spFindTester->setVisible(open);
     applyUserLevel();
 }
 
@@ -602,7 +549,7 @@ void TMeasureDiagonsisForm::pickInto(const QString &table, QObject *button, QLin
 
 void TMeasureDiagonsisForm::spFindStudentClick()
 {
-    if (m_unsavedAnswers && !messages::ask(unsavedQuestion, this))
+    if (hasUnsavedAnswers() && !messages::ask(unsavedQuestion, this))
         return;
     NewTestSameCase = false;
     OpenedFromTestList = false;
@@ -727,39 +674,6 @@ void TMeasureDiagonsisForm::emMeasDiagHajDateExit()
     hijriEntered(ui->emMeasDiagHajDate, ui->DTMeasDiagDate);
 }
 
-// ---------------------------------------------------------------- answering
-
-bool TMeasureDiagonsisForm::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == ui->SGmeas_diag->viewport() && event->type() == QEvent::MouseButtonPress) {
-        const QPoint position = static_cast<QMouseEvent *>(event)->position().toPoint();
-        const QModelIndex cell = ui->SGmeas_diag->indexAt(position);
-        // The filter sees the clicks that a disabled grid (a closed test) would never take.
-        if (cell.isValid() && ui->SGmeas_diag->isEnabled())
-            answerCell(cell.row(), cell.column());
-        return true;
-    }
-    return TScreen::eventFilter(watched, event);
-}
-
-void TMeasureDiagonsisForm::answerCell(int row, int column)
-{
-    if (!checklist::isAnswerColumn(column))
-        return;
-    QTableWidget *grid = ui->SGmeas_diag;
-    if (!gridText(grid, row, column).isEmpty()) {
-        setGridText(grid, row, column, QString());
-        setGridText(grid, row, 5, QString());
-    } else {
-        for (checklist::Answer other : checklist::answers)
-            setGridText(grid, row, checklist::gridColumnOf(other), QString());
-        setGridText(grid, row, column, QStringLiteral("1"));
-        setGridText(grid, row, 5,
-                    QString::number(checklist::markOf(checklist::answerOfGridColumn(column))));
-    }
-    m_unsavedAnswers = true;
-}
-
 // ---------------------------------------------------------------- save
 
 bool TMeasureDiagonsisForm::validateForSave()
@@ -785,7 +699,7 @@ bool TMeasureDiagonsisForm::validateForSave()
 
 void TMeasureDiagonsisForm::spSaveClick()
 {
-    if (!validateForSave())
+    if (m_status == TestStatus::Closed || !validateForSave())
         return;
     NewTestSameCase = false;
     const bool existing = shownTestNo() != 0;
@@ -802,7 +716,6 @@ void TMeasureDiagonsisForm::spSaveClick()
     }
     SavedCaseCode = ui->eStudentCode->text();
     JustSaved = true;
-    m_unsavedAnswers = false;
     runNew(true);
     {
         const QSignalBlocker quiet(ui->eStudentCode);
@@ -827,7 +740,7 @@ void TMeasureDiagonsisForm::saveTest(bool existing, int &newNumber)
         const TestIdentity test{branch, newNumber, shownTestDate(), shownCaseCode()};
         bindHeader(dm->AddNewStudentMeasDiagHdr, test, true);
         dm->AddNewStudentMeasDiagHdr->exec();
-        for (int row = 0; row < ui->SGmeas_diag->rowCount(); ++row) {
+        for (int row = 0; row < m_answers->rowCount(); ++row) {
             bindDetailRow(dm->AddNewStudentMeasDiagDtl, test, row, true);
             dm->AddNewStudentMeasDiagDtl->exec();
         }
@@ -844,7 +757,7 @@ void TMeasureDiagonsisForm::saveTest(bool existing, int &newNumber)
     TestIdentity test = loaded;
     test.testDate = shownTestDate();
     Statement *find = dm->FindTestQuesQuery;
-    for (int row = 0; row < ui->SGmeas_diag->rowCount(); ++row) {
+    for (int row = 0; row < m_answers->rowCount(); ++row) {
         bindDetailRow(find, test, row, false);
         find->open();
         const bool stored = !find->isEmpty();
@@ -878,25 +791,14 @@ void TMeasureDiagonsisForm::bindHeader(Statement *statement, const TestIdentity 
 void TMeasureDiagonsisForm::bindDetailRow(Statement *statement, const TestIdentity &test, int row,
                                           bool insert)
 {
-    QTableWidget *grid = ui->SGmeas_diag;
-    const QString markText = gridText(grid, row, 5).trimmed();
-    QString answer;
-    for (checklist::Answer ticked : checklist::answers)
-        if (!markText.isEmpty() &&
-            gridText(grid, row, checklist::gridColumnOf(ticked)).trimmed() == QLatin1String("1")) {
-            answer = checklist::storedWord(ticked);
-            break;
-        }
+    const AnsweredQuestion &question = m_answers->questions().at(row);
     const int user = globals().session.SessionUserCode;
     bindTestIdentity(*statement, test);
     statement->setParam(QStringLiteral("test_haj_date"), storedHijriTestDate());
-    statement->setParam(QStringLiteral("ques_group"),
-                        wholeNumber(gridText(grid, row, 6), QStringLiteral("المجموعة")));
-    statement->setParam(QStringLiteral("ques_id"),
-                        wholeNumber(gridText(grid, row, 0), QStringLiteral("السؤال")));
-    statement->setParam(QStringLiteral("ques_ans_val"), answer);
-    statement->setParam(QStringLiteral("ques_mark"),
-                        markText.isEmpty() ? 0 : wholeNumber(markText, QStringLiteral("الدرجة")));
+    statement->setParam(QStringLiteral("ques_group"), question.domain);
+    statement->setParam(QStringLiteral("ques_id"), question.id);
+    statement->setParam(QStringLiteral("ques_ans_val"), checklist::storedWord(question.answer));
+    statement->setParam(QStringLiteral("ques_mark"), checklist::markOf(question.answer));
     statement->setParam(QStringLiteral("notes"), QString());
     statement->setParam(QStringLiteral("entry_date"), QDate::currentDate());
     statement->setParam(QStringLiteral("entry_type"), 1);
@@ -987,6 +889,8 @@ void TMeasureDiagonsisForm::spCloseRepClick()
                        this);
         return;
     }
+    if (!confirmLeavingUnsaved(false))
+        return;
     if (!messages::ask(QStringLiteral("بعد إغلاق الاختبار لن يمكنك التعديل على أى بيان من "
                                       "بياناته - برجاء مراجعة صحة جميع البيانات قبل الإغلاق - هل "
                                       "بالفعل تريد إغلاق الاختبار؟"),
@@ -1003,8 +907,8 @@ void TMeasureDiagonsisForm::spCloseRepClick()
                         this);
         return;
     }
-    setEditable(false);
-    m_unsavedAnswers = false;
+    // The screen shows what was closed: the stored answers, read-only.
+    loadCaseAndTest();
     messages::info(QStringLiteral("تم إغلاق الاختبار بنجاح"), this);
 }
 
@@ -1031,7 +935,6 @@ void TMeasureDiagonsisForm::spDeleteClick()
         return;
     }
     JustSaved = true;
-    m_unsavedAnswers = false;
     runNew(true);
     messages::info(QStringLiteral("تم إلغاء الاختبار بنجاح"), this);
 }
@@ -1071,7 +974,6 @@ bool TMeasureDiagonsisForm::showTestFromList(int caseCode, int testNo, const QDa
     m_chosenTestNo = testNo;
     m_chosenTestDate = testDate;
     OpenedFromTestList = true;
-    StoredTestShown = true;
     if (!runNew(false))
         return false;
     TDataModule1 *dm = TDataModule1::instance();

@@ -4,13 +4,12 @@
 #include "ui/screen.h"
 
 #include <QDate>
-#include <QPixmap>
 #include <memory>
 
 class QAbstractButton;
 class QLineEdit;
 class QMenu;
-class QTableWidget;
+class QTableView;
 
 namespace Ui {
 class MeasureDiagonsisForm;
@@ -18,6 +17,7 @@ class MeasureDiagonsisForm;
 
 namespace simat {
 
+class AnswersModel;
 class Statement;
 struct TestIdentity;
 
@@ -35,9 +35,13 @@ public:
     // Returns false when the user keeps the unsaved answers on screen instead.
     bool showTestFromList(int caseCode, int testNo, const QDate &testDate);
 
-    QTableWidget *grid() const;
+    QTableView *grid() const;
     int currentDomain() const;
-    bool hasUnsavedAnswers() const { return m_unsavedAnswers; }
+    bool hasUnsavedAnswers() const;
+
+    // The test on screen: a new one not yet stored, or a stored one, open or closed.
+    enum class TestStatus { New, Open, Closed };
+    TestStatus testStatus() const { return m_status; }
 
     // What the screen hands to the test's reports.
     Age shownAge() const;
@@ -75,11 +79,9 @@ public slots:
 protected:
     void FormShow() override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
-    void prepareCheckBoxImages();
     void connectControls();
 
     // New: resets the screen for another test; false when the user chose to stay.
@@ -96,11 +98,10 @@ private:
     void showChosenTest();
     void showNewTest();
     void showTestAnswers();
-    void showResults();
-    void setEditable(bool editable);
-    void showStatus(bool open);
+    void showDomainResults();
+    void showChecklistResults();
+    void setStatus(TestStatus status);
 
-    void answerCell(int row, int column);
     void pickInto(const QString &table, QObject *button, QLineEdit *nameBox, QLineEdit *codeBox,
                   void (TMeasureDiagonsisForm::*load)());
     void showLookupWithClass(Statement *query, const QString &line, const QString &code,
@@ -123,8 +124,8 @@ private:
     void bindDetailRow(Statement *statement, const TestIdentity &test, int row, bool insert);
 
     std::unique_ptr<Ui::MeasureDiagonsisForm> ui;
-    QPixmap m_checked;
-    QPixmap m_unchecked;
+    AnswersModel *m_answers = nullptr;
+    TestStatus m_status = TestStatus::New;
     QMenu *PMprint = nullptr;
 
     QAbstractButton *CurrentDomainButton = nullptr;
@@ -132,13 +133,11 @@ private:
     bool JustSaved = false;
     bool NewTestSameCase = false;
     bool OpenedFromTestList = false;
-    bool StoredTestShown = false;
     QString SavedCaseCode;
     int m_chosenTestNo = 0;
     QDate m_chosenTestDate;
     // The date the test on screen was loaded under: an update names the test by it.
     QDate m_loadedTestDate;
-    bool m_unsavedAnswers = false;
 };
 
 } // namespace simat

@@ -33,6 +33,11 @@ QString screenVerdict(double rate, const QString &traits, const QString &sound)
     return findsTraits(rate) ? traits : sound;
 }
 
+QString answeredProgress(int answered, int questions)
+{
+    return QStringLiteral("أُجيب عن %1 من %2 سؤالاً").arg(answered).arg(questions);
+}
+
 } // namespace
 
 QString storedWord(Answer answer)
@@ -93,15 +98,19 @@ double rate(double marks, double greatest)
     return greatest > 0 ? marks / greatest * 100 : 0;
 }
 
-QString screenDomainVerdict(double rate, const QString &domainName)
+QString screenDomainResult(double rate, const QString &domainName, int answered, int questions)
 {
+    if (answered < questions)
+        return answeredProgress(answered, questions);
     return screenVerdict(
         rate, QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة ") + domainName,
         QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى مجموعة ") + domainName);
 }
 
-QString screenChecklistVerdict(double rate)
+QString screenChecklistResult(double rate, int answered, int questions)
 {
+    if (answered < questions)
+        return answeredProgress(answered, questions);
     return screenVerdict(rate, QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل"),
                          QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى المقياس ككل"));
 }

@@ -40,9 +40,10 @@ constexpr bool findsTraits(double rate)
     return rate >= traitsThreshold;
 }
 
-// The verdicts as the test screen words them; none while the rate is 0.
-QString screenDomainVerdict(double rate, const QString &domainName);
-QString screenChecklistVerdict(double rate);
+// What the test screen says under a domain's and the whole checklist's figures: the verdict once
+// every question has an answer (none while the rate is 0), until then how many have one.
+QString screenDomainResult(double rate, const QString &domainName, int answered, int questions);
+QString screenChecklistResult(double rate, int answered, int questions);
 // The verdicts as the reports word them.
 QString reportDomainVerdict(double rate);
 QString reportChecklistVerdict(double rate);

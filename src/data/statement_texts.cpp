@@ -150,7 +150,8 @@ QStringList infoSourceWithClass()
 QStringList testTotalMark()
 {
     return {QStringLiteral(
-        "select branch_no,test_no,test_date,stud_code,sum(ques_mark) as case_meas_tot_mark from "
+        "select branch_no,test_no,test_date,stud_code,sum(ques_mark) as case_meas_tot_mark,"
+        "count(case when ques_mark<>0 then 1 end) as answered_ques_count from "
         "test_dtl where branch_no=:branch_no and test_no=:test_no and test_date=:test_date and "
         "stud_code=:stud_code group by branch_no,test_no,test_date,stud_code")};
 }

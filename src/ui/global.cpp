@@ -14,9 +14,9 @@ Globals &globals()
 #include "core/error.h"
 #include "data/dm.h"
 
-#include <QTableWidget>
+#include "answer_grid.h"
 
-namespace simat {} // namespace simat
+#include <QAbstractItemView>
 
 namespace simat {
 
@@ -39,74 +39,51 @@ void discoverLookupColumns()
     }
 }
 
-QString gridText(const QTableWidget *grid, int row, int column)
+QString gridText(const QAbstractItemView *grid, int row, int column)
 {
-    const QTableWidgetItem *cell = grid->item(row, column);
-    return cell ? cell->text() : QString();
+    return grid->model()->index(row, column).data().toString();
 }
 
-void setGridText(QTableWidget *grid, int row, int column, const QString &text)
+void ClearGridCells(AnswersModel *grid)
 {
-    QTableWidgetItem *cell = grid->item(row, column);
-    if (!cell) {
-        cell = new QTableWidgetItem;
-        cell->setFlags(Qt::ItemIsEnabled);
-        grid->setItem(row, column, cell);
-    }
-    cell->setText(text);
+    grid->setQuestions({});
 }
 
-void ClearGridCells(QTableWidget *grid)
-{
-    for (int row = 0; row < grid->rowCount(); ++row)
-        for (int column = 0; column < grid->columnCount(); ++column)
-            if (grid->item(row, column))
-                grid->item(row, column)->setText(QString());
-    grid->viewport()->update();
-}
+namespace {
 
-void FillQuestionRows(QTableWidget *grid, Statement *query)
+QList<AnsweredQuestion> questionsOf(Statement *query)
 {
     query->open();
-    const int questions = query->rowCount();
-    grid->setRowCount(questions);
-    int row = 0;
-    for (query->first(); !query->atEnd(); query->next(), ++row) {
-        setGridText(grid, row, 0, query->textValue(QStringLiteral("ques_id")));
-        setGridText(grid, row, 1, query->textValue(QStringLiteral("ques_desc")));
-        setGridText(grid, row, 6, query->textValue(QStringLiteral("ques_group")));
-    }
-    // Long questions wrap: the rows take their height once, from their question texts.
-    grid->resizeRowsToContents();
-    // A new set of questions is read from its first one.
-    grid->scrollToTop();
-    grid->viewport()->update();
+    QList<AnsweredQuestion> questions;
+    questions.reserve(query->rowCount());
+    for (query->first(); !query->atEnd(); query->next())
+        questions.append(
+            {query->intValue(QStringLiteral("ques_id")),
+             query->textValue(QStringLiteral("ques_desc")),
+             query->intValue(QStringLiteral("ques_group")),
+             query->hasColumn(QStringLiteral("ques_ans_val"))
+                 ? checklist::answerOfStoredWord(query->textValue(QStringLiteral("ques_ans_val")))
+                 : checklist::Answer::None});
+    return questions;
 }
 
-void FillAnsweredRows(QTableWidget *grid, Statement *query)
+} // namespace
+
+void FillQuestionRows(AnswersModel *grid, Statement *query)
 {
-    query->open();
-    int row = 0;
-    for (query->first(); !query->atEnd() && row < grid->rowCount(); query->next(), ++row) {
-        setGridText(grid, row, 0, query->textValue(QStringLiteral("ques_id")));
-        setGridText(grid, row, 1, query->textValue(QStringLiteral("ques_desc")));
-        const checklist::Answer answer =
-            checklist::answerOfStoredWord(query->textValue(QStringLiteral("ques_ans_val")));
-        for (checklist::Answer column : checklist::answers)
-            setGridText(grid, row, checklist::gridColumnOf(column),
-                        column == answer ? QStringLiteral("1") : QString());
-        const int mark = query->intValue(QStringLiteral("ques_mark"));
-        setGridText(grid, row, 5, mark == 0 ? QString() : QString::number(mark));
-        setGridText(grid, row, 6, query->textValue(QStringLiteral("ques_group")));
-    }
-    grid->viewport()->update();
+    grid->setQuestions(questionsOf(query));
 }
 
-double SumGridColumn(const QTableWidget *grid, int column)
+void FillAnsweredRows(AnswersModel *grid, Statement *query)
+{
+    grid->setStoredAnswers(questionsOf(query));
+}
+
+double SumGridColumn(const AnswersModel *grid, int column)
 {
     double sum = 0;
     for (int row = 0; row < grid->rowCount(); ++row) {
-        const QString text = gridText(grid, row, column).trimmed();
+        const QString text = grid->index(row, column).data().toString().trimmed();
         if (!text.isEmpty())
             sum += text.toDouble();
     }

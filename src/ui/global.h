@@ -4,7 +4,7 @@
 #include <QString>
 #include <QWidget>
 
-class QTableWidget;
+class QAbstractItemView;
 
 namespace simat {
 
@@ -59,6 +59,7 @@ Globals &globals();
 
 namespace simat {
 
+class AnswersModel;
 class Statement;
 
 // Finds the code and name columns of LookupTableName from its level in app_tables and its
@@ -66,16 +67,15 @@ class Statement;
 // missing from the registry keeps the columns of the previous lookup.
 void discoverLookupColumns();
 
-// Grid routines of the checklist grid. The grid's rows are the questions (its header is apart):
-// column 0 ques_id, 1 the question, 2 to 4 "1" in the answer given, 5 the mark, 6 ques_group.
-void ClearGridCells(QTableWidget *grid);
-// Rows of the questions of `query` (reopened); a query without rows leaves no rows.
-void FillQuestionRows(QTableWidget *grid, Statement *query);
-// Lays the stored answers of `query` (reopened) over the rows, by position.
-void FillAnsweredRows(QTableWidget *grid, Statement *query);
-double SumGridColumn(const QTableWidget *grid, int column);
+// Grid routines of the checklist grid's model (ui/answer_grid.h).
+void ClearGridCells(AnswersModel *grid);
+// The questions of `query` (reopened), without answers; a query without rows leaves no rows.
+void FillQuestionRows(AnswersModel *grid, Statement *query);
+// Lays the stored answers of `query` (reopened) over the questions they answer.
+void FillAnsweredRows(AnswersModel *grid, Statement *query);
+double SumGridColumn(const AnswersModel *grid, int column);
 
-QString gridText(const QTableWidget *grid, int row, int column);
-void setGridText(QTableWidget *grid, int row, int column, const QString &text);
+// The text a grid shows in a cell.
+QString gridText(const QAbstractItemView *grid, int row, int column);
 
 } // namespace simat
