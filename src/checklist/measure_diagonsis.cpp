@@ -174,8 +174,7 @@ int TMeasureDiagonsisForm::currentDomain() const
 
 Age TMeasureDiagonsisForm::shownAge() const
 {
-    return {ui->Lage_years->text().toInt(), ui->Lage_months->text().toInt(),
-            ui->Lage_days->text().toInt()};
+    return ageOn(ui->DTbirthDate->date(), ui->DTMeasDiagDate->date());
 }
 
 QString TMeasureDiagonsisForm::testerClass() const
@@ -190,8 +189,13 @@ QString TMeasureDiagonsisForm::infoSourceClass() const
 
 int TMeasureDiagonsisForm::shownTestNo() const
 {
-    const QString number = ui->eMeasDiagNo->text().trimmed();
-    return number.isEmpty() ? 0 : wholeNumber(number, QStringLiteral("رقم الاختبار"));
+    return m_testNo;
+}
+
+void TMeasureDiagonsisForm::showTestNo(int number)
+{
+    m_testNo = number;
+    ui->eMeasDiagNo->setText(QString::number(number));
 }
 
 QDate TMeasureDiagonsisForm::shownTestDate() const
@@ -268,7 +272,7 @@ bool TMeasureDiagonsisForm::runNew(bool offerSameCase)
     // A closed test however it was reached, from the picker, the case's load or its tests list.
     const bool closedTestShown = m_status == TestStatus::Closed;
     ui->GRBcase_desc->setTitle(QStringLiteral("قائمة الأسئلة"));
-    ui->eMeasDiagNo->clear();
+    showTestNo(0);
     setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
     ui->emMeasDiagHajDate->setText(hijri::fromGregorian(QDate::currentDate()));
     resetResults();
@@ -432,7 +436,7 @@ void TMeasureDiagonsisForm::chooseTest()
 void TMeasureDiagonsisForm::showChosenTest()
 {
     const Statement *test = TDataModule1::instance()->FindStudTestAllQuery;
-    ui->eMeasDiagNo->setText(test->textValue(QStringLiteral("test_no")));
+    showTestNo(test->intValue(QStringLiteral("test_no")));
     m_loadedTestDate = test->dateValue(QStringLiteral("test_date"));
     setDateQuietly(ui->DTMeasDiagDate, m_loadedTestDate);
     DTMeasDiagDateChange();
@@ -450,7 +454,7 @@ void TMeasureDiagonsisForm::showChosenTest()
 
 void TMeasureDiagonsisForm::showNewTest()
 {
-    ui->eMeasDiagNo->setText(QStringLiteral("0"));
+    showTestNo(0);
     m_loadedTestDate = QDate();
     setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
     DTMeasDiagDateChange();
@@ -710,7 +714,7 @@ void TMeasureDiagonsisForm::spSaveClick()
         return;
     }
     if (!existing) {
-        ui->eMeasDiagNo->setText(QString::number(newNumber));
+        showTestNo(newNumber);
         m_chosenTestNo = newNumber;
         m_chosenTestDate = shownTestDate();
     }

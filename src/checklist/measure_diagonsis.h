@@ -101,6 +101,7 @@ private:
     void showDomainResults();
     void showChecklistResults();
     void setStatus(TestStatus status);
+    void showTestNo(int number);
 
     void pickInto(const QString &table, QObject *button, QLineEdit *nameBox, QLineEdit *codeBox,
                   void (TMeasureDiagonsisForm::*load)());
@@ -126,6 +127,7 @@ private:
     std::unique_ptr<Ui::MeasureDiagonsisForm> ui;
     AnswersModel *m_answers = nullptr;
     TestStatus m_status = TestStatus::New;
+    int m_testNo = 0;
     QMenu *PMprint = nullptr;
 
     QAbstractButton *CurrentDomainButton = nullptr;
