@@ -311,8 +311,17 @@ bool TMeasureDiagonsisForm::runNew(bool offerSameCase)
     return true;
 }
 
+void TMeasureDiagonsisForm::loadTestOnNextLoad(int testNo, const QDate &testDate)
+{
+    m_chosenTestNo = testNo;
+    m_chosenTestDate = testDate;
+    OpenedFromTestList = true;
+}
+
+// Without a case, no test of it stays chosen: a case typed next shows its own latest test.
 void TMeasureDiagonsisForm::clearCase()
 {
+    OpenedFromTestList = false;
     {
         const QSignalBlocker quiet(ui->eStudentCode);
         ui->eStudentCode->setText(QStringLiteral("0"));
@@ -713,14 +722,15 @@ void TMeasureDiagonsisForm::spSaveClick()
         messages::error(QStringLiteral("خطأ أثناء الحفظ"), database.lastFailure(), this);
         return;
     }
-    if (!existing) {
+    if (!existing)
         showTestNo(newNumber);
-        m_chosenTestNo = newNumber;
-        m_chosenTestDate = shownTestDate();
-    }
+    const int savedNo = shownTestNo();
+    const QDate savedDate = shownTestDate();
     SavedCaseCode = ui->eStudentCode->text();
     JustSaved = true;
     runNew(true);
+    // The load shows the test just saved, also when the case has a later one.
+    loadTestOnNextLoad(savedNo, savedDate);
     {
         const QSignalBlocker quiet(ui->eStudentCode);
         ui->eStudentCode->setText(SavedCaseCode);
@@ -975,11 +985,9 @@ void TMeasureDiagonsisForm::spPrevMeasClick()
 bool TMeasureDiagonsisForm::showTestFromList(int caseCode, int testNo, const QDate &testDate)
 {
     QAbstractButton *domainButton = CurrentDomainButton;
-    m_chosenTestNo = testNo;
-    m_chosenTestDate = testDate;
-    OpenedFromTestList = true;
     if (!runNew(false))
         return false;
+    loadTestOnNextLoad(testNo, testDate);
     TDataModule1 *dm = TDataModule1::instance();
     dm->FindStudentByCodeQuery->setParam(QStringLiteral("stud_code"), caseCode);
     dm->FindStudentByCodeQuery->open();

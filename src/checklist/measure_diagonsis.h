@@ -88,6 +88,8 @@ private:
     bool runNew(bool offerSameCase);
     bool confirmLeavingUnsaved(bool storedOpenTest);
     void clearCase();
+    // The next load shows this test of the case rather than its latest.
+    void loadTestOnNextLoad(int testNo, const QDate &testDate);
     void clearSourceAndTester();
     void resetResults();
 
