@@ -8,8 +8,12 @@
 #include "report_engine/render.h"
 #include "report_engine/report.h"
 
+#include <QGraphicsItem>
+#include <QGraphicsView>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -163,6 +167,117 @@ QString run(const QString &program, const QStringList &arguments)
     if (!process.waitForFinished(60000))
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// A paint device that keeps where each glyph outline painted on it stands, in its own pixels, in
+// the order they were painted. Text reaches it as filled outlines, as it reaches every paint
+// engine that does not draw text itself; rectangles, lines, pictures, stroked paths and the
+// preview's veil over the margins leave no trace.
+class GlyphRecorder : public QPaintDevice {
+public:
+    QList<QRectF> outlines() const { return m_engine.outlines; }
+    QPaintEngine *paintEngine() const override { return &m_engine; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+            return int(210 / 25.4 * dpi);
+        case PdmHeight:
+            return int(297 / 25.4 * dpi);
+        case PdmWidthMM:
+            return 210;
+        case PdmHeightMM:
+            return 297;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return dpi;
+        case PdmDepth:
+            return 32;
+        case PdmNumColors:
+            return INT_MAX;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    static constexpr int dpi = 300;
+
+    class Engine : public QPaintEngine {
+    public:
+        Engine()
+            : QPaintEngine(AllFeatures)
+        {}
+        bool begin(QPaintDevice *) override { return true; }
+        bool end() override { return true; }
+        Type type() const override { return User; }
+        void updateState(const QPaintEngineState &) override {}
+        void drawPath(const QPainterPath &path) override
+        {
+            if (!path.isEmpty() && painter()->pen().style() == Qt::NoPen &&
+                painter()->brush().isOpaque())
+                outlines << painter()->combinedTransform().map(path).boundingRect();
+        }
+        void drawRects(const QRectF *, int) override {}
+        void drawRects(const QRect *, int) override {}
+        void drawLines(const QLineF *, int) override {}
+        void drawLines(const QLine *, int) override {}
+        void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
+        void drawPolygon(const QPoint *, int, PolygonDrawMode) override {}
+        void drawEllipse(const QRectF &) override {}
+        void drawPoints(const QPointF *, int) override {}
+        void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+        void drawImage(const QRectF &, const QImage &, const QRectF &,
+                       Qt::ImageConversionFlags) override
+        {}
+        void drawTiledPixmap(const QRectF &, const QPixmap &, const QPointF &) override {}
+
+        QList<QRectF> outlines;
+    };
+    mutable Engine m_engine;
+};
+
+// The outlines as fractions of the box that holds them all, so that pages painted at different
+// sizes compare.
+QList<QRectF> relativeToTheirBox(const QList<QRectF> &outlines)
+{
+    QRectF box;
+    for (const QRectF &outline : outlines)
+        box |= outline;
+    QList<QRectF> relative;
+    for (const QRectF &outline : outlines)
+        relative << QRectF((outline.x() - box.x()) / box.width(),
+                           (outline.y() - box.y()) / box.height(), outline.width() / box.width(),
+                           outline.height() / box.height());
+    return relative;
+}
+
+// What the preview window shows of its first page, painted on the recorder.
+QList<QRectF> firstPreviewPage(QDialog *preview)
+{
+    auto *view = preview->findChild<QGraphicsView *>();
+    if (!view || view->scene()->items().isEmpty())
+        return {};
+    QList<QGraphicsItem *> pages = view->scene()->items();
+    std::sort(pages.begin(), pages.end(), [](QGraphicsItem *a, QGraphicsItem *b) {
+        return a->sceneBoundingRect().top() < b->sceneBoundingRect().top();
+    });
+    for (QGraphicsItem *page : pages)
+        page->setVisible(page == pages.first());
+    pages.first()->setCacheMode(QGraphicsItem::NoCache);
+    GlyphRecorder recorder;
+    {
+        QPainter painter(&recorder);
+        view->scene()->render(&painter, QRectF(), pages.first()->sceneBoundingRect());
+    }
+    return recorder.outlines();
 }
 
 } // namespace
@@ -456,6 +571,45 @@ private slots:
         for (int x = 0; x < int(9 / 25.4 * 100); ++x)
             for (int y = 0; y < image.height(); ++y)
                 QVERIFY(qGray(image.pixel(x, y)) > 200);
+    }
+
+    void thePreviewShowsTheGlyphsThePdfGetsInTheirPlaces()
+    {
+        Report report(QStringLiteral("MixedTexts"));
+        report.summary.height = 40;
+        report.summary.addText("birth", 0, 0, 60, 6, QStringLiteral("تاريخ الميلاد (ميلادى)"));
+        report.summary.addText("count", 0, 8, 60, 6,
+                               QStringLiteral("عدد الأسئلة ") + isolate(QStringLiteral("50")));
+        report.summary.addText("age", 0, 16, 60, 6,
+                               isolate(QStringLiteral("17")) + QStringLiteral(" يوم"));
+        report.summary.addText("wrapped", 70, 0, 50, 6,
+                               QStringLiteral("نص يلتف على أسطر (فيه أقواس) وأرقام ") +
+                                   isolate(QStringLiteral("2026-12-08")));
+        GlyphRecorder pdf;
+        {
+            QPainter painter(&pdf);
+            renderPage(painter, report.layOut().first(),
+                       report.pageLayout().paintRect(QPageLayout::Millimeter).topLeft());
+        }
+        QList<QRectF> preview;
+        QTimer::singleShot(500, this, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            preview = firstPreviewPage(dialog);
+            dialog->reject();
+        });
+        report.preview();
+        const QList<QRectF> expected = relativeToTheirBox(pdf.outlines());
+        const QList<QRectF> shown = relativeToTheirBox(preview);
+        QVERIFY(expected.size() >= 4);
+        QCOMPARE(shown.size(), expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            const QRectF &a = shown.at(i), &b = expected.at(i);
+            QVERIFY2(qAbs(a.left() - b.left()) < 1e-3 && qAbs(a.top() - b.top()) < 1e-3 &&
+                         qAbs(a.right() - b.right()) < 1e-3 && qAbs(a.bottom() - b.bottom()) < 1e-3,
+                     qPrintable(QStringLiteral("outline %1 of %2").arg(i).arg(expected.size())));
+        }
     }
 
     void thePreviewOffersPdf()
