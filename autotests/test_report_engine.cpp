@@ -8,6 +8,7 @@
 #include "report_engine/render.h"
 #include "report_engine/report.h"
 
+#include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QGraphicsView>
 #include <QImage>
@@ -499,6 +500,42 @@ private slots:
                 cell = &item;
         QVERIFY(cell);
         QCOMPARE(cell->rect.bottom(), text->rect.bottom());
+    }
+
+    void aTextKeepsInsideItsBoxWhereItCannotGrow()
+    {
+        const QString words = QStringLiteral("كلمة ").repeated(800).trimmed();
+        const QChar ellipsis(0x2026);
+        Report report(QStringLiteral("FitReport"));
+        report.pageFooter.height = 6;
+        report.pageFooter.addText("footer", 0, 0, 190, 6, QStringLiteral("تذييل"));
+        report.summary.height = 20;
+        report.summary.addText("above", 0, 0, 60, 12, words.left(300));
+        report.summary.addText("below", 0, 13, 60, 6, QStringLiteral("تحته"));
+        report.summary.addText("line", 70, 0, 50, 6, words.left(100)).wrap = false;
+        report.summary.addText("endless", 130, 0, 60, 6, words);
+        const LaidOutPage page = report.layOut().first();
+        const QFont font = layoutFont(report.fontFamily, report.fontSize, false);
+        const QFontMetricsF metrics(font);
+
+        // Wrapped in as many lines as its box holds, the last one cut short.
+        const Item *above = findItem(page, "summary", "above");
+        QCOMPARE(above->rect.height(), 12.0);
+        QVERIFY(above->text.endsWith(ellipsis));
+        QVERIFY(words.startsWith(above->text.chopped(1)));
+        QVERIFY(textHeight(above->text, font, above->rect.width(), true) <= 12.0);
+        QVERIFY(above->text.size() > 40);
+
+        // One line, cut short to its width.
+        const Item *line = findItem(page, "summary", "line");
+        QVERIFY(line->text.endsWith(ellipsis));
+        QVERIFY(metrics.horizontalAdvance(line->text) <= mmToDots(line->rect.width()));
+
+        // Growing no further than the page holds above its footer.
+        const Item *endless = findItem(page, "summary", "endless");
+        QVERIFY(endless->text.endsWith(ellipsis));
+        QVERIFY(endless->rect.height() > 100);
+        QVERIFY(endless->rect.bottom() <= findItem(page, "pageFooter", "footer")->rect.top());
     }
 
     void landscapePagesAreWiderThanTall()
