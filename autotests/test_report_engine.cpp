@@ -649,23 +649,32 @@ private slots:
         }
     }
 
-    void thePreviewOffersPdf()
+    void thePreviewOpensWithinItsScreenAndOffersPdf()
     {
         RowsReport report(&rows(30));
-        const QString path = m_folder.filePath("preview.pdf");
-        bool seen = false;
+        QRect frame, room;
+        bool resizable = false;
+        QString save;
         QTimer::singleShot(500, this, [&] {
             auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            QAction *save = dialog->findChild<QAction *>("savePdfAction");
-            QVERIFY(save);
-            QCOMPARE(save->text(), QStringLiteral("حفظ PDF"));
-            seen = true;
+            if (!dialog)
+                return;
+            frame = dialog->frameGeometry();
+            room = dialog->screen()->availableGeometry();
+            resizable = dialog->minimumSize() != dialog->maximumSize();
+            if (const auto *action = dialog->findChild<QAction *>("savePdfAction"))
+                save = action->text();
             dialog->reject();
         });
         report.preview();
-        QVERIFY(seen);
-        Q_UNUSED(path);
+        QVERIFY2(room.contains(frame), qPrintable(QStringLiteral("%1 x %2 on %3 x %4")
+                                                      .arg(frame.width())
+                                                      .arg(frame.height())
+                                                      .arg(room.width())
+                                                      .arg(room.height())));
+        QVERIFY(frame.height() > room.height() * 0.9);
+        QVERIFY(resizable);
+        QCOMPARE(save, QStringLiteral("حفظ PDF"));
     }
 
     void aFailureInsideThePreviewIsShownOverItAndThePreviewStays()
