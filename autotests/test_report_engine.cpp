@@ -508,7 +508,7 @@ private slots:
         const QChar ellipsis(0x2026);
         Report report(QStringLiteral("FitReport"));
         report.pageFooter.height = 6;
-        report.pageFooter.addText("footer", 0, 0, 190, 6, QStringLiteral("تذييل"));
+        report.pageFooter.addText("footer", 0, 0, 190, 6, words.left(600));
         report.summary.height = 20;
         report.summary.addText("above", 0, 0, 60, 12, words.left(300));
         report.summary.addText("below", 0, 13, 60, 6, QStringLiteral("تحته"));
@@ -531,11 +531,14 @@ private slots:
         QVERIFY(line->text.endsWith(ellipsis));
         QVERIFY(metrics.horizontalAdvance(line->text) <= mmToDots(line->rect.width()));
 
-        // Growing no further than the page holds above its footer.
+        // Growing no further than the page holds above its footer, which keeps its height.
         const Item *endless = findItem(page, "summary", "endless");
         QVERIFY(endless->text.endsWith(ellipsis));
         QVERIFY(endless->rect.height() > 100);
-        QVERIFY(endless->rect.bottom() <= findItem(page, "pageFooter", "footer")->rect.top());
+        const Item *footer = findItem(page, "pageFooter", "footer");
+        QCOMPARE(footer->rect.height(), 6.0);
+        QVERIFY(footer->text.endsWith(ellipsis));
+        QVERIFY(endless->rect.bottom() <= footer->rect.top());
     }
 
     void landscapePagesAreWiderThanTall()

@@ -237,9 +237,12 @@ private:
     double rightToLeft(double x) const { return m_left + m_width - x; }
 
     // A text grows down only where no other text or picture of its band stands lower across its
-    // width, so that it never runs over another; where one does, it is cut short to its box.
-    static bool nothingBelow(const Band &band, const Element &text)
+    // width, so that it never runs over another; where one does, it is cut short to its box. The
+    // page footer keeps its height: its room on the page is set before its hook fills it.
+    bool mayGrow(const Band &band, const Element &text) const
     {
+        if (&band == &m_report.pageFooter)
+            return false;
         for (const Element &other : band.elements) {
             if (&other == &text || !other.visible || other.kind == Element::Kind::Line ||
                 other.kind == Element::Kind::Rect)
@@ -289,7 +292,7 @@ private:
                 item.wrap = e.wrap;
                 if (e.padding > 0 && 2 * e.padding < box.width())
                     item.rect.adjust(e.padding, 0, -e.padding, 0);
-                if (e.canGrow && !item.text.isEmpty() && nothingBelow(band, e)) {
+                if (e.canGrow && !item.text.isEmpty() && mayGrow(band, e)) {
                     const double needed =
                         textHeight(item.text, layoutFont(item.family, item.pointSize, item.bold),
                                    item.rect.width(), e.wrap);
