@@ -4,7 +4,7 @@
 #include "app/startup.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
-#include "report_engine/report.h"
+#include "reports/test_report_common.h"
 #include "ui/global.h"
 #include "ui/screens.h"
 
@@ -86,7 +86,9 @@ void writeReports()
         rows->setParam(QStringLiteral("stud_code"), form->shownCaseCode());
         rows->open();
         const QString path = QDir(outputFolder).filePath(QLatin1String(file));
-        screens::object<report::Report>(QLatin1String(name))->writePdf(path);
+        auto *report = screens::object<TTestReport>(QLatin1String(name));
+        report->setShownFields(form->shownAge(), form->testerClass(), form->infoSourceClass());
+        report->writePdf(path);
         std::printf("%s\n", qPrintable(path));
     }
 }

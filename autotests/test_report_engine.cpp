@@ -8,8 +8,13 @@
 #include "report_engine/render.h"
 #include "report_engine/report.h"
 
+#include <QFontMetricsF>
+#include <QGraphicsItem>
+#include <QGraphicsView>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -163,6 +168,117 @@ QString run(const QString &program, const QStringList &arguments)
     if (!process.waitForFinished(60000))
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// A paint device that keeps where each glyph outline painted on it stands, in its own pixels, in
+// the order they were painted. Text reaches it as filled outlines, as it reaches every paint
+// engine that does not draw text itself; rectangles, lines, pictures, stroked paths and the
+// preview's veil over the margins leave no trace.
+class GlyphRecorder : public QPaintDevice {
+public:
+    QList<QRectF> outlines() const { return m_engine.outlines; }
+    QPaintEngine *paintEngine() const override { return &m_engine; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+            return int(210 / 25.4 * dpi);
+        case PdmHeight:
+            return int(297 / 25.4 * dpi);
+        case PdmWidthMM:
+            return 210;
+        case PdmHeightMM:
+            return 297;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return dpi;
+        case PdmDepth:
+            return 32;
+        case PdmNumColors:
+            return INT_MAX;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    static constexpr int dpi = 300;
+
+    class Engine : public QPaintEngine {
+    public:
+        Engine()
+            : QPaintEngine(AllFeatures)
+        {}
+        bool begin(QPaintDevice *) override { return true; }
+        bool end() override { return true; }
+        Type type() const override { return User; }
+        void updateState(const QPaintEngineState &) override {}
+        void drawPath(const QPainterPath &path) override
+        {
+            if (!path.isEmpty() && painter()->pen().style() == Qt::NoPen &&
+                painter()->brush().isOpaque())
+                outlines << painter()->combinedTransform().map(path).boundingRect();
+        }
+        void drawRects(const QRectF *, int) override {}
+        void drawRects(const QRect *, int) override {}
+        void drawLines(const QLineF *, int) override {}
+        void drawLines(const QLine *, int) override {}
+        void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
+        void drawPolygon(const QPoint *, int, PolygonDrawMode) override {}
+        void drawEllipse(const QRectF &) override {}
+        void drawPoints(const QPointF *, int) override {}
+        void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+        void drawImage(const QRectF &, const QImage &, const QRectF &,
+                       Qt::ImageConversionFlags) override
+        {}
+        void drawTiledPixmap(const QRectF &, const QPixmap &, const QPointF &) override {}
+
+        QList<QRectF> outlines;
+    };
+    mutable Engine m_engine;
+};
+
+// The outlines as fractions of the box that holds them all, so that pages painted at different
+// sizes compare.
+QList<QRectF> relativeToTheirBox(const QList<QRectF> &outlines)
+{
+    QRectF box;
+    for (const QRectF &outline : outlines)
+        box |= outline;
+    QList<QRectF> relative;
+    for (const QRectF &outline : outlines)
+        relative << QRectF((outline.x() - box.x()) / box.width(),
+                           (outline.y() - box.y()) / box.height(), outline.width() / box.width(),
+                           outline.height() / box.height());
+    return relative;
+}
+
+// What the preview window shows of its first page, painted on the recorder.
+QList<QRectF> firstPreviewPage(QDialog *preview)
+{
+    auto *view = preview->findChild<QGraphicsView *>();
+    if (!view || view->scene()->items().isEmpty())
+        return {};
+    QList<QGraphicsItem *> pages = view->scene()->items();
+    std::sort(pages.begin(), pages.end(), [](QGraphicsItem *a, QGraphicsItem *b) {
+        return a->sceneBoundingRect().top() < b->sceneBoundingRect().top();
+    });
+    for (QGraphicsItem *page : pages)
+        page->setVisible(page == pages.first());
+    pages.first()->setCacheMode(QGraphicsItem::NoCache);
+    GlyphRecorder recorder;
+    {
+        QPainter painter(&recorder);
+        view->scene()->render(&painter, QRectF(), pages.first()->sceneBoundingRect());
+    }
+    return recorder.outlines();
 }
 
 } // namespace
@@ -386,6 +502,45 @@ private slots:
         QCOMPARE(cell->rect.bottom(), text->rect.bottom());
     }
 
+    void aTextKeepsInsideItsBoxWhereItCannotGrow()
+    {
+        const QString words = QStringLiteral("كلمة ").repeated(800).trimmed();
+        const QChar ellipsis(0x2026);
+        Report report(QStringLiteral("FitReport"));
+        report.pageFooter.height = 6;
+        report.pageFooter.addText("footer", 0, 0, 190, 6, words.left(600));
+        report.summary.height = 20;
+        report.summary.addText("above", 0, 0, 60, 12, words.left(300));
+        report.summary.addText("below", 0, 13, 60, 6, QStringLiteral("تحته"));
+        report.summary.addText("line", 70, 0, 50, 6, words.left(100)).wrap = false;
+        report.summary.addText("endless", 130, 0, 60, 6, words);
+        const LaidOutPage page = report.layOut().first();
+        const QFont font = layoutFont(report.fontFamily, report.fontSize, false);
+        const QFontMetricsF metrics(font);
+
+        // Wrapped in as many lines as its box holds, the last one cut short.
+        const Item *above = findItem(page, "summary", "above");
+        QCOMPARE(above->rect.height(), 12.0);
+        QVERIFY(above->text.endsWith(ellipsis));
+        QVERIFY(words.startsWith(above->text.chopped(1)));
+        QVERIFY(textHeight(above->text, font, above->rect.width(), true) <= 12.0);
+        QVERIFY(above->text.size() > 40);
+
+        // One line, cut short to its width.
+        const Item *line = findItem(page, "summary", "line");
+        QVERIFY(line->text.endsWith(ellipsis));
+        QVERIFY(metrics.horizontalAdvance(line->text) <= mmToDots(line->rect.width()));
+
+        // Growing no further than the page holds above its footer, which keeps its height.
+        const Item *endless = findItem(page, "summary", "endless");
+        QVERIFY(endless->text.endsWith(ellipsis));
+        QVERIFY(endless->rect.height() > 100);
+        const Item *footer = findItem(page, "pageFooter", "footer");
+        QCOMPARE(footer->rect.height(), 6.0);
+        QVERIFY(footer->text.endsWith(ellipsis));
+        QVERIFY(endless->rect.bottom() <= footer->rect.top());
+    }
+
     void landscapePagesAreWiderThanTall()
     {
         RowsReport report(&rows(60));
@@ -458,23 +613,71 @@ private slots:
                 QVERIFY(qGray(image.pixel(x, y)) > 200);
     }
 
-    void thePreviewOffersPdf()
+    void thePreviewShowsTheGlyphsThePdfGetsInTheirPlaces()
     {
-        RowsReport report(&rows(30));
-        const QString path = m_folder.filePath("preview.pdf");
-        bool seen = false;
+        Report report(QStringLiteral("MixedTexts"));
+        report.summary.height = 40;
+        report.summary.addText("birth", 0, 0, 60, 6, QStringLiteral("تاريخ الميلاد (ميلادى)"));
+        report.summary.addText("count", 0, 8, 60, 6,
+                               QStringLiteral("عدد الأسئلة ") + isolate(QStringLiteral("50")));
+        report.summary.addText("age", 0, 16, 60, 6,
+                               isolate(QStringLiteral("17")) + QStringLiteral(" يوم"));
+        report.summary.addText("wrapped", 70, 0, 50, 6,
+                               QStringLiteral("نص يلتف على أسطر (فيه أقواس) وأرقام ") +
+                                   isolate(QStringLiteral("2026-12-08")));
+        GlyphRecorder pdf;
+        {
+            QPainter painter(&pdf);
+            renderPage(painter, report.layOut().first(),
+                       report.pageLayout().paintRect(QPageLayout::Millimeter).topLeft());
+        }
+        QList<QRectF> preview;
         QTimer::singleShot(500, this, [&] {
             auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            QAction *save = dialog->findChild<QAction *>("savePdfAction");
-            QVERIFY(save);
-            QCOMPARE(save->text(), QStringLiteral("حفظ PDF"));
-            seen = true;
+            if (!dialog)
+                return;
+            preview = firstPreviewPage(dialog);
             dialog->reject();
         });
         report.preview();
-        QVERIFY(seen);
-        Q_UNUSED(path);
+        const QList<QRectF> expected = relativeToTheirBox(pdf.outlines());
+        const QList<QRectF> shown = relativeToTheirBox(preview);
+        QVERIFY(expected.size() >= 4);
+        QCOMPARE(shown.size(), expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            const QRectF &a = shown.at(i), &b = expected.at(i);
+            QVERIFY2(qAbs(a.left() - b.left()) < 1e-3 && qAbs(a.top() - b.top()) < 1e-3 &&
+                         qAbs(a.right() - b.right()) < 1e-3 && qAbs(a.bottom() - b.bottom()) < 1e-3,
+                     qPrintable(QStringLiteral("outline %1 of %2").arg(i).arg(expected.size())));
+        }
+    }
+
+    void thePreviewOpensWithinItsScreenAndOffersPdf()
+    {
+        RowsReport report(&rows(30));
+        QRect frame, room;
+        bool resizable = false;
+        QString save;
+        QTimer::singleShot(500, this, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            frame = dialog->frameGeometry();
+            room = dialog->screen()->availableGeometry();
+            resizable = dialog->minimumSize() != dialog->maximumSize();
+            if (const auto *action = dialog->findChild<QAction *>("savePdfAction"))
+                save = action->text();
+            dialog->reject();
+        });
+        report.preview();
+        QVERIFY2(room.contains(frame), qPrintable(QStringLiteral("%1 x %2 on %3 x %4")
+                                                      .arg(frame.width())
+                                                      .arg(frame.height())
+                                                      .arg(room.width())
+                                                      .arg(room.height())));
+        QVERIFY(frame.height() > room.height() * 0.9);
+        QVERIFY(resizable);
+        QCOMPARE(save, QStringLiteral("حفظ PDF"));
     }
 
     void aFailureInsideThePreviewIsShownOverItAndThePreviewStays()

@@ -5,11 +5,13 @@
 #include "app/startup.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
+#include "report_engine/layout.h"
 #include "report_engine/report.h"
 #include "ui/global.h"
 #include "ui/messages.h"
 #include "ui/screens.h"
 
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -46,6 +48,12 @@ QStringList printed(const QList<report::LaidOutPage> &pages, const QString &band
             if (item.name == element)
                 texts << QString(item.text).remove(QChar(0x2066)).remove(QChar(0x2069));
     return texts;
+}
+
+bool overlap(const QRectF &a, const QRectF &b)
+{
+    const QRectF common = a.intersected(b);
+    return common.width() > 1e-6 && common.height() > 1e-6;
 }
 
 // Closes the print preview that a print opens, noting that it showed.
@@ -482,6 +490,35 @@ private slots:
         QCOMPARE(count("select count(*) as n from test_hdr where test_status=1"), 1);
         QCOMPARE(test<QLabel>("lTestStatus")->text(), QStringLiteral("جارى"));
         QVERIFY(form()->grid()->isEnabled());
+    }
+
+    void aSchoolNameAtItsLimitIsPrintedInsideItsBox()
+    {
+        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 2; });
+        const QString school = QStringLiteral("مدرسة ").repeated(17).left(100);
+        run(QStringLiteral("update test_hdr set school_name = '%1'").arg(school));
+        showCase();
+        for (const auto &pages : {fullReport(), summaryReport()}) {
+            const report::LaidOutPage &page = pages.first();
+            const QList<report::Item> texts = page.itemsOfBand("pageHeader");
+            const auto label = std::find_if(texts.begin(), texts.end(), [](const auto &item) {
+                return item.name == QLatin1String("Lschool_name");
+            });
+            QVERIFY(label != texts.end());
+            QVERIFY(label->text == school || (label->text.endsWith(QChar(0x2026)) &&
+                                              school.startsWith(label->text.chopped(1))));
+            const QFont font = report::layoutFont(label->family, label->pointSize, label->bold);
+            QVERIFY(QFontMetricsF(font).horizontalAdvance(label->text) <=
+                    report::mmToDots(label->rect.width()));
+            QVERIFY(QRectF(10, 10, 190, 277).contains(label->rect));
+            // No two labels of the page share any room.
+            for (const report::Item &one : page.items)
+                for (const report::Item &other : page.items)
+                    if (&one != &other && one.kind == report::Item::Kind::Text &&
+                        other.kind == report::Item::Kind::Text)
+                        QVERIFY2(!overlap(one.rect, other.rect),
+                                 qPrintable(one.name + QStringLiteral(" over ") + other.name));
+        }
     }
 
     void bothReportsWriteAReadablePdf()

@@ -67,6 +67,66 @@ double textHeight(const QString &text, const QFont &font, double widthMm, bool w
 
 namespace {
 
+constexpr double tolerance = 1e-6;
+
+// The lines of a laid-out text that stand inside the height; the first one always counts.
+int linesWithin(const QTextLayout &layout, double heightDots)
+{
+    int count = 1;
+    while (count < layout.lineCount() &&
+           layout.lineAt(count).rect().bottom() <= heightDots + tolerance)
+        ++count;
+    return count;
+}
+
+bool fitsIn(const QString &text, const QFont &font, double widthDots, double heightDots, bool wrap)
+{
+    QTextLayout layout(text, font);
+    breakLines(layout, widthDots, Qt::AlignRight, Qt::RightToLeft, wrap);
+    if (layout.lineCount() > linesWithin(layout, heightDots))
+        return false;
+    for (int i = 0; i < layout.lineCount(); ++i)
+        if (layout.lineAt(i).naturalTextWidth() > widthDots + tolerance)
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString fitText(const QString &text, const QFont &font, const QSizeF &box, bool wrap)
+{
+    const double width = mmToDots(box.width());
+    const double height = mmToDots(box.height());
+    QString shown = text;
+    shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    if (fitsIn(shown, font, width, height, wrap))
+        return text;
+    QTextLayout layout(shown, font);
+    breakLines(layout, width, Qt::AlignRight, Qt::RightToLeft, wrap);
+    const QString kept = shown.left(layout.lineAt(linesWithin(layout, height) - 1).textStart());
+    QString rest = shown.mid(kept.size());
+    rest.replace(QChar::LineSeparator, QLatin1Char(' '));
+    const auto cutAt = [&](qsizetype length) {
+        while (length > 0 && (rest.at(length).isMark() || rest.at(length).isLowSurrogate()))
+            --length;
+        return kept + rest.left(length).trimmed() + QChar(0x2026);
+    };
+    // The longest start of the rest that fits with the ellipsis after it.
+    qsizetype fitting = 0;
+    for (qsizetype low = 1, high = rest.size() - 1; low <= high;) {
+        const qsizetype middle = (low + high) / 2;
+        if (fitsIn(cutAt(middle), font, width, height, wrap)) {
+            fitting = middle;
+            low = middle + 1;
+        } else {
+            high = middle - 1;
+        }
+    }
+    return cutAt(fitting).replace(QChar::LineSeparator, QLatin1Char('\n'));
+}
+
+namespace {
+
 Qt::Alignment alignmentOf(Align align)
 {
     switch (align) {
@@ -116,7 +176,9 @@ public:
         for (int i = 0; i < count; ++i)
             for (Item &item : m_pages[i].items)
                 if (item.kind == Item::Kind::Text)
-                    item.text = fillPageNumbers(item.text, i + 1, count);
+                    item.text = fitText(fillPageNumbers(item.text, i + 1, count),
+                                        layoutFont(item.family, item.pointSize, item.bold),
+                                        item.rect.size(), item.wrap);
         return m_pages;
     }
 
@@ -174,6 +236,34 @@ private:
 
     double rightToLeft(double x) const { return m_left + m_width - x; }
 
+    // A text grows down only where no other text or picture of its band stands lower across its
+    // width, so that it never runs over another; where one does, it is cut short to its box. The
+    // page footer keeps its height: its room on the page is set before its hook fills it.
+    bool mayGrow(const Band &band, const Element &text) const
+    {
+        if (&band == &m_report.pageFooter)
+            return false;
+        for (const Element &other : band.elements) {
+            if (&other == &text || !other.visible || other.kind == Element::Kind::Line ||
+                other.kind == Element::Kind::Rect)
+                continue;
+            const bool lower = other.box.top() > text.box.top() + tolerance;
+            const bool across = other.box.left() < text.box.right() - tolerance &&
+                                text.box.left() < other.box.right() - tolerance;
+            if (lower && across)
+                return false;
+        }
+        return true;
+    }
+
+    // The most a text may grow to from its band's top: what the page leaves between its
+    // headings and its footer, so that a band holding it still fits a page.
+    double tallestText() const
+    {
+        return m_bottom - m_top - m_report.pageHeader.height - m_report.columnHeader.height -
+               m_report.pageFooter.height;
+    }
+
     Prepared measure(Band &band) const
     {
         Prepared prepared;
@@ -202,12 +292,12 @@ private:
                 item.wrap = e.wrap;
                 if (e.padding > 0 && 2 * e.padding < box.width())
                     item.rect.adjust(e.padding, 0, -e.padding, 0);
-                if (e.canGrow && !item.text.isEmpty()) {
+                if (e.canGrow && !item.text.isEmpty() && mayGrow(band, e)) {
                     const double needed =
                         textHeight(item.text, layoutFont(item.family, item.pointSize, item.bold),
                                    item.rect.width(), e.wrap);
-                    if (needed > box.height())
-                        item.rect.setHeight(needed);
+                    item.rect.setHeight(
+                        qBound(box.height(), needed, qMax(box.height(), tallestText() - box.y())));
                 }
                 break;
             }

@@ -60,5 +60,8 @@ double breakLines(QTextLayout &layout, double widthDots, Qt::Alignment alignment
                   Qt::LayoutDirection direction, bool wrap);
 // The height in mm of a text in a box of that width.
 double textHeight(const QString &text, const QFont &font, double widthMm, bool wrap);
+// The text as it fits in a box of that size (mm): whole when it does, else cut short with "…" at
+// the end of the last line that fits (the first line always shows).
+QString fitText(const QString &text, const QFont &font, const QSizeF &box, bool wrap);
 
 } // namespace simat::report

@@ -60,8 +60,11 @@ int Report::preview(QWidget *parent)
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("ReportPreview"));
     dialog.setWindowTitle(caption.isEmpty() ? objectName() : caption);
+    // Opened maximised, the window manager fits the window with its frame into the screen's free
+    // area; restored, it keeps a size that fits as well.
     const QRect room = dialog.screen()->availableGeometry();
-    dialog.resize(qMin(1280, room.width()), qMin(880, room.height()));
+    dialog.resize(room.size() * 0.85);
+    dialog.setWindowState(Qt::WindowMaximized);
     dialog.setLayoutDirection(Qt::RightToLeft);
     // Laid out anew whenever the preview repaints, so a change of the page set-up is followed
     // and a print from the preview runs the report again from its beginning.

@@ -1,5 +1,6 @@
 #include "report_engine/render.h"
 
+#include <QGlyphRun>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPrinter>
@@ -38,7 +39,13 @@ void drawText(QPainter &painter, const Item &item)
     else if (item.alignment & Qt::AlignBottom)
         top += box.height() - height;
     painter.setPen(item.color);
-    layout.draw(&painter, QPointF(box.left(), top));
+    // The glyphs go out as they were shaped here, on every device. A print preview records a
+    // page and plays it back on the screen; a text item played back is laid out anew from its
+    // characters, left to right, which mirrors parentheses and moves spaces in Arabic text. A
+    // glyph run is played back as it stands.
+    const QPointF origin(box.left(), top);
+    for (const QGlyphRun &run : layout.glyphRuns())
+        painter.drawGlyphRun(origin, run);
 }
 
 } // namespace

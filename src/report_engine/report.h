@@ -47,7 +47,10 @@ struct Element {
     Align align = Align::Right;
     Qt::LayoutDirection direction = Qt::RightToLeft;
     bool wrap = true;
-    bool canGrow = true; // a wrapped text taller than its box makes the band taller
+    // A text taller than its box makes the box and its band taller, where nothing else of the
+    // band stands below it and not in the page footer; a text that cannot grow, or a line that is
+    // too wide and does not wrap, is cut short with "…".
+    bool canGrow = true;
     QColor color = Qt::black;
     double padding = 0; // mm kept clear on the right and the left of a text within its box
 

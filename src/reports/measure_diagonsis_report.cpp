@@ -25,7 +25,7 @@ QString percentText(int marks, int questions)
 void addResultLines(Band &band, const QString &titleName, const QString &verdictName)
 {
     band.addRect(0, 0, 190, 20, groupFill, 0.2);
-    band.addText(titleName, 0, 0, 190, 7).bold = true;
+    band.addText(titleName, 0, 0, 190, 6.5).bold = true;
     band.addText(QStringLiteral("Lcount"), 0, 6.5, 45, 6.5);
     band.addText(QStringLiteral("Lmarks"), 45, 6.5, 55, 6.5);
     band.addText(QStringLiteral("Lperc"), 100, 6.5, 50, 6.5);

@@ -92,7 +92,7 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
 
     summary.addRect(0, 2, 190, 20, totalFill);
     report::Element &title =
-        summary.addText(QStringLiteral("Ltitle"), 0, 2, 190, 7, QStringLiteral("نتيجة المقياس"));
+        summary.addText(QStringLiteral("Ltitle"), 0, 2, 190, 6.5, QStringLiteral("نتيجة المقياس"));
     summary.addText(QStringLiteral("Lcount"), 0, 8.5, 45, 6.5).padding = 1.5;
     summary.addText(QStringLiteral("Lmarks"), 45, 8.5, 60, 6.5);
     summary.addText(QStringLiteral("Lperc"), 105, 8.5, 45, 6.5);

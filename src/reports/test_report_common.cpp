@@ -133,7 +133,7 @@ void TTestReport::buildPageFooter()
     Band &band = pageFooter;
     band.height = 7;
     band.addLine(0, 0.5, pageWidth, 0.5, 0.3);
-    band.addText(QStringLiteral("Luser_aname"), 0, 1, 55, 6);
+    band.addText(QStringLiteral("Luser_aname"), 0, 1, 50, 6);
     band.addText(QStringLiteral("Lpage"), 50, 1, 40, 6, QStringLiteral("صفحة {page} من {pages}"),
                  Align::Center)
         .wrap = false;
