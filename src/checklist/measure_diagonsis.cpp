@@ -21,8 +21,11 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStyleOptionButton>
 #include <QStyledItemDelegate>
+#include <QWindow>
+#include <algorithm>
 
 namespace simat {
 
@@ -110,7 +113,7 @@ void TMeasureDiagonsisForm::FormCreate()
         heads << checklist::arabicWord(answer);
     grid->setHorizontalHeaderLabels(heads << QStringLiteral("الدرجة") << QString());
     grid->horizontalHeader()->setMinimumSectionSize(0);
-    const int widths[] = {24, 514, 47, 46, 44, 62, 0};
+    const int widths[] = {34, 514, 47, 46, 44, 62, 0};
     for (int column = 0; column < 7; ++column)
         grid->setColumnWidth(column, widths[column]);
     grid->setColumnHidden(6, true);
@@ -119,7 +122,9 @@ void TMeasureDiagonsisForm::FormCreate()
     for (QDateEdit *date : {ui->DTbirthDate, ui->DTMeasDiagDate})
         date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Each row is as tall as its wrapped question at the column's present width.
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    grid->setTabKeyNavigation(false);
     prepareCheckBoxImages();
     grid->setItemDelegate(new CheckBoxDelegate(m_checked, m_unchecked, grid));
     grid->viewport()->installEventFilter(this);
@@ -259,9 +264,29 @@ int TMeasureDiagonsisForm::shownCaseCode() const
 
 void TMeasureDiagonsisForm::FormShow()
 {
+    fitToScreen();
     FirstShowPending = true;
     spNewClick();
     applyUserLevel();
+}
+
+// The window and its frame lie within the free area of the screen, beside its task bars.
+void TMeasureDiagonsisForm::fitToScreen()
+{
+    // Until the window manager has framed the window, its frame is not known: room is kept
+    // above it for a title bar.
+    constexpr int titleBarRoom = 40;
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull())
+        frame.setTop(titleBarRoom);
+    const QRect room = screen()->availableGeometry().marginsRemoved(frame);
+    QRect client(geometry().topLeft(), size().boundedTo(room.size()));
+    // A window larger than the room keeps its top left corner, and its title bar, on the screen.
+    client.moveLeft(
+        std::max(room.left(), std::min(client.left(), room.right() + 1 - client.width())));
+    client.moveTop(
+        std::max(room.top(), std::min(client.top(), room.bottom() + 1 - client.height())));
+    setGeometry(client);
 }
 
 void TMeasureDiagonsisForm::applyUserLevel()

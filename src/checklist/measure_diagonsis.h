@@ -79,6 +79,7 @@ protected:
 
 private:
     void FormCreate();
+    void fitToScreen();
     void prepareCheckBoxImages();
     void connectControls();
 
