@@ -1141,39 +1141,39 @@ private slots:
                 .arg(twoLines));
         addStoredTest(1, QDate::currentDate(), 1, 1, 1);
         openTestScreen();
+        // The questions come in on a wide window that is then made the laptop's size.
+        form()->resize(1920, 1000);
         pick("spFindStudent", QStringLiteral("ريم"));
         form()->resize(1366, 668);
         QCOMPARE(form()->size(), QSize(1366, 668));
+        // The rows and labels settle on timers and posted layout requests.
+        QTest::qWait(100);
 
         auto *questions = test<QTableView>("SGmeas_diag");
         QCOMPARE(questions->model()->rowCount(), 10);
         const QFontMetrics metrics(questions->font());
         const int textMargins = 6;
-        const auto firstCutRow = [&]() -> QString {
-            for (int row = 0; row < 10; ++row) {
-                const QModelIndex number = questions->model()->index(row, 0);
-                const QModelIndex question = questions->model()->index(row, 1);
-                const QRect wrapped =
-                    metrics.boundingRect(0, 0, questions->columnWidth(1) - textMargins, 1000,
-                                         Qt::TextWordWrap, question.data().toString());
-                if (!questions->viewport()->rect().contains(questions->visualRect(question)) ||
-                    wrapped.height() > questions->rowHeight(row) ||
-                    metrics.horizontalAdvance(number.data().toString()) + textMargins >
-                        questions->columnWidth(0))
-                    return QString::number(row + 1);
-            }
-            return {};
-        };
-        QTRY_COMPARE(firstCutRow(), QString());
+        for (int row = 0; row < 10; ++row) {
+            const QModelIndex question = questions->model()->index(row, 1);
+            const QByteArray number = QByteArray::number(row + 1);
+            QVERIFY2(questions->viewport()->rect().contains(questions->visualRect(question)),
+                     number.constData());
+            const QRect wrapped =
+                metrics.boundingRect(0, 0, questions->columnWidth(1) - textMargins, 1000,
+                                     Qt::TextWordWrap, question.data().toString());
+            QVERIFY2(wrapped.height() <= questions->rowHeight(row), number.constData());
+        }
         QVERIFY(questions->rowHeight(9) > questions->rowHeight(0));
+        const QAbstractItemView *cells = questions;
+        QVERIFY(cells->sizeHintForColumn(0) <= questions->columnWidth(0));
 
         QCOMPARE(text("Lgroup_comment"),
                  checklist::screenDomainVerdict(33.33,
                                                 test<QAbstractButton>("SPCommunication")->text()));
         for (const char *name : {"Lgroup_comment", "Lmeas_comment"}) {
             auto *verdict = test<QLabel>(name);
-            QVERIFY(!verdict->text().isEmpty());
-            QTRY_VERIFY2(verdict->heightForWidth(verdict->width()) <= verdict->height(), name);
+            const int needed = verdict->heightForWidth(verdict->width());
+            QVERIFY2(needed > 0 && needed <= verdict->height(), name);
         }
     }
 
