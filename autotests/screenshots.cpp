@@ -53,8 +53,6 @@ void shoot(QWidget *window, const char *file)
     picture.save(path);
     std::printf("%s  frame %dx%d at %d,%d\n", qPrintable(path), frame.width(), frame.height(),
                 frame.x(), frame.y());
-    for (const char *n : {"GRBcase_data", "GRBtest_data", "GRBinfo_source", "GRBtester", "GRBgroups", "GRBcase_desc", "PNresults", "birthDates", "SGmeas_diag"}) if (auto *w = window->findChild<QWidget *>(QLatin1String(n))) std::printf("DEBUG %s min %dx%d size %dx%d\n", n, w->minimumSizeHint().width(), w->minimumSizeHint().height(), w->width(), w->height());
-    std::printf("DEBUG client %dx%d at %d,%d min %dx%d\n", window->width(), window->height(), window->geometry().x(), window->geometry().y(), window->minimumSizeHint().width(), window->minimumSizeHint().height());
 }
 
 void click(const char *screenName, const char *button)

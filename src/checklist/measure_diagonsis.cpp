@@ -273,12 +273,12 @@ void TMeasureDiagonsisForm::FormShow()
 // The window and its frame lie within the free area of the screen, beside its task bars.
 void TMeasureDiagonsisForm::fitToScreen()
 {
-    // Until the window manager has framed the window, its frame is not known: room is kept
-    // above it for a title bar.
-    constexpr int titleBarRoom = 40;
+    // Until the window manager has framed the window, its frame is not known: a title bar and
+    // borders of a usual size are assumed.
+    const QMargins usualFrame(8, 32, 8, 8);
     QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     if (frame.isNull())
-        frame.setTop(titleBarRoom);
+        frame = usualFrame;
     const QRect room = screen()->availableGeometry().marginsRemoved(frame);
     QRect client(geometry().topLeft(), size().boundedTo(room.size()));
     // A window larger than the room keeps its top left corner, and its title bar, on the screen.
