@@ -1130,7 +1130,7 @@ private slots:
                               "لاتوجد اختبارات أخرى لهذه الحالة بخلاف الاختبار المعروض"}));
     }
 
-    // 1366 x 768 less a 40-px task bar and a window frame leaves the screen 1366 x 668.
+    // 1366 x 768 less a 40-px task bar and a window frame leaves the window 1366 x 668.
     void theScreenFitsALaptopAndNothingOnItIsCut()
     {
         const QString twoLines = QStringLiteral("لا يفهم تعابير الوجه والإيماءات ولا يستعملها، "
