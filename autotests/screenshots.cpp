@@ -50,7 +50,8 @@ void shoot(QWidget *window, const char *file)
     const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0).copy(frame);
     const QString path = QDir(outputFolder).filePath(QLatin1String(file));
     picture.save(path);
-    std::printf("%s\n", qPrintable(path));
+    std::printf("%s  frame %dx%d at %d,%d\n", qPrintable(path), frame.width(), frame.height(),
+                frame.x(), frame.y());
 }
 
 void click(const char *screenName, const char *button)

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "checklist/measure_diagonsis.h"
 #include "core/age.h"
+#include "core/checklist.h"
 #include "core/hijri.h"
 #include "data/dm.h"
 #include "ui/global.h"
@@ -1249,6 +1250,75 @@ private slots:
         QCOMPARE(boxes.texts,
                  QStringList({"إختار حالة", "لاتوجد اختبارات لهذه الحالة",
                               "لاتوجد اختبارات أخرى لهذه الحالة بخلاف الاختبار المعروض"}));
+    }
+
+    // 1366 x 768 less a 40-px task bar and a window frame leaves the window 1366 x 668.
+    void theScreenFitsALaptopAndNothingOnItIsCut()
+    {
+        const QString twoLines = QStringLiteral("لا يفهم تعابير الوجه والإيماءات ولا يستعملها، "
+                                                "ولا يلتفت إلى من يحدثه ولا يرد على إشارته إذا "
+                                                "أشار إليه أحد والديه أو معلمه");
+        run(QStringLiteral("update test_ques set ques_desc = '%1' where ques_group = 1 and "
+                           "ques_id = 10")
+                .arg(twoLines));
+        addStoredTest(1, QDate::currentDate(), 1, 1, 1);
+        openTestScreen();
+        // The questions come in on a wide window that is then made the laptop's size.
+        form()->resize(1920, 1000);
+        pick("spFindStudent", QStringLiteral("ريم"));
+        form()->resize(1366, 668);
+        QCOMPARE(form()->size(), QSize(1366, 668));
+        // The rows and labels settle on timers and posted layout requests.
+        QTest::qWait(100);
+
+        auto *questions = test<QTableView>("SGmeas_diag");
+        QCOMPARE(questions->model()->rowCount(), 10);
+        const QFontMetrics metrics(questions->font());
+        const int textMargins = 6;
+        for (int row = 0; row < 10; ++row) {
+            const QModelIndex question = questions->model()->index(row, 1);
+            const QByteArray number = QByteArray::number(row + 1);
+            QVERIFY2(questions->viewport()->rect().contains(questions->visualRect(question)),
+                     number.constData());
+            const QRect wrapped =
+                metrics.boundingRect(0, 0, questions->columnWidth(1) - textMargins, 1000,
+                                     Qt::TextWordWrap, question.data().toString());
+            QVERIFY2(wrapped.height() <= questions->rowHeight(row), number.constData());
+        }
+        QVERIFY(questions->rowHeight(9) > questions->rowHeight(0));
+        const QAbstractItemView *cells = questions;
+        QVERIFY(cells->sizeHintForColumn(0) <= questions->columnWidth(0));
+
+        QCOMPARE(text("Lgroup_comment"),
+                 checklist::screenDomainResult(
+                     33.33, test<QAbstractButton>("SPCommunication")->text(), 10, 10));
+        for (const char *name : {"Lgroup_comment", "Lmeas_comment"}) {
+            auto *verdict = test<QLabel>(name);
+            QVERIFY2(verdict->hasHeightForWidth() &&
+                         verdict->heightForWidth(verdict->width()) <= verdict->height(),
+                     name);
+        }
+    }
+
+    void tabFollowsTheTesterAndLeavesTheGrid()
+    {
+        openTestScreen();
+        QApplication::setActiveWindow(form());
+        test("spFindStudent")->setFocus();
+        QStringList order{QApplication::focusWidget()->objectName()};
+        for (int step = 0; step < 4; ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, QStringList({"spFindStudent", "spFindInfoSource", "spFindTester",
+                                     "eSchoolName", "SGmeas_diag"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(test("GRBgroups")->isAncestorOf(QApplication::focusWidget()));
+
+        auto *school = test<QLineEdit>("eSchoolName");
+        school->clear();
+        typeText(school, QString(120, QChar(0x0645)));
+        QCOMPARE(school->text().size(), 100);
     }
 };
 

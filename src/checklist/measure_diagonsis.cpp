@@ -20,6 +20,9 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
 
 namespace simat {
 
@@ -81,7 +84,7 @@ void TMeasureDiagonsisForm::FormCreate()
     connect(m_answers, &AnswersModel::answered, this,
             guarded(this, [this] { showDomainResults(); }));
     grid->horizontalHeader()->setMinimumSectionSize(0);
-    const int widths[] = {24, 514, 47, 46, 44, 62, 0};
+    const int widths[] = {34, 514, 47, 46, 44, 62, 0};
     for (int column = 0; column < 7; ++column)
         grid->setColumnWidth(column, widths[column]);
     grid->setColumnHidden(6, true);
@@ -90,6 +93,8 @@ void TMeasureDiagonsisForm::FormCreate()
     for (QDateEdit *date : {ui->DTbirthDate, ui->DTMeasDiagDate})
         date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // Each row is as tall as its wrapped question at the column's present width.
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->spFindStudent->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     ui->spFindTester->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     ui->spFindInfoSource->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
@@ -212,9 +217,29 @@ int TMeasureDiagonsisForm::shownCaseCode() const
 
 void TMeasureDiagonsisForm::FormShow()
 {
+    fitToScreen();
     FirstShowPending = true;
     spNewClick();
     applyUserLevel();
+}
+
+// The window and its frame lie within the free area of the screen, beside its task bars.
+void TMeasureDiagonsisForm::fitToScreen()
+{
+    // Until the window manager has framed the window, its frame is not known: a title bar and
+    // borders of a usual size are assumed.
+    const QMargins usualFrame(8, 32, 8, 8);
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull())
+        frame = usualFrame;
+    const QRect room = screen()->availableGeometry().marginsRemoved(frame);
+    QRect client(geometry().topLeft(), size().boundedTo(room.size()));
+    // A window larger than the room keeps its top left corner, and its title bar, on the screen.
+    client.moveLeft(
+        std::max(room.left(), std::min(client.left(), room.right() + 1 - client.width())));
+    client.moveTop(
+        std::max(room.top(), std::min(client.top(), room.bottom() + 1 - client.height())));
+    setGeometry(client);
 }
 
 void TMeasureDiagonsisForm::applyUserLevel()

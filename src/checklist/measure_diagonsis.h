@@ -82,6 +82,7 @@ protected:
 
 private:
     void FormCreate();
+    void fitToScreen();
     void connectControls();
 
     // New: resets the screen for another test; false when the user chose to stay.

@@ -1,6 +1,5 @@
 #include "answer_grid.h"
 
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -237,14 +236,11 @@ void showAnswerGrid(QTableView *view, AnswersModel *model)
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setTabKeyNavigation(false);
     view->setFocusPolicy(Qt::StrongFocus);
-    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     auto *input = new AnswerInput(view, model);
     view->installEventFilter(input);
     view->viewport()->installEventFilter(input);
-    // Rows take their height once per set of questions, from their wrapped texts; a new set is
-    // read from its first question.
+    // A new set of questions is read from its first one.
     QObject::connect(model, &QAbstractItemModel::modelReset, view, [view, model] {
-        view->resizeRowsToContents();
         view->scrollToTop();
         if (model->rowCount() > 0)
             view->setCurrentIndex(model->index(0, AnswersModel::QuestionColumn));
