@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 
 using namespace simat;
@@ -46,12 +47,22 @@ void settle()
 void shoot(QWidget *window, const char *file)
 {
     settle();
-    const QRect frame = window->frameGeometry();
+    // The window's client area grown by the frame the window manager gave it.
+    const QRect frame = window->geometry().marginsAdded(window->windowHandle()->frameMargins());
     const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0).copy(frame);
     const QString path = QDir(outputFolder).filePath(QLatin1String(file));
     picture.save(path);
     std::printf("%s  frame %dx%d at %d,%d\n", qPrintable(path), frame.width(), frame.height(),
                 frame.x(), frame.y());
+}
+
+// The whole display, task bar area included: where each window lies on it.
+void shootDisplay(const char *file)
+{
+    settle();
+    const QString path = QDir(outputFolder).filePath(QLatin1String(file));
+    QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+    std::printf("%s\n", qPrintable(path));
 }
 
 void click(const char *screenName, const char *button)
@@ -94,11 +105,16 @@ void writeReports()
     }
 }
 
-void clickCell(int row, int column)
+// Answers the questions from the first down, from the keyboard as a tester would: Tab from the
+// school name into the grid, then 1, 2 or 3 for each.
+void answerByKeys(const QList<Qt::Key> &keys)
 {
-    QTableView *grid = TMeasureDiagonsisForm::instance()->grid();
-    const QRect cell = grid->visualRect(grid->model()->index(row, column));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QWidget *school = on("MeasureDiagonsisForm", "eSchoolName");
+    school->activateWindow();
+    school->setFocus();
+    QTest::keyClick(school, Qt::Key_Tab);
+    for (Qt::Key key : keys)
+        QTest::keyClick(QApplication::focusWidget(), key);
 }
 
 } // namespace
@@ -131,6 +147,7 @@ int main(int argc, char *argv[])
     pick("spFindStudent", QStringLiteral("احمد"), "picker-ahmad.png");
     pick("spFindStudent", withOpenTest, "picker.png");
     shoot(test, "test-open.png");
+    shootDisplay("display-test-open.png");
     writeReports();
     QTimer::singleShot(1500, [] {
         QWidget *preview = QApplication::activeModalWidget();
@@ -148,8 +165,7 @@ int main(int argc, char *argv[])
     pick("spFindInfoSource", QStringLiteral("الأم"));
     pick("spFindTester", QStringLiteral("ا"));
     on<QLineEdit>("MeasureDiagonsisForm", "eSchoolName")->setText(QStringLiteral("روضة الأمل"));
-    for (int row = 0; row < 5; ++row)
-        clickCell(row, 2 + row % 3);
+    answerByKeys({Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_1, Qt::Key_2});
     shoot(test, "test-half-answered.png");
     QTimer::singleShot(800, [] {
         auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
