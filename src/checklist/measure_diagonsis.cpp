@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
@@ -394,6 +395,8 @@ void TMeasureDiagonsisForm::domainClicked(QAbstractButton *button)
     }
     CurrentDomainButton = button;
     button->setChecked(true);
+    // A test not yet saved keeps its date, school, source and tester from domain to domain.
+    const QScopedValueRollback keepHeader(m_keepNewTestHeader, m_status == TestStatus::New);
     loadCaseAndTest();
 }
 
@@ -490,9 +493,11 @@ void TMeasureDiagonsisForm::showNewTest()
 {
     showTestNo(0);
     m_loadedTestDate = QDate();
+    setStatus(TestStatus::New);
+    if (m_keepNewTestHeader)
+        return;
     setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
     DTMeasDiagDateChange();
-    setStatus(TestStatus::New);
     ui->eSchoolName->clear();
     clearSourceAndTester();
 }

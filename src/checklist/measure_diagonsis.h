@@ -131,6 +131,7 @@ private:
     AnswersModel *m_answers = nullptr;
     TestStatus m_status = TestStatus::New;
     int m_testNo = 0;
+    bool m_keepNewTestHeader = false;
     QMenu *PMprint = nullptr;
 
     QAbstractButton *CurrentDomainButton = nullptr;
