@@ -100,6 +100,17 @@ void clickCell(int row, int column)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
+// The user accounts with the first account chosen.
+void shootUsers()
+{
+    screens::show(QStringLiteral("UsersForm"));
+    auto *grid = on<QTableView>("UsersForm", "dbUsersGrid");
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    QTest::keyClick(grid, Qt::Key_Return);
+    shoot(screen("UsersForm"), "users.png");
+    screen("UsersForm")->hide();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -157,5 +168,6 @@ int main(int argc, char *argv[])
     });
     click("MeasureDiagonsisForm", "spNew");
     test->hide();
+    shootUsers();
     return 0;
 }

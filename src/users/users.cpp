@@ -37,8 +37,8 @@ TUsersForm::TUsersForm(QWidget *parent)
 {
     ui->setupUi(this);
     bindGrid(ui->dbUsersGrid, TDataModule1::instance()->UsersQuery,
-             {{QStringLiteral("user_code"), QStringLiteral("كود"), 70},
-              {QStringLiteral("a_name"), QStringLiteral("اسم"), 230}});
+             {{QStringLiteral("user_code"), QStringLiteral("كود"), 60},
+              {QStringLiteral("a_name"), QStringLiteral("اسم"), 200}});
     chooseOnEnter(ui->dbUsersGrid, [this] { dbUsersGridDblClick(); });
     ui->eClosePo->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[01]?")), this));
