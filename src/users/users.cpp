@@ -77,10 +77,13 @@ void TUsersForm::FormShow()
     spNewClick();
 }
 
+// Only level 0 keeps the accounts; another user who finds the screen open, after logging in
+// while it was, sees the passwords hidden and can change nothing.
 void TUsersForm::applyUserLevel()
 {
     const bool administrator = globals().session.SessionUserLevel == 0;
     ui->eUserPass->setEchoMode(administrator ? QLineEdit::Normal : QLineEdit::Password);
+    ui->spSave->setEnabled(administrator);
 }
 
 bool TUsersForm::eventFilter(QObject *watched, QEvent *event)
