@@ -169,19 +169,27 @@ private slots:
         QCOMPARE(text("eUserCode"), QStringLiteral("1"));
     }
 
-    void saveChecksTheFieldsInOrder()
+    void enterAndSaveCheckTheFieldsInOrder()
     {
         openScreen();
-        QStringList texts = click("spSave");
+        QStringList texts;
+        {
+            BoxAnswerer boxes;
+            QTest::keyClick(control("eUserPass"), Qt::Key_Return);
+            QTest::keyClick(control("eUserAname"), Qt::Key_Return);
+            texts = boxes.texts;
+        }
+        texts += click("spSave");
         pickGroup(QStringLiteral("مشرف"));
         texts += click("spSave");
         QCOMPARE(usersForm()->focusWidget(), control("eUserPass"));
         typeText(control("eUserPass"), "secret");
         texts += click("spSave");
         QCOMPARE(usersForm()->focusWidget(), control("eUserAname"));
-        QCOMPARE(texts,
-                 QStringList({"إختار مجموعة صلاحيات المستخدم", "لابد من إدخال كلمة المرور للمستخدم",
-                              "لابد من إدخال اسم المُستخدم"}));
+        QCOMPARE(texts, QStringList(
+                            {"لابد من أدخال كلمة المرور للمستخدم",
+                             "لابد من أدخال الأسم العربى للمستخدم", "إختار مجموعة صلاحيات المستخدم",
+                             "لابد من إدخال كلمة المرور للمستخدم", "لابد من إدخال اسم المُستخدم"}));
         QCOMPARE(accountCount(), 1);
     }
 
