@@ -117,6 +117,17 @@ void answerByKeys(const QList<Qt::Key> &keys)
         QTest::keyClick(QApplication::focusWidget(), key);
 }
 
+// The user accounts with the first account chosen.
+void shootUsers()
+{
+    screens::show(QStringLiteral("UsersForm"));
+    auto *grid = on<QTableView>("UsersForm", "dbUsersGrid");
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    QTest::keyClick(grid, Qt::Key_Return);
+    shoot(screen("UsersForm"), "users.png");
+    screen("UsersForm")->hide();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -174,5 +185,6 @@ int main(int argc, char *argv[])
     });
     click("MeasureDiagonsisForm", "spNew");
     test->hide();
+    shootUsers();
     return 0;
 }

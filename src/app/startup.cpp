@@ -16,6 +16,7 @@
 #include "ui/screen.h"
 #include "ui/screens.h"
 #include "ui/search.h"
+#include "users/users.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,7 +58,7 @@ QList<QObject *> createScreens()
     plain("BasicDataMainForm", QStringLiteral("البيانات الأساسية"));
     plain("StudentsForm", QStringLiteral("بيانات الخاضعين للاختبار"));
     plain("StudentQueryForm", QStringLiteral("الاستعلام عن الخاضعين للاختبار"));
-    plain("UsersForm", QStringLiteral("إدارة حسابات المستخدمين"));
+    make<TUsersForm>();
     make<TMeasureDiagonsisForm>();
     make<TMeasDiagReportForm>();
     make<TCaseMeasuresListForm>();

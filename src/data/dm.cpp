@@ -38,6 +38,7 @@ TDataModule1::TDataModule1(QObject *parent)
                             {{"acc_aname", P::Text}, {"acc_code", P::Integer}});
     SearchByNameQuery->setStreamed(true);
     addTestStatements();
+    addUserStatements();
 }
 
 void TDataModule1::addTestStatements()
@@ -102,6 +103,27 @@ void TDataModule1::addTestStatements()
         add(QStringLiteral("DeleteStudMeasHdr"), texts::deleteTestHeader(), testIdentity);
     DeleteStudMeasDtl =
         add(QStringLiteral("DeleteStudMeasDtl"), texts::deleteTestDetails(), testIdentity);
+}
+
+void TDataModule1::addUserStatements()
+{
+    using P = ParamType;
+    const std::initializer_list<std::pair<const char *, ParamType>> account = {
+        {"user_code", P::Integer},       {"a_name", P::Text},        {"l_name", P::Text},
+        {"user_password", P::Text},      {"user_level", P::Integer}, {"can_close_po", P::Integer},
+        {"show_cost_price", P::Integer}, {"trans_date", P::Date},    {"entry_date", P::Date},
+        {"entry_type", P::Integer},      {"is_active", P::Integer},  {"who_insert", P::Integer},
+        {"who_update", P::Integer}};
+    UsersQuery = add(QStringLiteral("UsersQuery"), texts::usersList());
+    FindUserCodeQuery = add(QStringLiteral("FindUserCodeQuery"), texts::findUserCode(),
+                            {{"user_code", P::Integer}});
+    AddNewUser = add(QStringLiteral("AddNewUser"), texts::addUser(), account);
+    UpdateUser = add(QStringLiteral("UpdateUser"), texts::updateUser(), account);
+    FindLevelQuery =
+        add(QStringLiteral("FindLevelQuery"), texts::findLevel(), {{"level_code", P::Integer}});
+    OtherActiveAdministratorsQuery =
+        add(QStringLiteral("OtherActiveAdministratorsQuery"), texts::otherActiveAdministrators(),
+            {{"user_code", P::Integer}});
 }
 
 TDataModule1::~TDataModule1()

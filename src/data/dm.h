@@ -57,6 +57,15 @@ public:
     // The general-purpose reference that the test screen points at the answers of a domain.
     Statement *ResultQuery = nullptr;
 
+    // User accounts.
+    Statement *UsersQuery;
+    Statement *FindUserCodeQuery;
+    Statement *AddNewUser;
+    Statement *UpdateUser;
+    Statement *FindLevelQuery;
+    // How many active accounts of level 0 there are besides the one named.
+    Statement *OtherActiveAdministratorsQuery;
+
     Statement *statement(const QString &name) const;
     QList<Statement *> statements() const;
 
@@ -71,6 +80,7 @@ public:
 
 private:
     void addTestStatements();
+    void addUserStatements();
     Statement *add(const QString &name, const QStringList &lines,
                    std::initializer_list<std::pair<const char *, ParamType>> params = {});
 };

@@ -304,3 +304,55 @@ QStringList deleteTestDetails()
 }
 
 } // namespace simat::texts
+
+namespace simat::texts {
+
+QStringList usersList()
+{
+    return {QStringLiteral("select * from Users"), QStringLiteral("order by user_code")};
+}
+
+QStringList findUserCode()
+{
+    return {QStringLiteral("select * from Users "), QStringLiteral("where user_code = "),
+            QStringLiteral(":user_code ")};
+}
+
+QStringList addUser()
+{
+    return {QStringLiteral(
+        "insert into Users (user_code,a_name,l_name,user_password,user_level,can_close_po,"
+        "show_cost_price,trans_date,entry_date,entry_type,is_active,who_insert,who_update) values "
+        "(:user_code,:a_name,:l_name,:user_password,:user_level,:can_close_po,:show_cost_price,"
+        ":trans_date,:entry_date,:entry_type,:is_active,:who_insert,:who_update)")};
+}
+
+QStringList updateUser()
+{
+    return {QStringLiteral("update Users set a_name = :a_name,"),
+            QStringLiteral("l_name = :l_name,"),
+            QStringLiteral("user_password = :user_password,"),
+            QStringLiteral("user_level = :user_level,"),
+            QStringLiteral("can_close_po = :can_close_po,"),
+            QStringLiteral("show_cost_price=:show_cost_price,"),
+            QStringLiteral("trans_date = :trans_date,"),
+            QStringLiteral("entry_type = :entry_type,"),
+            QStringLiteral("is_active=:is_active,"),
+            QStringLiteral("who_update=:who_update"),
+            QStringLiteral("where user_code = :user_code")};
+}
+
+QStringList findLevel()
+{
+    return {QStringLiteral("select * from users_levels"),
+            QStringLiteral("where level_code=:level_code ")};
+}
+
+QStringList otherActiveAdministrators()
+{
+    return {QStringLiteral("select count(*) as admin_count from Users"),
+            QStringLiteral("where user_level=0 and is_active=1"),
+            QStringLiteral("and user_code<>:user_code")};
+}
+
+} // namespace simat::texts

@@ -44,3 +44,15 @@ QStringList deleteTestHeader();
 QStringList deleteTestDetails();
 
 } // namespace simat::texts
+
+namespace simat::texts {
+
+// User accounts.
+QStringList usersList();
+QStringList findUserCode();
+QStringList addUser();
+QStringList updateUser();
+QStringList findLevel();
+QStringList otherActiveAdministrators();
+
+} // namespace simat::texts

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ui/screen.h"
+
+#include <memory>
+
+namespace Ui {
+class UsersForm;
+}
+
+namespace simat {
+
+// The user accounts: the list of accounts, and one account at a time to add or change with its
+// password, Arabic name, permission group (the user level) and stop box. Accounts are never
+// deleted; stopping one keeps it from logging in.
+class TUsersForm : public TScreen {
+    Q_OBJECT
+public:
+    explicit TUsersForm(QWidget *parent = nullptr);
+    ~TUsersForm() override;
+
+    void applyUserLevel() override;
+
+public slots:
+    void spNewClick();
+    void spSaveClick();
+    void spExitClick();
+    void SPfind_autority_groupClick();
+    void dbUsersGridDblClick();
+    void eUserCodeEnter();
+    void eUserPassEnter();
+    void eUserAnameEnter();
+    void eClosePoEnter();
+
+protected:
+    void FormShow() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void connectControls();
+    void proposeNextCode();
+    void chooseAccount(int row);
+    void showLevel();
+    bool validateForSave();
+    // Writes the account on screen; returns the code it was stored under.
+    int writeAccount();
+    void bindAccount(int code, bool insert);
+    void refuseLockingOut(int code);
+    void showLastAccountInList();
+
+    std::unique_ptr<Ui::UsersForm> ui;
+    // The stored account on screen, or 0 while a new one is.
+    int m_chosenCode = 0;
+    bool m_lockOutRefused = false;
+};
+
+} // namespace simat
