@@ -165,19 +165,25 @@ public:
     AnswerInput(QTableView *view, AnswersModel *model)
         : QObject(view)
         , m_view(view)
+        , m_viewport(view->viewport())
         , m_model(model)
     {}
 
+    // Sees the events of a view being destroyed too: only the pointers are compared first.
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress)
-            return clicked(static_cast<QMouseEvent *>(event));
-        if (watched == m_view && event->type() == QEvent::KeyPress)
-            return keyPressed(static_cast<QKeyEvent *>(event));
-        if (watched == m_view && event->type() == QEvent::FocusIn && m_model->rowCount() > 0 &&
-            !m_view->currentIndex().isValid())
-            goToRow(0);
-        return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            return watched == m_viewport && clicked(static_cast<QMouseEvent *>(event));
+        case QEvent::KeyPress:
+            return watched == m_view && keyPressed(static_cast<QKeyEvent *>(event));
+        case QEvent::FocusIn:
+            if (watched == m_view && m_model->rowCount() > 0 && !m_view->currentIndex().isValid())
+                goToRow(0);
+            return false;
+        default:
+            return false;
+        }
     }
 
 private:
@@ -222,6 +228,7 @@ private:
     }
 
     QTableView *m_view;
+    QWidget *m_viewport;
     AnswersModel *m_model;
 };
 
