@@ -109,14 +109,14 @@ class BasicDataTest : public QObject {
     void refuse(const char *operation, const char *table)
     {
         if (m_database->alias().startsWith(QLatin1String("sqlite"))) {
-            run(QStringLiteral("create trigger refused before %1 on %2 begin select "
+            run(QStringLiteral("create trigger refused_%1 before %1 on %2 begin select "
                                "raise(abort, 'refused by the test'); end")
                     .arg(QLatin1String(operation), QLatin1String(table)));
             return;
         }
-        run(QStringLiteral("create function refused() returns trigger language plpgsql as $$ "
-                           "begin raise exception 'refused by the test'; end $$"));
-        run(QStringLiteral("create trigger refused before %1 on %2 for each row execute "
+        run(QStringLiteral("create or replace function refused() returns trigger language "
+                           "plpgsql as $$ begin raise exception 'refused by the test'; end $$"));
+        run(QStringLiteral("create trigger refused_%1 before %1 on %2 for each row execute "
                            "function refused()")
                 .arg(QLatin1String(operation), QLatin1String(table)));
     }
@@ -244,7 +244,7 @@ private slots:
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("7"));
     }
 
-    void aRefusedInsertIsReportedAndKeepsTheDescription()
+    void aRefusedSaveIsReportedAndKeepsWhatWasTyped()
     {
         openFromMenu("SP_class_testers");
         refuse("insert", "tester_class");
@@ -252,6 +252,12 @@ private slots:
         QVERIFY(lastDetails.first().contains(QStringLiteral("refused by the test")));
         QCOMPARE(edit("Edesc")->text(), QStringLiteral("أخصائي سلوك"));
         QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("3"));
+
+        refuse("update", "tester_class");
+        loadRow(2);
+        QCOMPARE(saveAs(QStringLiteral("أخصائي نطق")), QStringList({"خطأ أثناء الحفظ"}));
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("2"));
+        QCOMPARE(edit("Edesc")->text(), QStringLiteral("أخصائي نطق"));
     }
 
     void aStoppedRowLoadsAndAnUpdateKeepsItsInsertion()
@@ -305,9 +311,9 @@ private slots:
                               "لم يتم الإلغاء لحدوث خطأ أثناء التنفيذ"}));
         QVERIFY(lastDetails.last().contains(QStringLiteral("refused by the test")));
         QCOMPARE(edit("Edesc")->text(), QString());
-        run("drop trigger refused" + QString(m_database->alias().startsWith(QLatin1String("sqlite"))
-                                                 ? ""
-                                                 : " on tester_class"));
+        run("drop trigger refused_delete" +
+            QString(m_database->alias().startsWith(QLatin1String("sqlite")) ? ""
+                                                                            : " on tester_class"));
 
         loadRow(3);
         QCOMPARE(click("spDelete", {QMessageBox::Yes, QMessageBox::Ok}),
