@@ -100,6 +100,20 @@ void clickCell(int row, int column)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
+// The basic-data menu, and the level-1 lookup screen on the tester classes with a row loaded.
+void shootBasicData()
+{
+    screens::show(QStringLiteral("BasicDataMainForm"));
+    settle();
+    shoot(screen("BasicDataMainForm"), "basic-data-menu.png");
+    click("BasicDataMainForm", "SP_class_testers");
+    auto *rows = on<QTableView>("SetupDataForm", "DBGresult");
+    const QPoint second = rows->visualRect(rows->model()->index(1, 1)).center();
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, second);
+    shoot(screen("SetupDataForm"), "lookup-level-1.png");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -157,5 +171,6 @@ int main(int argc, char *argv[])
     });
     click("MeasureDiagonsisForm", "spNew");
     test->hide();
+    shootBasicData();
     return 0;
 }
