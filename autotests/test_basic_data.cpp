@@ -3,6 +3,7 @@
 #include "fixtures.h"
 
 #include "app/startup.h"
+#include "data/alias.h"
 #include "data/dm.h"
 #include "ui/global.h"
 #include "ui/screens.h"
@@ -11,8 +12,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSemaphore>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QToolButton>
+#include <thread>
 
 using namespace simat;
 using namespace simat::testing;
@@ -48,6 +52,45 @@ QTableView *rows()
 }
 
 const QString testerClasses = QStringLiteral("تصنيف القائمين بالاختبار");
+
+// Another workstation saving a tester class: it has inserted code 4 and holds the numbering of
+// the table for a while before it commits.
+class OtherWorkstation {
+public:
+    explicit OtherWorkstation(const QString &definition)
+        : m_thread([this, definition] { save(parseAlias(definition)); })
+    {
+        m_inserted.acquire();
+    }
+    ~OtherWorkstation() { m_thread.join(); }
+
+private:
+    void save(const DatabaseAlias &alias)
+    {
+        const bool sqlite = alias.engine == DatabaseAlias::Engine::SQLite;
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(sqlite ? "QSQLITE" : "QPSQL", "other");
+            other.setDatabaseName(sqlite ? alias.filePath : alias.databaseName);
+            other.setHostName(alias.host);
+            other.setPort(alias.port);
+            other.setUserName(alias.userName);
+            other.open();
+            QSqlQuery query(other);
+            query.exec(sqlite ? "begin immediate"
+                              : "begin; select pg_advisory_xact_lock(7301, "
+                                "hashtext('tester_class'))");
+            query.exec("insert into tester_class (tester_class_id, tester_class_name) values "
+                       "(4, 'من محطة أخرى')");
+            m_inserted.release();
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            query.exec("commit");
+        }
+        QSqlDatabase::removeDatabase("other");
+    }
+
+    QSemaphore m_inserted;
+    std::thread m_thread;
+};
 
 } // namespace
 
@@ -242,6 +285,18 @@ private slots:
                  QStringLiteral("أخصائي قياس,0"));
         QCOMPARE(rows()->model()->rowCount(), 6);
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("7"));
+    }
+
+    void twoWorkstationsNeverTakeOneCode()
+    {
+        openFromMenu("SP_class_testers");
+        {
+            const OtherWorkstation other(m_database->alias());
+            QCOMPARE(saveAs(QStringLiteral("أخصائي سلوك")), QStringList());
+        }
+        QCOMPARE(value("select tester_class_name from tester_class where tester_class_id = 5"),
+                 QStringLiteral("أخصائي سلوك"));
+        QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("5"));
     }
 
     void aRefusedSaveIsReportedAndKeepsWhatWasTyped()
