@@ -128,6 +128,20 @@ void shootUsers()
     screen("UsersForm")->hide();
 }
 
+// The basic-data menu, and the level-1 lookup screen on the tester classes with a row loaded.
+void shootBasicData()
+{
+    screens::show(QStringLiteral("BasicDataMainForm"));
+    settle();
+    shoot(screen("BasicDataMainForm"), "basic-data-menu.png");
+    click("BasicDataMainForm", "SP_class_testers");
+    auto *rows = on<QTableView>("SetupDataForm", "DBGresult");
+    const QPoint second = rows->visualRect(rows->model()->index(1, 1)).center();
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, second);
+    shoot(screen("SetupDataForm"), "lookup-level-1.png");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -186,5 +200,6 @@ int main(int argc, char *argv[])
     click("MeasureDiagonsisForm", "spNew");
     test->hide();
     shootUsers();
+    shootBasicData();
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include "basic_data/basic_data_main.h"
+#include "basic_data/setup_data.h"
 #include "checklist/case_measuers_list.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
@@ -49,13 +51,13 @@ QList<QObject *> createScreens()
     make<TStartupForm>();
     make<TLoginForm>();
     make<TMainForm>();
-    plain("SetupDataForm", QStringLiteral("تصنيف البيانات الأساسية"));
+    make<TSetupDataForm>();
     plain("SetupDataLevel2Form", QStringLiteral("تعريف البيانات الأساسية"));
     showBusyCursorWhileWaiting(make<TDataModule1>()->Database1);
     plain("SetupDataReportForm");
     plain("SetupDataReportLevel2Form");
     make<TSearchForm>();
-    plain("BasicDataMainForm", QStringLiteral("البيانات الأساسية"));
+    make<TBasicDataMainForm>();
     plain("StudentsForm", QStringLiteral("بيانات الخاضعين للاختبار"));
     plain("StudentQueryForm", QStringLiteral("الاستعلام عن الخاضعين للاختبار"));
     make<TUsersForm>();

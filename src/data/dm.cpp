@@ -39,6 +39,28 @@ TDataModule1::TDataModule1(QObject *parent)
     SearchByNameQuery->setStreamed(true);
     addTestStatements();
     addUserStatements();
+    addBasicDataStatements();
+}
+
+void TDataModule1::addBasicDataStatements()
+{
+    using P = ParamType;
+    EmptyQuery = add(QStringLiteral("EmptyQuery"), texts::emptyTable());
+    BasicDataResultQuery = add(QStringLiteral("BasicDataResultQuery"), texts::basicDataResult());
+    const std::initializer_list<std::pair<const char *, ParamType>> rowValues = {
+        {"code", P::Integer},   {"name", P::Text},         {"t_date", P::Date}, {"e_date", P::Date},
+        {"e_type", P::Integer}, {"is_active", P::Integer}, {"wi", P::Integer},  {"wu", P::Integer}};
+    SetupDataInsertQuery =
+        add(QStringLiteral("SetupDataInsertQuery"), texts::setupDataInsert(), rowValues);
+    SetupDataUpdateQuery =
+        add(QStringLiteral("SetupDataUpdateQuery"), texts::setupDataUpdate(), rowValues);
+    SetupDataDeleteQuery = add(QStringLiteral("SetupDataDeleteQuery"), texts::setupDataDelete(),
+                               {{"code", P::Integer}});
+    FindSetupDataTransactionQuery = add(QStringLiteral("FindSetupDataTransactionQuery"),
+                                        texts::findSetupDataTransaction(), {{"code", P::Integer}});
+    FindTableNamesForCheckDeleteInQuery =
+        add(QStringLiteral("FindTableNamesForCheckDeleteInQuery"), texts::tablesForCheckDelete(),
+            {{"tbl_level", P::Integer}});
 }
 
 void TDataModule1::addTestStatements()

@@ -32,6 +32,15 @@ public:
     Statement *GetTableStrucQuery;
     Statement *SearchByNameQuery;
 
+    // The basic-data screens.
+    Statement *EmptyQuery;
+    Statement *BasicDataResultQuery;
+    Statement *SetupDataInsertQuery;
+    Statement *SetupDataUpdateQuery;
+    Statement *SetupDataDeleteQuery;
+    Statement *FindSetupDataTransactionQuery;
+    Statement *FindTableNamesForCheckDeleteInQuery;
+
     // The checklist test screen and the case's tests list.
     Statement *GetMeasureDiagGroupItemsQuery;
     Statement *FindStudTestHdrAllQuery;
@@ -81,6 +90,7 @@ public:
 private:
     void addTestStatements();
     void addUserStatements();
+    void addBasicDataStatements();
     Statement *add(const QString &name, const QStringList &lines,
                    std::initializer_list<std::pair<const char *, ParamType>> params = {});
 };

@@ -355,4 +355,71 @@ QStringList otherActiveAdministrators()
             QStringLiteral("and user_code<>:user_code")};
 }
 
+QStringList emptyTable()
+{
+    return {QStringLiteral("select * from gender where 1=2")};
+}
+
+QStringList basicDataResult()
+{
+    return {QStringLiteral("select *,"),
+            QStringLiteral("gender_id"),
+            QStringLiteral("as code,"),
+            QStringLiteral("gender_name"),
+            QStringLiteral("as name,entry_date,who_insert,trans_date,who_update,"),
+            QStringLiteral("is_active"),
+            QStringLiteral("as status"),
+            QString(),
+            QString(),
+            QStringLiteral("from"),
+            QStringLiteral("gender"),
+            QString()};
+}
+
+QStringList setupDataInsert()
+{
+    return {QStringLiteral("insert into"),
+            QStringLiteral("gender(gender_id,gender_name,trans_date,entry_date,entry_type,"
+                           "is_active,who_insert,who_update)"),
+            QStringLiteral("values (:code,:name,:t_date,:e_date,:e_type,:is_active,:wi,:wu)")};
+}
+
+QStringList setupDataUpdate()
+{
+    return {QStringLiteral("update"),
+            QStringLiteral("gender"),
+            QStringLiteral("set"),
+            QStringLiteral("gender_name=:name,"),
+            QStringLiteral("trans_date=:t_date,"),
+            QStringLiteral("entry_type=:e_type,"),
+            QStringLiteral("is_active=:is_active,"),
+            QStringLiteral("who_update=:wu"),
+            QStringLiteral("where"),
+            QStringLiteral("gender_id=:code")};
+}
+
+QStringList setupDataDelete()
+{
+    return {QStringLiteral("DELETE from"), QStringLiteral("gender"), QStringLiteral("where"),
+            QStringLiteral("gender_id"), QStringLiteral("=:code")};
+}
+
+QStringList findSetupDataTransaction()
+{
+    return {QStringLiteral("select * from"), QStringLiteral("gender"), QStringLiteral("where"),
+            QStringLiteral("gender_id"), QStringLiteral("=:code")};
+}
+
+QStringList tablesForCheckDelete()
+{
+    return {QStringLiteral("select * from app_tables"),
+            QStringLiteral("where table_level > :tbl_level")};
+}
+
+QStringList registryTables(int level)
+{
+    return {QStringLiteral("select * from app_tables"),
+            QStringLiteral("where table_level = %1 and  table_status = 1").arg(level)};
+}
+
 } // namespace simat::texts

@@ -55,4 +55,16 @@ QStringList updateUser();
 QStringList findLevel();
 QStringList otherActiveAdministrators();
 
+// The basic-data screens' templates: each screen sets their lines by index for the table it
+// maintains; until then they read the gender table.
+QStringList emptyTable();
+QStringList basicDataResult();
+QStringList setupDataInsert();
+QStringList setupDataUpdate();
+QStringList setupDataDelete();
+QStringList findSetupDataTransaction();
+QStringList tablesForCheckDelete();
+// The registry rows of one level that are offered for maintenance.
+QStringList registryTables(int level);
+
 } // namespace simat::texts

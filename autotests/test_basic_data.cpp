@@ -1,0 +1,402 @@
+// The basic-data menu and the level-1 lookup screen through their real screens on both
+// engines: choosing a table, proposed codes, saving, loading, deleting and searching.
+#include "fixtures.h"
+
+#include "app/startup.h"
+#include "data/alias.h"
+#include "data/dm.h"
+#include "ui/global.h"
+#include "ui/screens.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSemaphore>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QToolButton>
+#include <thread>
+
+using namespace simat;
+using namespace simat::testing;
+
+namespace {
+
+QWidget *screen(const char *name)
+{
+    return screens::find(QLatin1String(name));
+}
+
+template <typename T = QWidget> T *on(const char *screenName, const char *control)
+{
+    T *found = screen(screenName)->findChild<T *>(QLatin1String(control));
+    if (!found)
+        qFatal("no %s on %s", control, screenName);
+    return found;
+}
+
+QLineEdit *edit(const char *control)
+{
+    return on<QLineEdit>("SetupDataForm", control);
+}
+
+QString title()
+{
+    return on<QLabel>("SetupDataForm", "STtitle")->text();
+}
+
+QTableView *rows()
+{
+    return on<QTableView>("SetupDataForm", "DBGresult");
+}
+
+const QString testerClasses = QStringLiteral("تصنيف القائمين بالاختبار");
+
+// Another workstation saving a tester class: it has inserted code 4 and holds the numbering of
+// the table for a while before it commits.
+class OtherWorkstation {
+public:
+    explicit OtherWorkstation(const QString &definition)
+        : m_thread([this, definition] { save(parseAlias(definition)); })
+    {
+        m_inserted.acquire();
+    }
+    ~OtherWorkstation() { m_thread.join(); }
+
+private:
+    void save(const DatabaseAlias &alias)
+    {
+        const bool sqlite = alias.engine == DatabaseAlias::Engine::SQLite;
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(sqlite ? "QSQLITE" : "QPSQL", "other");
+            other.setDatabaseName(sqlite ? alias.filePath : alias.databaseName);
+            other.setHostName(alias.host);
+            other.setPort(alias.port);
+            other.setUserName(alias.userName);
+            other.open();
+            QSqlQuery query(other);
+            query.exec(sqlite ? "begin immediate"
+                              : "begin; select pg_advisory_xact_lock(7301, "
+                                "hashtext('tester_class'))");
+            query.exec("insert into tester_class (tester_class_id, tester_class_name) values "
+                       "(4, 'من محطة أخرى')");
+            m_inserted.release();
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            query.exec("commit");
+        }
+        QSqlDatabase::removeDatabase("other");
+    }
+
+    QSemaphore m_inserted;
+    std::thread m_thread;
+};
+
+} // namespace
+
+class BasicDataTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_database;
+
+    TDataModule1 *dm() { return TDataModule1::instance(); }
+    void run(const QString &sql) { dm()->Database1.execute(sql); }
+
+    QString value(const QString &sql)
+    {
+        Statement reading(dm()->Database1, "Value", {sql});
+        reading.open();
+        return reading.isEmpty() ? QString() : reading.textValue(reading.columnNames().first());
+    }
+
+    // A tester class as stored: name, is_active, entry_type, who_insert, who_update,
+    // entry_date, trans_date.
+    QString stored(int code)
+    {
+        return value(QStringLiteral("select tester_class_name || ',' || is_active || ',' || "
+                                    "entry_type || ',' || who_insert || ',' || who_update || "
+                                    "',' || entry_date || ',' || trans_date from tester_class "
+                                    "where tester_class_id = %1")
+                         .arg(code));
+    }
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+
+    // Clicks a button of the level-1 screen and answers its boxes; the texts of the boxes.
+    QStringList click(const char *button, QList<QMessageBox::StandardButton> answers = {})
+    {
+        BoxAnswerer boxes(answers.isEmpty() ? QList{QMessageBox::Ok} : answers);
+        QTest::mouseClick(on<QToolButton>("SetupDataForm", button), Qt::LeftButton);
+        lastDetails = boxes.details;
+        return boxes.texts;
+    }
+    QStringList lastDetails;
+
+    void openFromMenu(const char *menuButton)
+    {
+        QTest::mouseClick(on<QToolButton>("MainForm", "SP_basic_data"), Qt::LeftButton);
+        QTest::mouseClick(on<QToolButton>("BasicDataMainForm", menuButton), Qt::LeftButton);
+        QVERIFY(screen("SetupDataForm")->isVisible());
+    }
+
+    QStringList saveAs(const QString &description)
+    {
+        edit("Edesc")->clear();
+        typeText(edit("Edesc"), description);
+        return click("spSave");
+    }
+
+    void loadRow(int code)
+    {
+        QAbstractItemModel *model = rows()->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->index(row, 0).data().toInt() != code)
+                continue;
+            const QPoint at = rows()->visualRect(model->index(row, 1)).center();
+            QTest::mouseClick(rows()->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(rows()->viewport(), Qt::LeftButton, {}, at);
+            QCOMPARE(edit("Ecode")->text(), QString::number(code));
+            return;
+        }
+        QFAIL("no row of that code");
+    }
+
+    // A write that the database refuses from now on, as a failing disk or a lost right would.
+    void refuse(const char *operation, const char *table)
+    {
+        if (m_database->alias().startsWith(QLatin1String("sqlite"))) {
+            run(QStringLiteral("create trigger refused_%1 before %1 on %2 begin select "
+                               "raise(abort, 'refused by the test'); end")
+                    .arg(QLatin1String(operation), QLatin1String(table)));
+            return;
+        }
+        run(QStringLiteral("create or replace function refused() returns trigger language "
+                           "plpgsql as $$ begin raise exception 'refused by the test'; end $$"));
+        run(QStringLiteral("create trigger refused_%1 before %1 on %2 for each row execute "
+                           "function refused()")
+                .arg(QLatin1String(operation), QLatin1String(table)));
+    }
+
+    // Whether the pending delete left the entry fields free: choosing the table again empties
+    // the description and proposes the next code.
+    void expectFieldsFreeAfterChoosing(const QString &nextCode)
+    {
+        click("SP_class_testers");
+        QCOMPARE(edit("Edesc")->text(), QString());
+        QCOMPARE(edit("Ecode")->text(), nextCode);
+    }
+
+private slots:
+    void initTestCase_data() { addEngineRows(); }
+
+    void initTestCase()
+    {
+        quietOffscreenPlatform();
+        app::createScreens();
+        screen("StartupForm")->show();
+    }
+
+    void init()
+    {
+        SIMAT_NEW_DATABASE_OF_ROW(m_database);
+        m_database->useAsVum();
+        BoxAnswerer boxes;
+        logIn("1", "12345");
+        QCOMPARE(boxes.count(), 0);
+    }
+
+    void cleanup()
+    {
+        for (QObject *object : screens::all())
+            if (auto *window = qobject_cast<QWidget *>(object);
+                window && window->objectName() != QLatin1String("StartupForm"))
+                window->close();
+        globals().session.SessionUserLevel = 0;
+        dm()->Database1.close();
+        m_database.reset();
+    }
+
+    void menuAndDeleteFollowTheLevelOnEveryShow()
+    {
+        QWidget *menu = screen("BasicDataMainForm");
+        QCOMPARE(menu->windowTitle(), QStringLiteral("البيانات الأساسية"));
+        QCOMPARE(on<QToolButton>("BasicDataMainForm", "SP_students")->toolTip(),
+                 QStringLiteral("الخاضعين للاختبار"));
+        for (int level : {0, 1, 2, 3}) {
+            globals().session.SessionUserLevel = level;
+            menu->hide();
+            menu->show();
+            const auto enabled = [](const char *button) {
+                return on<QToolButton>("BasicDataMainForm", button)->isEnabled();
+            };
+            QCOMPARE(enabled("SP_users"), level == 0);
+            QCOMPARE(enabled("SP_class_info_source"), level <= 1);
+            QCOMPARE(enabled("SP_class_testers"), level <= 1);
+            QVERIFY(enabled("SP_info_source") && enabled("SP_testers") && enabled("SP_students"));
+            screen("SetupDataForm")->hide();
+            screen("SetupDataForm")->show();
+            QCOMPARE(on<QToolButton>("SetupDataForm", "spDelete")->isVisible(), level <= 1);
+        }
+        for (const char *name : {"BasicDataMainForm", "SetupDataForm"})
+            QVERIFY(screen(name)->frameGeometry().width() <= 1366 &&
+                    screen(name)->frameGeometry().height() <= 768 - 40 - 30);
+    }
+
+    void theMenuChoosesTheTableAndASecondNewChoosesNone()
+    {
+        openFromMenu("SP_class_testers");
+        QCOMPARE(title(), testerClasses);
+        QCOMPARE(on<QGroupBox>("SetupDataForm", "GBobj_list")->title(), testerClasses);
+        QCOMPARE(rows()->model()->rowCount(), 3);
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
+        QVERIFY(!globals().lookup.LookupButton);
+
+        QCOMPARE(click("spNew"), QStringList());
+        QCOMPARE(title(), QStringLiteral("تعريف بيانات"));
+        QCOMPARE(rows()->model()->rowCount(), 0);
+        QCOMPARE(edit("Ecode")->text(), QString());
+        QCOMPARE(saveAs(QStringLiteral("أخصائي سلوك")), QStringList({"الكود  بيان ضرورى"}));
+        QCOMPARE(click("spDelete"), QStringList({"من فضلك إختار سجل"}));
+        QCOMPARE(click("spPrint"), QStringList({"لاتوجد بيانات للطباعة"}));
+
+        QCOMPARE(click("SP_class_info_source"), QStringList());
+        QCOMPARE(title(), QStringLiteral("تصنيف مصادر المعلومات"));
+        QCOMPARE(rows()->model()->index(1, 1).data().toString(), QStringLiteral("المدرسة"));
+    }
+
+    void theProposedCodeIsOneMoreThanTheGreatest()
+    {
+        run("delete from tester_class");
+        openFromMenu("SP_class_testers");
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("1"));
+        run("insert into tester_class (tester_class_id, tester_class_name) values (7, 'أ'), "
+            "(2, 'ب')");
+        click("SP_class_testers");
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("8"));
+    }
+
+    void newRowsTakeConsecutiveCodesCountedAtTheSave()
+    {
+        openFromMenu("SP_class_testers");
+        QCOMPARE(saveAs(QString()), QStringList({"برجاء كتابة وصف لـ " + testerClasses + " " +
+                                                 "قبل الضغط على مفتاح الحفظ"}));
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
+        {
+            // Another workstation saves code 4 while this screen still proposes it.
+            const OtherWorkstation other(m_database->alias());
+            QCOMPARE(saveAs(QStringLiteral("أخصائي سلوك")), QStringList());
+        }
+        QCOMPARE(edit("Edesc")->text(), QString());
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("6"));
+        on<QCheckBox>("SetupDataForm", "CHKstop")->setChecked(true);
+        QCOMPARE(saveAs(QStringLiteral("أخصائي قياس")), QStringList());
+        QCOMPARE(stored(5), QStringLiteral("أخصائي سلوك,1,1,1,1,") + today + "," + today);
+        QCOMPARE(stored(6).left(14), QStringLiteral("أخصائي قياس,0,"));
+        QCOMPARE(rows()->model()->rowCount(), 6);
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("7"));
+    }
+
+    void aRefusedSaveIsReportedAndKeepsWhatWasTyped()
+    {
+        openFromMenu("SP_class_testers");
+        refuse("insert", "tester_class");
+        QCOMPARE(saveAs(QStringLiteral("أخصائي سلوك")), QStringList({"خطأ أثناء الحفظ"}));
+        QVERIFY(lastDetails.first().contains(QStringLiteral("refused by the test")));
+        QCOMPARE(edit("Edesc")->text(), QStringLiteral("أخصائي سلوك"));
+        QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("3"));
+
+        refuse("update", "tester_class");
+        loadRow(2);
+        QCOMPARE(saveAs(QStringLiteral("أخصائي نطق")), QStringList({"خطأ أثناء الحفظ"}));
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("2"));
+        QCOMPARE(edit("Edesc")->text(), QStringLiteral("أخصائي نطق"));
+    }
+
+    void aStoppedRowLoadsAndAnUpdateKeepsItsInsertion()
+    {
+        run("update tester_class set is_active = 0, entry_date = '2020-02-03', who_insert = 5, "
+            "who_update = 0 where tester_class_id = 2");
+        openFromMenu("SP_class_testers");
+        loadRow(2);
+        QCOMPARE(edit("Edesc")->text(), QStringLiteral("أخصائي تخاطب"));
+        QVERIFY(on<QCheckBox>("SetupDataForm", "CHKstop")->isChecked());
+        on<QCheckBox>("SetupDataForm", "CHKstop")->setChecked(false);
+        QCOMPARE(saveAs(QStringLiteral("أخصائي نطق وتخاطب")), QStringList());
+        QCOMPARE(stored(2), QStringLiteral("أخصائي نطق وتخاطب,1,2,5,1,2020-02-03,") + today);
+        QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("3"));
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
+        QCOMPARE(edit("Edesc")->text(), QString());
+    }
+
+    void aDeleteIsRefusedDeclinedFailedOrDoneAndNeverFreezesTheFields()
+    {
+        run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة')");
+        openFromMenu("SP_class_testers");
+        loadRow(2);
+        QCOMPARE(click("spDelete"),
+                 QStringList({"لايُمكن إلغاء بيانات أساسية سبق تسجيل اختبارات عليها"}));
+        expectFieldsFreeAfterChoosing("4");
+
+        loadRow(3);
+        QCOMPARE(click("spDelete", {QMessageBox::No}),
+                 QStringList({"لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟"}));
+        expectFieldsFreeAfterChoosing("4");
+
+        refuse("delete", "tester_class");
+        loadRow(3);
+        QCOMPARE(click("spDelete", {QMessageBox::Yes, QMessageBox::Ok}),
+                 QStringList({"لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟",
+                              "لم يتم الإلغاء لحدوث خطأ أثناء التنفيذ"}));
+        QVERIFY(lastDetails.last().contains(QStringLiteral("refused by the test")));
+        QCOMPARE(edit("Edesc")->text(), QString());
+        run("drop trigger refused_delete" +
+            QString(m_database->alias().startsWith(QLatin1String("sqlite")) ? ""
+                                                                            : " on tester_class"));
+
+        loadRow(3);
+        QCOMPARE(click("spDelete", {QMessageBox::Yes, QMessageBox::Ok}),
+                 QStringList({"لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟",
+                              "تم الإلغاء بنجاح"}));
+        QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("2"));
+        QCOMPARE(rows()->model()->rowCount(), 2);
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("3"));
+    }
+
+    void aRegistryNameThatIsNoTableGivesAClearError()
+    {
+        run("insert into app_tables (table_id, table_name, table_desc, table_level, "
+            "table_status) values ('ghost', 'ghost_table', 'جدول', 3, 1), "
+            "('bad', 'tester; drop table users', 'جدول', 3, 1)");
+        openFromMenu("SP_class_testers");
+        loadRow(3);
+        const QStringList texts = click("spDelete");
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts.first().contains(QStringLiteral("ghost_table")) ||
+                     texts.first().contains(QStringLiteral("سجل الجداول يذكر اسماً")),
+                 qPrintable(texts.first()));
+        run("delete from app_tables where table_id = 'ghost'");
+        QVERIFY(click("spDelete").first().startsWith(QStringLiteral("سجل الجداول يذكر اسماً")));
+        QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("3"));
+        QCOMPARE(value("select count(*) from users"), QStringLiteral("1"));
+        expectFieldsFreeAfterChoosing("4");
+    }
+
+    void aSearchLandsOnTheChosenRow()
+    {
+        openFromMenu("SP_class_testers");
+        click("spSearch");
+        QVERIFY(screen("SearchForm")->isVisible());
+        typeText(on<QLineEdit>("SearchForm", "Eacc_name"), QStringLiteral("تربيه"));
+        QTest::keyClick(on<QLineEdit>("SearchForm", "Eacc_name"), Qt::Key_Return);
+        QVERIFY(!screen("SearchForm")->isVisible());
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("3"));
+        QCOMPARE(edit("Edesc")->text(), QStringLiteral("أخصائي تربية خاصة"));
+        QCOMPARE(rows()->currentIndex().row(), 2);
+        QCOMPARE(saveAs(QStringLiteral("أخصائي تربية")), QStringList());
+        QCOMPARE(value("select tester_class_name from tester_class where tester_class_id = 3"),
+                 QStringLiteral("أخصائي تربية"));
+        QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("3"));
+    }
+};
+
+SIMAT_TEST_MAIN(BasicDataTest)
+#include "test_basic_data.moc"

@@ -1,0 +1,112 @@
+#include "lookup_tables.h"
+
+#include "core/error.h"
+#include "data/dm.h"
+#include "data/statement_texts.h"
+#include "ui/global.h"
+#include "ui/grid_model.h"
+#include "ui/screens.h"
+
+#include <QTableView>
+
+namespace simat::basic_data {
+
+Statement *makeRegistryView(const QString &name, int level)
+{
+    // A child of the data module, so that it goes before the connection it reads.
+    TDataModule1 *dm = TDataModule1::instance();
+    return new Statement(dm->Database1, name, texts::registryTables(level), dm);
+}
+
+void bindRegistryGrid(QTableView *grid, Statement *view, const QString &hint)
+{
+    bindGrid(
+        grid, view,
+        {{QStringLiteral("table_id"), QStringLiteral("table_id"), 80},
+         {QStringLiteral("table_name"), QStringLiteral("table_name"), 120},
+         {QStringLiteral("table_desc"), QStringLiteral("إختر من القائمة لتعريف البيانات"), 260},
+         {QStringLiteral("table_status"), QStringLiteral("table_status"), 60}});
+    grid->setToolTip(hint);
+}
+
+bool locateRow(QTableView *grid, Statement *rows, const QString &column, const QString &text)
+{
+    if (!rows->isOpen())
+        return false;
+    for (rows->first(); !rows->atEnd(); rows->next()) {
+        if (rows->textValue(column) == text) {
+            grid->setCurrentIndex(grid->model()->index(rows->currentRow(), 0));
+            return true;
+        }
+    }
+    return false;
+}
+
+QString registeredName(const QString &name)
+{
+    try {
+        return Statement::identifier(name);
+    } catch (const Error &error) {
+        throw Error(QStringLiteral("سجل الجداول يذكر اسماً لا يصلح اسماً لجدول أو عمود\n%1")
+                        .arg(error.text()));
+    }
+}
+
+QStringList columnsOfRegistered(Statement *query, const QString &table)
+{
+    try {
+        query->open();
+    } catch (const Error &error) {
+        throw Error(QStringLiteral("تعذرت قراءة الجدول \"%1\" المسجل فى سجل الجداول\n%2")
+                        .arg(table, error.text()));
+    }
+    const QStringList columns = query->columnNames();
+    query->close();
+    return columns;
+}
+
+namespace {
+
+bool tableHoldsCode(const QString &table, const QString &codeColumn, int code)
+{
+    TDataModule1 *dm = TDataModule1::instance();
+    const QString name = registeredName(table);
+    dm->GetTableStrucQuery->setLine(1, name);
+    if (!columnsOfRegistered(dm->GetTableStrucQuery, table).contains(codeColumn))
+        return false;
+    Statement *uses = dm->FindSetupDataTransactionQuery;
+    uses->setLine(1, name);
+    uses->setParam(QStringLiteral("code"), code);
+    uses->open();
+    const bool used = !uses->isEmpty();
+    uses->close();
+    return used;
+}
+
+} // namespace
+
+bool codeIsInUse(int level, const QString &codeColumn, int code)
+{
+    TDataModule1 *dm = TDataModule1::instance();
+    dm->FindSetupDataTransactionQuery->setLine(3, registeredName(codeColumn));
+    Statement *tables = dm->FindTableNamesForCheckDeleteInQuery;
+    tables->setParam(QStringLiteral("tbl_level"), level);
+    tables->open();
+    QStringList higher;
+    for (tables->first(); !tables->atEnd(); tables->next())
+        higher << tables->textValue(QStringLiteral("table_name"));
+    tables->close();
+    for (const QString &table : higher)
+        if (tableHoldsCode(table, codeColumn, code))
+            return true;
+    return false;
+}
+
+bool openedByMenuButton(const char *buttonName)
+{
+    const QObject *button = globals().lookup.LookupButton;
+    const QWidget *menu = screens::find(QStringLiteral("BasicDataMainForm"));
+    return button && menu && button == menu->findChild<QObject *>(QLatin1String(buttonName));
+}
+
+} // namespace simat::basic_data
