@@ -2,6 +2,8 @@
 
 #include "basic_data/basic_data_main.h"
 #include "basic_data/setup_data.h"
+#include "basic_data/setup_data_report.h"
+#include "basic_data/setup_data_report_level2.h"
 #include "checklist/case_measuers_list.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
@@ -54,8 +56,8 @@ QList<QObject *> createScreens()
     make<TSetupDataForm>();
     plain("SetupDataLevel2Form", QStringLiteral("تعريف البيانات الأساسية"));
     showBusyCursorWhileWaiting(make<TDataModule1>()->Database1);
-    plain("SetupDataReportForm");
-    plain("SetupDataReportLevel2Form");
+    make<TSetupDataReportForm>();
+    make<TSetupDataReportLevel2Form>();
     make<TSearchForm>();
     make<TBasicDataMainForm>();
     plain("StudentsForm", QStringLiteral("بيانات الخاضعين للاختبار"));

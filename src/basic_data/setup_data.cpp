@@ -4,6 +4,7 @@
 #include "core/numbers.h"
 #include "data/dm.h"
 #include "lookup_tables.h"
+#include "setup_data_report.h"
 #include "ui/action.h"
 #include "ui/global.h"
 #include "ui/grid_model.h"
@@ -342,7 +343,8 @@ void TSetupDataForm::spPrintClick()
         messages::info(QStringLiteral("لاتوجد بيانات للطباعة"), this);
         return;
     }
-    screens::show(QStringLiteral("SetupDataReportForm"));
+    screens::object<TSetupDataReportForm>(QStringLiteral("SetupDataReportForm"))
+        ->previewRows(dm()->BasicDataResultQuery, ui->STtitle->text(), this);
 }
 
 void TSetupDataForm::spExitClick()

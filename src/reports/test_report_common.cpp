@@ -49,12 +49,70 @@ constexpr double fieldHeight = 6;
 
 } // namespace
 
+namespace report_parts {
+
+double addCentreHeading(Band &band)
+{
+    const char *arabic[] = {"Lcompany_aname", "Lbranch_aname", "Lcompany_address"};
+    const char *latin[] = {"Lcompany_lname", "Lbranch_lname", "Lcompany_laddress"};
+    for (int line = 0; line < 3; ++line) {
+        report::Element &right = band.addText(QLatin1String(arabic[line]), 0, line * 6, 80, 6);
+        report::Element &left =
+            band.addText(QLatin1String(latin[line]), 110, line * 6, 80, 6, {}, Align::Left);
+        left.direction = Qt::LeftToRight;
+        for (report::Element *text : {&right, &left}) {
+            text->bold = line == 0;
+            text->wrap = false;
+        }
+    }
+    band.addPicture(QStringLiteral("Ilogo"), 83, 0, 24, 20,
+                    jpeg::resourcePicture(QStringLiteral("report_logo.jpg")));
+    report::Element &title =
+        band.addText(QStringLiteral("Ltitle"), 0, 22, pageWidth, 9, {}, Align::Center);
+    title.bold = true;
+    title.fontSize = 15;
+    band.addLine(0, 32, pageWidth, 32, 0.4);
+    return 32;
+}
+
+void fillCentreHeading(Band &band)
+{
+    const ReportHeadings &headings = globals().headings;
+    band.setText(QStringLiteral("Lcompany_aname"), headings.CompanyArabicName);
+    band.setText(QStringLiteral("Lbranch_aname"), headings.BranchArabicName);
+    band.setText(QStringLiteral("Lcompany_address"), headings.CompanyArabicAddress);
+    band.setText(QStringLiteral("Lcompany_lname"), headings.CompanyLatinName);
+    band.setText(QStringLiteral("Lbranch_lname"), headings.BranchLatinName);
+    band.setText(QStringLiteral("Lcompany_laddress"), headings.CompanyLatinAddress);
+}
+
+void addPageFooter(Band &band)
+{
+    band.height = 7;
+    band.addLine(0, 0.5, pageWidth, 0.5, 0.3);
+    band.addText(QStringLiteral("Luser_aname"), 0, 1, 50, 6);
+    band.addText(QStringLiteral("Lpage"), 50, 1, 40, 6, QStringLiteral("صفحة {page} من {pages}"),
+                 Align::Center)
+        .wrap = false;
+    band.addText(QStringLiteral("Lprinted"), 90, 1, 35, 6, {}, Align::Center);
+    band.addText(QStringLiteral("Lcredit"), 125, 1, 65, 6, product::reportCredit, Align::Left);
+    band.beforePrint = [](Band &footer) {
+        footer.setText(QStringLiteral("Luser_aname"), globals().session.SessionUserArabicName);
+        footer.setText(QStringLiteral("Lprinted"), isolate(QDateTime::currentDateTime().toString(
+                                                       QStringLiteral("dd/MM/yyyy hh:mm"))));
+        return true;
+    };
+}
+
+} // namespace report_parts
+
 TTestReport::TTestReport(const QString &formName, Statement *rows, QObject *parent)
     : report::Report(formName, parent)
 {
     setSource(rows);
+    report_parts::addCentreHeading(pageHeader);
     buildPageHeader();
-    buildPageFooter();
+    report_parts::addPageFooter(pageFooter);
 }
 
 void TTestReport::setShownFields(const Age &age, const QString &testerClass,
@@ -84,25 +142,7 @@ void TTestReport::addCells(Band &band, const QList<Cell> &cells, double height, 
 void TTestReport::buildPageHeader()
 {
     Band &band = pageHeader;
-    const char *arabic[] = {"Lcompany_aname", "Lbranch_aname", "Lcompany_address"};
-    const char *latin[] = {"Lcompany_lname", "Lbranch_lname", "Lcompany_laddress"};
-    for (int line = 0; line < 3; ++line) {
-        report::Element &right = band.addText(QLatin1String(arabic[line]), 0, line * 6, 80, 6);
-        report::Element &left =
-            band.addText(QLatin1String(latin[line]), 110, line * 6, 80, 6, {}, Align::Left);
-        left.direction = Qt::LeftToRight;
-        for (report::Element *text : {&right, &left}) {
-            text->bold = line == 0;
-            text->wrap = false;
-        }
-    }
-    band.addPicture(QStringLiteral("Ilogo"), 83, 0, 24, 20,
-                    jpeg::resourcePicture(QStringLiteral("report_logo.jpg")));
-    report::Element &title = band.addText(QStringLiteral("Ltitle"), 0, 22, pageWidth, 9,
-                                          QStringLiteral("نتيجة اختبار"), Align::Center);
-    title.bold = true;
-    title.fontSize = 15;
-    band.addLine(0, 32, pageWidth, 32, 0.4);
+    band.element(QStringLiteral("Ltitle")).text = QStringLiteral("نتيجة اختبار");
     for (const auto &[title, x] : {std::pair{"بيانات الحالة", 0.0}, {"بيانات الاختبار", 100.0}}) {
         report::Element &section =
             band.addText({}, x, fieldsTop - 4, 90, 6, QString::fromUtf8(title));
@@ -124,25 +164,6 @@ void TTestReport::buildPageHeader()
     band.height = fieldsTop + 3 + 7 * fieldHeight + 3;
     band.beforePrint = [this](Band &header) {
         fillPageHeader(header);
-        return true;
-    };
-}
-
-void TTestReport::buildPageFooter()
-{
-    Band &band = pageFooter;
-    band.height = 7;
-    band.addLine(0, 0.5, pageWidth, 0.5, 0.3);
-    band.addText(QStringLiteral("Luser_aname"), 0, 1, 50, 6);
-    band.addText(QStringLiteral("Lpage"), 50, 1, 40, 6, QStringLiteral("صفحة {page} من {pages}"),
-                 Align::Center)
-        .wrap = false;
-    band.addText(QStringLiteral("Lprinted"), 90, 1, 35, 6, {}, Align::Center);
-    band.addText(QStringLiteral("Lcredit"), 125, 1, 65, 6, product::reportCredit, Align::Left);
-    band.beforePrint = [](Band &footer) {
-        footer.setText(QStringLiteral("Luser_aname"), globals().session.SessionUserArabicName);
-        footer.setText(QStringLiteral("Lprinted"), isolate(QDateTime::currentDateTime().toString(
-                                                       QStringLiteral("dd/MM/yyyy hh:mm"))));
         return true;
     };
 }
@@ -173,13 +194,7 @@ void TTestReport::beforeRun()
 
 void TTestReport::fillPageHeader(Band &band) const
 {
-    const ReportHeadings &headings = globals().headings;
-    band.setText(QStringLiteral("Lcompany_aname"), headings.CompanyArabicName);
-    band.setText(QStringLiteral("Lbranch_aname"), headings.BranchArabicName);
-    band.setText(QStringLiteral("Lcompany_address"), headings.CompanyArabicAddress);
-    band.setText(QStringLiteral("Lcompany_lname"), headings.CompanyLatinName);
-    band.setText(QStringLiteral("Lbranch_lname"), headings.BranchLatinName);
-    band.setText(QStringLiteral("Lcompany_laddress"), headings.CompanyLatinAddress);
+    report_parts::fillCentreHeading(band);
     band.setText(QStringLiteral("Lstud_name"), m_heading.caseName);
     band.setText(QStringLiteral("Lschool_name"), m_heading.school);
     band.setText(QStringLiteral("Lbirth_date"), m_heading.birth);

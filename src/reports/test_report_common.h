@@ -7,6 +7,18 @@ namespace simat {
 
 class Statement;
 
+// The heading and the footer that every report of the centre prints: the centre's names in
+// Arabic and Latin on three lines each, the logo and the title below them (`Ltitle`, filled
+// by the caller), a rule under it; and at the foot of each page the user, the page number, the
+// time of printing and the credit line.
+namespace report_parts {
+constexpr double pageWidth = 190;
+// Returns where the heading ends, in mm from the band's top.
+double addCentreHeading(report::Band &band);
+void fillCentreHeading(report::Band &band);
+void addPageFooter(report::Band &band);
+} // namespace report_parts
+
 // What the two reports of a test share: the page heading with the centre's names, the case's
 // and the test's fields (the age and the two classes as the caller hands them over), and the
 // page footer with the user, the page number, the time of printing and the credit line.
@@ -31,11 +43,10 @@ protected:
     };
     static void addCells(report::Band &band, const QList<Cell> &cells, double height,
                          const QColor &fill = {});
-    static constexpr double pageWidth = 190;
+    static constexpr double pageWidth = report_parts::pageWidth;
 
 private:
     void buildPageHeader();
-    void buildPageFooter();
     void fillPageHeader(report::Band &band) const;
 
     struct Heading {

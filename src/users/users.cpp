@@ -1,12 +1,15 @@
 #include "users.h"
 
+#include "basic_data/setup_data_report.h"
 #include "core/error.h"
 #include "core/numbers.h"
 #include "data/dm.h"
+#include "data/statement_texts.h"
 #include "ui/action.h"
 #include "ui/global.h"
 #include "ui/grid_model.h"
 #include "ui/messages.h"
+#include "ui/screens.h"
 #include "ui/search.h"
 #include "ui_users.h"
 
@@ -29,6 +32,21 @@ bool isEnter(QEvent *event)
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+// The listing statement of the lookup tables, over the accounts; a child of the data module,
+// so that it goes before the connection it reads.
+Statement *makeAccountsListing()
+{
+    TDataModule1 *dm = TDataModule1::instance();
+    auto *listing = new Statement(dm->Database1, QStringLiteral("UsersListingQuery"),
+                                  texts::basicDataResult(), dm);
+    listing->setLine(1, QStringLiteral("user_code"));
+    listing->setLine(3, QStringLiteral("a_name"));
+    listing->setLine(5, QStringLiteral("is_active"));
+    listing->setLine(10, QStringLiteral("Users"));
+    listing->setLine(11, QStringLiteral("order by user_code"));
+    return listing;
+}
+
 } // namespace
 
 TUsersForm::TUsersForm(QWidget *parent)
@@ -49,8 +67,7 @@ TUsersForm::TUsersForm(QWidget *parent)
     ui->spPrint->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     ui->SPfind_autority_group->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    // The account list prints through the lookup listing, which is not there yet.
-    ui->spPrint->setEnabled(false);
+    m_accountsListing = makeAccountsListing();
     connectControls();
     installFunctionKeys();
 }
@@ -61,6 +78,7 @@ void TUsersForm::connectControls()
 {
     connect(ui->spNew, &QToolButton::clicked, this, guarded(this, &TUsersForm::spNewClick));
     connect(ui->spSave, &QToolButton::clicked, this, guarded(this, &TUsersForm::spSaveClick));
+    connect(ui->spPrint, &QToolButton::clicked, this, guarded(this, &TUsersForm::spPrintClick));
     connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TUsersForm::spExitClick));
     connect(ui->SPfind_autority_group, &QToolButton::clicked, this,
             guarded(this, &TUsersForm::SPfind_autority_groupClick));
@@ -354,6 +372,17 @@ void TUsersForm::showLastAccountInList()
     const int rows = TDataModule1::instance()->UsersQuery->rowCount();
     if (rows > 0)
         ui->dbUsersGrid->selectRow(rows - 1);
+}
+
+void TUsersForm::spPrintClick()
+{
+    m_accountsListing->open();
+    if (m_accountsListing->isEmpty()) {
+        messages::info(QStringLiteral("لاتوجد بيانات للطباعة"), this);
+        return;
+    }
+    screens::object<TSetupDataReportForm>(QStringLiteral("SetupDataReportForm"))
+        ->previewRows(m_accountsListing, QStringLiteral("حسابات المُستخدمين"), this);
 }
 
 void TUsersForm::spExitClick()

@@ -10,6 +10,8 @@ class UsersForm;
 
 namespace simat {
 
+class Statement;
+
 // The user accounts: the list of accounts, and one account at a time to add or change with its
 // password, Arabic name, permission group (the user level) and stop box. Accounts are never
 // deleted; stopping one keeps it from logging in.
@@ -24,6 +26,7 @@ public:
 public slots:
     void spNewClick();
     void spSaveClick();
+    void spPrintClick();
     void spExitClick();
     void SPfind_autority_groupClick();
     void dbUsersGridDblClick();
@@ -51,6 +54,8 @@ private:
     std::unique_ptr<Ui::UsersForm> ui;
     // The stored account on screen, or 0 while a new one is.
     int m_chosenCode = 0;
+    // The accounts as the lookup listing prints them: code, name, status and last change.
+    Statement *m_accountsListing = nullptr;
     bool m_lockOutRefused = false;
 };
 

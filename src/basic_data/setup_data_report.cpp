@@ -1,0 +1,138 @@
+#include "setup_data_report.h"
+
+#include "core/data_source.h"
+#include "reports/test_report_common.h"
+
+namespace simat {
+
+using report::Align;
+using report::Band;
+
+namespace {
+
+const QColor headerFill(0xe6, 0xf2, 0xf6);
+constexpr double headingBottom = 33;
+constexpr double rowHeight = 7;
+
+int rowsIn(DataSource *rows)
+{
+    int count = 0;
+    for (rows->first(); !rows->atEnd(); rows->next())
+        ++count;
+    rows->first();
+    return count;
+}
+
+} // namespace
+
+TSetupDataReportForm::TSetupDataReportForm(QObject *parent)
+    : TSetupDataReportForm(QStringLiteral("SetupDataReportForm"),
+                           {{"الكود", "Lcode", 22},
+                            {"الاسم", "Lname", 100},
+                            {"الحالة", "Lstatus", 28},
+                            {"تاريخ اخر تعديل", "Ltrans_date", 40}},
+                           parent)
+{}
+
+TSetupDataReportForm::TSetupDataReportForm(const QString &formName, const QList<Column> &columns,
+                                           QObject *parent)
+    : report::Report(formName, parent)
+{
+    buildPageHeader();
+    buildTable(columns);
+    report::Element &end = summary.addText(QStringLiteral("Lend"), 0, 3, report_parts::pageWidth, 7,
+                                           QStringLiteral("نهاية التقرير"), Align::Center);
+    end.bold = true;
+    summary.height = 10;
+    report_parts::addPageFooter(pageFooter);
+}
+
+void TSetupDataReportForm::setRows(DataSource *rows, const QString &title)
+{
+    setSource(rows);
+    m_title = title;
+    caption = title;
+}
+
+void TSetupDataReportForm::previewRows(DataSource *rows, const QString &title, QWidget *over)
+{
+    setRows(rows, title);
+    preview(over);
+}
+
+QString TSetupDataReportForm::statusWord(const QString &status)
+{
+    return status == QLatin1String("1") ? QStringLiteral("نشط") : QStringLiteral("غير نشط");
+}
+
+QColor TSetupDataReportForm::statusColor(const QString &status)
+{
+    return status == QLatin1String("1") ? QColor(Qt::black) : QColor(Qt::red);
+}
+
+void TSetupDataReportForm::beforeRun()
+{
+    m_count = source() ? rowsIn(source()) : 0;
+}
+
+void TSetupDataReportForm::buildPageHeader()
+{
+    Band &band = pageHeader;
+    report_parts::addCentreHeading(band);
+    band.addText({}, 0, headingBottom + 1, 18, rowHeight, QStringLiteral("العدد")).bold = true;
+    band.addText(QStringLiteral("Lcount"), 18, headingBottom + 1, 30, rowHeight).wrap = false;
+    band.height = headingBottom + 1 + rowHeight + 2;
+    band.beforePrint = [this](Band &header) {
+        report_parts::fillCentreHeading(header);
+        header.setText(QStringLiteral("Ltitle"), m_title);
+        header.setText(QStringLiteral("Lcount"), report::isolate(QString::number(m_count)));
+        return true;
+    };
+}
+
+// Each column is a framed cell in the heading and in every row; a long name wraps and makes
+// its row taller.
+void TSetupDataReportForm::buildTable(const QList<Column> &columns)
+{
+    double x = 0;
+    for (const Column &column : columns) {
+        columnHeader.addRect(x, 0, column.width, 8, headerFill).stretch = true;
+        report::Element &heading = columnHeader.addText(
+            {}, x, 0, column.width, 8, QString::fromUtf8(column.heading), Align::Center);
+        heading.bold = true;
+        heading.padding = 1;
+        detail.addRect(x, 0, column.width, rowHeight).stretch = true;
+        report::Element &cell =
+            detail.addText(QLatin1String(column.name), x, 0, column.width, rowHeight);
+        cell.padding = 1;
+        cell.stretch = true;
+        if (column.name != QLatin1String("Lname") && column.name != QLatin1String("Lparent_name"))
+            cell.align = Align::Center;
+        x += column.width;
+    }
+    columnHeader.height = 8;
+    detail.height = rowHeight;
+    detail.beforePrint = [this](Band &band) {
+        fillRow(band);
+        return true;
+    };
+}
+
+void TSetupDataReportForm::fillRow(Band &band) const
+{
+    const DataSource *rows = source();
+    const QString status = rows->textValue(QStringLiteral("status"));
+    const QDate changed = rows->dateValue(QStringLiteral("trans_date"));
+    band.setText(QStringLiteral("Lcode"), report::isolate(rows->textValue(QStringLiteral("code"))));
+    band.setText(QStringLiteral("Lname"), rows->textValue(QStringLiteral("name")));
+    band.setText(QStringLiteral("Lstatus"), statusWord(status));
+    band.setColor(QStringLiteral("Lstatus"), statusColor(status));
+    band.setText(QStringLiteral("Ltrans_date"),
+                 changed.isValid() ? report::isolate(changed.toString(QStringLiteral("dd/MM/yyyy")))
+                                   : QString());
+    if (band.hasElement(QStringLiteral("Lparent_name")))
+        band.setText(QStringLiteral("Lparent_name"),
+                     rows->textValue(QStringLiteral("parent_name")));
+}
+
+} // namespace simat
