@@ -3,8 +3,10 @@
 #include "fixtures.h"
 
 #include "app/startup.h"
+#include "basic_data/setup_data_report.h"
 #include "data/alias.h"
 #include "data/dm.h"
+#include "report_engine/report.h"
 #include "ui/global.h"
 #include "ui/screens.h"
 
@@ -12,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
 #include <QSemaphore>
 #include <QSqlQuery>
 #include <QTableView>
@@ -395,6 +398,147 @@ private slots:
         QCOMPARE(value("select tester_class_name from tester_class where tester_class_id = 3"),
                  QStringLiteral("أخصائي تربية"));
         QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("3"));
+    }
+
+    // ---------------------------------------------------------------- the listings
+
+    // Clicks a print button and closes the preview it opens; whether a preview opened.
+    bool previewFrom(const char *screenName, const char *button)
+    {
+        bool shown = false;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&shown] {
+            if (auto *preview =
+                    qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget())) {
+                shown = true;
+                preview->reject();
+            }
+        });
+        closer.start(20);
+        QTest::mouseClick(on<QToolButton>(screenName, button), Qt::LeftButton);
+        return shown;
+    }
+
+    // What the listing printed last, element by element over all pages, without the marks
+    // that keep Latin runs in order.
+    QList<report::Item> listed(const char *report, const QString &element)
+    {
+        QList<report::Item> items;
+        for (const report::LaidOutPage &page :
+             screens::object<report::Report>(QLatin1String(report))->layOut())
+            for (report::Item item : page.items)
+                if (item.name == element) {
+                    item.text.remove(QChar(0x2066)).remove(QChar(0x2069));
+                    items << item;
+                }
+        return items;
+    }
+    QStringList listedTexts(const char *report, const QString &element)
+    {
+        QStringList texts;
+        for (const report::Item &item : listed(report, element))
+            texts << item.text;
+        return texts;
+    }
+
+    // Every row of the table, stopped ones too, in the order of the screen's list.
+    void theLevel1ListingPrintsTheRowsOfTheScreenWithTheirStatus()
+    {
+        run("update tester_class set is_active = 0 where tester_class_id = 2");
+        run("update tester_class set is_active = null where tester_class_id = 3");
+        openFromMenu("SP_class_testers");
+        QVERIFY(previewFrom("SetupDataForm", "spPrint"));
+        const char *listing = "SetupDataReportForm";
+        QCOMPARE(listedTexts(listing, "Ltitle"), QStringList({testerClasses}));
+        QCOMPARE(listedTexts(listing, "Lcount"), QStringList({"3"}));
+        QStringList codes;
+        for (int row = 0; row < 3; ++row)
+            codes << rows()->model()->index(row, 0).data().toString();
+        QCOMPARE(listedTexts(listing, "Lcode"), codes);
+        const QList<report::Item> statuses = listed(listing, "Lstatus");
+        QCOMPARE(statuses.size(), 3);
+        for (int row = 0; row < 3; ++row) {
+            const bool active = codes.at(row) == QLatin1String("1");
+            QCOMPARE(statuses.at(row).text, active ? QStringLiteral("نشط") : "غير نشط");
+            QCOMPARE(statuses.at(row).color, active ? QColor(Qt::black) : QColor(Qt::red));
+        }
+        QCOMPARE(listedTexts(listing, "Ltrans_date").size(), 3);
+        QCOMPARE(listedTexts(listing, "Lend"), QStringList({"نهاية التقرير"}));
+        QCOMPARE(listedTexts(listing, "Luser_aname"), QStringList({"مدير النظام"}));
+        QCOMPARE(listedTexts(listing, "Lcompany_lname").size(), 1);
+        QStringList headings;
+        for (const report::LaidOutPage &page :
+             screens::object<report::Report>(QLatin1String(listing))->layOut())
+            for (const report::Item &item : page.itemsOfBand("columnHeader"))
+                if (item.kind == report::Item::Kind::Text)
+                    headings << item.text;
+        QCOMPARE(headings, QStringList({"الكود", "الاسم", "الحالة", "تاريخ اخر تعديل"}));
+    }
+
+    // A long name wraps inside its cell, its row grows, and the rows stay one under another.
+    void aLongNameWrapsInsideItsCell()
+    {
+        const QString name = QStringLiteral("أخصائي تخاطب وتنمية مهارات ").repeated(6);
+        run(QStringLiteral("update tester_class set tester_class_name = '%1' where "
+                           "tester_class_id = 1")
+                .arg(name));
+        openFromMenu("SP_class_testers");
+        QVERIFY(previewFrom("SetupDataForm", "spPrint"));
+        const QList<report::Item> names = listed("SetupDataReportForm", "Lname");
+        QCOMPARE(names.size(), 3);
+        const auto longName =
+            std::find_if(names.begin(), names.end(),
+                         [&](const report::Item &item) { return item.text == name; });
+        QVERIFY(longName != names.end());
+        for (const report::Item &other : names)
+            if (other.text != name)
+                QVERIFY(longName->rect.height() > other.rect.height() * 1.5);
+        QVERIFY(QRectF(10, 10, 190, 277).contains(longName->rect));
+        for (int row = 1; row < names.size(); ++row)
+            QVERIFY(names.at(row).rect.top() >= names.at(row - 1).rect.bottom() - 1e-6);
+    }
+
+    void theAccountsPrintThroughTheLevel1Listing()
+    {
+        run("insert into users (user_code, a_name, user_password, user_level, is_active) values "
+            "(2, 'سارة', 'س', 1, 0)");
+        QTest::mouseClick(on<QToolButton>("MainForm", "SP_basic_data"), Qt::LeftButton);
+        QTest::mouseClick(on<QToolButton>("BasicDataMainForm", "SP_users"), Qt::LeftButton);
+        QVERIFY(previewFrom("UsersForm", "spPrint"));
+        const char *listing = "SetupDataReportForm";
+        QCOMPARE(listedTexts(listing, "Ltitle"), QStringList({"حسابات المُستخدمين"}));
+        QCOMPARE(listedTexts(listing, "Lcount"), QStringList({"2"}));
+        QCOMPARE(listedTexts(listing, "Lname"), QStringList({"مدير النظام", "سارة"}));
+        QCOMPARE(listedTexts(listing, "Lstatus"), QStringList({"نشط", "غير نشط"}));
+        QCOMPARE(listed(listing, "Lstatus").last().color, QColor(Qt::red));
+
+        run("delete from users");
+        BoxAnswerer boxes;
+        QVERIFY(!previewFrom("UsersForm", "spPrint"));
+        QCOMPARE(boxes.texts, QStringList({"لاتوجد بيانات للطباعة"}));
+    }
+
+    void theLevel2ListingNamesTheParentOfEachRow()
+    {
+        run("insert into tester (tester_class_id, tester_id, tester_name, is_active) values "
+            "(2, 1, 'نورة', 1), (3, 2, 'هند', 0)");
+        Statement testers(dm()->Database1, "Testers",
+                          {"select t.tester_id as code, t.tester_name as name, t.trans_date, "
+                           "t.is_active as status, c.tester_class_name as parent_name from tester "
+                           "t join tester_class c on c.tester_class_id = t.tester_class_id "
+                           "order by t.tester_id"});
+        testers.open();
+        screens::object<TSetupDataReportForm>("SetupDataReportLevel2Form")
+            ->setRows(&testers, QStringLiteral("القائمين بالاختبار"));
+        const char *listing = "SetupDataReportLevel2Form";
+        QCOMPARE(listedTexts(listing, "Lcount"), QStringList({"2"}));
+        QCOMPARE(listedTexts(listing, "Lname"), QStringList({"نورة", "هند"}));
+        QCOMPARE(listedTexts(listing, "Lparent_name"),
+                 QStringList({value("select tester_class_name from tester_class where "
+                                    "tester_class_id = 2"),
+                              value("select tester_class_name from tester_class where "
+                                    "tester_class_id = 3")}));
+        QCOMPARE(listedTexts(listing, "Lstatus"), QStringList({"نشط", "غير نشط"}));
     }
 };
 
