@@ -2,6 +2,7 @@
 // README and for looking at them: scripts/screenshots runs it on a sample database.
 #include "app/application.h"
 #include "app/startup.h"
+#include "basic_data/setup_data_report.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
 #include "reports/test_report_common.h"
@@ -11,6 +12,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
@@ -128,6 +130,17 @@ void shootUsers()
     screen("UsersForm")->hide();
 }
 
+// The listing of the table on the level-1 lookup screen, as a PDF file.
+void writeListing()
+{
+    const QString path = QDir(outputFolder).filePath(QStringLiteral("listing-level-1.pdf"));
+    auto *listing = screens::object<TSetupDataReportForm>(QStringLiteral("SetupDataReportForm"));
+    listing->setRows(TDataModule1::instance()->BasicDataResultQuery,
+                     on<QLabel>("SetupDataForm", "STtitle")->text());
+    listing->writePdf(path);
+    std::printf("%s\n", qPrintable(path));
+}
+
 // The basic-data menu, and the level-1 lookup screen on the tester classes with a row loaded.
 void shootBasicData()
 {
@@ -140,6 +153,7 @@ void shootBasicData()
     QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, second);
     QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, second);
     shoot(screen("SetupDataForm"), "lookup-level-1.png");
+    writeListing();
 }
 
 } // namespace

@@ -79,8 +79,8 @@ void TSetupDataReportForm::buildPageHeader()
 {
     Band &band = pageHeader;
     report_parts::addCentreHeading(band);
-    band.addText({}, 0, headingBottom + 1, 18, rowHeight, QStringLiteral("العدد")).bold = true;
-    band.addText(QStringLiteral("Lcount"), 18, headingBottom + 1, 30, rowHeight).wrap = false;
+    band.addText({}, 0, headingBottom + 1, 12, rowHeight, QStringLiteral("العدد")).bold = true;
+    band.addText(QStringLiteral("Lcount"), 12, headingBottom + 1, 30, rowHeight).wrap = false;
     band.height = headingBottom + 1 + rowHeight + 2;
     band.beforePrint = [this](Band &header) {
         report_parts::fillCentreHeading(header);
