@@ -72,7 +72,7 @@ QColor TSetupDataReportForm::statusColor(const QString &status)
 
 void TSetupDataReportForm::beforeRun()
 {
-    m_count = source() ? rowsIn(source()) : 0;
+    m_count = source() && source()->isOpen() ? rowsIn(source()) : 0;
 }
 
 void TSetupDataReportForm::buildPageHeader()
