@@ -59,17 +59,21 @@ template <typename T> void whenShown(const std::function<void(T *)> &then)
     poll->start();
 }
 
-// Browses the dialog to the folder and answers once its listing has been read and drawn.
+// Browses the dialog to the folder and answers once its listing has been read and drawn; a
+// listing read again later (a busy machine sees the folder change) answers nothing more.
 void browse(QFileDialog *dialog, const QString &folder)
 {
     const QString openedIn = dialog->directory().absolutePath();
     auto *listing = dialog->findChild<QFileSystemModel *>();
-    QObject::connect(listing, &QFileSystemModel::directoryLoaded, dialog, [dialog, openedIn] {
-        QTimer::singleShot(1000, dialog, [dialog, openedIn] {
-            dialog->repaint();
-            answer(QStringLiteral("dialog opened in ") + openedIn);
-        });
-    });
+    QObject::connect(
+        listing, &QFileSystemModel::directoryLoaded, dialog,
+        [dialog, openedIn] {
+            QTimer::singleShot(1000, dialog, [dialog, openedIn] {
+                dialog->repaint();
+                answer(QStringLiteral("dialog opened in ") + openedIn);
+            });
+        },
+        Qt::SingleShotConnection);
     dialog->setDirectory(folder);
 }
 
