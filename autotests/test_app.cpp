@@ -457,7 +457,10 @@ private slots:
         const QString program = QDir(deep).filePath("open-me.sh");
         QFile script(program);
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\npwd > '%1'\n").arg(marker).toUtf8());
+        // Written whole, then named: the test never reads a half-written marker.
+        script.write(QStringLiteral("#!/bin/sh\npwd > '%1.part' && mv '%1.part' '%1'\n")
+                         .arg(marker)
+                         .toUtf8());
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(deep.size() > 200);
