@@ -2,6 +2,7 @@
 
 #include "basic_data/basic_data_main.h"
 #include "basic_data/setup_data.h"
+#include "basic_data/setup_data_level_2.h"
 #include "checklist/case_measuers_list.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
@@ -52,7 +53,7 @@ QList<QObject *> createScreens()
     make<TLoginForm>();
     make<TMainForm>();
     make<TSetupDataForm>();
-    plain("SetupDataLevel2Form", QStringLiteral("تعريف البيانات الأساسية"));
+    make<TSetupDataLevel2Form>();
     showBusyCursorWhileWaiting(make<TDataModule1>()->Database1);
     plain("SetupDataReportForm");
     plain("SetupDataReportLevel2Form");
