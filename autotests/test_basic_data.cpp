@@ -440,6 +440,8 @@ private slots:
         listed.sort();
         QCOMPARE(listed, QStringList({"أخصائي تخاطب/نورة", "أخصائي نفسي/سالم"}));
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
+        QVERIFY(screen(lookupScreen)->frameGeometry().width() <= 1366 &&
+                screen(lookupScreen)->frameGeometry().height() <= 768 - 40 - 30);
         QCOMPARE(saveAs(QStringLiteral("هند")),
                  QStringList({"برجاء اختيار مجموعة " + testerClasses +
                               " لـ القائمين بالاختبار قبل الضغط على مفتاح الحفظ"}));
@@ -471,6 +473,12 @@ private slots:
         pickInSearch(QStringLiteral("تخاطب"));
         QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("2"));
         QCOMPARE(edit("Eparent_desc")->text(), QStringLiteral("أخصائي تخاطب"));
+        refuse("insert", "tester");
+        QCOMPARE(saveAs(QStringLiteral("هند الشمري")), QStringList({"خطأ أثناء الحفظ"}));
+        QCOMPARE(edit("Edesc")->text(), QStringLiteral("هند الشمري"));
+        QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("2"));
+        run("drop trigger refused_insert" +
+            QString(m_database->alias().startsWith(QLatin1String("sqlite")) ? "" : " on tester"));
         QCOMPARE(saveAs(QStringLiteral("هند الشمري")), QStringList());
         QCOMPARE(value("select tester_class_id || ',' || tester_name || ',' || is_active from "
                        "tester where tester_id = 4"),
