@@ -536,6 +536,25 @@ private slots:
         click("spNew");
         QCOMPARE(click("spDelete"), QStringList({"لاتوجد بيانات للإلغاء"}));
     }
+
+    void aSearchedTesterLoadsWithItsClassAndKeepsItOnUpdate()
+    {
+        lookupScreen = "SetupDataLevel2Form";
+        addTesters();
+        openFromMenu("SP_testers");
+        click("spSearch");
+        pickInSearch(QStringLiteral("سالم"));
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("2"));
+        QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("1"));
+        QCOMPARE(rows()->model()->index(rows()->currentIndex().row(), 2).data().toString(),
+                 QStringLiteral("سالم"));
+        QCOMPARE(saveAs(QStringLiteral("سالم الحربي")), QStringList());
+        QCOMPARE(value("select tester_class_id || ',' || tester_name || ',' || entry_type from "
+                       "tester where tester_id = 2"),
+                 QStringLiteral("1,سالم الحربي,2"));
+        QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("1"));
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
+    }
 };
 
 SIMAT_TEST_MAIN(BasicDataTest)
