@@ -454,9 +454,11 @@ private slots:
                  QStringList({"اختار مجموعة للتعامل معها - مصادر المعلومات أو القائمين "
                               "بالاختبار"}));
 
-        run("delete from info_source");
+        run("delete from info_source where info_source_id <> 4");
         run("delete from info_source_class");
         click("SP_info_source");
+        QCOMPARE(rows()->model()->rowCount(), 0);
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("5"));
         QCOMPARE(click("SPfind_parent_table"),
                  QStringList({"لاتوجد بيانات مُعرفة لـ تصنيف مصادر المعلومات برجاء تعريف "
                               "بيانات تصنيف مصادر المعلومات حتى يٌمكنك تعريف بيانات مصادر "
