@@ -206,7 +206,8 @@ void TSetupDataLevel2Form::discoverColumns()
     lookup.LookupParentCodeColumn = ParentCodeColumn;
     lookup.LookupParentNameColumn = ParentNameColumn;
     showTableRows();
-    NextCode = dm()->ResultQueryLevel2->isEmpty() ? 1 : dm()->nextSerial(CodeColumn, table);
+    // Over the whole table: rows whose parent is gone are not listed but keep their codes.
+    NextCode = dm()->nextSerial(CodeColumn, table);
     // A row whose update failed keeps its own code on screen.
     if (!PendingDelete && !EditMode)
         ui->Ecode->setText(QString::number(NextCode));
