@@ -141,6 +141,21 @@ void writeListing()
     std::printf("%s\n", qPrintable(path));
 }
 
+// The level-2 lookup screen on the testers with a row loaded, and its parent pick.
+void shootLevel2()
+{
+    click("BasicDataMainForm", "SP_testers");
+    auto *rows = on<QTableView>("SetupDataLevel2Form", "DBGresult");
+    const QPoint first = rows->visualRect(rows->model()->index(0, 2)).center();
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, first);
+    QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, first);
+    shoot(screen("SetupDataLevel2Form"), "lookup-level-2.png");
+    click("SetupDataLevel2Form", "SPfind_parent_table");
+    shoot(screen("SearchForm"), "lookup-parent-pick.png");
+    screen("SearchForm")->close();
+    screen("SetupDataLevel2Form")->hide();
+}
+
 // The basic-data menu, and the level-1 lookup screen on the tester classes with a row loaded.
 void shootBasicData()
 {
@@ -154,6 +169,8 @@ void shootBasicData()
     QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, second);
     shoot(screen("SetupDataForm"), "lookup-level-1.png");
     writeListing();
+    screen("SetupDataForm")->hide();
+    shootLevel2();
 }
 
 } // namespace

@@ -1,9 +1,10 @@
-// The basic-data menu and the level-1 lookup screen through their real screens on both
-// engines: choosing a table, proposed codes, saving, loading, deleting and searching.
+// The basic-data menu and the two lookup screens through their real screens on both engines:
+// choosing a table, proposed codes, the parent row, saving, loading, deleting and searching.
 #include "fixtures.h"
 
 #include "app/startup.h"
 #include "basic_data/setup_data_report.h"
+#include "checklist/measure_diagonsis.h"
 #include "data/alias.h"
 #include "data/dm.h"
 #include "report_engine/report.h"
@@ -39,19 +40,27 @@ template <typename T = QWidget> T *on(const char *screenName, const char *contro
     return found;
 }
 
+// The lookup screen a test works on: level 1 unless it says otherwise.
+const char *lookupScreen = "SetupDataForm";
+
 QLineEdit *edit(const char *control)
 {
-    return on<QLineEdit>("SetupDataForm", control);
+    return on<QLineEdit>(lookupScreen, control);
 }
 
 QString title()
 {
-    return on<QLabel>("SetupDataForm", "STtitle")->text();
+    return on<QLabel>(lookupScreen, "STtitle")->text();
 }
 
 QTableView *rows()
 {
-    return on<QTableView>("SetupDataForm", "DBGresult");
+    return on<QTableView>(lookupScreen, "DBGresult");
+}
+
+int codeColumnOfRows()
+{
+    return lookupScreen == QLatin1String("SetupDataForm") ? 0 : 1;
 }
 
 const QString testerClasses = QStringLiteral("تصنيف القائمين بالاختبار");
@@ -128,7 +137,7 @@ class BasicDataTest : public QObject {
     QStringList click(const char *button, QList<QMessageBox::StandardButton> answers = {})
     {
         BoxAnswerer boxes(answers.isEmpty() ? QList{QMessageBox::Ok} : answers);
-        QTest::mouseClick(on<QToolButton>("SetupDataForm", button), Qt::LeftButton);
+        QTest::mouseClick(on<QToolButton>(lookupScreen, button), Qt::LeftButton);
         lastDetails = boxes.details;
         return boxes.texts;
     }
@@ -138,7 +147,7 @@ class BasicDataTest : public QObject {
     {
         QTest::mouseClick(on<QToolButton>("MainForm", "SP_basic_data"), Qt::LeftButton);
         QTest::mouseClick(on<QToolButton>("BasicDataMainForm", menuButton), Qt::LeftButton);
-        QVERIFY(screen("SetupDataForm")->isVisible());
+        QVERIFY(screen(lookupScreen)->isVisible());
     }
 
     QStringList saveAs(const QString &description)
@@ -152,9 +161,10 @@ class BasicDataTest : public QObject {
     {
         QAbstractItemModel *model = rows()->model();
         for (int row = 0; row < model->rowCount(); ++row) {
-            if (model->index(row, 0).data().toInt() != code)
+            if (model->index(row, codeColumnOfRows()).data().toInt() != code)
                 continue;
-            const QPoint at = rows()->visualRect(model->index(row, 1)).center();
+            const QPoint at =
+                rows()->visualRect(model->index(row, codeColumnOfRows() + 1)).center();
             QTest::mouseClick(rows()->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(rows()->viewport(), Qt::LeftButton, {}, at);
             QCOMPARE(edit("Ecode")->text(), QString::number(code));
@@ -188,6 +198,21 @@ class BasicDataTest : public QObject {
         QCOMPARE(edit("Ecode")->text(), nextCode);
     }
 
+    // Picks through the open picker as a person would: part of the name, then Enter.
+    void pickInSearch(const QString &partOfName)
+    {
+        QVERIFY(screen("SearchForm")->isVisible());
+        typeText(on<QLineEdit>("SearchForm", "Eacc_name"), partOfName);
+        QTest::keyClick(on<QLineEdit>("SearchForm", "Eacc_name"), Qt::Key_Return);
+        QVERIFY(!screen("SearchForm")->isVisible());
+    }
+
+    void addTesters()
+    {
+        run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة'), "
+            "(1, 2, 'سالم'), (9, 3, 'بلا تصنيف')");
+    }
+
 private slots:
     void initTestCase_data() { addEngineRows(); }
 
@@ -200,6 +225,7 @@ private slots:
 
     void init()
     {
+        lookupScreen = "SetupDataForm";
         SIMAT_NEW_DATABASE_OF_ROW(m_database);
         m_database->useAsVum();
         BoxAnswerer boxes;
@@ -539,6 +565,145 @@ private slots:
                               value("select tester_class_name from tester_class where "
                                     "tester_class_id = 3")}));
         QCOMPARE(listedTexts(listing, "Lstatus"), QStringList({"نشط", "غير نشط"}));
+    }
+
+    void theLevel2ListJoinsTheParentAndThePickNeedsATableAndParentRows()
+    {
+        lookupScreen = "SetupDataLevel2Form";
+        addTesters();
+        openFromMenu("SP_testers");
+        QCOMPARE(title(), QStringLiteral("القائمين بالاختبار"));
+        QCOMPARE(on<QLabel>(lookupScreen, "Lparent_desc")->text(), testerClasses);
+        QAbstractItemModel *model = rows()->model();
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), testerClasses);
+        QCOMPARE(model->rowCount(), 2);
+        QStringList listed;
+        for (int row = 0; row < 2; ++row)
+            listed << model->index(row, 0).data().toString() + "/" +
+                          model->index(row, 2).data().toString();
+        listed.sort();
+        QCOMPARE(listed, QStringList({"أخصائي تخاطب/نورة", "أخصائي نفسي/سالم"}));
+        QVERIFY(previewFrom(lookupScreen, "spPrint"));
+        QStringList printed = listedTexts("SetupDataReportLevel2Form", "Lparent_name");
+        printed.sort();
+        QCOMPARE(printed, QStringList({"أخصائي تخاطب", "أخصائي نفسي"}));
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
+        QVERIFY(screen(lookupScreen)->frameGeometry().width() <= 1366 &&
+                screen(lookupScreen)->frameGeometry().height() <= 768 - 40 - 30);
+        QCOMPARE(saveAs(QStringLiteral("هند")),
+                 QStringList({"برجاء اختيار مجموعة " + testerClasses +
+                              " لـ القائمين بالاختبار قبل الضغط على مفتاح الحفظ"}));
+        QCOMPARE(edit("Edesc")->text(), QStringLiteral("هند"));
+
+        click("spNew");
+        QCOMPARE(on<QLabel>(lookupScreen, "Lparent_desc")->text(), QStringLiteral("التصنيف"));
+        QCOMPARE(rows()->model()->rowCount(), 0);
+        QCOMPARE(click("SPfind_parent_table"),
+                 QStringList({"اختار مجموعة للتعامل معها - مصادر المعلومات أو القائمين "
+                              "بالاختبار"}));
+
+        run("delete from info_source where info_source_id <> 4");
+        run("delete from info_source_class");
+        click("SP_info_source");
+        QCOMPARE(rows()->model()->rowCount(), 0);
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("5"));
+        QCOMPARE(click("SPfind_parent_table"),
+                 QStringList({"لاتوجد بيانات مُعرفة لـ تصنيف مصادر المعلومات برجاء تعريف "
+                              "بيانات تصنيف مصادر المعلومات حتى يٌمكنك تعريف بيانات مصادر "
+                              "المعلومات"}));
+        QVERIFY(!screen("SearchForm")->isVisible());
+    }
+
+    void aNewTesterSavedUnderAPickedClassIsPickedForATest()
+    {
+        lookupScreen = "SetupDataLevel2Form";
+        addTesters();
+        openFromMenu("SP_testers");
+        click("SPfind_parent_table");
+        pickInSearch(QStringLiteral("تخاطب"));
+        QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("2"));
+        QCOMPARE(edit("Eparent_desc")->text(), QStringLiteral("أخصائي تخاطب"));
+        refuse("insert", "tester");
+        QCOMPARE(saveAs(QStringLiteral("هند الشمري")), QStringList({"خطأ أثناء الحفظ"}));
+        QCOMPARE(edit("Edesc")->text(), QStringLiteral("هند الشمري"));
+        QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("2"));
+        run("drop trigger refused_insert" +
+            QString(m_database->alias().startsWith(QLatin1String("sqlite")) ? "" : " on tester"));
+        QCOMPARE(saveAs(QStringLiteral("هند الشمري")), QStringList());
+        QCOMPARE(value("select tester_class_id || ',' || tester_name || ',' || is_active from "
+                       "tester where tester_id = 4"),
+                 QStringLiteral("2,هند الشمري,1"));
+        QCOMPARE(edit("Eparent_code")->text(), QString());
+        QCOMPARE(edit("Eparent_desc")->text(), QString());
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("5"));
+        QCOMPARE(rows()->model()->rowCount(), 3);
+
+        run("insert into student (branch_no, stud_code, stud_name, stud_birth_date) values "
+            "(0, 1, 'ريم خالد', '2020-01-01')");
+        QTest::mouseClick(on<QToolButton>("MainForm", "SP_start_test"), Qt::LeftButton);
+        TMeasureDiagonsisForm *test = TMeasureDiagonsisForm::instance();
+        for (const auto &[button, name] : {std::pair{"spFindStudent", "ريم"},
+                                           {"spFindInfoSource", "الأم"},
+                                           {"spFindTester", "هند"}}) {
+            QTest::mouseClick(test->findChild<QToolButton *>(button), Qt::LeftButton);
+            pickInSearch(QString::fromUtf8(name));
+        }
+        QCOMPARE(test->findChild<QLineEdit *>("eTesterCode")->text(), QStringLiteral("4"));
+        QTableView *grid = test->grid();
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualRect(grid->model()->index(row, 3)).center());
+        BoxAnswerer boxes({QMessageBox::Yes, QMessageBox::Ok});
+        QTest::mouseClick(test->findChild<QToolButton *>("spSave"), Qt::LeftButton);
+        QCOMPARE(boxes.texts.last(), QStringLiteral("تم حفظ التعديلات بنجاح"));
+        QCOMPARE(value("select tester_id from test_hdr"), QStringLiteral("4"));
+    }
+
+    void aTesterUsedByATestIsNotDeletedAndOthersAreAfterAYes()
+    {
+        lookupScreen = "SetupDataLevel2Form";
+        addTesters();
+        run("insert into test_hdr (branch_no, test_no, test_date, stud_code, tester_id, "
+            "info_source_id, test_status, entry_type) values (0, 1, '2026-01-05', 1, 1, 1, 1, 1)");
+        openFromMenu("SP_testers");
+        loadRow(1);
+        QCOMPARE(edit("Eparent_desc")->text(), QStringLiteral("أخصائي تخاطب"));
+        QCOMPARE(click("spDelete"),
+                 QStringList({"لايُمكن إلغاء بيانات أساسية سبق تسجيل اختبارات عليها"}));
+        loadRow(2);
+        QCOMPARE(click("spDelete", {QMessageBox::No}),
+                 QStringList({"لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟"}));
+        click("SP_testers");
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
+        QCOMPARE(edit("Edesc")->text(), QString());
+        loadRow(2);
+        QCOMPARE(click("spDelete", {QMessageBox::Yes, QMessageBox::Ok}),
+                 QStringList({"لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟",
+                              "تم الإلغاء بنجاح"}));
+        QCOMPARE(value("select count(*) from tester"), QStringLiteral("2"));
+        QCOMPARE(rows()->model()->rowCount(), 1);
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
+        click("spNew");
+        QCOMPARE(click("spDelete"), QStringList({"لاتوجد بيانات للإلغاء"}));
+    }
+
+    void aSearchedTesterLoadsWithItsClassAndKeepsItOnUpdate()
+    {
+        lookupScreen = "SetupDataLevel2Form";
+        addTesters();
+        openFromMenu("SP_testers");
+        click("spSearch");
+        pickInSearch(QStringLiteral("سالم"));
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("2"));
+        QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("1"));
+        QCOMPARE(rows()->model()->index(rows()->currentIndex().row(), 2).data().toString(),
+                 QStringLiteral("سالم"));
+        QCOMPARE(saveAs(QStringLiteral("سالم الحربي")), QStringList());
+        QCOMPARE(value("select tester_class_id || ',' || tester_name || ',' || entry_type from "
+                       "tester where tester_id = 2"),
+                 QStringLiteral("1,سالم الحربي,2"));
+        QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("1"));
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "basic_data/basic_data_main.h"
 #include "basic_data/setup_data.h"
+#include "basic_data/setup_data_level_2.h"
 #include "basic_data/setup_data_report.h"
 #include "basic_data/setup_data_report_level2.h"
 #include "checklist/case_measuers_list.h"
@@ -54,7 +55,7 @@ QList<QObject *> createScreens()
     make<TLoginForm>();
     make<TMainForm>();
     make<TSetupDataForm>();
-    plain("SetupDataLevel2Form", QStringLiteral("تعريف البيانات الأساسية"));
+    make<TSetupDataLevel2Form>();
     showBusyCursorWhileWaiting(make<TDataModule1>()->Database1);
     make<TSetupDataReportForm>();
     make<TSetupDataReportLevel2Form>();

@@ -5,9 +5,13 @@
 #include "data/statement_texts.h"
 #include "ui/global.h"
 #include "ui/grid_model.h"
+#include "ui/messages.h"
 #include "ui/screens.h"
 
+#include <QLineEdit>
+#include <QStyle>
 #include <QTableView>
+#include <QToolButton>
 
 namespace simat::basic_data {
 
@@ -65,6 +69,14 @@ QStringList columnsOfRegistered(Statement *query, const QString &table)
     return columns;
 }
 
+QStringList columnsOfTable(const QString &table)
+{
+    Statement *empty = TDataModule1::instance()->EmptyQuery;
+    empty->setLines({QStringLiteral("select * from ") + registeredName(table) +
+                     QStringLiteral(" ") + QStringLiteral("where 1=2")});
+    return columnsOfRegistered(empty, table);
+}
+
 namespace {
 
 bool tableHoldsCode(const QString &table, const QString &codeColumn, int code)
@@ -100,6 +112,72 @@ bool codeIsInUse(int level, const QString &codeColumn, int code)
         if (tableHoldsCode(table, codeColumn, code))
             return true;
     return false;
+}
+
+bool codeAndDescriptionAreGiven(QLineEdit *code, QLineEdit *description, const QString &title,
+                                QWidget *screen)
+{
+    if (code->text().trimmed().isEmpty()) {
+        messages::info(QStringLiteral("الكود ") + title + QStringLiteral(" ") +
+                           QStringLiteral("بيان ضرورى"),
+                       screen);
+        return false;
+    }
+    if (description->text().trimmed().isEmpty()) {
+        messages::info(QStringLiteral("برجاء كتابة وصف لـ ") + title + QStringLiteral(" ") +
+                           QStringLiteral("قبل الضغط على مفتاح الحفظ"),
+                       screen);
+        description->setFocus();
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+void deleteRow(const QString &table, const QString &codeColumn, int code)
+{
+    Statement *remove = TDataModule1::instance()->SetupDataDeleteQuery;
+    remove->setLine(1, registeredName(table));
+    remove->setLine(3, registeredName(codeColumn));
+    remove->setParam(QStringLiteral("code"), code);
+    remove->exec();
+}
+
+} // namespace
+
+bool deleteIfUnused(int level, const QString &table, const QString &codeColumn, int code,
+                    QWidget *screen)
+{
+    if (codeIsInUse(level, codeColumn, code)) {
+        messages::info(QStringLiteral("لايُمكن إلغاء بيانات أساسية سبق تسجيل اختبارات عليها"),
+                       screen);
+        return false;
+    }
+    if (!messages::ask(QStringLiteral("لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟"),
+                       screen))
+        return false;
+    Database &database = TDataModule1::instance()->Database1;
+    if (database.inTransaction([&] { deleteRow(table, codeColumn, code); }))
+        messages::info(QStringLiteral("تم الإلغاء بنجاح"), screen);
+    else
+        messages::error(QStringLiteral("لم يتم الإلغاء لحدوث خطأ أثناء التنفيذ"),
+                        database.lastFailure(), screen);
+    return true;
+}
+
+void setActionIcons(QWidget *screen)
+{
+    const QList<std::pair<const char *, QStyle::StandardPixmap>> icons = {
+        {"spNew", QStyle::SP_FileIcon},
+        {"spDelete", QStyle::SP_TrashIcon},
+        {"spSearch", QStyle::SP_FileDialogContentsView},
+        {"spSave", QStyle::SP_DialogSaveButton},
+        {"spPrint", QStyle::SP_FileDialogDetailedView},
+        {"spExit", QStyle::SP_DialogCloseButton}};
+    for (const auto &[name, icon] : icons)
+        if (auto *button = screen->findChild<QToolButton *>(QLatin1String(name)))
+            button->setIcon(screen->style()->standardIcon(icon));
 }
 
 bool openedByMenuButton(const char *buttonName)

@@ -3,7 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+class QLineEdit;
 class QTableView;
+class QWidget;
 
 namespace simat {
 class Statement;
@@ -31,9 +33,26 @@ QString registeredName(const QString &name);
 // throws an Error that names it.
 QStringList columnsOfRegistered(Statement *query, const QString &table);
 
+// The column names of a registered table, in their order.
+QStringList columnsOfTable(const QString &table);
+
 // Whether a table of the registry above `level`, whatever its status, has a column named
 // `codeColumn` that holds `code`.
 bool codeIsInUse(int level, const QString &codeColumn, int code);
+
+// Checks that a row to save has its code and its description; says which is missing,
+// naming the table by its title.
+bool codeAndDescriptionAreGiven(QLineEdit *code, QLineEdit *description, const QString &title,
+                                QWidget *screen);
+
+// Deletes the row of `table` with that code after the usage check and the user's yes; false
+// when nothing was tried (the code is in use or the user declined), true when the delete ran,
+// done or failed, each with its message.
+bool deleteIfUnused(int level, const QString &table, const QString &codeColumn, int code,
+                    QWidget *screen);
+
+// The icons of a lookup screen's action buttons.
+void setActionIcons(QWidget *screen);
 
 // Whether the basic-data menu's button of that name opened the screen now being shown.
 bool openedByMenuButton(const char *buttonName);

@@ -39,12 +39,7 @@ TSetupDataForm::TSetupDataForm(QWidget *parent)
 {
     ui->setupUi(this);
     ui->DBtbl_list->setVisible(false);
-    ui->spNew->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
-    ui->spDelete->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
-    ui->spSearch->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    ui->spSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    ui->spPrint->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    basic_data::setActionIcons(this);
     connect(ui->spNew, &QToolButton::clicked, this, guarded(this, &TSetupDataForm::spNewClick));
     connect(ui->spSave, &QToolButton::clicked, this, guarded(this, &TSetupDataForm::spSaveClick));
     connect(ui->spDelete, &QToolButton::clicked, this,
@@ -156,9 +151,7 @@ void TSetupDataForm::discoverColumns()
         ui->CHKstop->setChecked(false);
     }
     const QString table = basic_data::registeredName(CurrentTableName);
-    dm()->EmptyQuery->setLines({QStringLiteral("select * from ") + table + QStringLiteral(" ") +
-                                QStringLiteral("where 1=2")});
-    const QStringList columns = basic_data::columnsOfRegistered(dm()->EmptyQuery, CurrentTableName);
+    const QStringList columns = basic_data::columnsOfTable(table);
     if (columns.size() < 2)
         throw Error(QStringLiteral("الجدول \"%1\" ليس له عمود للكود وعمود للوصف").arg(table));
     CodeColumn = basic_data::registeredName(columns.at(0));
@@ -200,21 +193,8 @@ void TSetupDataForm::DBGresultDblClick()
 
 void TSetupDataForm::spSaveClick()
 {
-    const QString title = ui->GBobj_list->title();
-    if (ui->Ecode->text().trimmed().isEmpty()) {
-        messages::info(QStringLiteral("الكود ") + title + QStringLiteral(" ") +
-                           QStringLiteral("بيان ضرورى"),
-                       this);
-        return;
-    }
-    if (ui->Edesc->text().trimmed().isEmpty()) {
-        messages::info(QStringLiteral("برجاء كتابة وصف لـ ") + title + QStringLiteral(" ") +
-                           QStringLiteral("قبل الضغط على مفتاح الحفظ"),
-                       this);
-        ui->Edesc->setFocus();
-        return;
-    }
-    saveRow();
+    if (basic_data::codeAndDescriptionAreGiven(ui->Ecode, ui->Edesc, ui->GBobj_list->title(), this))
+        saveRow();
 }
 
 void TSetupDataForm::saveRow()
@@ -286,31 +266,10 @@ void TSetupDataForm::spDeleteClick()
     PendingDelete = true;
     const auto ended = qScopeGuard([this] { PendingDelete = false; });
     const int code = wholeNumber(ui->Ecode->text(), QStringLiteral("الكود"));
-    if (basic_data::codeIsInUse(CurrentTableLevel, CodeColumn, code)) {
-        messages::info(QStringLiteral("لايُمكن إلغاء بيانات أساسية سبق تسجيل اختبارات عليها"), this);
+    if (!basic_data::deleteIfUnused(CurrentTableLevel, CurrentTableName, CodeColumn, code, this))
         return;
-    }
-    if (!messages::ask(QStringLiteral("لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟"),
-                       this))
-        return;
-    Database &database = dm()->Database1;
-    if (database.inTransaction([&] { deleteRow(); }))
-        messages::info(QStringLiteral("تم الإلغاء بنجاح"), this);
-    else
-        messages::error(QStringLiteral("لم يتم الإلغاء لحدوث خطأ أثناء التنفيذ"),
-                        database.lastFailure(), this);
     PendingDelete = false;
     DBtbl_listDblClick();
-}
-
-void TSetupDataForm::deleteRow()
-{
-    Statement *remove = dm()->SetupDataDeleteQuery;
-    remove->setLine(1, basic_data::registeredName(CurrentTableName));
-    remove->setLine(3, CodeColumn);
-    remove->setParam(QStringLiteral("code"),
-                     wholeNumber(ui->Ecode->text(), QStringLiteral("الكود")));
-    remove->exec();
 }
 
 // ---------------------------------------------------------------- search, print, close

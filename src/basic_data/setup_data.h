@@ -48,7 +48,6 @@ private:
     void insertRow();
     void updateRow();
     void bindRowValues(Statement *statement);
-    void deleteRow();
     void landOnSearchedRow(const QString &code, const QString &name);
 
     std::unique_ptr<Ui::SetupDataForm> ui;

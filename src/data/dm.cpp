@@ -61,6 +61,17 @@ void TDataModule1::addBasicDataStatements()
     FindTableNamesForCheckDeleteInQuery =
         add(QStringLiteral("FindTableNamesForCheckDeleteInQuery"), texts::tablesForCheckDelete(),
             {{"tbl_level", P::Integer}});
+    ResultQueryLevel2 = add(QStringLiteral("ResultQueryLevel2"), texts::resultLevel2());
+    const std::initializer_list<std::pair<const char *, ParamType>> childValues = {
+        {"parent_code", P::Integer}, {"code", P::Integer}, {"name", P::Text},
+        {"t_date", P::Date},         {"e_date", P::Date},  {"e_type", P::Integer},
+        {"is_active", P::Integer},   {"wi", P::Integer},   {"wu", P::Integer}};
+    SetupDataInsertLevel2Query = add(QStringLiteral("SetupDataInsertLevel2Query"),
+                                     texts::setupDataInsertLevel2(), childValues);
+    SetupDataUpdateLevel2Query = add(QStringLiteral("SetupDataUpdateLevel2Query"),
+                                     texts::setupDataUpdateLevel2(), childValues);
+    GetSysTableDataQuery =
+        add(QStringLiteral("GetSysTableDataQuery"), texts::sysTableData(), {{"table_id", P::Text}});
 }
 
 void TDataModule1::addTestStatements()

@@ -40,6 +40,10 @@ public:
     Statement *SetupDataDeleteQuery;
     Statement *FindSetupDataTransactionQuery;
     Statement *FindTableNamesForCheckDeleteInQuery;
+    Statement *ResultQueryLevel2;
+    Statement *SetupDataInsertLevel2Query;
+    Statement *SetupDataUpdateLevel2Query;
+    Statement *GetSysTableDataQuery;
 
     // The checklist test screen and the case's tests list.
     Statement *GetMeasureDiagGroupItemsQuery;

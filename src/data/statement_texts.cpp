@@ -416,6 +416,59 @@ QStringList tablesForCheckDelete()
             QStringLiteral("where table_level > :tbl_level")};
 }
 
+QStringList resultLevel2()
+{
+    return {QStringLiteral("select a.*,"),
+            QStringLiteral("a.info_source_id"),
+            QStringLiteral("as code,"),
+            QStringLiteral("a.info_source_name"),
+            QStringLiteral("as name,"),
+            QStringLiteral("b.info_source_class_name"),
+            QStringLiteral("as parent_name,"),
+            QStringLiteral("a.entry_date,a.who_insert,a.trans_date,a.who_update,"),
+            QStringLiteral("a.is_active"),
+            QStringLiteral("as status"),
+            QStringLiteral("from"),
+            QStringLiteral("info_source"),
+            QStringLiteral("as a,"),
+            QStringLiteral("info_source_class"),
+            QStringLiteral("as b"),
+            QStringLiteral("where"),
+            QStringLiteral("a.info_source_class_id"),
+            QStringLiteral("="),
+            QStringLiteral("b.info_source_class_id"),
+            QString()};
+}
+
+QStringList setupDataInsertLevel2()
+{
+    return {QStringLiteral("insert into"),
+            QStringLiteral("info_source(info_source_class_id,info_source_id,info_source_name,"
+                           "trans_date,entry_date,entry_type,is_active,who_insert,who_update)"),
+            QStringLiteral("values (:parent_code,:code,:name,:t_date,:e_date,:e_type,:is_active,"
+                           ":wi,:wu)")};
+}
+
+QStringList setupDataUpdateLevel2()
+{
+    return {QStringLiteral("update"),
+            QStringLiteral("info_source"),
+            QStringLiteral("set"),
+            QStringLiteral("info_source_class_id=:parent_code,"),
+            QStringLiteral("info_source_name=:name,"),
+            QStringLiteral("trans_date=:t_date,"),
+            QStringLiteral("entry_type=:e_type,"),
+            QStringLiteral("is_active=:is_active,"),
+            QStringLiteral("who_update=:wu"),
+            QStringLiteral("where"),
+            QStringLiteral("info_source_id=:code")};
+}
+
+QStringList sysTableData()
+{
+    return {QStringLiteral("select * from app_tables"), QStringLiteral("where table_id=:table_id")};
+}
+
 QStringList registryTables(int level)
 {
     return {QStringLiteral("select * from app_tables"),

@@ -64,6 +64,12 @@ QStringList setupDataUpdate();
 QStringList setupDataDelete();
 QStringList findSetupDataTransaction();
 QStringList tablesForCheckDelete();
+// The level-2 screen's templates: until it sets their lines they read info_source under
+// info_source_class.
+QStringList resultLevel2();
+QStringList setupDataInsertLevel2();
+QStringList setupDataUpdateLevel2();
+QStringList sysTableData();
 // The registry rows of one level that are offered for maintenance.
 QStringList registryTables(int level);
 
