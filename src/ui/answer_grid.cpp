@@ -101,14 +101,6 @@ int AnswersModel::answeredCount() const
     }));
 }
 
-int AnswersModel::totalMark() const
-{
-    int total = 0;
-    for (const AnsweredQuestion &question : m_questions)
-        total += checklist::markOf(question.answer);
-    return total;
-}
-
 namespace {
 
 // The platform's own check-box indicator, drawn once into a picture.

@@ -43,7 +43,6 @@ public:
 
     // A read-only model (a closed test's) takes no answer.
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
-    bool isReadOnly() const { return m_readOnly; }
     // The tester's answer to a question; returns false when the model takes none.
     bool answer(int row, checklist::Answer answer);
     // A click on an answer column: ticks it, or clears the answer when it is the one ticked.
@@ -51,7 +50,6 @@ public:
 
     bool hasUnsavedAnswers() const { return m_unsaved; }
     int answeredCount() const;
-    int totalMark() const;
 
 signals:
     // The tester changed an answer.
