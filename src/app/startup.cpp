@@ -5,6 +5,9 @@
 #include "basic_data/setup_data_level_2.h"
 #include "basic_data/setup_data_report.h"
 #include "basic_data/setup_data_report_level2.h"
+#include "cases/student_query.h"
+#include "cases/students.h"
+#include "cases/students_report.h"
 #include "checklist/case_measuers_list.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
@@ -61,8 +64,8 @@ QList<QObject *> createScreens()
     make<TSetupDataReportLevel2Form>();
     make<TSearchForm>();
     make<TBasicDataMainForm>();
-    plain("StudentsForm", QStringLiteral("بيانات الخاضعين للاختبار"));
-    plain("StudentQueryForm", QStringLiteral("الاستعلام عن الخاضعين للاختبار"));
+    make<TStudentsForm>();
+    make<TStudentQueryForm>();
     make<TUsersForm>();
     make<TMeasureDiagonsisForm>();
     make<TMeasDiagReportForm>();
@@ -73,7 +76,7 @@ QList<QObject *> createScreens()
     plain("IntervalForm");
     plain("AllCasesReport");
     plain("CaseTestsCompareReport");
-    plain("StudentsReportForm");
+    make<TStudentsReportForm>();
     plain("SetupOptionsForm");
     return screens::all();
 }
