@@ -196,6 +196,21 @@ void watchForStrayWindows()
     watch->start();
 }
 
+QWidget *screen(const char *name)
+{
+    return screens::find(QLatin1String(name));
+}
+
+void closeScreens()
+{
+    for (QObject *object : screens::all())
+        if (auto *window = qobject_cast<QWidget *>(object);
+            window && window->objectName() != QLatin1String("StartupForm")) {
+            BoxAnswerer boxes({QMessageBox::Yes});
+            window->close();
+        }
+}
+
 void logIn(const QString &code, const QString &password)
 {
     screens::show(QStringLiteral("LoginForm"));

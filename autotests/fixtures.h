@@ -74,6 +74,20 @@ void watchForStrayWindows();
 // Logs in through the login screen (the screens exist): code, password, the login button.
 void logIn(const QString &code, const QString &password);
 
+// A screen or report window of the program by its object name, and a control of a screen by
+// its object name; a missing control ends the run.
+QWidget *screen(const char *name);
+template <typename T = QWidget> T *on(const char *screenName, const char *control)
+{
+    T *found = screen(screenName)->findChild<T *>(QLatin1String(control));
+    if (!found)
+        qFatal("no %s on %s", control, screenName);
+    return found;
+}
+
+// Closes every screen but the first, answering Yes to any question a screen asks on closing.
+void closeScreens();
+
 // Types a text into a widget key by key, Arabic letters too.
 void typeText(QWidget *widget, const QString &text);
 

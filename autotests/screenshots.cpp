@@ -5,6 +5,7 @@
 #include "basic_data/setup_data_report.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
+#include "fixtures.h"
 #include "reports/test_report_common.h"
 #include "ui/global.h"
 #include "ui/screens.h"
@@ -23,23 +24,11 @@
 #include <cstdio>
 
 using namespace simat;
+using namespace simat::testing;
 
 namespace {
 
 QString outputFolder;
-
-QWidget *screen(const char *name)
-{
-    return screens::find(QLatin1String(name));
-}
-
-template <typename T = QWidget> T *on(const char *screenName, const char *control)
-{
-    T *found = screen(screenName)->findChild<T *>(QLatin1String(control));
-    if (!found)
-        qFatal("no %s on %s", control, screenName);
-    return found;
-}
 
 void settle()
 {

@@ -28,11 +28,6 @@ template <typename T = QAbstractButton> T *control(const QString &screen, const 
     return found;
 }
 
-QWidget *screen(const char *name)
-{
-    return screens::find(QLatin1String(name));
-}
-
 // Records the value of StartTestFromMenu at the moment the test screen is shown.
 class FlagAtShow : public QObject {
 public:

@@ -27,19 +27,6 @@ using namespace simat::testing;
 
 namespace {
 
-QWidget *screen(const char *name)
-{
-    return screens::find(QLatin1String(name));
-}
-
-template <typename T = QWidget> T *on(const char *screenName, const char *control)
-{
-    T *found = screen(screenName)->findChild<T *>(QLatin1String(control));
-    if (!found)
-        qFatal("no %s on %s", control, screenName);
-    return found;
-}
-
 // The lookup screen a test works on: level 1 unless it says otherwise.
 const char *lookupScreen = "SetupDataForm";
 
@@ -235,10 +222,7 @@ private slots:
 
     void cleanup()
     {
-        for (QObject *object : screens::all())
-            if (auto *window = qobject_cast<QWidget *>(object);
-                window && window->objectName() != QLatin1String("StartupForm"))
-                window->close();
+        closeScreens();
         globals().session.SessionUserLevel = 0;
         dm()->Database1.close();
         m_database.reset();

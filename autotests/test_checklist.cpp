@@ -33,19 +33,6 @@ using namespace simat::testing;
 
 namespace {
 
-QWidget *screen(const char *name)
-{
-    return screens::find(QLatin1String(name));
-}
-
-template <typename T = QWidget> T *on(const char *screenName, const char *control)
-{
-    T *found = screen(screenName)->findChild<T *>(QLatin1String(control));
-    if (!found)
-        qFatal("no %s on %s", control, screenName);
-    return found;
-}
-
 template <typename T = QWidget> T *test(const char *control)
 {
     return on<T>("MeasureDiagonsisForm", control);
@@ -306,12 +293,7 @@ private slots:
 
     void cleanup()
     {
-        for (QObject *object : screens::all())
-            if (auto *window = qobject_cast<QWidget *>(object);
-                window && window->objectName() != QLatin1String("StartupForm")) {
-                BoxAnswerer boxes({QMessageBox::Yes});
-                window->close();
-            }
+        closeScreens();
         dm()->Database1.close();
         m_database.reset();
     }

@@ -25,11 +25,6 @@ using namespace simat::testing;
 
 namespace {
 
-QWidget *screen(const char *name)
-{
-    return screens::find(QLatin1String(name));
-}
-
 template <typename T = QWidget> T *test(const char *control)
 {
     T *found = screen("MeasureDiagonsisForm")->findChild<T *>(QLatin1String(control));

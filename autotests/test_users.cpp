@@ -147,10 +147,7 @@ private slots:
 
     void cleanup()
     {
-        for (QObject *object : screens::all())
-            if (auto *window = qobject_cast<QWidget *>(object);
-                window && window->objectName() != QLatin1String("StartupForm"))
-                window->close();
+        closeScreens();
         dm()->Database1.close();
         m_database.reset();
     }
