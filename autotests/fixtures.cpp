@@ -6,7 +6,9 @@
 
 #include "app/startup.h"
 #include "ui/screens.h"
+#include <QAction>
 #include <QPointer>
+#include <QPrintPreviewDialog>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -194,6 +196,33 @@ void watchForStrayWindows()
         window->close();
     });
     watch->start();
+}
+
+QStringList printed(const QList<report::LaidOutPage> &pages, const QString &band,
+                    const QString &element)
+{
+    QStringList texts;
+    for (const report::LaidOutPage &page : pages)
+        for (const report::Item &item : page.itemsOfBand(band))
+            if (item.name == element)
+                texts << QString(item.text).remove(QChar(0x2066)).remove(QChar(0x2069));
+    return texts;
+}
+
+PreviewCloser::PreviewCloser()
+{
+    m_timer.setInterval(20);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        auto *preview = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        for (QAction *action : preview->findChildren<QAction *>())
+            if (action->text() == QStringLiteral("حفظ PDF"))
+                savesPdf = true;
+        ++shown;
+        preview->reject();
+    });
+    m_timer.start();
 }
 
 QWidget *screen(const char *name)

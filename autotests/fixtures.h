@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/application.h"
+#include "report_engine/layout.h"
 
 namespace simat::testing {
 
@@ -87,6 +88,22 @@ template <typename T = QWidget> T *on(const char *screenName, const char *contro
 
 // Closes every screen but the first, answering Yes to any question a screen asks on closing.
 void closeScreens();
+
+// The texts that an element of a band printed on all pages, in order, without the marks
+// that keep left-to-right runs in their order.
+QStringList printed(const QList<report::LaidOutPage> &pages, const QString &band,
+                    const QString &element);
+
+// Closes the print preview that a print opens, noting that it showed.
+class PreviewCloser : public QObject {
+public:
+    PreviewCloser();
+    int shown = 0;
+    bool savesPdf = false;
+
+private:
+    QTimer m_timer;
+};
 
 // Types a text into a widget key by key, Arabic letters too.
 void typeText(QWidget *widget, const QString &text);

@@ -27,7 +27,7 @@ template <typename T> T *control(QWidget *screen, const char *name)
     return found;
 }
 
-void report(const char *format, int caseCode, const QString &detail)
+void tell(const char *format, int caseCode, const QString &detail)
 {
     std::printf(format, caseCode, qPrintable(detail));
     std::fflush(stdout);
@@ -49,9 +49,9 @@ void saveNewTest(TMeasureDiagonsisForm *form, int caseCode)
     BoxAnswerer boxes;
     QTest::mouseClick(control<QToolButton>(form, "spSave"), Qt::LeftButton);
     if (boxes.texts == QStringList{QStringLiteral("تم حفظ التعديلات بنجاح")})
-        report("saved %d %s\n", caseCode, QString::number(form->shownTestNo()));
+        tell("saved %d %s\n", caseCode, QString::number(form->shownTestNo()));
     else
-        report("refused %d %s\n", caseCode, boxes.texts.join(QLatin1String(" | ")));
+        tell("refused %d %s\n", caseCode, boxes.texts.join(QLatin1String(" | ")));
 }
 
 } // namespace
@@ -78,7 +78,7 @@ int main(int argc, char *argv[])
     clock.start();
     for (int caseCode = first; caseCode < first + count; ++caseCode)
         saveNewTest(TMeasureDiagonsisForm::instance(), caseCode);
-    report("done %d %s\n", int(clock.elapsed()), QString());
+    tell("done %d %s\n", int(clock.elapsed()), QString());
     app::destroyScreens();
     return 0;
 }

@@ -33,48 +33,11 @@ template <typename T = QWidget> T *test(const char *control)
     return found;
 }
 
-// The texts a band printed on all pages, element by element.
-QStringList printed(const QList<report::LaidOutPage> &pages, const QString &band,
-                    const QString &element)
-{
-    QStringList texts;
-    for (const report::LaidOutPage &page : pages)
-        for (const report::Item &item : page.itemsOfBand(band))
-            if (item.name == element)
-                texts << QString(item.text).remove(QChar(0x2066)).remove(QChar(0x2069));
-    return texts;
-}
-
 bool overlap(const QRectF &a, const QRectF &b)
 {
     const QRectF common = a.intersected(b);
     return common.width() > 1e-6 && common.height() > 1e-6;
 }
-
-// Closes the print preview that a print opens, noting that it showed.
-class PreviewCloser : public QObject {
-public:
-    PreviewCloser()
-    {
-        m_timer.setInterval(20);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *preview = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
-            if (!preview)
-                return;
-            for (QAction *action : preview->findChildren<QAction *>())
-                if (action->text() == QStringLiteral("حفظ PDF"))
-                    savesPdf = true;
-            ++shown;
-            preview->reject();
-        });
-        m_timer.start();
-    }
-    int shown = 0;
-    bool savesPdf = false;
-
-private:
-    QTimer m_timer;
-};
 
 } // namespace
 

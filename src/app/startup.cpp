@@ -11,10 +11,13 @@
 #include "checklist/case_measuers_list.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
+#include "inquiries/inquires_reports.h"
+#include "inquiries/interval.h"
 #include "login.h"
 #include "main_form.h"
 #include "platform.h"
 #include "report_engine/report.h"
+#include "reports/all_cases_report.h"
 #include "reports/measure_diagonsis_report.h"
 #include "reports/measure_diagonsis_summary_report.h"
 #include "startup_form.h"
@@ -71,10 +74,10 @@ QList<QObject *> createScreens()
     make<TMeasDiagReportForm>();
     make<TCaseMeasuresListForm>();
     make<TMeasDiagSummaryReportForm>();
-    plain("InquiresReportsForm", QStringLiteral("إستعلام وتقارير"));
+    make<TInquiresReportsForm>();
     plain("TestsInquiresForm", QStringLiteral("الاستعلام عن الاختبارات"));
-    plain("IntervalForm");
-    plain("AllCasesReport");
+    make<TIntervalForm>();
+    make<TAllCasesReport>();
     plain("CaseTestsCompareReport");
     make<TStudentsReportForm>();
     plain("SetupOptionsForm");

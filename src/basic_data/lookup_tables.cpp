@@ -182,9 +182,7 @@ void setActionIcons(QWidget *screen)
 
 bool openedByMenuButton(const char *buttonName)
 {
-    const QObject *button = globals().lookup.LookupButton;
-    const QWidget *menu = screens::find(QStringLiteral("BasicDataMainForm"));
-    return button && menu && button == menu->findChild<QObject *>(QLatin1String(buttonName));
+    return screens::lookupButtonIs(QStringLiteral("BasicDataMainForm"), buttonName);
 }
 
 } // namespace simat::basic_data

@@ -10,9 +10,8 @@ using report::Band;
 
 namespace {
 
-const QColor headerFill(0xe6, 0xf2, 0xf6);
 constexpr double headingBottom = 33;
-constexpr double rowHeight = 7;
+constexpr double rowHeight = report_parts::tableRowHeight;
 
 int rowsIn(DataSource *rows)
 {
@@ -28,18 +27,23 @@ int rowsIn(DataSource *rows)
 TSetupDataReportForm::TSetupDataReportForm(QObject *parent)
     : TSetupDataReportForm(QStringLiteral("SetupDataReportForm"),
                            {{"الكود", "Lcode", 22},
-                            {"الاسم", "Lname", 100},
+                            {"الاسم", "Lname", 100, Align::Right},
                             {"الحالة", "Lstatus", 28},
                             {"تاريخ اخر تعديل", "Ltrans_date", 40}},
                            parent)
 {}
 
-TSetupDataReportForm::TSetupDataReportForm(const QString &formName, const QList<Column> &columns,
+TSetupDataReportForm::TSetupDataReportForm(const QString &formName,
+                                           const QList<report_parts::TableColumn> &columns,
                                            QObject *parent)
     : report::Report(formName, parent)
 {
     buildPageHeader();
-    buildTable(columns);
+    report_parts::addTableColumns(columnHeader, detail, columns);
+    detail.beforePrint = [this](Band &band) {
+        fillRow(band);
+        return true;
+    };
     report::Element &end = summary.addText(QStringLiteral("Lend"), 0, 3, report_parts::pageWidth, 7,
                                            QStringLiteral("نهاية التقرير"), Align::Center);
     end.bold = true;
@@ -86,34 +90,6 @@ void TSetupDataReportForm::buildPageHeader()
         report_parts::fillCentreHeading(header);
         header.setText(QStringLiteral("Ltitle"), m_title);
         header.setText(QStringLiteral("Lcount"), report::isolate(QString::number(m_count)));
-        return true;
-    };
-}
-
-// Each column is a framed cell in the heading and in every row; a long name wraps and makes
-// its row taller.
-void TSetupDataReportForm::buildTable(const QList<Column> &columns)
-{
-    double x = 0;
-    for (const Column &column : columns) {
-        columnHeader.addRect(x, 0, column.width, 8, headerFill).stretch = true;
-        report::Element &heading = columnHeader.addText(
-            {}, x, 0, column.width, 8, QString::fromUtf8(column.heading), Align::Center);
-        heading.bold = true;
-        heading.padding = 1;
-        detail.addRect(x, 0, column.width, rowHeight).stretch = true;
-        report::Element &cell =
-            detail.addText(QLatin1String(column.name), x, 0, column.width, rowHeight);
-        cell.padding = 1;
-        cell.stretch = true;
-        if (column.name != QLatin1String("Lname") && column.name != QLatin1String("Lparent_name"))
-            cell.align = Align::Center;
-        x += column.width;
-    }
-    columnHeader.height = 8;
-    detail.height = rowHeight;
-    detail.beforePrint = [this](Band &band) {
-        fillRow(band);
         return true;
     };
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report_engine/report.h"
+#include "reports/test_report_common.h"
 
 class QWidget;
 
@@ -23,18 +23,12 @@ public:
     static QColor statusColor(const QString &status);
 
 protected:
-    // A column of the listing: its heading, the element of the row and the width in mm.
-    struct Column {
-        const char *heading;
-        const char *name;
-        double width;
-    };
-    TSetupDataReportForm(const QString &formName, const QList<Column> &columns, QObject *parent);
+    TSetupDataReportForm(const QString &formName, const QList<report_parts::TableColumn> &columns,
+                         QObject *parent);
     void beforeRun() override;
 
 private:
     void buildPageHeader();
-    void buildTable(const QList<Column> &columns);
     void fillRow(report::Band &band) const;
 
     QString m_title;

@@ -127,4 +127,10 @@ QString reportChecklistVerdict(double rate)
                              : QStringLiteral("الحالة لاتعانى من التوحد على مستوى المقياس ككل");
 }
 
+QString testRecommendation(double rate)
+{
+    return findsTraits(rate) ? QStringLiteral("الحالة تعانى من التوحد")
+                             : QStringLiteral("الحالة لاتعانى من التوحد");
+}
+
 } // namespace simat::checklist

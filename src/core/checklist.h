@@ -47,5 +47,7 @@ QString screenChecklistResult(double rate, int answered, int questions);
 // The verdicts as the reports word them.
 QString reportDomainVerdict(double rate);
 QString reportChecklistVerdict(double rate);
+// The recommendation of a test in the list of the tests of a period.
+QString testRecommendation(double rate);
 
 } // namespace simat::checklist

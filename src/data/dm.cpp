@@ -40,6 +40,7 @@ TDataModule1::TDataModule1(QObject *parent)
     addTestStatements();
     addUserStatements();
     addBasicDataStatements();
+    addInquiryStatements();
 }
 
 void TDataModule1::addBasicDataStatements()
@@ -157,6 +158,14 @@ void TDataModule1::addUserStatements()
     OtherActiveAdministratorsQuery =
         add(QStringLiteral("OtherActiveAdministratorsQuery"), texts::otherActiveAdministrators(),
             {{"user_code", P::Integer}});
+}
+
+void TDataModule1::addInquiryStatements()
+{
+    using P = ParamType;
+    AllCasesQuery = add(QStringLiteral("AllCasesQuery"), texts::allCasesTests(),
+                        {{"branch_no", P::Integer}, {"from_date", P::Date}, {"to_date", P::Date}});
+    MeasQuesCountQuery = add(QStringLiteral("MeasQuesCountQuery"), texts::checklistQuestionCount());
 }
 
 TDataModule1::~TDataModule1()

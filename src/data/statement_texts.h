@@ -74,3 +74,11 @@ QStringList sysTableData();
 QStringList registryTables(int level);
 
 } // namespace simat::texts
+
+// The all-cases report.
+namespace simat::texts {
+// One row per test of a branch dated in a period, with its case, tester and source, its
+// answered questions and its percentage, by date and number.
+QStringList allCasesTests();
+QStringList checklistQuestionCount();
+} // namespace simat::texts

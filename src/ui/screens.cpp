@@ -1,6 +1,9 @@
 #include "screens.h"
 
+#include "global.h"
 #include "screen.h"
+
+#include <QAbstractButton>
 
 namespace simat::screens {
 
@@ -59,6 +62,24 @@ void show(const QString &objectName)
     } else {
         window->show();
     }
+}
+
+QAbstractButton *button(const QString &screenName, const char *buttonName)
+{
+    QWidget *screen = find(screenName);
+    return screen ? screen->findChild<QAbstractButton *>(QLatin1String(buttonName)) : nullptr;
+}
+
+void press(const QString &screenName, const char *buttonName)
+{
+    if (QAbstractButton *pressed = button(screenName, buttonName))
+        pressed->click();
+}
+
+bool lookupButtonIs(const QString &screenName, const char *buttonName)
+{
+    const QObject *opener = globals().lookup.LookupButton;
+    return opener && opener == button(screenName, buttonName);
 }
 
 void sessionUserChanged()

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+class QAbstractButton;
+
 // The screens and report objects of the program, created once at start-up and reached by
 // their names.
 namespace simat::screens {
@@ -29,6 +31,14 @@ template <typename T> T *find(const QString &objectName)
 
 // Shows a screen modelessly, or brings it forward when it is already visible.
 void show(const QString &objectName);
+
+// A button of a screen by their names, or none.
+QAbstractButton *button(const QString &screenName, const char *buttonName);
+// Runs a button's action on a screen as a click does.
+void press(const QString &screenName, const char *buttonName);
+// Whether the picker's LookupButton (the button that opened the screen being shown) is that
+// button of that screen.
+bool lookupButtonIs(const QString &screenName, const char *buttonName);
 
 // A new user has logged in: every open screen applies the new user's level at once, so that no
 // screen keeps the rights of the user before.

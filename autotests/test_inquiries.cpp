@@ -1,0 +1,171 @@
+// The inquiries menu, the period filter and the list of the tests of a period.
+#include "fixtures.h"
+
+#include "app/startup.h"
+#include "data/dm.h"
+#include "reports/all_cases_report.h"
+#include "ui/global.h"
+#include "ui/screens.h"
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QToolButton>
+
+using namespace simat;
+using namespace simat::testing;
+
+class InquiriesTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_database;
+
+    TDataModule1 *dm() { return TDataModule1::instance(); }
+    void run(const QString &sql) { dm()->Database1.execute(sql); }
+    TAllCasesReport *report() { return screens::object<TAllCasesReport>("AllCasesReport"); }
+
+    // A test of a case whose first `answered` questions have the marks `marks`, in turn.
+    void addTest(int branch, int testNo, const QDate &date, int caseCode, int answered,
+                 const QList<int> &marks)
+    {
+        const QString day = date.toString(Qt::ISODate);
+        run(QStringLiteral("insert into test_hdr (branch_no, test_no, test_date, stud_code, "
+                           "tester_id, info_source_id, test_status, entry_type) values "
+                           "(%1, %2, '%3', %4, 1, 1, 1, 1)")
+                .arg(branch)
+                .arg(testNo)
+                .arg(day)
+                .arg(caseCode));
+        Statement questions(dm()->Database1, "Questions",
+                            {"select ques_group, ques_id from test_ques order by ques_group, "
+                             "ques_id"});
+        questions.open();
+        for (int i = 0; i < answered; ++i, questions.next())
+            run(QStringLiteral("insert into test_dtl (branch_no, test_no, test_date, stud_code, "
+                               "ques_group, ques_id, ques_ans_val, ques_mark) values (%1, %2, "
+                               "'%3', %4, %5, %6, 'Always', %7)")
+                    .arg(branch)
+                    .arg(testNo)
+                    .arg(day)
+                    .arg(caseCode)
+                    .arg(questions.intValue("ques_group"))
+                    .arg(questions.intValue("ques_id"))
+                    .arg(marks.at(i % marks.size())));
+    }
+
+    QStringList column(const QList<report::LaidOutPage> &pages, const char *element)
+    {
+        return printed(pages, "detail", QLatin1String(element));
+    }
+
+    QDateEdit *date(const char *name) { return on<QDateEdit>("IntervalForm", name); }
+
+private slots:
+    void initTestCase_data() { addEngineRows(); }
+
+    void initTestCase()
+    {
+        quietOffscreenPlatform();
+        app::createScreens();
+        screen("StartupForm")->show();
+    }
+
+    void init()
+    {
+        SIMAT_NEW_DATABASE_OF_ROW(m_database);
+        m_database->useAsVum();
+        logIn("1", "12345");
+        run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة')");
+        for (const char *name : {"ريم خالد", "سالم الحربي", "يوسف أحمد"})
+            run(QStringLiteral("insert into student (branch_no, stud_code, stud_name) select 0, "
+                               "count(*) + 1, '%1' from student")
+                    .arg(QString::fromUtf8(name)));
+    }
+
+    void cleanup()
+    {
+        closeScreens();
+        dm()->Database1.close();
+        m_database.reset();
+    }
+
+    void listsThePeriodsTestsByDateAndNumberWithTheirFigures()
+    {
+        const QDate today = QDate::currentDate();
+        const QDate earlier = today.addDays(-10);
+        addTest(0, 2, earlier, 1, 50, {1});
+        addTest(0, 1, earlier, 2, 20, {1, 2});
+        addTest(0, 3, today, 1, 10, {3});
+        addTest(0, 4, today.addDays(1), 3, 10, {1});
+        addTest(7, 1, today, 3, 10, {1});
+
+        QVERIFY(report()->listPeriod(earlier, today));
+        const QList<report::LaidOutPage> pages = report()->layOut();
+        QCOMPARE(column(pages, "Lstud_name"), QStringList({"سالم الحربي", "ريم خالد", "ريم خالد"}));
+        QCOMPARE(column(pages, "Lserial"), QStringList({"1", "2", "3"}));
+        QCOMPARE(column(pages, "Ltest_perc"), QStringList({"50.00%", "33.33%", "100.00%"}));
+        QCOMPARE(column(pages, "Lrecomm"),
+                 QStringList({"الحالة تعانى من التوحد", "الحالة لاتعانى من التوحد",
+                              "الحالة تعانى من التوحد"}));
+        QCOMPARE(column(pages, "Ltest_ques_count"), QStringList({"20", "50", "10"}));
+        QCOMPARE(column(pages, "Lwaiting_ques"), QStringList({"30", "0", "40"}));
+        QCOMPARE(printed(pages, "pageHeader", "Lcount"), QStringList({"3"}));
+        QCOMPARE(printed(pages, "pageHeader", "Lcases_count"), QStringList({"2"}));
+        QCOMPARE(column(report()->layOut(), "Lserial"), QStringList({"1", "2", "3"}));
+    }
+
+    void thePeriodFilterRunsTheReportOfTheMenuOrSaysThePeriodIsEmpty()
+    {
+        addTest(0, 1, QDate::currentDate().addDays(-3), 1, 50, {2});
+        screens::show("InquiresReportsForm");
+        screens::press("InquiresReportsForm", "spAllStudentsTests");
+        QWidget *filter = screen("IntervalForm");
+        QVERIFY(filter->isVisible());
+        const auto press = [this, filter](Qt::Key key) {
+            QApplication::setActiveWindow(filter);
+            QTest::keyClick(date("DTfrom"), key);
+        };
+        QCOMPARE(on<QLabel>("IntervalForm", "STtitle")->text(),
+                 QStringLiteral("اختبارات كل الحالات"));
+        QCOMPARE(date("DTfrom")->date(), QDate::currentDate());
+        QCOMPARE(date("DTto")->date(), QDate::currentDate());
+
+        PreviewCloser previews;
+        {
+            BoxAnswerer boxes;
+            press(Qt::Key_F5);
+            QCOMPARE(boxes.texts, QStringList({"لاتوجد حالات تم إجراء اختبارات لها خلال الفترة "
+                                               "المختارة"}));
+        }
+        date("DTfrom")->setDate(QDate::currentDate().addDays(-3));
+        press(Qt::Key_F5);
+        QTRY_COMPARE(previews.shown, 1);
+
+        globals().lookup.LookupButton = nullptr;
+        press(Qt::Key_F5);
+        QTest::qWait(100);
+        QCOMPARE(previews.shown, 1);
+        press(Qt::Key_F12);
+        QVERIFY(!filter->isVisible());
+    }
+
+    void theMenuOpensTheLookupSearchesForAnyLevel()
+    {
+        run("insert into users (user_code, a_name, user_password, user_level, can_close_po, "
+            "show_cost_price, entry_date, who_insert, entry_type, is_active) values (5, 'مستعلم', "
+            "'pw', 3, 0, 1, '2020-01-02', 1, 1, 1)");
+        logIn("5", "pw");
+        screens::show("InquiresReportsForm");
+        {
+            BoxAnswerer boxes;
+            screens::press("InquiresReportsForm", "spTestersQuery");
+        }
+        QVERIFY(screen("SetupDataLevel2Form")->isVisible());
+        QCOMPARE(on<QLabel>("SetupDataLevel2Form", "STtitle")->text(),
+                 QStringLiteral("القائمين بالاختبار"));
+        QVERIFY(screen("SearchForm")->isVisible());
+        QCOMPARE(globals().lookup.LookupTableName, QStringLiteral("tester"));
+    }
+};
+
+SIMAT_TEST_MAIN(InquiriesTest)
+#include "test_inquiries.moc"

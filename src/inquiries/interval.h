@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ui/screen.h"
+
+#include <memory>
+
+namespace Ui {
+class IntervalForm;
+}
+
+namespace simat {
+
+// The period filter: two dates, today's on every show, and the run of the report of the
+// button that opened it.
+class TIntervalForm : public TScreen {
+    Q_OBJECT
+public:
+    explicit TIntervalForm(QWidget *parent = nullptr);
+    ~TIntervalForm() override;
+
+public slots:
+    void spRunClick();
+    void spExitClick();
+
+protected:
+    void FormShow() override;
+
+private:
+    bool openedForAllCases() const;
+
+    std::unique_ptr<Ui::IntervalForm> ui;
+};
+
+} // namespace simat

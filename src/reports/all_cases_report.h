@@ -1,0 +1,39 @@
+#pragma once
+
+#include "report_engine/report.h"
+
+#include <QDate>
+
+class QWidget;
+
+namespace simat {
+
+// The tests of the branch dated in a period, one line each: the case, the date, the source and
+// the tester, the questions answered and still waiting, the percentage and the recommendation;
+// with the number of tests and of cases listed.
+class TAllCasesReport : public report::Report {
+    Q_OBJECT
+public:
+    explicit TAllCasesReport(QObject *parent = nullptr);
+
+    // Lists the period's tests and shows the preview over `over`, or says that the period has
+    // none.
+    void run(const QDate &from, const QDate &to, QWidget *over);
+    // Lists the period's tests; false when it has none.
+    bool listPeriod(const QDate &from, const QDate &to);
+
+protected:
+    void beforeRun() override;
+
+private:
+    void buildPageHeader();
+    void buildTable();
+    void fillRow(report::Band &band);
+
+    int AllCasesSerial = 0;
+    int m_questionCount = 0;
+    int m_testCount = 0;
+    int m_caseCount = 0;
+};
+
+} // namespace simat
