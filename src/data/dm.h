@@ -79,6 +79,10 @@ public:
     // How many active accounts of level 0 there are besides the one named.
     Statement *OtherActiveAdministratorsQuery;
 
+    // The case record form.
+    Statement *AddNewStudent;
+    Statement *UpdateStudent;
+
     Statement *statement(const QString &name) const;
     QList<Statement *> statements() const;
 
@@ -95,6 +99,7 @@ private:
     void addTestStatements();
     void addUserStatements();
     void addBasicDataStatements();
+    void addStudentStatements();
     Statement *add(const QString &name, const QStringList &lines,
                    std::initializer_list<std::pair<const char *, ParamType>> params = {});
 };

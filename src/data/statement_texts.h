@@ -74,3 +74,12 @@ QStringList sysTableData();
 QStringList registryTables(int level);
 
 } // namespace simat::texts
+
+namespace simat::texts {
+
+// The case record form: every column of a case, in the order the insert names them.
+QStringList studentColumns();
+QStringList addStudent();
+QStringList updateStudent();
+
+} // namespace simat::texts
