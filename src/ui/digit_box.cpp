@@ -60,10 +60,10 @@ protected:
 private:
     bool keyRefused(QKeyEvent *key)
     {
-        const bool refused =
-            key->matches(QKeySequence::Paste)
-                ? !holdsOnlyDigits(QApplication::clipboard()->text())
-                : std::any_of(key->text().begin(), key->text().end(), refusedCharacter);
+        const QString typed = key->text();
+        const bool refused = key->matches(QKeySequence::Paste)
+                                 ? !holdsOnlyDigits(QApplication::clipboard()->text())
+                                 : std::any_of(typed.begin(), typed.end(), refusedCharacter);
         if (refused)
             messages::info(digitsOnly, m_box->window());
         return refused;
