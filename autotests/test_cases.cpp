@@ -14,6 +14,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -425,6 +426,29 @@ private slots:
         logIn("4", "pw4");
         openScreen();
         QVERIFY(!control<QToolButton>("spDelete")->isVisible());
+    }
+
+    // Whatever the case inquiry searched by last, the list has every named case of the branch.
+    void printListsEveryCaseOfTheBranch()
+    {
+        addCase(1, QStringLiteral("هند"), "2022-01-05", 2, 1);
+        addCase(2, QStringLiteral("علي"), "2022-01-05", 1, 0);
+        run("insert into student (branch_no, stud_code, stud_name) values (5, 3, 'x')");
+        Statement *cases = dm()->StudentsQuery;
+        cases->setLine(cases->lineCount() - 1, "where stud_code=:param_1");
+        cases->setParam("param_1", "1");
+        int listed = -1;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&listed, cases] {
+            if (auto *preview =
+                    qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget())) {
+                listed = cases->rowCount();
+                preview->reject();
+            }
+        });
+        closer.start(20);
+        press(Qt::Key_F9);
+        QCOMPARE(listed, 2);
     }
 
     void aFailedInsertIsRolledBackAndKeepsWhatWasTyped()
