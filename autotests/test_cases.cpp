@@ -185,6 +185,17 @@ private slots:
         QCOMPARE(form()->focusWidget(), control("eName"));
         QVERIFY(control<QToolButton>("spDelete")->isVisible());
         QVERIFY(!control<QWidget>("PNLcaseReports")->isVisible());
+        QStringList order;
+        // Tab moves through the sections of a date before it leaves it.
+        for (int key = 0; key < 12 && order.size() < 7; ++key) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (!order.endsWith(QApplication::focusWidget()->objectName()))
+                order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, QStringList({"DTbirthDate", "emHajDate", "RBmail", "RBactive",
+                                     "eMainStreet", "eHomePhoneNo", "eGuardianMobileNo"}));
+        click("spSudentFormSearch");
+        QVERIFY(screens::find(QStringLiteral("StudentQueryForm"))->isVisible());
     }
 
     void theBirthDateKeepsToEightYearsAndShowsTheAgeAndHijri()
