@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "basic_data/setup_data_report.h"
+#include "cases/students.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
 #include "fixtures.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -162,6 +164,22 @@ void shootBasicData()
     shootLevel2();
 }
 
+// The case record form with a stored case, on each of its pages.
+void shootCases()
+{
+    screens::show(QStringLiteral("StudentsForm"));
+    auto *form = screens::find<TStudentsForm>(QStringLiteral("StudentsForm"));
+    form->loadCase(1);
+    auto *pages = on<QTabWidget>("StudentsForm", "PCpages");
+    const char *files[] = {"case-basic.png", "case-more.png", "case-guardian.png"};
+    for (int page = 0; page < 3; ++page) {
+        pages->setCurrentIndex(page);
+        shoot(form, files[page]);
+    }
+    shootDisplay("display-case.png");
+    form->hide();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -220,6 +238,7 @@ int main(int argc, char *argv[])
     click("MeasureDiagonsisForm", "spNew");
     test->hide();
     shootUsers();
+    shootCases();
     shootBasicData();
     return 0;
 }

@@ -1,19 +1,471 @@
 #include "students.h"
 
+#include "core/age.h"
+#include "core/error.h"
+#include "core/hijri.h"
+#include "core/numbers.h"
+#include "data/dm.h"
+#include "data/text_search.h"
+#include "students_report.h"
+#include "ui/action.h"
+#include "ui/digit_box.h"
+#include "ui/global.h"
+#include "ui/hijri_box.h"
+#include "ui/messages.h"
+#include "ui/screens.h"
+#include "ui/search.h"
+#include "ui_students.h"
+
+#include <QStyle>
+
 namespace simat {
+
+namespace {
+
+// A text box and the column of `student` it holds.
+struct TextField {
+    const char *column;
+    const char *box;
+};
+
+const TextField textFields[] = {
+    {"stud_name", "eName"},
+    {"stud_id_no", "eIDNo"},
+    {"stud_id_source", "eIdSource"},
+    {"stud_file_no", "eFileNo"},
+    {"stud_main_street", "eMainStreet"},
+    {"stud_sub_street", "eSubStreet"},
+    {"stud_house_no", "eHouseNo"},
+    {"stud_postal_code", "ePostalCode"},
+    {"stud_postal_no", "ePostalNo"},
+    {"stud_guard_name", "eGuardianName"},
+    {"stud_guard_id_no", "eGuardianIdNo"},
+    {"stud_guard_id_source", "eGuardianIdSource"},
+    {"stud_guard_job", "eGuardianJob"},
+    {"stud_guard_work_place", "eGuardianWorkPlace"},
+    {"stud_guard_home_phone_no", "eHomePhoneNo"},
+    {"stud_guard_mobile_no", "eGuardianMobileNo"},
+    {"stud_guard_work_phone_no", "eGuardianWorkPhoneNo"},
+    {"stud_guard_email", "eGuardianEmail"},
+    {"stud_kinship_1_name", "eKinship1Name"},
+    {"stud_kinship_1_phone_no", "eKinship1PhoneNo"},
+    {"stud_kinship_2_name", "eKinship2Name"},
+    {"stud_kinship_2_phone_no", "eKinship2PhoneNo"},
+};
+
+const char *const digitBoxes[] = {"eIDNo",
+                                  "eFileNo",
+                                  "eGuardianIdNo",
+                                  "eHomePhoneNo",
+                                  "eGuardianMobileNo",
+                                  "eGuardianWorkPhoneNo",
+                                  "eKinship1PhoneNo",
+                                  "eKinship2PhoneNo"};
+
+const TextField dateFields[] = {
+    {"stud_birth_date", "DTbirthDate"},
+    {"stud_id_date", "DTidDate"},
+    {"stud_guard_id_date", "DTGuardianIdDate"},
+};
+
+// A lookup of the record: its button opens the picker on the table; the chosen name shows in
+// the name box and its code, as text, in the hidden box named after it with "Code".
+struct LookupField {
+    const char *button;
+    const char *table;
+    const char *nameBox;
+    const char *column;
+    // The name as the case with its lookups reads it.
+    const char *nameColumn;
+    const char *label;
+};
+
+const LookupField lookupFields[] = {
+    {"spBirthCountry", "country", "eBirthCountry", "stud_birth_country", "cou_name",
+     "مكان الميلاد"},
+    {"spNathionality", "nationality", "eNationality", "stud_nationality", "nationality_name",
+     "الجنسية"},
+    {"spIdType", "id_type", "eIdType", "stud_id_type", "id_type_name", "نوع الهوية"},
+    {"spEduPhase", "edu_phase", "eEduPhase", "stud_edu_phase", "edu_phase_name",
+     "المرحلة الدراسية"},
+    {"spEduClassLevel", "edu_class_level", "eEduClassLevel", "stud_edu_class_level",
+     "edu_class_level_name", "الصف الدراسى"},
+    {"spHouseType", "house_type", "eHouseType", "stud_house_type", "house_type_name", "نوع السكن"},
+    {"spHouseOwnership", "house_ownership", "eHouseOwnership", "stud_house_ownership",
+     "house_ownership_name", "ملكية السكن"},
+    {"spDistrict", "district", "eDistrict", "stud_district", "district_name", "المنطقة الإدارية"},
+    {"spCity", "city", "eCity", "stud_city", "city_name", "المدينة"},
+    {"Neighborhood", "neighborhood", "eNeighborhood", "stud_neighborhood", "neighborhood_name",
+     "الحى"},
+    {"spGuardianNathionality", "nationality", "eGuardianNationality", "stud_guard_nationality",
+     "nationality_name_1", "جنسية ولى الأمر"},
+    {"spKinshipDegree", "kinship_degree", "eGuardianKinshipDegree", "stud_guard_kinship_degree",
+     "kinship_degree_name", "صلة قرابة ولى الأمر"},
+    {"spGuardianIdType", "id_type", "eGuardianIdType", "stud_guard_id_type", "id_type_name_1",
+     "نوع هوية ولى الأمر"},
+    {"SpeedButton1", "kinship_degree", "eKinship1Degree", "stud_kinship_1_kinship_degree",
+     "kinship_degree_name_1", "صلة قرابة القريب (1)"},
+    {"SpeedButton2", "kinship_degree", "eKinship2Degree", "stud_kinship_2_kinship_degree",
+     "kinship_degree_name_2", "صلة قرابة القريب (2)"},
+};
+
+QString codeBoxOf(const char *nameBox)
+{
+    return QLatin1String(nameBox) + QStringLiteral("Code");
+}
+
+bool isTooOld(const Age &age)
+{
+    return age.years > 8 || (age.years == 8 && (age.months > 0 || age.days > 0));
+}
+
+} // namespace
 
 TStudentsForm::TStudentsForm(QWidget *parent)
     : TScreen(parent)
+    , ui(std::make_unique<Ui::StudentsForm>())
 {
-    setObjectName(QStringLiteral("StudentsForm"));
-    setWindowTitle(QStringLiteral("بيانات الخاضعين للاختبار"));
+    ui->setupUi(this);
+    FormCreate();
+    connectControls();
+    installFunctionKeys();
 }
 
 TStudentsForm::~TStudentsForm() = default;
 
+QLineEdit *TStudentsForm::box(const char *name) const
+{
+    return findChild<QLineEdit *>(QLatin1String(name));
+}
+
+QDateEdit *TStudentsForm::dateBox(const char *name) const
+{
+    return findChild<QDateEdit *>(QLatin1String(name));
+}
+
+void TStudentsForm::FormCreate()
+{
+    // A date edit drawn right to left shows its sections in reverse order: these show
+    // day/month/year from the left, as the Hijri box does.
+    for (const TextField &date : dateFields)
+        dateBox(date.box)->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    for (const char *name : digitBoxes)
+        acceptDigitsOnly(box(name));
+    for (const LookupField &lookup : lookupFields)
+        findChild<QToolButton *>(QLatin1String(lookup.button))
+            ->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    ui->spNew->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    ui->spSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    ui->spDelete->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+    ui->spPrint->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ui->spSudentFormSearch->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+}
+
+void TStudentsForm::connectControls()
+{
+    connect(ui->spNew, &QToolButton::clicked, this, guarded(this, &TStudentsForm::spNewClick));
+    connect(ui->spSave, &QToolButton::clicked, this, guarded(this, &TStudentsForm::spSaveClick));
+    connect(ui->spDelete, &QToolButton::clicked, this,
+            guarded(this, &TStudentsForm::spDeleteClick));
+    connect(ui->spPrint, &QToolButton::clicked, this, guarded(this, &TStudentsForm::spPrintClick));
+    connect(ui->spSudentFormSearch, &QToolButton::clicked, this,
+            guarded(this, &TStudentsForm::spSudentFormSearchClick));
+    connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TStudentsForm::spExitClick));
+    connect(ui->DTbirthDate, &QDateEdit::dateChanged, this,
+            guarded(this, &TStudentsForm::DTbirthDateChange));
+    connect(ui->emHajDate, &QLineEdit::editingFinished, this,
+            guarded(this, &TStudentsForm::emHajDateExit));
+    connectLookups();
+}
+
+void TStudentsForm::connectLookups()
+{
+    for (const LookupField &lookup : lookupFields) {
+        auto *button = findChild<QToolButton *>(QLatin1String(lookup.button));
+        QLineEdit *nameBox = box(lookup.nameBox);
+        QLineEdit *codeBox = findChild<QLineEdit *>(codeBoxOf(lookup.nameBox));
+        const QString table = QLatin1String(lookup.table);
+        connect(
+            button, &QToolButton::clicked, this, guarded(this, [button, nameBox, codeBox, table] {
+                TSearchForm::pick({table,
+                                   {},
+                                   {},
+                                   button,
+                                   [nameBox, codeBox](const QString &code, const QString &name) {
+                                       nameBox->setText(name);
+                                       codeBox->setText(code);
+                                       return AfterChoice::Close;
+                                   }});
+            }));
+    }
+}
+
+void TStudentsForm::FormShow()
+{
+    applyUserLevel();
+    spNewClick();
+}
+
+void TStudentsForm::applyUserLevel()
+{
+    ui->spDelete->setVisible(globals().session.SessionUserLevel < 2);
+}
+
+void TStudentsForm::spExitClick()
+{
+    close();
+}
+
+// ---------------------------------------------------------------- new and load
+
+void TStudentsForm::spNewClick()
+{
+    ui->eCode->clear();
+    for (const TextField &field : textFields)
+        box(field.box)->clear();
+    for (const LookupField &lookup : lookupFields) {
+        box(lookup.nameBox)->clear();
+        findChild<QLineEdit *>(codeBoxOf(lookup.nameBox))->setText(QStringLiteral("0"));
+    }
+    for (const TextField &date : dateFields)
+        dateBox(date.box)->setDate(QDate::currentDate());
+    ui->RBmail->setChecked(true);
+    ui->RBactive->setChecked(true);
+    DTbirthDateChange();
+    ui->PCpages->setCurrentIndex(0);
+    ui->eName->setFocus();
+}
+
 void TStudentsForm::loadCase(int code)
 {
-    Q_UNUSED(code);
+    spNewClick();
+    Statement *found = TDataModule1::instance()->FindStudentByCodeQuery;
+    found->setParam(QStringLiteral("stud_code"), code);
+    found->open();
+    if (found->isEmpty())
+        return;
+    showCase(found);
+}
+
+// A stored case shows as it is: its age is that of its birth date even beyond the limit that
+// entering a birth date keeps to.
+void TStudentsForm::showCase(const Statement *found)
+{
+    ui->eCode->setText(QString::number(found->intValue(QStringLiteral("stud_code"))));
+    for (const TextField &field : textFields)
+        box(field.box)->setText(found->textValue(QLatin1String(field.column)));
+    for (const LookupField &lookup : lookupFields) {
+        box(lookup.nameBox)->setText(found->textValue(QLatin1String(lookup.nameColumn)));
+        findChild<QLineEdit *>(codeBoxOf(lookup.nameBox))
+            ->setText(QString::number(found->intValue(QLatin1String(lookup.column))));
+    }
+    for (const TextField &date : dateFields) {
+        const QDate stored = found->dateValue(QLatin1String(date.column));
+        const QSignalBlocker quiet(dateBox(date.box));
+        dateBox(date.box)->setDate(stored.isValid() ? stored : QDate::currentDate());
+    }
+    showAgeOf(ui->DTbirthDate->date());
+    (found->intValue(QStringLiteral("stud_gender")) == 2 ? ui->RBfemail : ui->RBmail)
+        ->setChecked(true);
+    bool known = false;
+    const int active = found->value(QStringLiteral("is_active")).toInt(&known);
+    (known && active == 0 ? ui->RBUnactive : ui->RBactive)->setChecked(true);
+}
+
+// ---------------------------------------------------------------- birth date and age
+
+void TStudentsForm::showAgeOf(const QDate &birth)
+{
+    ui->emHajDate->setText(hijri::fromGregorian(birth));
+    const Age age = ageOn(birth, QDate::currentDate());
+    ui->Lage_days->setText(QString::number(age.days));
+    ui->Lage_months->setText(QString::number(age.months));
+    ui->Lage_years->setText(QString::number(age.years));
+}
+
+void TStudentsForm::setBirthDateQuietly(const QDate &date)
+{
+    const QSignalBlocker quiet(ui->DTbirthDate);
+    ui->DTbirthDate->setDate(date);
+}
+
+void TStudentsForm::DTbirthDateChange()
+{
+    const QDate today = QDate::currentDate();
+    const QDate birth = ui->DTbirthDate->date();
+    if (birth > today) {
+        setBirthDateQuietly(today);
+        showAgeOf(today);
+        return;
+    }
+    if (isTooOld(ageOn(birth, today))) {
+        messages::info(QStringLiteral("سن الحالة يجب ألا يزيد عن 8 سنوات"), this);
+        setBirthDateQuietly(today);
+        showAgeOf(today);
+        return;
+    }
+    showAgeOf(birth);
+}
+
+void TStudentsForm::emHajDateExit()
+{
+    enterHijriDate(ui->emHajDate, ui->DTbirthDate, this);
+}
+
+// ---------------------------------------------------------------- save
+
+bool TStudentsForm::validateForSave()
+{
+    if (ui->eName->text().isEmpty()) {
+        messages::info(QStringLiteral("لابد من إدخال اسم الحالة"), this);
+        ui->PCpages->setCurrentIndex(0);
+        ui->eName->setFocus();
+        return false;
+    }
+    const std::pair<QLineEdit *, QString> asked[] = {
+        {ui->eMainStreet, QStringLiteral("لم يتم إدخال العنوان - هل بالفعل تريد الاستمرار؟")},
+        {ui->eHomePhoneNo,
+         QStringLiteral("لم يتم إدخال رقم هاتف المنزل - هل بالفعل تريد الاستمرار؟")},
+        {ui->eGuardianMobileNo,
+         QStringLiteral("لم يتم إدخال رقم الهاتف المحمول - هل بالفعل تريد الاستمرار؟")}};
+    for (const auto &[field, question] : asked) {
+        if (!field->text().isEmpty() || messages::ask(question, this))
+            continue;
+        ui->PCpages->setCurrentIndex(0);
+        field->setFocus();
+        return false;
+    }
+    return true;
+}
+
+// A new case is shown under the code it was stored under, so that saving it again updates it.
+void TStudentsForm::spSaveClick()
+{
+    if (!validateForSave())
+        return;
+    const bool insert = ui->eCode->text().isEmpty();
+    int code = 0;
+    Database &database = TDataModule1::instance()->Database1;
+    if (!database.inTransaction([&] { code = writeCase(insert); })) {
+        messages::error(QStringLiteral("خطأ أثناء الحفظ"), database.lastFailure(), this);
+        return;
+    }
+    ui->eCode->setText(QString::number(code));
+    messages::info(QStringLiteral("تم حفظ التعديلات بنجاح"), this);
+}
+
+int TStudentsForm::writeCase(bool insert)
+{
+    TDataModule1 *dm = TDataModule1::instance();
+    if (insert) {
+        const int code = dm->nextSerial(QStringLiteral("stud_code"), QStringLiteral("student"));
+        bindCase(dm->AddNewStudent, code, true);
+        dm->AddNewStudent->exec();
+        return code;
+    }
+    const int code = wholeNumber(ui->eCode->text(), QStringLiteral("الكود"));
+    bindCase(dm->UpdateStudent, code, false);
+    if (dm->UpdateStudent->exec() != 1)
+        throw Error(QStringLiteral("الحالة غير مسجلة على النظام"));
+    return code;
+}
+
+// The stored Hijri birth date is always the conversion of the Gregorian one.
+void TStudentsForm::bindCase(Statement *statement, int code, bool insert)
+{
+    const int user = globals().session.SessionUserCode;
+    const QDate today = QDate::currentDate();
+    const auto set = [statement](const char *column, const QVariant &value) {
+        statement->setParam(QLatin1String(column), value);
+    };
+    set("branch_no", globals().CurrentBranchNo);
+    set("stud_code", code);
+    for (const TextField &field : textFields)
+        set(field.column, box(field.box)->text());
+    for (const TextField &date : dateFields)
+        set(date.column, dateBox(date.box)->date());
+    set("stud_birth_haj_date", hijri::fromGregorian(ui->DTbirthDate->date()));
+    for (const LookupField &lookup : lookupFields)
+        set(lookup.column, wholeNumber(findChild<QLineEdit *>(codeBoxOf(lookup.nameBox))->text(),
+                                       QString::fromUtf8(lookup.label)));
+    set("stud_gender", ui->RBfemail->isChecked() ? 2 : 1);
+    set("stud_religion", 0);
+    set("stud_status", 1);
+    set("is_active", insert || ui->RBactive->isChecked() ? 1 : 0);
+    set("trans_date", today);
+    set("entry_date", today);
+    set("entry_type", insert ? 1 : 2);
+    set("who_insert", user);
+    set("who_update", insert ? 0 : user);
+}
+
+// ---------------------------------------------------------------- delete
+
+void TStudentsForm::spDeleteClick()
+{
+    if (ui->eCode->text().isEmpty()) {
+        messages::info(QStringLiteral("إختار حالة"), this);
+        return;
+    }
+    const int code = wholeNumber(ui->eCode->text(), QStringLiteral("الكود"));
+    if (caseHasTests(code)) {
+        messages::info(QStringLiteral("لايُمكن إلغاء بيانات أساسية سبق تسجيل اختبارات عليها"), this);
+        return;
+    }
+    if (!messages::ask(QStringLiteral("لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟"),
+                       this))
+        return;
+    Database &database = TDataModule1::instance()->Database1;
+    if (database.inTransaction([&] { deleteCase(code); }))
+        messages::info(QStringLiteral("تم الإلغاء بنجاح"), this);
+    else
+        messages::error(QStringLiteral("لم يتم الإلغاء لحدوث خطأ أثناء التنفيذ"),
+                        database.lastFailure(), this);
+    spNewClick();
+}
+
+bool TStudentsForm::caseHasTests(int code)
+{
+    Statement *tests = TDataModule1::instance()->FindStudTestHdrAllQuery;
+    tests->setParam(QStringLiteral("stud_code"), code);
+    tests->open();
+    const bool found = !tests->isEmpty();
+    tests->close();
+    return found;
+}
+
+void TStudentsForm::deleteCase(int code)
+{
+    Statement *remove = TDataModule1::instance()->SetupDataDeleteQuery;
+    remove->setLine(1, QStringLiteral("student"));
+    remove->setLine(3, QStringLiteral("stud_code"));
+    remove->setParam(QStringLiteral("code"), code);
+    remove->exec();
+}
+
+// ---------------------------------------------------------------- print and search
+
+// Every case of the branch whose name is set, whatever the case inquiry last searched by.
+void TStudentsForm::spPrintClick()
+{
+    globals().lookup.LookupButton = ui->spPrint;
+    Statement *cases = TDataModule1::instance()->StudentsQuery;
+    cases->setLine(
+        cases->lineCount() - 1,
+        QStringLiteral("where branch_no=:branch_no and ") +
+            search::containsCondition(QStringLiteral("stud_name"), QStringLiteral("param_1")));
+    cases->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
+    cases->setParam(QStringLiteral("param_1"), QString());
+    cases->open();
+    screens::object<TStudentsReportForm>(QStringLiteral("StudentsReportForm"))
+        ->previewRows(cases, QStringLiteral("قائمة الحالات (الخاضعين للاختبار)"), this);
+}
+
+void TStudentsForm::spSudentFormSearchClick()
+{
+    globals().lookup.LookupButton = ui->spSudentFormSearch;
+    screens::show(QStringLiteral("StudentQueryForm"));
 }
 
 } // namespace simat

@@ -2,7 +2,18 @@
 
 #include "ui/screen.h"
 
+#include <memory>
+
+class QDateEdit;
+class QLineEdit;
+
+namespace Ui {
+class StudentsForm;
+}
+
 namespace simat {
+
+class Statement;
 
 // The record of one child under test, called a case: a new case (empty code) or a stored one
 // loaded from the case inquiry, with its personal, schooling, address and guardian details.
@@ -14,6 +25,42 @@ public:
 
     // Resets the form to a new case, then shows the stored case `code` on it.
     void loadCase(int code);
+
+    void applyUserLevel() override;
+
+public slots:
+    void spNewClick();
+    void spSaveClick();
+    void spDeleteClick();
+    void spPrintClick();
+    void spSudentFormSearchClick();
+    void spExitClick();
+    void DTbirthDateChange();
+    void emHajDateExit();
+
+protected:
+    void FormShow() override;
+
+private:
+    void FormCreate();
+    void connectControls();
+    void connectLookups();
+
+    void showCase(const Statement *found);
+    void showAgeOf(const QDate &birth);
+    void setBirthDateQuietly(const QDate &date);
+
+    bool validateForSave();
+    // Writes the case on screen; returns the code it was stored under.
+    int writeCase(bool insert);
+    void bindCase(Statement *statement, int code, bool insert);
+    bool caseHasTests(int code);
+    void deleteCase(int code);
+
+    QLineEdit *box(const char *name) const;
+    QDateEdit *dateBox(const char *name) const;
+
+    std::unique_ptr<Ui::StudentsForm> ui;
 };
 
 } // namespace simat

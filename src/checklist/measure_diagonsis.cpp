@@ -12,6 +12,7 @@
 #include "ui/action.h"
 #include "ui/answer_grid.h"
 #include "ui/global.h"
+#include "ui/hijri_box.h"
 #include "ui/messages.h"
 #include "ui/screens.h"
 #include "ui/search.h"
@@ -683,23 +684,6 @@ void TMeasureDiagonsisForm::DTMeasDiagDateChange()
     DTbirthDateChange();
 }
 
-void TMeasureDiagonsisForm::hijriEntered(QWidget *hijriBox, QWidget *picker)
-{
-    auto *box = static_cast<QLineEdit *>(hijriBox);
-    QString digits = box->text();
-    digits.remove(QLatin1Char('/')).remove(QLatin1Char(' '));
-    if (digits.isEmpty())
-        return;
-    const std::optional<QDate> date = hijri::toGregorian(box->text());
-    auto *edit = static_cast<QDateEdit *>(picker);
-    if (!date) {
-        messages::info(QStringLiteral("التاريخ الهجرى \"%1\" غير صحيح").arg(box->text()), this);
-        box->setText(hijri::fromGregorian(edit->date()));
-        return;
-    }
-    edit->setDate(*date);
-}
-
 // What is stored is always the conversion of the Gregorian test date, whatever the Hijri box
 // holds at the moment of the save.
 QString TMeasureDiagonsisForm::storedHijriTestDate() const
@@ -709,12 +693,12 @@ QString TMeasureDiagonsisForm::storedHijriTestDate() const
 
 void TMeasureDiagonsisForm::emHajDateExit()
 {
-    hijriEntered(ui->emHajDate, ui->DTbirthDate);
+    enterHijriDate(ui->emHajDate, ui->DTbirthDate, this);
 }
 
 void TMeasureDiagonsisForm::emMeasDiagHajDateExit()
 {
-    hijriEntered(ui->emMeasDiagHajDate, ui->DTMeasDiagDate);
+    enterHijriDate(ui->emMeasDiagHajDate, ui->DTMeasDiagDate, this);
 }
 
 // ---------------------------------------------------------------- save

@@ -112,7 +112,6 @@ private:
                              const char *nameColumn, const char *classColumn, QLineEdit *nameBox,
                              QLineEdit *classBox);
     void setDateQuietly(QWidget *picker, const QDate &date);
-    void hijriEntered(QWidget *hijriBox, QWidget *picker);
     QString storedHijriTestDate() const;
 
     // The stored test on screen: its number and the date it was stored under.

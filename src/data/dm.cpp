@@ -41,6 +41,7 @@ TDataModule1::TDataModule1(QObject *parent)
     addUserStatements();
     addBasicDataStatements();
     addInquiryStatements();
+    addStudentStatements();
 }
 
 void TDataModule1::addBasicDataStatements()
@@ -216,6 +217,46 @@ int TDataModule1::nextSerial(const QString &column, const QString &table, const 
     const int greatest = GetSerialQuery->intValue(QStringLiteral("max_code"));
     GetSerialQuery->close();
     return greatest + 1;
+}
+
+void TDataModule1::addStudentStatements()
+{
+    const QStringList dates = {QStringLiteral("stud_birth_date"), QStringLiteral("stud_id_date"),
+                               QStringLiteral("stud_guard_id_date"), QStringLiteral("trans_date"),
+                               QStringLiteral("entry_date")};
+    // Codes, flags and users are numbers; what is not a number or a date is text.
+    const QStringList textColumns = {QStringLiteral("stud_name"),
+                                     QStringLiteral("stud_birth_haj_date"),
+                                     QStringLiteral("stud_id_no"),
+                                     QStringLiteral("stud_id_source"),
+                                     QStringLiteral("stud_file_no"),
+                                     QStringLiteral("stud_main_street"),
+                                     QStringLiteral("stud_sub_street"),
+                                     QStringLiteral("stud_house_no"),
+                                     QStringLiteral("stud_postal_code"),
+                                     QStringLiteral("stud_postal_no"),
+                                     QStringLiteral("stud_guard_name"),
+                                     QStringLiteral("stud_guard_id_no"),
+                                     QStringLiteral("stud_guard_id_source"),
+                                     QStringLiteral("stud_guard_job"),
+                                     QStringLiteral("stud_guard_work_place"),
+                                     QStringLiteral("stud_guard_home_phone_no"),
+                                     QStringLiteral("stud_guard_mobile_no"),
+                                     QStringLiteral("stud_guard_work_phone_no"),
+                                     QStringLiteral("stud_guard_email"),
+                                     QStringLiteral("stud_kinship_1_name"),
+                                     QStringLiteral("stud_kinship_1_phone_no"),
+                                     QStringLiteral("stud_kinship_2_name"),
+                                     QStringLiteral("stud_kinship_2_phone_no")};
+    AddNewStudent = add(QStringLiteral("AddNewStudent"), texts::addStudent());
+    UpdateStudent = add(QStringLiteral("UpdateStudent"), texts::updateStudent());
+    for (const QString &column : texts::studentColumns()) {
+        const ParamType type = dates.contains(column)         ? ParamType::Date
+                               : textColumns.contains(column) ? ParamType::Text
+                                                              : ParamType::Integer;
+        AddNewStudent->declare(column, type);
+        UpdateStudent->declare(column, type);
+    }
 }
 
 } // namespace simat

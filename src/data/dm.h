@@ -83,6 +83,10 @@ public:
     Statement *AllCasesQuery;
     Statement *MeasQuesCountQuery;
 
+    // The case record form.
+    Statement *AddNewStudent;
+    Statement *UpdateStudent;
+
     Statement *statement(const QString &name) const;
     QList<Statement *> statements() const;
 
@@ -100,6 +104,7 @@ private:
     void addUserStatements();
     void addBasicDataStatements();
     void addInquiryStatements();
+    void addStudentStatements();
     Statement *add(const QString &name, const QStringList &lines,
                    std::initializer_list<std::pair<const char *, ParamType>> params = {});
 };

@@ -511,4 +511,82 @@ QStringList checklistQuestionCount()
     return {QStringLiteral("select count(*) as meas_ques_count from test_ques")};
 }
 
+QStringList studentColumns()
+{
+    return {QStringLiteral("branch_no"),
+            QStringLiteral("stud_code"),
+            QStringLiteral("stud_name"),
+            QStringLiteral("stud_birth_date"),
+            QStringLiteral("stud_birth_haj_date"),
+            QStringLiteral("stud_birth_country"),
+            QStringLiteral("stud_nationality"),
+            QStringLiteral("stud_gender"),
+            QStringLiteral("stud_religion"),
+            QStringLiteral("stud_id_type"),
+            QStringLiteral("stud_id_no"),
+            QStringLiteral("stud_id_date"),
+            QStringLiteral("stud_id_source"),
+            QStringLiteral("stud_edu_phase"),
+            QStringLiteral("stud_edu_class_level"),
+            QStringLiteral("stud_file_no"),
+            QStringLiteral("stud_house_type"),
+            QStringLiteral("stud_house_ownership"),
+            QStringLiteral("stud_neighborhood"),
+            QStringLiteral("stud_city"),
+            QStringLiteral("stud_district"),
+            QStringLiteral("stud_main_street"),
+            QStringLiteral("stud_sub_street"),
+            QStringLiteral("stud_house_no"),
+            QStringLiteral("stud_postal_code"),
+            QStringLiteral("stud_postal_no"),
+            QStringLiteral("stud_guard_name"),
+            QStringLiteral("stud_guard_nationality"),
+            QStringLiteral("stud_guard_kinship_degree"),
+            QStringLiteral("stud_guard_id_type"),
+            QStringLiteral("stud_guard_id_no"),
+            QStringLiteral("stud_guard_id_date"),
+            QStringLiteral("stud_guard_id_source"),
+            QStringLiteral("stud_guard_job"),
+            QStringLiteral("stud_guard_work_place"),
+            QStringLiteral("stud_guard_home_phone_no"),
+            QStringLiteral("stud_guard_mobile_no"),
+            QStringLiteral("stud_guard_work_phone_no"),
+            QStringLiteral("stud_guard_email"),
+            QStringLiteral("stud_kinship_1_name"),
+            QStringLiteral("stud_kinship_1_kinship_degree"),
+            QStringLiteral("stud_kinship_1_phone_no"),
+            QStringLiteral("stud_kinship_2_name"),
+            QStringLiteral("stud_kinship_2_kinship_degree"),
+            QStringLiteral("stud_kinship_2_phone_no"),
+            QStringLiteral("stud_status"),
+            QStringLiteral("is_active"),
+            QStringLiteral("trans_date"),
+            QStringLiteral("entry_date"),
+            QStringLiteral("entry_type"),
+            QStringLiteral("who_insert"),
+            QStringLiteral("who_update")};
+}
+
+QStringList addStudent()
+{
+    const QStringList columns = studentColumns();
+    return {QStringLiteral("INSERT INTO student"),
+            QStringLiteral("(") + columns.join(QLatin1Char(',')) + QStringLiteral(")"),
+            QStringLiteral("VALUES"),
+            QStringLiteral("(:") + columns.join(QStringLiteral(",:")) + QStringLiteral(")")};
+}
+
+QStringList updateStudent()
+{
+    const QStringList unchanged = {QStringLiteral("branch_no"), QStringLiteral("stud_code"),
+                                   QStringLiteral("entry_date"), QStringLiteral("who_insert")};
+    QStringList assignments;
+    for (const QString &column : studentColumns())
+        if (!unchanged.contains(column))
+            assignments << column + QStringLiteral("=:") + column;
+    return {QStringLiteral("UPDATE  student"), QStringLiteral("SET"),
+            assignments.join(QStringLiteral(", ")), QStringLiteral("WHERE"),
+            QStringLiteral("stud_code=:stud_code")};
+}
+
 } // namespace simat::texts

@@ -82,3 +82,12 @@ namespace simat::texts {
 QStringList allCasesTests();
 QStringList checklistQuestionCount();
 } // namespace simat::texts
+
+namespace simat::texts {
+
+// The case record form: every column of a case, in the order the insert names them.
+QStringList studentColumns();
+QStringList addStudent();
+QStringList updateStudent();
+
+} // namespace simat::texts

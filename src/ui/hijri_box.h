@@ -1,0 +1,14 @@
+#pragma once
+
+class QDateEdit;
+class QLineEdit;
+class QWidget;
+
+namespace simat {
+
+// The Hijri text of a date box, entered by Enter or by leaving the box: a date of the Umm
+// al-Qura calendar moves the Gregorian picker to it; the empty mask changes nothing; any other
+// text is refused with a message over `owner`, and the box shows the picker's date again.
+void enterHijriDate(QLineEdit *hijriBox, QDateEdit *picker, QWidget *owner);
+
+} // namespace simat
