@@ -27,10 +27,10 @@ TDataModule1::TDataModule1(QObject *parent)
             {{"stud_code", P::Integer}});
     StudentsQuery =
         add(QStringLiteral("StudentsQuery"),
-            texts::caseWithLookups(
-                QStringLiteral("where branch_no=:branch_no and ") +
-                search::containsCondition(QStringLiteral("stud_name"), QStringLiteral("param_1"))),
+            texts::caseWithLookups(QStringLiteral("where branch_no=:branch_no")) << QString(),
             {{"branch_no", P::Integer}, {"param_1", P::Text}});
+    StudentsQuery->setStreamed(true);
+    setStudentsCriterion(QStringLiteral("stud_name"));
     GetTableLevelQuery =
         add(QStringLiteral("GetTableLevelQuery"), texts::tableLevel(), {{"table_name", P::Text}});
     GetTableStrucQuery = add(QStringLiteral("GetTableStrucQuery"), texts::tableStructure());
@@ -40,6 +40,15 @@ TDataModule1::TDataModule1(QObject *parent)
     addTestStatements();
     addUserStatements();
     addBasicDataStatements();
+}
+
+void TDataModule1::setStudentsCriterion(const QString &column, search::Comparison comparison)
+{
+    Q_ASSERT(StudentsQuery->lineCount() == StudentsCriterionLine + 1);
+    StudentsQuery->setLine(StudentsCriterionLine,
+                           QStringLiteral("and ") +
+                               search::containsCondition(Statement::identifier(column),
+                                                         QStringLiteral("param_1"), comparison));
 }
 
 void TDataModule1::addBasicDataStatements()

@@ -217,12 +217,14 @@ QString readerForm(const QString &text)
     return form;
 }
 
-QString containsCondition(const QString &column, const QString &param)
+QString containsCondition(const QString &column, const QString &param, Comparison comparison)
 {
-    return QStringLiteral("simat_reader_form(%1) like '%' || replace(replace(replace("
-                          "simat_reader_form(:%2), '\\', '\\\\'), '%', '\\%'), '_', '\\_') || "
-                          "'%' escape '\\'")
-        .arg(column, param);
+    const QString form = comparison == Comparison::AsReader
+                             ? QStringLiteral("simat_reader_form(%1)")
+                             : QStringLiteral("%1");
+    return QStringLiteral("%1 like '%' || replace(replace(replace(%2, '\\', '\\\\'), '%', "
+                          "'\\%'), '_', '\\_') || '%' escape '\\'")
+        .arg(form.arg(column), form.arg(QLatin1Char(':') + param));
 }
 
 void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
