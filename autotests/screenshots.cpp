@@ -3,6 +3,8 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "basic_data/setup_data_report.h"
+#include "cases/student_query.h"
+#include "cases/students_report.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
 #include "reports/test_report_common.h"
@@ -173,6 +175,26 @@ void shootBasicData()
     shootLevel2();
 }
 
+// The case inquiry with a name search, and the listing of what it found and of every case, as
+// PDF files.
+void shootCases()
+{
+    screens::show(QStringLiteral("StudentQueryForm"));
+    auto *inquiry = screens::find<TStudentQueryForm>(QStringLiteral("StudentQueryForm"));
+    auto *name = on<QLineEdit>("StudentQueryForm", "eStudentName");
+    QTest::mouseClick(name, Qt::LeftButton);
+    name->setText(QStringLiteral("احمد"));
+    shoot(inquiry, "case-inquiry.png");
+    auto *listing = screens::object<TStudentsReportForm>(QStringLiteral("StudentsReportForm"));
+    Statement *cases = TDataModule1::instance()->StudentsQuery;
+    listing->setRows(cases, TStudentsReportForm::titleOf(inquiry->searchTexts()));
+    listing->writePdf(QDir(outputFolder).filePath(QStringLiteral("case-listing-search.pdf")));
+    QTest::keyClick(inquiry, Qt::Key_F2);
+    listing->setRows(cases, TStudentsReportForm::plainTitle());
+    listing->writePdf(QDir(outputFolder).filePath(QStringLiteral("case-listing.pdf")));
+    inquiry->hide();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -232,5 +254,6 @@ int main(int argc, char *argv[])
     test->hide();
     shootUsers();
     shootBasicData();
+    shootCases();
     return 0;
 }

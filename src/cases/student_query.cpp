@@ -20,13 +20,13 @@ TStudentQueryForm::TStudentQueryForm(QWidget *parent)
 {
     ui->setupUi(this);
     bindGrid(ui->DBGstudents, TDataModule1::instance()->StudentsQuery,
-             {{QStringLiteral("stud_code"), QStringLiteral("كود الطالب"), 90},
-              {QStringLiteral("stud_name"), QStringLiteral("اسم الطالب"), 250},
-              {QStringLiteral("stud_birth_date"), QStringLiteral("تاريخ الميلاد (ميلادى)"), 150},
-              {QStringLiteral("stud_birth_haj_date"), QStringLiteral("تاريخ الميلاد (هجرى)"), 150},
+             {{QStringLiteral("stud_code"), QStringLiteral("كود الطالب"), 80},
+              {QStringLiteral("stud_name"), QStringLiteral("اسم الطالب"), 220},
+              {QStringLiteral("stud_birth_date"), QStringLiteral("تاريخ الميلاد (ميلادى)"), 170},
+              {QStringLiteral("stud_birth_haj_date"), QStringLiteral("تاريخ الميلاد (هجرى)"), 160},
               {QStringLiteral("stud_guard_home_phone_no"), QStringLiteral("رقم الهاتف"), 110},
               {QStringLiteral("stud_guard_mobile_no"), QStringLiteral("رقم المحمول"), 110},
-              {QStringLiteral("stud_main_street"), QStringLiteral("العنوان"), 200}});
+              {QStringLiteral("stud_main_street"), QStringLiteral("العنوان"), 180}});
     m_criteria = {{ui->RBstudent_name, ui->eStudentName, QStringLiteral("stud_name"), false},
                   {ui->RBid_no, ui->eIdNo, QStringLiteral("stud_id_no"), true},
                   {ui->RBguard_name, ui->eGuardName, QStringLiteral("stud_guard_name"), false},
