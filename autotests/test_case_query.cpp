@@ -170,6 +170,8 @@ private slots:
         QTest::addColumn<QStringList>("codes");
         QTest::newRow("name as a reader reads it") << "eStudentName"
                                                    << "احمد" << QStringList{"1"};
+        QTest::newRow("name of two letters") << "eStudentName"
+                                             << "مر" << QStringList{"3"};
         QTest::newRow("name, letters of the like pattern as they are")
             << "eStudentName"
             << "50%_" << QStringList{"3"};

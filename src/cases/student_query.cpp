@@ -169,8 +169,9 @@ void TStudentQueryForm::choose(const Criterion &criterion)
 void TStudentQueryForm::reopen(const Criterion &criterion, const QString &text)
 {
     TDataModule1 *dm = TDataModule1::instance();
-    dm->setStudentsCriterion(criterion.column, criterion.digits ? search::Comparison::AsTyped
-                                                                : search::Comparison::AsReader);
+    dm->setStudentsCriterion(
+        criterion.column,
+        criterion.digits ? search::Comparison::AsTyped : search::Comparison::AsReader, text);
     Statement *rows = dm->StudentsQuery;
     rows->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
     rows->setParam(QStringLiteral("param_1"), text);

@@ -42,13 +42,17 @@ TDataModule1::TDataModule1(QObject *parent)
     addBasicDataStatements();
 }
 
-void TDataModule1::setStudentsCriterion(const QString &column, search::Comparison comparison)
+void TDataModule1::setStudentsCriterion(const QString &column, search::Comparison comparison,
+                                        const QString &text)
 {
     Q_ASSERT(StudentsQuery->lineCount() == StudentsCriterionLine + 1);
-    StudentsQuery->setLine(StudentsCriterionLine,
-                           QStringLiteral("and ") +
-                               search::containsCondition(Statement::identifier(column),
-                                                         QStringLiteral("param_1"), comparison));
+    const QString param = QStringLiteral("param_1");
+    const QString name = Statement::identifier(column);
+    const QString condition =
+        name == QLatin1String("stud_name") && comparison == search::Comparison::AsReader
+            ? search::caseNameCondition(Database1.engine(), param, text)
+            : search::containsCondition(name, param, comparison);
+    StudentsQuery->setLine(StudentsCriterionLine, QStringLiteral("and ") + condition);
 }
 
 void TDataModule1::addBasicDataStatements()

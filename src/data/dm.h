@@ -30,8 +30,10 @@ public:
     // a value in that column for an empty :param_1; the criterion starts on the case name.
     Statement *StudentsQuery;
     static constexpr int StudentsCriterionLine = 20;
+    // Puts the criterion on `column` for the text about to be bound to :param_1.
     void setStudentsCriterion(const QString &column,
-                              search::Comparison comparison = search::Comparison::AsReader);
+                              search::Comparison comparison = search::Comparison::AsReader,
+                              const QString &text = {});
 
     // The lookup picker and column discovery.
     Statement *GetTableLevelQuery;

@@ -227,6 +227,18 @@ QString containsCondition(const QString &column, const QString &param, Compariso
         .arg(form.arg(column), form.arg(QLatin1Char(':') + param));
 }
 
+QString caseNameCondition(Engine engine, const QString &param, const QString &text)
+{
+    const qsizetype length = lettersOf(readerForm(text)).size();
+    if (length == 0 || (engine != Engine::SQLite && length >= 3))
+        return containsCondition(indexedName, param);
+    if (engine == Engine::SQLite)
+        return QStringLiteral("%1 in (select rowid from %2 where %2 match simat_name_query(:%3))")
+            .arg(indexedCode, sqliteIndex, param);
+    return QStringLiteral("simat_short_grams(%1) @> array[simat_reader_form(:%2)]")
+        .arg(indexedName, param);
+}
+
 void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
                      const QString &codeColumn, const QString &nameColumn, const QString &text)
 {

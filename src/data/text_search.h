@@ -32,6 +32,10 @@ enum class Comparison { AsReader, AsTyped };
 QString containsCondition(const QString &column, const QString &param,
                           Comparison comparison = Comparison::AsReader);
 
+// containsCondition on the case name (stud_name) for the text about to be bound to :param,
+// read through the index of the case names where the text has letters to compare.
+QString caseNameCondition(Engine engine, const QString &param, const QString &text);
+
 // Shapes a statement of the picker's stored lines ("select", code, "as code,", name,
 // "as name,*", "from", table, ...) into: the code and name of every row of `table` whose name
 // contains the text bound to :acc_aname, every row with a name for a text with no letter to
