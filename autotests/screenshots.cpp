@@ -189,6 +189,10 @@ void shootCases()
     Statement *cases = TDataModule1::instance()->StudentsQuery;
     listing->setRows(cases, TStudentsReportForm::titleOf(inquiry->searchTexts()));
     listing->writePdf(QDir(outputFolder).filePath(QStringLiteral("case-listing-search.pdf")));
+    on<QAbstractButton>("StudentQueryForm", "RBmobile_no")->click();
+    on<QLineEdit>("StudentQueryForm", "eMobileNo")->setText(QStringLiteral("0555"));
+    listing->setRows(cases, TStudentsReportForm::titleOf(inquiry->searchTexts()));
+    listing->writePdf(QDir(outputFolder).filePath(QStringLiteral("case-listing-mobile.pdf")));
     QTest::keyClick(inquiry, Qt::Key_F2);
     listing->setRows(cases, TStudentsReportForm::plainTitle());
     listing->writePdf(QDir(outputFolder).filePath(QStringLiteral("case-listing.pdf")));
