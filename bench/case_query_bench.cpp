@@ -45,7 +45,7 @@ void baselineSql(benchmark::State &state, const QString &column, const QStringLi
         QSqlQuery query(TDataModule1::instance()->Database1.connection());
         query.setForwardOnly(true);
         query.prepare(QStringLiteral("select * from student where branch_no=0 and %1 like '%' || "
-                                     "? || '%'")
+                                     "? || '%' limit 256")
                           .arg(column));
         query.addBindValue(texts.at(i++ % texts.size()));
         query.exec();
