@@ -247,6 +247,12 @@ private slots:
             QVERIFY(!inquiry()->isVisible());
             QCOMPARE(caseForm->isVisible(), opener == search);
         }
+        QVERIFY(!globals().lookup.LookupButton);
+        openInquiry();
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        caseForm->close();
+        QTest::keyClick(grid, Qt::Key_Return);
+        QVERIFY(!caseForm->isVisible());
     }
 
     void theListingTitlesTheSearchAndCountsAgesAndGenders()

@@ -9,6 +9,7 @@
 #include "ui/screens.h"
 #include "ui_student_query.h"
 
+#include <QCloseEvent>
 #include <QScopeGuard>
 #include <QSignalBlocker>
 
@@ -118,6 +119,15 @@ void TStudentQueryForm::DBGstudentsDblClick()
         form->loadCase(code);
     }
     close();
+}
+
+// The case form's request ends with the inquiry, so that a later opening from elsewhere loads
+// nothing into it.
+void TStudentQueryForm::closeEvent(QCloseEvent *event)
+{
+    if (openedByCaseForm())
+        globals().lookup.LookupButton = nullptr;
+    TScreen::closeEvent(event);
 }
 
 bool TStudentQueryForm::openedByCaseForm() const

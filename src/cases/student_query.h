@@ -37,6 +37,7 @@ public slots:
 
 protected:
     void FormShow() override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
