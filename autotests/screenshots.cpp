@@ -3,7 +3,9 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "basic_data/setup_data_report.h"
+#include "cases/student_query.h"
 #include "cases/students.h"
+#include "cases/students_report.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
 #include "fixtures.h"
@@ -165,7 +167,7 @@ void shootBasicData()
 }
 
 // The case record form with a stored case, on each of its pages.
-void shootCases()
+void shootCaseForm()
 {
     screens::show(QStringLiteral("StudentsForm"));
     auto *form = screens::find<TStudentsForm>(QStringLiteral("StudentsForm"));
@@ -178,6 +180,30 @@ void shootCases()
     }
     shootDisplay("display-case.png");
     form->hide();
+}
+
+// The case inquiry with a name search, and the listing of what it found and of every case, as
+// PDF files.
+void shootCaseInquiry()
+{
+    screens::show(QStringLiteral("StudentQueryForm"));
+    auto *inquiry = screens::find<TStudentQueryForm>(QStringLiteral("StudentQueryForm"));
+    auto *name = on<QLineEdit>("StudentQueryForm", "eStudentName");
+    QTest::mouseClick(name, Qt::LeftButton);
+    name->setText(QStringLiteral("احمد"));
+    shoot(inquiry, "case-inquiry.png");
+    auto *listing = screens::object<TStudentsReportForm>(QStringLiteral("StudentsReportForm"));
+    Statement *cases = TDataModule1::instance()->StudentsQuery;
+    listing->setRows(cases, TStudentsReportForm::titleOf(inquiry->searchTexts()));
+    listing->writePdf(QDir(outputFolder).filePath(QStringLiteral("case-listing-search.pdf")));
+    on<QAbstractButton>("StudentQueryForm", "RBmobile_no")->click();
+    on<QLineEdit>("StudentQueryForm", "eMobileNo")->setText(QStringLiteral("0555"));
+    listing->setRows(cases, TStudentsReportForm::titleOf(inquiry->searchTexts()));
+    listing->writePdf(QDir(outputFolder).filePath(QStringLiteral("case-listing-mobile.pdf")));
+    QTest::keyClick(inquiry, Qt::Key_F2);
+    listing->setRows(cases, TStudentsReportForm::plainTitle());
+    listing->writePdf(QDir(outputFolder).filePath(QStringLiteral("case-listing.pdf")));
+    inquiry->hide();
 }
 
 } // namespace
@@ -238,7 +264,8 @@ int main(int argc, char *argv[])
     click("MeasureDiagonsisForm", "spNew");
     test->hide();
     shootUsers();
-    shootCases();
     shootBasicData();
+    shootCaseForm();
+    shootCaseInquiry();
     return 0;
 }

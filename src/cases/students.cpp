@@ -450,16 +450,14 @@ void TStudentsForm::deleteCase(int code)
 void TStudentsForm::spPrintClick()
 {
     globals().lookup.LookupButton = ui->spPrint;
-    Statement *cases = TDataModule1::instance()->StudentsQuery;
-    cases->setLine(
-        cases->lineCount() - 1,
-        QStringLiteral("where branch_no=:branch_no and ") +
-            search::containsCondition(QStringLiteral("stud_name"), QStringLiteral("param_1")));
+    TDataModule1 *dm = TDataModule1::instance();
+    dm->setStudentsCriterion(QStringLiteral("stud_name"));
+    Statement *cases = dm->StudentsQuery;
     cases->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
     cases->setParam(QStringLiteral("param_1"), QString());
     cases->open();
     screens::object<TStudentsReportForm>(QStringLiteral("StudentsReportForm"))
-        ->previewRows(cases, QStringLiteral("قائمة الحالات (الخاضعين للاختبار)"), this);
+        ->previewRows(cases, TStudentsReportForm::plainTitle(), this);
 }
 
 void TStudentsForm::spSudentFormSearchClick()

@@ -27,10 +27,10 @@ TDataModule1::TDataModule1(QObject *parent)
             {{"stud_code", P::Integer}});
     StudentsQuery =
         add(QStringLiteral("StudentsQuery"),
-            texts::caseWithLookups(
-                QStringLiteral("where branch_no=:branch_no and ") +
-                search::containsCondition(QStringLiteral("stud_name"), QStringLiteral("param_1"))),
+            texts::caseWithLookups(QStringLiteral("where branch_no=:branch_no")) << QString(),
             {{"branch_no", P::Integer}, {"param_1", P::Text}});
+    StudentsQuery->setStreamed(true);
+    setStudentsCriterion(QStringLiteral("stud_name"));
     GetTableLevelQuery =
         add(QStringLiteral("GetTableLevelQuery"), texts::tableLevel(), {{"table_name", P::Text}});
     GetTableStrucQuery = add(QStringLiteral("GetTableStrucQuery"), texts::tableStructure());
@@ -42,6 +42,19 @@ TDataModule1::TDataModule1(QObject *parent)
     addBasicDataStatements();
     addInquiryStatements();
     addStudentStatements();
+}
+
+void TDataModule1::setStudentsCriterion(const QString &column, search::Comparison comparison,
+                                        const QString &text)
+{
+    Q_ASSERT(StudentsQuery->lineCount() == StudentsCriterionLine + 1);
+    const QString param = QStringLiteral("param_1");
+    const QString name = Statement::identifier(column);
+    const QString condition =
+        name == QLatin1String("stud_name") && comparison == search::Comparison::AsReader
+            ? search::caseNameCondition(Database1.engine(), param, text)
+            : search::containsCondition(name, param, comparison);
+    StudentsQuery->setLine(StudentsCriterionLine, QStringLiteral("and ") + condition);
 }
 
 void TDataModule1::addBasicDataStatements()

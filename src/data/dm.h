@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "statement.h"
+#include "text_search.h"
 
 #include <QObject>
 
@@ -25,7 +26,14 @@ public:
     Statement *GetSerialQuery;
     // A case with the names of all its lookups.
     Statement *FindStudentByCodeQuery;
+    // The cases of branch :branch_no whose criterion column contains :param_1, every case with
+    // a value in that column for an empty :param_1; the criterion starts on the case name.
     Statement *StudentsQuery;
+    static constexpr int StudentsCriterionLine = 20;
+    // Puts the criterion on `column` for the text about to be bound to :param_1.
+    void setStudentsCriterion(const QString &column,
+                              search::Comparison comparison = search::Comparison::AsReader,
+                              const QString &text = {});
 
     // The lookup picker and column discovery.
     Statement *GetTableLevelQuery;

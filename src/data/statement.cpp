@@ -179,6 +179,9 @@ void Statement::openStreamed(const QString &rewritten)
     const QString fetch =
         QStringLiteral("fetch forward %1 from simat_rows").arg(StreamedRows::batchSize);
     run(QStringLiteral("begin read only"));
+    // The joins are taken in their written order: searching for a better one would cost more
+    // than reading a screenful of rows.
+    run(QStringLiteral("set local join_collapse_limit = 1"));
     try {
         run(QStringLiteral("declare simat_rows no scroll cursor for ") + text);
         QSqlQuery first = run(fetch);

@@ -217,12 +217,26 @@ QString readerForm(const QString &text)
     return form;
 }
 
-QString containsCondition(const QString &column, const QString &param)
+QString containsCondition(const QString &column, const QString &param, Comparison comparison)
 {
-    return QStringLiteral("simat_reader_form(%1) like '%' || replace(replace(replace("
-                          "simat_reader_form(:%2), '\\', '\\\\'), '%', '\\%'), '_', '\\_') || "
-                          "'%' escape '\\'")
-        .arg(column, param);
+    const QString form = comparison == Comparison::AsReader
+                             ? QStringLiteral("simat_reader_form(%1)")
+                             : QStringLiteral("%1");
+    return QStringLiteral("%1 like '%' || replace(replace(replace(%2, '\\', '\\\\'), '%', "
+                          "'\\%'), '_', '\\_') || '%' escape '\\'")
+        .arg(form.arg(column), form.arg(QLatin1Char(':') + param));
+}
+
+QString caseNameCondition(Engine engine, const QString &param, const QString &text)
+{
+    const qsizetype length = lettersOf(readerForm(text)).size();
+    if (length == 0 || (engine != Engine::SQLite && length >= 3))
+        return containsCondition(indexedName, param);
+    if (engine == Engine::SQLite)
+        return QStringLiteral("%1 in (select rowid from %2 where %2 match simat_name_query(:%3))")
+            .arg(indexedCode, sqliteIndex, param);
+    return QStringLiteral("simat_short_grams(%1) @> array[simat_reader_form(:%2)]")
+        .arg(indexedName, param);
 }
 
 void shapeNameSearch(Statement &statement, Engine engine, const QString &table,

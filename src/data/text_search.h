@@ -23,9 +23,18 @@ using Engine = DatabaseAlias::Engine;
 // it as simat_reader_form(text).
 QString readerForm(const QString &text);
 
+// How a substring search compares: names as a reader reads them, digits as they are typed.
+enum class Comparison { AsReader, AsTyped };
+
 // A condition that holds where the reader form of `column` contains the reader form of the text
-// bound to :param, on any table of either engine.
-QString containsCondition(const QString &column, const QString &param);
+// bound to :param (or, as typed, where `column` contains that text), on any table of either
+// engine.
+QString containsCondition(const QString &column, const QString &param,
+                          Comparison comparison = Comparison::AsReader);
+
+// containsCondition on the case name (stud_name) for the text about to be bound to :param,
+// read through the index of the case names where the text has letters to compare.
+QString caseNameCondition(Engine engine, const QString &param, const QString &text);
 
 // Shapes a statement of the picker's stored lines ("select", code, "as code,", name,
 // "as name,*", "from", table, ...) into: the code and name of every row of `table` whose name

@@ -93,10 +93,10 @@ void addPageFooter(Band &band, double width)
     band.height = 7;
     band.addLine(0, 0.5, width, 0.5, 0.3);
     band.addText(QStringLiteral("Luser_aname"), 0, 1, 50, 6);
-    band.addText(QStringLiteral("Lpage"), 50, 1, 40, 6, QStringLiteral("صفحة {page} من {pages}"),
-                 Align::Center)
+    band.addText(QStringLiteral("Lpage"), width / 2 - 45, 1, 40, 6,
+                 QStringLiteral("صفحة {page} من {pages}"), Align::Center)
         .wrap = false;
-    band.addText(QStringLiteral("Lprinted"), 90, 1, 35, 6, {}, Align::Center);
+    band.addText(QStringLiteral("Lprinted"), width / 2 - 5, 1, 35, 6, {}, Align::Center);
     band.addText(QStringLiteral("Lcredit"), width - 65, 1, 65, 6, product::reportCredit,
                  Align::Left);
     band.beforePrint = [](Band &footer) {

@@ -1,0 +1,299 @@
+// The case inquiry and the case listing on both engines: each criterion narrows the cases as
+// the user types, an emptied box lists the cases with a value in its column, Tab and typing
+// narrow nothing, a double click hands the case to the case record form only when that form
+// asked, and the listing prints the title of the search, the count, the age and the gender.
+#include "fixtures.h"
+
+#include "app/startup.h"
+#include "cases/students_report.h"
+#include "core/age.h"
+#include "data/dm.h"
+#include "ui/global.h"
+#include "ui/screens.h"
+
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QRadioButton>
+#include <QTableView>
+#include <QToolButton>
+
+using namespace simat;
+using namespace simat::testing;
+
+namespace {
+
+QWidget *inquiry()
+{
+    return screens::find(QStringLiteral("StudentQueryForm"));
+}
+
+template <typename T = QLineEdit> T *control(const char *name)
+{
+    T *found = inquiry()->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no %s on StudentQueryForm", name);
+    return found;
+}
+
+// The codes the grid lists, in the grid's order, all rows read.
+QStringList listedCodes()
+{
+    QAbstractItemModel *rows = control<QTableView>("DBGstudents")->model();
+    while (rows->canFetchMore({}))
+        rows->fetchMore({});
+    QStringList codes;
+    for (int row = 0; row < rows->rowCount(); ++row)
+        codes << rows->index(row, 0).data().toString();
+    codes.sort();
+    return codes;
+}
+
+// Clicks into a box, as a person chooses a criterion, and types the text.
+void searchBy(const char *box, const QString &text)
+{
+    QTest::mouseClick(control(box), Qt::LeftButton);
+    typeText(control(box), text);
+}
+
+} // namespace
+
+class CaseQueryTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_database;
+
+    TDataModule1 *dm() { return TDataModule1::instance(); }
+
+    // A case of the branch, or of another branch; "null" leaves a column empty.
+    void addCase(int code, const QStringList &values, int branch = 0)
+    {
+        QStringList quoted;
+        for (const QString &value : values)
+            quoted << (value == QLatin1String("null") ? value : "'" + value + "'");
+        dm()->Database1.execute(
+            QStringLiteral("insert into student (branch_no, stud_code, stud_name, stud_guard_name, "
+                           "stud_id_no, stud_guard_home_phone_no, stud_guard_mobile_no, "
+                           "stud_main_street, stud_birth_date, stud_gender) values (%1, %2, %3)")
+                .arg(branch)
+                .arg(code)
+                .arg(quoted.join(',')));
+    }
+
+    void openInquiry()
+    {
+        screens::show(QStringLiteral("StudentQueryForm"));
+        QApplication::setActiveWindow(inquiry());
+    }
+
+    void press(Qt::Key key)
+    {
+        QApplication::setActiveWindow(inquiry());
+        QTest::keyClick(inquiry(), key);
+    }
+
+    // Clicks the inquiry's print and closes the preview it opens; the pages it laid out.
+    QList<report::LaidOutPage> printFromInquiry()
+    {
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [] {
+            if (auto *preview =
+                    qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget()))
+                preview->reject();
+        });
+        closer.start(20);
+        press(Qt::Key_F9);
+        return listing()->layOut();
+    }
+
+    static TStudentsReportForm *listing()
+    {
+        return screens::object<TStudentsReportForm>(QStringLiteral("StudentsReportForm"));
+    }
+
+    // The texts of an element over all pages, without the marks that keep Latin runs in order.
+    static QStringList printed(const QList<report::LaidOutPage> &pages, const QString &element)
+    {
+        QStringList texts;
+        for (const report::LaidOutPage &page : pages)
+            for (const report::Item &item : page.items)
+                if (item.name == element)
+                    texts << QString(item.text).remove(QChar(0x2066)).remove(QChar(0x2069));
+        return texts;
+    }
+
+private slots:
+    void initTestCase_data() { addEngineRows(); }
+
+    void initTestCase()
+    {
+        quietOffscreenPlatform();
+        app::createScreens();
+        screens::find(QStringLiteral("StartupForm"))->show();
+    }
+
+    void init()
+    {
+        SIMAT_NEW_DATABASE_OF_ROW(m_database);
+        m_database->useAsVum();
+        BoxAnswerer boxes;
+        logIn("1", "12345");
+        QCOMPARE(boxes.count(), 0);
+        const int branch = globals().CurrentBranchNo;
+        addCase(1,
+                {"أحمد سالم", "سالم عبد الله", "1012345678", "0114567890", "0551234567",
+                 "شارع الملك فهد", "2019-03-20", "1"},
+                branch);
+        addCase(2,
+                {"إيمان خالد", "خالد محمد", "2098765432", "null", "0509876543", "null",
+                 "2020-11-05", "2"},
+                branch);
+        addCase(3, {"مريم 50%_", "فاطمة", "null", "0126543210", "null", "null", "null", "7"},
+                branch);
+        addCase(4, {"احمد", "سالم", "1011", "0114", "0551", "null", "null", "1"}, branch + 1);
+    }
+
+    void cleanup()
+    {
+        for (QObject *object : screens::all())
+            if (auto *window = qobject_cast<QWidget *>(object);
+                window && window->objectName() != QLatin1String("StartupForm"))
+                window->close();
+        globals().lookup.LookupButton = nullptr;
+        dm()->Database1.close();
+        m_database.reset();
+    }
+
+    void eachCriterionNarrowsTheCasesOfTheBranch_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("codes");
+        QTest::newRow("name as a reader reads it") << "eStudentName"
+                                                   << "احمد" << QStringList{"1"};
+        QTest::newRow("name of two letters") << "eStudentName"
+                                             << "مر" << QStringList{"3"};
+        QTest::newRow("name, letters of the like pattern as they are")
+            << "eStudentName"
+            << "50%_" << QStringList{"3"};
+        QTest::newRow("identity number") << "eIdNo"
+                                         << "987" << QStringList{"2"};
+        QTest::newRow("guardian name") << "eGuardName"
+                                       << "خالد" << QStringList{"2"};
+        QTest::newRow("home phone") << "ePhoneNo"
+                                    << "654" << QStringList{"3"};
+        QTest::newRow("mobile") << "eMobileNo"
+                                << "055" << QStringList{"1"};
+    }
+
+    void eachCriterionNarrowsTheCasesOfTheBranch()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, codes);
+        openInquiry();
+        QCOMPARE(listedCodes(), QStringList({"1", "2", "3"}));
+        searchBy(box.toLatin1().constData(), typed);
+        QCOMPARE(listedCodes(), codes);
+        press(Qt::Key_F2);
+        QCOMPARE(control(box.toLatin1().constData())->text(), QString());
+        QVERIFY(control<QRadioButton>("RBall")->isChecked());
+        QCOMPARE(listedCodes(), QStringList({"1", "2", "3"}));
+    }
+
+    void anEmptiedBoxListsTheCasesWithAValueInItsColumn()
+    {
+        openInquiry();
+        control("eMobileNo")->setText(QStringLiteral("0509"));
+        QCOMPARE(listedCodes(), QStringList({"1", "2", "3"}));
+        control("eMobileNo")->clear();
+        QCOMPARE(listedCodes(), QStringList({"1", "2"}));
+        searchBy("ePhoneNo", "0114");
+        QCOMPARE(listedCodes(), QStringList{"1"});
+        QTest::keyClick(control("ePhoneNo"), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(control("ePhoneNo"), Qt::Key_Backspace);
+        QCOMPARE(listedCodes(), QStringList({"1", "3"}));
+    }
+
+    void tabAndTypingNarrowNothingUntilABoxIsClicked()
+    {
+        openInquiry();
+        control("eStudentName")->setFocus(Qt::TabFocusReason);
+        typeText(control("eStudentName"), QStringLiteral("مريم"));
+        QCOMPARE(listedCodes(), QStringList({"1", "2", "3"}));
+        QTest::mouseClick(control("eStudentName"), Qt::LeftButton);
+        QVERIFY(control<QRadioButton>("RBstudent_name")->isChecked());
+        QCOMPARE(listedCodes(), QStringList{"3"});
+        QTest::mouseClick(control<QRadioButton>("RBmobile_no"), Qt::LeftButton);
+        QCOMPARE(control("eStudentName")->text(), QString());
+        QCOMPARE(inquiry()->focusWidget(), control("eMobileNo"));
+        QCOMPARE(listedCodes(), QStringList({"1", "2"}));
+    }
+
+    void aDoubleClickLoadsTheCaseOnlyForTheCaseForm()
+    {
+        QWidget *caseForm = screens::find(QStringLiteral("StudentsForm"));
+        auto *search = caseForm->findChild<QToolButton *>(QStringLiteral("spSudentFormSearch"));
+        if (!search) {
+            search = new QToolButton(caseForm);
+            search->setObjectName(QStringLiteral("spSudentFormSearch"));
+        }
+        auto *grid = control<QTableView>("DBGstudents");
+        for (QObject *opener : {static_cast<QObject *>(control<QToolButton>("spRun")),
+                                static_cast<QObject *>(search)}) {
+            globals().lookup.LookupButton = opener;
+            openInquiry();
+            grid->setCurrentIndex(grid->model()->index(0, 0));
+            QTest::keyClick(grid, Qt::Key_Return);
+            QVERIFY(!inquiry()->isVisible());
+            QCOMPARE(caseForm->isVisible(), opener == search);
+        }
+        QVERIFY(!globals().lookup.LookupButton);
+        openInquiry();
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        caseForm->close();
+        QTest::keyClick(grid, Qt::Key_Return);
+        QVERIFY(!caseForm->isVisible());
+    }
+
+    void theListingTitlesTheSearchAndCountsAgesAndGenders()
+    {
+        openInquiry();
+        searchBy("eMobileNo", "05");
+        const QString plain = QStringLiteral("قائمة الحالات (الخاضعين للاختبار)");
+        const QList<report::LaidOutPage> mobiles = printFromInquiry();
+        QCOMPARE(printed(mobiles, "Ltitle"),
+                 QStringList(plain + " التى تحتوى أرقام هواتفهم المحمولة على الأرقام (05)"));
+        QCOMPARE(printed(mobiles, "Lcount"), QStringList("2"));
+        QCOMPARE(printed(mobiles, "stud_code"), QStringList({"1", "2"}));
+        control("eStudentName")->setText(QStringLiteral("أحمد"));
+        QCOMPARE(printed(printFromInquiry(), "Ltitle"),
+                 QStringList(plain + " التى تحتوى أسماؤهم على الحروف (أحمد)"));
+        QCOMPARE(TStudentsReportForm::titleOf({{}, "101", {}, "0114", {}}),
+                 plain + " التى تحتوى أرقام هوياتهم على الأرقام (101)");
+        QCOMPARE(TStudentsReportForm::titleOf({{}, {}, "سالم", {}, {}}),
+                 plain + " التى تحتوى أسماء أولياء أمورهم على الحروف (سالم)");
+        QCOMPARE(TStudentsReportForm::titleOf({{}, {}, {}, "011", {}}),
+                 plain + " التى تحتوى أرقام هواتفهم الأرضية على الأرقام (011)");
+        QVERIFY(!globals().lookup.LookupButton);
+
+        press(Qt::Key_F2);
+        const QList<report::LaidOutPage> pages = printFromInquiry();
+        QCOMPARE(printed(pages, "Ltitle"), QStringList(plain));
+        QCOMPARE(printed(pages, "Lcount"), QStringList("3"));
+        QCOMPARE(printed(pages, "Lend"), QStringList("نهاية التقرير"));
+        const QDate today = QDate::currentDate();
+        const Age first = ageOn(QDate(2019, 3, 20), today);
+        const Age second = ageOn(QDate(2020, 11, 5), today);
+        const QStringList ages = printed(pages, "Lage_years") + printed(pages, "Lage_months") +
+                                 printed(pages, "Lage_days");
+        QStringList expected;
+        for (const auto part : {&Age::years, &Age::months, &Age::days})
+            expected << QString::number(first.*part) << QString::number(second.*part) << "";
+        QCOMPARE(printed(pages, "stud_code"), QStringList({"1", "2", "3"}));
+        QCOMPARE(ages, expected);
+        QCOMPARE(printed(pages, "Lgender"), QStringList({"ذكر", "أنثى", ""}));
+    }
+};
+
+SIMAT_TEST_MAIN(CaseQueryTest)
+#include "test_case_query.moc"
