@@ -233,10 +233,6 @@ private slots:
     {
         QWidget *caseForm = screens::find(QStringLiteral("StudentsForm"));
         auto *search = caseForm->findChild<QToolButton *>(QStringLiteral("spSudentFormSearch"));
-        if (!search) {
-            search = new QToolButton(caseForm);
-            search->setObjectName(QStringLiteral("spSudentFormSearch"));
-        }
         auto *grid = control<QTableView>("DBGstudents");
         for (QObject *opener : {static_cast<QObject *>(control<QToolButton>("spRun")),
                                 static_cast<QObject *>(search)}) {
@@ -247,6 +243,8 @@ private slots:
             QVERIFY(!inquiry()->isVisible());
             QCOMPARE(caseForm->isVisible(), opener == search);
         }
+        QCOMPARE(caseForm->findChild<QLineEdit *>("eName")->text(), gridText(grid, 0, 1));
+        QCOMPARE(caseForm->findChild<QLineEdit *>("eCode")->text(), gridText(grid, 0, 0));
         QVERIFY(!globals().lookup.LookupButton);
         openInquiry();
         grid->setCurrentIndex(grid->model()->index(0, 0));

@@ -148,7 +148,7 @@ private slots:
         QVERIFY(!filter->isVisible());
     }
 
-    void theMenuOpensTheLookupSearchesForAnyLevel()
+    void theMenuOpensTheSearchesForAnyLevel()
     {
         run("insert into users (user_code, a_name, user_password, user_level, can_close_po, "
             "show_cost_price, entry_date, who_insert, entry_type, is_active) values (5, 'مستعلم', "
@@ -164,6 +164,12 @@ private slots:
                  QStringLiteral("القائمين بالاختبار"));
         QVERIFY(screen("SearchForm")->isVisible());
         QCOMPARE(globals().lookup.LookupTableName, QStringLiteral("tester"));
+        screen("SearchForm")->close();
+
+        screens::press("InquiresReportsForm", "spStudentsQuery");
+        QVERIFY(screen("StudentsForm")->isVisible());
+        QVERIFY(screen("StudentQueryForm")->isVisible());
+        QVERIFY(screens::lookupButtonIs("StudentsForm", "spSudentFormSearch"));
     }
 };
 
