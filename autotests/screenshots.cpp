@@ -9,12 +9,14 @@
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
 #include "fixtures.h"
+#include "reports/all_cases_report.h"
 #include "reports/test_report_common.h"
 #include "ui/global.h"
 #include "ui/screens.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDateEdit>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -206,6 +208,24 @@ void shootCaseInquiry()
     inquiry->hide();
 }
 
+// The inquiries menu, the period filter over a year, and the list of that year's tests.
+void shootInquiries()
+{
+    screens::show(QStringLiteral("InquiresReportsForm"));
+    shoot(screen("InquiresReportsForm"), "inquiries-menu.png");
+    screens::press(QStringLiteral("InquiresReportsForm"), "spAllStudentsTests");
+    const QDate today = QDate::currentDate();
+    on<QDateEdit>("IntervalForm", "DTfrom")->setDate(today.addYears(-1));
+    shoot(screen("IntervalForm"), "period-filter.png");
+    auto *tests = screens::object<TAllCasesReport>(QStringLiteral("AllCasesReport"));
+    tests->listPeriod(today.addYears(-1), today);
+    const QString path = QDir(outputFolder).filePath(QStringLiteral("all-cases.pdf"));
+    tests->writePdf(path);
+    std::printf("%s\n", qPrintable(path));
+    screen("IntervalForm")->hide();
+    screen("InquiresReportsForm")->hide();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -267,5 +287,6 @@ int main(int argc, char *argv[])
     shootBasicData();
     shootCaseForm();
     shootCaseInquiry();
+    shootInquiries();
     return 0;
 }

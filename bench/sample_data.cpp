@@ -2,6 +2,7 @@
 
 #include "core/checklist.h"
 #include "core/error.h"
+#include "core/hijri.h"
 #include "data/database.h"
 
 #include <QDate>
@@ -638,7 +639,7 @@ public:
                 {"stud_code"},
                 {"stud_name"},
                 {"stud_birth_date"},
-                {"stud_birth_haj_date", "''"},
+                {"stud_birth_haj_date"},
                 {"stud_birth_country"},
                 {"stud_nationality"},
                 {"stud_gender"},
@@ -791,6 +792,7 @@ public:
         m_writer.add({code,
                       name,
                       birth,
+                      hijri::fromGregorian(birth),
                       country,
                       nationality,
                       boy ? 1 : 2,

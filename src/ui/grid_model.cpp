@@ -1,5 +1,8 @@
 #include "grid_model.h"
 
+#include <QDate>
+#include <QRegularExpression>
+
 #include "action.h"
 
 #include "data/statement.h"
@@ -83,6 +86,23 @@ QVariant PickedColumnsModel::headerData(int section, Qt::Orientation orientation
     return QAbstractProxyModel::headerData(section, orientation, role);
 }
 
+namespace {
+
+// Dates as the centre writes them, dd/MM/yyyy, whether the engine hands over a date or the
+// text of one; any other value as it is.
+QVariant shownDate(const QVariant &value)
+{
+    static const QRegularExpression isoDate(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}(T.*| .*)?$"));
+    QDate date;
+    if (value.typeId() == QMetaType::QDate || value.typeId() == QMetaType::QDateTime)
+        date = value.toDate();
+    else if (value.typeId() == QMetaType::QString && isoDate.match(value.toString()).hasMatch())
+        date = QDate::fromString(value.toString().left(10), Qt::ISODate);
+    return date.isValid() ? QVariant(date.toString(QStringLiteral("dd/MM/yyyy"))) : value;
+}
+
+} // namespace
+
 QVariant PickedColumnsModel::data(const QModelIndex &index, int role) const
 {
     const QModelIndex source = mapToSource(index);
@@ -90,7 +110,8 @@ QVariant PickedColumnsModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignRight | Qt::AlignVCenter);
-    return sourceModel()->data(source, role);
+    const QVariant value = sourceModel()->data(source, role);
+    return role == Qt::DisplayRole ? shownDate(value) : value;
 }
 
 bool PickedColumnsModel::canFetchMore(const QModelIndex &parent) const
