@@ -162,6 +162,25 @@ void shootBasicData()
     shootLevel2();
 }
 
+// The installation screen, and its connection settings window on each engine.
+void shootInstallation()
+{
+    screens::show(QStringLiteral("SetupOptionsForm"));
+    shoot(screen("SetupOptionsForm"), "setup-options.png");
+    click("SetupOptionsForm", "SpeedButton2");
+    QWidget *settings = screen("SetupOptionsForm")->findChild<QWidget *>("ConnectionSettingsForm");
+    shoot(settings, "connection-settings.png");
+    settings->findChild<QAbstractButton *>("RBpostgres")->click();
+    for (auto [name, text] : {std::pair{"eHost", "192.168.1.10"},
+                              {"ePort", "5432"},
+                              {"eDatabaseName", "simat"},
+                              {"eUserName", "simat"}})
+        settings->findChild<QLineEdit *>(name)->setText(QLatin1String(text));
+    shoot(settings, "connection-settings-server.png");
+    settings->close();
+    screen("SetupOptionsForm")->hide();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -221,5 +240,6 @@ int main(int argc, char *argv[])
     test->hide();
     shootUsers();
     shootBasicData();
+    shootInstallation();
     return 0;
 }

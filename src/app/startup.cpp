@@ -17,6 +17,7 @@
 #include "report_engine/report.h"
 #include "reports/measure_diagonsis_report.h"
 #include "reports/measure_diagonsis_summary_report.h"
+#include "setup_options.h"
 #include "startup_form.h"
 #include "ui/busy_cursor.h"
 #include "ui/global.h"
@@ -77,7 +78,7 @@ QList<QObject *> createScreens()
     plain("AllCasesReport");
     plain("CaseTestsCompareReport");
     make<TStudentsReportForm>();
-    plain("SetupOptionsForm");
+    make<TSetupOptionsForm>();
     return screens::all();
 }
 
