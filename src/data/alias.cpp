@@ -179,8 +179,9 @@ QString formatAlias(const DatabaseAlias &alias)
     } else {
         definition = postgresDefinition(alias);
     }
+    // The definition may carry a password: the message does not repeat it.
     if (!readsBackAs(definition, written))
-        throw Error(QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1").arg(definition));
+        throw Error(QStringLiteral("لا تصلح هذه الإعدادات تعريفاً لقاعدة البيانات VUM"));
     return definition;
 }
 

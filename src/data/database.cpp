@@ -85,7 +85,7 @@ QString streamingConnectionName()
     return QLatin1String(Database::connectionName) + QLatin1String("-rows");
 }
 
-// The Arabic words for what the PostgreSQL client library most often says.
+// The Arabic words for the reasons the two engines most often give.
 QString arabicReason(const QString &engineReason)
 {
     static const std::pair<const char *, const char *> reasons[] = {
