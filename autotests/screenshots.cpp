@@ -226,6 +226,25 @@ void shootInquiries()
     screen("InquiresReportsForm")->hide();
 }
 
+// The installation screen, and its connection settings window on each engine.
+void shootInstallation()
+{
+    screens::show(QStringLiteral("SetupOptionsForm"));
+    shoot(screen("SetupOptionsForm"), "setup-options.png");
+    click("SetupOptionsForm", "SpeedButton2");
+    QWidget *settings = screen("SetupOptionsForm")->findChild<QWidget *>("ConnectionSettingsForm");
+    shoot(settings, "connection-settings.png");
+    settings->findChild<QAbstractButton *>("RBpostgres")->click();
+    for (auto [name, text] : {std::pair{"eHost", "192.168.1.10"},
+                              {"ePort", "5432"},
+                              {"eDatabaseName", "simat"},
+                              {"eUserName", "simat"}})
+        settings->findChild<QLineEdit *>(name)->setText(QLatin1String(text));
+    shoot(settings, "connection-settings-server.png");
+    settings->close();
+    screen("SetupOptionsForm")->hide();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -288,5 +307,6 @@ int main(int argc, char *argv[])
     shootCaseForm();
     shootCaseInquiry();
     shootInquiries();
+    shootInstallation();
     return 0;
 }

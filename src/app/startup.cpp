@@ -20,6 +20,7 @@
 #include "reports/all_cases_report.h"
 #include "reports/measure_diagonsis_report.h"
 #include "reports/measure_diagonsis_summary_report.h"
+#include "setup_options.h"
 #include "startup_form.h"
 #include "ui/busy_cursor.h"
 #include "ui/global.h"
@@ -80,7 +81,7 @@ QList<QObject *> createScreens()
     make<TAllCasesReport>();
     plain("CaseTestsCompareReport");
     make<TStudentsReportForm>();
-    plain("SetupOptionsForm");
+    make<TSetupOptionsForm>();
     return screens::all();
 }
 

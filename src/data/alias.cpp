@@ -4,15 +4,27 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QUrl>
 #include <QUrlQuery>
+#include <algorithm>
 
 namespace simat {
 
 namespace {
+
+constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+bool definesVum(const QString &trimmedLine)
+{
+    const qsizetype eq = trimmedLine.indexOf(QLatin1Char('='));
+    return !trimmedLine.startsWith(QLatin1Char('#')) && eq > 0 &&
+           trimmedLine.left(eq).trimmed().compare(QLatin1String("VUM"), Qt::CaseInsensitive) == 0;
+}
 
 QString aliasFromFile(const QString &path)
 {
@@ -22,12 +34,8 @@ QString aliasFromFile(const QString &path)
     QTextStream in(&file);
     while (!in.atEnd()) {
         const QString line = in.readLine().trimmed();
-        if (line.startsWith(QLatin1Char('#')))
-            continue;
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq > 0 &&
-            line.left(eq).trimmed().compare(QLatin1String("VUM"), Qt::CaseInsensitive) == 0)
-            return line.mid(eq + 1).trimmed();
+        if (definesVum(line))
+            return line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
     }
     return {};
 }
@@ -37,10 +45,7 @@ QString configuredDefinition()
     const QString fromEnvironment = qEnvironmentVariable("SIMAT_ALIAS_VUM").trimmed();
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    const QString userConfig =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-        QLatin1String("/simat/aliases.conf");
-    for (const QString &path : {userConfig, QStringLiteral("/etc/simat/aliases.conf")}) {
+    for (const QString &path : {userAliasFile(), QStringLiteral("/etc/simat/aliases.conf")}) {
         const QString definition = aliasFromFile(path);
         if (!definition.isEmpty())
             return definition;
@@ -85,6 +90,61 @@ DatabaseAlias postgresAlias(const QString &definition)
     return alias;
 }
 
+QString percentEncoded(const QString &part)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(part));
+}
+
+QString postgresDefinition(const DatabaseAlias &alias)
+{
+    QString userInfo;
+    if (!alias.userName.isEmpty() || !alias.password.isEmpty()) {
+        userInfo = percentEncoded(alias.userName);
+        if (!alias.password.isEmpty())
+            userInfo += QLatin1Char(':') + percentEncoded(alias.password);
+        userInfo += QLatin1Char('@');
+    }
+    const QString host =
+        alias.host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(alias.host) : alias.host;
+    const QString port = alias.port < 0 ? QString() : QStringLiteral(":%1").arg(alias.port);
+    return QStringLiteral("postgresql://") + userInfo + host + port + QLatin1Char('/') +
+           percentEncoded(alias.databaseName);
+}
+
+// Host names are read back in small letters.
+bool sameDatabase(const DatabaseAlias &a, const DatabaseAlias &b)
+{
+    return a.engine == b.engine && a.filePath == b.filePath &&
+           a.host.compare(b.host, Qt::CaseInsensitive) == 0 && a.port == b.port &&
+           a.userName == b.userName && a.password == b.password && a.databaseName == b.databaseName;
+}
+
+// An alias line holds the definition whole, and parseAlias() finds in it what was written.
+bool readsBackAs(const QString &definition, const DatabaseAlias &alias)
+{
+    if (definition.contains(QLatin1Char('\n')) || definition.contains(QLatin1Char('\r')) ||
+        definition.trimmed() != definition)
+        return false;
+    try {
+        return sameDatabase(parseAlias(definition), alias);
+    } catch (const Error &) {
+        return false;
+    }
+}
+
+QStringList linesOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("تعذر قراءة الملف %1: %2").arg(path, file.errorString()));
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
 } // namespace
 
 QString defaultEmbeddedDatabasePath()
@@ -106,6 +166,55 @@ DatabaseAlias parseAlias(const QString &definition)
             return alias;
     }
     throw Error(QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1").arg(definition));
+}
+
+QString formatAlias(const DatabaseAlias &alias)
+{
+    DatabaseAlias written = alias;
+    QString definition;
+    if (alias.engine == DatabaseAlias::Engine::SQLite) {
+        if (!alias.filePath.trimmed().isEmpty())
+            written.filePath = QDir::cleanPath(QFileInfo(alias.filePath).absoluteFilePath());
+        definition = QLatin1String("sqlite:") + written.filePath;
+    } else {
+        definition = postgresDefinition(alias);
+    }
+    // The definition may carry a password: the message does not repeat it.
+    if (!readsBackAs(definition, written))
+        throw Error(QStringLiteral("لا تصلح هذه الإعدادات تعريفاً لقاعدة البيانات VUM"));
+    return definition;
+}
+
+QString userAliasFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1String("/simat/aliases.conf");
+}
+
+bool vumDefinedByEnvironment()
+{
+    return !qEnvironmentVariable("SIMAT_ALIAS_VUM").trimmed().isEmpty();
+}
+
+void saveVumAlias(const QString &definition)
+{
+    const QString path = userAliasFile();
+    QStringList lines = linesOf(path);
+    const QString vumLine = QLatin1String("VUM=") + definition;
+    const auto vum = std::find_if(lines.begin(), lines.end(),
+                                  [](const QString &line) { return definesVum(line.trimmed()); });
+    if (vum == lines.end())
+        lines << vumLine;
+    else
+        *vum = vumLine;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    const bool written =
+        file.open(QIODevice::WriteOnly) && file.setPermissions(ownerOnly) &&
+        file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) >= 0 &&
+        file.commit();
+    if (!written)
+        throw Error(QStringLiteral("تعذر كتابة الملف %1: %2").arg(path, file.errorString()));
 }
 
 DatabaseAlias resolveVumAlias()

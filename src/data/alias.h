@@ -30,4 +30,20 @@ DatabaseAlias parseAlias(const QString &definition);
 
 QString defaultEmbeddedDatabasePath();
 
+// The definition that parseAlias() reads back as this alias: "sqlite:" and the file's path, or a
+// postgresql URL whose user name, password and database name are percent-encoded. The libpq
+// keywords of connectOptions are not written. Throws Error when no alias line can hold it.
+QString formatAlias(const DatabaseAlias &alias);
+
+// The user's own alias file, in the user's configuration folder.
+QString userAliasFile();
+
+// Whether SIMAT_ALIAS_VUM defines VUM, ahead of every alias file.
+bool vumDefinedByEnvironment();
+
+// Puts "VUM=" and the definition into the user's alias file, in place of its VUM line, keeping
+// every other line. The file is replaced whole, never half-written, and is readable by its owner
+// only, since the definition may carry a password. Throws Error.
+void saveVumAlias(const QString &definition);
+
 } // namespace simat

@@ -85,7 +85,97 @@ QString streamingConnectionName()
     return QLatin1String(Database::connectionName) + QLatin1String("-rows");
 }
 
+// The Arabic words for the reasons the two engines most often give.
+QString arabicReason(const QString &engineReason)
+{
+    static const std::pair<const char *, const char *> reasons[] = {
+        {"password authentication failed", "اسم المستخدم أو كلمة المرور غير صحيحة"},
+        {"no password supplied", "الخادم يطلب كلمة مرور"},
+        {"does not exist", "قاعدة البيانات أو المستخدم غير موجود على الخادم"},
+        {"Connection refused", "الخادم لا يقبل الاتصال على هذا المنفذ"},
+        {"could not translate host name", "اسم الخادم غير معروف"},
+        {"timeout expired", "انتهت مهلة الاتصال بالخادم"},
+        {"no pg_hba.conf entry", "الخادم لا يسمح لهذا الجهاز بالاتصال"},
+        {"file is not a database", "الملف ليس قاعدة بيانات"},
+        {"unable to open database file", "تعذر فتح الملف"},
+    };
+    for (const auto &[english, arabic] : reasons) {
+        if (engineReason.contains(QLatin1String(english), Qt::CaseInsensitive))
+            return QString::fromUtf8(arabic);
+    }
+    return QStringLiteral("لم يقبل محرك قاعدة البيانات الاتصال");
+}
+
+ConnectionTrial failedTrial(const QString &engineReason)
+{
+    return {ConnectionTrial::Outcome::Failed, arabicReason(engineReason), engineReason.trimmed()};
+}
+
+// The nearest folder on the way to a new file that exists already.
+QFileInfo nearestFolder(const QString &filePath)
+{
+    QFileInfo folder(QFileInfo(filePath).absolutePath());
+    while (!folder.exists() && !folder.isRoot())
+        folder.setFile(folder.absolutePath());
+    return folder;
+}
+
+ConnectionTrial tryNewFile(const QString &filePath)
+{
+    const QFileInfo folder = nearestFolder(filePath);
+    if (folder.isDir() && folder.isWritable())
+        return {ConnectionTrial::Outcome::NewFile, {}, {}};
+    return {ConnectionTrial::Outcome::Failed,
+            QStringLiteral("لا يمكن إنشاء ملف قاعدة البيانات في المجلد %1")
+                .arg(folder.absoluteFilePath()),
+            QStringLiteral("%1: not a writable folder").arg(folder.absoluteFilePath())};
+}
+
+ConnectionTrial tryOpen(QSqlDatabase &db, const QString &read)
+{
+    if (!db.open())
+        return failedTrial(db.lastError().text());
+    QSqlQuery query(db);
+    if (!query.exec(read))
+        return failedTrial(query.lastError().text());
+    return {ConnectionTrial::Outcome::Connected, {}, {}};
+}
+
+ConnectionTrial tryWith(QSqlDatabase db, const DatabaseAlias &alias)
+{
+    if (alias.engine == DatabaseAlias::Engine::SQLite) {
+        db.setDatabaseName(alias.filePath);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        return tryOpen(db, QStringLiteral("select count(*) from sqlite_master"));
+    }
+    db.setHostName(alias.host);
+    db.setPort(alias.port);
+    db.setDatabaseName(alias.databaseName);
+    db.setUserName(alias.userName);
+    db.setPassword(alias.password);
+    db.setConnectOptions(QStringLiteral("connect_timeout=5 ") + alias.connectOptions);
+    return tryOpen(db, QStringLiteral("select 1"));
+}
+
 } // namespace
+
+ConnectionTrial tryConnection(const DatabaseAlias &alias)
+{
+    const bool sqlite = alias.engine == DatabaseAlias::Engine::SQLite;
+    if (sqlite && !QFileInfo::exists(alias.filePath))
+        return tryNewFile(alias.filePath);
+    static int trials = 0;
+    const QString name = QStringLiteral("connection-trial-%1").arg(++trials);
+    ConnectionTrial trial;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(
+            sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+        trial = tryWith(db, alias);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return trial;
+}
 
 Database::~Database()
 {

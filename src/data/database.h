@@ -13,6 +13,20 @@ namespace simat {
 
 class Statement;
 
+// What a try of a connection found.
+struct ConnectionTrial {
+    enum class Outcome { Connected, NewFile, Failed };
+    Outcome outcome = Outcome::Failed;
+    QString reason;       // why it failed, in Arabic
+    QString engineReason; // why it failed, in the driver's words
+};
+
+// Opens a connection of its own, under a name no other connection has, to the database the
+// alias names, reads from it and closes it again; the program's connection is left alone. A
+// SQLite file is only ever opened by SQLite, read-only; one that does not exist yet is not
+// created and counts as NewFile when its folder can take it.
+ConnectionTrial tryConnection(const DatabaseAlias &alias);
+
 // The one connection of the program, named "db", to the database the alias VUM names.
 class Database {
 public:

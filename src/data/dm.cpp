@@ -214,10 +214,14 @@ QList<Statement *> TDataModule1::statements() const
     return findChildren<Statement *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
+// A login after the alias has changed opens the database the alias now names.
 void TDataModule1::openDatabase()
 {
-    if (!Database1.isOpen())
-        Database1.open();
+    const DatabaseAlias alias = resolveVumAlias();
+    if (Database1.isOpen() && Database1.alias().definition == alias.definition)
+        return;
+    Database1.close();
+    Database1.open(alias);
 }
 
 int TDataModule1::nextSerial(const QString &column, const QString &table, const QString &condition)

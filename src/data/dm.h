@@ -98,7 +98,7 @@ public:
     Statement *statement(const QString &name) const;
     QList<Statement *> statements() const;
 
-    // Opens Database1 on the alias VUM if it is not open yet.
+    // Opens Database1 on the database the alias VUM names now, unless it is open on it already.
     void openDatabase();
 
     // The greatest value of a code column plus 1 (1 for an empty table), through

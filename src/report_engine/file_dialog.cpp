@@ -40,21 +40,36 @@ QString documentsFolder()
     return QDir(documents).exists() ? documents : QDir::homePath();
 }
 
+QString choose(QWidget *parent, const QString &caption, const QString &start, const QString &filter,
+               QFileDialog::AcceptMode mode)
+{
+    PlainIconProvider icons;
+    QFileDialog dialog(parent, caption, start, filter);
+    dialog.setObjectName(mode == QFileDialog::AcceptSave ? QStringLiteral("SaveFileDialog")
+                                                         : QStringLiteral("OpenFileDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setIconProvider(&icons);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}
+
 } // namespace
 
 QString chooseSavePath(QWidget *parent, const QString &caption, const QString &fileName,
                        const QString &filter)
 {
-    PlainIconProvider icons;
-    QFileDialog dialog(parent, caption, QDir(documentsFolder()).filePath(fileName), filter);
-    dialog.setObjectName(QStringLiteral("SaveFileDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setIconProvider(&icons);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (dialog.exec() != QDialog::Accepted)
-        return {};
-    return dialog.selectedFiles().value(0);
+    return choose(parent, caption, QDir(documentsFolder()).filePath(fileName), filter,
+                  QFileDialog::AcceptSave);
+}
+
+QString chooseFilePath(QWidget *parent, const QString &caption, const QString &startPath,
+                       const QString &filter)
+{
+    return choose(parent, caption, startPath.isEmpty() ? documentsFolder() : startPath, filter,
+                  QFileDialog::AcceptOpen);
 }
 
 } // namespace simat

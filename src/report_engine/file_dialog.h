@@ -13,4 +13,9 @@ namespace simat {
 QString chooseSavePath(QWidget *parent, const QString &caption, const QString &fileName,
                        const QString &filter);
 
+// The same dialog choosing a file to open or to be made: an existing one or a new name, starting
+// at the start path (a file or a folder). Returns the chosen path, or an empty text.
+QString chooseFilePath(QWidget *parent, const QString &caption, const QString &startPath,
+                       const QString &filter);
+
 } // namespace simat

@@ -1,0 +1,79 @@
+#include "setup_options.h"
+
+#include "connection_settings.h"
+#include "platform.h"
+#include "ui/action.h"
+#include "ui/global.h"
+#include "ui/messages.h"
+#include "ui_setup_options.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStyle>
+
+namespace simat {
+
+const QStringList TSetupOptionsForm::steps = {
+    QStringLiteral("* إضغط أولاً على اختيار تثبيت ملف الإعدادات."),
+    QString(),
+    QStringLiteral("* بعد الانتهاء من تثبيت ملف الإعدادات، إستكمل تثبيت البرنامج "),
+    QStringLiteral("بالضغط على اختيار ضبط إعدادات الاتصال."),
+    QString(),
+    QStringLiteral("* برجاء الرجوع لتعليمات التثبيت عند الحاجة."),
+};
+
+TSetupOptionsForm::TSetupOptionsForm(QWidget *parent)
+    : TScreen(parent)
+    , ui(std::make_unique<Ui::SetupOptionsForm>())
+    , m_connectionSettings(new TConnectionSettingsForm(this))
+{
+    ui->setupUi(this);
+    setFixedSize(size());
+    setBackgroundPicture(QStringLiteral("startup_background.jpg"));
+    ui->MemoSteps->setPlainText(steps.join(QLatin1Char('\n')));
+    ui->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
+    ui->SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
+    ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    connect(ui->SpeedButton1, &QToolButton::clicked, this,
+            guarded(this, &TSetupOptionsForm::SpeedButton1Click));
+    connect(ui->SpeedButton2, &QToolButton::clicked, this,
+            guarded(this, &TSetupOptionsForm::SpeedButton2Click));
+    connect(ui->spExit, &QToolButton::clicked, this,
+            guarded(this, &TSetupOptionsForm::spExitClick));
+    installFunctionKeys();
+}
+
+TSetupOptionsForm::~TSetupOptionsForm() = default;
+
+QString TSetupOptionsForm::installerDirectory()
+{
+    const QString belowStart = QDir(globals().AppWorkDir).filePath(QStringLiteral("Setup"));
+    const QString found =
+        platform::findFile(QLatin1String(installerName),
+                           belowStart + QLatin1Char(';') + QStringLiteral(SIMAT_INSTALLED_SETUP));
+    return found.isEmpty() ? belowStart : QFileInfo(found).absolutePath();
+}
+
+// A missing installer stays silent, as any document the launcher cannot open.
+void TSetupOptionsForm::SpeedButton1Click()
+{
+    platform::RunDocument(QLatin1String(installerName), QString(), installerDirectory());
+}
+
+void TSetupOptionsForm::SpeedButton2Click()
+{
+    if (platform::processRunning(QLatin1String(installerName)))
+        return;
+    if (!TConnectionSettingsForm::canBeOffered()) {
+        messages::info(QStringLiteral("البرنامج غير متاح"), this);
+        return;
+    }
+    m_connectionSettings->showScreen();
+}
+
+void TSetupOptionsForm::spExitClick()
+{
+    close();
+}
+
+} // namespace simat
