@@ -15,6 +15,7 @@
 #include "main_form.h"
 #include "platform.h"
 #include "report_engine/report.h"
+#include "reports/case_tests_compare_report.h"
 #include "reports/measure_diagonsis_report.h"
 #include "reports/measure_diagonsis_summary_report.h"
 #include "startup_form.h"
@@ -75,7 +76,7 @@ QList<QObject *> createScreens()
     plain("TestsInquiresForm", QStringLiteral("الاستعلام عن الاختبارات"));
     plain("IntervalForm");
     plain("AllCasesReport");
-    plain("CaseTestsCompareReport");
+    make<TCaseTestsCompareReport>();
     make<TStudentsReportForm>();
     plain("SetupOptionsForm");
     return screens::all();

@@ -40,6 +40,7 @@ TDataModule1::TDataModule1(QObject *parent)
     addTestStatements();
     addUserStatements();
     addBasicDataStatements();
+    addComparisonStatements();
 }
 
 void TDataModule1::addBasicDataStatements()
@@ -157,6 +158,27 @@ void TDataModule1::addUserStatements()
     OtherActiveAdministratorsQuery =
         add(QStringLiteral("OtherActiveAdministratorsQuery"), texts::otherActiveAdministrators(),
             {{"user_code", P::Integer}});
+}
+
+void TDataModule1::addComparisonStatements()
+{
+    using P = ParamType;
+    const std::initializer_list<std::pair<const char *, ParamType>> testIdentity = {
+        {"branch_no", P::Integer},
+        {"test_no", P::Integer},
+        {"test_date", P::Date},
+        {"stud_code", P::Integer}};
+    CompareCaseTestsQuery = add(QStringLiteral("CompareCaseTestsQuery"), texts::comparedCaseTests(),
+                                {{"stud_code", P::Integer}});
+    CompareCaseQuery = add(QStringLiteral("CompareCaseQuery"),
+                           texts::caseWithLookups(QStringLiteral("where stud_code=:stud_code")),
+                           {{"stud_code", P::Integer}});
+    CaseTestNo1Query =
+        add(QStringLiteral("CaseTestNo1Query"), texts::comparedTestAnswers(), testIdentity);
+    CaseTestNo2Query =
+        add(QStringLiteral("CaseTestNo2Query"), texts::comparedTestAnswers(), testIdentity);
+    FindGroupQuesQuery = add(QStringLiteral("FindGroupQuesQuery"), texts::questionDomain(),
+                             {{"ques_group_id", P::Integer}});
 }
 
 TDataModule1::~TDataModule1()

@@ -79,6 +79,14 @@ public:
     // How many active accounts of level 0 there are besides the one named.
     Statement *OtherActiveAdministratorsQuery;
 
+    // The comparison of a case's two tests, on reads of its own, so that comparing never moves
+    // the case or the tests that the test screen holds.
+    Statement *CompareCaseTestsQuery;
+    Statement *CompareCaseQuery;
+    Statement *CaseTestNo1Query;
+    Statement *CaseTestNo2Query;
+    Statement *FindGroupQuesQuery;
+
     Statement *statement(const QString &name) const;
     QList<Statement *> statements() const;
 
@@ -95,6 +103,7 @@ private:
     void addTestStatements();
     void addUserStatements();
     void addBasicDataStatements();
+    void addComparisonStatements();
     Statement *add(const QString &name, const QStringList &lines,
                    std::initializer_list<std::pair<const char *, ParamType>> params = {});
 };

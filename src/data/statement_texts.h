@@ -74,3 +74,12 @@ QStringList sysTableData();
 QStringList registryTables(int level);
 
 } // namespace simat::texts
+
+namespace simat::texts {
+
+// The comparison of two tests of a case.
+QStringList comparedCaseTests();
+QStringList comparedTestAnswers();
+QStringList questionDomain();
+
+} // namespace simat::texts

@@ -51,27 +51,27 @@ constexpr double fieldHeight = 6;
 
 namespace report_parts {
 
-double addCentreHeading(Band &band)
+double addCentreHeading(Band &band, double width)
 {
     const char *arabic[] = {"Lcompany_aname", "Lbranch_aname", "Lcompany_address"};
     const char *latin[] = {"Lcompany_lname", "Lbranch_lname", "Lcompany_laddress"};
     for (int line = 0; line < 3; ++line) {
         report::Element &right = band.addText(QLatin1String(arabic[line]), 0, line * 6, 80, 6);
         report::Element &left =
-            band.addText(QLatin1String(latin[line]), 110, line * 6, 80, 6, {}, Align::Left);
+            band.addText(QLatin1String(latin[line]), width - 80, line * 6, 80, 6, {}, Align::Left);
         left.direction = Qt::LeftToRight;
         for (report::Element *text : {&right, &left}) {
             text->bold = line == 0;
             text->wrap = false;
         }
     }
-    band.addPicture(QStringLiteral("Ilogo"), 83, 0, 24, 20,
+    band.addPicture(QStringLiteral("Ilogo"), width / 2 - 12, 0, 24, 20,
                     jpeg::resourcePicture(QStringLiteral("report_logo.jpg")));
     report::Element &title =
-        band.addText(QStringLiteral("Ltitle"), 0, 22, pageWidth, 9, {}, Align::Center);
+        band.addText(QStringLiteral("Ltitle"), 0, 22, width, 9, {}, Align::Center);
     title.bold = true;
     title.fontSize = 15;
-    band.addLine(0, 32, pageWidth, 32, 0.4);
+    band.addLine(0, 32, width, 32, 0.4);
     return 32;
 }
 
@@ -86,16 +86,17 @@ void fillCentreHeading(Band &band)
     band.setText(QStringLiteral("Lcompany_laddress"), headings.CompanyLatinAddress);
 }
 
-void addPageFooter(Band &band)
+void addPageFooter(Band &band, double width)
 {
     band.height = 7;
-    band.addLine(0, 0.5, pageWidth, 0.5, 0.3);
+    band.addLine(0, 0.5, width, 0.5, 0.3);
     band.addText(QStringLiteral("Luser_aname"), 0, 1, 50, 6);
     band.addText(QStringLiteral("Lpage"), 50, 1, 40, 6, QStringLiteral("صفحة {page} من {pages}"),
                  Align::Center)
         .wrap = false;
     band.addText(QStringLiteral("Lprinted"), 90, 1, 35, 6, {}, Align::Center);
-    band.addText(QStringLiteral("Lcredit"), 125, 1, 65, 6, product::reportCredit, Align::Left);
+    band.addText(QStringLiteral("Lcredit"), 125, 1, width - 125, 6, product::reportCredit,
+                 Align::Left);
     band.beforePrint = [](Band &footer) {
         footer.setText(QStringLiteral("Luser_aname"), globals().session.SessionUserArabicName);
         footer.setText(QStringLiteral("Lprinted"), isolate(QDateTime::currentDateTime().toString(

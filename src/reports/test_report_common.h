@@ -13,10 +13,12 @@ class Statement;
 // time of printing and the credit line.
 namespace report_parts {
 constexpr double pageWidth = 190;
+// The width of a landscape page between its margins.
+constexpr double landscapeWidth = 277;
 // Returns where the heading ends, in mm from the band's top.
-double addCentreHeading(report::Band &band);
+double addCentreHeading(report::Band &band, double width = pageWidth);
 void fillCentreHeading(report::Band &band);
-void addPageFooter(report::Band &band);
+void addPageFooter(report::Band &band, double width = pageWidth);
 } // namespace report_parts
 
 // What the two reports of a test share: the page heading with the centre's names, the case's
