@@ -58,9 +58,35 @@ QString shownDate(const QDate &date)
     return date.isValid() ? isolate(date.toString(QStringLiteral("dd/MM/yyyy"))) : QString();
 }
 
-QString masked(std::optional<double> value, const QString &mask)
+// A change of marks, its rate against the earlier marks and its trend word, as printed; a
+// change that prints as "0" leaves the value and the rate empty where that is asked.
+struct ChangeTexts {
+    QString value;
+    QString rate;
+    QString trend;
+};
+
+enum class AtZero { Empty, Shown };
+
+ChangeTexts changeTexts(int change, int earlierMarks, const QString &rateMask, AtZero atZero)
 {
-    return value ? report::formatMask(*value, mask) : QString();
+    ChangeTexts texts;
+    texts.trend = checklist::trendWord(change);
+    const QString value = report::formatMask(change, wholeMask);
+    if (atZero == AtZero::Empty && value == QLatin1String("0"))
+        return texts;
+    texts.value = isolate(value);
+    if (const std::optional<double> rate = checklist::percentOf(change, earlierMarks))
+        texts.rate = isolate(report::formatMask(*rate, rateMask));
+    return texts;
+}
+
+void showChange(Band &band, const ChangeTexts &texts, const char *value, const char *rate,
+                const char *trend)
+{
+    band.setText(QLatin1String(value), texts.value);
+    band.setText(QLatin1String(rate), texts.rate);
+    band.setText(QLatin1String(trend), texts.trend);
 }
 
 QString percentText(std::optional<double> rate)
@@ -453,18 +479,12 @@ void TCaseTestsCompareReport::fillDetail(Band &band, const QuestionPair &pair)
         CompareDomainMarkTest2 += pair.later->mark;
         ++m_domainQuestionsTest2;
     }
-    QString change, rate, trend;
-    if (pair.earlier && pair.later) {
-        const int value = pair.later->mark - pair.earlier->mark;
-        change = report::formatMask(value, wholeMask);
-        rate = masked(checklist::percentOf(value, pair.earlier->mark), rateMask);
-        trend = checklist::trendWord(value);
-        if (change == QLatin1String("0"))
-            change = rate = QString();
-    }
-    band.setText(QLatin1String(changeColumn.name), change);
-    band.setText(QLatin1String(rateColumn.name), rate);
-    band.setText(QLatin1String(trendColumn.name), trend);
+    // A question that one test lacks has no change.
+    const ChangeTexts change = pair.earlier && pair.later
+                                   ? changeTexts(pair.later->mark - pair.earlier->mark,
+                                                 pair.earlier->mark, rateMask, AtZero::Empty)
+                                   : ChangeTexts();
+    showChange(band, change, changeColumn.name, rateColumn.name, trendColumn.name);
 }
 
 void TCaseTestsCompareReport::fillDomainFooter(Band &band)
@@ -480,11 +500,10 @@ void TCaseTestsCompareReport::fillDomainFooter(Band &band)
     band.setText(QStringLiteral("Lsum_ques_mark_test2"),
                  greatest2 > 0 ? marksText(CompareDomainMarkTest2, greatest2) : QString());
     band.setText(QStringLiteral("Lpres_ques_mark_test2"), percentText(rate2));
-    const int change = CompareDomainMarkTest2 - m_domainMarksTest1;
-    band.setText(QStringLiteral("Lsum_change_val"), report::formatMask(change, wholeMask));
-    band.setText(QStringLiteral("Lsum_change_perc"),
-                 masked(checklist::percentOf(change, m_domainMarksTest1), wholeMask));
-    band.setText(QStringLiteral("Lsum_change_trend"), checklist::trendWord(change));
+    showChange(band,
+               changeTexts(CompareDomainMarkTest2 - m_domainMarksTest1, m_domainMarksTest1,
+                           wholeMask, AtZero::Shown),
+               "Lsum_change_val", "Lsum_change_perc", "Lsum_change_trend");
     m_domainRates << DomainRates{m_domainName, rate1, rate2};
 }
 
@@ -516,14 +535,10 @@ void TCaseTestsCompareReport::fillSummary(Band &band)
         band.setText(QStringLiteral("Ltest_perc_") + QLatin1String(test),
                      percentText(checklist::percentOf(total, greatest)));
     }
-    const int change = CompareTotalMarkTest2 - CompareTotalMarkTest1;
-    QString changeText = report::formatMask(change, wholeMask);
-    QString rateText = masked(checklist::percentOf(change, CompareTotalMarkTest1), rateMask);
-    if (changeText == QLatin1String("0"))
-        changeText = rateText = QString();
-    band.setText(QStringLiteral("Ltest_change_val"), changeText);
-    band.setText(QStringLiteral("Ltest_change_rate"), rateText);
-    band.setText(QStringLiteral("Ltast_change_trend"), checklist::trendWord(change));
+    showChange(band,
+               changeTexts(CompareTotalMarkTest2 - CompareTotalMarkTest1, CompareTotalMarkTest1,
+                           rateMask, AtZero::Empty),
+               "Ltest_change_val", "Ltest_change_rate", "Ltast_change_trend");
     band.elements.resize(m_summaryElements);
     drawChart(band);
 }
