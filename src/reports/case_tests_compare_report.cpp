@@ -68,7 +68,7 @@ struct ChangeTexts {
 
 enum class AtZero { Empty, Shown };
 
-ChangeTexts changeTexts(int change, int earlierMarks, const QString &rateMask, AtZero atZero)
+ChangeTexts changeTexts(int change, int earlierMarks, const QString &mask, AtZero atZero)
 {
     ChangeTexts texts;
     texts.trend = checklist::trendWord(change);
@@ -77,7 +77,7 @@ ChangeTexts changeTexts(int change, int earlierMarks, const QString &rateMask, A
         return texts;
     texts.value = isolate(value);
     if (const std::optional<double> rate = checklist::percentOf(change, earlierMarks))
-        texts.rate = isolate(report::formatMask(*rate, rateMask));
+        texts.rate = isolate(report::formatMask(*rate, mask));
     return texts;
 }
 
