@@ -327,13 +327,24 @@ private slots:
         QVERIFY(!picker->isVisible());
     }
 
-    void writesALandscapePdf()
+    void printsClearTextsToAPdf()
     {
         addComparedTests();
         globals().lookup.CompareCaseCode = 1;
         report()->BuildCompare(nullptr);
         QTemporaryDir folder;
         const QString path = folder.filePath("compare.pdf");
+        // Every text whole and clear of the others.
+        for (const report::LaidOutPage &page : report()->layOut())
+            for (const report::Item &one : page.items)
+                for (const report::Item &other : page.items)
+                    if (one.kind == report::Item::Kind::Text &&
+                        other.kind == report::Item::Kind::Text && &one != &other) {
+                        const QRectF common = one.rect.intersected(other.rect);
+                        QVERIFY2(common.width() < 1e-6 || common.height() < 1e-6,
+                                 qPrintable(one.name + " over " + other.name));
+                        QVERIFY2(!one.text.endsWith(QChar(0x2026)), qPrintable(one.name));
+                    }
         QVERIFY(report()->writePdf(path));
         QProcess text;
         text.start("pdftotext", {path, "-"});

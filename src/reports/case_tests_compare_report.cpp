@@ -600,8 +600,8 @@ void TCaseTestsCompareReport::drawChart(Band &band) const
             band.addRect(x, baseline - height, barWidth, height, color, 0).name =
                 QStringLiteral("Bar") + suffix;
             report::Element &value =
-                band.addText(QStringLiteral("Lbar") + suffix, x - 3, baseline - height - 5,
-                             barWidth + 6, 5, report::formatMask(*rate, rateMask), Align::Center);
+                band.addText(QStringLiteral("Lbar") + suffix, x - 1, baseline - height - 5,
+                             barWidth + 2, 5, report::formatMask(*rate, rateMask), Align::Center);
             value.fontSize = 8;
             value.canGrow = false;
         }
