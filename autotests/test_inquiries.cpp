@@ -166,6 +166,12 @@ private slots:
         QCOMPARE(globals().lookup.LookupTableName, QStringLiteral("tester"));
         screen("SearchForm")->close();
 
+        screens::press("InquiresReportsForm", "spStudentTestsMonitoring");
+        QVERIFY(screen("SearchForm")->isVisible());
+        QCOMPARE(globals().lookup.LookupTableName, QStringLiteral("student"));
+        QVERIFY(screens::lookupButtonIs("InquiresReportsForm", "spStudentTestsMonitoring"));
+        screen("SearchForm")->close();
+
         screens::press("InquiresReportsForm", "spStudentsQuery");
         QVERIFY(screen("StudentsForm")->isVisible());
         QVERIFY(screen("StudentQueryForm")->isVisible());

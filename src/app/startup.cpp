@@ -18,6 +18,7 @@
 #include "platform.h"
 #include "report_engine/report.h"
 #include "reports/all_cases_report.h"
+#include "reports/case_tests_compare_report.h"
 #include "reports/measure_diagonsis_report.h"
 #include "reports/measure_diagonsis_summary_report.h"
 #include "setup_options.h"
@@ -79,7 +80,7 @@ QList<QObject *> createScreens()
     plain("TestsInquiresForm", QStringLiteral("الاستعلام عن الاختبارات"));
     make<TIntervalForm>();
     make<TAllCasesReport>();
-    plain("CaseTestsCompareReport");
+    make<TCaseTestsCompareReport>();
     make<TStudentsReportForm>();
     make<TSetupOptionsForm>();
     return screens::all();

@@ -42,6 +42,7 @@ TDataModule1::TDataModule1(QObject *parent)
     addBasicDataStatements();
     addInquiryStatements();
     addStudentStatements();
+    addComparisonStatements();
 }
 
 void TDataModule1::setStudentsCriterion(const QString &column, search::Comparison comparison,
@@ -180,6 +181,27 @@ void TDataModule1::addInquiryStatements()
     AllCasesQuery = add(QStringLiteral("AllCasesQuery"), texts::allCasesTests(),
                         {{"branch_no", P::Integer}, {"from_date", P::Date}, {"to_date", P::Date}});
     MeasQuesCountQuery = add(QStringLiteral("MeasQuesCountQuery"), texts::checklistQuestionCount());
+}
+
+void TDataModule1::addComparisonStatements()
+{
+    using P = ParamType;
+    const std::initializer_list<std::pair<const char *, ParamType>> testIdentity = {
+        {"branch_no", P::Integer},
+        {"test_no", P::Integer},
+        {"test_date", P::Date},
+        {"stud_code", P::Integer}};
+    CompareCaseTestsQuery = add(QStringLiteral("CompareCaseTestsQuery"), texts::comparedCaseTests(),
+                                {{"stud_code", P::Integer}});
+    CompareCaseQuery = add(QStringLiteral("CompareCaseQuery"),
+                           texts::caseWithLookups(QStringLiteral("where stud_code=:stud_code")),
+                           {{"stud_code", P::Integer}});
+    CaseTestNo1Query =
+        add(QStringLiteral("CaseTestNo1Query"), texts::comparedTestAnswers(), testIdentity);
+    CaseTestNo2Query =
+        add(QStringLiteral("CaseTestNo2Query"), texts::comparedTestAnswers(), testIdentity);
+    FindGroupQuesQuery = add(QStringLiteral("FindGroupQuesQuery"), texts::questionDomain(),
+                             {{"ques_group_id", P::Integer}});
 }
 
 TDataModule1::~TDataModule1()

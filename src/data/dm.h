@@ -94,6 +94,13 @@ public:
     // The case record form.
     Statement *AddNewStudent;
     Statement *UpdateStudent;
+    // The comparison of a case's two tests, on reads of its own, so that comparing never moves
+    // the case or the tests that the test screen holds.
+    Statement *CompareCaseTestsQuery;
+    Statement *CompareCaseQuery;
+    Statement *CaseTestNo1Query;
+    Statement *CaseTestNo2Query;
+    Statement *FindGroupQuesQuery;
 
     Statement *statement(const QString &name) const;
     QList<Statement *> statements() const;
@@ -113,6 +120,7 @@ private:
     void addBasicDataStatements();
     void addInquiryStatements();
     void addStudentStatements();
+    void addComparisonStatements();
     Statement *add(const QString &name, const QStringList &lines,
                    std::initializer_list<std::pair<const char *, ParamType>> params = {});
 };

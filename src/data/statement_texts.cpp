@@ -590,3 +590,33 @@ QStringList updateStudent()
 }
 
 } // namespace simat::texts
+
+namespace simat::texts {
+
+// Two tests of one day follow their numbers, so the latest two are the same on both engines.
+QStringList comparedCaseTests()
+{
+    return {QStringLiteral("select *"), QStringLiteral("from test_hdr as a"),
+            QStringLiteral("where a.stud_code=:stud_code"),
+            QStringLiteral("order by a.test_date desc,a.test_no desc")};
+}
+
+QStringList comparedTestAnswers()
+{
+    return {QStringLiteral("select * from test_dtl as a,test_ques as b"),
+            QStringLiteral("where branch_no = :branch_no"),
+            QStringLiteral("and stud_code = :stud_code"),
+            QStringLiteral("and test_no = :test_no"),
+            QStringLiteral("and test_date =:test_date"),
+            QStringLiteral("and a.ques_group = b.ques_group"),
+            QStringLiteral("and a.ques_id = b.ques_id"),
+            QStringLiteral("order by a.ques_group,a.ques_id")};
+}
+
+QStringList questionDomain()
+{
+    return {QStringLiteral("select * from test_ques_group"),
+            QStringLiteral("where ques_group_id=:ques_group_id")};
+}
+
+} // namespace simat::texts

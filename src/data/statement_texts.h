@@ -91,3 +91,12 @@ QStringList addStudent();
 QStringList updateStudent();
 
 } // namespace simat::texts
+
+namespace simat::texts {
+
+// The comparison of two tests of a case.
+QStringList comparedCaseTests();
+QStringList comparedTestAnswers();
+QStringList questionDomain();
+
+} // namespace simat::texts

@@ -1,5 +1,6 @@
 #include "inquires_reports.h"
 
+#include "reports/case_tests_compare_report.h"
 #include "ui/action.h"
 #include "ui/global.h"
 #include "ui/screens.h"
@@ -69,7 +70,7 @@ void TInquiresReportsForm::spStudentTestQueryClick()
 
 void TInquiresReportsForm::spStudentTestsMonitoringClick()
 {
-    globals().lookup.LookupButton = ui->spStudentTestsMonitoring;
+    TSearchForm::pick(TCaseTestsCompareReport::caseProgressPick(ui->spStudentTestsMonitoring));
 }
 
 void TInquiresReportsForm::spAllStudentsTestsClick()

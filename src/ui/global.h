@@ -40,6 +40,8 @@ struct LookupState {
     QString LookupParentNameColumn;
     QPointer<QObject> LookupButton;
     int CompareCaseCode = 0;
+    // Set by the comparison builder once both tests are loaded; the picker clears it.
+    bool CompareReady = false;
 };
 
 // Process-wide values shared by the screens; one copy for the whole run.

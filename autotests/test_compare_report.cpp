@@ -1,0 +1,360 @@
+// The comparison of a case's two latest tests: the builder's refusals, the picker that runs it,
+// and the report read from its laid-out pages, on both engines.
+#include "fixtures.h"
+
+#include "app/startup.h"
+#include "data/dm.h"
+#include "report_engine/layout.h"
+#include "reports/case_tests_compare_report.h"
+#include "ui/global.h"
+#include "ui/screens.h"
+#include "ui/search.h"
+
+#include <QPrintPreviewDialog>
+#include <QProcess>
+#include <QTableView>
+
+using namespace simat;
+using namespace simat::testing;
+
+namespace {
+
+QString plain(QString text)
+{
+    return text.remove(QChar(0x2066)).remove(QChar(0x2069));
+}
+
+// The texts an element printed on all pages, in order.
+QStringList printed(const QList<report::LaidOutPage> &pages, const QString &band,
+                    const QString &element)
+{
+    QStringList texts;
+    for (const report::LaidOutPage &page : pages)
+        for (const report::Item &item : page.itemsOfBand(band))
+            if (item.name == element)
+                texts << plain(item.text);
+    return texts;
+}
+
+report::Item itemNamed(const QList<report::LaidOutPage> &pages, const QString &name)
+{
+    for (const report::LaidOutPage &page : pages)
+        for (const report::Item &item : page.items)
+            if (item.name == name)
+                return item;
+    qFatal("nothing named %s was printed", qPrintable(name));
+}
+
+// Closes each print preview that opens, counting them.
+class PreviewCloser : public QObject {
+public:
+    PreviewCloser()
+    {
+        m_timer.setInterval(20);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (auto *preview =
+                    qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget())) {
+                ++shown;
+                preview->reject();
+            }
+        });
+        m_timer.start();
+    }
+    int shown = 0;
+
+private:
+    QTimer m_timer;
+};
+
+QDate daysAgo(int days)
+{
+    return QDate::currentDate().addDays(-days);
+}
+
+} // namespace
+
+class CompareReportTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_database;
+
+    TCaseTestsCompareReport *report() { return TCaseTestsCompareReport::instance(); }
+    void run(const QString &sql) { TDataModule1::instance()->Database1.execute(sql); }
+
+    // A test of case 1 whose question i of domain g has the mark marks(g, i); a mark of -1
+    // leaves the question out of the test.
+    void addTest(int testNo, const QDate &date, int status,
+                 const std::function<int(int, int)> &marks)
+    {
+        const QString day = date.toString(Qt::ISODate);
+        run(QStringLiteral("insert into test_hdr (branch_no, test_no, test_date, stud_code, "
+                           "tester_id, info_source_id, test_status, entry_type) "
+                           "values (0, %1, '%2', 1, 1, 1, %3, 1)")
+                .arg(testNo)
+                .arg(day)
+                .arg(status));
+        const char *words[] = {"", "Rarely", "Sometimes", "Always"};
+        for (int group = 1; group <= 5; ++group)
+            for (int id = 1; id <= 10; ++id)
+                if (const int mark = marks(group, id); mark >= 0)
+                    run(QStringLiteral("insert into test_dtl (branch_no, test_no, test_date, "
+                                       "stud_code, ques_group, ques_id, ques_ans_val, ques_mark) "
+                                       "values (0, %1, '%2', 1, %3, %4, '%5', %6)")
+                            .arg(testNo)
+                            .arg(day)
+                            .arg(group)
+                            .arg(id)
+                            .arg(QLatin1String(words[mark]))
+                            .arg(mark));
+    }
+
+    // The messages of a comparison of case 1 that does not come about.
+    QStringList refusal()
+    {
+        BoxAnswerer boxes;
+        PreviewCloser closer;
+        const AfterChoice after = report()->compareCase(1, nullptr);
+        [&] {
+            QCOMPARE(after, AfterChoice::Close);
+            QCOMPARE(closer.shown, 0);
+            QVERIFY(!globals().lookup.CompareReady);
+        }();
+        return boxes.texts;
+    }
+
+    // Test 2 (earlier) against test 3 (later, open). Domain 1: Rarely to Always, then the same
+    // answer; domain 2: a rise and a fall that leave its sum; domain 3: question 5 only in the
+    // later test, question 6 only in the earlier; domain 4: an unanswered question; domain 5:
+    // nothing answered in the earlier test.
+    void addComparedTests()
+    {
+        addTest(1, daysAgo(30), 0, [](int, int) { return 3; });
+        addTest(2, daysAgo(20), 0, [](int group, int id) {
+            if (group <= 2 && id <= 2)
+                return id == 1 ? 1 : 3;
+            if ((group == 3 && id == 5) || group == 5)
+                return group == 5 ? 0 : -1;
+            return group == 4 && id == 1 ? 0 : 2;
+        });
+        addTest(3, daysAgo(10), 1, [](int group, int id) {
+            if (group == 1 && id <= 2)
+                return 3;
+            if (group == 2 && id <= 2)
+                return id == 1 ? 3 : 1;
+            if (group == 3 && (id == 5 || id == 6))
+                return id == 5 ? 3 : -1;
+            return group == 5 ? 1 : 2;
+        });
+    }
+
+private slots:
+    void initTestCase_data() { addEngineRows(); }
+
+    void initTestCase()
+    {
+        quietOffscreenPlatform();
+        app::createScreens();
+        screen("StartupForm")->show();
+    }
+
+    void init()
+    {
+        SIMAT_NEW_DATABASE_OF_ROW(m_database);
+        m_database->useAsVum();
+        logIn("1", "12345");
+        run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة')");
+        for (const char *values : {"0, 1, 'ريم خالد', '2021-03-04'", "0, 2, 'سالم علي', null"})
+            run(QStringLiteral("insert into student (branch_no, stud_code, stud_name, "
+                               "stud_birth_date) values (%1)")
+                    .arg(QString::fromUtf8(values)));
+    }
+
+    void cleanup()
+    {
+        closeScreens();
+        TDataModule1::instance()->Database1.close();
+        m_database.reset();
+    }
+
+    void theBuilderSaysWhyItCannotCompare()
+    {
+        QCOMPARE(refusal(), QStringList({"لاتوجد اختبارات للحالة"}));
+        addTest(1, daysAgo(30), 0, [](int, int) { return 2; });
+        QCOMPARE(refusal(), QStringList({"الحالة لديها اختبار واحد"}));
+        addTest(2, daysAgo(20), 1, [](int, int) { return 2; });
+        addTest(3, daysAgo(10), 1, [](int, int) { return 2; });
+        QCOMPARE(refusal(),
+                 QStringList({"الحالة ليس لديها إختبارين منتهيين لكى يتم المقارنة بينهما"}));
+    }
+
+    void theLatestTwoAreComparedQuestionByQuestion()
+    {
+        addComparedTests();
+        {
+            PreviewCloser closer;
+            QCOMPARE(report()->compareCase(1, nullptr), AfterChoice::StayOpen);
+            QCOMPARE(closer.shown, 1);
+            QVERIFY(!globals().lookup.CompareReady);
+        }
+        const auto pages = report()->layOut();
+        QCOMPARE(pages.first().size, QSizeF(297, 210));
+        QCOMPARE(printed(pages, "pageHeader", "Ltest_date_1").first(),
+                 daysAgo(20).toString("dd/MM/yyyy"));
+        QCOMPARE(printed(pages, "pageHeader", "Ltest_date_2").first(),
+                 daysAgo(10).toString("dd/MM/yyyy"));
+        QCOMPARE(printed(pages, "pageHeader", "Lstud_name").first(), QStringLiteral("ريم خالد"));
+
+        const QStringList changes = printed(pages, "detail", "Lchange_val");
+        const QStringList rates = printed(pages, "detail", "Lchange_rate");
+        const QStringList trends = printed(pages, "detail", "Lchange_trend");
+        QCOMPARE(changes.size(), 50);
+        QCOMPARE(QStringList({changes[0], rates[0], trends[0]}),
+                 QStringList({"2", "200.00", "إيجابى"}));
+        QCOMPARE(QStringList({changes[1], rates[1], trends[1]}), QStringList({"", "", "ثبات"}));
+        QCOMPARE(QStringList({changes[11], rates[11], trends[11]}),
+                 QStringList({"-2", "-66.67", "سلبى"}));
+        QCOMPARE(QStringList({changes[30], rates[30], trends[30]}),
+                 QStringList({"2", "", "إيجابى"}));
+        QCOMPARE(printed(pages, "detail", "Lans_test_1")[0], QStringLiteral("نادراً"));
+        QCOMPARE(printed(pages, "detail", "Lans_test_2")[0], QStringLiteral("دائماً"));
+
+        // Domain 3 lists each question once, the side that a test lacks left empty.
+        const QStringList ids = printed(pages, "detail", "Lques_id").mid(20, 10);
+        QCOMPARE(ids, QStringList({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+        for (const auto &[row, cells] :
+             {std::pair{24, QStringList({"", "", "دائماً", "3", "", "", ""})},
+              {25, QStringList({"أحياناً", "2", "", "", "", "", ""})}}) {
+            QStringList shown;
+            for (const char *name :
+                 {"Lans_test_1", "Lques_mark_test1", "Lans_test_2", "Lques_mark_test2",
+                  "Lchange_val", "Lchange_rate", "Lchange_trend"})
+                shown << printed(pages, "detail", name).at(row);
+            QCOMPARE(shown, cells);
+        }
+
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_change_val"),
+                 QStringList({"2", "0", "1", "2", "10"}));
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_change_perc"),
+                 QStringList({"10", "0", "6", "11", ""}));
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_change_trend"),
+                 QStringList({"إيجابى", "ثبات", "إيجابى", "إيجابى", "إيجابى"}));
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_ques_mark_test1")[2],
+                 QStringLiteral("18 / 27"));
+        QCOMPARE(printed(pages, "groupFooter", "Lpres_ques_mark_test1"),
+                 QStringList({"66.67 %", "66.67 %", "66.67 %", "60.00 %", "0.00 %"}));
+        QCOMPARE(printed(pages, "groupFooter", "Lpres_ques_mark_test2")[2],
+                 QStringLiteral("70.37 %"));
+
+        // A second run prints the same totals.
+        for (const auto &run : {pages, report()->layOut()}) {
+            QStringList summary;
+            for (const char *name :
+                 {"Ltest_mark_test1", "Ltest_perc_test1", "Ltest_mark_test2", "Ltest_perc_test2",
+                  "Ltest_change_val", "Ltest_change_rate", "Ltast_change_trend"})
+                summary << printed(run, "summary", name);
+            QCOMPARE(summary, QStringList({"76 / 150", "50.67 %", "91 / 150", "60.67 %", "15",
+                                           "19.74", "إيجابى"}));
+        }
+
+        // The chart: the first domain at the right, the earlier test's bar right of the later's.
+        const report::Item earlier = itemNamed(pages, "Bar_test1_1");
+        const report::Item later = itemNamed(pages, "Bar_test2_1");
+        QVERIFY(earlier.rect.left() > later.rect.right());
+        QVERIFY(itemNamed(pages, "Bar_test1_2").rect.right() < later.rect.left());
+        const double full = earlier.rect.height() * 100 / 66.666667;
+        QVERIFY(qAbs(later.rect.height() - full * 0.733333) < 0.01);
+        QVERIFY(qAbs(itemNamed(pages, "Lthreshold").line.y1() -
+                     (earlier.rect.bottom() - full / 2)) < 0.01);
+        QCOMPARE(itemNamed(pages, "Bar_test1_5").rect.height(), 0.0);
+        QCOMPARE(itemNamed(pages, "Lbar_test2_3").text, QStringLiteral("70.37"));
+    }
+
+    // The earlier test scores 0 everywhere and lacks domain 5.
+    void zeroDivisorsPrintEmptyAndSameAnswersNoChange()
+    {
+        addTest(1, daysAgo(20), 0, [](int group, int) { return group == 5 ? -1 : 0; });
+        addTest(2, daysAgo(10), 0, [](int group, int) { return group == 1 ? 0 : 1; });
+        globals().lookup.CompareCaseCode = 1;
+        report()->BuildCompare(nullptr);
+        QVERIFY(globals().lookup.CompareReady);
+        auto pages = report()->layOut();
+        QCOMPARE(printed(pages, "summary", "Ltest_change_val"), QStringList({"40"}));
+        QCOMPARE(printed(pages, "summary", "Ltest_change_rate"), QStringList({""}));
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_change_val"),
+                 QStringList({"0", "10", "10", "10", "10"}));
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_change_perc"), QStringList(5, ""));
+        QCOMPARE(printed(pages, "groupFooter", "Lpres_ques_mark_test1"),
+                 QStringList({"0.00 %", "0.00 %", "0.00 %", "0.00 %", ""}));
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_ques_mark_test1").last(), QString());
+        QCOMPARE(printed(pages, "detail", "Lchange_rate"), QStringList(50, ""));
+        for (const report::LaidOutPage &page : pages)
+            for (const QString &text : page.texts())
+                QVERIFY2(!text.contains("inf") && !text.contains("nan"), qPrintable(text));
+
+        run("delete from test_dtl where ques_group = 5");
+        run("update test_dtl set ques_mark = 2, ques_ans_val = 'Sometimes'");
+        report()->BuildCompare(nullptr);
+        pages = report()->layOut();
+        QCOMPARE(printed(pages, "summary", "Ltest_change_val"), QStringList({""}));
+        QCOMPARE(printed(pages, "summary", "Ltest_change_rate"), QStringList({""}));
+        QCOMPARE(printed(pages, "summary", "Ltast_change_trend"), QStringList({"ثبات"}));
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_change_perc"), QStringList(4, "0"));
+    }
+
+    void thePickerStaysOpenAfterAComparisonAndClosesAfterARefusal()
+    {
+        addTest(1, daysAgo(20), 0, [](int, int) { return 1; });
+        addTest(2, daysAgo(10), 0, [](int, int) { return 3; });
+        TSearchForm::pick(TCaseTestsCompareReport::caseProgressPick(nullptr));
+        auto *picker = screen("SearchForm");
+        auto *grid = on<QTableView>("SearchForm", "DBGresult");
+        const auto choose = [grid](const QString &code) {
+            for (int row = 0; row < grid->model()->rowCount(); ++row)
+                if (gridText(grid, row, 0) == code)
+                    grid->setCurrentIndex(grid->model()->index(row, 0));
+            QTest::keyClick(grid, Qt::Key_Return);
+        };
+        {
+            PreviewCloser closer;
+            choose("1");
+            QCOMPARE(closer.shown, 1);
+        }
+        QVERIFY(picker->isVisible());
+        BoxAnswerer boxes;
+        choose("2");
+        QCOMPARE(boxes.texts, QStringList({"لاتوجد اختبارات للحالة"}));
+        QCOMPARE(globals().lookup.CompareCaseCode, 2);
+        QVERIFY(!picker->isVisible());
+    }
+
+    void printsClearTextsToAPdf()
+    {
+        addComparedTests();
+        globals().lookup.CompareCaseCode = 1;
+        report()->BuildCompare(nullptr);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("compare.pdf");
+        // Every text whole and clear of the others.
+        for (const report::LaidOutPage &page : report()->layOut())
+            for (const report::Item &one : page.items)
+                for (const report::Item &other : page.items)
+                    if (one.kind == report::Item::Kind::Text &&
+                        other.kind == report::Item::Kind::Text && &one != &other) {
+                        const QRectF common = one.rect.intersected(other.rect);
+                        QVERIFY2(common.width() < 1e-6 || common.height() < 1e-6,
+                                 qPrintable(one.name + " over " + other.name));
+                        QVERIFY2(!one.text.endsWith(QChar(0x2026)), qPrintable(one.name));
+                    }
+        QVERIFY(report()->writePdf(path));
+        QProcess text;
+        text.start("pdftotext", {path, "-"});
+        QVERIFY(text.waitForFinished(30000));
+        const QString content = QString::fromUtf8(text.readAllStandardOutput())
+                                    .normalized(QString::NormalizationForm_KC);
+        QVERIFY(content.contains("200.00"));
+        QVERIFY(content.contains("19.74"));
+    }
+};
+
+SIMAT_TEST_MAIN(CompareReportTest)
+#include "test_compare_report.moc"

@@ -1,0 +1,616 @@
+#include "case_tests_compare_report.h"
+
+#include "core/error.h"
+#include "core/hijri.h"
+#include "core/numbers.h"
+#include "data/dm.h"
+#include "test_report_common.h"
+#include "ui/global.h"
+#include "ui/messages.h"
+#include "ui/screens.h"
+
+namespace simat {
+
+using checklist::QuestionPair;
+using report::Align;
+using report::Band;
+using report::isolate;
+
+namespace {
+
+constexpr double width = report_parts::landscapeWidth;
+const QColor headerFill(0xe6, 0xf2, 0xf6);
+const QColor totalFill(0xf3, 0xf7, 0xf9);
+const QColor earlierColor(0x9c, 0xb4, 0xc6);
+const QColor laterColor(0x1f, 0x6f, 0x8b);
+const QColor thresholdColor(0xb0, 0x3a, 0x2e);
+const QString rateMask = QStringLiteral("#,##0.00");
+const QString wholeMask = QStringLiteral("0");
+
+// The columns of a question row, from the right.
+struct Column {
+    const char *name;
+    double x;
+    double width;
+};
+constexpr Column idColumn{"Lques_id", 0, 18};
+constexpr Column questionColumn{"Lques_desc", 18, 121};
+constexpr Column answer1Column{"Lans_test_1", 139, 22};
+constexpr Column mark1Column{"Lques_mark_test1", 161, 16};
+constexpr Column answer2Column{"Lans_test_2", 177, 22};
+constexpr Column mark2Column{"Lques_mark_test2", 199, 16};
+constexpr Column changeColumn{"Lchange_val", 215, 18};
+constexpr Column rateColumn{"Lchange_rate", 233, 24};
+constexpr Column trendColumn{"Lchange_trend", 257, 20};
+constexpr double rowHeight = 6.5;
+
+report::Element &addCell(Band &band, const QString &name, double x, double y, double w, double h,
+                         const QString &text = {}, const QColor &fill = {})
+{
+    band.addRect(x, y, w, h, fill).stretch = true;
+    report::Element &cell = band.addText(name, x, y, w, h, text, Align::Center);
+    cell.padding = 1;
+    return cell;
+}
+
+QString shownDate(const QDate &date)
+{
+    return date.isValid() ? isolate(date.toString(QStringLiteral("dd/MM/yyyy"))) : QString();
+}
+
+// A change of marks, its rate against the earlier marks and its trend word, as printed; a
+// change that prints as "0" leaves the value and the rate empty where that is asked.
+struct ChangeTexts {
+    QString value;
+    QString rate;
+    QString trend;
+};
+
+enum class AtZero { Empty, Shown };
+
+ChangeTexts changeTexts(int change, int earlierMarks, const QString &mask, AtZero atZero)
+{
+    ChangeTexts texts;
+    texts.trend = checklist::trendWord(change);
+    const QString value = report::formatMask(change, wholeMask);
+    if (atZero == AtZero::Empty && value == QLatin1String("0"))
+        return texts;
+    texts.value = isolate(value);
+    if (const std::optional<double> rate = checklist::percentOf(change, earlierMarks))
+        texts.rate = isolate(report::formatMask(*rate, mask));
+    return texts;
+}
+
+void showChange(Band &band, const ChangeTexts &texts, const char *value, const char *rate,
+                const char *trend)
+{
+    band.setText(QLatin1String(value), texts.value);
+    band.setText(QLatin1String(rate), texts.rate);
+    band.setText(QLatin1String(trend), texts.trend);
+}
+
+QString percentText(std::optional<double> rate)
+{
+    return rate ? isolate(report::formatMask(*rate, rateMask) + QStringLiteral(" %")) : QString();
+}
+
+QString marksText(int marks, int greatest)
+{
+    return isolate(QStringLiteral("%1 / %2").arg(marks).arg(greatest));
+}
+
+TestIdentity identityOf(const Statement &test)
+{
+    return {test.intValue(QStringLiteral("branch_no")), test.intValue(QStringLiteral("test_no")),
+            test.dateValue(QStringLiteral("test_date")),
+            test.intValue(QStringLiteral("stud_code"))};
+}
+
+QList<checklist::QuestionAnswer> answersOf(Statement &test)
+{
+    QList<checklist::QuestionAnswer> answers;
+    if (!test.isOpen())
+        return answers;
+    for (test.first(); !test.atEnd(); test.next())
+        answers << checklist::QuestionAnswer{test.intValue(QStringLiteral("ques_group")),
+                                             test.intValue(QStringLiteral("ques_id")),
+                                             test.textValue(QStringLiteral("ques_desc")),
+                                             test.textValue(QStringLiteral("ques_ans_val")),
+                                             test.intValue(QStringLiteral("ques_mark"))};
+    return answers;
+}
+
+int closedTests(Statement &tests)
+{
+    int closed = 0;
+    for (tests.first(); !tests.atEnd(); tests.next())
+        if (tests.intValue(QStringLiteral("test_status")) == 0)
+            ++closed;
+    return closed;
+}
+
+// The figures of a domain or of the whole test, one cell per column under each test and the
+// change; the title stands over the question columns.
+void addResultCells(Band &band, double top, const QString &titleName, const QString &title,
+                    const char *names[7])
+{
+    band.addRect(0, top, width, 2 * rowHeight, totalFill);
+    for (double x : {answer1Column.x, answer2Column.x, changeColumn.x, rateColumn.x, trendColumn.x})
+        band.addLine(x, top, x, top + 2 * rowHeight);
+    report::Element &caption = band.addText({}, 0, top, 30, rowHeight, title);
+    caption.bold = true;
+    caption.padding = 1.5;
+    if (!titleName.isEmpty())
+        band.addText(titleName, 30, top, questionColumn.x + questionColumn.width - 30, rowHeight)
+            .bold = true;
+    int name = 0;
+    for (const Column &test : {answer1Column, answer2Column}) {
+        for (const auto &[row, word] : {std::pair{0, "المجموع"}, {1, "النسبة"}}) {
+            const double y = top + row * rowHeight;
+            band.addText({}, test.x, y, 15, rowHeight, QString::fromUtf8(word)).padding = 1;
+            band.addText(QLatin1String(names[name++]), test.x + 15, y, 23, rowHeight, {},
+                         Align::Center);
+        }
+    }
+    for (const Column &column : {changeColumn, rateColumn, trendColumn})
+        band.addText(QLatin1String(names[name++]), column.x, top, column.width, 2 * rowHeight, {},
+                     Align::Center);
+}
+
+} // namespace
+
+// The questions of the two tests, paired, as the rows the report walks.
+class TCaseTestsCompareReport::PairedRows : public DataSource {
+public:
+    void setPairs(QList<QuestionPair> pairs)
+    {
+        m_pairs = std::move(pairs);
+        m_row = 0;
+    }
+    const QuestionPair &current() const { return m_pairs.at(m_row); }
+
+    bool isOpen() const override { return true; }
+    bool isEmpty() override { return m_pairs.isEmpty(); }
+    int currentRow() const override { return m_row; }
+    void first() override { m_row = 0; }
+    bool next() override { return seek(m_row + 1); }
+    bool atEnd() override { return !onRow(); }
+    bool seek(int row) override
+    {
+        m_row = row;
+        return onRow();
+    }
+    QVariant value(const QString &column) const override
+    {
+        if (!onRow())
+            return {};
+        if (column == QLatin1String("ques_group"))
+            return current().domain;
+        if (column == QLatin1String("ques_id"))
+            return current().question;
+        if (column == QLatin1String("ques_desc"))
+            return current().text;
+        throw Error(QStringLiteral("the compared questions have no column %1").arg(column));
+    }
+
+private:
+    bool onRow() const { return m_row >= 0 && m_row < m_pairs.size(); }
+
+    QList<QuestionPair> m_pairs;
+    int m_row = 0;
+};
+
+TCaseTestsCompareReport::TCaseTestsCompareReport(QObject *parent)
+    : report::Report(QStringLiteral("CaseTestsCompareReport"), parent)
+    , m_rows(std::make_unique<PairedRows>())
+{
+    caption = QStringLiteral("تقرير تطور حالة");
+    setOrientation(QPageLayout::Landscape);
+    setSource(m_rows.get());
+    buildPageHeader();
+    buildColumnHeader();
+    buildDomainBands();
+    buildDetail();
+    buildSummary();
+    report_parts::addPageFooter(pageFooter, width);
+}
+
+TCaseTestsCompareReport::~TCaseTestsCompareReport() = default;
+
+TCaseTestsCompareReport *TCaseTestsCompareReport::instance()
+{
+    return screens::object<TCaseTestsCompareReport>(QStringLiteral("CaseTestsCompareReport"));
+}
+
+PickRequest TCaseTestsCompareReport::caseProgressPick(QObject *button)
+{
+    PickRequest request;
+    request.table = QStringLiteral("student");
+    request.button = button;
+    request.chosen = [](const QString &code, const QString &) {
+        return instance()->compareCase(wholeNumber(code, QStringLiteral("كود الحالة")),
+                                       screens::find(QStringLiteral("SearchForm")));
+    };
+    return request;
+}
+
+AfterChoice TCaseTestsCompareReport::compareCase(int caseCode, QWidget *over)
+{
+    LookupState &lookup = globals().lookup;
+    lookup.CompareCaseCode = caseCode;
+    BuildCompare(over);
+    if (!lookup.CompareReady)
+        return AfterChoice::Close;
+    lookup.CompareReady = false;
+    preview(over);
+    return AfterChoice::StayOpen;
+}
+
+void TCaseTestsCompareReport::BuildCompare(QWidget *over)
+{
+    LookupState &lookup = globals().lookup;
+    lookup.CompareReady = false;
+    Statement *tests = TDataModule1::instance()->CompareCaseTestsQuery;
+    tests->setParam(QStringLiteral("stud_code"), lookup.CompareCaseCode);
+    tests->open();
+    const int count = tests->rowCount();
+    if (count == 0) {
+        messages::info(QStringLiteral("لاتوجد اختبارات للحالة"), over);
+        return;
+    }
+    if (count == 1) {
+        messages::info(QStringLiteral("الحالة لديها اختبار واحد"), over);
+        return;
+    }
+    if (closedTests(*tests) < 2) {
+        messages::info(QStringLiteral("الحالة ليس لديها إختبارين منتهيين لكى يتم المقارنة بينهما"),
+                       over);
+        return;
+    }
+    tests->first();
+    const TestIdentity latest = identityOf(*tests);
+    tests->next();
+    compareTests(identityOf(*tests), latest);
+    lookup.CompareReady = true;
+}
+
+void TCaseTestsCompareReport::compareTests(const TestIdentity &one, const TestIdentity &other)
+{
+    const bool oneFirst =
+        std::pair(one.testDate, one.testNo) <= std::pair(other.testDate, other.testNo);
+    m_earlier = oneFirst ? one : other;
+    m_later = oneFirst ? other : one;
+    TDataModule1 *dm = TDataModule1::instance();
+    for (const auto &[query, test] :
+         {std::pair{dm->CaseTestNo1Query, m_earlier}, {dm->CaseTestNo2Query, m_later}}) {
+        bindTestIdentity(*query, test);
+        query->open();
+    }
+    dm->CompareCaseQuery->setParam(QStringLiteral("stud_code"), m_later.caseCode);
+    dm->CompareCaseQuery->open();
+}
+
+void TCaseTestsCompareReport::beforeRun()
+{
+    CompareTotalMarkTest1 = 0;
+    CompareTotalMarkTest2 = 0;
+    CompareDomainMarkTest2 = 0;
+    m_domainMarksTest1 = 0;
+    m_domainQuestionsTest1 = 0;
+    m_domainQuestionsTest2 = 0;
+    m_domainRates.clear();
+    TDataModule1 *dm = TDataModule1::instance();
+    m_rows->setPairs(checklist::pairByQuestion(answersOf(*dm->CaseTestNo1Query),
+                                               answersOf(*dm->CaseTestNo2Query)));
+    m_heading.clear();
+    Statement *found = dm->CompareCaseQuery;
+    if (!found->isOpen() || found->isEmpty())
+        return;
+    found->first();
+    const QDate birth = found->dateValue(QStringLiteral("stud_birth_date"));
+    const QString storedHijri = found->textValue(QStringLiteral("stud_birth_haj_date")).trimmed();
+    m_heading[QStringLiteral("Lstud_name")] = found->textValue(QStringLiteral("stud_name"));
+    m_heading[QStringLiteral("Lstud_main_street")] =
+        found->textValue(QStringLiteral("stud_main_street"));
+    m_heading[QStringLiteral("Lstud_birth_date")] = shownDate(birth);
+    m_heading[QStringLiteral("Lstud_birth_haj_date")] =
+        isolate(storedHijri.isEmpty() ? hijri::fromGregorian(birth) : storedHijri);
+    for (const char *phone : {"stud_guard_home_phone_no", "stud_guard_mobile_no"})
+        m_heading[QStringLiteral("L") + QLatin1String(phone)] =
+            isolate(found->textValue(QLatin1String(phone)));
+    m_heading[QStringLiteral("Ltest_date_1")] = shownDate(m_earlier.testDate);
+    m_heading[QStringLiteral("Ltest_date_2")] = shownDate(m_later.testDate);
+}
+
+void TCaseTestsCompareReport::buildPageHeader()
+{
+    Band &band = pageHeader;
+    const double top = report_parts::addCentreHeading(band, width) + 2;
+    band.element(QStringLiteral("Ltitle")).text = QStringLiteral("تقرير تطور حالة");
+    struct Field {
+        const char *caption;
+        const char *name;
+    };
+    const QList<QList<Field>> columns = {
+        {{"اسم الحالة", "Lstud_name"},
+         {"العنوان", "Lstud_main_street"},
+         {"تاريخ الميلاد (ميلادى)", "Lstud_birth_date"}},
+        {{"تاريخ الميلاد (هجرى)", "Lstud_birth_haj_date"},
+         {"رقم هاتف المنزل", "Lstud_guard_home_phone_no"},
+         {"رقم الهاتف المحمول", "Lstud_guard_mobile_no"}},
+        {{"تاريخ الاختبار 1", "Ltest_date_1"}, {"تاريخ الاختبار 2", "Ltest_date_2"}},
+    };
+    const double captionWidths[] = {36, 36, 30};
+    const double lefts[] = {0, 98, 197};
+    const double rights[] = {96, 195, width};
+    for (int column = 0; column < columns.size(); ++column) {
+        const double x = lefts[column];
+        const double captionWidth = captionWidths[column];
+        for (int row = 0; row < columns.at(column).size(); ++row) {
+            const Field &field = columns.at(column).at(row);
+            const double y = top + row * rowHeight;
+            band.addText({}, x, y, captionWidth, rowHeight, QString::fromUtf8(field.caption)).bold =
+                true;
+            band.addText(QLatin1String(field.name), x + captionWidth, y,
+                         rights[column] - x - captionWidth, rowHeight)
+                .wrap = false;
+        }
+    }
+    band.height = top + 3 * rowHeight + 3;
+    band.beforePrint = [this](Band &header) {
+        fillPageHeader(header);
+        return true;
+    };
+}
+
+void TCaseTestsCompareReport::fillPageHeader(Band &band) const
+{
+    report_parts::fillCentreHeading(band);
+    for (const char *name :
+         {"Lstud_name", "Lstud_main_street", "Lstud_birth_date", "Lstud_birth_haj_date",
+          "Lstud_guard_home_phone_no", "Lstud_guard_mobile_no", "Ltest_date_1", "Ltest_date_2"})
+        band.setText(QLatin1String(name), m_heading.value(QLatin1String(name)));
+}
+
+void TCaseTestsCompareReport::buildColumnHeader()
+{
+    Band &band = columnHeader;
+    const double full = 2 * rowHeight;
+    addCell(band, QStringLiteral("Hques_id"), idColumn.x, 0, idColumn.width, full,
+            QStringLiteral("رقم السؤال"), headerFill);
+    addCell(band, QStringLiteral("Hques_desc"), questionColumn.x, 0, questionColumn.width, full,
+            QStringLiteral("السؤال"), headerFill);
+    const struct {
+        const char *name;
+        const char *title;
+        Column right;
+        Column left;
+        const char *rightTitle;
+        const char *leftTitle;
+    } spans[] = {
+        {"Htest_1", "الاختبار السابق", answer1Column, mark1Column, "الإجابة", "الدرجة"},
+        {"Htest_2", "أخر اختبار", answer2Column, mark2Column, "الإجابة", "الدرجة"},
+        {"Hchange", "التغير", changeColumn, rateColumn, "القيمة ", "% المعدل"},
+    };
+    for (const auto &span : spans) {
+        const QString name = QLatin1String(span.name);
+        addCell(band, name, span.right.x, 0, span.right.width + span.left.width, rowHeight,
+                QString::fromUtf8(span.title), headerFill);
+        addCell(band, name + QStringLiteral("_right"), span.right.x, rowHeight, span.right.width,
+                rowHeight, QString::fromUtf8(span.rightTitle), headerFill);
+        addCell(band, name + QStringLiteral("_left"), span.left.x, rowHeight, span.left.width,
+                rowHeight, QString::fromUtf8(span.leftTitle), headerFill);
+    }
+    addCell(band, QStringLiteral("Htrend"), trendColumn.x, 0, trendColumn.width, full,
+            QStringLiteral("الاتجاه"), headerFill);
+    for (report::Element &element : band.elements) {
+        element.bold = true;
+        element.stretch = false;
+    }
+    band.height = full;
+}
+
+void TCaseTestsCompareReport::buildDomainBands()
+{
+    groupValue = [this] { return m_rows->value(QStringLiteral("ques_group")); };
+    groupHeader.height = 8;
+    groupHeader.addText(QStringLiteral("Lgroup_name"), 0, 1, width, 7).bold = true;
+    groupHeader.beforePrint = [this](Band &band) {
+        CompareDomainMarkTest2 = 0;
+        m_domainMarksTest1 = 0;
+        m_domainQuestionsTest1 = 0;
+        m_domainQuestionsTest2 = 0;
+        Statement *domain = TDataModule1::instance()->FindGroupQuesQuery;
+        domain->setParam(QStringLiteral("ques_group_id"), m_rows->current().domain);
+        domain->open();
+        m_domainName =
+            domain->isEmpty() ? QString() : domain->textValue(QStringLiteral("ques_group_name"));
+        band.setText(QStringLiteral("Lgroup_name"), QStringLiteral("مجموعة ") + m_domainName);
+        return true;
+    };
+
+    const char *names[] = {"Lsum_ques_mark_test1",  "Lpres_ques_mark_test1", "Lsum_ques_mark_test2",
+                           "Lpres_ques_mark_test2", "Lsum_change_val",       "Lsum_change_perc",
+                           "Lsum_change_trend"};
+    addResultCells(groupFooter, 0, QStringLiteral("ques_group_name_dtl"),
+                   QStringLiteral("نتيجة مجموعة"), names);
+    groupFooter.height = 2 * rowHeight + 1;
+    groupFooter.beforePrint = [this](Band &band) {
+        fillDomainFooter(band);
+        return true;
+    };
+}
+
+void TCaseTestsCompareReport::buildDetail()
+{
+    for (const Column &column : {idColumn, questionColumn, answer1Column, mark1Column,
+                                 answer2Column, mark2Column, changeColumn, rateColumn, trendColumn})
+        addCell(detail, QLatin1String(column.name), column.x, 0, column.width, rowHeight);
+    detail.element(QLatin1String(questionColumn.name)).align = Align::Right;
+    detail.height = rowHeight;
+    detail.beforePrint = [this](Band &band) {
+        fillDetail(band, m_rows->current());
+        return true;
+    };
+}
+
+void TCaseTestsCompareReport::fillDetail(Band &band, const QuestionPair &pair)
+{
+    band.setText(QLatin1String(idColumn.name), QString::number(pair.question));
+    band.setText(QLatin1String(questionColumn.name), pair.text);
+    const auto answerWord = [](const std::optional<checklist::QuestionAnswer> &answer) {
+        return answer ? checklist::arabicWord(checklist::answerOfStoredWord(answer->storedWord))
+                      : QString();
+    };
+    const auto markText = [](const std::optional<checklist::QuestionAnswer> &answer) {
+        return answer ? QString::number(answer->mark) : QString();
+    };
+    band.setText(QLatin1String(answer1Column.name), answerWord(pair.earlier));
+    band.setText(QLatin1String(mark1Column.name), markText(pair.earlier));
+    band.setText(QLatin1String(answer2Column.name), answerWord(pair.later));
+    band.setText(QLatin1String(mark2Column.name), markText(pair.later));
+    if (pair.earlier) {
+        CompareTotalMarkTest1 += pair.earlier->mark;
+        m_domainMarksTest1 += pair.earlier->mark;
+        ++m_domainQuestionsTest1;
+    }
+    if (pair.later) {
+        CompareTotalMarkTest2 += pair.later->mark;
+        CompareDomainMarkTest2 += pair.later->mark;
+        ++m_domainQuestionsTest2;
+    }
+    // A question that one test lacks has no change.
+    const ChangeTexts change = pair.earlier && pair.later
+                                   ? changeTexts(pair.later->mark - pair.earlier->mark,
+                                                 pair.earlier->mark, rateMask, AtZero::Empty)
+                                   : ChangeTexts();
+    showChange(band, change, changeColumn.name, rateColumn.name, trendColumn.name);
+}
+
+void TCaseTestsCompareReport::fillDomainFooter(Band &band)
+{
+    band.setText(QStringLiteral("ques_group_name_dtl"), m_domainName);
+    const int greatest1 = checklist::greatestMarks(m_domainQuestionsTest1);
+    const int greatest2 = checklist::greatestMarks(m_domainQuestionsTest2);
+    const std::optional<double> rate1 = checklist::percentOf(m_domainMarksTest1, greatest1);
+    const std::optional<double> rate2 = checklist::percentOf(CompareDomainMarkTest2, greatest2);
+    band.setText(QStringLiteral("Lsum_ques_mark_test1"),
+                 greatest1 > 0 ? marksText(m_domainMarksTest1, greatest1) : QString());
+    band.setText(QStringLiteral("Lpres_ques_mark_test1"), percentText(rate1));
+    band.setText(QStringLiteral("Lsum_ques_mark_test2"),
+                 greatest2 > 0 ? marksText(CompareDomainMarkTest2, greatest2) : QString());
+    band.setText(QStringLiteral("Lpres_ques_mark_test2"), percentText(rate2));
+    showChange(band,
+               changeTexts(CompareDomainMarkTest2 - m_domainMarksTest1, m_domainMarksTest1,
+                           wholeMask, AtZero::Shown),
+               "Lsum_change_val", "Lsum_change_perc", "Lsum_change_trend");
+    m_domainRates << DomainRates{m_domainName, rate1, rate2};
+}
+
+void TCaseTestsCompareReport::buildSummary()
+{
+    const char *names[] = {"Ltest_mark_test1",  "Ltest_perc_test1", "Ltest_mark_test2",
+                           "Ltest_perc_test2",  "Ltest_change_val", "Ltest_change_rate",
+                           "Ltast_change_trend"};
+    addResultCells(summary, 2, {}, QStringLiteral("نتيجة الاختبار"), names);
+    summary.addText(QStringLiteral("Lend"), 0, 96, width, 7, QStringLiteral("نهاية التقرير"),
+                    Align::Center);
+    summary.height = 103;
+    m_summaryElements = summary.elements.size();
+    summary.beforePrint = [this](Band &band) {
+        fillSummary(band);
+        return true;
+    };
+}
+
+void TCaseTestsCompareReport::fillSummary(Band &band)
+{
+    const int greatest = checklist::greatestMarks(globals().ChecklistQuestionCount);
+    const std::pair<const char *, int> totals[] = {{"test1", CompareTotalMarkTest1},
+                                                   {"test2", CompareTotalMarkTest2}};
+    for (const auto &[test, total] : totals) {
+        band.setText(QStringLiteral("Ltest_mark_") + QLatin1String(test),
+                     isolate(report::formatMask(total, wholeMask) + QStringLiteral(" / ") +
+                             report::formatMask(greatest, wholeMask)));
+        band.setText(QStringLiteral("Ltest_perc_") + QLatin1String(test),
+                     percentText(checklist::percentOf(total, greatest)));
+    }
+    showChange(band,
+               changeTexts(CompareTotalMarkTest2 - CompareTotalMarkTest1, CompareTotalMarkTest1,
+                           rateMask, AtZero::Empty),
+               "Ltest_change_val", "Ltest_change_rate", "Ltast_change_trend");
+    band.elements.resize(m_summaryElements);
+    drawChart(band);
+}
+
+// The domains' rates as bars, the first domain at the right, the earlier test's bar at the
+// right of the later one's, over a scale of 0 to 100 with the threshold marked.
+void TCaseTestsCompareReport::drawChart(Band &band) const
+{
+    constexpr double top = 18;
+    constexpr double plotTop = top + 14;
+    constexpr double plotHeight = 48;
+    constexpr double baseline = plotTop + plotHeight;
+    constexpr double plotRight = 16;
+    constexpr double plotWidth = width - plotRight - 4;
+    report::Element &title =
+        band.addText(QStringLiteral("Lchart_title"), 0, top, width, 6,
+                     QStringLiteral("نسب المجموعات فى الاختبارين"), Align::Center);
+    title.bold = true;
+    const std::pair<const char *, QColor> legend[] = {{"الاختبار السابق", earlierColor},
+                                                      {"أخر اختبار", laterColor}};
+    double legendX = width / 2 - 45;
+    for (const auto &[text, color] : legend) {
+        band.addRect(legendX, top + 7.5, 4, 4, color, 0);
+        band.addText({}, legendX + 5, top + 6.5, 38, 6, QString::fromUtf8(text)).canGrow = false;
+        legendX += 48;
+    }
+    for (int step = 0; step <= 4; ++step) {
+        const double y = baseline - plotHeight * step / 4;
+        const bool threshold = step * 25 == checklist::traitsThreshold;
+        report::Element &rule = band.addLine(plotRight, y, plotRight + plotWidth, y,
+                                             threshold   ? 0.5
+                                             : step == 0 ? 0.3
+                                                         : 0.1);
+        rule.color = threshold ? thresholdColor : step == 0 ? Qt::black : Qt::lightGray;
+        rule.name = threshold ? QStringLiteral("Lthreshold") : QString();
+        report::Element &label =
+            band.addText({}, 0, y - 2.5, plotRight - 1, 5,
+                         isolate(QString::number(step * 25) + QStringLiteral(" %")), Align::Left);
+        label.fontSize = 8;
+        label.canGrow = false;
+        label.color = threshold ? thresholdColor : Qt::black;
+    }
+    if (m_domainRates.isEmpty())
+        return;
+    const double slot = plotWidth / m_domainRates.size();
+    const double barWidth = qMin(18.0, slot * 0.3);
+    for (int domain = 0; domain < m_domainRates.size(); ++domain) {
+        const DomainRates &rates = m_domainRates.at(domain);
+        const double middle = plotRight + slot * domain + slot / 2;
+        const std::tuple<const char *, std::optional<double>, QColor, double> bars[] = {
+            {"test1", rates.earlier, earlierColor, middle - barWidth - 1},
+            {"test2", rates.later, laterColor, middle + 1}};
+        for (const auto &[test, rate, color, x] : bars) {
+            if (!rate)
+                continue;
+            const double height = plotHeight * qBound(0.0, *rate, 100.0) / 100;
+            const QString suffix =
+                QStringLiteral("_%1_%2").arg(QLatin1String(test)).arg(domain + 1);
+            band.addRect(x, baseline - height, barWidth, height, color, 0).name =
+                QStringLiteral("Bar") + suffix;
+            report::Element &value =
+                band.addText(QStringLiteral("Lbar") + suffix, x - 1, baseline - height - 5,
+                             barWidth + 2, 5, report::formatMask(*rate, rateMask), Align::Center);
+            value.fontSize = 8;
+            value.canGrow = false;
+        }
+        report::Element &name = band.addText(QStringLiteral("Lchart_domain_%1").arg(domain + 1),
+                                             plotRight + slot * domain, baseline + 1, slot, 12,
+                                             rates.name, Align::Center);
+        name.fontSize = 9;
+        name.canGrow = false;
+    }
+}
+
+} // namespace simat

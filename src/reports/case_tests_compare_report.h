@@ -1,0 +1,79 @@
+#pragma once
+
+#include "core/comparison.h"
+#include "data/test_identity.h"
+#include "report_engine/report.h"
+#include "ui/search.h"
+
+#include <QHash>
+#include <memory>
+
+class QWidget;
+
+namespace simat {
+
+class Statement;
+
+// The case's progress: two tests of one case side by side, question by question, by domain and
+// in total, with the change of the marks, its rate and its trend, and a chart of the domains'
+// rates. The earlier test is test 1.
+class TCaseTestsCompareReport : public report::Report {
+    Q_OBJECT
+public:
+    explicit TCaseTestsCompareReport(QObject *parent = nullptr);
+    ~TCaseTestsCompareReport() override;
+
+    static TCaseTestsCompareReport *instance();
+
+    // What the "تطور حالة" button asks of the picker: the cases, and for the chosen one the
+    // comparison of its two latest tests in preview, the picker staying open for the next case;
+    // when the case has no two tests to compare, the picker closes after saying why.
+    static PickRequest caseProgressPick(QObject *button);
+    // Builds the comparison of the case and previews it; what the picker does next.
+    AfterChoice compareCase(int caseCode, QWidget *over);
+
+    // The comparison builder: for CompareCaseCode, loads the two latest tests when the case has
+    // at least two closed ones and sets CompareReady; otherwise says why.
+    void BuildCompare(QWidget *over);
+    // Loads two tests of one case, the earlier as test 1.
+    void compareTests(const TestIdentity &one, const TestIdentity &other);
+
+    int CompareTotalMarkTest1 = 0;
+    int CompareTotalMarkTest2 = 0;
+    int CompareDomainMarkTest2 = 0;
+
+protected:
+    void beforeRun() override;
+
+private:
+    class PairedRows;
+    struct DomainRates {
+        QString name;
+        std::optional<double> earlier;
+        std::optional<double> later;
+    };
+
+    void buildPageHeader();
+    void buildColumnHeader();
+    void buildDomainBands();
+    void buildDetail();
+    void buildSummary();
+    void fillPageHeader(report::Band &band) const;
+    void fillDetail(report::Band &band, const checklist::QuestionPair &pair);
+    void fillDomainFooter(report::Band &band);
+    void fillSummary(report::Band &band);
+    void drawChart(report::Band &band) const;
+
+    std::unique_ptr<PairedRows> m_rows;
+    QHash<QString, QString> m_heading; // element name -> text
+    TestIdentity m_earlier;
+    TestIdentity m_later;
+    QString m_domainName;
+    int m_domainMarksTest1 = 0;
+    int m_domainQuestionsTest1 = 0;
+    int m_domainQuestionsTest2 = 0;
+    QList<DomainRates> m_domainRates;
+    std::size_t m_summaryElements = 0;
+};
+
+} // namespace simat
