@@ -19,23 +19,6 @@ using namespace simat::testing;
 
 namespace {
 
-QString plain(QString text)
-{
-    return text.remove(QChar(0x2066)).remove(QChar(0x2069));
-}
-
-// The texts an element printed on all pages, in order.
-QStringList printed(const QList<report::LaidOutPage> &pages, const QString &band,
-                    const QString &element)
-{
-    QStringList texts;
-    for (const report::LaidOutPage &page : pages)
-        for (const report::Item &item : page.itemsOfBand(band))
-            if (item.name == element)
-                texts << plain(item.text);
-    return texts;
-}
-
 report::Item itemNamed(const QList<report::LaidOutPage> &pages, const QString &name)
 {
     for (const report::LaidOutPage &page : pages)
@@ -44,27 +27,6 @@ report::Item itemNamed(const QList<report::LaidOutPage> &pages, const QString &n
                 return item;
     qFatal("nothing named %s was printed", qPrintable(name));
 }
-
-// Closes each print preview that opens, counting them.
-class PreviewCloser : public QObject {
-public:
-    PreviewCloser()
-    {
-        m_timer.setInterval(20);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto *preview =
-                    qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget())) {
-                ++shown;
-                preview->reject();
-            }
-        });
-        m_timer.start();
-    }
-    int shown = 0;
-
-private:
-    QTimer m_timer;
-};
 
 QDate daysAgo(int days)
 {
