@@ -145,10 +145,6 @@ QDateEdit *TStudentsForm::dateBox(const char *name) const
 
 void TStudentsForm::FormCreate()
 {
-    // A date edit drawn right to left shows its sections in reverse order: these show
-    // day/month/year from the left, as the Hijri box does.
-    for (const TextField &date : dateFields)
-        dateBox(date.box)->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     for (const char *name : digitBoxes)
         acceptDigitsOnly(box(name));
     for (const LookupField &lookup : lookupFields)

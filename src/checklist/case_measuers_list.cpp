@@ -25,8 +25,6 @@ TCaseMeasuresListForm::TCaseMeasuresListForm(QWidget *parent)
     ui->DBGstud_meas_list->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     chooseOnEnter(ui->DBGstud_meas_list, [this] { DBGstud_meas_listDblClick(); });
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    // Shown right to left, this reads day/month/year from the left.
-    ui->DTbirthDate->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     connect(ui->DBGstud_meas_list, &QAbstractItemView::doubleClicked, this,
             guarded(this, &TCaseMeasuresListForm::DBGstud_meas_listDblClick));
     connect(ui->spExit, &QToolButton::clicked, this,

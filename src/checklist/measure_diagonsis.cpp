@@ -90,10 +90,6 @@ void TMeasureDiagonsisForm::FormCreate()
     for (int column = 0; column < 7; ++column)
         grid->setColumnWidth(column, widths[column]);
     grid->setColumnHidden(6, true);
-    // A date edit drawn right to left shows its sections in reverse order: this one shows
-    // day/month/year from the left, as the Hijri box beside it does.
-    for (QDateEdit *date : {ui->DTbirthDate, ui->DTMeasDiagDate})
-        date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     // Each row is as tall as its wrapped question at the column's present width.
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
