@@ -220,17 +220,6 @@ private slots:
         QCOMPARE(shownAge(), QStringList({"0", "0", "0"}));
         QCOMPARE(text("emHajDate"), hijri::fromGregorian(today));
         QCOMPARE(boxes.count(), 1);
-
-        // A receptionist types the day, the month and the year, in the order they are shown.
-        birthDate()->setFocus();
-        birthDate()->setSelectedSection(QDateTimeEdit::DaySection);
-        const QDate typed = today.addYears(-3).addDays(-40);
-        QTest::keyClicks(birthDate(), typed.toString(QStringLiteral("ddMMyyyy")));
-        QTest::keyClick(birthDate(), Qt::Key_Return);
-        QCOMPARE(birthDate()->date(), typed);
-        QCOMPARE(birthDate()->text(), typed.toString(QStringLiteral("dd/MM/yyyy")));
-        QCOMPARE(text("emHajDate"), hijri::fromGregorian(typed));
-        QCOMPARE(boxes.count(), 1);
     }
 
     void aHijriDateMovesTheBirthDateAndABadOneChangesNothing()
