@@ -1,10 +1,12 @@
 // Renders one of the program's Arabic guides from HTML into an A4 PDF with 10 mm margins.
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QTextDocument>
 #include <QTextOption>
+#include <QUrl>
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -32,6 +34,8 @@ int main(int argc, char *argv[])
     QTextOption option = document.defaultTextOption();
     option.setTextDirection(Qt::RightToLeft);
     document.setDefaultTextOption(option);
+    // Pictures are named relative to the guide's own folder.
+    document.setBaseUrl(QUrl::fromLocalFile(QFileInfo(source).absoluteFilePath()));
     document.setHtml(QString::fromUtf8(source.readAll()));
     document.print(&pdf);
     return 0;
