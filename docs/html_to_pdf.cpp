@@ -35,7 +35,9 @@ int main(int argc, char *argv[])
     option.setTextDirection(Qt::RightToLeft);
     document.setDefaultTextOption(option);
     // Pictures are named relative to the guide's own folder.
-    document.setBaseUrl(QUrl::fromLocalFile(QFileInfo(source).absoluteFilePath()));
+    document.setMetaInformation(
+        QTextDocument::DocumentUrl,
+        QUrl::fromLocalFile(QFileInfo(source).absoluteFilePath()).toString());
     document.setHtml(QString::fromUtf8(source.readAll()));
     document.print(&pdf);
     return 0;
