@@ -10,6 +10,7 @@
 #include "data/dm.h"
 #include "fixtures.h"
 #include "reports/all_cases_report.h"
+#include "reports/case_tests_compare_report.h"
 #include "reports/test_report_common.h"
 #include "ui/global.h"
 #include "ui/screens.h"
@@ -112,6 +113,26 @@ void answerByKeys(const QList<Qt::Key> &keys)
     QTest::keyClick(school, Qt::Key_Tab);
     for (Qt::Key key : keys)
         QTest::keyClick(QApplication::focusWidget(), key);
+}
+
+// The list of the tests of the case on the test screen, and the comparison of its two latest
+// tests as a PDF file.
+void shootCaseTests()
+{
+    click("MeasureDiagonsisForm", "spPrevMeas");
+    QWidget *list = screen("CaseMeasuresListForm");
+    shoot(list, "case-tests-list.png");
+    list->close();
+    LookupState &lookup = globals().lookup;
+    lookup.CompareCaseCode = TMeasureDiagonsisForm::instance()->shownCaseCode();
+    auto *comparison = TCaseTestsCompareReport::instance();
+    comparison->BuildCompare(screen("MeasureDiagonsisForm"));
+    if (lookup.CompareReady) {
+        const QString path = QDir(outputFolder).filePath(QStringLiteral("compare-report.pdf"));
+        comparison->writePdf(path);
+        std::printf("%s\n", qPrintable(path));
+    }
+    lookup.CompareReady = false;
 }
 
 // The user accounts with the first account chosen.
@@ -259,11 +280,13 @@ int main(int argc, char *argv[])
     QDir().mkpath(outputFolder);
     app::createScreens();
     screen("StartupForm")->show();
-    settle();
+    shoot(screen("StartupForm"), "first-screen.png");
     click("StartupForm", "SP_run_prog");
     on<QLineEdit>("LoginForm", "Euser_code")->setText("1");
     on<QLineEdit>("LoginForm", "Epassword")->setText("12345");
+    shoot(screen("LoginForm"), "login.png");
     click("LoginForm", "spLogin");
+    shoot(screen("MainForm"), "main-menu.png");
     click("MainForm", "SP_start_test");
     QWidget *test = screen("MeasureDiagonsisForm");
 
@@ -288,6 +311,7 @@ int main(int argc, char *argv[])
 
     pick("spFindStudent", withClosedTests);
     shoot(test, "test-closed.png");
+    shootCaseTests();
 
     pick("spFindStudent", withoutTests);
     pick("spFindInfoSource", QStringLiteral("الأم"));
