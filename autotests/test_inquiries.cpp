@@ -148,34 +148,43 @@ private slots:
         QVERIFY(!filter->isVisible());
     }
 
-    void theMenuOpensTheSearchesForAnyLevel()
+    void aLevelThreeUserOpensEverySearchOfTheMenu()
     {
         run("insert into users (user_code, a_name, user_password, user_level, can_close_po, "
             "show_cost_price, entry_date, who_insert, entry_type, is_active) values (5, 'مستعلم', "
             "'pw', 3, 0, 1, '2020-01-02', 1, 1, 1)");
         logIn("5", "pw");
         screens::show("InquiresReportsForm");
-        {
-            BoxAnswerer boxes;
-            screens::press("InquiresReportsForm", "spTestersQuery");
+        // Each button, the screen it shows, and the table the picker it opens lists (none
+        // where it opens no picker).
+        const struct {
+            const char *button;
+            const char *screen;
+            const char *pickedTable;
+        } searches[] = {{"spInfoSourceQuery", "SetupDataLevel2Form", "info_source"},
+                        {"spTestersQuery", "SetupDataLevel2Form", "tester"},
+                        {"spStudentTestQuery", "MeasureDiagonsisForm", "student"},
+                        {"spStudentTestsMonitoring", "InquiresReportsForm", "student"},
+                        {"spStudentsQuery", "StudentQueryForm", nullptr},
+                        {"spAllStudentsTests", "IntervalForm", nullptr}};
+        for (const auto &search : searches) {
+            globals().lookup.LookupTableName.clear();
+            {
+                BoxAnswerer boxes;
+                screens::press("InquiresReportsForm", search.button);
+                QCOMPARE(boxes.count(), 0);
+            }
+            QVERIFY2(screen(search.screen)->isVisible(), search.button);
+            QCOMPARE(screen("SearchForm")->isVisible(), search.pickedTable != nullptr);
+            if (search.pickedTable) {
+                QCOMPARE(globals().lookup.LookupTableName, QLatin1String(search.pickedTable));
+                screen("SearchForm")->close();
+            }
         }
-        QVERIFY(screen("SetupDataLevel2Form")->isVisible());
         QCOMPARE(on<QLabel>("SetupDataLevel2Form", "STtitle")->text(),
                  QStringLiteral("القائمين بالاختبار"));
-        QVERIFY(screen("SearchForm")->isVisible());
-        QCOMPARE(globals().lookup.LookupTableName, QStringLiteral("tester"));
-        screen("SearchForm")->close();
-
-        screens::press("InquiresReportsForm", "spStudentTestsMonitoring");
-        QVERIFY(screen("SearchForm")->isVisible());
-        QCOMPARE(globals().lookup.LookupTableName, QStringLiteral("student"));
-        QVERIFY(screens::lookupButtonIs("InquiresReportsForm", "spStudentTestsMonitoring"));
-        screen("SearchForm")->close();
-
-        screens::press("InquiresReportsForm", "spStudentsQuery");
         QVERIFY(screen("StudentsForm")->isVisible());
-        QVERIFY(screen("StudentQueryForm")->isVisible());
-        QVERIFY(screens::lookupButtonIs("StudentsForm", "spSudentFormSearch"));
+        QVERIFY(screens::lookupButtonIs("InquiresReportsForm", "spAllStudentsTests"));
     }
 };
 
