@@ -1,6 +1,9 @@
 // The comparison of a case's two latest tests: the builder's refusals, the picker that runs it,
 // and the report read from its laid-out pages, on both engines.
 #include "fixtures.h"
+#include <QToolButton>
+
+#include "checklist/case_measuers_list.h"
 
 #include "app/startup.h"
 #include "data/dm.h"
@@ -232,6 +235,39 @@ private slots:
     }
 
     // The earlier test scores 0 everywhere and lacks domain 5.
+    void anyTwoTestsMarkedInTheCaseTestsListAreComparedEarlierFirst()
+    {
+        addComparedTests();
+        Statement *tests = TDataModule1::instance()->FindStudTestHdrAllQuery;
+        tests->setParam("stud_code", 1);
+        tests->open();
+        auto *list = screens::find<TCaseMeasuresListForm>("CaseMeasuresListForm");
+        list->showCase("1", QStringLiteral("ريم خالد"), daysAgo(2000));
+        auto *grid = list->findChild<QTableView *>("DBGstud_meas_list");
+        auto *compare = list->findChild<QToolButton *>("spCompare");
+        QVERIFY(!compare->isEnabled());
+        const auto mark = [grid](int row) {
+            grid->selectionModel()->select(grid->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        };
+        mark(0);
+        mark(2);
+        QVERIFY(compare->isEnabled());
+        {
+            PreviewCloser closer;
+            compare->click();
+            QCOMPARE(closer.shown, 1);
+        }
+        const auto pages = report()->layOut();
+        QCOMPARE(printed(pages, "pageHeader", "Ltest_date_1").first(),
+                 daysAgo(30).toString("dd/MM/yyyy"));
+        QCOMPARE(printed(pages, "pageHeader", "Ltest_date_2").first(),
+                 daysAgo(10).toString("dd/MM/yyyy"));
+        mark(1);
+        QVERIFY(!compare->isEnabled());
+        list->close();
+    }
+
     void zeroDivisorsPrintEmptyAndSameAnswersNoChange()
     {
         addTest(1, daysAgo(20), 0, [](int group, int) { return group == 5 ? -1 : 0; });

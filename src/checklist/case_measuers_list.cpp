@@ -4,6 +4,7 @@
 #include "data/dm.h"
 #include "data/test_identity.h"
 #include "measure_diagonsis.h"
+#include "reports/case_tests_compare_report.h"
 #include "ui/action.h"
 #include "ui/global.h"
 #include "ui/grid_model.h"
@@ -29,6 +30,11 @@ TCaseMeasuresListForm::TCaseMeasuresListForm(QWidget *parent)
             guarded(this, &TCaseMeasuresListForm::DBGstud_meas_listDblClick));
     connect(ui->spExit, &QToolButton::clicked, this,
             guarded(this, &TCaseMeasuresListForm::spExitClick));
+    ui->spCompare->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    connect(ui->spCompare, &QToolButton::clicked, this,
+            guarded(this, &TCaseMeasuresListForm::spCompareClick));
+    connect(ui->DBGstud_meas_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { ui->spCompare->setEnabled(markedRows().size() == 2); });
     installFunctionKeys();
 }
 
@@ -44,20 +50,46 @@ void TCaseMeasuresListForm::showCase(const QString &caseCode, const QString &cas
     showScreen();
 }
 
-void TCaseMeasuresListForm::DBGstud_meas_listDblClick()
+TestIdentity TCaseMeasuresListForm::testOfRow(int row) const
 {
     Statement *tests = TDataModule1::instance()->FindStudTestHdrAllQuery;
+    tests->seek(row);
+    return {globals().CurrentBranchNo, tests->intValue(QStringLiteral("test_no")),
+            tests->dateValue(QStringLiteral("test_date")),
+            wholeNumber(ui->eStudentCode->text(), QStringLiteral("كود الحالة"))};
+}
+
+QList<int> TCaseMeasuresListForm::markedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &row : ui->DBGstud_meas_list->selectionModel()->selectedRows())
+        rows << row.row();
+    return rows;
+}
+
+void TCaseMeasuresListForm::DBGstud_meas_listDblClick()
+{
     const QModelIndex current = ui->DBGstud_meas_list->currentIndex();
-    if (!current.isValid() || !tests->seek(current.row()))
+    if (!current.isValid() ||
+        !TDataModule1::instance()->FindStudTestHdrAllQuery->seek(current.row()))
         return;
-    const int caseCode = wholeNumber(ui->eStudentCode->text(), QStringLiteral("كود الحالة"));
-    const int testNo = tests->intValue(QStringLiteral("test_no"));
-    const QDate testDate = tests->dateValue(QStringLiteral("test_date"));
+    const TestIdentity test = testOfRow(current.row());
     Statement *chosen = TDataModule1::instance()->StudMeasQuery;
-    bindTestIdentity(*chosen, {globals().CurrentBranchNo, testNo, testDate, caseCode});
+    bindTestIdentity(*chosen, test);
     chosen->open();
-    if (TMeasureDiagonsisForm::instance()->showTestFromList(caseCode, testNo, testDate))
+    if (TMeasureDiagonsisForm::instance()->showTestFromList(test.caseCode, test.testNo,
+                                                            test.testDate))
         close();
+}
+
+void TCaseMeasuresListForm::spCompareClick()
+{
+    const QList<int> rows = markedRows();
+    if (rows.size() != 2)
+        return;
+    TCaseTestsCompareReport *report = TCaseTestsCompareReport::instance();
+    report->compareTests(testOfRow(rows.at(0)), testOfRow(rows.at(1)));
+    report->preview(this);
 }
 
 void TCaseMeasuresListForm::spExitClick()

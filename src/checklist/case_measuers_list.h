@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/test_identity.h"
 #include "ui/screen.h"
 
 #include <QDate>
@@ -12,7 +13,7 @@ class CaseMeasuresListForm;
 namespace simat {
 
 // Every test of the case on the test screen, latest first; a double-click shows the chosen
-// test on the test screen.
+// test on the test screen, and any two marked tests are compared, the earlier as test 1.
 class TCaseMeasuresListForm : public TScreen {
     Q_OBJECT
 public:
@@ -24,9 +25,13 @@ public:
 
 public slots:
     void DBGstud_meas_listDblClick();
+    void spCompareClick();
     void spExitClick();
 
 private:
+    TestIdentity testOfRow(int row) const;
+    QList<int> markedRows() const;
+
     std::unique_ptr<Ui::CaseMeasuresListForm> ui;
 };
 
