@@ -85,7 +85,8 @@ void chooseFile(const QString &path)
         if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
             poll->deleteLater();
             poll->stop();
-            dialog->selectFile(path);
+            dialog->setDirectory(QFileInfo(path).absolutePath());
+            dialog->findChild<QLineEdit *>("fileNameEdit")->setText(QFileInfo(path).fileName());
             static_cast<QDialog *>(dialog)->accept();
         }
     });

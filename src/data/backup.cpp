@@ -139,8 +139,9 @@ int schemaVersionIn(QSqlDatabase &file)
         if (!tables.contains(QLatin1String(table.name)))
             throw Error(notABackup);
     }
+    // A register of the first version records none.
     if (!tables.contains(QLatin1String("schema_version")))
-        throw Error(notABackup);
+        return 0;
     return firstValue(file, QStringLiteral("select max(version) from schema_version")).toInt();
 }
 
@@ -329,7 +330,7 @@ int postgresSchemaVersion(const Database &database, const QString &filePath)
             throw Error(notABackup);
     }
     if (!tables.contains(QLatin1String("schema_version")))
-        throw Error(notABackup);
+        return 0;
     const ToolOutput rows = run(readingTool(database, {QStringLiteral("--data-only"),
                                                        QStringLiteral("--table=schema_version"),
                                                        QStringLiteral("--file=-"), filePath}),
