@@ -181,14 +181,17 @@ void TBasicDataMainForm::spRestoreClick()
         chooseFilePath(this, QStringLiteral("استرجاع نسخة احتياطية"), QString(), backupFilter());
     if (path.isEmpty())
         return;
-    backup::check(database(), path);
+    {
+        BackupProgress progress(this, QStringLiteral("جارى فحص النسخة الاحتياطية..."));
+        backup::check(database(), path, progress.report());
+    }
     if (!messages::ask(
             QStringLiteral("سيتم استبدال البيانات الحالية بالنسخة الاحتياطية - هل تريد الاستمرار؟"),
             this))
         return;
     {
         BackupProgress progress(this, QStringLiteral("جارى استرجاع النسخة الاحتياطية..."));
-        backup::restore(database(), path, progress.report());
+        backup::restore(database(), path, progress.report(), backup::Checked::Already);
     }
     messages::info(QStringLiteral("تم استرجاع النسخة الاحتياطية، سجّل الدخول من جديد"), this,
                    messages::Sound::Silent);

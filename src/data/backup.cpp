@@ -126,10 +126,31 @@ QString firstValue(QSqlDatabase &db, const QString &sql)
     return query.value(0).toString();
 }
 
-int schemaVersionIn(QSqlDatabase &file)
+// SQLite's integrity check of a large file takes a while: the progress is told that the work
+// goes on, and may stop it.
+int tellProgress(void *progress)
 {
-    if (firstValue(file, QStringLiteral("pragma integrity_check")) != QLatin1String("ok"))
+    return (*static_cast<const Progress *>(progress))(0, 0) ? 0 : 1;
+}
+
+void checkIntegrity(QSqlDatabase &file, const Progress &progress)
+{
+    const QVariant handle = file.driver()->handle();
+    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
+    if (progress)
+        sqlite3_progress_handler(connection, 100000, tellProgress,
+                                 const_cast<Progress *>(&progress));
+    const QString found = firstValue(file, QStringLiteral("pragma integrity_check"));
+    sqlite3_progress_handler(connection, 0, nullptr, nullptr);
+    if (progress && !progress(0, 0))
+        throw Error(stopped);
+    if (found != QLatin1String("ok"))
         throw Error(QStringLiteral("ملف النسخة الاحتياطية تالف"));
+}
+
+int schemaVersionIn(QSqlDatabase &file, const Progress &progress)
+{
+    checkIntegrity(file, progress);
     QStringList tables;
     QSqlQuery names(file);
     names.exec(QStringLiteral("select name from sqlite_master where type = 'table'"));
@@ -145,7 +166,7 @@ int schemaVersionIn(QSqlDatabase &file)
     return firstValue(file, QStringLiteral("select max(version) from schema_version")).toInt();
 }
 
-int sqliteSchemaVersion(const QString &filePath)
+int sqliteSchemaVersion(const QString &filePath, const Progress &progress)
 {
     static int checks = 0;
     const QString name = QStringLiteral("backup-check-%1").arg(++checks);
@@ -159,7 +180,7 @@ int sqliteSchemaVersion(const QString &filePath)
             if (!file.open() ||
                 firstValue(file, QStringLiteral("select count(*) from sqlite_master")).isEmpty())
                 throw Error(notABackup);
-            version = schemaVersionIn(file);
+            version = schemaVersionIn(file, progress);
         } catch (const Error &error) {
             failure = error.text();
         }
@@ -360,11 +381,11 @@ void restorePostgreSQL(const DatabaseAlias &alias, const QString &program, const
     run(job, progress);
 }
 
-int schemaVersion(const Database &database, const QString &filePath)
+int schemaVersion(const Database &database, const QString &filePath, const Progress &progress)
 {
     if (!QFileInfo(filePath).isFile())
         throw Error(QStringLiteral("الملف %1 غير موجود").arg(filePath));
-    return isSQLite(database) ? sqliteSchemaVersion(filePath)
+    return isSQLite(database) ? sqliteSchemaVersion(filePath, progress)
                               : postgresSchemaVersion(database, filePath);
 }
 
@@ -384,15 +405,16 @@ void save(Database &database, const QString &filePath, const Progress &progress)
         savePostgreSQL(database, filePath, progress);
 }
 
-void check(const Database &database, const QString &filePath)
+void check(const Database &database, const QString &filePath, const Progress &progress)
 {
-    if (schemaVersion(database, filePath) > schema::currentVersion())
+    if (schemaVersion(database, filePath, progress) > schema::currentVersion())
         throw Error(QStringLiteral("النسخة الاحتياطية من إصدار أحدث من هذا البرنامج"));
 }
 
-void restore(Database &database, const QString &filePath, const Progress &progress)
+void restore(Database &database, const QString &filePath, const Progress &progress, Checked checked)
 {
-    check(database, filePath);
+    if (checked == Checked::No)
+        check(database, filePath, progress);
     const DatabaseAlias alias = database.alias();
     const bool sqlite = isSQLite(database);
     const QString program = sqlite ? QString() : tool(database, QStringLiteral("pg_restore"));

@@ -23,13 +23,16 @@ QString fileName(const Database &database, const QDateTime &when = QDateTime::cu
 void save(Database &database, const QString &filePath, const Progress &progress = {});
 
 // Checks that filePath is a whole backup of this program's register, of a schema version the
-// program can read, without changing anything. Throws Error with the reason in Arabic.
-void check(const Database &database, const QString &filePath);
+// program can read, without changing anything; the progress hears of it with a total of 0.
+// Throws Error with the reason in Arabic.
+void check(const Database &database, const QString &filePath, const Progress &progress = {});
 
-// Checks filePath, then replaces the register with it in one transaction: on any failure the
-// register stays as it was. The program's connections are closed for the time and opened
-// again afterwards. Throws Error with the reason in Arabic.
-void restore(Database &database, const QString &filePath, const Progress &progress = {});
+// Checks filePath (unless check() has just done it), then replaces the register with it in one
+// transaction: on any failure the register stays as it was. The program's connections are
+// closed for the time and opened again afterwards. Throws Error with the reason in Arabic.
+enum class Checked { No, Already };
+void restore(Database &database, const QString &filePath, const Progress &progress = {},
+             Checked checked = Checked::No);
 
 // The folder of the backups the program takes by itself before it changes the schema.
 QString automaticFolder();
