@@ -125,6 +125,7 @@ public:
     {
         m_dialog.setWindowTitle(QStringLiteral("سمات"));
         m_dialog.setLayoutDirection(Qt::RightToLeft);
+        m_dialog.setMinimumWidth(420);
         m_dialog.setWindowModality(Qt::ApplicationModal);
         m_dialog.setMinimumDuration(0);
         m_dialog.setAutoClose(false);
