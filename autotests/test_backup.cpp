@@ -191,6 +191,12 @@ private slots:
         QCOMPARE(errorOf([&] { backup::restore(db(), text.fileName()); }), notOurs);
         QCOMPARE(errorOf([&] { backup::restore(db(), foreign); }), notOurs);
         QVERIFY(!errorOf([&] { backup::restore(db(), corrupt.fileName()); }).isEmpty());
+        if (engineOfRow() == TestDatabase::Engine::SQLite) {
+            const QString live = parseAlias(m_database->alias()).filePath;
+            const QString itself = "الملف المختار هو ملف قاعدة البيانات الحالية، اختر ملفاً آخر";
+            QCOMPARE(errorOf([&] { backup::save(db(), live); }), itself);
+            QCOMPARE(errorOf([&] { backup::restore(db(), live + "-wal"); }), itself);
+        }
         QCOMPARE(fingerprint(), changed);
         backup::restore(db(), whole);
         QCOMPARE(fingerprint(), saved);

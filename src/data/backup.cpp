@@ -97,9 +97,19 @@ void copyPages(sqlite3 *from, sqlite3 *into, const Progress &progress)
         progress(1, 1);
 }
 
+// The register's own file, or its log, is never a backup's place nor its source.
+void refuseTheRegisterFile(const Database &database, const QString &filePath)
+{
+    const QString chosen = QFileInfo(filePath).absoluteFilePath();
+    const QString live = QFileInfo(database.alias().filePath).absoluteFilePath();
+    if (chosen.startsWith(live) && chosen.size() <= live.size() + 4)
+        throw Error(QStringLiteral("الملف المختار هو ملف قاعدة البيانات الحالية، اختر ملفاً آخر"));
+}
+
 // The copy is written beside the file asked for, and takes its name only once it is whole.
 void saveSQLite(const Database &database, const QString &filePath, const Progress &progress)
 {
+    refuseTheRegisterFile(database, filePath);
     const QString part = filePath + QLatin1String(".part");
     QFile::remove(part);
     try {
@@ -385,6 +395,8 @@ int schemaVersion(const Database &database, const QString &filePath, const Progr
 {
     if (!QFileInfo(filePath).isFile())
         throw Error(QStringLiteral("الملف %1 غير موجود").arg(filePath));
+    if (isSQLite(database))
+        refuseTheRegisterFile(database, filePath);
     return isSQLite(database) ? sqliteSchemaVersion(filePath, progress)
                               : postgresSchemaVersion(database, filePath);
 }
