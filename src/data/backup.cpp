@@ -246,7 +246,8 @@ QProcessEnvironment toolEnvironment(const DatabaseAlias &alias)
         environment.insert(QStringLiteral("PGPASSWORD"), alias.password);
     environment.insert(QStringLiteral("PGCONNECT_TIMEOUT"), QStringLiteral("5"));
     // A restore waits this long at most for another workstation's lock on a table.
-    environment.insert(QStringLiteral("PGOPTIONS"), QStringLiteral("-c lock_timeout=30000"));
+    environment.insert(QStringLiteral("PGOPTIONS"), environment.value(QStringLiteral("PGOPTIONS")) +
+                                                        QStringLiteral(" -c lock_timeout=30000"));
     return environment;
 }
 
@@ -279,6 +280,16 @@ struct ToolOutput {
     QString messages;
 };
 
+// What a tool said of its failure, without the lines of its --verbose account.
+QString failureLines(const QString &messages)
+{
+    QStringList lines = messages.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList errors = lines.filter(QRegularExpression(
+        QStringLiteral("error|fatal|detail"), QRegularExpression::CaseInsensitiveOption));
+    return (errors.isEmpty() ? lines.mid(std::max(0, int(lines.size()) - 3)) : errors)
+        .join(QLatin1Char('\n'));
+}
+
 // Runs a PostgreSQL tool to its end, telling progress from its messages; throws Error.
 ToolOutput run(const ToolRun &job, const Progress &progress)
 {
@@ -310,7 +321,7 @@ ToolOutput run(const ToolRun &job, const Progress &progress)
     result.output += process.readAllStandardOutput();
     result.messages += QString::fromUtf8(process.readAllStandardError());
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        throw Error(result.messages.trimmed());
+        throw Error(failureLines(result.messages));
     return result;
 }
 
