@@ -209,7 +209,8 @@ private slots:
             run("create table padding as with recursive n(i) as (select 1 union all select i + 1 "
                 "from n where i < 4000) select i, randomblob(3000) as b from n");
         else
-            addCases(1000, 2000);
+            run("insert into student (stud_code, stud_name, stud_birth_date) select g, 'حالة ' "
+                "|| g, date '2020-01-02' from generate_series(1000, 60000) as g");
         const QString path = savedBackup();
         run("delete from student where stud_code > 5");
         const QString changed = fingerprint();

@@ -148,7 +148,7 @@ private:
     QProgressDialog m_dialog;
 };
 
-// Closes every screen but the first and sends the user to the login screen.
+// Shows the login screen and closes every other screen but the first.
 void returnToLogin()
 {
     screens::show(QStringLiteral("LoginForm"));
@@ -172,7 +172,8 @@ void TBasicDataMainForm::spBackupClick()
         BackupProgress progress(this, QStringLiteral("جارى حفظ النسخة الاحتياطية..."));
         backup::save(database(), path, progress.report());
     }
-    messages::info(QStringLiteral("تم حفظ النسخة الاحتياطية في %1").arg(path), this,
+    // The path keeps its own left-to-right order inside the Arabic sentence.
+    messages::info(QStringLiteral("تم حفظ النسخة الاحتياطية في \u2066%1\u2069").arg(path), this,
                    messages::Sound::Silent);
 }
 
