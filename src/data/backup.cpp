@@ -349,7 +349,7 @@ void savePostgreSQL(const Database &database, const QString &filePath, const Pro
 ToolRun readingTool(const Database &database, const QStringList &arguments)
 {
     return {tool(database, QStringLiteral("pg_restore")), arguments,
-            QProcessEnvironment::systemEnvironment()};
+            QProcessEnvironment::systemEnvironment(), QRegularExpression(), 0};
 }
 
 // The archive's list must name every table of the program; the version is read from the
