@@ -1,10 +1,16 @@
 #include "basic_data_main.h"
 
+#include "data/backup.h"
+#include "data/dm.h"
+#include "report_engine/file_dialog.h"
 #include "ui/action.h"
 #include "ui/global.h"
+#include "ui/messages.h"
 #include "ui/screens.h"
 #include "ui_basic_data_main.h"
 
+#include <QApplication>
+#include <QProgressDialog>
 #include <QStyle>
 
 namespace simat {
@@ -23,6 +29,8 @@ TBasicDataMainForm::TBasicDataMainForm(QWidget *parent)
     ui->SP_students->setIcon(style()->standardIcon(QStyle::SP_DirHomeIcon));
     ui->SP_users->setIcon(style()->standardIcon(QStyle::SP_DialogYesButton));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    ui->spBackup->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    ui->spRestore->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     connect(ui->SP_class_info_source, &QToolButton::clicked, this,
             guarded(this, &TBasicDataMainForm::SP_class_info_sourceClick));
     connect(ui->SP_class_testers, &QToolButton::clicked, this,
@@ -35,6 +43,10 @@ TBasicDataMainForm::TBasicDataMainForm(QWidget *parent)
             guarded(this, &TBasicDataMainForm::SP_studentsClick));
     connect(ui->SP_users, &QToolButton::clicked, this,
             guarded(this, &TBasicDataMainForm::SP_usersClick));
+    connect(ui->spBackup, &QToolButton::clicked, this,
+            guarded(this, &TBasicDataMainForm::spBackupClick));
+    connect(ui->spRestore, &QToolButton::clicked, this,
+            guarded(this, &TBasicDataMainForm::spRestoreClick));
     connect(ui->spExit, &QToolButton::clicked, this,
             guarded(this, &TBasicDataMainForm::spExitClick));
     installFunctionKeys();
@@ -46,6 +58,8 @@ void TBasicDataMainForm::applyUserLevel()
 {
     const int level = globals().session.SessionUserLevel;
     ui->SP_users->setEnabled(level == 0);
+    ui->spBackup->setEnabled(level == 0);
+    ui->spRestore->setEnabled(level == 0);
     ui->SP_class_info_source->setEnabled(level <= 1);
     ui->SP_class_testers->setEnabled(level <= 1);
     ui->SP_info_source->setEnabled(true);
@@ -87,6 +101,103 @@ void TBasicDataMainForm::SP_studentsClick()
 void TBasicDataMainForm::SP_usersClick()
 {
     screens::show(QStringLiteral("UsersForm"));
+}
+
+namespace {
+
+Database &database()
+{
+    return TDataModule1::instance()->Database1;
+}
+
+QString backupFilter()
+{
+    const bool sqlite = database().engine() == DatabaseAlias::Engine::SQLite;
+    return QStringLiteral("النسخ الاحتياطية (%1);;كل الملفات (*)")
+        .arg(sqlite ? QLatin1String("*.db") : QLatin1String("*.dump"));
+}
+
+// A progress bar over the window while a backup or restore runs; Cancel stops the work.
+class BackupProgress {
+public:
+    BackupProgress(QWidget *parent, const QString &label)
+        : m_dialog(label, QStringLiteral("إلغاء"), 0, 0, parent)
+    {
+        m_dialog.setWindowTitle(QStringLiteral("سمات"));
+        m_dialog.setLayoutDirection(Qt::RightToLeft);
+        m_dialog.setMinimumWidth(420);
+        m_dialog.setWindowModality(Qt::ApplicationModal);
+        m_dialog.setMinimumDuration(0);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        m_dialog.setValue(0);
+    }
+
+    backup::Progress report()
+    {
+        return [this](qint64 done, qint64 total) {
+            constexpr int steps = 1000;
+            m_dialog.setMaximum(total > 0 ? steps : 0);
+            m_dialog.setValue(total > 0 ? int(done * steps / total) : 0);
+            QApplication::processEvents();
+            return !m_dialog.wasCanceled();
+        };
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
+
+// Shows the login screen and closes every other screen but the first.
+void returnToLogin()
+{
+    screens::show(QStringLiteral("LoginForm"));
+    for (QObject *object : screens::all()) {
+        auto *window = qobject_cast<QWidget *>(object);
+        if (window && window->isVisible() && window->objectName() != QLatin1String("StartupForm") &&
+            window->objectName() != QLatin1String("LoginForm"))
+            window->close();
+    }
+}
+
+} // namespace
+
+void TBasicDataMainForm::spBackupClick()
+{
+    const QString path = chooseSavePath(this, QStringLiteral("حفظ نسخة احتياطية"),
+                                        backup::fileName(database()), backupFilter());
+    if (path.isEmpty())
+        return;
+    {
+        BackupProgress progress(this, QStringLiteral("جارى حفظ النسخة الاحتياطية..."));
+        backup::save(database(), path, progress.report());
+    }
+    // The path keeps its own left-to-right order inside the Arabic sentence.
+    messages::info(QStringLiteral("تم حفظ النسخة الاحتياطية في \u2066%1\u2069").arg(path), this,
+                   messages::Sound::Silent);
+}
+
+void TBasicDataMainForm::spRestoreClick()
+{
+    const QString path =
+        chooseFilePath(this, QStringLiteral("استرجاع نسخة احتياطية"), QString(), backupFilter());
+    if (path.isEmpty())
+        return;
+    {
+        BackupProgress progress(this, QStringLiteral("جارى فحص النسخة الاحتياطية..."));
+        backup::check(database(), path, progress.report());
+    }
+    if (!messages::ask(
+            QStringLiteral("سيتم استبدال البيانات الحالية بالنسخة الاحتياطية - هل تريد الاستمرار؟"),
+            this))
+        return;
+    {
+        BackupProgress progress(this, QStringLiteral("جارى استرجاع النسخة الاحتياطية..."));
+        backup::restore(database(), path, progress.report(), backup::Checked::Already);
+    }
+    messages::info(QStringLiteral("تم استرجاع النسخة الاحتياطية، سجّل الدخول من جديد"), this,
+                   messages::Sound::Silent);
+    returnToLogin();
 }
 
 void TBasicDataMainForm::spExitClick()

@@ -10,9 +10,9 @@ class BasicDataMainForm;
 
 namespace simat {
 
-// The basic-data menu: the four lookup tables of testers and information sources, the cases
-// and the user accounts. A lookup button hands itself to the lookup screen it opens, which
-// then chooses its table.
+// The basic-data menu: the four lookup tables of testers and information sources, the cases,
+// the user accounts, and the backup and restore of the register. A lookup button hands itself
+// to the lookup screen it opens, which then chooses its table.
 class TBasicDataMainForm : public TScreen {
     Q_OBJECT
 public:
@@ -28,6 +28,8 @@ public slots:
     void SP_testersClick();
     void SP_studentsClick();
     void SP_usersClick();
+    void spBackupClick();
+    void spRestoreClick();
     void spExitClick();
 
 private:

@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "backup.h"
 #include "core/error.h"
 #include "dialect.h"
 #include "schema.h"
@@ -252,12 +253,15 @@ void Database::protectEmbeddedFiles() const
 
 void Database::prepareSchema()
 {
-    if (schema::exists(*this))
+    const bool existed = schema::exists(*this);
+    if (existed)
         schema::createIndexes(*this);
     else if (!inTransaction([this] { schema::create(*this); }))
         throw Error(m_lastFailure);
     if (schema::isCurrent(*this))
         return;
+    if (existed)
+        backup::saveBeforeMigration(*this);
     if (!inTransaction([this] { m_openWarning = schema::migrate(*this); }))
         throw Error(m_lastFailure);
 }
