@@ -317,6 +317,22 @@ private slots:
                  QChar(0x2066) + QStringLiteral("2026-12-08") + QChar(0x2069));
     }
 
+    void aLongLayOutTellsItsProgressAndStopsWhenAsked()
+    {
+        RowsReport report(&rows(300));
+        QList<int> told;
+        report.progress = [&told](int rowsDone) {
+            told << rowsDone;
+            return true;
+        };
+        const int pages = int(report.layOut().size());
+        QCOMPARE(told, QList<int>({64, 128, 192, 256}));
+        report.progress = [](int) { return false; };
+        QVERIFY_THROWS_EXCEPTION(LayoutCancelled, report.layOut());
+        report.progress = nullptr;
+        QCOMPARE(int(report.layOut().size()), pages);
+    }
+
     void aGroupHeaderNeverEndsAPage()
     {
         for (int perGroup : {3, 4, 5, 7}) {

@@ -215,7 +215,15 @@ private:
                 }
             }
             rows.next();
+            reportProgress(rows.currentRow());
         }
+    }
+
+    void reportProgress(int rowsDone) const
+    {
+        constexpr int every = 64;
+        if (m_report.progress && rowsDone % every == 0 && !m_report.progress(rowsDone))
+            throw LayoutCancelled{};
     }
 
     QString textOf(const Element &element) const

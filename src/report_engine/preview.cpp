@@ -3,11 +3,15 @@
 #include "report_engine/report.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 namespace simat::report {
@@ -22,13 +26,54 @@ Report::FailureHandler &failureHandler()
     return handler;
 }
 
-// Runs a step of the preview; what it throws is shown over the preview, which stays open.
-void runStep(QWidget *over, const std::function<void()> &step)
+// A progress window over a long lay-out, shown once it has taken half a second after its first
+// rows, whose Cancel stops it.
+class LayoutProgress {
+public:
+    LayoutProgress(Report &report, QWidget *over)
+        : m_report(report)
+    {
+        m_report.progress = [this, over](int rowsDone) { return goOn(over, rowsDone); };
+    }
+    ~LayoutProgress() { m_report.progress = nullptr; }
+
+private:
+    bool goOn(QWidget *over, int rowsDone)
+    {
+        if (!m_clock.isValid())
+            m_clock.start();
+        if (!m_window && m_clock.elapsed() < 500)
+            return true;
+        if (!m_window) {
+            m_window =
+                std::make_unique<QProgressDialog>(QString(), QStringLiteral("إلغاء"), 0, 0, over);
+            m_window->setWindowTitle(m_report.caption);
+            m_window->setWindowModality(Qt::WindowModal);
+            m_window->setLayoutDirection(Qt::RightToLeft);
+            m_window->setMinimumDuration(0);
+            m_window->show();
+        }
+        m_window->setLabelText(QStringLiteral("جارى إعداد التقرير… %1 سطراً").arg(rowsDone));
+        QCoreApplication::processEvents();
+        return !m_window->wasCanceled();
+    }
+
+    Report &m_report;
+    QElapsedTimer m_clock;
+    std::unique_ptr<QProgressDialog> m_window;
+};
+
+// Runs a step of the preview under a progress window; what it throws is shown over the
+// preview, which stays open. A lay-out the user cancelled closes the preview.
+void runStep(Report &report, QDialog *preview, const std::function<void()> &step)
 {
+    LayoutProgress progress(report, preview);
     try {
         step();
+    } catch (const LayoutCancelled &) {
+        QTimer::singleShot(0, preview, &QDialog::reject);
     } catch (const std::exception &failure) {
-        failureHandler()(over, QString::fromUtf8(failure.what()));
+        failureHandler()(preview, QString::fromUtf8(failure.what()));
     }
 }
 
@@ -69,7 +114,7 @@ int Report::preview(QWidget *parent)
     // Laid out anew whenever the preview repaints, so a change of the page set-up is followed
     // and a print from the preview runs the report again from its beginning.
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, &dialog](QPrinter *target) {
-        runStep(&dialog, [this, target] { print(target); });
+        runStep(*this, &dialog, [this, target] { print(target); });
     });
     if (auto *toolBar = dialog.findChild<QToolBar *>()) {
         auto *save = new QAction(dialog.style()->standardIcon(QStyle::SP_DialogSaveButton),
@@ -78,7 +123,8 @@ int Report::preview(QWidget *parent)
         toolBar->insertSeparator(toolBar->actions().value(1));
         save->setObjectName(QStringLiteral("savePdfAction"));
         connect(save, &QAction::triggered, &dialog, [this, &dialog, &printer] {
-            runStep(&dialog, [this, &dialog, &printer] { savePdf(&dialog, printer.pageLayout()); });
+            runStep(*this, &dialog,
+                    [this, &dialog, &printer] { savePdf(&dialog, printer.pageLayout()); });
         });
     }
     return dialog.exec();

@@ -104,6 +104,9 @@ QString formatMask(double value, const QString &mask);
 // order inside Arabic text.
 QString isolate(const QString &text);
 
+// Thrown by a lay-out that its progress handler stopped.
+struct LayoutCancelled {};
+
 // A banded report over the rows of one open data source (or over none). Subclasses give the
 // form name, fill the bands and hooks in their constructor, and reset their running figures in
 // beforeRun(), which runs before every lay-out (preview, print, PDF, layOut).
@@ -146,6 +149,11 @@ public:
     void print(QPrinter *printer);
     // Qt's print preview, modal, with a "حفظ PDF" action; returns the dialog's result.
     int preview(QWidget *parent = nullptr);
+
+    // Told every few rows while the report is laid out, with the number of rows laid out so
+    // far; returning false stops the lay-out, which then throws LayoutCancelled. The preview
+    // sets it to a progress window with a Cancel button.
+    std::function<bool(int rowsDone)> progress;
 
     // What the preview does with a failure inside it (a lay-out that throws, a PDF that cannot
     // be written): the program shows it in its own error box; by default a plain box.
