@@ -6,6 +6,7 @@
 #include "core/checklist.h"
 #include "data/dm.h"
 #include "report_engine/report.h"
+#include "reports/all_cases_report.h"
 #include "ui/screens.h"
 
 #include <QLineEdit>
@@ -104,6 +105,23 @@ void BM_Listing50Pages(benchmark::State &state)
     state.counters["pages"] = pages;
 }
 
+// The all-cases report of a year of 10 000 tests, each with ten answers.
+void BM_AllCasesYear10000Tests(benchmark::State &state)
+{
+    auto *report = screens::object<TAllCasesReport>(QStringLiteral("AllCasesReport"));
+    report->listPeriod(QDate(2025, 1, 1), QDate(2025, 12, 31));
+    for (auto _ : state)
+        report->writePdf(folder->filePath("all-cases.pdf"));
+    state.counters["pages"] = double(report->layOut().size());
+}
+
+void BM_BaselineBarePdf_AllCasesTexts(benchmark::State &state)
+{
+    const int pages = int(state.range(0));
+    for (auto _ : state)
+        drawBareTexts(pages, 9 * 20, folder->filePath("bare-all-cases.pdf"));
+}
+
 void prepareData()
 {
     qputenv("SIMAT_ALIAS_VUM", ("sqlite:" + folder->filePath("bench.db")).toUtf8());
@@ -124,6 +142,14 @@ void prepareData()
                     .arg(code));
         run("insert into test_hdr (branch_no, test_no, test_date, stud_code, tester_id, "
             "info_source_id, test_status) values (0, 1, '2026-01-10', 1, 1, 1, 1)");
+        run("with recursive n(i) as (select 1 union all select i + 1 from n where i < 10000) "
+            "insert into test_hdr (branch_no, test_no, test_date, stud_code, tester_id, "
+            "info_source_id, test_status) select 0, i, date('2025-01-01', '+' || (i % 365) || "
+            "' days'), 1 + i % 2400, 1, 1, 1 from n");
+        run("insert into test_dtl (branch_no, test_no, test_date, stud_code, ques_group, "
+            "ques_id, ques_ans_val, ques_mark) select h.branch_no, h.test_no, h.test_date, "
+            "h.stud_code, q.ques_group, q.ques_id, 'Sometimes', 2 from test_hdr as h, test_ques "
+            "as q where h.test_date < '2026-01-01' and q.ques_id <= 2");
         run(QStringLiteral("insert into test_dtl (branch_no, test_no, test_date, stud_code, "
                            "ques_group, ques_id, ques_ans_val, ques_mark) select 0, 1, "
                            "'2026-01-10', 1, ques_group, ques_id, '%1', %2 from test_ques")
@@ -144,6 +170,8 @@ BENCHMARK(BM_BaselineBarePdf_5Pages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TestReport100Questions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineBarePdf_50Pages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Listing50Pages)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BaselineBarePdf_AllCasesTexts)->Arg(500)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_AllCasesYear10000Tests)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char *argv[])
 {
