@@ -326,7 +326,7 @@ private slots:
             return true;
         };
         const int pages = int(report.layOut().size());
-        QCOMPARE(told, QList<int>({64, 128, 192, 256}));
+        QCOMPARE(told, QList<int>({64, 128, 192, 256, 300}));
         report.progress = [](int) { return false; };
         QVERIFY_THROWS_EXCEPTION(LayoutCancelled, report.layOut());
         report.progress = nullptr;

@@ -173,12 +173,16 @@ public:
         put(m_report.summary);
         finishPage();
         const int count = int(m_pages.size());
-        for (int i = 0; i < count; ++i)
+        const int rowsDone = m_rowsWalked;
+        for (int i = 0; i < count; ++i) {
+            if (i % 16 == 0)
+                reportProgress(rowsDone, true);
             for (Item &item : m_pages[i].items)
                 if (item.kind == Item::Kind::Text)
                     item.text = fitText(fillPageNumbers(item.text, i + 1, count),
                                         layoutFont(item.family, item.pointSize, item.bold),
                                         item.rect.size(), item.wrap);
+        }
         return m_pages;
     }
 
@@ -215,14 +219,16 @@ private:
                 }
             }
             rows.next();
-            reportProgress(rows.currentRow());
+            m_rowsWalked = rows.currentRow();
+            reportProgress(m_rowsWalked);
         }
     }
 
-    void reportProgress(int rowsDone) const
+    // Every few rows, and whenever `now` says so.
+    void reportProgress(int rowsDone, bool now = false) const
     {
         constexpr int every = 64;
-        if (m_report.progress && rowsDone % every == 0 && !m_report.progress(rowsDone))
+        if (m_report.progress && (now || rowsDone % every == 0) && !m_report.progress(rowsDone))
             throw LayoutCancelled{};
     }
 
@@ -422,6 +428,7 @@ private:
     QSizeF m_paper;
     double m_left = 0, m_width = 0, m_top = 0, m_bottom = 0;
     double m_y = 0, m_bodyTop = 0, m_bodyBottom = 0;
+    int m_rowsWalked = 0;
 };
 
 QList<LaidOutPage> Report::layOut(const QPageLayout &layout)

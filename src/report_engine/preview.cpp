@@ -33,27 +33,26 @@ public:
     LayoutProgress(Report &report, QWidget *over)
         : m_report(report)
     {
-        m_report.progress = [this, over](int rowsDone) { return goOn(over, rowsDone); };
+        m_report.progress = [this, over](int) { return goOn(over); };
     }
     ~LayoutProgress() { m_report.progress = nullptr; }
 
 private:
-    bool goOn(QWidget *over, int rowsDone)
+    bool goOn(QWidget *over)
     {
         if (!m_clock.isValid())
             m_clock.start();
         if (!m_window && m_clock.elapsed() < 500)
             return true;
         if (!m_window) {
-            m_window =
-                std::make_unique<QProgressDialog>(QString(), QStringLiteral("إلغاء"), 0, 0, over);
+            m_window = std::make_unique<QProgressDialog>(QStringLiteral("جارى إعداد التقرير…"),
+                                                         QStringLiteral("إلغاء"), 0, 0, over);
             m_window->setWindowTitle(m_report.caption);
             m_window->setWindowModality(Qt::WindowModal);
             m_window->setLayoutDirection(Qt::RightToLeft);
             m_window->setMinimumDuration(0);
             m_window->show();
         }
-        m_window->setLabelText(QStringLiteral("جارى إعداد التقرير… %1 سطراً").arg(rowsDone));
         QCoreApplication::processEvents();
         return !m_window->wasCanceled();
     }

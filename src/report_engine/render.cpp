@@ -84,7 +84,8 @@ void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origi
     painter.restore();
 }
 
-void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages)
+void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages,
+                 const std::function<bool(int pagesDone)> &goOn)
 {
     QPointF origin;
     const auto *printer = dynamic_cast<const QPrinter *>(&device);
@@ -92,6 +93,8 @@ void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages)
         origin = device.pageLayout().paintRect(QPageLayout::Millimeter).topLeft();
     QPainter painter(&device);
     for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (goOn && !goOn(int(i)))
+            break;
         if (i > 0)
             device.newPage();
         renderPage(painter, pages.at(i), origin);

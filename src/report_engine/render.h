@@ -3,6 +3,7 @@
 #include "report_engine/layout.h"
 
 #include <QPointF>
+#include <functional>
 
 class QPainter;
 class QPagedPaintDevice;
@@ -12,7 +13,9 @@ namespace simat::report {
 // Paints one laid-out page; `origin` is where, in mm from the paper's top-left corner, the
 // painter's (0, 0) lies (the top-left of the printable area on a printer or PDF writer).
 void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origin = {});
-// Paints every page on a printer or PDF writer, a new page between them.
-void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages);
+// Paints every page on a printer or PDF writer, a new page between them; `goOn`, told the
+// pages painted so far, stops the painting when it returns false.
+void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages,
+                 const std::function<bool(int pagesDone)> &goOn = {});
 
 } // namespace simat::report

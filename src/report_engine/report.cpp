@@ -166,7 +166,14 @@ bool Report::writePdf(const QString &path, const QPageLayout &layout)
 
 void Report::print(QPrinter *printer)
 {
-    renderPages(*printer, layOut(printer->pageLayout()));
+    const QList<LaidOutPage> pages = layOut(printer->pageLayout());
+    bool cancelled = false;
+    renderPages(*printer, pages, [this, &cancelled](int pagesDone) {
+        cancelled = progress && pagesDone % 16 == 0 && !progress(pagesDone);
+        return !cancelled;
+    });
+    if (cancelled)
+        throw LayoutCancelled{};
 }
 
 } // namespace simat::report

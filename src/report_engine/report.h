@@ -150,9 +150,9 @@ public:
     // Qt's print preview, modal, with a "حفظ PDF" action; returns the dialog's result.
     int preview(QWidget *parent = nullptr);
 
-    // Told every few rows while the report is laid out, with the number of rows laid out so
-    // far; returning false stops the lay-out, which then throws LayoutCancelled. The preview
-    // sets it to a progress window with a Cancel button.
+    // Told now and then while the report is laid out (with the rows laid out so far) and
+    // painted (with the pages painted); returning false stops it, which then throws
+    // LayoutCancelled. The preview sets it to a progress window with a Cancel button.
     std::function<bool(int rowsDone)> progress;
 
     // What the preview does with a failure inside it (a lay-out that throws, a PDF that cannot
