@@ -13,15 +13,6 @@ namespace {
 constexpr double headingBottom = 33;
 constexpr double rowHeight = report_parts::tableRowHeight;
 
-int rowsIn(DataSource *rows)
-{
-    int count = 0;
-    for (rows->first(); !rows->atEnd(); rows->next())
-        ++count;
-    rows->first();
-    return count;
-}
-
 } // namespace
 
 TSetupDataReportForm::TSetupDataReportForm(QObject *parent)
@@ -76,7 +67,7 @@ QColor TSetupDataReportForm::statusColor(const QString &status)
 
 void TSetupDataReportForm::beforeRun()
 {
-    m_count = source() && source()->isOpen() ? rowsIn(source()) : 0;
+    m_count = rowCount(source());
 }
 
 void TSetupDataReportForm::buildPageHeader()

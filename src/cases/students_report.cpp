@@ -42,15 +42,6 @@ const Column columns[] = {
 constexpr int firstAgeColumn = 6;
 constexpr int ageColumns = 3;
 
-int rowsIn(DataSource *rows)
-{
-    int count = 0;
-    for (rows->first(); !rows->atEnd(); rows->next())
-        ++count;
-    rows->first();
-    return count;
-}
-
 } // namespace
 
 TStudentsReportForm::TStudentsReportForm(QObject *parent)
@@ -107,7 +98,7 @@ QString TStudentsReportForm::genderWord(int gender)
 
 void TStudentsReportForm::beforeRun()
 {
-    m_count = source() && source()->isOpen() ? rowsIn(source()) : 0;
+    m_count = rowCount(source());
     m_today = QDate::currentDate();
 }
 

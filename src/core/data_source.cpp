@@ -52,4 +52,15 @@ QDate toDate(const QVariant &value)
     return QDate::fromString(value.toString().left(10), Qt::ISODate);
 }
 
+int rowCount(DataSource *rows)
+{
+    if (!rows || !rows->isOpen())
+        return 0;
+    int count = 0;
+    for (rows->first(); !rows->atEnd(); rows->next())
+        ++count;
+    rows->first();
+    return count;
+}
+
 } // namespace simat

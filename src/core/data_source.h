@@ -30,6 +30,10 @@ public:
     QDate dateValue(const QString &column) const;
 };
 
+// The number of rows of an open source, 0 for none or a closed one; the source is left at its
+// first row.
+int rowCount(DataSource *rows);
+
 // Reads a value that sources deliver differently (as text or typed): null reads as 0 or as an
 // invalid date; a text that is no number throws Error.
 int toInt(const QVariant &value);
