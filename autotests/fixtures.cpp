@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "ui/screens.h"
 #include <QAction>
+#include <QFileDialog>
 #include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QSqlDatabase>
@@ -259,6 +260,22 @@ void typeText(QWidget *widget, const QString &text)
 void quietOffscreenPlatform()
 {
     previousHandler = qInstallMessageHandler(dropPlatformNotes);
+}
+
+void chooseFile(const QString &path)
+{
+    auto *poll = new QTimer(qApp);
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, path] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            poll->deleteLater();
+            poll->stop();
+            dialog->setDirectory(QFileInfo(path).absolutePath());
+            dialog->findChild<QLineEdit *>("fileNameEdit")->setText(QFileInfo(path).fileName());
+            static_cast<QDialog *>(dialog)->accept();
+        }
+    });
+    poll->start();
 }
 
 } // namespace simat::testing

@@ -105,6 +105,9 @@ private:
     QTimer m_timer;
 };
 
+// Answers the next file dialog with a path, as a person typing it into the dialog would.
+void chooseFile(const QString &path);
+
 // Types a text into a widget key by key, Arabic letters too.
 void typeText(QWidget *widget, const QString &text);
 

@@ -11,8 +11,6 @@
 #include "ui/screens.h"
 
 #include <QCryptographicHash>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -74,23 +72,6 @@ QString errorOf(const std::function<void()> &work)
         return error.text();
     }
     return {};
-}
-
-// Answers the next file dialog with a path.
-void chooseFile(const QString &path)
-{
-    auto *poll = new QTimer(qApp);
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, [poll, path] {
-        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
-            poll->deleteLater();
-            poll->stop();
-            dialog->setDirectory(QFileInfo(path).absolutePath());
-            dialog->findChild<QLineEdit *>("fileNameEdit")->setText(QFileInfo(path).fileName());
-            static_cast<QDialog *>(dialog)->accept();
-        }
-    });
-    poll->start();
 }
 
 } // namespace

@@ -2,13 +2,16 @@
 #include "fixtures.h"
 
 #include "app/startup.h"
+#include "core/checklist.h"
 #include "data/dm.h"
 #include "reports/all_cases_report.h"
 #include "ui/global.h"
 #include "ui/screens.h"
 
 #include <QDateEdit>
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 using namespace simat;
@@ -58,6 +61,52 @@ class InquiriesTest : public QObject {
     }
 
     QDateEdit *date(const char *name) { return on<QDateEdit>("IntervalForm", name); }
+
+    // A CSV file as a spreadsheet reads it: the byte-order mark, then quoted or bare cells.
+    static QList<QStringList> readCsv(const QString &path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("cannot read %s", qPrintable(path));
+        const QByteArray bytes = file.readAll();
+        if (!bytes.startsWith("\xEF\xBB\xBF"))
+            qFatal("%s has no byte-order mark", qPrintable(path));
+        const QString text = QString::fromUtf8(bytes.mid(3));
+        QList<QStringList> rows(1, QStringList(QString()));
+        bool quoted = false;
+        const auto after = [&text](qsizetype i) {
+            return i + 1 < text.size() ? text.at(i + 1) : QChar();
+        };
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            if (quoted && c == u'"' && after(i) == u'"')
+                rows.last().last() += text.at(++i);
+            else if (c == u'"')
+                quoted = !quoted;
+            else if (!quoted && c == u',')
+                rows.last() << QString();
+            else if (!quoted && c == u'\r' && after(i) == u'\n' && ++i)
+                rows << QStringList(QString());
+            else
+                rows.last().last() += c;
+        }
+        rows.removeLast();
+        return rows;
+    }
+
+    // Rows of a query, each row's values joined by "|".
+    QStringList queried(const QString &sql)
+    {
+        Statement rows(dm()->Database1, "Rows", {sql});
+        QStringList lines;
+        for (rows.open(); !rows.atEnd(); rows.next()) {
+            QStringList values;
+            for (const QString &column : rows.columnNames())
+                values << rows.textValue(column);
+            lines << values.join('|');
+        }
+        return lines;
+    }
 
 private slots:
     void initTestCase_data() { addEngineRows(); }
@@ -146,6 +195,95 @@ private slots:
         QCOMPARE(previews.shown, 1);
         press(Qt::Key_F12);
         QVERIFY(!filter->isVisible());
+    }
+
+    void exportWritesTheListedTestsAndEveryAnswerAsTheDatabaseHoldsThem()
+    {
+        const QDate today = QDate::currentDate();
+        addTest(0, 2, today.addDays(-4), 1, 50, {1, 2, 3});
+        addTest(0, 1, today.addDays(-4), 2, 13, {3});
+        addTest(0, 3, today.addDays(-5), 3, 10, {1});
+        addTest(7, 1, today, 3, 10, {1});
+        run("update test_hdr set test_status = 0 where test_no = 1");
+        run("update tester set tester_name = 'نورة, \"أم خالد\"'");
+        run("update info_source set info_source_name = '=1+2'");
+        QTemporaryDir folder;
+        const QString path = folder.filePath("period-tests.csv");
+
+        screens::show("InquiresReportsForm");
+        screens::press("InquiresReportsForm", "spAllStudentsTests");
+        date("DTfrom")->setDate(today.addDays(-4));
+        {
+            BoxAnswerer boxes;
+            chooseFile(path);
+            QTest::mouseClick(on<QToolButton>("IntervalForm", "spExport"), Qt::LeftButton);
+            QCOMPARE(boxes.texts.value(0).section('\n', 0, 0),
+                     QStringLiteral("تم تصدير الاختبارات (2) وإجاباتها (63) إلى الملفين:"));
+        }
+        const QList<QStringList> tests = readCsv(path);
+        const QList<QStringList> answers = readCsv(folder.filePath("period-answers.csv"));
+
+        QCOMPARE(tests.size(), 3);
+        QCOMPARE(tests.first().first(), QStringLiteral("case_code (كود الحالة)"));
+        QVERIFY(tests.first().contains(QStringLiteral("domain_5_percent (نسبة إضطرابات سلوكية)")));
+        QVERIFY(report()->listPeriod(today.addDays(-4), today));
+        const QList<report::LaidOutPage> pages = report()->layOut();
+        QStringList listed;
+        for (const QStringList &test : tests.mid(1)) {
+            QCOMPARE(test.mid(2, 4),
+                     QStringList({test.at(2), today.addDays(-4).toString(Qt::ISODate),
+                                  "نورة, \"أم خالد\"", "'=1+2"}));
+            listed << test.at(6) + '|' + test.at(7) + '|' + test.at(test.size() - 3) + "%|" +
+                          test.at(test.size() - 2);
+        }
+        QStringList printedRows;
+        for (int row = 0; row < 2; ++row)
+            printedRows << column(pages, "Ltest_ques_count").at(row) + '|' +
+                               column(pages, "Lwaiting_ques").at(row) + '|' +
+                               column(pages, "Ltest_perc").at(row) + '|' +
+                               column(pages, "Lrecomm").at(row);
+        QCOMPARE(listed, printedRows);
+        QCOMPARE(tests.at(1).last(), QStringLiteral("منتهى"));
+        QCOMPARE(tests.at(2).last(), QStringLiteral("جارى"));
+
+        QStringList domainRates;
+        for (const QStringList &test : tests.mid(1))
+            for (int domain = 1; domain <= 5; ++domain)
+                if (!test.at(7 + domain).isEmpty())
+                    domainRates << test.at(0) + '|' + QString::number(domain) + '|' +
+                                       test.at(7 + domain);
+        QStringList storedRates;
+        for (const QString &line :
+             queried("select stud_code, ques_group, sum(ques_mark) * 100.0 / (count(*) * 3) from "
+                     "test_dtl where branch_no = 0 and test_no in (1, 2) group by test_date, "
+                     "test_no, stud_code, ques_group order by test_date, test_no, ques_group")) {
+            const QStringList parts = line.split('|');
+            storedRates << parts.at(0) + '|' + parts.at(1) + '|' +
+                               QString::number(parts.at(2).toDouble(), 'f', 2);
+        }
+        QCOMPARE(domainRates, storedRates);
+
+        QStringList exported;
+        for (const QStringList &answer : answers.mid(1))
+            exported << answer.join('|');
+        QStringList stored;
+        for (QString line : queried(
+                 "select b.stud_code, b.test_no, b.test_date, b.ques_group, c.ques_group_name, "
+                 "b.ques_id, d.ques_desc, b.ques_mark from test_dtl as b, test_ques_group as c, "
+                 "test_ques as d where b.branch_no = 0 and b.test_no in (1, 2) and "
+                 "c.ques_group_id = b.ques_group and d.ques_group = b.ques_group and "
+                 "d.ques_id = b.ques_id order by b.test_no, b.ques_group, b.ques_id")) {
+            QStringList parts = line.split('|');
+            parts[2] = QDate::fromString(parts.at(2).left(10), Qt::ISODate).toString(Qt::ISODate);
+            parts.insert(7, checklist::arabicWord(checklist::Answer::Always));
+            stored << parts.join('|');
+        }
+        QCOMPARE(exported, stored);
+
+        date("DTfrom")->setDate(today.addDays(1));
+        BoxAnswerer empty;
+        QTest::mouseClick(on<QToolButton>("IntervalForm", "spExport"), Qt::LeftButton);
+        QCOMPARE(empty.texts, QStringList({TAllCasesReport::emptyPeriodText()}));
     }
 
     void aLevelThreeUserOpensEverySearchOfTheMenu()

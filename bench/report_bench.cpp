@@ -1,17 +1,22 @@
 // Laying out and writing reports to PDF: the full report of a test of 100 questions, and a
 // listing of generated rows that runs to 50 pages, each beside a bare QPdfWriter that draws the
-// same number of texts on the same number of pages (the baseline).
+// same number of texts on the same number of pages (the baseline); and the export of a year's
+// tests beside a bare query whose rows are written as they come.
 #include "app/application.h"
 #include "app/startup.h"
 #include "core/checklist.h"
 #include "data/dm.h"
+#include "data/period_export.h"
+#include "data/statement_texts.h"
 #include "report_engine/report.h"
 #include "reports/all_cases_report.h"
 #include "ui/screens.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -115,6 +120,41 @@ void BM_AllCasesYear10000Tests(benchmark::State &state)
     state.counters["pages"] = double(report->layOut().size());
 }
 
+const period_export::Period exportedYear{0, QDate(2024, 1, 1), QDate(2024, 12, 31)};
+
+// The export of a year of 10 000 tests, each with every one of the checklist's 100 questions
+// answered: a million answer rows.
+void BM_ExportYear10000Tests(benchmark::State &state)
+{
+    Database &database = TDataModule1::instance()->Database1;
+    period_export::Written written;
+    for (auto _ : state)
+        written = period_export::write(database, exportedYear, folder->filePath("tests.csv"));
+    state.counters["answers"] = double(written.answers);
+}
+
+// The same answers read by a bare query and written as their values joined by commas.
+void BM_BaselineBareCsv_ExportAnswers(benchmark::State &state)
+{
+    for (auto _ : state) {
+        QFile file(folder->filePath("bare.csv"));
+        file.open(QIODevice::WriteOnly);
+        QSqlQuery query(TDataModule1::instance()->Database1.connection());
+        query.setForwardOnly(true);
+        query.exec(texts::exportedAnswers()
+                       .join('\n')
+                       .replace(":branch_no", "0")
+                       .replace(":from_date", "'2024-01-01'")
+                       .replace(":to_date", "'2024-12-31'"));
+        while (query.next()) {
+            QStringList cells;
+            for (int column = 0; column < 13; ++column)
+                cells << query.value(column).toString();
+            file.write((cells.join(',') + "\r\n").toUtf8());
+        }
+    }
+}
+
 void BM_BaselineBarePdf_AllCasesTexts(benchmark::State &state)
 {
     const int pages = int(state.range(0));
@@ -150,6 +190,14 @@ void prepareData()
             "ques_id, ques_ans_val, ques_mark) select h.branch_no, h.test_no, h.test_date, "
             "h.stud_code, q.ques_group, q.ques_id, 'Sometimes', 2 from test_hdr as h, test_ques "
             "as q where h.test_date < '2026-01-01' and q.ques_id <= 2");
+        run("with recursive n(i) as (select 1 union all select i + 1 from n where i < 10000) "
+            "insert into test_hdr (branch_no, test_no, test_date, stud_code, tester_id, "
+            "info_source_id, test_status) select 0, i, date('2024-01-01', '+' || (i % 366) || "
+            "' days'), 1 + i % 2400, 1, 1, i % 2 from n");
+        run("insert into test_dtl (branch_no, test_no, test_date, stud_code, ques_group, "
+            "ques_id, ques_ans_val, ques_mark) select h.branch_no, h.test_no, h.test_date, "
+            "h.stud_code, q.ques_group, q.ques_id, 'Rarely', 1 from test_hdr as h, test_ques "
+            "as q where h.test_date < '2025-01-01'");
         run(QStringLiteral("insert into test_dtl (branch_no, test_no, test_date, stud_code, "
                            "ques_group, ques_id, ques_ans_val, ques_mark) select 0, 1, "
                            "'2026-01-10', 1, ques_group, ques_id, '%1', %2 from test_ques")
@@ -172,6 +220,8 @@ BENCHMARK(BM_BaselineBarePdf_50Pages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Listing50Pages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineBarePdf_AllCasesTexts)->Arg(500)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_AllCasesYear10000Tests)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_BaselineBareCsv_ExportAnswers)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ExportYear10000Tests)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char *argv[])
 {

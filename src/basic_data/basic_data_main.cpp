@@ -7,10 +7,9 @@
 #include "ui/global.h"
 #include "ui/messages.h"
 #include "ui/screens.h"
+#include "ui/work_progress.h"
 #include "ui_basic_data_main.h"
 
-#include <QApplication>
-#include <QProgressDialog>
 #include <QStyle>
 
 namespace simat {
@@ -117,37 +116,6 @@ QString backupFilter()
         .arg(sqlite ? QLatin1String("*.db") : QLatin1String("*.dump"));
 }
 
-// A progress bar over the window while a backup or restore runs; Cancel stops the work.
-class BackupProgress {
-public:
-    BackupProgress(QWidget *parent, const QString &label)
-        : m_dialog(label, QStringLiteral("إلغاء"), 0, 0, parent)
-    {
-        m_dialog.setWindowTitle(QStringLiteral("سمات"));
-        m_dialog.setLayoutDirection(Qt::RightToLeft);
-        m_dialog.setMinimumWidth(420);
-        m_dialog.setWindowModality(Qt::ApplicationModal);
-        m_dialog.setMinimumDuration(0);
-        m_dialog.setAutoClose(false);
-        m_dialog.setAutoReset(false);
-        m_dialog.setValue(0);
-    }
-
-    backup::Progress report()
-    {
-        return [this](qint64 done, qint64 total) {
-            constexpr int steps = 1000;
-            m_dialog.setMaximum(total > 0 ? steps : 0);
-            m_dialog.setValue(total > 0 ? int(done * steps / total) : 0);
-            QApplication::processEvents();
-            return !m_dialog.wasCanceled();
-        };
-    }
-
-private:
-    QProgressDialog m_dialog;
-};
-
 // Shows the login screen and closes every other screen but the first.
 void returnToLogin()
 {
@@ -169,7 +137,7 @@ void TBasicDataMainForm::spBackupClick()
     if (path.isEmpty())
         return;
     {
-        BackupProgress progress(this, QStringLiteral("جارى حفظ النسخة الاحتياطية..."));
+        WorkProgress progress(this, QStringLiteral("جارى حفظ النسخة الاحتياطية..."));
         backup::save(database(), path, progress.report());
     }
     // The path keeps its own left-to-right order inside the Arabic sentence.
@@ -184,7 +152,7 @@ void TBasicDataMainForm::spRestoreClick()
     if (path.isEmpty())
         return;
     {
-        BackupProgress progress(this, QStringLiteral("جارى فحص النسخة الاحتياطية..."));
+        WorkProgress progress(this, QStringLiteral("جارى فحص النسخة الاحتياطية..."));
         backup::check(database(), path, progress.report());
     }
     if (!messages::ask(
@@ -192,7 +160,7 @@ void TBasicDataMainForm::spRestoreClick()
             this))
         return;
     {
-        BackupProgress progress(this, QStringLiteral("جارى استرجاع النسخة الاحتياطية..."));
+        WorkProgress progress(this, QStringLiteral("جارى استرجاع النسخة الاحتياطية..."));
         backup::restore(database(), path, progress.report(), backup::Checked::Already);
     }
     messages::info(QStringLiteral("تم استرجاع النسخة الاحتياطية، سجّل الدخول من جديد"), this,

@@ -32,8 +32,6 @@ namespace {
 
 TMeasureDiagonsisForm *theInstance = nullptr;
 
-const QString openStatus = QStringLiteral("جارى");
-const QString closedStatus = QStringLiteral("منتهى");
 const QString unsavedQuestion =
     QStringLiteral("تأكد من أنك قمت بحفظ البيانات قبل الاستمرار - هل تريد الاستمرار بدون حفظ "
                    "البيانات؟");
@@ -555,7 +553,7 @@ void TMeasureDiagonsisForm::setStatus(TestStatus status)
 {
     m_status = status;
     const bool open = status != TestStatus::Closed;
-    ui->lTestStatus->setText(open ? openStatus : closedStatus);
+    ui->lTestStatus->setText(checklist::testStatusWord(open));
     ui->lTestStatus->setStyleSheet(open
                                        ? QStringLiteral("color: rgb(0,128,0); font-weight: bold;")
                                        : QStringLiteral("color: rgb(255,0,0); font-weight: bold;"));

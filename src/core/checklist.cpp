@@ -133,4 +133,9 @@ QString testRecommendation(double rate)
                              : QStringLiteral("الحالة لاتعانى من التوحد");
 }
 
+QString testStatusWord(bool open)
+{
+    return open ? QStringLiteral("جارى") : QStringLiteral("منتهى");
+}
+
 } // namespace simat::checklist

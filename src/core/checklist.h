@@ -49,5 +49,7 @@ QString reportDomainVerdict(double rate);
 QString reportChecklistVerdict(double rate);
 // The recommendation of a test in the list of the tests of a period.
 QString testRecommendation(double rate);
+// A test's status in words: running while its answers may change, ended once it is closed.
+QString testStatusWord(bool open);
 
 } // namespace simat::checklist

@@ -238,6 +238,16 @@ int Statement::exec()
     return executed(dialect::rewrite(text()), m_database.connection(), false).numRowsAffected();
 }
 
+void Statement::readEach(const std::function<void(const QSqlQuery &row)> &row)
+{
+    close();
+    QSqlQuery query = executed(dialect::rewrite(text()), m_database.connection(), true);
+    while (query.next())
+        row(query);
+    if (query.lastError().isValid())
+        throw Error(query.lastError().text());
+}
+
 void Statement::fetchAll()
 {
     while (rows()->canFetchMore({}))

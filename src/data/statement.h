@@ -7,6 +7,7 @@
 #include <QSqlRecord>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 #include "core/data_source.h"
 #include "streamed_rows.h"
@@ -52,6 +53,9 @@ public:
     bool isOpen() const override { return m_open; }
     // Writing: runs the text once; returns the number of rows it touched.
     int exec();
+    // Runs the text and hands each row to `row` as the engine delivers it, keeping none: for a
+    // result too large to hold. The statement stays closed.
+    void readEach(const std::function<void(const QSqlQuery &row)> &row);
 
     int rowCount();
     bool isEmpty() override;

@@ -1,10 +1,17 @@
 #include "interval.h"
 
+#include "data/dm.h"
+#include "data/period_export.h"
+#include "report_engine/file_dialog.h"
 #include "reports/all_cases_report.h"
 #include "ui/action.h"
+#include "ui/global.h"
+#include "ui/messages.h"
 #include "ui/screens.h"
+#include "ui/work_progress.h"
 #include "ui_interval.h"
 
+#include <QFileInfo>
 #include <QStyle>
 
 namespace simat {
@@ -17,6 +24,9 @@ TIntervalForm::TIntervalForm(QWidget *parent)
     ui->spRun->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     connect(ui->spRun, &QToolButton::clicked, this, guarded(this, &TIntervalForm::spRunClick));
+    ui->spExport->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    connect(ui->spExport, &QToolButton::clicked, this,
+            guarded(this, &TIntervalForm::spExportClick));
     connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TIntervalForm::spExitClick));
     installFunctionKeys();
 }
@@ -32,6 +42,7 @@ void TIntervalForm::FormShow()
 {
     ui->DTfrom->setDate(QDate::currentDate());
     ui->DTto->setDate(QDate::currentDate());
+    ui->spExport->setVisible(openedForAllCases());
     if (openedForAllCases())
         ui->STtitle->setText(
             screens::button(QStringLiteral("InquiresReportsForm"), "spAllStudentsTests")->text());
@@ -43,6 +54,38 @@ void TIntervalForm::spRunClick()
     if (openedForAllCases())
         screens::object<TAllCasesReport>(QStringLiteral("AllCasesReport"))
             ->run(ui->DTfrom->date(), ui->DTto->date(), this);
+}
+
+void TIntervalForm::spExportClick()
+{
+    if (!openedForAllCases())
+        return;
+    Database &database = TDataModule1::instance()->Database1;
+    const period_export::Period period{globals().CurrentBranchNo, ui->DTfrom->date(),
+                                       ui->DTto->date()};
+    if (period_export::testCount(database, period) == 0) {
+        messages::info(TAllCasesReport::emptyPeriodText(), this);
+        return;
+    }
+    QString path = chooseSavePath(this, QStringLiteral("تصدير الاختبارات"),
+                                  period_export::testsFileName(period),
+                                  QStringLiteral("ملفات CSV (*.csv);;كل الملفات (*)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1String(".csv");
+    period_export::Written written;
+    {
+        WorkProgress progress(this, QStringLiteral("جارى تصدير الاختبارات..."));
+        written = period_export::write(database, period, path, progress.report());
+    }
+    // Each path keeps its own left-to-right order inside the Arabic sentence.
+    messages::info(QStringLiteral("تم تصدير الاختبارات (%1) وإجاباتها (%2) إلى الملفين:\n"
+                                  "\u2066%3\u2069\n\u2066%4\u2069")
+                       .arg(written.tests)
+                       .arg(written.answers)
+                       .arg(path, period_export::answersFilePath(path)),
+                   this, messages::Sound::Silent);
 }
 
 void TIntervalForm::spExitClick()

@@ -20,6 +20,7 @@ public:
 
 public slots:
     void spRunClick();
+    void spExportClick();
     void spExitClick();
 
 protected:

@@ -54,11 +54,15 @@ bool TAllCasesReport::listPeriod(const QDate &from, const QDate &to)
     return !tests->isEmpty();
 }
 
+QString TAllCasesReport::emptyPeriodText()
+{
+    return QStringLiteral("لاتوجد حالات تم إجراء اختبارات لها خلال الفترة المختارة");
+}
+
 void TAllCasesReport::run(const QDate &from, const QDate &to, QWidget *over)
 {
     if (!listPeriod(from, to)) {
-        messages::info(QStringLiteral("لاتوجد حالات تم إجراء اختبارات لها خلال الفترة المختارة"),
-                       over);
+        messages::info(emptyPeriodText(), over);
         return;
     }
     preview(over);

@@ -19,6 +19,8 @@ public:
     // Lists the period's tests and shows the preview over `over`, or says that the period has
     // none.
     void run(const QDate &from, const QDate &to, QWidget *over);
+    // What the filter says of a period without tests.
+    static QString emptyPeriodText();
     // Lists the period's tests; false when it has none.
     bool listPeriod(const QDate &from, const QDate &to);
 

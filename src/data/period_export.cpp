@@ -1,0 +1,278 @@
+#include "period_export.h"
+
+#include "core/checklist.h"
+#include "core/csv.h"
+#include "core/error.h"
+#include "statement.h"
+#include "statement_texts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSqlQuery>
+#include <map>
+#include <optional>
+
+namespace simat::period_export {
+
+namespace {
+
+using csv::heading;
+using csv::textCell;
+
+struct Domain {
+    int id = 0;
+    QString name;
+};
+
+// The columns of the answers' rows, in the order of exportedAnswers().
+enum Column {
+    CaseCode,
+    CaseName,
+    TestNo,
+    TestDate,
+    TestStatus,
+    TesterName,
+    SourceName,
+    DomainId,
+    DomainName,
+    QuestionId,
+    QuestionText,
+    AnswerWord,
+    Mark
+};
+
+void bindPeriod(Statement &statement, const Period &period)
+{
+    statement.declare(QStringLiteral("branch_no"), ParamType::Integer);
+    statement.declare(QStringLiteral("from_date"), ParamType::Date);
+    statement.declare(QStringLiteral("to_date"), ParamType::Date);
+    statement.setParam(QStringLiteral("branch_no"), period.branchNo);
+    statement.setParam(QStringLiteral("from_date"), period.from);
+    statement.setParam(QStringLiteral("to_date"), period.to);
+}
+
+std::vector<Domain> checklistDomains(Database &database)
+{
+    Statement rows(database, QStringLiteral("ExportDomains"), texts::checklistDomains());
+    std::vector<Domain> domains;
+    for (rows.open(); !rows.atEnd(); rows.next())
+        domains.push_back({rows.intValue(QStringLiteral("ques_group_id")),
+                           rows.textValue(QStringLiteral("ques_group_name"))});
+    return domains;
+}
+
+int checklistQuestionCount(Database &database)
+{
+    Statement count(database, QStringLiteral("ExportQuestionCount"),
+                    texts::checklistQuestionCount());
+    count.open();
+    return count.intValue(QStringLiteral("meas_ques_count"));
+}
+
+QString isoDate(const QVariant &value)
+{
+    return toDate(value).toString(Qt::ISODate);
+}
+
+QString number(double value)
+{
+    return QString::number(value, 'f', 2);
+}
+
+QStringList answersHeading()
+{
+    return {heading("case_code", "كود الحالة"),
+            heading("test_no", "رقم الاختبار"),
+            heading("test_date", "تاريخ الاختبار"),
+            heading("domain_id", "رقم المجموعة"),
+            heading("domain", "المجموعة"),
+            heading("question_id", "رقم السؤال"),
+            heading("question", "السؤال"),
+            heading("answer", "الإجابة"),
+            heading("mark", "الدرجة")};
+}
+
+QStringList answerCells(const QSqlQuery &row)
+{
+    const QString stored = row.value(AnswerWord).toString();
+    const checklist::Answer answer = checklist::answerOfStoredWord(stored);
+    return {row.value(CaseCode).toString(),
+            row.value(TestNo).toString(),
+            isoDate(row.value(TestDate)),
+            row.value(DomainId).toString(),
+            textCell(row.value(DomainName).toString()),
+            row.value(QuestionId).toString(),
+            textCell(row.value(QuestionText).toString()),
+            answer == checklist::Answer::None ? textCell(stored) : checklist::arabicWord(answer),
+            row.value(Mark).toString()};
+}
+
+QStringList testsHeading(const std::vector<Domain> &domains)
+{
+    QStringList cells = {heading("case_code", "كود الحالة"),
+                         heading("case_name", "اسم الحالة"),
+                         heading("test_no", "رقم الاختبار"),
+                         heading("test_date", "تاريخ الاختبار"),
+                         heading("tester", "القائم بالاختبار"),
+                         heading("info_source", "مصدر المعلومات"),
+                         heading("answered_questions", "أسئلة تمت إجابتها"),
+                         heading("waiting_questions", "أسئلة تنتظر الإجابة")};
+    for (const Domain &domain : domains)
+        cells << QStringLiteral("domain_%1_percent (نسبة %2)").arg(domain.id).arg(domain.name);
+    cells << heading("total_percent", "نتيجة الاختبار") << heading("verdict", "التوصية")
+          << heading("status", "الحالة");
+    return cells;
+}
+
+// A test's row, gathered from its answers as they come.
+class TestRow {
+public:
+    explicit TestRow(const QSqlQuery &firstAnswer)
+        : m_key(keyOf(firstAnswer))
+        , m_cells({firstAnswer.value(CaseCode).toString(),
+                   textCell(firstAnswer.value(CaseName).toString()),
+                   firstAnswer.value(TestNo).toString(), isoDate(firstAnswer.value(TestDate)),
+                   textCell(firstAnswer.value(TesterName).toString()),
+                   textCell(firstAnswer.value(SourceName).toString())})
+        , m_open(firstAnswer.value(TestStatus).toInt() == 1)
+    {}
+
+    static QString keyOf(const QSqlQuery &answer)
+    {
+        return answer.value(TestDate).toString() + QLatin1Char('/') +
+               answer.value(TestNo).toString() + QLatin1Char('/') +
+               answer.value(CaseCode).toString();
+    }
+    bool holds(const QSqlQuery &answer) const { return keyOf(answer) == m_key; }
+
+    void add(const QSqlQuery &answer)
+    {
+        Marks &domain = m_domains[answer.value(DomainId).toInt()];
+        const int mark = answer.value(Mark).toInt();
+        ++domain.answered;
+        domain.marks += mark;
+        ++m_whole.answered;
+        m_whole.marks += mark;
+    }
+
+    QStringList cells(const std::vector<Domain> &domains, int questionCount) const
+    {
+        QStringList cells = m_cells;
+        cells << QString::number(m_whole.answered)
+              << QString::number(questionCount - m_whole.answered);
+        for (const Domain &domain : domains) {
+            const auto marks = m_domains.find(domain.id);
+            cells << (marks == m_domains.end() ? QString() : number(marks->second.rate()));
+        }
+        const double rate = m_whole.rate();
+        cells << number(rate) << checklist::testRecommendation(rate)
+              << checklist::testStatusWord(m_open);
+        return cells;
+    }
+
+private:
+    struct Marks {
+        int answered = 0;
+        int marks = 0;
+        double rate() const { return checklist::rate(marks, checklist::greatestMarks(answered)); }
+    };
+
+    QString m_key;
+    QStringList m_cells;
+    bool m_open = false;
+    std::map<int, Marks> m_domains;
+    Marks m_whole;
+};
+
+class OutputFile {
+public:
+    explicit OutputFile(const QString &path)
+        : m_file(path)
+    {
+        if (!m_file.open(QIODevice::WriteOnly))
+            throw Error(QStringLiteral("تعذر إنشاء الملف %1\n%2").arg(path, m_file.errorString()));
+    }
+    QIODevice &device() { return m_file; }
+    void commit()
+    {
+        if (!m_file.commit())
+            throw Error(QStringLiteral("تعذر كتابة الملف %1\n%2")
+                            .arg(m_file.fileName(), m_file.errorString()));
+    }
+
+private:
+    QSaveFile m_file;
+};
+
+} // namespace
+
+int testCount(Database &database, const Period &period)
+{
+    Statement count(database, QStringLiteral("ExportTestCount"), texts::exportedTestCount());
+    bindPeriod(count, period);
+    count.open();
+    return count.intValue(QStringLiteral("tests"));
+}
+
+QString testsFileName(const Period &period)
+{
+    return QStringLiteral("simat-tests-%1-%2.csv")
+        .arg(period.from.toString(Qt::ISODate), period.to.toString(Qt::ISODate));
+}
+
+QString answersFilePath(const QString &testsFilePath)
+{
+    const QFileInfo tests(testsFilePath);
+    const QString suffix = tests.suffix().isEmpty() ? QString() : QLatin1Char('.') + tests.suffix();
+    QString base = tests.fileName().chopped(suffix.size());
+    if (base.endsWith(QLatin1String("-tests")))
+        base.chop(int(qstrlen("-tests")));
+    return tests.dir().filePath(base + QStringLiteral("-answers") + suffix);
+}
+
+Written write(Database &database, const Period &period, const QString &testsFilePath,
+              const Progress &progress)
+{
+    const std::vector<Domain> domains = checklistDomains(database);
+    const int questionCount = checklistQuestionCount(database);
+    const int total = testCount(database, period);
+    OutputFile testsFile(testsFilePath);
+    OutputFile answersFile(answersFilePath(testsFilePath));
+    csv::Writer tests(testsFile.device());
+    csv::Writer answers(answersFile.device());
+    tests.writeRow(testsHeading(domains));
+    answers.writeRow(answersHeading());
+
+    Written written;
+    std::optional<TestRow> test;
+    const auto finishTest = [&] {
+        tests.writeRow(test->cells(domains, questionCount));
+        ++written.tests;
+        if (progress && !progress(written.tests, total))
+            throw Error(QStringLiteral("توقف التصدير قبل أن يكتمل، ولم يُكتب أي ملف"));
+    };
+    Statement rows(database, QStringLiteral("ExportAnswers"), texts::exportedAnswers());
+    bindPeriod(rows, period);
+    rows.readEach([&](const QSqlQuery &answer) {
+        if (test && !test->holds(answer))
+            finishTest();
+        if (!test || !test->holds(answer))
+            test.emplace(answer);
+        test->add(answer);
+        answers.writeRow(answerCells(answer));
+        ++written.answers;
+    });
+    if (test)
+        finishTest();
+    answersFile.commit();
+    try {
+        testsFile.commit();
+    } catch (const Error &) {
+        QFile::remove(answersFilePath(testsFilePath));
+        throw;
+    }
+    return written;
+}
+
+} // namespace simat::period_export

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QProgressDialog>
+#include <functional>
+
+namespace simat {
+
+// A progress bar with Cancel over a window, for as long as a long piece of work runs.
+class WorkProgress {
+public:
+    WorkProgress(QWidget *parent, const QString &label);
+
+    // What the work tells how far it has gone (a total of 0 while it is not known); it hears
+    // false once Cancel has been pressed.
+    std::function<bool(qint64 done, qint64 total)> report();
+
+private:
+    QProgressDialog m_dialog;
+};
+
+} // namespace simat
