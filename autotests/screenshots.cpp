@@ -22,7 +22,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -79,6 +81,44 @@ void pick(const char *button, const QString &partOfName, const char *pickerShot 
         shoot(screen("SearchForm"), pickerShot);
     QTest::keyClick(results, Qt::Key_Return);
     settle();
+}
+
+// Runs `handle` on the next modal window once it shows: a file dialog or a message box that a
+// button opens and waits on.
+void onNextModal(const std::function<void(QWidget *modal)> &handle)
+{
+    auto *poll = new QTimer(qApp);
+    poll->setInterval(50);
+    QObject::connect(poll, &QTimer::timeout, [poll, handle] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && !qobject_cast<QProgressDialog *>(modal)) {
+            poll->stop();
+            poll->deleteLater();
+            handle(modal);
+        }
+    });
+    poll->start();
+}
+
+// Pictures the file dialog a button opens, answers it with a file of the documents folder, then
+// pictures the message box that follows and answers it: No to a question, else its one button.
+void shootFileButton(const char *screenName, const char *button, const char *fileName,
+                     const char *dialogShot, const char *doneShot)
+{
+    onNextModal([=](QWidget *dialog) {
+        // The dialog draws its icons and reads its folder only once it shows.
+        QTest::qWait(1000);
+        shoot(dialog, dialogShot);
+        chooseFile(QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                       .filePath(QLatin1String(fileName)));
+        onNextModal([=](QWidget *done) {
+            shoot(done, doneShot);
+            auto *box = static_cast<QMessageBox *>(done);
+            QAbstractButton *no = box->button(QMessageBox::No);
+            (no ? no : box->buttons().first())->click();
+        });
+    });
+    click(screenName, button);
 }
 
 // Both reports of the test on the test screen, as PDF files.
@@ -178,6 +218,10 @@ void shootBasicData()
     screens::show(QStringLiteral("BasicDataMainForm"));
     settle();
     shoot(screen("BasicDataMainForm"), "basic-data-menu.png");
+    shootFileButton("BasicDataMainForm", "spBackup", "simat-backup.db", "backup-save.png",
+                    "backup-done.png");
+    shootFileButton("BasicDataMainForm", "spRestore", "simat-backup.db", "restore-open.png",
+                    "restore-question.png");
     click("BasicDataMainForm", "SP_class_testers");
     auto *rows = on<QTableView>("SetupDataForm", "DBGresult");
     const QPoint second = rows->visualRect(rows->model()->index(1, 1)).center();
@@ -238,6 +282,8 @@ void shootInquiries()
     const QDate today = QDate::currentDate();
     on<QDateEdit>("IntervalForm", "DTfrom")->setDate(today.addYears(-1));
     shoot(screen("IntervalForm"), "period-filter.png");
+    shootFileButton("IntervalForm", "spExport", "simat-tests.csv", "export-save.png",
+                    "export-done.png");
     auto *tests = screens::object<TAllCasesReport>(QStringLiteral("AllCasesReport"));
     tests->listPeriod(today.addYears(-1), today);
     const QString path = QDir(outputFolder).filePath(QStringLiteral("all-cases.pdf"));

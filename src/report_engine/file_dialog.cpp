@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QWindow>
 
 namespace simat {
 
@@ -44,7 +45,14 @@ QString choose(QWidget *parent, const QString &caption, const QString &start, co
                QFileDialog::AcceptMode mode)
 {
     PlainIconProvider icons;
-    QFileDialog dialog(parent, caption, start, filter);
+    // Without a parent the dialog takes none of a window's style sheet (the menus draw their
+    // own tool buttons, which would blank the dialog's); it stays over the window all the same.
+    QFileDialog dialog(nullptr, caption, start, filter);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    if (parent) {
+        dialog.winId();
+        dialog.windowHandle()->setTransientParent(parent->window()->windowHandle());
+    }
     dialog.setObjectName(mode == QFileDialog::AcceptSave ? QStringLiteral("SaveFileDialog")
                                                          : QStringLiteral("OpenFileDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
