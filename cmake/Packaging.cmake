@@ -15,6 +15,8 @@ install(FILES ${SIMAT_PACKAGING_DIR}/${SIMAT_APP_ID}.desktop
 install(FILES ${SIMAT_PACKAGING_DIR}/${SIMAT_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${SIMAT_PACKAGING_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${SIMAT_PACKAGING_DIR}/simat.lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME simat)
 
 # The icon: the drawing itself, and pictures of the sizes menus ask for when rsvg-convert is
 # there to draw them.
@@ -63,13 +65,15 @@ set(CPACK_PACKAGE_NAME simat)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "register and screen children for autistic traits")
+# Lines of at most 79 characters, for Debian's 80-column terminals.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Simat is the register of a centre that screens children for autistic traits. Staff\n"
-    "register each child as a case; a tester answers the centre's traits checklist, and the\n"
-    "program shows each domain's and the whole checklist's mark as a percentage with a\n"
-    "verdict. Tests are stored, reopened, closed, printed and compared; inquiries and\n"
-    "reports list cases and tests. It works on an embedded SQLite database or on a\n"
-    "PostgreSQL server shared by several workstations. The interface is Arabic.")
+    "Simat is the register of a centre that screens children for autistic\n"
+    "traits. Staff register each child as a case; a tester answers the centre's\n"
+    "traits checklist, and the program shows each domain's and the whole\n"
+    "checklist's mark as a percentage with a verdict. Tests are stored, reopened,\n"
+    "closed, printed and compared; inquiries and reports list cases and tests.\n"
+    "It works on an embedded SQLite database or on a PostgreSQL server shared by\n"
+    "several workstations. The interface is Arabic.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
