@@ -60,6 +60,10 @@ simat_gzipped(${SIMAT_PACKAGING_DIR}/simat.1 ${CMAKE_INSTALL_MANDIR}/man1)
 simat_gzipped(${SIMAT_PACKAGING_BUILD_DIR}/changelog.Debian ${CMAKE_INSTALL_DOCDIR})
 add_custom_target(simat-packaging ALL DEPENDS ${SIMAT_PACKAGING_OUTPUTS})
 
+# A project that adds Simat with add_subdirectory() makes its own packages.
+if(NOT PROJECT_IS_TOP_LEVEL)
+  return()
+endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME simat)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
