@@ -20,7 +20,7 @@ int checkInstallation(QTextStream &out)
 {
     globals().AppWorkDir = platform::currentDirectory();
     const QString docs = docsDirectory();
-    out << "guides: " << QDir::toNativeSeparators(docs) << '\n';
+    out << "guides: " << docs << '\n';
     bool complete = true;
     for (const QString &guide : guides) {
         const bool found = QFileInfo(QDir(docs).filePath(guide)).isFile();
