@@ -78,6 +78,8 @@ SimatApplication::SimatApplication(int &argc, char **argv)
     initialiseResources();
     setApplicationName(QStringLiteral("simat"));
     setOrganizationName(QStringLiteral("simat"));
+    // Ties the windows to the installed desktop entry, whose icon the desktop shows for them.
+    setDesktopFileName(QStringLiteral("org.simat.Simat"));
     setQuitOnLastWindowClosed(false);
     loadArabicTranslation();
     setLayoutDirection(Qt::RightToLeft);

@@ -1,4 +1,5 @@
 #include "application.h"
+#include "command_line.h"
 #include "startup.h"
 #include "ui/screens.h"
 
@@ -23,6 +24,8 @@ public:
 
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> answered = simat::app::answerCommandLine(argc, argv))
+        return *answered;
     simat::SimatApplication application(argc, argv);
     simat::app::createScreens();
     QWidget *first = simat::screens::find(QStringLiteral("StartupForm"));

@@ -2,6 +2,7 @@
 
 #include "connection_settings.h"
 #include "platform.h"
+#include "startup.h"
 #include "ui/action.h"
 #include "ui/global.h"
 #include "ui/messages.h"
@@ -50,7 +51,9 @@ QString TSetupOptionsForm::installerDirectory()
     const QString belowStart = QDir(globals().AppWorkDir).filePath(QStringLiteral("Setup"));
     const QString found =
         platform::findFile(QLatin1String(installerName),
-                           belowStart + QLatin1Char(';') + QStringLiteral(SIMAT_INSTALLED_SETUP));
+                           QStringList{belowStart, app::besideProgram(QStringLiteral("Setup")),
+                                       QStringLiteral(SIMAT_INSTALLED_SETUP)}
+                               .join(QLatin1Char(';')));
     return found.isEmpty() ? belowStart : QFileInfo(found).absolutePath();
 }
 

@@ -31,6 +31,7 @@
 #include "ui/search.h"
 #include "users/users.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -91,12 +92,20 @@ void destroyScreens()
     screens::destroyAll();
 }
 
+QString besideProgram(const QString &name)
+{
+    return QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())
+                               .filePath(QStringLiteral(SIMAT_DATA_FROM_PROGRAM "/") + name));
+}
+
 QString docsDirectory()
 {
     const QString belowStart = QDir(globals().AppWorkDir).filePath(QStringLiteral("Docs"));
-    if (QFileInfo(belowStart).isDir() || !QFileInfo(QStringLiteral(SIMAT_INSTALLED_DOCS)).isDir())
-        return belowStart;
-    return QStringLiteral(SIMAT_INSTALLED_DOCS);
+    for (const QString &candidate :
+         {belowStart, besideProgram(QStringLiteral("Docs")), QStringLiteral(SIMAT_INSTALLED_DOCS)})
+        if (QFileInfo(candidate).isDir())
+            return candidate;
+    return belowStart;
 }
 
 } // namespace simat::app

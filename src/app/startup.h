@@ -12,8 +12,13 @@ QList<QObject *> createScreens();
 // Deletes what createScreens() made, last first.
 void destroyScreens();
 
+// A folder of the installed program's data found from the program's own directory
+// (../share/simat/<name> beside bin/), wherever the installed tree lies.
+QString besideProgram(const QString &name);
+
 // Where the two guides are: Docs below AppWorkDir, or the installed guides when the start
-// directory has no Docs folder.
+// directory has no Docs folder: those beside the program first, then those at the place the
+// program was built for.
 QString docsDirectory();
 
 } // namespace simat::app
