@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -100,8 +101,9 @@ void onNextModal(const std::function<void(QWidget *modal)> &handle)
     poll->start();
 }
 
-// Pictures the file dialog a button opens, answers it with a file of the documents folder, then
-// pictures the message box that follows and answers it: No to a question, else its one button.
+// Pictures the file dialog a button opens, answers it with a file of the documents folder (the
+// name it proposes when fileName is null), then pictures the message box that follows and
+// answers it: No to a question, else its one button.
 void shootFileButton(const char *screenName, const char *button, const char *fileName,
                      const char *dialogShot, const char *doneShot)
 {
@@ -109,8 +111,13 @@ void shootFileButton(const char *screenName, const char *button, const char *fil
         // The dialog draws its icons and reads its folder only once it shows.
         QTest::qWait(1000);
         shoot(dialog, dialogShot);
-        chooseFile(QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                       .filePath(QLatin1String(fileName)));
+        auto *files = static_cast<QFileDialog *>(dialog);
+        if (fileName) {
+            files->setDirectory(
+                QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+            files->selectFile(QLatin1String(fileName));
+        }
+        files->accept();
         onNextModal([=](QWidget *done) {
             shoot(done, doneShot);
             auto *box = static_cast<QMessageBox *>(done);
@@ -282,8 +289,7 @@ void shootInquiries()
     const QDate today = QDate::currentDate();
     on<QDateEdit>("IntervalForm", "DTfrom")->setDate(today.addYears(-1));
     shoot(screen("IntervalForm"), "period-filter.png");
-    shootFileButton("IntervalForm", "spExport", "simat-tests.csv", "export-save.png",
-                    "export-done.png");
+    shootFileButton("IntervalForm", "spExport", nullptr, "export-save.png", "export-done.png");
     auto *tests = screens::object<TAllCasesReport>(QStringLiteral("AllCasesReport"));
     tests->listPeriod(today.addYears(-1), today);
     const QString path = QDir(outputFolder).filePath(QStringLiteral("all-cases.pdf"));

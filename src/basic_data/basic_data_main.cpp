@@ -10,6 +10,7 @@
 #include "ui/work_progress.h"
 #include "ui_basic_data_main.h"
 
+#include <QFileInfo>
 #include <QStyle>
 
 namespace simat {
@@ -140,9 +141,9 @@ void TBasicDataMainForm::spBackupClick()
         WorkProgress progress(this, QStringLiteral("جارى حفظ النسخة الاحتياطية..."));
         backup::save(database(), path, progress.report());
     }
-    // The path keeps its own left-to-right order inside the Arabic sentence.
-    messages::info(QStringLiteral("تم حفظ النسخة الاحتياطية في \u2066%1\u2069").arg(path), this,
-                   messages::Sound::Silent);
+    messages::info(QStringLiteral("تم حفظ النسخة الاحتياطية في الملف:\n%1\nفي المجلد %2")
+                       .arg(QFileInfo(path).fileName(), messages::folderText(path)),
+                   this, messages::Sound::Silent);
 }
 
 void TBasicDataMainForm::spRestoreClick()

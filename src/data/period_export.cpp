@@ -217,7 +217,7 @@ int testCount(Database &database, const Period &period)
 
 QString testsFileName(const Period &period)
 {
-    return QStringLiteral("simat-tests-%1-%2.csv")
+    return QStringLiteral("simat-%1-%2-tests.csv")
         .arg(period.from.toString(Qt::ISODate), period.to.toString(Qt::ISODate));
 }
 

@@ -23,7 +23,8 @@ struct Period {
 // The number of the period's tests: those its list of tests shows.
 int testCount(Database &database, const Period &period);
 
-// "simat-tests-2026-01-01-2026-12-31.csv".
+// "simat-2026-01-01-2026-12-31-tests.csv", beside which the answers go into
+// "simat-2026-01-01-2026-12-31-answers.csv".
 QString testsFileName(const Period &period);
 // The answers' file beside a tests file: "x-tests.csv" gives "x-answers.csv", any other name
 // "-answers" before its suffix.

@@ -79,12 +79,14 @@ void TIntervalForm::spExportClick()
         WorkProgress progress(this, QStringLiteral("جارى تصدير الاختبارات..."));
         written = period_export::write(database, period, path, progress.report());
     }
-    // Each path keeps its own left-to-right order inside the Arabic sentence.
-    messages::info(QStringLiteral("تم تصدير الاختبارات (%1) وإجاباتها (%2) إلى الملفين:\n"
-                                  "\u2066%3\u2069\n\u2066%4\u2069")
+    const QFileInfo tests(path);
+    messages::info(QStringLiteral("تم تصدير الاختبارات (%1) وإجاباتها (%2) إلى الملفين:\n%3\n%4\n"
+                                  "في المجلد %5")
                        .arg(written.tests)
                        .arg(written.answers)
-                       .arg(path, period_export::answersFilePath(path)),
+                       .arg(tests.fileName(),
+                            QFileInfo(period_export::answersFilePath(path)).fileName(),
+                            messages::folderText(path)),
                    this, messages::Sound::Silent);
 }
 

@@ -1,6 +1,8 @@
 #include "messages.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace simat::messages {
@@ -66,6 +68,12 @@ bool ask(const QString &text, QWidget *parent)
 {
     return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, parent) ==
            QMessageBox::Yes;
+}
+
+QString folderText(const QString &filePath)
+{
+    return QStringLiteral("\u2066%1\u2069")
+        .arg(QDir::toNativeSeparators(QFileInfo(filePath).absolutePath()));
 }
 
 } // namespace simat::messages

@@ -17,6 +17,9 @@ void error(const QString &text, const QString &reason, QWidget *parent);
 // Yes and No; true on Yes.
 bool ask(const QString &text, QWidget *parent = nullptr);
 
+// A folder for a message: its path in its own left-to-right order inside the Arabic sentence.
+QString folderText(const QString &filePath);
+
 // The system beep that precedes every message; beepCount() tells how many have sounded.
 void beep();
 int beepCount();
