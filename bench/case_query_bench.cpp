@@ -119,23 +119,6 @@ void BM_Listing10000Cases(benchmark::State &state)
         QFileInfo(folder.filePath(QStringLiteral("listing.pdf"))).size() / 1024.0;
 }
 
-void openRegister()
-{
-    const QString path =
-        qEnvironmentVariable("SIMAT_BENCH_DB", QStringLiteral("/tmp/simat-sample-100k.db"));
-    const QString alias = qEnvironmentVariable("SIMAT_BENCH_ALIAS");
-    const bool generate = alias.isEmpty() && !QFileInfo::exists(path);
-    qputenv("SIMAT_ALIAS_VUM", (alias.isEmpty() ? "sqlite:" + path : alias).toUtf8());
-    TDataModule1::instance()->openDatabase();
-    if (generate) {
-        std::fprintf(stderr, "writing the register %s ...\n", qPrintable(path));
-        sample::Options options;
-        options.cases = 100000;
-        options.tests = 200000;
-        sample::write(TDataModule1::instance()->Database1, options);
-    }
-}
-
 } // namespace
 
 BENCHMARK(BM_BaselineSqlName)->Unit(benchmark::kMillisecond);
@@ -151,7 +134,7 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     SimatApplication app(argc, argv);
     app::createScreens();
-    openRegister();
+    sample::openLargeRegister();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

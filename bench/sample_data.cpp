@@ -4,8 +4,10 @@
 #include "core/error.h"
 #include "core/hijri.h"
 #include "data/database.h"
+#include "data/dm.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QSqlError>
@@ -15,6 +17,7 @@
 #include <QVariant>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -1222,6 +1225,23 @@ Summary write(Database &database, const Options &options)
     summary.tests = int(tests.size());
     summary.detailRows = writer.detailRows();
     return summary;
+}
+
+void openLargeRegister()
+{
+    const QString path =
+        qEnvironmentVariable("SIMAT_BENCH_DB", QStringLiteral("/tmp/simat-sample-100k.db"));
+    const QString alias = qEnvironmentVariable("SIMAT_BENCH_ALIAS");
+    const bool generate = alias.isEmpty() && !QFileInfo::exists(path);
+    qputenv("SIMAT_ALIAS_VUM", (alias.isEmpty() ? "sqlite:" + path : alias).toUtf8());
+    TDataModule1::instance()->openDatabase();
+    if (generate) {
+        std::fprintf(stderr, "writing the register %s ...\n", qPrintable(path));
+        Options options;
+        options.cases = 100000;
+        options.tests = 200000;
+        write(TDataModule1::instance()->Database1, options);
+    }
 }
 
 } // namespace simat::sample

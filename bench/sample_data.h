@@ -39,4 +39,9 @@ struct Summary {
 // chunk; on a failure it rolls the open chunk back and throws simat::Error.
 Summary write(Database &database, const Options &options);
 
+// Opens the data module on the register the benchmarks measure: the database SIMAT_BENCH_ALIAS
+// names (written beforehand), else the SQLite file SIMAT_BENCH_DB (default
+// /tmp/simat-sample-100k.db), written first with 100 000 cases and 200 000 tests when missing.
+void openLargeRegister();
+
 } // namespace simat::sample

@@ -168,23 +168,6 @@ void BM_SaveOneDomain(benchmark::State &state)
     }
 }
 
-void openRegister()
-{
-    const QString path =
-        qEnvironmentVariable("SIMAT_BENCH_DB", QStringLiteral("/tmp/simat-sample-100k.db"));
-    const QString alias = qEnvironmentVariable("SIMAT_BENCH_ALIAS");
-    const bool generate = alias.isEmpty() && !QFileInfo::exists(path);
-    qputenv("SIMAT_ALIAS_VUM", (alias.isEmpty() ? "sqlite:" + path : alias).toUtf8());
-    TDataModule1::instance()->openDatabase();
-    if (generate) {
-        std::fprintf(stderr, "writing the register %s ...\n", qPrintable(path));
-        sample::Options options;
-        options.cases = 100000;
-        options.tests = 200000;
-        sample::write(TDataModule1::instance()->Database1, options);
-    }
-}
-
 void logIn()
 {
     screens::show(QStringLiteral("LoginForm"));
@@ -210,7 +193,7 @@ int main(int argc, char *argv[])
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     SimatApplication application(argc, argv);
     app::createScreens();
-    openRegister();
+    sample::openLargeRegister();
     logIn();
     acceptMessageBoxes();
     benchmark::Initialize(&argc, argv);
