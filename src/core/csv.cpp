@@ -1,5 +1,7 @@
 #include "csv.h"
 
+#include <algorithm>
+
 namespace simat::csv {
 
 namespace {
@@ -8,9 +10,10 @@ bool needsQuotes(const QString &cell)
 {
     if (cell.isEmpty())
         return false;
-    return cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"')) ||
-           cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r')) ||
-           cell.front().isSpace() || cell.back().isSpace();
+    if (cell.front().isSpace() || cell.back().isSpace())
+        return true;
+    return std::any_of(cell.begin(), cell.end(),
+                       [](QChar c) { return c == u',' || c == u'"' || c == u'\n' || c == u'\r'; });
 }
 
 QString quoted(const QString &cell)

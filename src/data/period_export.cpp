@@ -128,8 +128,8 @@ QStringList testsHeading(const std::vector<Domain> &domains)
 // A test's row, gathered from its answers as they come.
 class TestRow {
 public:
-    explicit TestRow(const QSqlQuery &firstAnswer)
-        : m_key(keyOf(firstAnswer))
+    TestRow(const QSqlQuery &firstAnswer, const QString &key)
+        : m_key(key)
         , m_cells({firstAnswer.value(CaseCode).toString(),
                    textCell(firstAnswer.value(CaseName).toString()),
                    firstAnswer.value(TestNo).toString(), isoDate(firstAnswer.value(TestDate)),
@@ -144,7 +144,7 @@ public:
                answer.value(TestNo).toString() + QLatin1Char('/') +
                answer.value(CaseCode).toString();
     }
-    bool holds(const QSqlQuery &answer) const { return keyOf(answer) == m_key; }
+    const QString &key() const { return m_key; }
 
     void add(const QSqlQuery &answer)
     {
@@ -255,10 +255,12 @@ Written write(Database &database, const Period &period, const QString &testsFile
     Statement rows(database, QStringLiteral("ExportAnswers"), texts::exportedAnswers());
     bindPeriod(rows, period);
     rows.readEach([&](const QSqlQuery &answer) {
-        if (test && !test->holds(answer))
-            finishTest();
-        if (!test || !test->holds(answer))
-            test.emplace(answer);
+        const QString key = TestRow::keyOf(answer);
+        if (!test || test->key() != key) {
+            if (test)
+                finishTest();
+            test.emplace(answer, key);
+        }
         test->add(answer);
         answers.writeRow(answerCells(answer));
         ++written.answers;
