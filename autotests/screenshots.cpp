@@ -23,7 +23,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -84,15 +83,14 @@ void pick(const char *button, const QString &partOfName, const char *pickerShot 
     settle();
 }
 
-// Runs `handle` on the next modal window once it shows: a file dialog or a message box that a
-// button opens and waits on.
-void onNextModal(const std::function<void(QWidget *modal)> &handle)
+// Runs `handle` on the next modal window of type T once it shows: a file dialog or a message
+// box that a button opens and waits on.
+template <typename T> void onNextModal(const std::function<void(T *modal)> &handle)
 {
     auto *poll = new QTimer(qApp);
     poll->setInterval(50);
     QObject::connect(poll, &QTimer::timeout, [poll, handle] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal && !qobject_cast<QProgressDialog *>(modal)) {
+        if (auto *modal = qobject_cast<T *>(QApplication::activeModalWidget())) {
             poll->stop();
             poll->deleteLater();
             handle(modal);
@@ -101,26 +99,25 @@ void onNextModal(const std::function<void(QWidget *modal)> &handle)
     poll->start();
 }
 
-// Pictures the file dialog a button opens, answers it with a file of the documents folder (the
-// name it proposes when fileName is null), then pictures the message box that follows and
-// answers it: No to a question, else its one button.
-void shootFileButton(const char *screenName, const char *button, const char *fileName,
+// Pictures the file dialog a button opens, answers it with the first file of the documents
+// folder that `pattern` matches (the name the dialog proposes when pattern is null), then
+// pictures the message box that follows and answers it: No to a question, else its one button.
+void shootFileButton(const char *screenName, const char *button, const char *pattern,
                      const char *dialogShot, const char *doneShot)
 {
-    onNextModal([=](QWidget *dialog) {
+    onNextModal<QFileDialog>([=](QFileDialog *files) {
         // The dialog draws its icons and reads its folder only once it shows.
         QTest::qWait(1000);
-        shoot(dialog, dialogShot);
-        auto *files = static_cast<QFileDialog *>(dialog);
-        if (fileName) {
-            files->setDirectory(
+        shoot(files, dialogShot);
+        if (pattern) {
+            const QDir documents(
                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-            files->selectFile(QLatin1String(fileName));
+            files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+                ->setText(documents.entryList({QLatin1String(pattern)}, QDir::Files).value(0));
         }
-        files->accept();
-        onNextModal([=](QWidget *done) {
-            shoot(done, doneShot);
-            auto *box = static_cast<QMessageBox *>(done);
+        static_cast<QDialog *>(files)->accept();
+        onNextModal<QMessageBox>([=](QMessageBox *box) {
+            shoot(box, doneShot);
             QAbstractButton *no = box->button(QMessageBox::No);
             (no ? no : box->buttons().first())->click();
         });
@@ -225,9 +222,8 @@ void shootBasicData()
     screens::show(QStringLiteral("BasicDataMainForm"));
     settle();
     shoot(screen("BasicDataMainForm"), "basic-data-menu.png");
-    shootFileButton("BasicDataMainForm", "spBackup", "simat-backup.db", "backup-save.png",
-                    "backup-done.png");
-    shootFileButton("BasicDataMainForm", "spRestore", "simat-backup.db", "restore-open.png",
+    shootFileButton("BasicDataMainForm", "spBackup", nullptr, "backup-save.png", "backup-done.png");
+    shootFileButton("BasicDataMainForm", "spRestore", "simat-*.db", "restore-open.png",
                     "restore-question.png");
     click("BasicDataMainForm", "SP_class_testers");
     auto *rows = on<QTableView>("SetupDataForm", "DBGresult");

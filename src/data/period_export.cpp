@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QPair>
 #include <QSaveFile>
 #include <QSqlQuery>
 #include <map>
@@ -35,9 +37,7 @@ enum Column {
     TesterName,
     SourceName,
     DomainId,
-    DomainName,
     QuestionId,
-    QuestionText,
     AnswerWord,
     Mark
 };
@@ -52,22 +52,29 @@ void bindPeriod(Statement &statement, const Period &period)
     statement.setParam(QStringLiteral("to_date"), period.to);
 }
 
-std::vector<Domain> checklistDomains(Database &database)
-{
-    Statement rows(database, QStringLiteral("ExportDomains"), texts::checklistDomains());
+// The checklist's domains and questions, read once for every answer that names them.
+struct Checklist {
     std::vector<Domain> domains;
-    for (rows.open(); !rows.atEnd(); rows.next())
-        domains.push_back({rows.intValue(QStringLiteral("ques_group_id")),
-                           rows.textValue(QStringLiteral("ques_group_name"))});
-    return domains;
-}
+    QHash<int, QString> domainNames;
+    QHash<QPair<int, int>, QString> questions;
+};
 
-int checklistQuestionCount(Database &database)
+Checklist readChecklist(Database &database)
 {
-    Statement count(database, QStringLiteral("ExportQuestionCount"),
-                    texts::checklistQuestionCount());
-    count.open();
-    return count.intValue(QStringLiteral("meas_ques_count"));
+    Checklist items;
+    Statement domains(database, QStringLiteral("ExportDomains"), texts::checklistDomains());
+    for (domains.open(); !domains.atEnd(); domains.next()) {
+        const Domain domain{domains.intValue(QStringLiteral("ques_group_id")),
+                            domains.textValue(QStringLiteral("ques_group_name"))};
+        items.domains.push_back(domain);
+        items.domainNames.insert(domain.id, domain.name);
+    }
+    Statement questions(database, QStringLiteral("ExportQuestions"), texts::checklistQuestions());
+    for (questions.open(); !questions.atEnd(); questions.next())
+        items.questions.insert({questions.intValue(QStringLiteral("ques_group")),
+                                questions.intValue(QStringLiteral("ques_id"))},
+                               questions.textValue(QStringLiteral("ques_desc")));
+    return items;
 }
 
 QString isoDate(const QVariant &value)
@@ -93,17 +100,19 @@ QStringList answersHeading()
             heading("mark", "الدرجة")};
 }
 
-QStringList answerCells(const QSqlQuery &row)
+QStringList answerCells(const QSqlQuery &row, const Checklist &items)
 {
     const QString stored = row.value(AnswerWord).toString();
     const checklist::Answer answer = checklist::answerOfStoredWord(stored);
+    const int domain = row.value(DomainId).toInt();
+    const int question = row.value(QuestionId).toInt();
     return {row.value(CaseCode).toString(),
             row.value(TestNo).toString(),
             isoDate(row.value(TestDate)),
-            row.value(DomainId).toString(),
-            textCell(row.value(DomainName).toString()),
-            row.value(QuestionId).toString(),
-            textCell(row.value(QuestionText).toString()),
+            QString::number(domain),
+            textCell(items.domainNames.value(domain)),
+            QString::number(question),
+            textCell(items.questions.value({domain, question})),
             answer == checklist::Answer::None ? textCell(stored) : checklist::arabicWord(answer),
             row.value(Mark).toString()};
 }
@@ -156,12 +165,12 @@ public:
         m_whole.marks += mark;
     }
 
-    QStringList cells(const std::vector<Domain> &domains, int questionCount) const
+    QStringList cells(const Checklist &items) const
     {
         QStringList cells = m_cells;
         cells << QString::number(m_whole.answered)
-              << QString::number(questionCount - m_whole.answered);
-        for (const Domain &domain : domains) {
+              << QString::number(items.questions.size() - m_whole.answered);
+        for (const Domain &domain : items.domains) {
             const auto marks = m_domains.find(domain.id);
             cells << (marks == m_domains.end() ? QString() : number(marks->second.rate()));
         }
@@ -234,20 +243,19 @@ QString answersFilePath(const QString &testsFilePath)
 Written write(Database &database, const Period &period, const QString &testsFilePath,
               const Progress &progress)
 {
-    const std::vector<Domain> domains = checklistDomains(database);
-    const int questionCount = checklistQuestionCount(database);
+    const Checklist items = readChecklist(database);
     const int total = testCount(database, period);
     OutputFile testsFile(testsFilePath);
     OutputFile answersFile(answersFilePath(testsFilePath));
     csv::Writer tests(testsFile.device());
     csv::Writer answers(answersFile.device());
-    tests.writeRow(testsHeading(domains));
+    tests.writeRow(testsHeading(items.domains));
     answers.writeRow(answersHeading());
 
     Written written;
     std::optional<TestRow> test;
     const auto finishTest = [&] {
-        tests.writeRow(test->cells(domains, questionCount));
+        tests.writeRow(test->cells(items));
         ++written.tests;
         if (progress && !progress(written.tests, total))
             throw Error(QStringLiteral("توقف التصدير قبل أن يكتمل، ولم يُكتب أي ملف"));
@@ -262,7 +270,7 @@ Written write(Database &database, const Period &period, const QString &testsFile
             test.emplace(answer, key);
         }
         test->add(answer);
-        answers.writeRow(answerCells(answer));
+        answers.writeRow(answerCells(answer, items));
         ++written.answers;
     });
     if (test)

@@ -216,6 +216,9 @@ const QStringList &indexTexts()
         QStringLiteral(
             "create index if not exists test_hdr_of_case on test_hdr (stud_code, test_date)"),
         QStringLiteral("create index if not exists test_hdr_date on test_hdr (test_date)"),
+        // A branch's tests of a period, found before their answers are read.
+        QStringLiteral(
+            "create index if not exists test_hdr_of_period on test_hdr (branch_no, test_date)"),
         QStringLiteral("create index if not exists tester_class_of on tester (tester_class_id)"),
         QStringLiteral("create index if not exists info_source_class_of on info_source "
                        "(info_source_class_id)"),

@@ -491,7 +491,7 @@ QStringList allCasesTests()
             QStringLiteral("count(*)*%1 as tot_test_ques_mark,").arg(checklist::greatestMark),
             QStringLiteral("(sum(b.ques_mark) / (count(*)*%1)) * 100 as test_perc")
                 .arg(checklist::greatestMark),
-            QStringLiteral("from test_hdr as a cross join test_dtl as b, student as e,tester as f,"
+            QStringLiteral("from test_hdr as a,test_dtl as b, student as e,tester as f,"
                            "info_source as g"),
             QStringLiteral("where a.branch_no=b.branch_no"),
             QStringLiteral("and a.test_no=b.test_no"),
@@ -500,7 +500,7 @@ QStringList allCasesTests()
             QStringLiteral("and a.stud_code=e.stud_code"),
             QStringLiteral("and a.tester_id=f.tester_id"),
             QStringLiteral("and a.info_source_id=g.info_source_id"),
-            QStringLiteral("and +a.branch_no=:branch_no"),
+            QStringLiteral("and a.branch_no=:branch_no"),
             QStringLiteral("and a.test_date between :from_date and :to_date"),
             QStringLiteral("group by ") + grouped,
             QStringLiteral("order by a.test_date, a.test_no")};
@@ -625,29 +625,29 @@ namespace simat::texts {
 
 namespace {
 
-QStringList periodTestsJoinedToAnswers()
-{
-    return {QStringLiteral("from test_hdr as a cross join test_dtl as b"),
-            QStringLiteral("join student as e on a.stud_code=e.stud_code"),
-            QStringLiteral("join tester as f on a.tester_id=f.tester_id"),
-            QStringLiteral("join info_source as g on a.info_source_id=g.info_source_id")};
-}
+const QString answersOfTest = QStringLiteral(
+    "a.branch_no=b.branch_no and a.test_no=b.test_no and a.test_date=b.test_date and "
+    "a.stud_code=b.stud_code");
 
-QStringList inPeriod()
+// A branch's tests of a period with their cases, testers and sources; `answers` joins what the
+// tests' answers bring.
+QStringList periodTests(const QStringList &answers = {})
 {
-    return {QStringLiteral("where a.branch_no=b.branch_no and a.test_no=b.test_no and "
-                           "a.test_date=b.test_date and a.stud_code=b.stud_code"),
-            QStringLiteral("and +a.branch_no=:branch_no"),
-            QStringLiteral("and a.test_date between :from_date and :to_date")};
+    return QStringList{QStringLiteral("from test_hdr as a")} + answers +
+           QStringList{QStringLiteral("join student as e on a.stud_code=e.stud_code"),
+                       QStringLiteral("join tester as f on a.tester_id=f.tester_id"),
+                       QStringLiteral("join info_source as g on a.info_source_id=g.info_source_id"),
+                       QStringLiteral("where a.branch_no=:branch_no"),
+                       QStringLiteral("and a.test_date between :from_date and :to_date")};
 }
 
 } // namespace
 
 QStringList exportedTestCount()
 {
-    return QStringList{QStringLiteral("select count(*) as tests from (select distinct "
-                                      "a.branch_no,a.test_no,a.test_date,a.stud_code")} +
-           periodTestsJoinedToAnswers() + inPeriod() + QStringList{QStringLiteral(") as t")};
+    return QStringList{QStringLiteral("select count(*) as tests")} + periodTests() +
+           QStringList{QStringLiteral("and exists (select 1 from test_dtl as b where ") +
+                       answersOfTest + QLatin1Char(')')};
 }
 
 QStringList checklistDomains()
@@ -656,18 +656,18 @@ QStringList checklistDomains()
         "select ques_group_id,ques_group_name from test_ques_group order by ques_group_id")};
 }
 
+QStringList checklistQuestions()
+{
+    return {QStringLiteral("select ques_group,ques_id,ques_desc from test_ques")};
+}
+
 QStringList exportedAnswers()
 {
     return QStringList{QStringLiteral(
                "select a.stud_code,e.stud_name,a.test_no,a.test_date,a.test_status,"
-               "f.tester_name,g.info_source_name,b.ques_group,c.ques_group_name,b.ques_id,"
-               "d.ques_desc,b.ques_ans_val,b.ques_mark")} +
-           periodTestsJoinedToAnswers() +
-           QStringList{
-               QStringLiteral("left join test_ques_group as c on c.ques_group_id=b.ques_group"),
-               QStringLiteral("left join test_ques as d on d.ques_group=b.ques_group and "
-                              "d.ques_id=b.ques_id")} +
-           inPeriod() +
+               "f.tester_name,g.info_source_name,b.ques_group,b.ques_id,b.ques_ans_val,"
+               "b.ques_mark")} +
+           periodTests({QStringLiteral("join test_dtl as b on ") + answersOfTest}) +
            QStringList{
                QStringLiteral("order by a.test_date,a.test_no,a.stud_code,b.ques_group,b.ques_id")};
 }

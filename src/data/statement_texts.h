@@ -78,10 +78,7 @@ QStringList registryTables(int level);
 // The all-cases report.
 namespace simat::texts {
 // One row per test of a branch dated in a period, with its case, tester and source, its
-// answered questions and its percentage, by date and number. A period's tests are found through
-// the index of their dates, then their answers through the answers' key: the cross join keeps
-// SQLite from reading every answer of the branch first, and "+" keeps it from choosing the
-// branch over the dates (every test of a centre has the same branch).
+// answered questions and its percentage, by date and number.
 QStringList allCasesTests();
 QStringList checklistQuestionCount();
 } // namespace simat::texts
@@ -106,11 +103,12 @@ QStringList questionDomain();
 
 namespace simat::texts {
 
-// The export of a period's tests: their number, the checklist's domains, and every answer of
-// every test with its test's case, tester, source and status, by test and question. The tests
-// are those of the list of the period's tests.
+// The export of a period's tests: their number, the checklist's domains and questions, and
+// every answer of every test with its test's case, tester, source and status, by test and
+// question. The tests are those of the list of the period's tests.
 QStringList exportedTestCount();
 QStringList checklistDomains();
+QStringList checklistQuestions();
 QStringList exportedAnswers();
 
 } // namespace simat::texts
