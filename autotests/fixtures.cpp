@@ -264,18 +264,11 @@ void quietOffscreenPlatform()
 
 void chooseFile(const QString &path)
 {
-    auto *poll = new QTimer(qApp);
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, [poll, path] {
-        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
-            poll->deleteLater();
-            poll->stop();
-            dialog->setDirectory(QFileInfo(path).absolutePath());
-            dialog->findChild<QLineEdit *>("fileNameEdit")->setText(QFileInfo(path).fileName());
-            static_cast<QDialog *>(dialog)->accept();
-        }
+    onNextModal<QFileDialog>([path](QFileDialog *dialog) {
+        dialog->setDirectory(QFileInfo(path).absolutePath());
+        dialog->findChild<QLineEdit *>("fileNameEdit")->setText(QFileInfo(path).fileName());
+        static_cast<QDialog *>(dialog)->accept();
     });
-    poll->start();
 }
 
 } // namespace simat::testing

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
@@ -7,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 #include "app/application.h"
@@ -104,6 +106,22 @@ public:
 private:
     QTimer m_timer;
 };
+
+// Runs `handle` on the next modal window of type T once it shows: a file dialog or a message
+// box that a button opens and waits on.
+template <typename T> void onNextModal(const std::function<void(T *modal)> &handle)
+{
+    auto *poll = new QTimer(qApp);
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, handle] {
+        if (auto *modal = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            handle(modal);
+        }
+    });
+    poll->start();
+}
 
 // Answers the next file dialog with a path, as a person typing it into the dialog would.
 void chooseFile(const QString &path);

@@ -83,22 +83,6 @@ void pick(const char *button, const QString &partOfName, const char *pickerShot 
     settle();
 }
 
-// Runs `handle` on the next modal window of type T once it shows: a file dialog or a message
-// box that a button opens and waits on.
-template <typename T> void onNextModal(const std::function<void(T *modal)> &handle)
-{
-    auto *poll = new QTimer(qApp);
-    poll->setInterval(50);
-    QObject::connect(poll, &QTimer::timeout, [poll, handle] {
-        if (auto *modal = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            handle(modal);
-        }
-    });
-    poll->start();
-}
-
 // Pictures the file dialog a button opens, answers it with the first file of the documents
 // folder that `pattern` matches (the name the dialog proposes when pattern is null), then
 // pictures the message box that follows and answers it: No to a question, else its one button.

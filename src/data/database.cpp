@@ -142,6 +142,17 @@ ConnectionTrial tryOpen(QSqlDatabase &db, const QString &read)
     return {ConnectionTrial::Outcome::Connected, {}, {}};
 }
 
+// The server, database, account and libpq options of a PostgreSQL alias.
+void setServer(QSqlDatabase &db, const DatabaseAlias &alias)
+{
+    db.setHostName(alias.host);
+    db.setPort(alias.port);
+    db.setDatabaseName(alias.databaseName);
+    db.setUserName(alias.userName);
+    db.setPassword(alias.password);
+    db.setConnectOptions(QStringLiteral("connect_timeout=5 ") + alias.connectOptions);
+}
+
 ConnectionTrial tryWith(QSqlDatabase db, const DatabaseAlias &alias)
 {
     if (alias.engine == DatabaseAlias::Engine::SQLite) {
@@ -149,12 +160,7 @@ ConnectionTrial tryWith(QSqlDatabase db, const DatabaseAlias &alias)
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         return tryOpen(db, QStringLiteral("select count(*) from sqlite_master"));
     }
-    db.setHostName(alias.host);
-    db.setPort(alias.port);
-    db.setDatabaseName(alias.databaseName);
-    db.setUserName(alias.userName);
-    db.setPassword(alias.password);
-    db.setConnectOptions(QStringLiteral("connect_timeout=5 ") + alias.connectOptions);
+    setServer(db, alias);
     return tryOpen(db, QStringLiteral("select 1"));
 }
 
@@ -219,12 +225,7 @@ void Database::openConnection()
         ensureFolderOf(m_alias.filePath);
         db.setDatabaseName(m_alias.filePath);
     } else {
-        db.setHostName(m_alias.host);
-        db.setPort(m_alias.port);
-        db.setDatabaseName(m_alias.databaseName);
-        db.setUserName(m_alias.userName);
-        db.setPassword(m_alias.password);
-        db.setConnectOptions(QStringLiteral("connect_timeout=5 ") + m_alias.connectOptions);
+        setServer(db, m_alias);
     }
     if (!db.open())
         throw Error(db.lastError().text());

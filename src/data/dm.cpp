@@ -8,7 +8,14 @@ namespace simat {
 
 namespace {
 TDataModule1 *theInstance = nullptr;
-}
+
+// The parameters that name one test.
+const std::initializer_list<std::pair<const char *, ParamType>> testIdentity = {
+    {"branch_no", ParamType::Integer},
+    {"test_no", ParamType::Integer},
+    {"test_date", ParamType::Date},
+    {"stud_code", ParamType::Integer}};
+} // namespace
 
 TDataModule1::TDataModule1(QObject *parent)
     : QObject(parent)
@@ -93,11 +100,6 @@ void TDataModule1::addBasicDataStatements()
 void TDataModule1::addTestStatements()
 {
     using P = ParamType;
-    const std::initializer_list<std::pair<const char *, ParamType>> testIdentity = {
-        {"branch_no", P::Integer},
-        {"test_no", P::Integer},
-        {"test_date", P::Date},
-        {"stud_code", P::Integer}};
     const std::initializer_list<std::pair<const char *, ParamType>> headerValues = {
         {"branch_no", P::Integer},      {"test_no", P::Integer},    {"test_date", P::Date},
         {"test_haj_date", P::Text},     {"stud_code", P::Integer},  {"tester_id", P::Integer},
@@ -186,11 +188,6 @@ void TDataModule1::addInquiryStatements()
 void TDataModule1::addComparisonStatements()
 {
     using P = ParamType;
-    const std::initializer_list<std::pair<const char *, ParamType>> testIdentity = {
-        {"branch_no", P::Integer},
-        {"test_no", P::Integer},
-        {"test_date", P::Date},
-        {"stud_code", P::Integer}};
     CompareCaseTestsQuery = add(QStringLiteral("CompareCaseTestsQuery"), texts::comparedCaseTests(),
                                 {{"stud_code", P::Integer}});
     CompareCaseQuery = add(QStringLiteral("CompareCaseQuery"),

@@ -240,11 +240,10 @@ QString answersFilePath(const QString &testsFilePath)
     return tests.dir().filePath(base + QStringLiteral("-answers") + suffix);
 }
 
-Written write(Database &database, const Period &period, const QString &testsFilePath,
-              const Progress &progress)
+Written write(Database &database, const Period &period, int expectedTests,
+              const QString &testsFilePath, const Progress &progress)
 {
     const Checklist items = readChecklist(database);
-    const int total = testCount(database, period);
     OutputFile testsFile(testsFilePath);
     OutputFile answersFile(answersFilePath(testsFilePath));
     csv::Writer tests(testsFile.device());
@@ -257,7 +256,7 @@ Written write(Database &database, const Period &period, const QString &testsFile
     const auto finishTest = [&] {
         tests.writeRow(test->cells(items));
         ++written.tests;
-        if (progress && !progress(written.tests, total))
+        if (progress && !progress(written.tests, expectedTests))
             throw Error(QStringLiteral("توقف التصدير قبل أن يكتمل، ولم يُكتب أي ملف"));
     };
     Statement rows(database, QStringLiteral("ExportAnswers"), texts::exportedAnswers());

@@ -38,8 +38,10 @@ struct Written {
 // Writes the period's tests into testsFilePath, one row each with its per-domain and total
 // percentages, verdict and status, and their answers into the file answersFilePath() names,
 // one row each. Percentages are of the questions answered, as the list of the period's tests
-// gives them. Both files appear only once both are whole. Throws Error with the reason in Arabic.
-Written write(Database &database, const Period &period, const QString &testsFilePath,
-              const Progress &progress = {});
+// gives them. The progress is told of the tests written out of expectedTests, the number
+// testCount() gave. Both files appear only once both are whole. Throws Error with the reason in
+// Arabic.
+Written write(Database &database, const Period &period, int expectedTests,
+              const QString &testsFilePath, const Progress &progress = {});
 
 } // namespace simat::period_export

@@ -63,7 +63,8 @@ void TIntervalForm::spExportClick()
     Database &database = TDataModule1::instance()->Database1;
     const period_export::Period period{globals().CurrentBranchNo, ui->DTfrom->date(),
                                        ui->DTto->date()};
-    if (period_export::testCount(database, period) == 0) {
+    const int testCount = period_export::testCount(database, period);
+    if (testCount == 0) {
         messages::info(TAllCasesReport::emptyPeriodText(), this);
         return;
     }
@@ -77,7 +78,7 @@ void TIntervalForm::spExportClick()
     period_export::Written written;
     {
         WorkProgress progress(this, QStringLiteral("جارى تصدير الاختبارات..."));
-        written = period_export::write(database, period, path, progress.report());
+        written = period_export::write(database, period, testCount, path, progress.report());
     }
     const QFileInfo tests(path);
     messages::info(QStringLiteral("تم تصدير الاختبارات (%1) وإجاباتها (%2) إلى الملفين:\n%3\n%4\n"
