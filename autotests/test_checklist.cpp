@@ -1270,8 +1270,8 @@ private slots:
         QVERIFY(cells->sizeHintForColumn(0) <= questions->columnWidth(0));
 
         QCOMPARE(text("Lgroup_comment"),
-                 checklist::screenDomainResult(
-                     33.33, test<QAbstractButton>("SPCommunication")->text(), 10, 10));
+                 checklist::screenDomainResult(checklist::Figures{10, 10, 10},
+                                               test<QAbstractButton>("SPCommunication")->text()));
         for (const char *name : {"Lgroup_comment", "Lmeas_comment"}) {
             auto *verdict = test<QLabel>(name);
             QVERIFY2(verdict->hasHeightForWidth() &&

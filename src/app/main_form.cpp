@@ -1,5 +1,7 @@
 #include "main_form.h"
 
+#include "core/permissions.h"
+
 #include "startup.h"
 #include "ui/action.h"
 #include "ui/global.h"
@@ -35,9 +37,9 @@ TMainForm::~TMainForm() = default;
 
 void TMainForm::applyUserLevel()
 {
-    const bool canTest = globals().session.SessionUserLevel != 3;
-    ui->SP_basic_data->setEnabled(canTest);
-    ui->SP_start_test->setEnabled(canTest);
+    const int level = globals().session.SessionUserLevel;
+    ui->SP_basic_data->setEnabled(permissions::mayOpenBasicData(level));
+    ui->SP_start_test->setEnabled(permissions::mayOpenTestScreen(level));
     ui->SP_inq_rep->setEnabled(true);
 }
 

@@ -1,5 +1,7 @@
 #include "startup_form.h"
 
+#include "core/permissions.h"
+
 #include "platform.h"
 #include "startup.h"
 #include "ui/action.h"
@@ -42,7 +44,7 @@ TStartupForm::~TStartupForm() = default;
 
 void TStartupForm::applyUserLevel()
 {
-    const bool installAllowed = globals().session.SessionUserLevel < 1;
+    const bool installAllowed = permissions::mayInstall(globals().session.SessionUserLevel);
     ui->SP_installation_instructions->setEnabled(installAllowed);
     ui->SP_install_prog->setEnabled(installAllowed);
 }

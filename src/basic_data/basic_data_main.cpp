@@ -1,5 +1,7 @@
 #include "basic_data_main.h"
 
+#include "core/permissions.h"
+
 #include "data/backup.h"
 #include "data/dm.h"
 #include "report_engine/file_dialog.h"
@@ -57,11 +59,11 @@ TBasicDataMainForm::~TBasicDataMainForm() = default;
 void TBasicDataMainForm::applyUserLevel()
 {
     const int level = globals().session.SessionUserLevel;
-    ui->SP_users->setEnabled(level == 0);
-    ui->spBackup->setEnabled(level == 0);
-    ui->spRestore->setEnabled(level == 0);
-    ui->SP_class_info_source->setEnabled(level <= 1);
-    ui->SP_class_testers->setEnabled(level <= 1);
+    ui->SP_users->setEnabled(permissions::mayKeepAccounts(level));
+    ui->spBackup->setEnabled(permissions::mayKeepRegister(level));
+    ui->spRestore->setEnabled(permissions::mayKeepRegister(level));
+    ui->SP_class_info_source->setEnabled(permissions::mayKeepClassifications(level));
+    ui->SP_class_testers->setEnabled(permissions::mayKeepClassifications(level));
     ui->SP_info_source->setEnabled(true);
     ui->SP_testers->setEnabled(true);
     ui->SP_students->setEnabled(true);

@@ -1,5 +1,7 @@
 #include "lookup_screen.h"
 
+#include "core/permissions.h"
+
 #include "core/error.h"
 #include "core/numbers.h"
 #include "data/dm.h"
@@ -99,7 +101,7 @@ void TLookupTableScreen::FormShow()
 
 void TLookupTableScreen::applyUserLevel()
 {
-    m_deleteButton->setVisible(globals().session.SessionUserLevel <= 1);
+    m_deleteButton->setVisible(permissions::mayDeleteLookups(globals().session.SessionUserLevel));
 }
 
 // ---------------------------------------------------------------- choosing a table

@@ -1,5 +1,7 @@
 #include "students.h"
 
+#include "core/permissions.h"
+
 #include "core/age.h"
 #include "core/error.h"
 #include "core/hijri.h"
@@ -114,11 +116,6 @@ QString codeBoxOf(const char *nameBox)
     return QLatin1String(nameBox) + QStringLiteral("Code");
 }
 
-bool isTooOld(const Age &age)
-{
-    return age.years > 8 || (age.years == 8 && (age.months > 0 || age.days > 0));
-}
-
 } // namespace
 
 TStudentsForm::TStudentsForm(QWidget *parent)
@@ -205,7 +202,7 @@ void TStudentsForm::FormShow()
 
 void TStudentsForm::applyUserLevel()
 {
-    ui->spDelete->setVisible(globals().session.SessionUserLevel < 2);
+    ui->spDelete->setVisible(permissions::mayDeleteCases(globals().session.SessionUserLevel));
 }
 
 void TStudentsForm::spExitClick()
@@ -295,8 +292,8 @@ void TStudentsForm::DTbirthDateChange()
         showAgeOf(today);
         return;
     }
-    if (isTooOld(ageOn(birth, today))) {
-        messages::info(QStringLiteral("سن الحالة يجب ألا يزيد عن 8 سنوات"), this);
+    if (isOverAgeLimit(ageOn(birth, today))) {
+        messages::info(ageLimitMessage(), this);
         setBirthDateQuietly(today);
         showAgeOf(today);
         return;

@@ -77,8 +77,7 @@ void TCaseMeasuresListForm::DBGstud_meas_listDblClick()
     Statement *chosen = TDataModule1::instance()->StudMeasQuery;
     bindTestIdentity(*chosen, test);
     chosen->open();
-    if (TMeasureDiagonsisForm::instance()->showTestFromList(test.caseCode, test.testNo,
-                                                            test.testDate))
+    if (TMeasureDiagonsisForm::instance()->showTestFromList(test))
         close();
 }
 

@@ -6,9 +6,11 @@
 #include "core/error.h"
 #include "core/hijri.h"
 #include "core/numbers.h"
+#include "core/permissions.h"
 #include "data/dm.h"
-#include "data/test_identity.h"
+#include "data/test_store.h"
 #include "reports/test_report_common.h"
+#include "test_session.h"
 #include "ui/action.h"
 #include "ui/answer_grid.h"
 #include "ui/global.h"
@@ -47,6 +49,8 @@ QString shownNumber(double value, int decimals)
 TMeasureDiagonsisForm::TMeasureDiagonsisForm(QWidget *parent)
     : TScreen(parent)
     , ui(std::make_unique<Ui::MeasureDiagonsisForm>())
+    , m_store(std::make_unique<TestStore>(*TDataModule1::instance()))
+    , m_session(std::make_unique<TestSession>())
 {
     theInstance = this;
     ui->setupUi(this);
@@ -73,7 +77,7 @@ QTableView *TMeasureDiagonsisForm::grid() const
 
 bool TMeasureDiagonsisForm::hasUnsavedAnswers() const
 {
-    return m_answers->hasUnsavedAnswers();
+    return m_session->hasUnsavedAnswers();
 }
 
 void TMeasureDiagonsisForm::FormCreate()
@@ -81,8 +85,10 @@ void TMeasureDiagonsisForm::FormCreate()
     QTableView *grid = ui->SGmeas_diag;
     m_answers = new AnswersModel(this);
     showAnswerGrid(grid, m_answers);
-    connect(m_answers, &AnswersModel::answered, this,
-            guarded(this, [this] { showDomainResults(); }));
+    connect(m_answers, &AnswersModel::answered, this, guarded(this, [this] {
+                m_session->answersChanged();
+                showDomainResults();
+            }));
     grid->horizontalHeader()->setMinimumSectionSize(0);
     const int widths[] = {34, 514, 47, 46, 44, 62, 0};
     for (int column = 0; column < 7; ++column)
@@ -102,7 +108,6 @@ void TMeasureDiagonsisForm::FormCreate()
     ui->spPrint->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     ui->spPrevMeas->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
     ui->spPrevMeas->setVisible(false);
-    CurrentDomainButton = ui->SPCommunication;
     ui->SPCommunication->setChecked(true);
 }
 
@@ -154,23 +159,29 @@ void TMeasureDiagonsisForm::connectControls()
             guarded(this, &TMeasureDiagonsisForm::emHajDateExit));
     connect(ui->emMeasDiagHajDate, &QLineEdit::editingFinished, this,
             guarded(this, &TMeasureDiagonsisForm::emMeasDiagHajDateExit));
-    for (QAbstractButton *domain : {static_cast<QAbstractButton *>(ui->SPCommunication),
-                                    static_cast<QAbstractButton *>(ui->SPsocial),
-                                    static_cast<QAbstractButton *>(ui->SPsensory),
-                                    static_cast<QAbstractButton *>(ui->SPemotional),
-                                    static_cast<QAbstractButton *>(ui->SPbehaviour)})
-        connect(domain, &QAbstractButton::clicked, this,
+    for (int domain = 1; domain <= domainButtons().size(); ++domain)
+        connect(domainButton(domain), &QAbstractButton::clicked, this,
                 guarded(this, [this, domain] { domainClicked(domain); }));
+}
+
+QList<QAbstractButton *> TMeasureDiagonsisForm::domainButtons() const
+{
+    return {ui->SPCommunication, ui->SPsocial, ui->SPsensory, ui->SPemotional, ui->SPbehaviour};
+}
+
+QAbstractButton *TMeasureDiagonsisForm::domainButton(int domain) const
+{
+    return domainButtons().value(domain - 1, ui->SPCommunication);
 }
 
 int TMeasureDiagonsisForm::currentDomain() const
 {
-    const QAbstractButton *domains[] = {ui->SPCommunication, ui->SPsocial, ui->SPsensory,
-                                        ui->SPemotional, ui->SPbehaviour};
-    for (int i = 0; i < 5; ++i)
-        if (domains[i] == CurrentDomainButton)
-            return i + 1;
-    return 1;
+    return m_session->domain();
+}
+
+TMeasureDiagonsisForm::TestStatus TMeasureDiagonsisForm::testStatus() const
+{
+    return m_session->status();
 }
 
 Age TMeasureDiagonsisForm::shownAge() const
@@ -190,12 +201,11 @@ QString TMeasureDiagonsisForm::infoSourceClass() const
 
 int TMeasureDiagonsisForm::shownTestNo() const
 {
-    return m_testNo;
+    return m_session->test().identity.testNo;
 }
 
 void TMeasureDiagonsisForm::showTestNo(int number)
 {
-    m_testNo = number;
     ui->eMeasDiagNo->setText(QString::number(number));
 }
 
@@ -206,7 +216,7 @@ QDate TMeasureDiagonsisForm::shownTestDate() const
 
 int TMeasureDiagonsisForm::shownCaseCode() const
 {
-    return wholeNumber(ui->eStudentCode->text(), QStringLiteral("كود الحالة"));
+    return m_session->caseCode();
 }
 
 // ---------------------------------------------------------------- showing and leaving
@@ -214,7 +224,7 @@ int TMeasureDiagonsisForm::shownCaseCode() const
 void TMeasureDiagonsisForm::FormShow()
 {
     fitToScreen();
-    FirstShowPending = true;
+    m_session->skipNextQuestion();
     spNewClick();
     applyUserLevel();
 }
@@ -241,11 +251,11 @@ void TMeasureDiagonsisForm::fitToScreen()
 void TMeasureDiagonsisForm::applyUserLevel()
 {
     const int level = globals().session.SessionUserLevel;
-    const bool open = m_status != TestStatus::Closed;
-    ui->spDelete->setVisible(level == 0 && open);
-    ui->spCloseRep->setVisible(level == 0 && open);
-    ui->spNew->setVisible(level != 3);
-    ui->spSave->setVisible(level != 3 && open);
+    const bool open = !m_session->isClosed();
+    ui->spDelete->setVisible(permissions::mayDeleteTests(level) && open);
+    ui->spCloseRep->setVisible(permissions::mayCloseTests(level) && open);
+    ui->spNew->setVisible(permissions::maySaveTests(level));
+    ui->spSave->setVisible(permissions::maySaveTests(level) && open);
 }
 
 void TMeasureDiagonsisForm::spExitClick()
@@ -255,18 +265,17 @@ void TMeasureDiagonsisForm::spExitClick()
 
 void TMeasureDiagonsisForm::closeEvent(QCloseEvent *event)
 {
-    if (hasUnsavedAnswers() && !messages::ask(unsavedQuestion, this)) {
+    if (!mayDropShownAnswers()) {
         event->ignore();
         return;
     }
     TScreen::closeEvent(event);
 }
 
-bool TMeasureDiagonsisForm::confirmLeavingUnsaved(bool storedOpenTest)
+bool TMeasureDiagonsisForm::mayDropShownAnswers()
 {
-    if (!storedOpenTest && !hasUnsavedAnswers())
-        return true;
-    return messages::ask(unsavedQuestion, this);
+    return m_session->askBeforeDropping() == TestSession::Ask::Nothing ||
+           messages::ask(unsavedQuestion, this);
 }
 
 // ---------------------------------------------------------------- New
@@ -276,55 +285,41 @@ void TMeasureDiagonsisForm::spNewClick()
     runNew(true);
 }
 
-bool TMeasureDiagonsisForm::runNew(bool offerSameCase)
+bool TMeasureDiagonsisForm::runNew(bool offerSameCase, bool reload)
 {
-    if (FirstShowPending || JustSaved || NewTestSameCase) {
-        FirstShowPending = false;
-        NewTestSameCase = false;
-    } else {
-        const bool storedOpenTest = m_status == TestStatus::Open;
-        if (storedOpenTest || hasUnsavedAnswers()) {
-            if (!confirmLeavingUnsaved(storedOpenTest))
-                return false;
-        } else {
-            messages::beep();
-        }
+    switch (m_session->askBeforeNew()) {
+    case TestSession::Ask::LeaveUnsaved:
+        if (!messages::ask(unsavedQuestion, this))
+            return false;
+        break;
+    case TestSession::Ask::Nothing:
+        messages::beep();
+        break;
+    case TestSession::Ask::Quietly:
+        break;
     }
     // A closed test however it was reached, from the picker, the case's load or its tests list.
-    const bool closedTestShown = m_status == TestStatus::Closed;
+    const bool offerFollowUp = offerSameCase &&
+                               m_session->offersFollowUp(globals().StartTestFromMenu) &&
+                               !m_store->hasOpenTest(m_session->caseCode());
     ui->GRBcase_desc->setTitle(QStringLiteral("قائمة الأسئلة"));
     showTestNo(0);
     setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
     ui->emMeasDiagHajDate->setText(hijri::fromGregorian(QDate::currentDate()));
     resetResults();
-
-    bool keepCase = offerSameCase && closedTestShown && !globals().StartTestFromMenu;
-    if (keepCase) {
-        Statement *open = TDataModule1::instance()->FindStudentMeasByStatusQuery;
-        open->setParam(QStringLiteral("stud_code"), shownCaseCode());
-        open->setParam(QStringLiteral("test_status"), 1);
-        open->open();
-        keepCase = open->isEmpty();
-    }
-    if (!keepCase) {
+    if (!offerFollowUp) {
         clearCase();
     } else if (messages::ask(QStringLiteral("هل تريد إجراء اختبار جديد لنفس الحالة؟"), this)) {
-        NewTestSameCase = true;
+        m_session->startFollowUp();
         setStatus(TestStatus::New);
     }
     clearSourceAndTester();
     ui->spFindTester->setVisible(true);
     ui->spSave->setVisible(true);
     ui->spFindInfoSource->setVisible(true);
-
-    Statement *questions = TDataModule1::instance()->GetMeasureDiagGroupItemsQuery;
-    ClearGridCells(m_answers);
-    questions->setParam(QStringLiteral("ques_group"), 1);
-    FillQuestionRows(m_answers, questions);
-    if (JustSaved) {
-        JustSaved = false;
-    } else {
-        CurrentDomainButton = ui->SPCommunication;
+    showQuestions(TestSession::firstDomain);
+    if (reload) {
+        m_session->showDomain(TestSession::firstDomain);
         ui->SPCommunication->setChecked(true);
         loadCaseAndTest();
     }
@@ -332,17 +327,10 @@ bool TMeasureDiagonsisForm::runNew(bool offerSameCase)
     return true;
 }
 
-void TMeasureDiagonsisForm::loadTestOnNextLoad(int testNo, const QDate &testDate)
-{
-    m_chosenTestNo = testNo;
-    m_chosenTestDate = testDate;
-    OpenedFromTestList = true;
-}
-
 // Without a case, no test of it stays chosen: a case typed next shows its own latest test.
 void TMeasureDiagonsisForm::clearCase()
 {
-    OpenedFromTestList = false;
+    m_session->clearCase();
     {
         const QSignalBlocker quiet(ui->eStudentCode);
         ui->eStudentCode->setText(QStringLiteral("0"));
@@ -362,6 +350,8 @@ void TMeasureDiagonsisForm::clearCase()
 
 void TMeasureDiagonsisForm::clearSourceAndTester()
 {
+    m_session->header().infoSourceId = 0;
+    m_session->header().testerId = 0;
     for (QLineEdit *code : {ui->eInfoSourceCode, ui->eTesterCode}) {
         const QSignalBlocker quiet(code);
         code->setText(QStringLiteral("0"));
@@ -382,178 +372,158 @@ void TMeasureDiagonsisForm::resetResults()
 
 // ---------------------------------------------------------------- the load
 
-void TMeasureDiagonsisForm::domainClicked(QAbstractButton *button)
+void TMeasureDiagonsisForm::domainClicked(int domain)
 {
-    if (hasUnsavedAnswers() && !messages::ask(unsavedQuestion, this)) {
-        CurrentDomainButton->setChecked(true);
+    if (!mayDropShownAnswers()) {
+        domainButton(m_session->domain())->setChecked(true);
         return;
     }
-    CurrentDomainButton = button;
-    button->setChecked(true);
+    m_session->showDomain(domain);
+    domainButton(domain)->setChecked(true);
     // A test not yet saved keeps its date, school, source and tester from domain to domain.
-    const QScopedValueRollback keepHeader(m_keepNewTestHeader, m_status == TestStatus::New);
+    const QScopedValueRollback keepHeader(m_keepNewTestHeader,
+                                          m_session->status() == TestStatus::New);
     loadCaseAndTest();
 }
 
 void TMeasureDiagonsisForm::eStudentCodeChange()
 {
     const QString code = ui->eStudentCode->text().trimmed();
-    if (!code.isEmpty() && code != QLatin1String("0"))
-        loadCaseAndTest();
+    if (code.isEmpty() || code == QLatin1String("0"))
+        return;
+    m_session->pickCase(wholeNumber(code, QStringLiteral("كود الحالة")));
+    loadCaseAndTest();
+}
+
+void TMeasureDiagonsisForm::showQuestions(int domain)
+{
+    m_answers->setQuestions(m_store->domainQuestions(domain));
+    m_session->answersShown();
 }
 
 void TMeasureDiagonsisForm::loadCaseAndTest()
 {
-    TDataModule1 *dm = TDataModule1::instance();
-    ui->GRBcase_desc->setTitle(QStringLiteral("قائمة أسئلة ") + CurrentDomainButton->text());
-    ClearGridCells(m_answers);
-    dm->GetMeasureDiagGroupItemsQuery->setParam(QStringLiteral("ques_group"), currentDomain());
-    FillQuestionRows(m_answers, dm->GetMeasureDiagGroupItemsQuery);
-
-    const QString codeText = ui->eStudentCode->text().trimmed();
-    dm->FindStudentByCodeQuery->setParam(QStringLiteral("stud_code"),
-                                         wholeNumber(codeText, QStringLiteral("كود الحالة")));
-    dm->FindStudentByCodeQuery->open();
-    if (codeText != QLatin1String("0") && dm->FindStudentByCodeQuery->isEmpty()) {
+    const int domain = m_session->domain();
+    ui->GRBcase_desc->setTitle(QStringLiteral("قائمة أسئلة ") + domainButton(domain)->text());
+    showQuestions(domain);
+    const int caseCode = m_session->caseCode();
+    const std::optional<CaseSummary> found = m_store->caseOf(caseCode);
+    if (caseCode != 0 && !found) {
         messages::info(unknownCase, this);
         return;
     }
-    showCaseRow();
-    dm->FindStudTestHdrAllQuery->setParam(QStringLiteral("stud_code"),
-                                          dm->FindStudentByCodeQuery->intValue("stud_code"));
-    dm->FindStudTestHdrAllQuery->open();
-    ui->spPrevMeas->setVisible(dm->FindStudTestHdrAllQuery->rowCount() >= 2);
-    chooseTest();
-    if (!dm->FindStudTestAllQuery->isEmpty() && !NewTestSameCase)
-        showChosenTest();
+    showCase(found.value_or(CaseSummary()));
+    ui->spPrevMeas->setVisible(m_store->testCount(caseCode) >= 2);
+    const std::optional<ChecklistTest> stored = chosenTest();
+    if (stored && !m_session->isFollowUp())
+        showStoredTest(*stored);
     else
         showNewTest();
-    showTestAnswers();
+    m_answers->setStoredAnswers(m_session->test().domainAnswers(domain));
+    m_session->answersShown();
     showDomainResults();
     showChecklistResults();
     ui->eSchoolName->setFocus();
 }
 
-void TMeasureDiagonsisForm::showCaseRow()
+void TMeasureDiagonsisForm::showCase(const CaseSummary &shown)
 {
-    const Statement *found = TDataModule1::instance()->FindStudentByCodeQuery;
-    const bool known = !TDataModule1::instance()->FindStudentByCodeQuery->isEmpty();
+    m_session->pickCase(shown.code);
+    m_session->header().birthDate = shown.birthDate;
     {
         const QSignalBlocker quiet(ui->eStudentCode);
-        ui->eStudentCode->setText(QString::number(known ? found->intValue("stud_code") : 0));
+        ui->eStudentCode->setText(QString::number(shown.code));
     }
-    ui->eStudentName->setText(found->textValue(QStringLiteral("stud_name")));
-    const QDate birth = found->dateValue(QStringLiteral("stud_birth_date"));
-    setDateQuietly(ui->DTbirthDate, known && birth.isValid() ? birth : QDate::currentDate());
+    ui->eStudentName->setText(shown.name);
+    const bool known = shown.code != 0;
+    setDateQuietly(ui->DTbirthDate,
+                   known && shown.birthDate.isValid() ? shown.birthDate : QDate::currentDate());
     DTbirthDateChange();
-    ui->eMainStreet->setText(found->textValue(QStringLiteral("stud_main_street")));
-    ui->eHomePhoneNo->setText(found->textValue(QStringLiteral("stud_guard_home_phone_no")));
-    ui->eMobileNo->setText(found->textValue(QStringLiteral("stud_guard_mobile_no")));
+    ui->eMainStreet->setText(shown.mainStreet);
+    ui->eHomePhoneNo->setText(shown.homePhone);
+    ui->eMobileNo->setText(shown.mobile);
 }
 
-void TMeasureDiagonsisForm::chooseTest()
+// The test chosen in the case's tests list, or the one just saved, else the case's latest.
+std::optional<ChecklistTest> TMeasureDiagonsisForm::chosenTest()
 {
-    TDataModule1 *dm = TDataModule1::instance();
-    Statement *tests = dm->FindStudTestAllQuery;
-    tests->setLine(3, OpenedFromTestList
-                          ? QStringLiteral("and a.branch_no=:branch_no and a.test_no=:test_no")
-                          : QString());
-    tests->setLine(4,
-                   OpenedFromTestList ? QStringLiteral("and a.test_date=:test_date") : QString());
-    bindTestIdentity(*tests, {globals().CurrentBranchNo, m_chosenTestNo, m_chosenTestDate,
-                              dm->FindStudentByCodeQuery->intValue("stud_code")});
-    tests->open();
-}
-
-void TMeasureDiagonsisForm::showChosenTest()
-{
-    const Statement *test = TDataModule1::instance()->FindStudTestAllQuery;
-    showTestNo(test->intValue(QStringLiteral("test_no")));
-    m_loadedTestDate = test->dateValue(QStringLiteral("test_date"));
-    setDateQuietly(ui->DTMeasDiagDate, m_loadedTestDate);
-    DTMeasDiagDateChange();
-    ui->eSchoolName->setText(test->textValue(QStringLiteral("school_name")));
-    for (auto [code, column] : {std::pair{ui->eInfoSourceCode, "info_source_id"},
-                                std::pair{ui->eTesterCode, "tester_id"}}) {
-        const QSignalBlocker quiet(code);
-        code->setText(test->textValue(QLatin1String(column)));
+    const std::optional<TestIdentity> &chosen = m_session->chosenTest();
+    if (chosen) {
+        TestIdentity test = *chosen;
+        test.caseCode = m_session->caseCode();
+        return m_store->load(test);
     }
+    return m_store->latestTestOf(m_session->caseCode(), globals().CurrentBranchNo);
+}
+
+void TMeasureDiagonsisForm::showStoredTest(ChecklistTest test)
+{
+    test.birthDate = m_session->test().birthDate;
+    m_session->showStored(test);
+    showTestNo(test.identity.testNo);
+    setDateQuietly(ui->DTMeasDiagDate, test.identity.testDate);
+    DTMeasDiagDateChange();
+    ui->eSchoolName->setText(test.school);
+    showCode(ui->eInfoSourceCode, test.infoSourceId);
+    showCode(ui->eTesterCode, test.testerId);
     eInfoSourceCodeChange();
     eTesterCodeChange();
-    setStatus(test->intValue(QStringLiteral("test_status")) == 1 ? TestStatus::Open
-                                                                 : TestStatus::Closed);
+    setStatus(m_session->status());
+}
+
+void TMeasureDiagonsisForm::showCode(QLineEdit *codeBox, int code)
+{
+    const QSignalBlocker quiet(codeBox);
+    codeBox->setText(QString::number(code));
 }
 
 void TMeasureDiagonsisForm::showNewTest()
 {
+    const ChecklistTest header = m_session->test();
+    m_session->showNew(QDate::currentDate());
     showTestNo(0);
-    m_loadedTestDate = QDate();
     setStatus(TestStatus::New);
-    if (m_keepNewTestHeader)
+    if (m_keepNewTestHeader) {
+        m_session->header().testerId = header.testerId;
+        m_session->header().infoSourceId = header.infoSourceId;
         return;
+    }
     setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
     DTMeasDiagDateChange();
     ui->eSchoolName->clear();
     clearSourceAndTester();
 }
 
-void TMeasureDiagonsisForm::showTestAnswers()
-{
-    TDataModule1 *dm = TDataModule1::instance();
-    const Statement *test = dm->FindStudTestAllQuery;
-    dm->ResultQuery = dm->FindStudTestGroupQuery;
-    Statement *answers = dm->ResultQuery;
-    const TestIdentity shown{globals().CurrentBranchNo, test->intValue(QStringLiteral("test_no")),
-                             test->dateValue(QStringLiteral("test_date")),
-                             dm->FindStudentByCodeQuery->intValue(QStringLiteral("stud_code"))};
-    bindTestIdentity(*answers, shown);
-    answers->setParam(QStringLiteral("ques_group"), currentDomain());
-    ClearGridCells(m_answers);
-    FillQuestionRows(m_answers, dm->GetMeasureDiagGroupItemsQuery);
-    if (NewTestSameCase)
-        return;
-    FillAnsweredRows(m_answers, answers);
-    bindTestIdentity(*dm->GetStudentMeasTotalMarksQuery, shown);
-    dm->GetStudentMeasTotalMarksQuery->open();
-}
-
 // An empty domain or an empty checklist has no greatest mark: it shows 0.00 and no verdict. A
 // verdict judges complete answers only; until then its label says how far the test is.
 void TMeasureDiagonsisForm::showDomainResults()
 {
-    const int questions = m_answers->rowCount();
-    const double groupMark = SumGridColumn(m_answers, AnswersModel::MarkColumn);
-    const int groupGreatest = checklist::greatestMarks(questions);
-    ui->STtot_case_group_mark->setText(shownNumber(groupMark, 0));
-    ui->STtot_group_mark->setText(QString::number(groupGreatest));
-    ui->STgroup_perc->setText(shownNumber(checklist::rate(groupMark, groupGreatest), 2));
-    // The verdicts judge the rates as shown, rounded to two places.
-    ui->Lgroup_comment->setText(checklist::screenDomainResult(
-        ui->STgroup_perc->text().toDouble(), CurrentDomainButton->text(),
-        m_answers->answeredCount(), questions));
+    const checklist::Figures figures = checklist::figuresOf(m_answers->questions());
+    ui->STtot_case_group_mark->setText(QString::number(figures.marks));
+    ui->STtot_group_mark->setText(QString::number(figures.greatest()));
+    ui->STgroup_perc->setText(shownNumber(figures.shownRate(), 2));
+    ui->Lgroup_comment->setText(
+        checklist::screenDomainResult(figures, domainButton(m_session->domain())->text()));
 }
 
-// The whole checklist's figures are those of the stored rows.
+// The whole checklist's figures are those of the stored answers.
 void TMeasureDiagonsisForm::showChecklistResults()
 {
-    const Statement *totals = TDataModule1::instance()->GetStudentMeasTotalMarksQuery;
-    const bool stored = shownTestNo() != 0 && !NewTestSameCase;
-    const int testMark = stored ? totals->intValue(QStringLiteral("case_meas_tot_mark")) : 0;
-    const int answered = stored ? totals->intValue(QStringLiteral("answered_ques_count")) : 0;
     const int questions = globals().ChecklistQuestionCount;
-    const int testGreatest = checklist::greatestMarks(questions);
-    ui->STtot_case_mark->setText(QString::number(testMark));
-    ui->STtot_meas_mark->setText(QString::number(testGreatest));
-    ui->STmeas_perc->setText(shownNumber(checklist::rate(testMark, testGreatest), 2));
-    ui->Lmeas_comment->setText(
-        checklist::screenChecklistResult(ui->STmeas_perc->text().toDouble(), answered, questions));
+    const checklist::Figures figures = m_session->test().isStored() && !m_session->isFollowUp()
+                                           ? m_session->test().whole(questions)
+                                           : checklist::Figures{questions, 0, 0};
+    ui->STtot_case_mark->setText(QString::number(figures.marks));
+    ui->STtot_meas_mark->setText(QString::number(figures.greatest()));
+    ui->STmeas_perc->setText(shownNumber(figures.shownRate(), 2));
+    ui->Lmeas_comment->setText(checklist::screenChecklistResult(figures));
 }
 
 void TMeasureDiagonsisForm::setStatus(TestStatus status)
 {
-    m_status = status;
     const bool open = status != TestStatus::Closed;
-    ui->lTestStatus->setText(checklist::testStatusWord(open));
+    ui->lTestStatus->setText(
+        checklist::statusWord(open ? checklist::TestStatus::Open : checklist::TestStatus::Closed));
     ui->lTestStatus->setStyleSheet(open
                                        ? QStringLiteral("color: rgb(0,128,0); font-weight: bold;")
                                        : QStringLiteral("color: rgb(255,0,0); font-weight: bold;"));
@@ -587,10 +557,9 @@ void TMeasureDiagonsisForm::pickInto(const QString &table, QObject *button, QLin
 
 void TMeasureDiagonsisForm::spFindStudentClick()
 {
-    if (hasUnsavedAnswers() && !messages::ask(unsavedQuestion, this))
+    if (!mayDropShownAnswers())
         return;
-    NewTestSameCase = false;
-    OpenedFromTestList = false;
+    m_session->pickAnotherCase();
     pickInto(QStringLiteral("student"), ui->spFindStudent, ui->eStudentName, ui->eStudentCode,
              &TMeasureDiagonsisForm::eStudentCodeChange);
 }
@@ -607,36 +576,38 @@ void TMeasureDiagonsisForm::spFindInfoSourceClick()
              ui->eInfoSourceCode, &TMeasureDiagonsisForm::eInfoSourceCodeChange);
 }
 
-void TMeasureDiagonsisForm::showLookupWithClass(Statement *query, const QString &line,
-                                                const QString &code, const char *nameColumn,
-                                                const char *classColumn, QLineEdit *nameBox,
-                                                QLineEdit *classBox)
+// The code a code box holds, none when it is empty.
+std::optional<int> TMeasureDiagonsisForm::codeIn(const QLineEdit *codeBox)
 {
-    query->setLine(3, line);
-    query->setParam(QStringLiteral("param_1"), wholeNumber(code, QStringLiteral("الكود")));
-    query->open();
-    nameBox->setText(query->textValue(QLatin1String(nameColumn)));
-    classBox->setText(query->textValue(QLatin1String(classColumn)));
+    const QString code = codeBox->text().trimmed();
+    if (code.isEmpty())
+        return std::nullopt;
+    return wholeNumber(code, QStringLiteral("الكود"));
+}
+
+void TMeasureDiagonsisForm::showNamedInClass(const NamedInClass &named, QLineEdit *nameBox,
+                                             QLineEdit *classBox)
+{
+    nameBox->setText(named.name);
+    classBox->setText(named.className);
 }
 
 void TMeasureDiagonsisForm::eTesterCodeChange()
 {
-    const QString code = ui->eTesterCode->text().trimmed();
-    if (code.isEmpty())
+    const std::optional<int> code = codeIn(ui->eTesterCode);
+    if (!code)
         return;
-    showLookupWithClass(TDataModule1::instance()->TestersQuery, QStringLiteral("and tester_id"),
-                        code, "tester_name", "tester_class_name", ui->eTesterName,
-                        ui->eTesterClass);
+    m_session->header().testerId = *code;
+    showNamedInClass(m_store->tester(*code), ui->eTesterName, ui->eTesterClass);
 }
 
 void TMeasureDiagonsisForm::eInfoSourceCodeChange()
 {
-    const QString code = ui->eInfoSourceCode->text().trimmed();
-    if (code.isEmpty())
+    const std::optional<int> code = codeIn(ui->eInfoSourceCode);
+    if (!code)
         return;
-    showLookupWithClass(TDataModule1::instance()->InfoSourceQuery,
-                        QStringLiteral("and info_source_id"), code, "info_source_name",
-                        "info_source_class_name", ui->eInfoSourceName, ui->eInfo_source_class);
+    m_session->header().infoSourceId = *code;
+    showNamedInClass(m_store->infoSource(*code), ui->eInfoSourceName, ui->eInfo_source_class);
 }
 
 // ---------------------------------------------------------------- dates and age
@@ -668,21 +639,12 @@ void TMeasureDiagonsisForm::DTMeasDiagDateChange()
         return;
     }
     DTbirthDateChange();
-    const Age age = ageOn(ui->DTbirthDate->date(), ui->DTMeasDiagDate->date());
-    const bool tooOld = age.years > 8 || (age.years == 8 && (age.months > 0 || age.days > 0));
-    if (!tooOld)
+    if (!isOverAgeLimit(ageOn(ui->DTbirthDate->date(), ui->DTMeasDiagDate->date())))
         return;
-    messages::info(QStringLiteral("سن الحالة يجب ألا يزيد عن 8 سنوات"), this);
+    messages::info(ageLimitMessage(), this);
     setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
     ui->emMeasDiagHajDate->setText(hijri::fromGregorian(QDate::currentDate()));
     DTbirthDateChange();
-}
-
-// What is stored is always the conversion of the Gregorian test date, whatever the Hijri box
-// holds at the moment of the save.
-QString TMeasureDiagonsisForm::storedHijriTestDate() const
-{
-    return hijri::fromGregorian(shownTestDate());
 }
 
 void TMeasureDiagonsisForm::emHajDateExit()
@@ -703,11 +665,12 @@ bool TMeasureDiagonsisForm::validateForSave()
         messages::info(text, this);
         return false;
     };
-    if (ui->eStudentCode->text().trimmed() == QLatin1String("0"))
+    const ChecklistTest &test = m_session->test();
+    if (!m_session->hasCase())
         return refuse(QStringLiteral("إختار حالة"));
-    if (ui->eInfoSourceCode->text().trimmed() == QLatin1String("0"))
+    if (test.infoSourceId == 0)
         return refuse(QStringLiteral("إختار مصدر المعلومات"));
-    if (ui->eTesterCode->text().trimmed() == QLatin1String("0"))
+    if (test.testerId == 0)
         return refuse(QStringLiteral("إختار القائم بالاختبار"));
     if (ui->eSchoolName->text().isEmpty() &&
         !messages::ask(QStringLiteral("لم يتم كتابة اسم المدرسة - هل بالغعل تريد الاستمرار؟"),
@@ -718,115 +681,40 @@ bool TMeasureDiagonsisForm::validateForSave()
     return true;
 }
 
+// The test as the screen shows it: its header and the answers of the domain on screen.
+ChecklistTest TMeasureDiagonsisForm::testOnScreen() const
+{
+    ChecklistTest test = m_session->test();
+    test.identity.branchNo = globals().CurrentBranchNo;
+    test.identity.testDate = shownTestDate();
+    test.school = ui->eSchoolName->text();
+    test.replaceDomain(m_session->domain(), m_answers->questions());
+    return test;
+}
+
 void TMeasureDiagonsisForm::spSaveClick()
 {
-    if (m_status == TestStatus::Closed || !validateForSave())
+    if (m_session->isClosed() || !validateForSave())
         return;
-    NewTestSameCase = false;
-    const bool existing = shownTestNo() != 0;
-    int newNumber = 0;
-    Database &database = TDataModule1::instance()->Database1;
-    if (!database.inTransaction([&] { saveTest(existing, newNumber); })) {
-        messages::error(QStringLiteral("خطأ أثناء الحفظ"), database.lastFailure(), this);
-        return;
+    m_session->endFollowUp();
+    const ChecklistTest test = testOnScreen();
+    const int user = globals().session.SessionUserCode;
+    const int domain = m_session->domain();
+    TestIdentity saved = test.identity;
+    if (test.isStored()) {
+        if (!m_store->saveStored(m_session->storedIdentity(), test, domain, user))
+            return messages::error(QStringLiteral("خطأ أثناء الحفظ"), m_store->lastFailure(), this);
+    } else {
+        saved.testNo = m_store->saveNew(test, domain, user);
+        if (saved.testNo == 0)
+            return messages::error(QStringLiteral("خطأ أثناء الحفظ"), m_store->lastFailure(), this);
     }
-    if (!existing)
-        showTestNo(newNumber);
-    const int savedNo = shownTestNo();
-    const QDate savedDate = shownTestDate();
-    SavedCaseCode = ui->eStudentCode->text();
-    JustSaved = true;
-    runNew(true);
+    m_session->skipNextQuestion();
+    runNew(true, false);
     // The load shows the test just saved, also when the case has a later one.
-    loadTestOnNextLoad(savedNo, savedDate);
-    {
-        const QSignalBlocker quiet(ui->eStudentCode);
-        ui->eStudentCode->setText(SavedCaseCode);
-    }
+    m_session->chooseTest(saved);
     loadCaseAndTest();
     messages::info(QStringLiteral("تم حفظ التعديلات بنجاح"), this);
-}
-
-// A new test takes the next number of its branch in the year of its date, the year the
-// register keeps each number unique in.
-void TMeasureDiagonsisForm::saveTest(bool existing, int &newNumber)
-{
-    TDataModule1 *dm = TDataModule1::instance();
-    if (!existing) {
-        const int branch = globals().CurrentBranchNo;
-        dm->GetSerialQuery->setParam(QStringLiteral("param1"), shownTestDate().year());
-        dm->GetSerialQuery->setParam(QStringLiteral("param2"), branch);
-        newNumber = dm->nextSerial(QStringLiteral("test_no"), QStringLiteral("test_hdr"),
-                                   QStringLiteral("where year(test_date)=:param1 and "
-                                                  "branch_no=:param2"));
-        const TestIdentity test{branch, newNumber, shownTestDate(), shownCaseCode()};
-        bindHeader(dm->AddNewStudentMeasDiagHdr, test, true);
-        dm->AddNewStudentMeasDiagHdr->exec();
-        for (int row = 0; row < m_answers->rowCount(); ++row) {
-            bindDetailRow(dm->AddNewStudentMeasDiagDtl, test, row, true);
-            dm->AddNewStudentMeasDiagDtl->exec();
-        }
-        return;
-    }
-    const TestIdentity loaded = storedTest();
-    bindHeader(dm->UpdateStudentMeasDiagHdr, loaded, false);
-    if (dm->UpdateStudentMeasDiagHdr->exec() != 1)
-        throw Error(QStringLiteral("الاختبار غير موجود"));
-    if (loaded.testDate != shownTestDate()) {
-        bindHeader(dm->MoveStudMeasDtlDate, loaded, false);
-        dm->MoveStudMeasDtlDate->exec();
-    }
-    TestIdentity test = loaded;
-    test.testDate = shownTestDate();
-    Statement *find = dm->FindTestQuesQuery;
-    for (int row = 0; row < m_answers->rowCount(); ++row) {
-        bindDetailRow(find, test, row, false);
-        find->open();
-        const bool stored = !find->isEmpty();
-        find->close();
-        Statement *write = stored ? dm->UpdateStudentMeasDiagDtl : dm->AddNewStudentMeasDiagDtl;
-        bindDetailRow(write, test, row, !stored);
-        write->exec();
-    }
-}
-
-// The test the statement names, and the values on screen (an update gives it the shown date).
-void TMeasureDiagonsisForm::bindHeader(Statement *statement, const TestIdentity &test, bool insert)
-{
-    const int user = globals().session.SessionUserCode;
-    bindTestIdentity(*statement, test);
-    statement->setParam(QStringLiteral("new_test_date"), shownTestDate());
-    statement->setParam(QStringLiteral("test_haj_date"), storedHijriTestDate());
-    statement->setParam(QStringLiteral("tester_id"),
-                        wholeNumber(ui->eTesterCode->text(), QStringLiteral("القائم بالاختبار")));
-    statement->setParam(QStringLiteral("info_source_id"),
-                        wholeNumber(ui->eInfoSourceCode->text(), QStringLiteral("مصدر المعلومات")));
-    statement->setParam(QStringLiteral("school_name"), ui->eSchoolName->text());
-    statement->setParam(QStringLiteral("notes"), QString());
-    statement->setParam(QStringLiteral("entry_date"), QDate::currentDate());
-    statement->setParam(QStringLiteral("entry_type"), insert ? 1 : 2);
-    statement->setParam(QStringLiteral("test_status"), 1);
-    statement->setParam(QStringLiteral("who_insert"), user);
-    statement->setParam(QStringLiteral("who_update"), insert ? 0 : user);
-}
-
-void TMeasureDiagonsisForm::bindDetailRow(Statement *statement, const TestIdentity &test, int row,
-                                          bool insert)
-{
-    const AnsweredQuestion &question = m_answers->questions().at(row);
-    const int user = globals().session.SessionUserCode;
-    bindTestIdentity(*statement, test);
-    statement->setParam(QStringLiteral("test_haj_date"), storedHijriTestDate());
-    statement->setParam(QStringLiteral("ques_group"), question.domain);
-    statement->setParam(QStringLiteral("ques_id"), question.id);
-    statement->setParam(QStringLiteral("ques_ans_val"), checklist::storedWord(question.answer));
-    statement->setParam(QStringLiteral("ques_mark"), checklist::markOf(question.answer));
-    statement->setParam(QStringLiteral("notes"), QString());
-    statement->setParam(QStringLiteral("entry_date"), QDate::currentDate());
-    statement->setParam(QStringLiteral("entry_type"), 1);
-    statement->setParam(QStringLiteral("ques_status"), 1);
-    statement->setParam(QStringLiteral("who_insert"), user);
-    statement->setParam(QStringLiteral("who_update"), insert ? 0 : user);
 }
 
 // ---------------------------------------------------------------- print, close, delete
@@ -834,28 +722,12 @@ void TMeasureDiagonsisForm::bindDetailRow(Statement *statement, const TestIdenti
 // A stored test is named by the date it was stored under, not a date typed since.
 TestIdentity TMeasureDiagonsisForm::storedTest() const
 {
-    return {globals().CurrentBranchNo, shownTestNo(),
-            m_loadedTestDate.isValid() ? m_loadedTestDate : shownTestDate(), shownCaseCode()};
+    return m_session->storedIdentity();
 }
 
-void TMeasureDiagonsisForm::bindStoredTest(Statement *statement) const
-{
-    bindTestIdentity(*statement, storedTest());
-}
-
-// Judged on the stored rows: every question has a row and none is unanswered.
 bool TMeasureDiagonsisForm::storedTestIsComplete() const
 {
-    TDataModule1 *dm = TDataModule1::instance();
-    bindStoredTest(dm->FindStudMeasQuesCountQyery);
-    dm->FindStudMeasQuesCountQyery->open();
-    const int stored = dm->FindStudMeasQuesCountQyery->intValue(QStringLiteral("count_of_ques"));
-    if (stored != globals().ChecklistQuestionCount)
-        return false;
-    bindStoredTest(dm->FindStudMeasNonAnswerQuesCountQyery);
-    dm->FindStudMeasNonAnswerQuesCountQyery->open();
-    return dm->FindStudMeasNonAnswerQuesCountQyery->intValue(
-               QStringLiteral("count_of_non_ans_ques")) == 0;
+    return m_store->isComplete(storedTest(), globals().ChecklistQuestionCount);
 }
 
 bool TMeasureDiagonsisForm::printable()
@@ -877,7 +749,7 @@ void TMeasureDiagonsisForm::printReport(Statement *rows, const char *reportName)
 {
     if (!printable())
         return;
-    bindStoredTest(rows);
+    bindTestIdentity(*rows, storedTest());
     rows->open();
     auto *report = screens::object<TTestReport>(QLatin1String(reportName));
     report->setShownFields(shownAge(), testerClass(), infoSourceClass());
@@ -911,21 +783,15 @@ void TMeasureDiagonsisForm::spCloseRepClick()
                        this);
         return;
     }
-    if (!confirmLeavingUnsaved(false))
+    if (!mayDropShownAnswers())
         return;
     if (!messages::ask(QStringLiteral("بعد إغلاق الاختبار لن يمكنك التعديل على أى بيان من "
                                       "بياناته - برجاء مراجعة صحة جميع البيانات قبل الإغلاق - هل "
                                       "بالفعل تريد إغلاق الاختبار؟"),
                        this))
         return;
-    TDataModule1 *dm = TDataModule1::instance();
-    const bool closed = dm->Database1.inTransaction([&] {
-        bindStoredTest(dm->CloseStudMeas);
-        if (dm->CloseStudMeas->exec() != 1)
-            throw Error(QStringLiteral("الاختبار غير موجود"));
-    });
-    if (!closed) {
-        messages::error(QStringLiteral("حدث خطأ أثناء إغلاق الاختبار"), dm->Database1.lastFailure(),
+    if (!m_store->close(storedTest())) {
+        messages::error(QStringLiteral("حدث خطأ أثناء إغلاق الاختبار"), m_store->lastFailure(),
                         this);
         return;
     }
@@ -943,21 +809,13 @@ void TMeasureDiagonsisForm::spDeleteClick()
     if (!messages::ask(QStringLiteral("لن يمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟"),
                        this))
         return;
-    TDataModule1 *dm = TDataModule1::instance();
-    const bool deleted = dm->Database1.inTransaction([&] {
-        bindStoredTest(dm->DeleteStudMeasHdr);
-        if (dm->DeleteStudMeasHdr->exec() != 1)
-            throw Error(QStringLiteral("الاختبار غير موجود"));
-        bindStoredTest(dm->DeleteStudMeasDtl);
-        dm->DeleteStudMeasDtl->exec();
-    });
-    if (!deleted) {
-        messages::error(QStringLiteral("حدث خطأ أثناء إلغاء الاختبار"), dm->Database1.lastFailure(),
+    if (!m_store->remove(storedTest())) {
+        messages::error(QStringLiteral("حدث خطأ أثناء إلغاء الاختبار"), m_store->lastFailure(),
                         this);
         return;
     }
-    JustSaved = true;
-    runNew(true);
+    m_session->skipNextQuestion();
+    runNew(true, false);
     messages::info(QStringLiteral("تم إلغاء الاختبار بنجاح"), this);
 }
 
@@ -972,8 +830,7 @@ void TMeasureDiagonsisForm::spPrevMeasClick()
     }
     TDataModule1 *dm = TDataModule1::instance();
     Statement *tests = dm->FindStudTestHdrAllQuery;
-    tests->setParam(QStringLiteral("stud_code"),
-                    dm->FindStudentByCodeQuery->intValue(QStringLiteral("stud_code")));
+    tests->setParam(QStringLiteral("stud_code"), m_session->caseCode());
     tests->open();
     if (tests->isEmpty()) {
         messages::info(QStringLiteral("لاتوجد اختبارات لهذه الحالة"), this);
@@ -990,25 +847,18 @@ void TMeasureDiagonsisForm::spPrevMeasClick()
     list->showCase(code, ui->eStudentName->text(), ui->DTbirthDate->date());
 }
 
-bool TMeasureDiagonsisForm::showTestFromList(int caseCode, int testNo, const QDate &testDate)
+bool TMeasureDiagonsisForm::showTestFromList(const TestIdentity &test)
 {
-    QAbstractButton *domainButton = CurrentDomainButton;
+    const int domain = m_session->domain();
     if (!runNew(false))
         return false;
-    loadTestOnNextLoad(testNo, testDate);
-    TDataModule1 *dm = TDataModule1::instance();
-    dm->FindStudentByCodeQuery->setParam(QStringLiteral("stud_code"), caseCode);
-    dm->FindStudentByCodeQuery->open();
-    if (dm->FindStudentByCodeQuery->isEmpty()) {
+    if (!m_store->caseOf(test.caseCode)) {
         messages::info(unknownCase, this);
         return false;
     }
-    CurrentDomainButton = domainButton;
-    domainButton->setChecked(true);
-    {
-        const QSignalBlocker quiet(ui->eStudentCode);
-        ui->eStudentCode->setText(QString::number(caseCode));
-    }
+    m_session->chooseTest(test);
+    m_session->showDomain(domain);
+    domainButton(domain)->setChecked(true);
     loadCaseAndTest();
     return true;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/age.h"
+#include "data/test_store.h"
+#include "test_session.h"
 #include "ui/screen.h"
 
 #include <QDate>
@@ -19,7 +21,6 @@ namespace simat {
 
 class AnswersModel;
 class Statement;
-struct TestIdentity;
 
 // The checklist test screen: a case, its tester and information source, and the check-box
 // grid of one domain's questions with the domain's and the whole checklist's results.
@@ -33,15 +34,15 @@ public:
 
     // The test chosen in the case's tests list, shown in the domain that was on screen.
     // Returns false when the user keeps the unsaved answers on screen instead.
-    bool showTestFromList(int caseCode, int testNo, const QDate &testDate);
+    bool showTestFromList(const TestIdentity &test);
 
     QTableView *grid() const;
     int currentDomain() const;
     bool hasUnsavedAnswers() const;
 
     // The test on screen: a new one not yet stored, or a stored one, open or closed.
-    enum class TestStatus { New, Open, Closed };
-    TestStatus testStatus() const { return m_status; }
+    using TestStatus = TestSession::Status;
+    TestStatus testStatus() const;
 
     // What the screen hands to the test's reports.
     Age shownAge() const;
@@ -84,65 +85,52 @@ private:
     void FormCreate();
     void fitToScreen();
     void connectControls();
+    QList<QAbstractButton *> domainButtons() const;
+    QAbstractButton *domainButton(int domain) const;
 
-    // New: resets the screen for another test; false when the user chose to stay.
-    bool runNew(bool offerSameCase);
-    bool confirmLeavingUnsaved(bool storedOpenTest);
+    // New: resets the screen for another test, and shows the first domain unless the caller
+    // loads a test itself; false when the user chose to stay.
+    bool runNew(bool offerSameCase, bool reload = true);
+    // Asks before answers on screen that are not saved are dropped; false to stay.
+    bool mayDropShownAnswers();
     void clearCase();
-    // The next load shows this test of the case rather than its latest.
-    void loadTestOnNextLoad(int testNo, const QDate &testDate);
     void clearSourceAndTester();
     void resetResults();
 
-    void domainClicked(QAbstractButton *button);
+    void domainClicked(int domain);
+    void showQuestions(int domain);
     void loadCaseAndTest();
-    void showCaseRow();
-    void chooseTest();
-    void showChosenTest();
+    void showCase(const CaseSummary &shown);
+    std::optional<ChecklistTest> chosenTest();
+    void showStoredTest(ChecklistTest test);
     void showNewTest();
-    void showTestAnswers();
     void showDomainResults();
     void showChecklistResults();
     void setStatus(TestStatus status);
     void showTestNo(int number);
+    static void showCode(QLineEdit *codeBox, int code);
 
     void pickInto(const QString &table, QObject *button, QLineEdit *nameBox, QLineEdit *codeBox,
                   void (TMeasureDiagonsisForm::*load)());
-    void showLookupWithClass(Statement *query, const QString &line, const QString &code,
-                             const char *nameColumn, const char *classColumn, QLineEdit *nameBox,
-                             QLineEdit *classBox);
+    static std::optional<int> codeIn(const QLineEdit *codeBox);
+    static void showNamedInClass(const NamedInClass &named, QLineEdit *nameBox,
+                                 QLineEdit *classBox);
     void setDateQuietly(QWidget *picker, const QDate &date);
-    QString storedHijriTestDate() const;
 
-    // The stored test on screen: its number and the date it was stored under.
     TestIdentity storedTest() const;
-    void bindStoredTest(Statement *statement) const;
     bool storedTestIsComplete() const;
     bool printable();
     void printReport(Statement *rows, const char *reportName);
 
     bool validateForSave();
-    void saveTest(bool existing, int &newNumber);
-    void bindHeader(Statement *statement, const TestIdentity &test, bool insert);
-    void bindDetailRow(Statement *statement, const TestIdentity &test, int row, bool insert);
+    ChecklistTest testOnScreen() const;
 
     std::unique_ptr<Ui::MeasureDiagonsisForm> ui;
+    std::unique_ptr<TestStore> m_store;
+    std::unique_ptr<TestSession> m_session;
     AnswersModel *m_answers = nullptr;
-    TestStatus m_status = TestStatus::New;
-    int m_testNo = 0;
     bool m_keepNewTestHeader = false;
     QMenu *PMprint = nullptr;
-
-    QAbstractButton *CurrentDomainButton = nullptr;
-    bool FirstShowPending = false;
-    bool JustSaved = false;
-    bool NewTestSameCase = false;
-    bool OpenedFromTestList = false;
-    QString SavedCaseCode;
-    int m_chosenTestNo = 0;
-    QDate m_chosenTestDate;
-    // The date the test on screen was loaded under: an update names the test by it.
-    QDate m_loadedTestDate;
 };
 
 } // namespace simat

@@ -20,4 +20,15 @@ Age ageOn(const QDate &birth, const QDate &on)
     return {years - birth.year(), months - birth.month(), days - birth.day()};
 }
 
+bool isOverAgeLimit(const Age &age)
+{
+    return age.years > caseAgeLimitYears ||
+           (age.years == caseAgeLimitYears && (age.months > 0 || age.days > 0));
+}
+
+QString ageLimitMessage()
+{
+    return QStringLiteral("سن الحالة يجب ألا يزيد عن %1 سنوات").arg(caseAgeLimitYears);
+}
+
 } // namespace simat

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QString>
 
 namespace simat {
 
@@ -12,5 +13,11 @@ struct Age {
     int days = 0;
 };
 Age ageOn(const QDate &birth, const QDate &on);
+
+// The centre screens children up to 8 years of age, to the day.
+constexpr int caseAgeLimitYears = 8;
+bool isOverAgeLimit(const Age &age);
+// What a screen says when a date would put a case over the limit.
+QString ageLimitMessage();
 
 } // namespace simat

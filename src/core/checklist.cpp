@@ -1,5 +1,7 @@
 #include "checklist.h"
 
+#include "checklist_test.h"
+
 namespace simat::checklist {
 
 namespace {
@@ -98,20 +100,22 @@ double rate(double marks, double greatest)
     return greatest > 0 ? marks / greatest * 100 : 0;
 }
 
-QString screenDomainResult(double rate, const QString &domainName, int answered, int questions)
+QString screenDomainResult(const Figures &figures, const QString &domainName)
 {
-    if (answered < questions)
-        return answeredProgress(answered, questions);
-    return screenVerdict(
-        rate, QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة ") + domainName,
-        QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى مجموعة ") + domainName);
+    if (!figures.isComplete())
+        return answeredProgress(figures.answered, figures.questions);
+    return screenVerdict(figures.shownRate(),
+                         QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة ") + domainName,
+                         QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى مجموعة ") +
+                             domainName);
 }
 
-QString screenChecklistResult(double rate, int answered, int questions)
+QString screenChecklistResult(const Figures &figures)
 {
-    if (answered < questions)
-        return answeredProgress(answered, questions);
-    return screenVerdict(rate, QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل"),
+    if (!figures.isComplete())
+        return answeredProgress(figures.answered, figures.questions);
+    return screenVerdict(figures.shownRate(),
+                         QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل"),
                          QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى المقياس ككل"));
 }
 
@@ -131,11 +135,6 @@ QString testRecommendation(double rate)
 {
     return findsTraits(rate) ? QStringLiteral("الحالة تعانى من التوحد")
                              : QStringLiteral("الحالة لاتعانى من التوحد");
-}
-
-QString testStatusWord(bool open)
-{
-    return open ? QStringLiteral("جارى") : QStringLiteral("منتهى");
 }
 
 } // namespace simat::checklist

@@ -40,16 +40,15 @@ constexpr bool findsTraits(double rate)
     return rate >= traitsThreshold;
 }
 
+struct Figures;
 // What the test screen says under a domain's and the whole checklist's figures: the verdict once
 // every question has an answer (none while the rate is 0), until then how many have one.
-QString screenDomainResult(double rate, const QString &domainName, int answered, int questions);
-QString screenChecklistResult(double rate, int answered, int questions);
+QString screenDomainResult(const Figures &figures, const QString &domainName);
+QString screenChecklistResult(const Figures &figures);
 // The verdicts as the reports word them.
 QString reportDomainVerdict(double rate);
 QString reportChecklistVerdict(double rate);
 // The recommendation of a test in the list of the tests of a period.
 QString testRecommendation(double rate);
-// A test's status in words: running while its answers may change, ended once it is closed.
-QString testStatusWord(bool open);
 
 } // namespace simat::checklist

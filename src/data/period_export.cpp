@@ -1,6 +1,6 @@
 #include "period_export.h"
 
-#include "core/checklist.h"
+#include "core/checklist_test.h"
 #include "core/csv.h"
 #include "core/error.h"
 #include "statement.h"
@@ -176,7 +176,8 @@ public:
         }
         const double rate = m_whole.rate();
         cells << number(rate) << checklist::testRecommendation(rate)
-              << checklist::testStatusWord(m_open);
+              << checklist::statusWord(m_open ? checklist::TestStatus::Open
+                                              : checklist::TestStatus::Closed);
         return cells;
     }
 

@@ -1,5 +1,6 @@
 #include "test_report_common.h"
 
+#include "core/checklist_test.h"
 #include "core/hijri.h"
 #include "core/product.h"
 #include "data/statement.h"
@@ -149,11 +150,6 @@ void TTestReport::setShownFields(const Age &age, const QString &testerClass,
     m_infoSourceClass = infoSourceClass;
 }
 
-QString TTestReport::statusWord(int status)
-{
-    return status == 1 ? QStringLiteral("جارى") : status == 0 ? QStringLiteral("منتهى") : QString();
-}
-
 void TTestReport::addCells(Band &band, const QList<Cell> &cells, double height, const QColor &fill)
 {
     for (const Cell &cell : cells) {
@@ -213,7 +209,8 @@ void TTestReport::beforeRun()
     m_heading.homePhone = isolate(rows->textValue(QStringLiteral("stud_guard_home_phone_no")));
     m_heading.mobile = isolate(rows->textValue(QStringLiteral("stud_guard_mobile_no")));
     m_heading.testDate = shownDate(rows->dateValue(QStringLiteral("test_date")));
-    m_heading.status = statusWord(rows->intValue(QStringLiteral("test_status")));
+    m_heading.status =
+        checklist::statusWordOfStoredCode(rows->intValue(QStringLiteral("test_status")));
     m_heading.tester = rows->textValue(QStringLiteral("tester_name"));
     m_heading.source = rows->textValue(QStringLiteral("info_source_name"));
 }

@@ -45,8 +45,6 @@ public:
     // What the rows do not hold: the case's age on the test date and the two classes.
     void setShownFields(const Age &age, const QString &testerClass, const QString &infoSourceClass);
 
-    static QString statusWord(int status);
-
 protected:
     void beforeRun() override;
     // Text cells of a table row: the first column stands at x = 0, at the right.

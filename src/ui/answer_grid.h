@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/checklist.h"
+#include "core/checklist_test.h"
 
 #include <QAbstractTableModel>
 #include <QList>
@@ -9,14 +9,6 @@
 class QTableView;
 
 namespace simat {
-
-// One question of the domain on screen, with the answer given to it.
-struct AnsweredQuestion {
-    int id = 0;
-    QString text;
-    int domain = 0;
-    checklist::Answer answer = checklist::Answer::None;
-};
 
 // The answers of the test on screen: the questions of one domain, each with its answer; the
 // mark follows from the answer. Its columns are those of the checklist grid: 0 the question's

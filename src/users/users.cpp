@@ -1,5 +1,7 @@
 #include "users.h"
 
+#include "core/permissions.h"
+
 #include "basic_data/setup_data_report.h"
 #include "core/error.h"
 #include "core/numbers.h"
@@ -99,7 +101,7 @@ void TUsersForm::FormShow()
 // while it was, sees the passwords hidden and can change nothing.
 void TUsersForm::applyUserLevel()
 {
-    const bool administrator = globals().session.SessionUserLevel == 0;
+    const bool administrator = permissions::mayKeepAccounts(globals().session.SessionUserLevel);
     ui->eUserPass->setEchoMode(administrator ? QLineEdit::Normal : QLineEdit::Password);
     ui->spSave->setEnabled(administrator);
 }

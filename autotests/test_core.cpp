@@ -1,0 +1,197 @@
+// The centre's rules without a database or a window: marks, rates, completeness, verdicts,
+// the status words, the age limit, what each level may do, and how two tests compare.
+#include "core/age.h"
+#include "core/checklist_test.h"
+#include "core/comparison.h"
+#include "core/permissions.h"
+
+#include <QtTest>
+
+using namespace simat;
+using checklist::Answer;
+
+namespace {
+
+AnsweredQuestion question(int domain, int id, Answer answer = Answer::None)
+{
+    return {id, QStringLiteral("سؤال %1").arg(id), domain, answer};
+}
+
+// A test whose domain 1 holds `answers` in order, question 1 first.
+ChecklistTest testAnswering(const QList<Answer> &answers, int domain = 1)
+{
+    QList<AnsweredQuestion> questions;
+    for (int id = 1; id <= answers.size(); ++id)
+        questions << question(domain, id, answers.at(id - 1));
+    ChecklistTest test;
+    test.setAnswers(questions);
+    return test;
+}
+
+} // namespace
+
+class TestCore : public QObject {
+    Q_OBJECT
+private slots:
+    void marksFollowTheAnswers()
+    {
+        const ChecklistTest test =
+            testAnswering({Answer::Always, Answer::Sometimes, Answer::Rarely, Answer::None});
+        const checklist::Figures figures = test.domain(1);
+        QCOMPARE(figures.questions, 4);
+        QCOMPARE(figures.answered, 3);
+        QCOMPARE(figures.waiting(), 1);
+        QCOMPARE(figures.marks, 6);
+        QCOMPARE(figures.greatest(), 12);
+        QCOMPARE(*figures.rate(), 50.0);
+        QVERIFY(!figures.isComplete());
+    }
+
+    void ratesRoundToTwoPlacesAndNeedADivisor()
+    {
+        QCOMPARE(*testAnswering({Answer::Rarely, Answer::None, Answer::None}).domain(1).rate(),
+                 11.11);
+        QCOMPARE(
+            *testAnswering({Answer::Sometimes, Answer::Rarely, Answer::Rarely}).domain(1).rate(),
+            44.44);
+        const ChecklistTest empty;
+        QVERIFY(!empty.domain(1).rate());
+        QCOMPARE(empty.domain(1).shownRate(), 0.0);
+        QVERIFY(!empty.whole(0).rate());
+        QCOMPARE(checklist::roundedRate(49.995), 50.0);
+        QCOMPARE(checklist::roundedRate(49.994), 49.99);
+    }
+
+    void verdictsTurnAtFiftyPercent()
+    {
+        QVERIFY(!checklist::findsTraits(49.99));
+        QVERIFY(checklist::findsTraits(50.00));
+        QCOMPARE(checklist::reportDomainVerdict(49.99),
+                 QStringLiteral("الحالة لاتعانى من التوحد على مستوى مجموعة"));
+        QCOMPARE(checklist::reportChecklistVerdict(50.0),
+                 QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل"));
+        // Two of three answers "Rarely" and one "Sometimes": 4 of 9 is 44.44 %.
+        const checklist::Figures sound =
+            testAnswering({Answer::Rarely, Answer::Rarely, Answer::Sometimes}).domain(1);
+        QCOMPARE(checklist::screenDomainResult(sound, QStringLiteral("الخلل الحسى")),
+                 QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى مجموعة الخلل الحسى"));
+        const checklist::Figures traits = testAnswering({Answer::Always, Answer::Rarely}).domain(1);
+        QCOMPARE(checklist::screenChecklistResult(traits),
+                 QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل"));
+    }
+
+    void aVerdictWaitsForEveryAnswer()
+    {
+        const checklist::Figures half =
+            testAnswering({Answer::Always, Answer::None, Answer::Always, Answer::None}).domain(1);
+        QCOMPARE(checklist::screenDomainResult(half, QStringLiteral("الخلل الحسى")),
+                 QStringLiteral("أُجيب عن 2 من 4 سؤالاً"));
+        QCOMPARE(checklist::screenDomainResult(checklist::Figures(), QString()), QString());
+    }
+
+    void completenessCountsTheWholeChecklist()
+    {
+        ChecklistTest test = testAnswering({Answer::Always, Answer::Rarely});
+        QVERIFY(test.isComplete(2));
+        QVERIFY(!test.isComplete(3));
+        test.replaceDomain(2, {question(2, 1)});
+        QVERIFY(!test.isComplete(3));
+        test.replaceDomain(2, {question(2, 1, Answer::Sometimes)});
+        QVERIFY(test.isComplete(3));
+        const checklist::Figures whole = test.whole(5);
+        QCOMPARE(whole.questions, 5);
+        QCOMPARE(whole.answered, 3);
+        QCOMPARE(whole.marks, 6);
+        QCOMPARE(*whole.rate(), 40.0);
+    }
+
+    void aDomainIsReplacedWhole()
+    {
+        ChecklistTest test;
+        test.setAnswers({question(2, 1, Answer::Always), question(1, 2, Answer::Always),
+                         question(1, 1, Answer::Rarely)});
+        QCOMPARE(test.domainAnswers(1).first().id, 1);
+        test.replaceDomain(1, {question(1, 3, Answer::Sometimes)});
+        QCOMPARE(test.domainAnswers(1).size(), 1);
+        QCOMPARE(test.domain(1).marks, 2);
+        QCOMPARE(test.domain(2).marks, 3);
+    }
+
+    void statusWordsAndCodes()
+    {
+        using checklist::TestStatus;
+        QCOMPARE(checklist::storedCode(TestStatus::Open), 1);
+        QCOMPARE(checklist::statusOfStoredCode(0), TestStatus::Closed);
+        QCOMPARE(checklist::statusWordOfStoredCode(1), QStringLiteral("جارى"));
+        QCOMPARE(checklist::statusWordOfStoredCode(0), QStringLiteral("منتهى"));
+        QCOMPARE(checklist::statusWordOfStoredCode(7), QString());
+    }
+
+    void theAgeLimitIsEightYearsToTheDay()
+    {
+        const QDate birth(2016, 3, 15);
+        QVERIFY(!isOverAgeLimit(ageOn(birth, QDate(2024, 3, 15))));
+        QVERIFY(isOverAgeLimit(ageOn(birth, QDate(2024, 3, 16))));
+        QVERIFY(isOverAgeLimit(ageOn(birth, QDate(2025, 1, 1))));
+        QCOMPARE(ageLimitMessage(), QStringLiteral("سن الحالة يجب ألا يزيد عن 8 سنوات"));
+        ChecklistTest test;
+        test.birthDate = birth;
+        test.identity.testDate = QDate(2020, 5, 20);
+        QCOMPARE(test.age().years, 4);
+        QCOMPARE(test.age().months, 2);
+        QCOMPARE(test.age().days, 5);
+    }
+
+    void levelsGrantWhatTheyMay_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QList<bool>>("granted");
+        // test screen, save tests, close, delete tests, delete cases, basic data,
+        // classifications, accounts, register, install
+        QTest::newRow("administrator")
+            << 0 << QList<bool>{true, true, true, true, true, true, true, true, true, true};
+        QTest::newRow("supervisor")
+            << 1 << QList<bool>{true, true, false, false, true, true, true, false, false, false};
+        QTest::newRow("tester") << 2 << QList<bool>{true, true,  false, false, false,
+                                                    true, false, false, false, false};
+        QTest::newRow("inquirer") << 3 << QList<bool>{false, false, false, false, false,
+                                                      false, false, false, false, false};
+        QTest::newRow("unknown") << 4 << QList<bool>{false, false, false, false, false,
+                                                     false, false, false, false, false};
+    }
+    void levelsGrantWhatTheyMay()
+    {
+        QFETCH(int, level);
+        QFETCH(QList<bool>, granted);
+        using namespace permissions;
+        const QList<bool> asked = {mayOpenTestScreen(level),      maySaveTests(level),
+                                   mayCloseTests(level),          mayDeleteTests(level),
+                                   mayDeleteCases(level),         mayOpenBasicData(level),
+                                   mayKeepClassifications(level), mayKeepAccounts(level),
+                                   mayKeepRegister(level),        mayInstall(level)};
+        QCOMPARE(asked, granted);
+        QCOMPARE(mayDeleteLookups(level), mayKeepClassifications(level));
+    }
+
+    void twoTestsArePairedByQuestion()
+    {
+        using checklist::QuestionAnswer;
+        const QList<QuestionAnswer> earlier = {{1, 2, "ب", "Always", 3}, {1, 1, "أ", "Rarely", 1}};
+        const QList<QuestionAnswer> later = {{1, 1, "أ", "Sometimes", 2}, {2, 1, "ج", "Always", 3}};
+        const QList<checklist::QuestionPair> pairs = checklist::pairByQuestion(earlier, later);
+        QCOMPARE(pairs.size(), 3);
+        QCOMPARE(pairs.at(0).earlier->mark, 1);
+        QCOMPARE(pairs.at(0).later->mark, 2);
+        QVERIFY(!pairs.at(1).later);
+        QVERIFY(!pairs.at(2).earlier);
+        QCOMPARE(pairs.at(2).domain, 2);
+        QVERIFY(!checklist::percentOf(3, 0));
+        QCOMPARE(*checklist::percentOf(1, 4), 25.0);
+        QCOMPARE(checklist::trendWord(0.5), QStringLiteral("إيجابى"));
+        QCOMPARE(checklist::trendWord(-2), QStringLiteral("سلبى"));
+        QCOMPARE(checklist::trendWord(0), QStringLiteral("ثبات"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCore)
+#include "test_core.moc"

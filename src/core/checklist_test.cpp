@@ -1,0 +1,108 @@
+#include "checklist_test.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace simat {
+
+namespace checklist {
+
+TestStatus statusOfStoredCode(int code)
+{
+    return code == storedCode(TestStatus::Closed) ? TestStatus::Closed : TestStatus::Open;
+}
+
+QString statusWord(TestStatus status)
+{
+    return status == TestStatus::Open ? QStringLiteral("جارى") : QStringLiteral("منتهى");
+}
+
+QString statusWordOfStoredCode(int code)
+{
+    for (TestStatus status : {TestStatus::Open, TestStatus::Closed})
+        if (code == storedCode(status))
+            return statusWord(status);
+    return QString();
+}
+
+double roundedRate(double rate)
+{
+    return std::round(rate * 100) / 100;
+}
+
+std::optional<double> Figures::rate() const
+{
+    if (greatest() == 0)
+        return std::nullopt;
+    return roundedRate(checklist::rate(marks, greatest()));
+}
+
+Figures figuresOf(const QList<AnsweredQuestion> &questions)
+{
+    Figures figures;
+    figures.questions = int(questions.size());
+    for (const AnsweredQuestion &question : questions) {
+        figures.answered += question.isAnswered() ? 1 : 0;
+        figures.marks += markOf(question.answer);
+    }
+    return figures;
+}
+
+} // namespace checklist
+
+namespace {
+
+bool inQuestionOrder(const AnsweredQuestion &one, const AnsweredQuestion &other)
+{
+    return std::pair(one.domain, one.id) < std::pair(other.domain, other.id);
+}
+
+} // namespace
+
+void ChecklistTest::setAnswers(QList<AnsweredQuestion> answers)
+{
+    std::stable_sort(answers.begin(), answers.end(), inQuestionOrder);
+    m_answers = std::move(answers);
+}
+
+QList<AnsweredQuestion> ChecklistTest::domainAnswers(int domain) const
+{
+    QList<AnsweredQuestion> questions;
+    for (const AnsweredQuestion &question : m_answers)
+        if (question.domain == domain)
+            questions << question;
+    return questions;
+}
+
+void ChecklistTest::replaceDomain(int domain, const QList<AnsweredQuestion> &answers)
+{
+    QList<AnsweredQuestion> kept;
+    for (const AnsweredQuestion &question : m_answers)
+        if (question.domain != domain)
+            kept << question;
+    for (AnsweredQuestion question : answers) {
+        question.domain = domain;
+        kept << question;
+    }
+    setAnswers(std::move(kept));
+}
+
+checklist::Figures ChecklistTest::domain(int domain) const
+{
+    return checklist::figuresOf(domainAnswers(domain));
+}
+
+checklist::Figures ChecklistTest::whole(int checklistQuestions) const
+{
+    checklist::Figures figures = checklist::figuresOf(m_answers);
+    figures.questions = checklistQuestions;
+    return figures;
+}
+
+bool ChecklistTest::isComplete(int checklistQuestions) const
+{
+    const checklist::Figures figures = checklist::figuresOf(m_answers);
+    return figures.questions == checklistQuestions && figures.isComplete();
+}
+
+} // namespace simat

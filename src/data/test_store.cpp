@@ -1,0 +1,307 @@
+#include "test_store.h"
+
+#include "core/error.h"
+#include "core/hijri.h"
+#include "dm.h"
+#include "statement_texts.h"
+#include "test_identity.h"
+
+namespace simat {
+
+namespace {
+
+const QString missingTest = QStringLiteral("الاختبار غير موجود");
+
+// The lines of the case's test rows that narrow them to one test.
+constexpr int testNoLine = 3;
+constexpr int testDateLine = 4;
+
+void declareTestIdentity(Statement &statement)
+{
+    statement.declare(QStringLiteral("branch_no"), ParamType::Integer);
+    statement.declare(QStringLiteral("test_no"), ParamType::Integer);
+    statement.declare(QStringLiteral("test_date"), ParamType::Date);
+    statement.declare(QStringLiteral("stud_code"), ParamType::Integer);
+}
+
+TestIdentity identityOfRow(const Statement &rows)
+{
+    return {rows.intValue(QStringLiteral("branch_no")), rows.intValue(QStringLiteral("test_no")),
+            rows.dateValue(QStringLiteral("test_date")),
+            rows.intValue(QStringLiteral("stud_code"))};
+}
+
+AnsweredQuestion answerOfRow(const Statement &rows)
+{
+    AnsweredQuestion answer;
+    answer.id = rows.intValue(QStringLiteral("ques_id"));
+    answer.domain = rows.intValue(QStringLiteral("ques_group"));
+    answer.answer =
+        checklist::answerOfStoredWord(rows.textValue(QStringLiteral("ques_ans_val")).trimmed());
+    return answer;
+}
+
+NamedInClass namedInClass(Statement &statement, int code, const char *name, const char *className)
+{
+    statement.setParam(QStringLiteral("param_1"), code);
+    statement.open();
+    return {statement.textValue(QLatin1String(name)),
+            statement.textValue(QLatin1String(className))};
+}
+
+} // namespace
+
+TestStore::TestStore(TDataModule1 &dm)
+    : m_dm(dm)
+    , m_case(ownStatement("TestStoreCase",
+                          texts::caseWithLookups(QStringLiteral("where stud_code=:stud_code"))))
+    , m_tester(ownStatement("TestStoreTester", texts::testerWithClass()))
+    , m_infoSource(ownStatement("TestStoreInfoSource", texts::infoSourceWithClass()))
+    , m_questions(ownStatement("TestStoreQuestions", texts::domainQuestions()))
+    , m_headers(ownStatement("TestStoreHeaders", texts::caseTestHeaders()))
+    , m_rows(ownStatement("TestStoreRows", texts::caseTestRows()))
+    , m_openTests(ownStatement("TestStoreOpenTests", texts::caseTestsByStatus()))
+{
+    m_case->declare(QStringLiteral("stud_code"), ParamType::Integer);
+    m_tester->declare(QStringLiteral("param_1"), ParamType::Integer);
+    m_infoSource->declare(QStringLiteral("param_1"), ParamType::Integer);
+    m_questions->declare(QStringLiteral("ques_group"), ParamType::Integer);
+    m_headers->declare(QStringLiteral("stud_code"), ParamType::Integer);
+    declareTestIdentity(*m_rows);
+    m_openTests->declare(QStringLiteral("stud_code"), ParamType::Integer);
+    m_openTests->declare(QStringLiteral("test_status"), ParamType::Integer);
+}
+
+TestStore::~TestStore() = default;
+
+std::unique_ptr<Statement> TestStore::ownStatement(const char *name, const QStringList &lines)
+{
+    return std::make_unique<Statement>(m_dm.Database1, QLatin1String(name), lines);
+}
+
+const QString &TestStore::lastFailure() const
+{
+    return m_dm.Database1.lastFailure();
+}
+
+// ---------------------------------------------------------------- reads
+
+std::optional<CaseSummary> TestStore::caseOf(int caseCode)
+{
+    m_case->setParam(QStringLiteral("stud_code"), caseCode);
+    m_case->open();
+    if (m_case->isEmpty())
+        return std::nullopt;
+    return CaseSummary{m_case->intValue(QStringLiteral("stud_code")),
+                       m_case->textValue(QStringLiteral("stud_name")),
+                       m_case->dateValue(QStringLiteral("stud_birth_date")),
+                       m_case->textValue(QStringLiteral("stud_main_street")),
+                       m_case->textValue(QStringLiteral("stud_guard_home_phone_no")),
+                       m_case->textValue(QStringLiteral("stud_guard_mobile_no"))};
+}
+
+NamedInClass TestStore::tester(int testerId)
+{
+    return namedInClass(*m_tester, testerId, "tester_name", "tester_class_name");
+}
+
+NamedInClass TestStore::infoSource(int infoSourceId)
+{
+    return namedInClass(*m_infoSource, infoSourceId, "info_source_name", "info_source_class_name");
+}
+
+QList<AnsweredQuestion> TestStore::domainQuestions(int domain)
+{
+    m_questions->setParam(QStringLiteral("ques_group"), domain);
+    m_questions->open();
+    QList<AnsweredQuestion> questions;
+    for (m_questions->first(); !m_questions->atEnd(); m_questions->next())
+        questions << AnsweredQuestion{m_questions->intValue(QStringLiteral("ques_id")),
+                                      m_questions->textValue(QStringLiteral("ques_desc")),
+                                      m_questions->intValue(QStringLiteral("ques_group"))};
+    return questions;
+}
+
+int TestStore::testCount(int caseCode)
+{
+    m_headers->setParam(QStringLiteral("stud_code"), caseCode);
+    m_headers->open();
+    return m_headers->rowCount();
+}
+
+bool TestStore::hasOpenTest(int caseCode)
+{
+    m_openTests->setParam(QStringLiteral("stud_code"), caseCode);
+    m_openTests->setParam(QStringLiteral("test_status"),
+                          checklist::storedCode(checklist::TestStatus::Open));
+    m_openTests->open();
+    return !m_openTests->isEmpty();
+}
+
+// The rows come latest test first; the test is that of the first row.
+std::optional<ChecklistTest> TestStore::firstTestOf(Statement &rows, int caseCode)
+{
+    rows.setParam(QStringLiteral("stud_code"), caseCode);
+    rows.open();
+    if (rows.isEmpty())
+        return std::nullopt;
+    rows.first();
+    ChecklistTest test;
+    test.identity = identityOfRow(rows);
+    test.status = checklist::statusOfStoredCode(rows.intValue(QStringLiteral("test_status")));
+    test.testerId = rows.intValue(QStringLiteral("tester_id"));
+    test.infoSourceId = rows.intValue(QStringLiteral("info_source_id"));
+    test.school = rows.textValue(QStringLiteral("school_name"));
+    QList<AnsweredQuestion> answers;
+    for (; !rows.atEnd() && identityOfRow(rows) == test.identity; rows.next())
+        answers << answerOfRow(rows);
+    test.setAnswers(std::move(answers));
+    return test;
+}
+
+std::optional<ChecklistTest> TestStore::latestTestOf(int caseCode, int branchNo)
+{
+    m_rows->setLine(testNoLine, QStringLiteral("and a.branch_no=:branch_no"));
+    m_rows->setLine(testDateLine, QString());
+    m_rows->setParam(QStringLiteral("branch_no"), branchNo);
+    return firstTestOf(*m_rows, caseCode);
+}
+
+std::optional<ChecklistTest> TestStore::load(const TestIdentity &test)
+{
+    m_rows->setLine(testNoLine,
+                    QStringLiteral("and a.branch_no=:branch_no and a.test_no=:test_no"));
+    m_rows->setLine(testDateLine, QStringLiteral("and a.test_date=:test_date"));
+    bindTestIdentity(*m_rows, test);
+    return firstTestOf(*m_rows, test.caseCode);
+}
+
+// Judged on the stored rows: every question has a row and none is unanswered.
+bool TestStore::isComplete(const TestIdentity &test, int checklistQuestions)
+{
+    Statement *stored = m_dm.FindStudMeasQuesCountQyery;
+    bindTestIdentity(*stored, test);
+    stored->open();
+    if (stored->intValue(QStringLiteral("count_of_ques")) != checklistQuestions)
+        return false;
+    Statement *unanswered = m_dm.FindStudMeasNonAnswerQuesCountQyery;
+    bindTestIdentity(*unanswered, test);
+    unanswered->open();
+    return unanswered->intValue(QStringLiteral("count_of_non_ans_ques")) == 0;
+}
+
+// ---------------------------------------------------------------- writes
+
+// A new test takes the next number of its branch in the year of its date, the year the
+// register keeps each number unique in.
+int TestStore::saveNew(const ChecklistTest &test, int domain, int userCode)
+{
+    int number = 0;
+    const bool saved = m_dm.Database1.inTransaction([&] {
+        const TestIdentity &named = test.identity;
+        m_dm.GetSerialQuery->setParam(QStringLiteral("param1"), named.testDate.year());
+        m_dm.GetSerialQuery->setParam(QStringLiteral("param2"), named.branchNo);
+        number = m_dm.nextSerial(QStringLiteral("test_no"), QStringLiteral("test_hdr"),
+                                 QStringLiteral("where year(test_date)=:param1 and "
+                                                "branch_no=:param2"));
+        TestIdentity numbered = named;
+        numbered.testNo = number;
+        writeHeader(*m_dm.AddNewStudentMeasDiagHdr, numbered, test, true, userCode);
+        m_dm.AddNewStudentMeasDiagHdr->exec();
+        for (const AnsweredQuestion &question : test.domainAnswers(domain)) {
+            writeAnswer(*m_dm.AddNewStudentMeasDiagDtl, numbered, question, true, userCode);
+            m_dm.AddNewStudentMeasDiagDtl->exec();
+        }
+    });
+    return saved ? number : 0;
+}
+
+bool TestStore::saveStored(const TestIdentity &stored, const ChecklistTest &test, int domain,
+                           int userCode)
+{
+    return m_dm.Database1.inTransaction([&] {
+        writeHeader(*m_dm.UpdateStudentMeasDiagHdr, stored, test, false, userCode);
+        if (m_dm.UpdateStudentMeasDiagHdr->exec() != 1)
+            throw Error(missingTest);
+        if (stored.testDate != test.identity.testDate) {
+            writeHeader(*m_dm.MoveStudMeasDtlDate, stored, test, false, userCode);
+            m_dm.MoveStudMeasDtlDate->exec();
+        }
+        writeDomain(test.identity, test.domainAnswers(domain), userCode);
+    });
+}
+
+// Each answer of the domain updates its stored row, or adds the row the test lacks.
+void TestStore::writeDomain(const TestIdentity &test, const QList<AnsweredQuestion> &answers,
+                            int userCode)
+{
+    Statement *find = m_dm.FindTestQuesQuery;
+    for (const AnsweredQuestion &question : answers) {
+        writeAnswer(*find, test, question, false, userCode);
+        find->open();
+        const bool stored = !find->isEmpty();
+        find->close();
+        Statement *write = stored ? m_dm.UpdateStudentMeasDiagDtl : m_dm.AddNewStudentMeasDiagDtl;
+        writeAnswer(*write, test, question, !stored, userCode);
+        write->exec();
+    }
+}
+
+// The test the statement names, and the header's values (an update gives it the test's date).
+void TestStore::writeHeader(Statement &statement, const TestIdentity &named,
+                            const ChecklistTest &test, bool insert, int userCode)
+{
+    bindTestIdentity(statement, named);
+    statement.setParam(QStringLiteral("new_test_date"), test.identity.testDate);
+    statement.setParam(QStringLiteral("test_haj_date"),
+                       hijri::fromGregorian(test.identity.testDate));
+    statement.setParam(QStringLiteral("tester_id"), test.testerId);
+    statement.setParam(QStringLiteral("info_source_id"), test.infoSourceId);
+    statement.setParam(QStringLiteral("school_name"), test.school);
+    statement.setParam(QStringLiteral("notes"), QString());
+    statement.setParam(QStringLiteral("entry_date"), QDate::currentDate());
+    statement.setParam(QStringLiteral("entry_type"), insert ? 1 : 2);
+    statement.setParam(QStringLiteral("test_status"),
+                       checklist::storedCode(checklist::TestStatus::Open));
+    statement.setParam(QStringLiteral("who_insert"), userCode);
+    statement.setParam(QStringLiteral("who_update"), insert ? 0 : userCode);
+}
+
+void TestStore::writeAnswer(Statement &statement, const TestIdentity &test,
+                            const AnsweredQuestion &question, bool insert, int userCode)
+{
+    bindTestIdentity(statement, test);
+    statement.setParam(QStringLiteral("test_haj_date"), hijri::fromGregorian(test.testDate));
+    statement.setParam(QStringLiteral("ques_group"), question.domain);
+    statement.setParam(QStringLiteral("ques_id"), question.id);
+    statement.setParam(QStringLiteral("ques_ans_val"), checklist::storedWord(question.answer));
+    statement.setParam(QStringLiteral("ques_mark"), checklist::markOf(question.answer));
+    statement.setParam(QStringLiteral("notes"), QString());
+    statement.setParam(QStringLiteral("entry_date"), QDate::currentDate());
+    statement.setParam(QStringLiteral("entry_type"), 1);
+    statement.setParam(QStringLiteral("ques_status"), 1);
+    statement.setParam(QStringLiteral("who_insert"), userCode);
+    statement.setParam(QStringLiteral("who_update"), insert ? 0 : userCode);
+}
+
+bool TestStore::close(const TestIdentity &test)
+{
+    return m_dm.Database1.inTransaction([&] {
+        bindTestIdentity(*m_dm.CloseStudMeas, test);
+        if (m_dm.CloseStudMeas->exec() != 1)
+            throw Error(missingTest);
+    });
+}
+
+bool TestStore::remove(const TestIdentity &test)
+{
+    return m_dm.Database1.inTransaction([&] {
+        bindTestIdentity(*m_dm.DeleteStudMeasHdr, test);
+        if (m_dm.DeleteStudMeasHdr->exec() != 1)
+            throw Error(missingTest);
+        bindTestIdentity(*m_dm.DeleteStudMeasDtl, test);
+        m_dm.DeleteStudMeasDtl->exec();
+    });
+}
+
+} // namespace simat
