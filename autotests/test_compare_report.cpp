@@ -7,6 +7,7 @@
 
 #include "app/startup.h"
 #include "data/dm.h"
+#include "data/test_store.h"
 #include "report_engine/layout.h"
 #include "reports/case_tests_compare_report.h"
 #include "ui/global.h"
@@ -238,11 +239,9 @@ private slots:
     void anyTwoTestsMarkedInTheCaseTestsListAreComparedEarlierFirst()
     {
         addComparedTests();
-        Statement *tests = TDataModule1::instance()->FindStudTestHdrAllQuery;
-        tests->setParam("stud_code", 1);
-        tests->open();
+        TestStore store(*TDataModule1::instance());
         auto *list = screens::find<TCaseMeasuresListForm>("CaseMeasuresListForm");
-        list->showCase("1", QStringLiteral("ريم خالد"), daysAgo(2000));
+        list->showCase({1, QStringLiteral("ريم خالد"), daysAgo(2000)}, store.testsOf(1));
         auto *grid = list->findChild<QTableView *>("DBGstud_meas_list");
         auto *compare = list->findChild<QToolButton *>("spCompare");
         QVERIFY(!compare->isEnabled());

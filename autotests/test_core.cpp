@@ -175,21 +175,53 @@ private slots:
 
     void twoTestsArePairedByQuestion()
     {
-        using checklist::QuestionAnswer;
-        const QList<QuestionAnswer> earlier = {{1, 2, "ب", "Always", 3}, {1, 1, "أ", "Rarely", 1}};
-        const QList<QuestionAnswer> later = {{1, 1, "أ", "Sometimes", 2}, {2, 1, "ج", "Always", 3}};
+        const QList<AnsweredQuestion> earlier = {question(1, 2, Answer::Always),
+                                                 question(1, 1, Answer::Rarely)};
+        const QList<AnsweredQuestion> later = {question(1, 1, Answer::Sometimes),
+                                               question(2, 1, Answer::Always)};
         const QList<checklist::QuestionPair> pairs = checklist::pairByQuestion(earlier, later);
         QCOMPARE(pairs.size(), 3);
-        QCOMPARE(pairs.at(0).earlier->mark, 1);
-        QCOMPARE(pairs.at(0).later->mark, 2);
+        QCOMPARE(pairs.at(0).earlier->answer, Answer::Rarely);
+        QCOMPARE(pairs.at(0).later->answer, Answer::Sometimes);
         QVERIFY(!pairs.at(1).later);
         QVERIFY(!pairs.at(2).earlier);
         QCOMPARE(pairs.at(2).domain, 2);
-        QVERIFY(!checklist::percentOf(3, 0));
-        QCOMPARE(*checklist::percentOf(1, 4), 25.0);
-        QCOMPARE(checklist::trendWord(0.5), QStringLiteral("إيجابى"));
-        QCOMPARE(checklist::trendWord(-2), QStringLiteral("سلبى"));
-        QCOMPARE(checklist::trendWord(0), QStringLiteral("ثبات"));
+    }
+
+    // The earlier test answers domain 1 "Rarely" throughout and lacks domain 2; the later one
+    // answers both.
+    void theComparisonFiguresEachDomainAndTheWhole()
+    {
+        ChecklistTest earlier = testAnswering({Answer::Rarely, Answer::Rarely});
+        ChecklistTest later = testAnswering({Answer::Always, Answer::Sometimes});
+        later.replaceDomain(2, {question(2, 1, Answer::Always)});
+        const checklist::TestComparison compared = checklist::compareTests(earlier, later, 4);
+        QCOMPARE(compared.questions.size(), 3);
+        QCOMPARE(compared.domains.size(), 2);
+        const checklist::DomainComparison &first = *compared.domain(1);
+        QCOMPARE(first.earlier.marks, 2);
+        QCOMPARE(first.later.marks, 5);
+        QCOMPARE(first.change().value, 3);
+        QCOMPARE(*first.change().rate, 150.0);
+        QCOMPARE(first.change().trend, QStringLiteral("إيجابى"));
+        const checklist::DomainComparison &second = *compared.domain(2);
+        QCOMPARE(second.earlier.questions, 0);
+        QVERIFY(!second.earlier.rate());
+        QVERIFY(!second.change().rate);
+        QCOMPARE(compared.earlier.greatest(), 12);
+        QCOMPARE(*compared.later.rate(), 66.67);
+        QCOMPARE(compared.change().value, 6);
+        QVERIFY(!compared.domain(3));
+    }
+
+    void changesAndTheirWords()
+    {
+        QCOMPARE(checklist::changeOf(4, 2).trend, QStringLiteral("سلبى"));
+        QCOMPARE(*checklist::changeOf(4, 2).rate, -50.0);
+        QCOMPARE(checklist::changeOf(3, 3).trend, QStringLiteral("ثبات"));
+        QVERIFY(!checklist::changeOf(0, 3).rate);
+        QVERIFY(!checklist::rate(3, 0));
+        QCOMPARE(*checklist::rate(1, 4), 25.0);
     }
 };
 

@@ -1,62 +1,108 @@
 #include "case_measuers_list.h"
 
-#include "core/numbers.h"
-#include "data/dm.h"
-#include "data/test_identity.h"
 #include "measure_diagonsis.h"
 #include "reports/case_tests_compare_report.h"
 #include "ui/action.h"
-#include "ui/global.h"
 #include "ui/grid_model.h"
 #include "ui_case_measuers_list.h"
 
+#include <QHeaderView>
+
 namespace simat {
+
+// The case's tests, a row each: number, date and status, as the list's columns.
+class TCaseMeasuresListForm::TestsModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setTests(QList<ChecklistTest> tests)
+    {
+        beginResetModel();
+        m_tests = std::move(tests);
+        endResetModel();
+    }
+    const ChecklistTest &test(int row) const { return m_tests.at(row); }
+
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_tests.size());
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : 3;
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid())
+            return {};
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        if (role != Qt::DisplayRole)
+            return {};
+        const ChecklistTest &shown = test(index.row());
+        switch (index.column()) {
+        case 0:
+            return shown.identity.testNo;
+        case 1:
+            return shown.identity.testDate.toString(QStringLiteral("dd/MM/yyyy"));
+        default:
+            return checklist::storedCode(shown.status);
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return QAbstractTableModel::headerData(section, orientation, role);
+        const char *titles[] = {"رقم الاختبار", "تاريخ الاختبار", "الحالة"};
+        return QString::fromUtf8(titles[section]);
+    }
+
+private:
+    QList<ChecklistTest> m_tests;
+};
 
 TCaseMeasuresListForm::TCaseMeasuresListForm(QWidget *parent)
     : TScreen(parent)
     , ui(std::make_unique<Ui::CaseMeasuresListForm>())
+    , m_tests(new TestsModel(this))
 {
     ui->setupUi(this);
     setWindowFlag(Qt::Tool);
-    bindGrid(ui->DBGstud_meas_list, TDataModule1::instance()->FindStudTestHdrAllQuery,
-             {{QStringLiteral("test_no"), QStringLiteral("رقم الاختبار"), 110},
-              {QStringLiteral("test_date"), QStringLiteral("تاريخ الاختبار"), 140},
-              {QStringLiteral("test_status"), QStringLiteral("الحالة"), 0}});
-    ui->DBGstud_meas_list->setColumnHidden(2, true);
-    ui->DBGstud_meas_list->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    chooseOnEnter(ui->DBGstud_meas_list, [this] { DBGstud_meas_listDblClick(); });
+    QTableView *list = ui->DBGstud_meas_list;
+    list->setModel(m_tests);
+    list->setColumnWidth(0, 110);
+    list->setColumnWidth(1, 140);
+    list->setColumnHidden(2, true);
+    list->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    chooseOnEnter(list, [this] { DBGstud_meas_listDblClick(); });
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    connect(ui->DBGstud_meas_list, &QAbstractItemView::doubleClicked, this,
+    connect(list, &QAbstractItemView::doubleClicked, this,
             guarded(this, &TCaseMeasuresListForm::DBGstud_meas_listDblClick));
     connect(ui->spExit, &QToolButton::clicked, this,
             guarded(this, &TCaseMeasuresListForm::spExitClick));
     ui->spCompare->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     connect(ui->spCompare, &QToolButton::clicked, this,
             guarded(this, &TCaseMeasuresListForm::spCompareClick));
-    connect(ui->DBGstud_meas_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { ui->spCompare->setEnabled(markedRows().size() == 2); });
     installFunctionKeys();
 }
 
 TCaseMeasuresListForm::~TCaseMeasuresListForm() = default;
 
-void TCaseMeasuresListForm::showCase(const QString &caseCode, const QString &caseName,
-                                     const QDate &birthDate)
+void TCaseMeasuresListForm::showCase(const CaseSummary &shown, QList<ChecklistTest> tests)
 {
-    ui->eStudentCode->setText(caseCode);
-    ui->eStudentName->setText(caseName);
-    ui->DTbirthDate->setDate(birthDate);
+    m_tests->setTests(std::move(tests));
+    ui->eStudentCode->setText(QString::number(shown.code));
+    ui->eStudentName->setText(shown.name);
+    ui->DTbirthDate->setDate(shown.birthDate);
     ui->DBGstud_meas_list->selectRow(0);
     showScreen();
 }
 
 TestIdentity TCaseMeasuresListForm::testOfRow(int row) const
 {
-    Statement *tests = TDataModule1::instance()->FindStudTestHdrAllQuery;
-    tests->seek(row);
-    return {globals().CurrentBranchNo, tests->intValue(QStringLiteral("test_no")),
-            tests->dateValue(QStringLiteral("test_date")),
-            wholeNumber(ui->eStudentCode->text(), QStringLiteral("كود الحالة"))};
+    return m_tests->test(row).identity;
 }
 
 QList<int> TCaseMeasuresListForm::markedRows() const
@@ -70,14 +116,9 @@ QList<int> TCaseMeasuresListForm::markedRows() const
 void TCaseMeasuresListForm::DBGstud_meas_listDblClick()
 {
     const QModelIndex current = ui->DBGstud_meas_list->currentIndex();
-    if (!current.isValid() ||
-        !TDataModule1::instance()->FindStudTestHdrAllQuery->seek(current.row()))
+    if (!current.isValid())
         return;
-    const TestIdentity test = testOfRow(current.row());
-    Statement *chosen = TDataModule1::instance()->StudMeasQuery;
-    bindTestIdentity(*chosen, test);
-    chosen->open();
-    if (TMeasureDiagonsisForm::instance()->showTestFromList(test))
+    if (TMeasureDiagonsisForm::instance()->showTestFromList(testOfRow(current.row())))
         close();
 }
 

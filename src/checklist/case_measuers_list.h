@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/test_identity.h"
+#include "data/test_store.h"
 #include "ui/screen.h"
 
 #include <QDate>
@@ -20,8 +20,8 @@ public:
     explicit TCaseMeasuresListForm(QWidget *parent = nullptr);
     ~TCaseMeasuresListForm() override;
 
-    // Shows the tests of a case: FindStudTestHdrAllQuery is open for it already.
-    void showCase(const QString &caseCode, const QString &caseName, const QDate &birthDate);
+    // Shows the tests of a case, as the caller read them.
+    void showCase(const CaseSummary &shown, QList<ChecklistTest> tests);
 
 public slots:
     void DBGstud_meas_listDblClick();
@@ -29,10 +29,13 @@ public slots:
     void spExitClick();
 
 private:
+    class TestsModel;
+
     TestIdentity testOfRow(int row) const;
     QList<int> markedRows() const;
 
     std::unique_ptr<Ui::CaseMeasuresListForm> ui;
+    TestsModel *m_tests = nullptr;
 };
 
 } // namespace simat

@@ -823,28 +823,25 @@ void TMeasureDiagonsisForm::spDeleteClick()
 
 void TMeasureDiagonsisForm::spPrevMeasClick()
 {
-    const QString code = ui->eStudentCode->text().trimmed();
-    if (code.isEmpty() || code == QLatin1String("0")) {
+    if (!m_session->hasCase()) {
         messages::info(QStringLiteral("إختار حالة"), this);
         return;
     }
-    TDataModule1 *dm = TDataModule1::instance();
-    Statement *tests = dm->FindStudTestHdrAllQuery;
-    tests->setParam(QStringLiteral("stud_code"), m_session->caseCode());
-    tests->open();
-    if (tests->isEmpty()) {
+    QList<ChecklistTest> tests = m_store->testsOf(m_session->caseCode());
+    if (tests.isEmpty()) {
         messages::info(QStringLiteral("لاتوجد اختبارات لهذه الحالة"), this);
         return;
     }
-    tests->first();
-    if (tests->rowCount() == 1 && tests->intValue(QStringLiteral("test_no")) == shownTestNo() &&
-        tests->dateValue(QStringLiteral("test_date")) == shownTestDate()) {
+    const TestIdentity &first = tests.first().identity;
+    if (tests.size() == 1 && first.testNo == shownTestNo() && first.testDate == shownTestDate()) {
         messages::info(QStringLiteral("لاتوجد اختبارات أخرى لهذه الحالة بخلاف الاختبار المعروض"),
                        this);
         return;
     }
+    const CaseSummary shown{m_session->caseCode(), ui->eStudentName->text(),
+                            ui->DTbirthDate->date()};
     auto *list = screens::find<TCaseMeasuresListForm>(QStringLiteral("CaseMeasuresListForm"));
-    list->showCase(code, ui->eStudentName->text(), ui->DTbirthDate->date());
+    list->showCase(shown, std::move(tests));
 }
 
 bool TMeasureDiagonsisForm::showTestFromList(const TestIdentity &test)

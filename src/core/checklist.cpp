@@ -95,9 +95,11 @@ bool isAnswerColumn(int column)
     return answerOfGridColumn(column) != Answer::None;
 }
 
-double rate(double marks, double greatest)
+std::optional<double> rate(double part, double whole)
 {
-    return greatest > 0 ? marks / greatest * 100 : 0;
+    if (whole == 0)
+        return std::nullopt;
+    return part / whole * 100;
 }
 
 QString screenDomainResult(const Figures &figures, const QString &domainName)

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace simat::checklist {
 
@@ -31,8 +32,8 @@ int gridColumnOf(Answer answer);
 Answer answerOfGridColumn(int column);
 bool isAnswerColumn(int column);
 
-// The rate, in percent, of marks out of a greatest mark; 0 when there is nothing to divide by.
-double rate(double marks, double greatest);
+// `part` in percent of `whole`; none when there is nothing to divide by.
+std::optional<double> rate(double part, double whole);
 // A rate at or above this percentage finds autistic traits.
 constexpr double traitsThreshold = 50;
 constexpr bool findsTraits(double rate)

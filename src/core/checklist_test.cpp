@@ -32,9 +32,8 @@ double roundedRate(double rate)
 
 std::optional<double> Figures::rate() const
 {
-    if (greatest() == 0)
-        return std::nullopt;
-    return roundedRate(checklist::rate(marks, greatest()));
+    const std::optional<double> exact = checklist::rate(marks, greatest());
+    return exact ? std::optional(roundedRate(*exact)) : std::nullopt;
 }
 
 Figures figuresOf(const QList<AnsweredQuestion> &questions)

@@ -6,23 +6,32 @@ namespace simat::checklist {
 
 namespace {
 
-bool before(const QuestionAnswer &one, const QuestionAnswer &other)
+bool before(const AnsweredQuestion &one, const AnsweredQuestion &other)
 {
-    return std::pair(one.domain, one.question) < std::pair(other.domain, other.question);
+    return std::pair(one.domain, one.id) < std::pair(other.domain, other.id);
 }
 
-QuestionPair pairOf(const QuestionAnswer &answer)
+QuestionPair pairOf(const AnsweredQuestion &answer)
 {
     QuestionPair pair;
     pair.domain = answer.domain;
-    pair.question = answer.question;
+    pair.question = answer.id;
     pair.text = answer.text;
     return pair;
 }
 
+QList<int> domainsOf(const QList<QuestionPair> &pairs)
+{
+    QList<int> domains;
+    for (const QuestionPair &pair : pairs)
+        if (domains.isEmpty() || domains.last() != pair.domain)
+            domains << pair.domain;
+    return domains;
+}
+
 } // namespace
 
-QList<QuestionPair> pairByQuestion(QList<QuestionAnswer> earlier, QList<QuestionAnswer> later)
+QList<QuestionPair> pairByQuestion(QList<AnsweredQuestion> earlier, QList<AnsweredQuestion> later)
 {
     std::stable_sort(earlier.begin(), earlier.end(), before);
     std::stable_sort(later.begin(), later.end(), before);
@@ -44,11 +53,10 @@ QList<QuestionPair> pairByQuestion(QList<QuestionAnswer> earlier, QList<Question
     return pairs;
 }
 
-std::optional<double> percentOf(double part, double whole)
+Change changeOf(int earlierMarks, int laterMarks)
 {
-    if (whole == 0)
-        return std::nullopt;
-    return part / whole * 100;
+    const int value = laterMarks - earlierMarks;
+    return {value, rate(value, earlierMarks), trendWord(value)};
 }
 
 QString trendWord(double change)
@@ -58,6 +66,27 @@ QString trendWord(double change)
     if (change < 0)
         return QStringLiteral("سلبى");
     return QStringLiteral("ثبات");
+}
+
+const DomainComparison *TestComparison::domain(int domain) const
+{
+    for (const DomainComparison &compared : domains)
+        if (compared.domain == domain)
+            return &compared;
+    return nullptr;
+}
+
+TestComparison compareTests(const ChecklistTest &earlier, const ChecklistTest &later,
+                            int checklistQuestions)
+{
+    TestComparison comparison;
+    comparison.questions = pairByQuestion(earlier.answers(), later.answers());
+    for (int domain : domainsOf(comparison.questions))
+        comparison.domains << DomainComparison{domain, earlier.domain(domain),
+                                               later.domain(domain)};
+    comparison.earlier = earlier.whole(checklistQuestions);
+    comparison.later = later.whole(checklistQuestions);
+    return comparison;
 }
 
 } // namespace simat::checklist

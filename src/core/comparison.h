@@ -1,6 +1,6 @@
 #pragma once
 
-#include "checklist.h"
+#include "checklist_test.h"
 
 #include <QList>
 #include <QString>
@@ -9,32 +9,50 @@
 // How two tests of one case compare: question by question, by domain and in total.
 namespace simat::checklist {
 
-// A question as one test answered it.
-struct QuestionAnswer {
-    int domain = 0;
-    int question = 0;
-    QString text;
-    QString storedWord;
-    int mark = 0;
-};
-
 // One question of the two tests; a side is empty where that test does not hold the question.
 struct QuestionPair {
     int domain = 0;
     int question = 0;
     QString text;
-    std::optional<QuestionAnswer> earlier;
-    std::optional<QuestionAnswer> later;
+    std::optional<AnsweredQuestion> earlier;
+    std::optional<AnsweredQuestion> later;
 };
 
 // The questions of both tests, each once, by domain and question number, whatever order or
 // gaps either test has.
-QList<QuestionPair> pairByQuestion(QList<QuestionAnswer> earlier, QList<QuestionAnswer> later);
+QList<QuestionPair> pairByQuestion(QList<AnsweredQuestion> earlier, QList<AnsweredQuestion> later);
 
-// part / whole in percent; none when there is nothing to divide by.
-std::optional<double> percentOf(double part, double whole);
+// How the marks moved from the earlier test to the later: by how much, by what rate of the
+// earlier marks (none when those are 0), and the trend word.
+struct Change {
+    int value = 0;
+    std::optional<double> rate;
+    QString trend;
+};
+Change changeOf(int earlierMarks, int laterMarks);
 
 // "إيجابى" for a rise of the marks, "سلبى" for a fall, "ثبات" when they stay.
 QString trendWord(double change);
+
+// A domain in both tests, each test's figures over the questions it holds of the domain.
+struct DomainComparison {
+    int domain = 0;
+    Figures earlier;
+    Figures later;
+    Change change() const { return changeOf(earlier.marks, later.marks); }
+};
+
+struct TestComparison {
+    QList<QuestionPair> questions;
+    // The domains either test holds, in their order.
+    QList<DomainComparison> domains;
+    // Each test over the whole checklist.
+    Figures earlier;
+    Figures later;
+    Change change() const { return changeOf(earlier.marks, later.marks); }
+    const DomainComparison *domain(int domain) const;
+};
+TestComparison compareTests(const ChecklistTest &earlier, const ChecklistTest &later,
+                            int checklistQuestions);
 
 } // namespace simat::checklist

@@ -75,8 +75,6 @@ public:
     Statement *CloseStudMeas;
     Statement *DeleteStudMeasHdr;
     Statement *DeleteStudMeasDtl;
-    // The general-purpose reference that the test screen points at the answers of a domain.
-    Statement *ResultQuery = nullptr;
 
     // User accounts.
     Statement *UsersQuery;

@@ -144,8 +144,9 @@ public:
                    firstAnswer.value(TestNo).toString(), isoDate(firstAnswer.value(TestDate)),
                    textCell(firstAnswer.value(TesterName).toString()),
                    textCell(firstAnswer.value(SourceName).toString())})
-        , m_open(firstAnswer.value(TestStatus).toInt() == 1)
-    {}
+    {
+        m_test.status = checklist::statusOfStoredCode(firstAnswer.value(TestStatus).toInt());
+    }
 
     static QString keyOf(const QSqlQuery &answer)
     {
@@ -157,42 +158,34 @@ public:
 
     void add(const QSqlQuery &answer)
     {
-        Marks &domain = m_domains[answer.value(DomainId).toInt()];
-        const int mark = answer.value(Mark).toInt();
-        ++domain.answered;
-        domain.marks += mark;
-        ++m_whole.answered;
-        m_whole.marks += mark;
+        m_answers << AnsweredQuestion{
+            answer.value(QuestionId).toInt(), {}, answer.value(DomainId).toInt(),
+            checklist::answerOfStoredWord(answer.value(AnswerWord).toString())};
     }
 
-    QStringList cells(const Checklist &items) const
+    // A test's rates are of the questions it holds rows for, as in the list of the period.
+    QStringList cells(const Checklist &items)
     {
+        m_test.setAnswers(std::move(m_answers));
+        const checklist::Figures whole = checklist::figuresOf(m_test.answers());
         QStringList cells = m_cells;
-        cells << QString::number(m_whole.answered)
-              << QString::number(items.questions.size() - m_whole.answered);
+        cells << QString::number(whole.questions)
+              << QString::number(items.questions.size() - whole.questions);
         for (const Domain &domain : items.domains) {
-            const auto marks = m_domains.find(domain.id);
-            cells << (marks == m_domains.end() ? QString() : number(marks->second.rate()));
+            const std::optional<double> rate = m_test.domain(domain.id).rate();
+            cells << (rate ? number(*rate) : QString());
         }
-        const double rate = m_whole.rate();
+        const double rate = whole.shownRate();
         cells << number(rate) << checklist::testRecommendation(rate)
-              << checklist::statusWord(m_open ? checklist::TestStatus::Open
-                                              : checklist::TestStatus::Closed);
+              << checklist::statusWord(m_test.status);
         return cells;
     }
 
 private:
-    struct Marks {
-        int answered = 0;
-        int marks = 0;
-        double rate() const { return checklist::rate(marks, checklist::greatestMarks(answered)); }
-    };
-
     QString m_key;
     QStringList m_cells;
-    bool m_open = false;
-    std::map<int, Marks> m_domains;
-    Marks m_whole;
+    QList<AnsweredQuestion> m_answers;
+    ChecklistTest m_test;
 };
 
 class OutputFile {

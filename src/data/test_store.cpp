@@ -41,6 +41,24 @@ AnsweredQuestion answerOfRow(const Statement &rows)
     return answer;
 }
 
+AnsweredQuestion answerWithTextOfRow(const Statement &rows)
+{
+    AnsweredQuestion answer = answerOfRow(rows);
+    answer.text = rows.textValue(QStringLiteral("ques_desc"));
+    return answer;
+}
+
+ChecklistTest headerOfRow(const Statement &rows)
+{
+    ChecklistTest test;
+    test.identity = identityOfRow(rows);
+    test.status = checklist::statusOfStoredCode(rows.intValue(QStringLiteral("test_status")));
+    test.testerId = rows.intValue(QStringLiteral("tester_id"));
+    test.infoSourceId = rows.intValue(QStringLiteral("info_source_id"));
+    test.school = rows.textValue(QStringLiteral("school_name"));
+    return test;
+}
+
 NamedInClass namedInClass(Statement &statement, int code, const char *name, const char *className)
 {
     statement.setParam(QStringLiteral("param_1"), code);
@@ -146,12 +164,7 @@ std::optional<ChecklistTest> TestStore::firstTestOf(Statement &rows, int caseCod
     if (rows.isEmpty())
         return std::nullopt;
     rows.first();
-    ChecklistTest test;
-    test.identity = identityOfRow(rows);
-    test.status = checklist::statusOfStoredCode(rows.intValue(QStringLiteral("test_status")));
-    test.testerId = rows.intValue(QStringLiteral("tester_id"));
-    test.infoSourceId = rows.intValue(QStringLiteral("info_source_id"));
-    test.school = rows.textValue(QStringLiteral("school_name"));
+    ChecklistTest test = headerOfRow(rows);
     QList<AnsweredQuestion> answers;
     for (; !rows.atEnd() && identityOfRow(rows) == test.identity; rows.next())
         answers << answerOfRow(rows);
@@ -188,6 +201,72 @@ bool TestStore::isComplete(const TestIdentity &test, int checklistQuestions)
     bindTestIdentity(*unanswered, test);
     unanswered->open();
     return unanswered->intValue(QStringLiteral("count_of_non_ans_ques")) == 0;
+}
+
+QList<ChecklistTest> TestStore::testsOf(int caseCode)
+{
+    m_headers->setParam(QStringLiteral("stud_code"), caseCode);
+    m_headers->open();
+    QList<ChecklistTest> tests;
+    for (m_headers->first(); !m_headers->atEnd(); m_headers->next())
+        tests << headerOfRow(*m_headers);
+    return tests;
+}
+
+PrintedTest TestStore::printed(const TestIdentity &test)
+{
+    Statement &rows = *m_dm.StudMeasQuery;
+    bindTestIdentity(rows, test);
+    rows.open();
+    PrintedTest printed;
+    if (rows.isEmpty())
+        return printed;
+    rows.first();
+    printed.test = headerOfRow(rows);
+    printed.test.birthDate = rows.dateValue(QStringLiteral("stud_birth_date"));
+    printed.caseName = rows.textValue(QStringLiteral("stud_name"));
+    printed.birthHijri = rows.textValue(QStringLiteral("stud_birth_haj_date")).trimmed();
+    printed.mainStreet = rows.textValue(QStringLiteral("stud_main_street"));
+    printed.homePhone = rows.textValue(QStringLiteral("stud_guard_home_phone_no"));
+    printed.mobile = rows.textValue(QStringLiteral("stud_guard_mobile_no"));
+    printed.testerName = rows.textValue(QStringLiteral("tester_name"));
+    printed.infoSourceName = rows.textValue(QStringLiteral("info_source_name"));
+    QList<AnsweredQuestion> answers;
+    for (; !rows.atEnd(); rows.next()) {
+        answers << answerWithTextOfRow(rows);
+        printed.domainNames[answers.last().domain] =
+            rows.textValue(QStringLiteral("ques_group_name"));
+    }
+    printed.test.setAnswers(std::move(answers));
+    return printed;
+}
+
+ChecklistTest TestStore::answeredWithTexts(Statement &rows, const TestIdentity &test)
+{
+    bindTestIdentity(rows, test);
+    rows.open();
+    ChecklistTest answered;
+    answered.identity = test;
+    QList<AnsweredQuestion> answers;
+    for (rows.first(); !rows.atEnd(); rows.next())
+        answers << answerWithTextOfRow(rows);
+    answered.setAnswers(std::move(answers));
+    return answered;
+}
+
+std::pair<ChecklistTest, ChecklistTest> TestStore::compared(const TestIdentity &earlier,
+                                                            const TestIdentity &later)
+{
+    return {answeredWithTexts(*m_dm.CaseTestNo1Query, earlier),
+            answeredWithTexts(*m_dm.CaseTestNo2Query, later)};
+}
+
+QString TestStore::domainName(int domain)
+{
+    Statement &names = *m_dm.FindGroupQuesQuery;
+    names.setParam(QStringLiteral("ques_group_id"), domain);
+    names.open();
+    return names.isEmpty() ? QString() : names.textValue(QStringLiteral("ques_group_name"));
 }
 
 // ---------------------------------------------------------------- writes

@@ -3,6 +3,7 @@
 #include "core/checklist_test.h"
 
 #include <QDate>
+#include <QMap>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -20,6 +21,22 @@ struct CaseSummary {
     QString mainStreet;
     QString homePhone;
     QString mobile;
+};
+
+// A stored test as its reports print it: the test with the texts of its questions, the case,
+// the tester and the source by name, and the names of the domains. A test that is not stored
+// prints empty.
+struct PrintedTest {
+    ChecklistTest test;
+    QString caseName;
+    // As stored with the case; empty where it was never stored.
+    QString birthHijri;
+    QString mainStreet;
+    QString homePhone;
+    QString mobile;
+    QString testerName;
+    QString infoSourceName;
+    QMap<int, QString> domainNames;
 };
 
 // A tester or an information source by name, with the name of its class.
@@ -52,6 +69,13 @@ public:
     std::optional<ChecklistTest> load(const TestIdentity &test);
     // Every question of the checklist has a stored answer.
     bool isComplete(const TestIdentity &test, int checklistQuestions);
+    // The tests of a case, latest first, without their answers.
+    QList<ChecklistTest> testsOf(int caseCode);
+    PrintedTest printed(const TestIdentity &test);
+    // Two tests of a case for their comparison, with the texts of their questions.
+    std::pair<ChecklistTest, ChecklistTest> compared(const TestIdentity &earlier,
+                                                     const TestIdentity &later);
+    QString domainName(int domain);
 
     // Stores a new test with the answers of `domain`, numbered within its branch and the year of
     // its date; returns the number, or 0 after a roll back (see lastFailure()).
@@ -66,6 +90,7 @@ public:
 
 private:
     std::optional<ChecklistTest> firstTestOf(Statement &rows, int caseCode);
+    static ChecklistTest answeredWithTexts(Statement &rows, const TestIdentity &test);
     void writeHeader(Statement &statement, const TestIdentity &named, const ChecklistTest &test,
                      bool insert, int userCode);
     void writeAnswer(Statement &statement, const TestIdentity &test,

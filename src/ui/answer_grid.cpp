@@ -94,13 +94,6 @@ bool AnswersModel::toggle(int row, int column)
     return answer(row, m_questions.at(row).answer == clicked ? checklist::Answer::None : clicked);
 }
 
-int AnswersModel::answeredCount() const
-{
-    return int(std::count_if(m_questions.cbegin(), m_questions.cend(), [](const auto &question) {
-        return question.answer != checklist::Answer::None;
-    }));
-}
-
 namespace {
 
 // The platform's own check-box indicator, drawn once into a picture.

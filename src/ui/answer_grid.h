@@ -41,7 +41,6 @@ public:
     bool toggle(int row, int column);
 
     bool hasUnsavedAnswers() const { return m_unsaved; }
-    int answeredCount() const;
 
 signals:
     // The tester changed an answer.

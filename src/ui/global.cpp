@@ -10,11 +10,9 @@ Globals &globals()
 
 } // namespace simat
 
-#include "core/checklist.h"
 #include "core/error.h"
 #include "data/dm.h"
 
-#include "answer_grid.h"
 
 #include <QAbstractItemView>
 
@@ -42,52 +40,6 @@ void discoverLookupColumns()
 QString gridText(const QAbstractItemView *grid, int row, int column)
 {
     return grid->model()->index(row, column).data().toString();
-}
-
-void ClearGridCells(AnswersModel *grid)
-{
-    grid->setQuestions({});
-}
-
-namespace {
-
-QList<AnsweredQuestion> questionsOf(Statement *query)
-{
-    query->open();
-    QList<AnsweredQuestion> questions;
-    questions.reserve(query->rowCount());
-    for (query->first(); !query->atEnd(); query->next())
-        questions.append(
-            {query->intValue(QStringLiteral("ques_id")),
-             query->textValue(QStringLiteral("ques_desc")),
-             query->intValue(QStringLiteral("ques_group")),
-             query->hasColumn(QStringLiteral("ques_ans_val"))
-                 ? checklist::answerOfStoredWord(query->textValue(QStringLiteral("ques_ans_val")))
-                 : checklist::Answer::None});
-    return questions;
-}
-
-} // namespace
-
-void FillQuestionRows(AnswersModel *grid, Statement *query)
-{
-    grid->setQuestions(questionsOf(query));
-}
-
-void FillAnsweredRows(AnswersModel *grid, Statement *query)
-{
-    grid->setStoredAnswers(questionsOf(query));
-}
-
-double SumGridColumn(const AnswersModel *grid, int column)
-{
-    double sum = 0;
-    for (int row = 0; row < grid->rowCount(); ++row) {
-        const QString text = grid->index(row, column).data().toString().trimmed();
-        if (!text.isEmpty())
-            sum += text.toDouble();
-    }
-    return sum;
 }
 
 } // namespace simat

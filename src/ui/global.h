@@ -61,21 +61,11 @@ Globals &globals();
 
 namespace simat {
 
-class AnswersModel;
-class Statement;
 
 // Finds the code and name columns of LookupTableName from its level in app_tables and its
 // column order: level 1, the 1st and 2nd columns; level 2 or more, the 2nd and 3rd. A table
 // missing from the registry keeps the columns of the previous lookup.
 void discoverLookupColumns();
-
-// Grid routines of the checklist grid's model (ui/answer_grid.h).
-void ClearGridCells(AnswersModel *grid);
-// The questions of `query` (reopened), without answers; a query without rows leaves no rows.
-void FillQuestionRows(AnswersModel *grid, Statement *query);
-// Lays the stored answers of `query` (reopened) over the questions they answer.
-void FillAnsweredRows(AnswersModel *grid, Statement *query);
-double SumGridColumn(const AnswersModel *grid, int column);
 
 // The text a grid shows in a cell.
 QString gridText(const QAbstractItemView *grid, int row, int column);
