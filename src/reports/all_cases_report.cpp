@@ -2,7 +2,7 @@
 
 #include "core/checklist.h"
 #include "data/dm.h"
-#include "test_report_common.h"
+#include "report_parts.h"
 #include "ui/global.h"
 #include "ui/messages.h"
 
