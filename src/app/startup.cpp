@@ -16,7 +16,6 @@
 #include "login.h"
 #include "main_form.h"
 #include "platform.h"
-#include "report_engine/report.h"
 #include "reports/all_cases_report.h"
 #include "reports/case_tests_compare_report.h"
 #include "reports/measure_diagonsis_report.h"
@@ -25,7 +24,6 @@
 #include "startup_form.h"
 #include "ui/busy_cursor.h"
 #include "ui/global.h"
-#include "ui/messages.h"
 #include "ui/screen.h"
 #include "ui/screens.h"
 #include "ui/search.h"
@@ -58,8 +56,6 @@ QList<QObject *> createScreens()
     if (!screens::all().isEmpty())
         return screens::all();
     globals().AppWorkDir = platform::currentDirectory();
-    report::Report::setFailureHandler(
-        [](QWidget *over, const QString &text) { messages::error(text, over); });
     make<TStartupForm>();
     make<TLoginForm>();
     make<TMainForm>();
