@@ -24,7 +24,6 @@
 #include "startup_form.h"
 #include "ui/busy_cursor.h"
 #include "ui/global.h"
-#include "ui/screen.h"
 #include "ui/screens.h"
 #include "ui/search.h"
 #include "users/users.h"
@@ -42,11 +41,6 @@ template <typename T> T *make()
     T *object = new T;
     screens::add(object);
     return object;
-}
-
-void plain(const char *objectName, const QString &caption = QString())
-{
-    screens::add(plainWindow(QLatin1String(objectName), caption));
 }
 
 } // namespace
@@ -74,7 +68,6 @@ QList<QObject *> createScreens()
     make<TCaseMeasuresListForm>();
     make<TMeasDiagSummaryReportForm>();
     make<TInquiresReportsForm>();
-    plain("TestsInquiresForm", QStringLiteral("الاستعلام عن الاختبارات"));
     make<TIntervalForm>();
     make<TAllCasesReport>();
     make<TCaseTestsCompareReport>();

@@ -16,8 +16,6 @@ Globals &globals()
 
 #include "answer_grid.h"
 
-#include <QAbstractItemView>
-
 namespace simat {
 
 void discoverLookupColumns()
@@ -37,11 +35,6 @@ void discoverLookupColumns()
         lookup.LookupCodeColumn = columns.at(codeIndex);
         lookup.LookupNameColumn = columns.at(codeIndex + 1);
     }
-}
-
-QString gridText(const QAbstractItemView *grid, int row, int column)
-{
-    return grid->model()->index(row, column).data().toString();
 }
 
 void ClearGridCells(AnswersModel *grid)

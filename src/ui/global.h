@@ -4,8 +4,6 @@
 #include <QString>
 #include <QWidget>
 
-class QAbstractItemView;
-
 namespace simat {
 
 // The session: the logged-in user, filled by each successful login and read by every screen
@@ -76,8 +74,5 @@ void FillQuestionRows(AnswersModel *grid, Statement *query);
 // Lays the stored answers of `query` (reopened) over the questions they answer.
 void FillAnsweredRows(AnswersModel *grid, Statement *query);
 double SumGridColumn(const AnswersModel *grid, int column);
-
-// The text a grid shows in a cell.
-QString gridText(const QAbstractItemView *grid, int row, int column);
 
 } // namespace simat
