@@ -231,6 +231,11 @@ QWidget *screen(const char *name)
     return screens::find(QLatin1String(name));
 }
 
+QString gridText(const QAbstractItemView *grid, int row, int column)
+{
+    return grid->model()->index(row, column).data().toString();
+}
+
 void closeScreens()
 {
     for (QObject *object : screens::all())

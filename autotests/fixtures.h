@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QMessageBox>
 #include <QObject>
@@ -87,6 +88,9 @@ template <typename T = QWidget> T *on(const char *screenName, const char *contro
         qFatal("no %s on %s", control, screenName);
     return found;
 }
+
+// The text a grid shows in a cell.
+QString gridText(const QAbstractItemView *grid, int row, int column);
 
 // Closes every screen but the first, answering Yes to any question a screen asks on closing.
 void closeScreens();

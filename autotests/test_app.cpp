@@ -143,7 +143,6 @@ private slots:
                                      "CaseMeasuresListForm",
                                      "MeasDiagSummaryReportForm",
                                      "InquiresReportsForm",
-                                     "TestsInquiresForm",
                                      "IntervalForm",
                                      "AllCasesReport",
                                      "CaseTestsCompareReport",

@@ -416,6 +416,16 @@ private slots:
         QCOMPARE(countOf(db(), "select count(*) from tester"), 1);
     }
 
+    void theQuestionCountIsFoundUnderBothItsNames()
+    {
+        Statement *count = m_dm->statement("MeasQuesCountQuery");
+        QCOMPARE(count, m_dm->GetMeasQuesCountQuery);
+        QCOMPARE(m_dm->statement("GetMeasQuesCountQuery"), count);
+        count->open();
+        QCOMPARE(count->intValue("meas_ques_count"),
+                 countOf(db(), "select count(*) from test_ques"));
+    }
+
     void aFailingReadThrowsAndTheStatementStaysUsable()
     {
         Statement broken(db(), "Broken", {"select * from no_such_table"});

@@ -1,13 +1,16 @@
 #include "application.h"
 
+#include "report_engine/report.h"
 #include "ui/action.h"
+#include "ui/file_dialog.h"
+#include "ui/messages.h"
 
 #include <QFont>
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-// The pictures live in the static core library, whose resources the linker keeps only when
+// The pictures live in the static screens library, whose resources the linker keeps only when
 // they are named.
 static void initialiseResources()
 {
@@ -84,6 +87,7 @@ SimatApplication::SimatApplication(int &argc, char **argv)
     loadArabicTranslation();
     setLayoutDirection(Qt::RightToLeft);
     useFonts();
+    useProgramWindowsInReports();
 }
 
 void SimatApplication::loadArabicTranslation()
@@ -93,6 +97,15 @@ void SimatApplication::loadArabicTranslation()
     (void)translator->load(QStringLiteral("qtbase_ar"),
                            QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     installTranslator(translator);
+}
+
+// A report's preview asks where to save with the program's file dialog and shows what fails in
+// the program's error box.
+void SimatApplication::useProgramWindowsInReports()
+{
+    report::Report::setFailureHandler(
+        [](QWidget *over, const QString &text) { messages::error(text, over); });
+    report::Report::setSavePathChooser(&chooseSavePath);
 }
 
 // "Arial Narrow" where the machine has it, else Noto Sans Arabic UI at the same pixel size.

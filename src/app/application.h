@@ -16,6 +16,7 @@ public:
 private:
     void loadArabicTranslation();
     void useFonts();
+    void useProgramWindowsInReports();
 };
 
 } // namespace simat

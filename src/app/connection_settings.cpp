@@ -2,8 +2,8 @@
 
 #include "core/error.h"
 #include "data/database.h"
-#include "report_engine/file_dialog.h"
 #include "ui/action.h"
+#include "ui/file_dialog.h"
 #include "ui/messages.h"
 #include "ui_connection_settings.h"
 

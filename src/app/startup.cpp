@@ -16,7 +16,6 @@
 #include "login.h"
 #include "main_form.h"
 #include "platform.h"
-#include "report_engine/report.h"
 #include "reports/all_cases_report.h"
 #include "reports/case_tests_compare_report.h"
 #include "reports/measure_diagonsis_report.h"
@@ -25,8 +24,6 @@
 #include "startup_form.h"
 #include "ui/busy_cursor.h"
 #include "ui/global.h"
-#include "ui/messages.h"
-#include "ui/screen.h"
 #include "ui/screens.h"
 #include "ui/search.h"
 #include "users/users.h"
@@ -46,11 +43,6 @@ template <typename T> T *make()
     return object;
 }
 
-void plain(const char *objectName, const QString &caption = QString())
-{
-    screens::add(plainWindow(QLatin1String(objectName), caption));
-}
-
 } // namespace
 
 QList<QObject *> createScreens()
@@ -58,8 +50,6 @@ QList<QObject *> createScreens()
     if (!screens::all().isEmpty())
         return screens::all();
     globals().AppWorkDir = platform::currentDirectory();
-    report::Report::setFailureHandler(
-        [](QWidget *over, const QString &text) { messages::error(text, over); });
     make<TStartupForm>();
     make<TLoginForm>();
     make<TMainForm>();
@@ -78,7 +68,6 @@ QList<QObject *> createScreens()
     make<TCaseMeasuresListForm>();
     make<TMeasDiagSummaryReportForm>();
     make<TInquiresReportsForm>();
-    plain("TestsInquiresForm", QStringLiteral("الاستعلام عن الاختبارات"));
     make<TIntervalForm>();
     make<TAllCasesReport>();
     make<TCaseTestsCompareReport>();

@@ -4,8 +4,8 @@
 
 #include "data/backup.h"
 #include "data/dm.h"
-#include "report_engine/file_dialog.h"
 #include "ui/action.h"
+#include "ui/file_dialog.h"
 #include "ui/global.h"
 #include "ui/messages.h"
 #include "ui/screens.h"

@@ -1,7 +1,7 @@
 #include "setup_data_report.h"
 
 #include "core/data_source.h"
-#include "reports/test_report_common.h"
+#include "reports/report_parts.h"
 
 namespace simat {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reports/test_report_common.h"
+#include "reports/report_parts.h"
 
 class QWidget;
 

@@ -2,7 +2,7 @@
 
 #include "core/age.h"
 #include "core/data_source.h"
-#include "reports/test_report_common.h"
+#include "reports/report_parts.h"
 
 namespace simat {
 

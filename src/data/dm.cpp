@@ -182,7 +182,6 @@ void TDataModule1::addInquiryStatements()
     using P = ParamType;
     AllCasesQuery = add(QStringLiteral("AllCasesQuery"), texts::allCasesTests(),
                         {{"branch_no", P::Integer}, {"from_date", P::Date}, {"to_date", P::Date}});
-    MeasQuesCountQuery = add(QStringLiteral("MeasQuesCountQuery"), texts::checklistQuestionCount());
 }
 
 void TDataModule1::addComparisonStatements()
@@ -225,6 +224,8 @@ Statement *TDataModule1::add(const QString &name, const QStringList &lines,
 
 Statement *TDataModule1::statement(const QString &name) const
 {
+    if (name == QLatin1String("MeasQuesCountQuery"))
+        return GetMeasQuesCountQuery;
     return findChild<Statement *>(name, Qt::FindDirectChildrenOnly);
 }
 

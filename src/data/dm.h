@@ -21,6 +21,7 @@ public:
 
     // Login and session.
     Statement *FindUserQuery;
+    // The number of the checklist's questions; statement() finds it as MeasQuesCountQuery too.
     Statement *GetMeasQuesCountQuery;
     // The shared next-number template; see nextSerial().
     Statement *GetSerialQuery;
@@ -87,7 +88,6 @@ public:
 
     // The all-cases report.
     Statement *AllCasesQuery;
-    Statement *MeasQuesCountQuery;
 
     // The case record form.
     Statement *AddNewStudent;
@@ -100,6 +100,7 @@ public:
     Statement *CaseTestNo2Query;
     Statement *FindGroupQuesQuery;
 
+    // The statement of that name (MeasQuesCountQuery is GetMeasQuesCountQuery), or none.
     Statement *statement(const QString &name) const;
     QList<Statement *> statements() const;
 

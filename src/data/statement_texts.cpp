@@ -506,11 +506,6 @@ QStringList allCasesTests()
             QStringLiteral("order by a.test_date, a.test_no")};
 }
 
-QStringList checklistQuestionCount()
-{
-    return {QStringLiteral("select count(*) as meas_ques_count from test_ques")};
-}
-
 QStringList studentColumns()
 {
     return {QStringLiteral("branch_no"),

@@ -6,6 +6,7 @@
 namespace simat::texts {
 
 QStringList findUser();
+// The number of the checklist's questions.
 QStringList questionCount();
 QStringList serialTemplate();
 // student a with every lookup name, in one chain of parenthesised left joins, then `where`.
@@ -80,7 +81,6 @@ namespace simat::texts {
 // One row per test of a branch dated in a period, with its case, tester and source, its
 // answered questions and its percentage, by date and number.
 QStringList allCasesTests();
-QStringList checklistQuestionCount();
 } // namespace simat::texts
 
 namespace simat::texts {

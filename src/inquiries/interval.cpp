@@ -2,9 +2,9 @@
 
 #include "data/dm.h"
 #include "data/period_export.h"
-#include "report_engine/file_dialog.h"
 #include "reports/all_cases_report.h"
 #include "ui/action.h"
+#include "ui/file_dialog.h"
 #include "ui/global.h"
 #include "ui/messages.h"
 #include "ui/screens.h"

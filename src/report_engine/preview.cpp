@@ -1,10 +1,10 @@
-#include "report_engine/file_dialog.h"
 #include "report_engine/render.h"
 #include "report_engine/report.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -24,6 +24,15 @@ Report::FailureHandler &failureHandler()
         QMessageBox::critical(over, QString(), text);
     };
     return handler;
+}
+
+Report::SavePathChooser &savePathChooser()
+{
+    static Report::SavePathChooser chooser = [](QWidget *over, const QString &caption,
+                                                const QString &fileName, const QString &filter) {
+        return QFileDialog::getSaveFileName(over, caption, fileName, filter);
+    };
+    return chooser;
 }
 
 // A progress window over a long lay-out, shown once it has taken half a second after its first
@@ -83,11 +92,16 @@ void Report::setFailureHandler(FailureHandler handler)
     failureHandler() = std::move(handler);
 }
 
+void Report::setSavePathChooser(SavePathChooser chooser)
+{
+    savePathChooser() = std::move(chooser);
+}
+
 void Report::savePdf(QWidget *dialog, const QPageLayout &layout)
 {
     QString path =
-        chooseSavePath(dialog, QStringLiteral("حفظ PDF"), objectName() + QStringLiteral(".pdf"),
-                       QStringLiteral("PDF (*.pdf)"));
+        savePathChooser()(dialog, QStringLiteral("حفظ PDF"), objectName() + QStringLiteral(".pdf"),
+                          QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))

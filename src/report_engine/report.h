@@ -159,6 +159,11 @@ public:
     // be written): the program shows it in its own error box; by default a plain box.
     using FailureHandler = std::function<void(QWidget *over, const QString &text)>;
     static void setFailureHandler(FailureHandler handler);
+    // How the preview asks where to save a PDF, offering the file name: the program asks with
+    // its own file dialog; by default Qt's. An empty answer saves nothing.
+    using SavePathChooser = std::function<QString(QWidget *over, const QString &caption,
+                                                  const QString &fileName, const QString &filter)>;
+    static void setSavePathChooser(SavePathChooser chooser);
 
 protected:
     virtual void beforeRun() {}

@@ -2,7 +2,7 @@
 
 #include "core/checklist.h"
 #include "data/dm.h"
-#include "test_report_common.h"
+#include "report_parts.h"
 #include "ui/global.h"
 #include "ui/messages.h"
 
@@ -71,11 +71,6 @@ void TAllCasesReport::run(const QDate &from, const QDate &to, QWidget *over)
 void TAllCasesReport::beforeRun()
 {
     AllCasesSerial = 0;
-    Statement *questions = dm()->MeasQuesCountQuery;
-    questions->close();
-    questions->open();
-    m_questionCount = questions->intValue(QStringLiteral("meas_ques_count"));
-    questions->close();
     DataSource *tests = source();
     QSet<int> cases;
     m_testCount = 0;
@@ -146,7 +141,7 @@ void TAllCasesReport::fillRow(Band &band)
     band.setText(QStringLiteral("Ltester_name"), test->textValue(QStringLiteral("tester_name")));
     band.setText(QStringLiteral("Ltest_ques_count"), isolate(QString::number(answered)));
     band.setText(QStringLiteral("Lwaiting_ques"),
-                 isolate(QString::number(m_questionCount - answered)));
+                 isolate(QString::number(globals().ChecklistQuestionCount - answered)));
     band.setText(
         QStringLiteral("Ltest_perc"),
         isolate(report::formatMask(percentage, QStringLiteral("0.00")) + QStringLiteral("%")));

@@ -33,7 +33,6 @@ private:
     void fillRow(report::Band &band);
 
     int AllCasesSerial = 0;
-    int m_questionCount = 0;
     int m_testCount = 0;
     int m_caseCount = 0;
 };

@@ -4,7 +4,7 @@
 #include "core/hijri.h"
 #include "core/numbers.h"
 #include "data/dm.h"
-#include "test_report_common.h"
+#include "report_parts.h"
 #include "ui/global.h"
 #include "ui/messages.h"
 #include "ui/screens.h"

@@ -14,8 +14,6 @@ Globals &globals()
 #include "data/dm.h"
 
 
-#include <QAbstractItemView>
-
 namespace simat {
 
 void discoverLookupColumns()
@@ -35,11 +33,6 @@ void discoverLookupColumns()
         lookup.LookupCodeColumn = columns.at(codeIndex);
         lookup.LookupNameColumn = columns.at(codeIndex + 1);
     }
-}
-
-QString gridText(const QAbstractItemView *grid, int row, int column)
-{
-    return grid->model()->index(row, column).data().toString();
 }
 
 } // namespace simat

@@ -4,8 +4,6 @@
 #include <QString>
 #include <QWidget>
 
-class QAbstractItemView;
-
 namespace simat {
 
 // The session: the logged-in user, filled by each successful login and read by every screen
@@ -67,7 +65,5 @@ namespace simat {
 // missing from the registry keeps the columns of the previous lookup.
 void discoverLookupColumns();
 
-// The text a grid shows in a cell.
-QString gridText(const QAbstractItemView *grid, int row, int column);
 
 } // namespace simat

@@ -114,14 +114,4 @@ void TScreen::centreOnScreen()
     move(frame.topLeft());
 }
 
-QWidget *plainWindow(const QString &objectName, const QString &caption)
-{
-    auto *window = new QWidget(nullptr, screenFlags);
-    window->setObjectName(objectName);
-    window->setWindowTitle(caption);
-    window->setLayoutDirection(Qt::RightToLeft);
-    window->resize(640, 480);
-    return window;
-}
-
 } // namespace simat

@@ -42,7 +42,4 @@ private:
     QImage m_background;
 };
 
-// The plain window that stands for a screen until it is built.
-QWidget *plainWindow(const QString &objectName, const QString &caption);
-
 } // namespace simat
