@@ -8,6 +8,7 @@
 #include "cases/students_report.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
+#include "data/test_store.h"
 #include "fixtures.h"
 #include "reports/all_cases_report.h"
 #include "reports/case_tests_compare_report.h"
@@ -113,18 +114,14 @@ void shootFileButton(const char *screenName, const char *button, const char *pat
 void writeReports()
 {
     auto *form = TMeasureDiagonsisForm::instance();
-    TDataModule1 *dm = TDataModule1::instance();
-    for (auto [rows, name, file] :
-         {std::tuple{dm->StudMeasQuery, "MeasDiagReportForm", "test-report.pdf"},
-          std::tuple{dm->StudMeasSummaryQuery, "MeasDiagSummaryReportForm",
-                     "summary-report.pdf"}}) {
-        rows->setParam(QStringLiteral("branch_no"), 0);
-        rows->setParam(QStringLiteral("test_no"), form->shownTestNo());
-        rows->setParam(QStringLiteral("test_date"), form->shownTestDate());
-        rows->setParam(QStringLiteral("stud_code"), form->shownCaseCode());
-        rows->open();
+    TestStore store(*TDataModule1::instance());
+    const PrintedTest test =
+        store.printed({0, form->shownTestNo(), form->shownTestDate(), form->shownCaseCode()});
+    for (auto [name, file] : {std::pair{"MeasDiagReportForm", "test-report.pdf"},
+                              std::pair{"MeasDiagSummaryReportForm", "summary-report.pdf"}}) {
         const QString path = QDir(outputFolder).filePath(QLatin1String(file));
         auto *report = screens::object<TTestReport>(QLatin1String(name));
+        report->setTest(test);
         report->setShownFields(form->shownAge(), form->testerClass(), form->infoSourceClass());
         report->writePdf(path);
         std::printf("%s\n", qPrintable(path));

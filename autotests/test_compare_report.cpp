@@ -241,7 +241,11 @@ private slots:
         addComparedTests();
         TestStore store(*TDataModule1::instance());
         auto *list = screens::find<TCaseMeasuresListForm>("CaseMeasuresListForm");
-        list->showCase({1, QStringLiteral("ريم خالد"), daysAgo(2000)}, store.testsOf(1));
+        CaseSummary child;
+        child.code = 1;
+        child.name = QStringLiteral("ريم خالد");
+        child.birthDate = daysAgo(2000);
+        list->showCase(child, store.testsOf(1));
         auto *grid = list->findChild<QTableView *>("DBGstud_meas_list");
         auto *compare = list->findChild<QToolButton *>("spCompare");
         QVERIFY(!compare->isEnabled());

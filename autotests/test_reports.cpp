@@ -5,8 +5,10 @@
 #include "app/startup.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
+#include "data/test_store.h"
 #include "report_engine/layout.h"
 #include "report_engine/report.h"
+#include "reports/test_report_common.h"
 #include "ui/global.h"
 #include "ui/messages.h"
 #include "ui/screens.h"
@@ -99,23 +101,20 @@ class ReportsTest : public QObject {
         QCOMPARE(test<QLineEdit>("eMeasDiagNo")->text() != QLatin1String("0"), withTest);
     }
 
-    QList<report::LaidOutPage> layOut(Statement *rows, const char *reportName)
+    QList<report::LaidOutPage> layOut(const char *reportName, int testNo)
     {
-        rows->setParam("branch_no", 0);
-        rows->setParam("test_no", form()->shownTestNo());
-        rows->setParam("test_date", form()->shownTestDate());
-        rows->setParam("stud_code", 1);
-        rows->open();
-        return screens::object<report::Report>(QLatin1String(reportName))->layOut();
+        auto *report = screens::object<TTestReport>(QLatin1String(reportName));
+        report->setTest(TestStore(*dm()).printed({0, testNo, form()->shownTestDate(), 1}));
+        return report->layOut();
     }
 
     QList<report::LaidOutPage> fullReport()
     {
-        return layOut(dm()->StudMeasQuery, "MeasDiagReportForm");
+        return layOut("MeasDiagReportForm", form()->shownTestNo());
     }
     QList<report::LaidOutPage> summaryReport()
     {
-        return layOut(dm()->StudMeasSummaryQuery, "MeasDiagSummaryReportForm");
+        return layOut("MeasDiagSummaryReportForm", form()->shownTestNo());
     }
 
     QStringList click(const char *button, QList<QMessageBox::StandardButton> answers = {})
@@ -242,11 +241,7 @@ private slots:
     void anEmptyResultStillPrintsItsHeadingAndSummary()
     {
         showCase(false);
-        Statement *rows = dm()->StudMeasSummaryQuery;
-        rows->setParam("test_no", 999);
-        rows->open();
-        const auto pages =
-            screens::object<report::Report>(QStringLiteral("MeasDiagSummaryReportForm"))->layOut();
+        const auto pages = layOut("MeasDiagSummaryReportForm", 999);
         QCOMPARE(pages.size(), 1);
         QCOMPARE(printed(pages, "pageHeader", "Lcompany_lname"),
                  QStringList({"Autism Traits Scale Test"}));

@@ -8,8 +8,10 @@
 #include "data/dm.h"
 #include "data/period_export.h"
 #include "data/statement_texts.h"
+#include "data/test_store.h"
 #include "report_engine/report.h"
 #include "reports/all_cases_report.h"
+#include "reports/test_report_common.h"
 #include "ui/screens.h"
 
 #include <QFile>
@@ -208,12 +210,8 @@ void prepareData()
                 .arg(checklist::storedWord(checklist::answerOfMark(checklist::greatestMark)))
                 .arg(checklist::greatestMark));
     });
-    Statement *rows = dm->StudMeasQuery;
-    rows->setParam(QStringLiteral("branch_no"), 0);
-    rows->setParam(QStringLiteral("test_no"), 1);
-    rows->setParam(QStringLiteral("test_date"), QDate(2026, 1, 10));
-    rows->setParam(QStringLiteral("stud_code"), 1);
-    rows->open();
+    screens::object<TTestReport>(QStringLiteral("MeasDiagReportForm"))
+        ->setTest(TestStore(*dm).printed({0, 1, QDate(2026, 1, 10), 1}));
 }
 
 } // namespace

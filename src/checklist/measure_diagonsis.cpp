@@ -745,20 +745,19 @@ bool TMeasureDiagonsisForm::printable()
     return true;
 }
 
-void TMeasureDiagonsisForm::printReport(Statement *rows, const char *reportName)
+void TMeasureDiagonsisForm::printReport(const char *reportName)
 {
     if (!printable())
         return;
-    bindTestIdentity(*rows, storedTest());
-    rows->open();
     auto *report = screens::object<TTestReport>(QLatin1String(reportName));
+    report->setTest(m_store->printed(storedTest()));
     report->setShownFields(shownAge(), testerClass(), infoSourceClass());
     report->preview(this);
 }
 
 void TMeasureDiagonsisForm::spPrintClick()
 {
-    printReport(TDataModule1::instance()->StudMeasQuery, "MeasDiagReportForm");
+    printReport("MeasDiagReportForm");
 }
 
 void TMeasureDiagonsisForm::N1Click()
@@ -768,7 +767,7 @@ void TMeasureDiagonsisForm::N1Click()
 
 void TMeasureDiagonsisForm::N2Click()
 {
-    printReport(TDataModule1::instance()->StudMeasSummaryQuery, "MeasDiagSummaryReportForm");
+    printReport("MeasDiagSummaryReportForm");
 }
 
 void TMeasureDiagonsisForm::spCloseRepClick()
@@ -838,8 +837,10 @@ void TMeasureDiagonsisForm::spPrevMeasClick()
                        this);
         return;
     }
-    const CaseSummary shown{m_session->caseCode(), ui->eStudentName->text(),
-                            ui->DTbirthDate->date()};
+    CaseSummary shown;
+    shown.code = m_session->caseCode();
+    shown.name = ui->eStudentName->text();
+    shown.birthDate = ui->DTbirthDate->date();
     auto *list = screens::find<TCaseMeasuresListForm>(QStringLiteral("CaseMeasuresListForm"));
     list->showCase(shown, std::move(tests));
 }

@@ -20,7 +20,6 @@ class MeasureDiagonsisForm;
 namespace simat {
 
 class AnswersModel;
-class Statement;
 
 // The checklist test screen: a case, its tester and information source, and the check-box
 // grid of one domain's questions with the domain's and the whole checklist's results.
@@ -120,7 +119,7 @@ private:
     TestIdentity storedTest() const;
     bool storedTestIsComplete() const;
     bool printable();
-    void printReport(Statement *rows, const char *reportName);
+    void printReport(const char *reportName);
 
     bool validateForSave();
     ChecklistTest testOnScreen() const;

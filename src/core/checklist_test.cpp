@@ -64,6 +64,15 @@ void ChecklistTest::setAnswers(QList<AnsweredQuestion> answers)
     m_answers = std::move(answers);
 }
 
+QList<int> ChecklistTest::domains() const
+{
+    QList<int> domains;
+    for (const AnsweredQuestion &question : m_answers)
+        if (domains.isEmpty() || domains.last() != question.domain)
+            domains << question.domain;
+    return domains;
+}
+
 QList<AnsweredQuestion> ChecklistTest::domainAnswers(int domain) const
 {
     QList<AnsweredQuestion> questions;

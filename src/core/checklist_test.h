@@ -87,6 +87,8 @@ public:
     Age age() const { return ageOn(birthDate, identity.testDate); }
 
     const QList<AnsweredQuestion> &answers() const { return m_answers; }
+    // The domains the test holds answers of, in their order.
+    QList<int> domains() const;
     void setAnswers(QList<AnsweredQuestion> answers);
     // A domain's questions in their order, with what this test answered.
     QList<AnsweredQuestion> domainAnswers(int domain) const;

@@ -156,11 +156,13 @@ public:
     }
     const QString &key() const { return m_key; }
 
+    // Figured by the stored marks, as the list of the period sums them.
     void add(const QSqlQuery &answer)
     {
-        m_answers << AnsweredQuestion{
-            answer.value(QuestionId).toInt(), {}, answer.value(DomainId).toInt(),
-            checklist::answerOfStoredWord(answer.value(AnswerWord).toString())};
+        m_answers << AnsweredQuestion{answer.value(QuestionId).toInt(),
+                                      {},
+                                      answer.value(DomainId).toInt(),
+                                      checklist::answerOfMark(answer.value(Mark).toInt())};
     }
 
     // A test's rates are of the questions it holds rows for, as in the list of the period.

@@ -59,6 +59,17 @@ ChecklistTest headerOfRow(const Statement &rows)
     return test;
 }
 
+CaseSummary caseOfRow(const Statement &rows)
+{
+    return {rows.intValue(QStringLiteral("stud_code")),
+            rows.textValue(QStringLiteral("stud_name")),
+            rows.dateValue(QStringLiteral("stud_birth_date")),
+            rows.textValue(QStringLiteral("stud_birth_haj_date")).trimmed(),
+            rows.textValue(QStringLiteral("stud_main_street")),
+            rows.textValue(QStringLiteral("stud_guard_home_phone_no")),
+            rows.textValue(QStringLiteral("stud_guard_mobile_no"))};
+}
+
 NamedInClass namedInClass(Statement &statement, int code, const char *name, const char *className)
 {
     statement.setParam(QStringLiteral("param_1"), code);
@@ -76,7 +87,7 @@ TestStore::TestStore(TDataModule1 &dm)
     , m_tester(ownStatement("TestStoreTester", texts::testerWithClass()))
     , m_infoSource(ownStatement("TestStoreInfoSource", texts::infoSourceWithClass()))
     , m_questions(ownStatement("TestStoreQuestions", texts::domainQuestions()))
-    , m_headers(ownStatement("TestStoreHeaders", texts::caseTestHeaders()))
+    , m_headers(ownStatement("TestStoreHeaders", texts::comparedCaseTests()))
     , m_rows(ownStatement("TestStoreRows", texts::caseTestRows()))
     , m_openTests(ownStatement("TestStoreOpenTests", texts::caseTestsByStatus()))
 {
@@ -110,12 +121,7 @@ std::optional<CaseSummary> TestStore::caseOf(int caseCode)
     m_case->open();
     if (m_case->isEmpty())
         return std::nullopt;
-    return CaseSummary{m_case->intValue(QStringLiteral("stud_code")),
-                       m_case->textValue(QStringLiteral("stud_name")),
-                       m_case->dateValue(QStringLiteral("stud_birth_date")),
-                       m_case->textValue(QStringLiteral("stud_main_street")),
-                       m_case->textValue(QStringLiteral("stud_guard_home_phone_no")),
-                       m_case->textValue(QStringLiteral("stud_guard_mobile_no"))};
+    return caseOfRow(*m_case);
 }
 
 NamedInClass TestStore::tester(int testerId)
@@ -223,12 +229,8 @@ PrintedTest TestStore::printed(const TestIdentity &test)
         return printed;
     rows.first();
     printed.test = headerOfRow(rows);
-    printed.test.birthDate = rows.dateValue(QStringLiteral("stud_birth_date"));
-    printed.caseName = rows.textValue(QStringLiteral("stud_name"));
-    printed.birthHijri = rows.textValue(QStringLiteral("stud_birth_haj_date")).trimmed();
-    printed.mainStreet = rows.textValue(QStringLiteral("stud_main_street"));
-    printed.homePhone = rows.textValue(QStringLiteral("stud_guard_home_phone_no"));
-    printed.mobile = rows.textValue(QStringLiteral("stud_guard_mobile_no"));
+    printed.child = caseOfRow(rows);
+    printed.test.birthDate = printed.child.birthDate;
     printed.testerName = rows.textValue(QStringLiteral("tester_name"));
     printed.infoSourceName = rows.textValue(QStringLiteral("info_source_name"));
     QList<AnsweredQuestion> answers;

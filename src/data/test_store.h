@@ -18,6 +18,8 @@ struct CaseSummary {
     int code = 0;
     QString name;
     QDate birthDate;
+    // As stored with the case; empty where it was never stored.
+    QString birthHijri;
     QString mainStreet;
     QString homePhone;
     QString mobile;
@@ -28,12 +30,7 @@ struct CaseSummary {
 // prints empty.
 struct PrintedTest {
     ChecklistTest test;
-    QString caseName;
-    // As stored with the case; empty where it was never stored.
-    QString birthHijri;
-    QString mainStreet;
-    QString homePhone;
-    QString mobile;
+    CaseSummary child;
     QString testerName;
     QString infoSourceName;
     QMap<int, QString> domainNames;
@@ -69,7 +66,8 @@ public:
     std::optional<ChecklistTest> load(const TestIdentity &test);
     // Every question of the checklist has a stored answer.
     bool isComplete(const TestIdentity &test, int checklistQuestions);
-    // The tests of a case, latest first, without their answers.
+    // The tests of a case, latest first (the higher number first on one day), without their
+    // answers.
     QList<ChecklistTest> testsOf(int caseCode);
     PrintedTest printed(const TestIdentity &test);
     // Two tests of a case for their comparison, with the texts of their questions.

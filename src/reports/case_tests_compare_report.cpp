@@ -68,16 +68,16 @@ struct ChangeTexts {
 
 enum class AtZero { Empty, Shown };
 
-ChangeTexts changeTexts(int change, int earlierMarks, const QString &mask, AtZero atZero)
+ChangeTexts changeTexts(const checklist::Change &change, const QString &mask, AtZero atZero)
 {
     ChangeTexts texts;
-    texts.trend = checklist::trendWord(change);
-    const QString value = report::formatMask(change, wholeMask);
+    texts.trend = change.trend;
+    const QString value = report::formatMask(change.value, wholeMask);
     if (atZero == AtZero::Empty && value == QLatin1String("0"))
         return texts;
     texts.value = isolate(value);
-    if (const std::optional<double> rate = checklist::percentOf(change, earlierMarks))
-        texts.rate = isolate(report::formatMask(*rate, mask));
+    if (change.rate)
+        texts.rate = isolate(report::formatMask(*change.rate, mask));
     return texts;
 }
 
@@ -99,34 +99,10 @@ QString marksText(int marks, int greatest)
     return isolate(QStringLiteral("%1 / %2").arg(marks).arg(greatest));
 }
 
-TestIdentity identityOf(const Statement &test)
+int closedTests(const QList<ChecklistTest> &tests)
 {
-    return {test.intValue(QStringLiteral("branch_no")), test.intValue(QStringLiteral("test_no")),
-            test.dateValue(QStringLiteral("test_date")),
-            test.intValue(QStringLiteral("stud_code"))};
-}
-
-QList<checklist::QuestionAnswer> answersOf(Statement &test)
-{
-    QList<checklist::QuestionAnswer> answers;
-    if (!test.isOpen())
-        return answers;
-    for (test.first(); !test.atEnd(); test.next())
-        answers << checklist::QuestionAnswer{test.intValue(QStringLiteral("ques_group")),
-                                             test.intValue(QStringLiteral("ques_id")),
-                                             test.textValue(QStringLiteral("ques_desc")),
-                                             test.textValue(QStringLiteral("ques_ans_val")),
-                                             test.intValue(QStringLiteral("ques_mark"))};
-    return answers;
-}
-
-int closedTests(Statement &tests)
-{
-    int closed = 0;
-    for (tests.first(); !tests.atEnd(); tests.next())
-        if (tests.intValue(QStringLiteral("test_status")) == 0)
-            ++closed;
-    return closed;
+    return int(std::count_if(tests.cbegin(), tests.cend(),
+                             [](const ChecklistTest &test) { return test.isClosed(); }));
 }
 
 // The figures of a domain or of the whole test, one cell per column under each test and the
@@ -159,54 +135,18 @@ void addResultCells(Band &band, double top, const QString &titleName, const QStr
 
 } // namespace
 
-// The questions of the two tests, paired, as the rows the report walks.
-class TCaseTestsCompareReport::PairedRows : public DataSource {
-public:
-    void setPairs(QList<QuestionPair> pairs)
-    {
-        m_pairs = std::move(pairs);
-        m_row = 0;
-    }
-    const QuestionPair &current() const { return m_pairs.at(m_row); }
-
-    bool isOpen() const override { return true; }
-    bool isEmpty() override { return m_pairs.isEmpty(); }
-    int currentRow() const override { return m_row; }
-    void first() override { m_row = 0; }
-    bool next() override { return seek(m_row + 1); }
-    bool atEnd() override { return !onRow(); }
-    bool seek(int row) override
-    {
-        m_row = row;
-        return onRow();
-    }
-    QVariant value(const QString &column) const override
-    {
-        if (!onRow())
-            return {};
-        if (column == QLatin1String("ques_group"))
-            return current().domain;
-        if (column == QLatin1String("ques_id"))
-            return current().question;
-        if (column == QLatin1String("ques_desc"))
-            return current().text;
-        throw Error(QStringLiteral("the compared questions have no column %1").arg(column));
-    }
-
-private:
-    bool onRow() const { return m_row >= 0 && m_row < m_pairs.size(); }
-
-    QList<QuestionPair> m_pairs;
-    int m_row = 0;
-};
-
 TCaseTestsCompareReport::TCaseTestsCompareReport(QObject *parent)
     : report::Report(QStringLiteral("CaseTestsCompareReport"), parent)
-    , m_rows(std::make_unique<PairedRows>())
+    , m_store(*TDataModule1::instance())
+    , m_rows([](const QuestionPair &pair, const QString &column) -> QVariant {
+        if (column == QLatin1String("ques_group"))
+            return pair.domain;
+        noColumn(column);
+    })
 {
     caption = QStringLiteral("تقرير تطور حالة");
     setOrientation(QPageLayout::Landscape);
-    setSource(m_rows.get());
+    setSource(&m_rows);
     buildPageHeader();
     buildColumnHeader();
     buildDomainBands();
@@ -250,10 +190,8 @@ void TCaseTestsCompareReport::BuildCompare(QWidget *over)
 {
     LookupState &lookup = globals().lookup;
     lookup.CompareReady = false;
-    Statement *tests = TDataModule1::instance()->CompareCaseTestsQuery;
-    tests->setParam(QStringLiteral("stud_code"), lookup.CompareCaseCode);
-    tests->open();
-    const int count = tests->rowCount();
+    const QList<ChecklistTest> tests = m_store.testsOf(lookup.CompareCaseCode);
+    const qsizetype count = tests.size();
     if (count == 0) {
         messages::info(QStringLiteral("لاتوجد اختبارات للحالة"), over);
         return;
@@ -262,15 +200,12 @@ void TCaseTestsCompareReport::BuildCompare(QWidget *over)
         messages::info(QStringLiteral("الحالة لديها اختبار واحد"), over);
         return;
     }
-    if (closedTests(*tests) < 2) {
+    if (closedTests(tests) < 2) {
         messages::info(QStringLiteral("الحالة ليس لديها إختبارين منتهيين لكى يتم المقارنة بينهما"),
                        over);
         return;
     }
-    tests->first();
-    const TestIdentity latest = identityOf(*tests);
-    tests->next();
-    compareTests(identityOf(*tests), latest);
+    compareTests(tests.at(1).identity, tests.at(0).identity);
     lookup.CompareReady = true;
 }
 
@@ -280,44 +215,38 @@ void TCaseTestsCompareReport::compareTests(const TestIdentity &one, const TestId
         std::pair(one.testDate, one.testNo) <= std::pair(other.testDate, other.testNo);
     m_earlier = oneFirst ? one : other;
     m_later = oneFirst ? other : one;
-    TDataModule1 *dm = TDataModule1::instance();
-    for (const auto &[query, test] :
-         {std::pair{dm->CaseTestNo1Query, m_earlier}, {dm->CaseTestNo2Query, m_later}}) {
-        bindTestIdentity(*query, test);
-        query->open();
-    }
-    dm->CompareCaseQuery->setParam(QStringLiteral("stud_code"), m_later.caseCode);
-    dm->CompareCaseQuery->open();
+    const auto [earlier, later] = m_store.compared(m_earlier, m_later);
+    m_comparison = checklist::compareTests(earlier, later, globals().ChecklistQuestionCount);
+    m_domainNames.clear();
+    for (const checklist::DomainComparison &domain : m_comparison.domains)
+        m_domainNames[domain.domain] = m_store.domainName(domain.domain);
+    m_case = m_store.caseOf(m_later.caseCode);
+}
+
+const checklist::DomainComparison &TCaseTestsCompareReport::domainPrinting() const
+{
+    static const checklist::DomainComparison none;
+    const checklist::DomainComparison *domain = m_comparison.domain(m_domain);
+    return domain ? *domain : none;
 }
 
 void TCaseTestsCompareReport::beforeRun()
 {
-    CompareTotalMarkTest1 = 0;
-    CompareTotalMarkTest2 = 0;
+    CompareTotalMarkTest1 = m_comparison.earlier.marks;
+    CompareTotalMarkTest2 = m_comparison.later.marks;
     CompareDomainMarkTest2 = 0;
-    m_domainMarksTest1 = 0;
-    m_domainQuestionsTest1 = 0;
-    m_domainQuestionsTest2 = 0;
-    m_domainRates.clear();
-    TDataModule1 *dm = TDataModule1::instance();
-    m_rows->setPairs(checklist::pairByQuestion(answersOf(*dm->CaseTestNo1Query),
-                                               answersOf(*dm->CaseTestNo2Query)));
+    m_rows.setItems(m_comparison.questions);
     m_heading.clear();
-    Statement *found = dm->CompareCaseQuery;
-    if (!found->isOpen() || found->isEmpty())
+    if (!m_case)
         return;
-    found->first();
-    const QDate birth = found->dateValue(QStringLiteral("stud_birth_date"));
-    const QString storedHijri = found->textValue(QStringLiteral("stud_birth_haj_date")).trimmed();
-    m_heading[QStringLiteral("Lstud_name")] = found->textValue(QStringLiteral("stud_name"));
-    m_heading[QStringLiteral("Lstud_main_street")] =
-        found->textValue(QStringLiteral("stud_main_street"));
-    m_heading[QStringLiteral("Lstud_birth_date")] = shownDate(birth);
-    m_heading[QStringLiteral("Lstud_birth_haj_date")] =
-        isolate(storedHijri.isEmpty() ? hijri::fromGregorian(birth) : storedHijri);
-    for (const char *phone : {"stud_guard_home_phone_no", "stud_guard_mobile_no"})
-        m_heading[QStringLiteral("L") + QLatin1String(phone)] =
-            isolate(found->textValue(QLatin1String(phone)));
+    const CaseSummary &found = *m_case;
+    m_heading[QStringLiteral("Lstud_name")] = found.name;
+    m_heading[QStringLiteral("Lstud_main_street")] = found.mainStreet;
+    m_heading[QStringLiteral("Lstud_birth_date")] = shownDate(found.birthDate);
+    m_heading[QStringLiteral("Lstud_birth_haj_date")] = isolate(
+        found.birthHijri.isEmpty() ? hijri::fromGregorian(found.birthDate) : found.birthHijri);
+    m_heading[QStringLiteral("Lstud_guard_home_phone_no")] = isolate(found.homePhone);
+    m_heading[QStringLiteral("Lstud_guard_mobile_no")] = isolate(found.mobile);
     m_heading[QStringLiteral("Ltest_date_1")] = shownDate(m_earlier.testDate);
     m_heading[QStringLiteral("Ltest_date_2")] = shownDate(m_later.testDate);
 }
@@ -412,20 +341,14 @@ void TCaseTestsCompareReport::buildColumnHeader()
 
 void TCaseTestsCompareReport::buildDomainBands()
 {
-    groupValue = [this] { return m_rows->value(QStringLiteral("ques_group")); };
+    groupValue = [this] { return m_rows.value(QStringLiteral("ques_group")); };
     groupHeader.height = 8;
     groupHeader.addText(QStringLiteral("Lgroup_name"), 0, 1, width, 7).bold = true;
     groupHeader.beforePrint = [this](Band &band) {
-        CompareDomainMarkTest2 = 0;
-        m_domainMarksTest1 = 0;
-        m_domainQuestionsTest1 = 0;
-        m_domainQuestionsTest2 = 0;
-        Statement *domain = TDataModule1::instance()->FindGroupQuesQuery;
-        domain->setParam(QStringLiteral("ques_group_id"), m_rows->current().domain);
-        domain->open();
-        m_domainName =
-            domain->isEmpty() ? QString() : domain->textValue(QStringLiteral("ques_group_name"));
-        band.setText(QStringLiteral("Lgroup_name"), QStringLiteral("مجموعة ") + m_domainName);
+        m_domain = m_rows.current().domain;
+        CompareDomainMarkTest2 = domainPrinting().later.marks;
+        band.setText(QStringLiteral("Lgroup_name"),
+                     QStringLiteral("مجموعة ") + m_domainNames.value(m_domain));
         return true;
     };
 
@@ -449,7 +372,7 @@ void TCaseTestsCompareReport::buildDetail()
     detail.element(QLatin1String(questionColumn.name)).align = Align::Right;
     detail.height = rowHeight;
     detail.beforePrint = [this](Band &band) {
-        fillDetail(band, m_rows->current());
+        fillDetail(band, m_rows.current());
         return true;
     };
 }
@@ -458,53 +381,41 @@ void TCaseTestsCompareReport::fillDetail(Band &band, const QuestionPair &pair)
 {
     band.setText(QLatin1String(idColumn.name), QString::number(pair.question));
     band.setText(QLatin1String(questionColumn.name), pair.text);
-    const auto answerWord = [](const std::optional<checklist::QuestionAnswer> &answer) {
-        return answer ? checklist::arabicWord(checklist::answerOfStoredWord(answer->storedWord))
-                      : QString();
+    const auto answerWord = [](const std::optional<AnsweredQuestion> &answer) {
+        return answer ? checklist::arabicWord(answer->answer) : QString();
     };
-    const auto markText = [](const std::optional<checklist::QuestionAnswer> &answer) {
-        return answer ? QString::number(answer->mark) : QString();
+    const auto markText = [](const std::optional<AnsweredQuestion> &answer) {
+        return answer ? QString::number(checklist::markOf(answer->answer)) : QString();
     };
     band.setText(QLatin1String(answer1Column.name), answerWord(pair.earlier));
     band.setText(QLatin1String(mark1Column.name), markText(pair.earlier));
     band.setText(QLatin1String(answer2Column.name), answerWord(pair.later));
     band.setText(QLatin1String(mark2Column.name), markText(pair.later));
-    if (pair.earlier) {
-        CompareTotalMarkTest1 += pair.earlier->mark;
-        m_domainMarksTest1 += pair.earlier->mark;
-        ++m_domainQuestionsTest1;
-    }
-    if (pair.later) {
-        CompareTotalMarkTest2 += pair.later->mark;
-        CompareDomainMarkTest2 += pair.later->mark;
-        ++m_domainQuestionsTest2;
-    }
     // A question that one test lacks has no change.
-    const ChangeTexts change = pair.earlier && pair.later
-                                   ? changeTexts(pair.later->mark - pair.earlier->mark,
-                                                 pair.earlier->mark, rateMask, AtZero::Empty)
-                                   : ChangeTexts();
+    const ChangeTexts change =
+        pair.earlier && pair.later
+            ? changeTexts(checklist::changeOf(checklist::markOf(pair.earlier->answer),
+                                              checklist::markOf(pair.later->answer)),
+                          rateMask, AtZero::Empty)
+            : ChangeTexts();
     showChange(band, change, changeColumn.name, rateColumn.name, trendColumn.name);
 }
 
 void TCaseTestsCompareReport::fillDomainFooter(Band &band)
 {
-    band.setText(QStringLiteral("ques_group_name_dtl"), m_domainName);
-    const int greatest1 = checklist::greatestMarks(m_domainQuestionsTest1);
-    const int greatest2 = checklist::greatestMarks(m_domainQuestionsTest2);
-    const std::optional<double> rate1 = checklist::percentOf(m_domainMarksTest1, greatest1);
-    const std::optional<double> rate2 = checklist::percentOf(CompareDomainMarkTest2, greatest2);
-    band.setText(QStringLiteral("Lsum_ques_mark_test1"),
-                 greatest1 > 0 ? marksText(m_domainMarksTest1, greatest1) : QString());
-    band.setText(QStringLiteral("Lpres_ques_mark_test1"), percentText(rate1));
-    band.setText(QStringLiteral("Lsum_ques_mark_test2"),
-                 greatest2 > 0 ? marksText(CompareDomainMarkTest2, greatest2) : QString());
-    band.setText(QStringLiteral("Lpres_ques_mark_test2"), percentText(rate2));
-    showChange(band,
-               changeTexts(CompareDomainMarkTest2 - m_domainMarksTest1, m_domainMarksTest1,
-                           wholeMask, AtZero::Shown),
-               "Lsum_change_val", "Lsum_change_perc", "Lsum_change_trend");
-    m_domainRates << DomainRates{m_domainName, rate1, rate2};
+    band.setText(QStringLiteral("ques_group_name_dtl"), m_domainNames.value(m_domain));
+    const checklist::DomainComparison &domain = domainPrinting();
+    const std::pair<const char *, const checklist::Figures &> tests[] = {{"test1", domain.earlier},
+                                                                         {"test2", domain.later}};
+    for (const auto &[test, figures] : tests) {
+        band.setText(QStringLiteral("Lsum_ques_mark_") + QLatin1String(test),
+                     figures.questions > 0 ? marksText(figures.marks, figures.greatest())
+                                           : QString());
+        band.setText(QStringLiteral("Lpres_ques_mark_") + QLatin1String(test),
+                     percentText(figures.rate()));
+    }
+    showChange(band, changeTexts(domain.change(), wholeMask, AtZero::Shown), "Lsum_change_val",
+               "Lsum_change_perc", "Lsum_change_trend");
 }
 
 void TCaseTestsCompareReport::buildSummary()
@@ -525,19 +436,16 @@ void TCaseTestsCompareReport::buildSummary()
 
 void TCaseTestsCompareReport::fillSummary(Band &band)
 {
-    const int greatest = checklist::greatestMarks(globals().ChecklistQuestionCount);
-    const std::pair<const char *, int> totals[] = {{"test1", CompareTotalMarkTest1},
-                                                   {"test2", CompareTotalMarkTest2}};
-    for (const auto &[test, total] : totals) {
+    const std::pair<const char *, const checklist::Figures &> totals[] = {
+        {"test1", m_comparison.earlier}, {"test2", m_comparison.later}};
+    for (const auto &[test, figures] : totals) {
         band.setText(QStringLiteral("Ltest_mark_") + QLatin1String(test),
-                     isolate(report::formatMask(total, wholeMask) + QStringLiteral(" / ") +
-                             report::formatMask(greatest, wholeMask)));
+                     isolate(report::formatMask(figures.marks, wholeMask) + QStringLiteral(" / ") +
+                             report::formatMask(figures.greatest(), wholeMask)));
         band.setText(QStringLiteral("Ltest_perc_") + QLatin1String(test),
-                     percentText(checklist::percentOf(total, greatest)));
+                     percentText(figures.rate()));
     }
-    showChange(band,
-               changeTexts(CompareTotalMarkTest2 - CompareTotalMarkTest1, CompareTotalMarkTest1,
-                           rateMask, AtZero::Empty),
+    showChange(band, changeTexts(m_comparison.change(), rateMask, AtZero::Empty),
                "Ltest_change_val", "Ltest_change_rate", "Ltast_change_trend");
     band.elements.resize(m_summaryElements);
     drawChart(band);
@@ -581,16 +489,17 @@ void TCaseTestsCompareReport::drawChart(Band &band) const
         label.canGrow = false;
         label.color = threshold ? thresholdColor : Qt::black;
     }
-    if (m_domainRates.isEmpty())
+    const QList<checklist::DomainComparison> &domains = m_comparison.domains;
+    if (domains.isEmpty())
         return;
-    const double slot = plotWidth / m_domainRates.size();
+    const double slot = plotWidth / domains.size();
     const double barWidth = qMin(18.0, slot * 0.3);
-    for (int domain = 0; domain < m_domainRates.size(); ++domain) {
-        const DomainRates &rates = m_domainRates.at(domain);
+    for (int domain = 0; domain < domains.size(); ++domain) {
+        const checklist::DomainComparison &rates = domains.at(domain);
         const double middle = plotRight + slot * domain + slot / 2;
         const std::tuple<const char *, std::optional<double>, QColor, double> bars[] = {
-            {"test1", rates.earlier, earlierColor, middle - barWidth - 1},
-            {"test2", rates.later, laterColor, middle + 1}};
+            {"test1", rates.earlier.rate(), earlierColor, middle - barWidth - 1},
+            {"test2", rates.later.rate(), laterColor, middle + 1}};
         for (const auto &[test, rate, color, x] : bars) {
             if (!rate)
                 continue;
@@ -607,7 +516,7 @@ void TCaseTestsCompareReport::drawChart(Band &band) const
         }
         report::Element &name = band.addText(QStringLiteral("Lchart_domain_%1").arg(domain + 1),
                                              plotRight + slot * domain, baseline + 1, slot, 12,
-                                             rates.name, Align::Center);
+                                             m_domainNames.value(rates.domain), Align::Center);
         name.fontSize = 9;
         name.canGrow = false;
     }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "core/comparison.h"
-#include "data/test_identity.h"
+#include "data/test_store.h"
+#include "list_rows.h"
 #include "report_engine/report.h"
 #include "ui/search.h"
 
@@ -11,8 +12,6 @@
 class QWidget;
 
 namespace simat {
-
-class Statement;
 
 // The case's progress: two tests of one case side by side, question by question, by domain and
 // in total, with the change of the marks, its rate and its trend, and a chart of the domains'
@@ -38,6 +37,7 @@ public:
     // Loads two tests of one case, the earlier as test 1.
     void compareTests(const TestIdentity &one, const TestIdentity &other);
 
+    // The marks of each test in total, and of the later test in the domain printing.
     int CompareTotalMarkTest1 = 0;
     int CompareTotalMarkTest2 = 0;
     int CompareDomainMarkTest2 = 0;
@@ -46,13 +46,6 @@ protected:
     void beforeRun() override;
 
 private:
-    class PairedRows;
-    struct DomainRates {
-        QString name;
-        std::optional<double> earlier;
-        std::optional<double> later;
-    };
-
     void buildPageHeader();
     void buildColumnHeader();
     void buildDomainBands();
@@ -64,15 +57,18 @@ private:
     void fillSummary(report::Band &band);
     void drawChart(report::Band &band) const;
 
-    std::unique_ptr<PairedRows> m_rows;
+    const checklist::DomainComparison &domainPrinting() const;
+
+    TestStore m_store;
+    ListRows<checklist::QuestionPair> m_rows;
     QHash<QString, QString> m_heading; // element name -> text
     TestIdentity m_earlier;
     TestIdentity m_later;
-    QString m_domainName;
-    int m_domainMarksTest1 = 0;
-    int m_domainQuestionsTest1 = 0;
-    int m_domainQuestionsTest2 = 0;
-    QList<DomainRates> m_domainRates;
+    std::optional<CaseSummary> m_case;
+    checklist::TestComparison m_comparison;
+    QHash<int, QString> m_domainNames;
+    // The domain whose questions are printing.
+    int m_domain = 0;
     std::size_t m_summaryElements = 0;
 };
 

@@ -1,7 +1,6 @@
 #include "measure_diagonsis_report.h"
 
 #include "core/checklist.h"
-#include "data/dm.h"
 
 namespace simat {
 
@@ -13,12 +12,10 @@ namespace {
 const QColor headerFill(0xe6, 0xf2, 0xf6);
 const QColor groupFill(0xf3, 0xf7, 0xf9);
 
-QString percentText(int marks, int questions)
+QString percentText(const checklist::Figures &figures)
 {
-    return questions > 0
-               ? report::formatMask(checklist::rate(marks, checklist::greatestMarks(questions)),
-                                    QStringLiteral("#,##0.00"))
-               : QString();
+    const std::optional<double> rate = figures.rate();
+    return rate ? report::formatMask(*rate, QStringLiteral("#,##0.00")) : QString();
 }
 
 // "عدد الأسئلة 10   النتيجة 25 / 30   النسبة 83.33 %" and the verdict, for a domain or the test.
@@ -38,27 +35,33 @@ void addResultLines(Band &band, const QString &titleName, const QString &verdict
     band.height = 21;
 }
 
-void showResult(Band &band, int questions, int marks, const QString &verdictName,
-                const QString &verdict)
+void showResult(Band &band, const checklist::Figures &figures, const QString &verdictName,
+                QString (*verdict)(double rate))
 {
-    band.setText(QStringLiteral("Lcount"),
-                 QStringLiteral("عدد الأسئلة ") + report::isolate(QString::number(questions)));
-    band.setText(QStringLiteral("Lmarks"),
-                 QStringLiteral("النتيجة ") +
-                     report::isolate(QStringLiteral("%1 / %2").arg(marks).arg(
-                         checklist::greatestMarks(questions))));
-    const QString perc = percentText(marks, questions);
+    band.setText(QStringLiteral("Lcount"), QStringLiteral("عدد الأسئلة ") +
+                                               report::isolate(QString::number(figures.questions)));
+    band.setText(
+        QStringLiteral("Lmarks"),
+        QStringLiteral("النتيجة ") +
+            report::isolate(QStringLiteral("%1 / %2").arg(figures.marks).arg(figures.greatest())));
+    const QString perc = percentText(figures);
     band.setText(QStringLiteral("Lperc"),
                  QStringLiteral("النسبة ") + report::isolate(perc.isEmpty() ? perc : perc + " %"));
-    band.setText(verdictName, questions > 0 ? verdict : QString());
+    const std::optional<double> rate = figures.rate();
+    band.setText(verdictName, rate ? verdict(*rate) : QString());
 }
 
 } // namespace
 
 TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
-    : TTestReport(QStringLiteral("MeasDiagReportForm"), TDataModule1::instance()->StudMeasQuery,
-                  parent)
+    : TTestReport(QStringLiteral("MeasDiagReportForm"), parent)
+    , m_rows([](const AnsweredQuestion &question, const QString &column) -> QVariant {
+        if (column == QLatin1String("ques_group_id"))
+            return question.domain;
+        noColumn(column);
+    })
 {
+    setSource(&m_rows);
     caption = QStringLiteral("نتيجة اختبار - تقرير تفصيلى");
     addCells(columnHeader,
              {{"Hques_id", 0, 20}, {"Hques_desc", 20, 122}, {"Hans", 142, 26}, {"Hmark", 168, 22}},
@@ -70,15 +73,12 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
     for (const char *name : {"Hques_id", "Hques_desc", "Hans", "Hmark"})
         columnHeader.element(QLatin1String(name)).bold = true;
 
-    groupValue = [this] { return source()->value(QStringLiteral("ques_group_id")); };
+    groupValue = [this] { return m_rows.value(QStringLiteral("ques_group_id")); };
     groupHeader.height = 8;
     groupHeader.addText(QStringLiteral("Lgroup_name"), 0, 1, 190, 7).bold = true;
     groupHeader.beforePrint = [this](Band &band) {
-        m_groupQuestions = 0;
-        m_groupMarks = 0;
-        band.setText(QStringLiteral("Lgroup_name"),
-                     QStringLiteral("مجموعة ") +
-                         source()->textValue(QStringLiteral("ques_group_name")));
+        m_domain = m_rows.current().domain;
+        band.setText(QStringLiteral("Lgroup_name"), QStringLiteral("مجموعة ") + domainName());
         return true;
     };
 
@@ -89,29 +89,21 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
               {"Lques_mark", 168, 22}},
              6.5);
     detail.beforePrint = [this](Band &band) {
-        const DataSource *rows = source();
-        const int mark = rows->intValue(QStringLiteral("ques_mark"));
-        ++m_groupQuestions;
-        m_groupMarks += mark;
-        ++m_questions;
-        m_marks += mark;
-        band.setText(QStringLiteral("Lques_id"), rows->textValue(QStringLiteral("ques_id")));
-        band.setText(QStringLiteral("Lques_desc"), rows->textValue(QStringLiteral("ques_desc")));
-        band.setText(QStringLiteral("Lans"), checklist::arabicWord(checklist::answerOfStoredWord(
-                                                 rows->textValue(QStringLiteral("ques_ans_val")))));
-        band.setText(QStringLiteral("Lques_mark"), QString::number(mark));
+        const AnsweredQuestion &question = m_rows.current();
+        band.setText(QStringLiteral("Lques_id"), QString::number(question.id));
+        band.setText(QStringLiteral("Lques_desc"), question.text);
+        band.setText(QStringLiteral("Lans"), checklist::arabicWord(question.answer));
+        band.setText(QStringLiteral("Lques_mark"),
+                     QString::number(checklist::markOf(question.answer)));
         return true;
     };
 
     addResultLines(groupFooter, QStringLiteral("Lgroup_result"), QStringLiteral("Lcomment"));
     groupFooter.beforePrint = [this](Band &band) {
         band.setText(QStringLiteral("Lgroup_result"),
-                     QStringLiteral("نتيجة المجموعة ") +
-                         source()->textValue(QStringLiteral("ques_group_name")));
-        const double perc =
-            checklist::rate(m_groupMarks, checklist::greatestMarks(m_groupQuestions));
-        showResult(band, m_groupQuestions, m_groupMarks, QStringLiteral("Lcomment"),
-                   checklist::reportDomainVerdict(perc));
+                     QStringLiteral("نتيجة المجموعة ") + domainName());
+        showResult(band, printedTest().test.domain(m_domain), QStringLiteral("Lcomment"),
+                   checklist::reportDomainVerdict);
         return true;
     };
 
@@ -120,21 +112,22 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
     summary.addText(QStringLiteral("Lend"), 0, 22, 190, 7, QStringLiteral("نهاية التقرير"),
                     Align::Center);
     summary.height = 30;
+    // The whole of what the test holds, as the domains add it up.
     summary.beforePrint = [this](Band &band) {
-        const double perc = checklist::rate(m_marks, checklist::greatestMarks(m_questions));
-        showResult(band, m_questions, m_marks, QStringLiteral("Ltot_comment"),
-                   checklist::reportChecklistVerdict(perc));
+        showResult(band, checklist::figuresOf(printedTest().test.answers()),
+                   QStringLiteral("Ltot_comment"), checklist::reportChecklistVerdict);
         return true;
     };
 }
 
-void TMeasDiagReportForm::beforeRun()
+void TMeasDiagReportForm::showTest(const PrintedTest &test)
 {
-    TTestReport::beforeRun();
-    m_groupQuestions = 0;
-    m_groupMarks = 0;
-    m_questions = 0;
-    m_marks = 0;
+    m_rows.setItems(test.test.answers());
+}
+
+QString TMeasDiagReportForm::domainName() const
+{
+    return printedTest().domainNames.value(m_domain);
 }
 
 } // namespace simat

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "list_rows.h"
 #include "test_report_common.h"
 
 namespace simat {
@@ -12,13 +13,14 @@ public:
     explicit TMeasDiagReportForm(QObject *parent = nullptr);
 
 protected:
-    void beforeRun() override;
+    void showTest(const PrintedTest &test) override;
 
 private:
-    int m_groupQuestions = 0;
-    int m_groupMarks = 0;
-    int m_questions = 0;
-    int m_marks = 0;
+    QString domainName() const;
+
+    ListRows<AnsweredQuestion> m_rows;
+    // The domain whose questions are printing.
+    int m_domain = 0;
 };
 
 } // namespace simat

@@ -1,7 +1,6 @@
 #include "measure_diagonsis_summary_report.h"
 
 #include "core/checklist.h"
-#include "data/dm.h"
 
 namespace simat {
 
@@ -34,9 +33,10 @@ const QList<std::pair<const char *, const char *>> &columnTitles()
 } // namespace
 
 TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
-    : TTestReport(QStringLiteral("MeasDiagSummaryReportForm"),
-                  TDataModule1::instance()->StudMeasSummaryQuery, parent)
+    : TTestReport(QStringLiteral("MeasDiagSummaryReportForm"), parent)
+    , m_domains([](int, const QString &column) -> QVariant { noColumn(column); })
 {
+    setSource(&m_domains);
     caption = QStringLiteral("نتيجة اختبار - تقرير ملخص");
     const QList<double> widths = {52, 18, 30, 6, 30, 6, 12, 6, 22, 8};
     QList<Cell> header;
@@ -70,23 +70,17 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
     detail.setText(QStringLiteral("Lequals"), QStringLiteral("="));
     detail.setText(QStringLiteral("Lpercent"), QStringLiteral("%"));
     detail.beforePrint = [this](Band &band) {
-        const DataSource *rows = source();
-        const int questions = rows->intValue(QStringLiteral("group_ques_count"));
-        const double caseMark = rows->realValue(QStringLiteral("tot_group_stud_mark"));
-        const double fullMark = rows->realValue(QStringLiteral("tot_group_ques_mark"));
-        const double perc = rows->realValue(QStringLiteral("group_perc"));
-        band.setText(QStringLiteral("Lgroup_name"),
-                     rows->textValue(QStringLiteral("ques_group_name")));
-        band.setText(QStringLiteral("Lcount"), QString::number(questions));
+        const int domain = m_domains.current();
+        const checklist::Figures figures = printedTest().test.domain(domain);
+        const double perc = figures.shownRate();
+        band.setText(QStringLiteral("Lgroup_name"), printedTest().domainNames.value(domain));
+        band.setText(QStringLiteral("Lcount"), QString::number(figures.questions));
         band.setText(QStringLiteral("Lcase_mark"),
-                     report::formatMask(caseMark, QStringLiteral("0")));
+                     report::formatMask(figures.marks, QStringLiteral("0")));
         band.setText(QStringLiteral("Lfull_mark"),
-                     report::formatMask(fullMark, QStringLiteral("0")));
+                     report::formatMask(figures.greatest(), QStringLiteral("0")));
         band.setText(QStringLiteral("Lgroup_perc"), report::formatMask(perc, percentMask));
         band.setText(QStringLiteral("Lcomment"), checklist::reportDomainVerdict(perc));
-        SummaryQuestionTotal += questions;
-        SummaryFullMarkTotal += fullMark;
-        SummaryCaseMarkTotal += caseMark;
         return true;
     };
 
@@ -115,24 +109,25 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
                          report::isolate(report::formatMask(SummaryCaseMarkTotal, percentMask) +
                                          " / " +
                                          report::formatMask(SummaryFullMarkTotal, percentMask)));
-        const bool rated = SummaryFullMarkTotal > 0;
-        const double perc = checklist::rate(SummaryCaseMarkTotal, SummaryFullMarkTotal);
+        const std::optional<double> perc =
+            checklist::figuresOf(printedTest().test.answers()).rate();
         band.setText(
             QStringLiteral("Lperc"),
             QStringLiteral("النسبة ") +
-                report::isolate(rated ? report::formatMask(perc, percentMask) + " %" : QString()));
+                report::isolate(perc ? report::formatMask(*perc, percentMask) + " %" : QString()));
         band.setText(QStringLiteral("Ltot_comment"),
-                     rated ? checklist::reportChecklistVerdict(perc) : QString());
+                     perc ? checklist::reportChecklistVerdict(*perc) : QString());
         return true;
     };
 }
 
-void TMeasDiagSummaryReportForm::beforeRun()
+void TMeasDiagSummaryReportForm::showTest(const PrintedTest &test)
 {
-    TTestReport::beforeRun();
-    SummaryQuestionTotal = 0;
-    SummaryFullMarkTotal = 0;
-    SummaryCaseMarkTotal = 0;
+    m_domains.setItems(test.test.domains());
+    const checklist::Figures whole = checklist::figuresOf(test.test.answers());
+    SummaryQuestionTotal = whole.questions;
+    SummaryFullMarkTotal = whole.greatest();
+    SummaryCaseMarkTotal = whole.marks;
 }
 
 } // namespace simat

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "list_rows.h"
 #include "test_report_common.h"
 
 namespace simat {
@@ -10,12 +11,17 @@ class TMeasDiagSummaryReportForm : public TTestReport {
 public:
     explicit TMeasDiagSummaryReportForm(QObject *parent = nullptr);
 
+    // The sums of the domains' lines.
     int SummaryQuestionTotal = 0;
     double SummaryFullMarkTotal = 0;
     double SummaryCaseMarkTotal = 0;
 
 protected:
-    void beforeRun() override;
+    void showTest(const PrintedTest &test) override;
+
+private:
+    // The domains of the test, in their order.
+    ListRows<int> m_domains;
 };
 
 } // namespace simat

@@ -2,7 +2,6 @@
 
 #include "core/checklist_test.h"
 #include "core/hijri.h"
-#include "data/statement.h"
 
 #include <QDate>
 
@@ -46,13 +45,18 @@ constexpr double fieldHeight = 6;
 
 } // namespace
 
-TTestReport::TTestReport(const QString &formName, Statement *rows, QObject *parent)
+TTestReport::TTestReport(const QString &formName, QObject *parent)
     : report::Report(formName, parent)
 {
-    setSource(rows);
     report_parts::addCentreHeading(pageHeader);
     buildPageHeader();
     report_parts::addPageFooter(pageFooter);
+}
+
+void TTestReport::setTest(PrintedTest test)
+{
+    m_test = std::move(test);
+    showTest(m_test);
 }
 
 void TTestReport::setShownFields(const Age &age, const QString &testerClass,
@@ -103,45 +107,30 @@ void TTestReport::buildPageHeader()
     };
 }
 
-// The heading's fields come from the first row, as the page heading prints them on every page.
-void TTestReport::beforeRun()
-{
-    m_heading = Heading();
-    DataSource *rows = source();
-    if (!rows || rows->isEmpty())
-        return;
-    rows->first();
-    const QDate birth = rows->dateValue(QStringLiteral("stud_birth_date"));
-    const QString storedHijri = rows->textValue(QStringLiteral("stud_birth_haj_date")).trimmed();
-    m_heading.caseName = rows->textValue(QStringLiteral("stud_name"));
-    m_heading.school = rows->textValue(QStringLiteral("school_name"));
-    m_heading.birth = shownDate(birth);
-    m_heading.birthHijri =
-        isolate(storedHijri.isEmpty() ? hijri::fromGregorian(birth) : storedHijri);
-    m_heading.address = rows->textValue(QStringLiteral("stud_main_street"));
-    m_heading.homePhone = isolate(rows->textValue(QStringLiteral("stud_guard_home_phone_no")));
-    m_heading.mobile = isolate(rows->textValue(QStringLiteral("stud_guard_mobile_no")));
-    m_heading.testDate = shownDate(rows->dateValue(QStringLiteral("test_date")));
-    m_heading.status =
-        checklist::statusWordOfStoredCode(rows->intValue(QStringLiteral("test_status")));
-    m_heading.tester = rows->textValue(QStringLiteral("tester_name"));
-    m_heading.source = rows->textValue(QStringLiteral("info_source_name"));
-}
-
+// The page heading prints the same fields on every page; a test that is not stored prints
+// none.
 void TTestReport::fillPageHeader(Band &band) const
 {
     report_parts::fillCentreHeading(band);
-    band.setText(QStringLiteral("Lstud_name"), m_heading.caseName);
-    band.setText(QStringLiteral("Lschool_name"), m_heading.school);
-    band.setText(QStringLiteral("Lbirth_date"), m_heading.birth);
-    band.setText(QStringLiteral("Lbirth_haj_date"), m_heading.birthHijri);
-    band.setText(QStringLiteral("Lmain_street"), m_heading.address);
-    band.setText(QStringLiteral("Lhome_phone"), m_heading.homePhone);
-    band.setText(QStringLiteral("Lmobile"), m_heading.mobile);
-    band.setText(QStringLiteral("Ltest_date"), m_heading.testDate);
-    band.setText(QStringLiteral("Ltest_status"), m_heading.status);
-    band.setText(QStringLiteral("Ltester_name"), m_heading.tester);
-    band.setText(QStringLiteral("Linfo_source_name"), m_heading.source);
+    const PrintedTest &shown = m_test;
+    const ChecklistTest &test = shown.test;
+    const bool stored = test.isStored();
+    const QDate birth = test.birthDate;
+    const CaseSummary &child = shown.child;
+    const QString birthHijri =
+        child.birthHijri.isEmpty() ? hijri::fromGregorian(birth) : child.birthHijri;
+    band.setText(QStringLiteral("Lstud_name"), child.name);
+    band.setText(QStringLiteral("Lschool_name"), test.school);
+    band.setText(QStringLiteral("Lbirth_date"), shownDate(birth));
+    band.setText(QStringLiteral("Lbirth_haj_date"), stored ? isolate(birthHijri) : QString());
+    band.setText(QStringLiteral("Lmain_street"), child.mainStreet);
+    band.setText(QStringLiteral("Lhome_phone"), stored ? isolate(child.homePhone) : QString());
+    band.setText(QStringLiteral("Lmobile"), stored ? isolate(child.mobile) : QString());
+    band.setText(QStringLiteral("Ltest_date"), shownDate(test.identity.testDate));
+    band.setText(QStringLiteral("Ltest_status"),
+                 stored ? checklist::statusWord(test.status) : QString());
+    band.setText(QStringLiteral("Ltester_name"), shown.testerName);
+    band.setText(QStringLiteral("Linfo_source_name"), shown.infoSourceName);
     band.setText(QStringLiteral("Lage"), QStringLiteral("%1 سنة  %2 شهر  %3 يوم")
                                              .arg(isolate(QString::number(m_age.years)),
                                                   isolate(QString::number(m_age.months)),

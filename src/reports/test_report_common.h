@@ -1,12 +1,11 @@
 #pragma once
 
 #include "core/age.h"
+#include "data/test_store.h"
 #include "report_engine/report.h"
 #include "reports/report_parts.h"
 
 namespace simat {
-
-class Statement;
 
 // What the two reports of a test share: the page heading with the centre's names, the case's
 // and the test's fields (the age and the two classes as the caller hands them over), and the
@@ -14,13 +13,17 @@ class Statement;
 class TTestReport : public report::Report {
     Q_OBJECT
 public:
-    TTestReport(const QString &formName, Statement *rows, QObject *parent = nullptr);
+    explicit TTestReport(const QString &formName, QObject *parent = nullptr);
 
-    // What the rows do not hold: the case's age on the test date and the two classes.
+    // The test that the report prints.
+    void setTest(PrintedTest test);
+    // What the stored test does not hold: the case's age on the test date and the two classes.
     void setShownFields(const Age &age, const QString &testerClass, const QString &infoSourceClass);
 
 protected:
-    void beforeRun() override;
+    const PrintedTest &printedTest() const { return m_test; }
+    // Lays the test into the rows that the report walks.
+    virtual void showTest(const PrintedTest &test) = 0;
     // Text cells of a table row: the first column stands at x = 0, at the right.
     struct Cell {
         const char *name;
@@ -36,10 +39,7 @@ private:
     void buildPageHeader();
     void fillPageHeader(report::Band &band) const;
 
-    struct Heading {
-        QString caseName, school, birth, birthHijri, address, homePhone, mobile;
-        QString testDate, status, tester, source;
-    } m_heading;
+    PrintedTest m_test;
     Age m_age;
     QString m_testerClass;
     QString m_infoSourceClass;
