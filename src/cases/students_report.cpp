@@ -12,7 +12,6 @@ using report::isolate;
 
 namespace {
 
-const QColor headerFill(0xe6, 0xf2, 0xf6);
 constexpr double width = report_parts::landscapeWidth;
 constexpr double headingBottom = 33;
 constexpr double rowHeight = 7;
@@ -123,7 +122,7 @@ void TStudentsReportForm::buildColumnHeader()
 {
     Band &band = columnHeader;
     const auto addHeading = [&band](double x, double y, double w, double h, const QString &text) {
-        band.addRect(x, y, w, h, headerFill);
+        band.addRect(x, y, w, h, report_parts::headingFill);
         report::Element &heading = band.addText({}, x, y, w, h, text, Align::Center);
         heading.bold = true;
         heading.padding = 1;

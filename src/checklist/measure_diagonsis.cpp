@@ -585,29 +585,31 @@ std::optional<int> TMeasureDiagonsisForm::codeIn(const QLineEdit *codeBox)
     return wholeNumber(code, QStringLiteral("الكود"));
 }
 
-void TMeasureDiagonsisForm::showNamedInClass(const NamedInClass &named, QLineEdit *nameBox,
-                                             QLineEdit *classBox)
+// The code box names the test's tester or source: the test takes the code, the boxes beside it
+// the name and the class.
+void TMeasureDiagonsisForm::showLookupOfCode(QLineEdit *codeBox, int ChecklistTest::*code,
+                                             NamedInClass (TestStore::*read)(int),
+                                             QLineEdit *nameBox, QLineEdit *classBox)
 {
+    const std::optional<int> shown = codeIn(codeBox);
+    if (!shown)
+        return;
+    m_session->header().*code = *shown;
+    const NamedInClass named = (m_store.get()->*read)(*shown);
     nameBox->setText(named.name);
     classBox->setText(named.className);
 }
 
 void TMeasureDiagonsisForm::eTesterCodeChange()
 {
-    const std::optional<int> code = codeIn(ui->eTesterCode);
-    if (!code)
-        return;
-    m_session->header().testerId = *code;
-    showNamedInClass(m_store->tester(*code), ui->eTesterName, ui->eTesterClass);
+    showLookupOfCode(ui->eTesterCode, &ChecklistTest::testerId, &TestStore::tester, ui->eTesterName,
+                     ui->eTesterClass);
 }
 
 void TMeasureDiagonsisForm::eInfoSourceCodeChange()
 {
-    const std::optional<int> code = codeIn(ui->eInfoSourceCode);
-    if (!code)
-        return;
-    m_session->header().infoSourceId = *code;
-    showNamedInClass(m_store->infoSource(*code), ui->eInfoSourceName, ui->eInfo_source_class);
+    showLookupOfCode(ui->eInfoSourceCode, &ChecklistTest::infoSourceId, &TestStore::infoSource,
+                     ui->eInfoSourceName, ui->eInfo_source_class);
 }
 
 // ---------------------------------------------------------------- dates and age

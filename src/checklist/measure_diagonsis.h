@@ -112,8 +112,9 @@ private:
     void pickInto(const QString &table, QObject *button, QLineEdit *nameBox, QLineEdit *codeBox,
                   void (TMeasureDiagonsisForm::*load)());
     static std::optional<int> codeIn(const QLineEdit *codeBox);
-    static void showNamedInClass(const NamedInClass &named, QLineEdit *nameBox,
-                                 QLineEdit *classBox);
+    void showLookupOfCode(QLineEdit *codeBox, int ChecklistTest::*code,
+                          NamedInClass (TestStore::*read)(int), QLineEdit *nameBox,
+                          QLineEdit *classBox);
     void setDateQuietly(QWidget *picker, const QDate &date);
 
     TestIdentity storedTest() const;

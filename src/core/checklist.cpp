@@ -28,6 +28,14 @@ const AnswerRule *ruleOf(Answer answer)
     return nullptr;
 }
 
+template <typename Key> Answer answerWhere(Key AnswerRule::*field, Key value)
+{
+    for (const AnswerRule &rule : rules)
+        if (rule.*field == value)
+            return rule.answer;
+    return Answer::None;
+}
+
 QString screenVerdict(double rate, const QString &traits, const QString &sound)
 {
     if (rate == 0)
@@ -70,10 +78,7 @@ int markOf(Answer answer)
 
 Answer answerOfMark(int mark)
 {
-    for (const AnswerRule &rule : rules)
-        if (rule.mark == mark)
-            return rule.answer;
-    return Answer::None;
+    return answerWhere(&AnswerRule::mark, mark);
 }
 
 int gridColumnOf(Answer answer)
@@ -84,10 +89,7 @@ int gridColumnOf(Answer answer)
 
 Answer answerOfGridColumn(int column)
 {
-    for (const AnswerRule &rule : rules)
-        if (rule.gridColumn == column)
-            return rule.answer;
-    return Answer::None;
+    return answerWhere(&AnswerRule::gridColumn, column);
 }
 
 bool isAnswerColumn(int column)

@@ -1,6 +1,7 @@
 #include "dm.h"
 
 #include "core/error.h"
+#include "schema.h"
 #include "statement_texts.h"
 #include "text_search.h"
 
@@ -15,6 +16,20 @@ const std::initializer_list<std::pair<const char *, ParamType>> testIdentity = {
     {"test_no", ParamType::Integer},
     {"test_date", ParamType::Date},
     {"stud_code", ParamType::Integer}};
+// A column's values are bound as what the column stores.
+ParamType parameterTypeOf(schema::Kind kind)
+{
+    switch (kind) {
+    case schema::Kind::Integer:
+        return ParamType::Integer;
+    case schema::Kind::Date:
+        return ParamType::Date;
+    case schema::Kind::Text:
+        break;
+    }
+    return ParamType::Text;
+}
+
 } // namespace
 
 TDataModule1::TDataModule1(QObject *parent)
@@ -258,41 +273,12 @@ int TDataModule1::nextSerial(const QString &column, const QString &table, const 
 
 void TDataModule1::addStudentStatements()
 {
-    const QStringList dates = {QStringLiteral("stud_birth_date"), QStringLiteral("stud_id_date"),
-                               QStringLiteral("stud_guard_id_date"), QStringLiteral("trans_date"),
-                               QStringLiteral("entry_date")};
-    // Codes, flags and users are numbers; what is not a number or a date is text.
-    const QStringList textColumns = {QStringLiteral("stud_name"),
-                                     QStringLiteral("stud_birth_haj_date"),
-                                     QStringLiteral("stud_id_no"),
-                                     QStringLiteral("stud_id_source"),
-                                     QStringLiteral("stud_file_no"),
-                                     QStringLiteral("stud_main_street"),
-                                     QStringLiteral("stud_sub_street"),
-                                     QStringLiteral("stud_house_no"),
-                                     QStringLiteral("stud_postal_code"),
-                                     QStringLiteral("stud_postal_no"),
-                                     QStringLiteral("stud_guard_name"),
-                                     QStringLiteral("stud_guard_id_no"),
-                                     QStringLiteral("stud_guard_id_source"),
-                                     QStringLiteral("stud_guard_job"),
-                                     QStringLiteral("stud_guard_work_place"),
-                                     QStringLiteral("stud_guard_home_phone_no"),
-                                     QStringLiteral("stud_guard_mobile_no"),
-                                     QStringLiteral("stud_guard_work_phone_no"),
-                                     QStringLiteral("stud_guard_email"),
-                                     QStringLiteral("stud_kinship_1_name"),
-                                     QStringLiteral("stud_kinship_1_phone_no"),
-                                     QStringLiteral("stud_kinship_2_name"),
-                                     QStringLiteral("stud_kinship_2_phone_no")};
     AddNewStudent = add(QStringLiteral("AddNewStudent"), texts::addStudent());
     UpdateStudent = add(QStringLiteral("UpdateStudent"), texts::updateStudent());
-    for (const QString &column : texts::studentColumns()) {
-        const ParamType type = dates.contains(column)         ? ParamType::Date
-                               : textColumns.contains(column) ? ParamType::Text
-                                                              : ParamType::Integer;
-        AddNewStudent->declare(column, type);
-        UpdateStudent->declare(column, type);
+    for (const schema::Column &column : schema::table(QStringLiteral("student")).columns) {
+        const ParamType type = parameterTypeOf(column.kind);
+        AddNewStudent->declare(QLatin1String(column.name), type);
+        UpdateStudent->declare(QLatin1String(column.name), type);
     }
 }
 

@@ -340,6 +340,14 @@ const std::vector<Table> &tables()
     return all;
 }
 
+const Table &table(const QString &name)
+{
+    for (const Table &table : tables())
+        if (name == QLatin1String(table.name))
+            return table;
+    throw Error(QStringLiteral("no table %1").arg(name));
+}
+
 const std::vector<std::pair<const char *, const char *>> &views()
 {
     static const std::vector<std::pair<const char *, const char *>> all = {

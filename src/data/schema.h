@@ -24,6 +24,7 @@ struct Table {
 
 // Every table of the program, its columns in their order.
 const std::vector<Table> &tables();
+const Table &table(const QString &name);
 // The views over lookup tables that a case joins twice, with the table each one renames.
 const std::vector<std::pair<const char *, const char *>> &views();
 

@@ -1,5 +1,7 @@
 #include "statement_texts.h"
 
+#include "schema.h"
+
 #include "core/checklist.h"
 
 namespace simat::texts {
@@ -508,58 +510,10 @@ QStringList allCasesTests()
 
 QStringList studentColumns()
 {
-    return {QStringLiteral("branch_no"),
-            QStringLiteral("stud_code"),
-            QStringLiteral("stud_name"),
-            QStringLiteral("stud_birth_date"),
-            QStringLiteral("stud_birth_haj_date"),
-            QStringLiteral("stud_birth_country"),
-            QStringLiteral("stud_nationality"),
-            QStringLiteral("stud_gender"),
-            QStringLiteral("stud_religion"),
-            QStringLiteral("stud_id_type"),
-            QStringLiteral("stud_id_no"),
-            QStringLiteral("stud_id_date"),
-            QStringLiteral("stud_id_source"),
-            QStringLiteral("stud_edu_phase"),
-            QStringLiteral("stud_edu_class_level"),
-            QStringLiteral("stud_file_no"),
-            QStringLiteral("stud_house_type"),
-            QStringLiteral("stud_house_ownership"),
-            QStringLiteral("stud_neighborhood"),
-            QStringLiteral("stud_city"),
-            QStringLiteral("stud_district"),
-            QStringLiteral("stud_main_street"),
-            QStringLiteral("stud_sub_street"),
-            QStringLiteral("stud_house_no"),
-            QStringLiteral("stud_postal_code"),
-            QStringLiteral("stud_postal_no"),
-            QStringLiteral("stud_guard_name"),
-            QStringLiteral("stud_guard_nationality"),
-            QStringLiteral("stud_guard_kinship_degree"),
-            QStringLiteral("stud_guard_id_type"),
-            QStringLiteral("stud_guard_id_no"),
-            QStringLiteral("stud_guard_id_date"),
-            QStringLiteral("stud_guard_id_source"),
-            QStringLiteral("stud_guard_job"),
-            QStringLiteral("stud_guard_work_place"),
-            QStringLiteral("stud_guard_home_phone_no"),
-            QStringLiteral("stud_guard_mobile_no"),
-            QStringLiteral("stud_guard_work_phone_no"),
-            QStringLiteral("stud_guard_email"),
-            QStringLiteral("stud_kinship_1_name"),
-            QStringLiteral("stud_kinship_1_kinship_degree"),
-            QStringLiteral("stud_kinship_1_phone_no"),
-            QStringLiteral("stud_kinship_2_name"),
-            QStringLiteral("stud_kinship_2_kinship_degree"),
-            QStringLiteral("stud_kinship_2_phone_no"),
-            QStringLiteral("stud_status"),
-            QStringLiteral("is_active"),
-            QStringLiteral("trans_date"),
-            QStringLiteral("entry_date"),
-            QStringLiteral("entry_type"),
-            QStringLiteral("who_insert"),
-            QStringLiteral("who_update")};
+    QStringList columns;
+    for (const schema::Column &column : schema::table(QStringLiteral("student")).columns)
+        columns << QLatin1String(column.name);
+    return columns;
 }
 
 QStringList addStudent()

@@ -19,8 +19,6 @@ using report::isolate;
 namespace {
 
 constexpr double width = report_parts::landscapeWidth;
-const QColor headerFill(0xe6, 0xf2, 0xf6);
-const QColor totalFill(0xf3, 0xf7, 0xf9);
 const QColor earlierColor(0x9c, 0xb4, 0xc6);
 const QColor laterColor(0x1f, 0x6f, 0x8b);
 const QColor thresholdColor(0xb0, 0x3a, 0x2e);
@@ -110,7 +108,7 @@ int closedTests(const QList<ChecklistTest> &tests)
 void addResultCells(Band &band, double top, const QString &titleName, const QString &title,
                     const char *names[7])
 {
-    band.addRect(0, top, width, 2 * rowHeight, totalFill);
+    band.addRect(0, top, width, 2 * rowHeight, report_parts::resultFill);
     for (double x : {answer1Column.x, answer2Column.x, changeColumn.x, rateColumn.x, trendColumn.x})
         band.addLine(x, top, x, top + 2 * rowHeight);
     report::Element &caption = band.addText({}, 0, top, 30, rowHeight, title);
@@ -306,9 +304,9 @@ void TCaseTestsCompareReport::buildColumnHeader()
     Band &band = columnHeader;
     const double full = 2 * rowHeight;
     addCell(band, QStringLiteral("Hques_id"), idColumn.x, 0, idColumn.width, full,
-            QStringLiteral("رقم السؤال"), headerFill);
+            QStringLiteral("رقم السؤال"), report_parts::headingFill);
     addCell(band, QStringLiteral("Hques_desc"), questionColumn.x, 0, questionColumn.width, full,
-            QStringLiteral("السؤال"), headerFill);
+            QStringLiteral("السؤال"), report_parts::headingFill);
     const struct {
         const char *name;
         const char *title;
@@ -324,14 +322,14 @@ void TCaseTestsCompareReport::buildColumnHeader()
     for (const auto &span : spans) {
         const QString name = QLatin1String(span.name);
         addCell(band, name, span.right.x, 0, span.right.width + span.left.width, rowHeight,
-                QString::fromUtf8(span.title), headerFill);
+                QString::fromUtf8(span.title), report_parts::headingFill);
         addCell(band, name + QStringLiteral("_right"), span.right.x, rowHeight, span.right.width,
-                rowHeight, QString::fromUtf8(span.rightTitle), headerFill);
+                rowHeight, QString::fromUtf8(span.rightTitle), report_parts::headingFill);
         addCell(band, name + QStringLiteral("_left"), span.left.x, rowHeight, span.left.width,
-                rowHeight, QString::fromUtf8(span.leftTitle), headerFill);
+                rowHeight, QString::fromUtf8(span.leftTitle), report_parts::headingFill);
     }
     addCell(band, QStringLiteral("Htrend"), trendColumn.x, 0, trendColumn.width, full,
-            QStringLiteral("الاتجاه"), headerFill);
+            QStringLiteral("الاتجاه"), report_parts::headingFill);
     for (report::Element &element : band.elements) {
         element.bold = true;
         element.stretch = false;

@@ -9,9 +9,6 @@ using report::Band;
 
 namespace {
 
-const QColor headerFill(0xe6, 0xf2, 0xf6);
-const QColor groupFill(0xf3, 0xf7, 0xf9);
-
 QString percentText(const checklist::Figures &figures)
 {
     const std::optional<double> rate = figures.rate();
@@ -21,7 +18,7 @@ QString percentText(const checklist::Figures &figures)
 // "عدد الأسئلة 10   النتيجة 25 / 30   النسبة 83.33 %" and the verdict, for a domain or the test.
 void addResultLines(Band &band, const QString &titleName, const QString &verdictName)
 {
-    band.addRect(0, 0, 190, 20, groupFill, 0.2);
+    band.addRect(0, 0, 190, 20, report_parts::resultFill, 0.2);
     band.addText(titleName, 0, 0, 190, 6.5).bold = true;
     band.addText(QStringLiteral("Lcount"), 0, 6.5, 45, 6.5);
     band.addText(QStringLiteral("Lmarks"), 45, 6.5, 55, 6.5);
@@ -65,7 +62,7 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
     caption = QStringLiteral("نتيجة اختبار - تقرير تفصيلى");
     addCells(columnHeader,
              {{"Hques_id", 0, 20}, {"Hques_desc", 20, 122}, {"Hans", 142, 26}, {"Hmark", 168, 22}},
-             7, headerFill);
+             7, report_parts::headingFill);
     columnHeader.setText(QStringLiteral("Hques_id"), QStringLiteral("رقم السؤال"));
     columnHeader.setText(QStringLiteral("Hques_desc"), QStringLiteral("السؤال"));
     columnHeader.setText(QStringLiteral("Hans"), QStringLiteral("الإجابة"));

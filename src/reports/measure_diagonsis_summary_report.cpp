@@ -9,8 +9,6 @@ using report::Band;
 
 namespace {
 
-const QColor headerFill(0xe6, 0xf2, 0xf6);
-const QColor totalFill(0xf3, 0xf7, 0xf9);
 const QString percentMask = QStringLiteral("#,##0.00");
 
 const QList<std::pair<const char *, const char *>> &columnTitles()
@@ -49,7 +47,7 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
         row << Cell{rowNames[i], x, widths.at(i), i == 0 ? Align::Right : Align::Center};
         x += widths.at(i);
     }
-    addCells(columnHeader, header, 12, headerFill);
+    addCells(columnHeader, header, 12, report_parts::headingFill);
     for (const auto &[name, title] : columnTitles()) {
         columnHeader.setText(QLatin1String(name), QString::fromUtf8(title));
         columnHeader.element(QLatin1String(name)).bold = true;
@@ -84,7 +82,7 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
         return true;
     };
 
-    summary.addRect(0, 2, 190, 20, totalFill);
+    summary.addRect(0, 2, 190, 20, report_parts::resultFill);
     report::Element &title =
         summary.addText(QStringLiteral("Ltitle"), 0, 2, 190, 6.5, QStringLiteral("نتيجة المقياس"));
     summary.addText(QStringLiteral("Lcount"), 0, 8.5, 45, 6.5).padding = 1.5;

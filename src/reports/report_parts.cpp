@@ -73,7 +73,6 @@ void addPageFooter(Band &band, double width)
 
 void addTableColumns(Band &heading, Band &row, const QList<TableColumn> &columns)
 {
-    const QColor headingFill(0xe6, 0xf2, 0xf6);
     constexpr double headingHeight = 8;
     double x = 0;
     for (const TableColumn &column : columns) {

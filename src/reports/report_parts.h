@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+
 #include "report_engine/report.h"
 
 #include <QList>
@@ -14,6 +16,9 @@ namespace report_parts {
 // The width between the margins of an A4 page, upright and on its side.
 constexpr double pageWidth = 190;
 constexpr double landscapeWidth = 277;
+// The shade of a table's heading cells, and of the lines that give a result.
+inline const QColor headingFill(0xe6, 0xf2, 0xf6);
+inline const QColor resultFill(0xf3, 0xf7, 0xf9);
 // Returns where the heading ends, in mm from the band's top.
 double addCentreHeading(report::Band &band, double width = pageWidth);
 void fillCentreHeading(report::Band &band);
