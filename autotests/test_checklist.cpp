@@ -1258,6 +1258,94 @@ private slots:
         }
     }
 
+    // The case form on one case and the test screen on another, both open: a save on either,
+    // a domain switched and a case picked on the test screen leave each screen its own case,
+    // on screen and in what is stored.
+    void theCaseFormAndTheTestScreenKeepTheirOwnCases()
+    {
+        const int grandmother = reg->infoSource("الجدة", reg->infoSourceClass("الأقارب"));
+        reg->test(2).answers(1, QList<Answer>(10, Answer::Sometimes)).add();
+        const auto caseForm = [](const char *control) {
+            return on<QLineEdit>("StudentsForm", control);
+        };
+        const auto saveCaseForm = [] {
+            BoxAnswerer boxes;
+            QTest::mouseClick(on<QToolButton>("StudentsForm", "spSave"), Qt::LeftButton);
+            return boxes.texts;
+        };
+        const auto storedCase = [this](int code) {
+            return reg->row(QStringLiteral("select stud_name, stud_main_street from student where "
+                                           "stud_code = %1")
+                                .arg(code));
+        };
+        const auto expectCaseForm = [&] {
+            QCOMPARE(caseForm("eCode")->text(), QStringLiteral("1"));
+            QCOMPARE(caseForm("eName")->text(), QStringLiteral("ريم خالد العمري"));
+            QCOMPARE(on<QLabel>("StudentsForm", "Lage_years")->text(), QStringLiteral("5"));
+        };
+        const auto expectTestScreen = [&](const char *code, const QString &name) {
+            QCOMPARE(text("eStudentCode"), QLatin1String(code));
+            QCOMPARE(text("eStudentName"), name);
+        };
+        const QString abdullah = QStringLiteral("عبد الله سعد القحطاني");
+
+        QTest::mouseClick(on<QToolButton>("MainForm", "SP_basic_data"), Qt::LeftButton);
+        QTest::mouseClick(on<QToolButton>("BasicDataMainForm", "SP_students"), Qt::LeftButton);
+        QTest::mouseClick(on<QToolButton>("StudentsForm", "spSudentFormSearch"), Qt::LeftButton);
+        auto *byName = on<QLineEdit>("StudentQueryForm", "eStudentName");
+        QTest::mouseClick(byName, Qt::LeftButton);
+        typeText(byName, QStringLiteral("ريم"));
+        auto *cases = on<QTableView>("StudentQueryForm", "DBGstudents");
+        QCOMPARE(cases->model()->rowCount(), 1);
+        cases->setCurrentIndex(cases->model()->index(0, 0));
+        QTest::keyClick(cases, Qt::Key_Return);
+        QVERIFY(screen("StudentsForm")->isVisible());
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("عبد الله"));
+        QVERIFY(screen("StudentsForm")->isVisible());
+        expectCaseForm();
+        expectTestScreen("2", abdullah);
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        QCOMPARE(text("Lage_years"), QStringLiteral("6"));
+
+        caseForm("eMainStreet")->setText(QStringLiteral("شارع العليا"));
+        QCOMPARE(saveCaseForm(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        expectCaseForm();
+        expectTestScreen("2", abdullah);
+        QCOMPARE(storedCase(1), QStringList({"ريم خالد العمري", "شارع العليا"}));
+        QCOMPARE(storedCase(2), QStringList({abdullah, "شارع الملك فهد"}));
+
+        clickDomain("SPsocial");
+        QCOMPARE(form()->currentDomain(), 2);
+        answerAll(2);
+        pick("spFindInfoSource", QStringLiteral("الجدة"));
+        QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        expectTestScreen("2", abdullah);
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        QCOMPARE(text("STtot_case_mark"), QStringLiteral("50"));
+        expectCaseForm();
+        QCOMPARE(caseForm("eMainStreet")->text(), QStringLiteral("شارع العليا"));
+        QCOMPARE(reg->count(QStringLiteral("select count(*) from test_hdr where stud_code = 2 and "
+                                           "test_no = 1 and info_source_id = %1")
+                                .arg(grandmother)),
+                 1);
+        QCOMPARE(reg->count("select count(*) from test_dtl where stud_code = 2 and ques_group = 2 "
+                            "and ques_mark = 3"),
+                 10);
+        QCOMPARE(reg->count("select count(*) from test_dtl where stud_code <> 2"), 0);
+
+        pick("spFindStudent", QStringLiteral("يوسف"));
+        expectTestScreen("3", QStringLiteral("يوسف أحمد"));
+        caseForm("eName")->setText(QStringLiteral("ريم خالد"));
+        QCOMPARE(saveCaseForm(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        QCOMPARE(caseForm("eCode")->text(), QStringLiteral("1"));
+        expectTestScreen("3", QStringLiteral("يوسف أحمد"));
+        QCOMPARE(storedCase(1), QStringList({"ريم خالد", "شارع العليا"}));
+        QCOMPARE(storedCase(2), QStringList({abdullah, "شارع الملك فهد"}));
+        QCOMPARE(storedCase(3), QStringList({"يوسف أحمد", "شارع الملك فهد"}));
+        QCOMPARE(reg->count("select count(*) from student"), 3);
+    }
+
     void tabFollowsTheTesterAndLeavesTheGrid()
     {
         openTestScreen();
