@@ -4,7 +4,6 @@
 #include "fixtures.h"
 #include "register_builder.h"
 
-#include "app/startup.h"
 #include "core/error.h"
 #include "data/backup.h"
 #include "data/dm.h"

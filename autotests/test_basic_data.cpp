@@ -3,7 +3,6 @@
 #include "fixtures.h"
 #include "register_builder.h"
 
-#include "app/startup.h"
 #include "basic_data/setup_data_report.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/alias.h"

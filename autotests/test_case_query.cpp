@@ -5,10 +5,8 @@
 #include "fixtures.h"
 #include "register_builder.h"
 
-#include "app/startup.h"
 #include "cases/students_report.h"
 #include "core/age.h"
-#include "data/dm.h"
 #include "ui/global.h"
 #include "ui/screens.h"
 

@@ -4,7 +4,6 @@
 #include "fixtures.h"
 #include "register_builder.h"
 
-#include "app/startup.h"
 #include "cases/students.h"
 #include "core/age.h"
 #include "core/hijri.h"

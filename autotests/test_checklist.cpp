@@ -3,7 +3,6 @@
 #include "fixtures.h"
 #include "register_builder.h"
 
-#include "app/startup.h"
 #include "checklist/measure_diagonsis.h"
 #include "core/age.h"
 #include "core/checklist.h"
@@ -67,7 +66,8 @@ QDate lastYearDate()
 }
 
 // Another workstation's write: holds the write lock of the SQLite file for a while, with a
-// new test of its own in it.
+// new test of its own in it. It writes through SQLite itself on a connection of its own, as
+// another program would, never through this program's data module.
 class OtherWriter {
 public:
     OtherWriter(const QString &file, int testNo, std::chrono::milliseconds hold)

@@ -6,7 +6,6 @@
 
 #include "checklist/case_measuers_list.h"
 
-#include "app/startup.h"
 #include "data/dm.h"
 #include "report_engine/layout.h"
 #include "reports/case_tests_compare_report.h"

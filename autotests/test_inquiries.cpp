@@ -2,9 +2,7 @@
 #include "fixtures.h"
 #include "register_builder.h"
 
-#include "app/startup.h"
 #include "core/checklist.h"
-#include "data/dm.h"
 #include "reports/all_cases_report.h"
 #include "ui/global.h"
 #include "ui/screens.h"

@@ -3,7 +3,6 @@
 #include "fixtures.h"
 #include "register_builder.h"
 
-#include "app/startup.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
 #include "report_engine/layout.h"

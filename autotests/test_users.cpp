@@ -4,8 +4,6 @@
 #include "fixtures.h"
 #include "register_builder.h"
 
-#include "app/startup.h"
-#include "data/dm.h"
 #include "ui/screens.h"
 
 #include <QCheckBox>
