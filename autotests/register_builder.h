@@ -145,9 +145,9 @@ struct Login {
 };
 
 // A new register of one engine for one test: a new database named by the alias VUM, the
-// program's screens (created once in the run), and a session opened through the login screen
-// with no message box, or none at all. Going, it closes the screens and the connection and
-// drops the database.
+// program's screens (created once in the run), and, unless `as` is std::nullopt, a session
+// opened through the login screen; a message box at the login or no main menu after it fails
+// the test. Going, it closes the screens and the connection and drops the database.
 class TestRegister : public Register {
 public:
     explicit TestRegister(TestDatabase::Engine engine, std::optional<Login> as = Login());
@@ -155,11 +155,9 @@ public:
 
     TestDatabase &database() { return *m_database; }
 
-    // Logs in through the login screen and fails the test when a box shows or the main menu
-    // does not.
+private:
     void logInAs(const Login &as);
 
-private:
     std::unique_ptr<TestDatabase> m_database;
 };
 
