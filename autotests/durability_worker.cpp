@@ -32,6 +32,8 @@ void answer(const QString &line)
     std::fflush(stdout);
 }
 
+// The worker is a program of its own that links the program's libraries alone, not the test
+// fixtures, so it writes its test header itself.
 void saveTest(Database &database, int number)
 {
     const bool saved = database.inTransaction([&] {

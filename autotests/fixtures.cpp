@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
+#include <utility>
 
 namespace simat::testing {
 
@@ -264,6 +265,9 @@ void typeText(QWidget *widget, const QString &text)
 
 void quietOffscreenPlatform()
 {
+    static bool quiet = false;
+    if (std::exchange(quiet, true))
+        return;
     previousHandler = qInstallMessageHandler(dropPlatformNotes);
 }
 

@@ -134,7 +134,8 @@ void chooseFile(const QString &path);
 void typeText(QWidget *widget, const QString &text);
 
 // Leaves out the offscreen platform's notes that it cannot raise windows or size hints; call
-// it from initTestCase(), once Qt Test has its own message handler.
+// it (once or more) from initTestCase(), once Qt Test has its own message handler. A
+// TestRegister calls it before it creates the screens.
 void quietOffscreenPlatform();
 } // namespace simat::testing
 

@@ -1,6 +1,7 @@
 // The program's shell through its real screens: start-up, the first screen, login, the main
 // menu, and the general error handler, on SQLite and PostgreSQL.
 #include "fixtures.h"
+#include "register_builder.h"
 
 #include "app/platform.h"
 #include "app/startup.h"
@@ -48,7 +49,7 @@ public:
 class AppTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<TestRegister> reg;
 
     TDataModule1 *dm() { return TDataModule1::instance(); }
 
@@ -73,16 +74,11 @@ class AppTest : public QObject {
         QCOMPARE(boxes.count(), 0);
     }
 
-    void addUser(int code, int level, const char *active)
+    // An account of the register, which opens as a login would open it.
+    void addUser(int code, int level, bool active = true)
     {
         dm()->openDatabase();
-        dm()->Database1.execute(
-            QStringLiteral("insert into users (user_code, a_name, l_name, user_password, "
-                           "user_level, is_active) values (%1, 'مستخدم %1', 'User %1', 'pw%1', "
-                           "%2, %3)")
-                .arg(code)
-                .arg(level)
-                .arg(QLatin1String(active)));
+        reg->account({.code = code, .level = level, .active = active});
     }
 
     void hideAllButTheFirstScreen()
@@ -107,17 +103,12 @@ private slots:
 
     void init()
     {
-        SIMAT_NEW_DATABASE_OF_ROW(m_database);
-        m_database->useAsVum();
+        SIMAT_NEW_REGISTER_OF_ROW(reg, std::nullopt);
         globals().session = Session();
         hideAllButTheFirstScreen();
     }
 
-    void cleanup()
-    {
-        dm()->Database1.close();
-        m_database.reset();
-    }
+    void cleanup() { reg.reset(); }
 
     void screensAreCreatedOnceInTheirOrder()
     {
@@ -194,7 +185,7 @@ private slots:
     void mainMenuButtonsFollowTheLevel()
     {
         for (int level : {0, 1, 2, 3}) {
-            addUser(10 + level, level, "1");
+            addUser(10 + level, level);
             login(QString::number(10 + level), QStringLiteral("pw%1").arg(10 + level));
             QVERIFY(screen("MainForm")->isVisible());
             QCOMPARE(control("MainForm", "SP_start_test")->isEnabled(), level != 3);
@@ -272,9 +263,12 @@ private slots:
     {
         QFETCH(QString, code);
         QFETCH(QString, password);
-        addUser(20, 1, "0");
-        addUser(21, 1, "null");
-        addUser(22, 1, "2");
+        addUser(20, 1, false);
+        addUser(21, 1);
+        addUser(22, 1);
+        // States that the accounts screen never writes.
+        reg->run("update users set is_active = null where user_code = 21");
+        reg->run("update users set is_active = 2 where user_code = 22");
         screens::show("LoginForm");
         typeLogin(code, password);
         BoxAnswerer boxes;
@@ -331,7 +325,7 @@ private slots:
     {
         login("1", "12345");
         QCOMPARE(globals().ChecklistQuestionCount, 50);
-        dm()->Database1.execute("insert into test_ques values (5, 99, 'سؤال إضافي')");
+        reg->question(5, 99, "سؤال إضافي");
         screens::show("LoginForm");
         typeLogin("1", "wrong");
         BoxAnswerer boxes;
@@ -345,7 +339,7 @@ private slots:
     {
         login("1", "12345");
         QVERIFY(control("MainForm", "SP_start_test")->isEnabled());
-        addUser(30, 3, "1");
+        addUser(30, 3);
         QVERIFY(control("StartupForm", "SP_install_prog")->isEnabled());
         login("30", "pw30");
         QCOMPARE(globals().session.SessionUserLevel, 3);
@@ -378,7 +372,7 @@ private slots:
             QVERIFY(!dm()->Database1.isOpen());
             QCOMPARE(globals().session.SessionUserCode, 0);
         }
-        m_database->useAsVum();
+        reg->database().useAsVum();
         login("1", "12345");
         QVERIFY(screen("MainForm")->isVisible());
     }

@@ -1,8 +1,8 @@
 // The basic-data menu and the two lookup screens through their real screens on both engines:
 // choosing a table, proposed codes, the parent row, saving, loading, deleting and searching.
 #include "fixtures.h"
+#include "register_builder.h"
 
-#include "app/startup.h"
 #include "basic_data/setup_data_report.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/alias.h"
@@ -53,7 +53,8 @@ int codeColumnOfRows()
 const QString testerClasses = QStringLiteral("تصنيف القائمين بالاختبار");
 
 // Another workstation saving a tester class: it has inserted code 4 and holds the numbering of
-// the table for a while before it commits.
+// the table for a while before it commits. It writes on a connection of its own, as the other
+// workstation's program would, not through this program's data module.
 class OtherWorkstation {
 public:
     explicit OtherWorkstation(const QString &definition)
@@ -96,27 +97,20 @@ private:
 class BasicDataTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<TestRegister> reg;
 
     TDataModule1 *dm() { return TDataModule1::instance(); }
-    void run(const QString &sql) { dm()->Database1.execute(sql); }
-
-    QString value(const QString &sql)
-    {
-        Statement reading(dm()->Database1, "Value", {sql});
-        reading.open();
-        return reading.isEmpty() ? QString() : reading.textValue(reading.columnNames().first());
-    }
+    bool onSqlite() { return reg->database().alias().startsWith(QLatin1String("sqlite")); }
 
     // A tester class as stored: name, is_active, entry_type, who_insert, who_update,
     // entry_date, trans_date.
     QString stored(int code)
     {
-        return value(QStringLiteral("select tester_class_name || ',' || is_active || ',' || "
-                                    "entry_type || ',' || who_insert || ',' || who_update || "
-                                    "',' || entry_date || ',' || trans_date from tester_class "
-                                    "where tester_class_id = %1")
-                         .arg(code));
+        return reg->value(QStringLiteral("select tester_class_name || ',' || is_active || ',' || "
+                                         "entry_type || ',' || who_insert || ',' || who_update || "
+                                         "',' || entry_date || ',' || trans_date from tester_class "
+                                         "where tester_class_id = %1")
+                              .arg(code));
     }
     const QString today = QDate::currentDate().toString(Qt::ISODate);
 
@@ -163,17 +157,18 @@ class BasicDataTest : public QObject {
     // A write that the database refuses from now on, as a failing disk or a lost right would.
     void refuse(const char *operation, const char *table)
     {
-        if (m_database->alias().startsWith(QLatin1String("sqlite"))) {
-            run(QStringLiteral("create trigger refused_%1 before %1 on %2 begin select "
-                               "raise(abort, 'refused by the test'); end")
-                    .arg(QLatin1String(operation), QLatin1String(table)));
+        if (onSqlite()) {
+            reg->run(QStringLiteral("create trigger refused_%1 before %1 on %2 begin select "
+                                    "raise(abort, 'refused by the test'); end")
+                         .arg(QLatin1String(operation), QLatin1String(table)));
             return;
         }
-        run(QStringLiteral("create or replace function refused() returns trigger language "
+        reg->run(
+            QStringLiteral("create or replace function refused() returns trigger language "
                            "plpgsql as $$ begin raise exception 'refused by the test'; end $$"));
-        run(QStringLiteral("create trigger refused_%1 before %1 on %2 for each row execute "
-                           "function refused()")
-                .arg(QLatin1String(operation), QLatin1String(table)));
+        reg->run(QStringLiteral("create trigger refused_%1 before %1 on %2 for each row execute "
+                                "function refused()")
+                     .arg(QLatin1String(operation), QLatin1String(table)));
     }
 
     // Whether the pending delete left the entry fields free: choosing the table again empties
@@ -196,36 +191,24 @@ class BasicDataTest : public QObject {
 
     void addTesters()
     {
-        run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة'), "
-            "(1, 2, 'سالم'), (9, 3, 'بلا تصنيف')");
+        reg->tester("نورة", 2);
+        reg->tester("سالم", 1);
+        reg->tester("بلا تصنيف", 9); // of a class that does not exist
     }
 
 private slots:
     void initTestCase_data() { addEngineRows(); }
 
-    void initTestCase()
-    {
-        quietOffscreenPlatform();
-        app::createScreens();
-        screen("StartupForm")->show();
-    }
-
     void init()
     {
         lookupScreen = "SetupDataForm";
-        SIMAT_NEW_DATABASE_OF_ROW(m_database);
-        m_database->useAsVum();
-        BoxAnswerer boxes;
-        logIn("1", "12345");
-        QCOMPARE(boxes.count(), 0);
+        SIMAT_NEW_REGISTER_OF_ROW(reg);
     }
 
     void cleanup()
     {
-        closeScreens();
+        reg.reset();
         globals().session.SessionUserLevel = 0;
-        dm()->Database1.close();
-        m_database.reset();
     }
 
     void menuAndDeleteFollowTheLevelOnEveryShow()
@@ -278,11 +261,11 @@ private slots:
 
     void theProposedCodeIsOneMoreThanTheGreatest()
     {
-        run("delete from tester_class");
+        reg->run("delete from tester_class");
         openFromMenu("SP_class_testers");
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("1"));
-        run("insert into tester_class (tester_class_id, tester_class_name) values (7, 'أ'), "
-            "(2, 'ب')");
+        reg->testerClass("أ", {.code = 7});
+        reg->testerClass("ب", {.code = 2});
         click("SP_class_testers");
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("8"));
     }
@@ -295,7 +278,7 @@ private slots:
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
         {
             // Another workstation saves code 4 while this screen still proposes it.
-            const OtherWorkstation other(m_database->alias());
+            const OtherWorkstation other(reg->database().alias());
             QCOMPARE(saveAs(QStringLiteral("أخصائي سلوك")), QStringList());
         }
         QCOMPARE(edit("Edesc")->text(), QString());
@@ -315,7 +298,7 @@ private slots:
         QCOMPARE(saveAs(QStringLiteral("أخصائي سلوك")), QStringList({"خطأ أثناء الحفظ"}));
         QVERIFY(lastDetails.first().contains(QStringLiteral("refused by the test")));
         QCOMPARE(edit("Edesc")->text(), QStringLiteral("أخصائي سلوك"));
-        QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("3"));
+        QCOMPARE(reg->value("select count(*) from tester_class"), QStringLiteral("3"));
 
         refuse("update", "tester_class");
         loadRow(2);
@@ -326,7 +309,8 @@ private slots:
 
     void aStoppedRowLoadsAndAnUpdateKeepsItsInsertion()
     {
-        run("update tester_class set is_active = 0, entry_date = '2020-02-03', who_insert = 5, "
+        reg->run(
+            "update tester_class set is_active = 0, entry_date = '2020-02-03', who_insert = 5, "
             "who_update = 0 where tester_class_id = 2");
         openFromMenu("SP_class_testers");
         loadRow(2);
@@ -335,14 +319,14 @@ private slots:
         on<QCheckBox>("SetupDataForm", "CHKstop")->setChecked(false);
         QCOMPARE(saveAs(QStringLiteral("أخصائي نطق وتخاطب")), QStringList());
         QCOMPARE(stored(2), QStringLiteral("أخصائي نطق وتخاطب,1,2,5,1,2020-02-03,") + today);
-        QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("3"));
+        QCOMPARE(reg->value("select count(*) from tester_class"), QStringLiteral("3"));
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
         QCOMPARE(edit("Edesc")->text(), QString());
     }
 
     void aDeleteIsRefusedDeclinedFailedOrDoneAndNeverFreezesTheFields()
     {
-        run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة')");
+        reg->tester("نورة", 2);
         openFromMenu("SP_class_testers");
         loadRow(2);
         QCOMPARE(click("spDelete"),
@@ -361,24 +345,23 @@ private slots:
                               "لم يتم الإلغاء لحدوث خطأ أثناء التنفيذ"}));
         QVERIFY(lastDetails.last().contains(QStringLiteral("refused by the test")));
         QCOMPARE(edit("Edesc")->text(), QString());
-        run("drop trigger refused_delete" +
-            QString(m_database->alias().startsWith(QLatin1String("sqlite")) ? ""
-                                                                            : " on tester_class"));
+        reg->run("drop trigger refused_delete" + QString(onSqlite() ? "" : " on tester_class"));
 
         loadRow(3);
         QCOMPARE(click("spDelete", {QMessageBox::Yes, QMessageBox::Ok}),
                  QStringList({"لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟",
                               "تم الإلغاء بنجاح"}));
-        QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("2"));
+        QCOMPARE(reg->value("select count(*) from tester_class"), QStringLiteral("2"));
         QCOMPARE(rows()->model()->rowCount(), 2);
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("3"));
     }
 
     void aRegistryNameThatIsNoTableGivesAClearError()
     {
-        run("insert into app_tables (table_id, table_name, table_desc, table_level, "
-            "table_status) values ('ghost', 'ghost_table', 'جدول', 3, 1), "
-            "('bad', 'tester; drop table users', 'جدول', 3, 1)");
+        // Registry rows that name no table, as an outside tool might leave them.
+        reg->run("insert into app_tables (table_id, table_name, table_desc, table_level, "
+                 "table_status) values ('ghost', 'ghost_table', 'جدول', 3, 1), "
+                 "('bad', 'tester; drop table users', 'جدول', 3, 1)");
         openFromMenu("SP_class_testers");
         loadRow(3);
         const QStringList texts = click("spDelete");
@@ -386,10 +369,10 @@ private slots:
         QVERIFY2(texts.first().contains(QStringLiteral("ghost_table")) ||
                      texts.first().contains(QStringLiteral("سجل الجداول يذكر اسماً")),
                  qPrintable(texts.first()));
-        run("delete from app_tables where table_id = 'ghost'");
+        reg->run("delete from app_tables where table_id = 'ghost'");
         QVERIFY(click("spDelete").first().startsWith(QStringLiteral("سجل الجداول يذكر اسماً")));
-        QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("3"));
-        QCOMPARE(value("select count(*) from users"), QStringLiteral("1"));
+        QCOMPARE(reg->value("select count(*) from tester_class"), QStringLiteral("3"));
+        QCOMPARE(reg->value("select count(*) from users"), QStringLiteral("1"));
         expectFieldsFreeAfterChoosing("4");
     }
 
@@ -405,9 +388,9 @@ private slots:
         QCOMPARE(edit("Edesc")->text(), QStringLiteral("أخصائي تربية خاصة"));
         QCOMPARE(rows()->currentIndex().row(), 2);
         QCOMPARE(saveAs(QStringLiteral("أخصائي تربية")), QStringList());
-        QCOMPARE(value("select tester_class_name from tester_class where tester_class_id = 3"),
+        QCOMPARE(reg->value("select tester_class_name from tester_class where tester_class_id = 3"),
                  QStringLiteral("أخصائي تربية"));
-        QCOMPARE(value("select count(*) from tester_class"), QStringLiteral("3"));
+        QCOMPARE(reg->value("select count(*) from tester_class"), QStringLiteral("3"));
     }
 
     // ---------------------------------------------------------------- the listings
@@ -454,8 +437,8 @@ private slots:
     // Every row of the table, stopped ones too, in the order of the screen's list.
     void theLevel1ListingPrintsTheRowsOfTheScreenWithTheirStatus()
     {
-        run("update tester_class set is_active = 0 where tester_class_id = 2");
-        run("update tester_class set is_active = null where tester_class_id = 3");
+        reg->run("update tester_class set is_active = 0 where tester_class_id = 2");
+        reg->run("update tester_class set is_active = null where tester_class_id = 3");
         openFromMenu("SP_class_testers");
         QVERIFY(previewFrom("SetupDataForm", "spPrint"));
         const char *listing = "SetupDataReportForm";
@@ -489,9 +472,9 @@ private slots:
     void aLongNameWrapsInsideItsCell()
     {
         const QString name = QStringLiteral("أخصائي تخاطب وتنمية مهارات ").repeated(6);
-        run(QStringLiteral("update tester_class set tester_class_name = '%1' where "
-                           "tester_class_id = 1")
-                .arg(name));
+        reg->run(QStringLiteral("update tester_class set tester_class_name = '%1' where "
+                                "tester_class_id = 1")
+                     .arg(name));
         openFromMenu("SP_class_testers");
         QVERIFY(previewFrom("SetupDataForm", "spPrint"));
         const QList<report::Item> names = listed("SetupDataReportForm", "Lname");
@@ -510,8 +493,7 @@ private slots:
 
     void theAccountsPrintThroughTheLevel1Listing()
     {
-        run("insert into users (user_code, a_name, user_password, user_level, is_active) values "
-            "(2, 'سارة', 'س', 1, 0)");
+        reg->account({.code = 2, .level = 1, .name = "سارة", .active = false});
         QTest::mouseClick(on<QToolButton>("MainForm", "SP_basic_data"), Qt::LeftButton);
         QTest::mouseClick(on<QToolButton>("BasicDataMainForm", "SP_users"), Qt::LeftButton);
         QVERIFY(previewFrom("UsersForm", "spPrint"));
@@ -522,7 +504,7 @@ private slots:
         QCOMPARE(listedTexts(listing, "Lstatus"), QStringList({"نشط", "غير نشط"}));
         QCOMPARE(listed(listing, "Lstatus").last().color, QColor(Qt::red));
 
-        run("delete from users");
+        reg->run("delete from users");
         BoxAnswerer boxes;
         QVERIFY(!previewFrom("UsersForm", "spPrint"));
         QCOMPARE(boxes.texts, QStringList({"لاتوجد بيانات للطباعة"}));
@@ -530,8 +512,8 @@ private slots:
 
     void theLevel2ListingNamesTheParentOfEachRow()
     {
-        run("insert into tester (tester_class_id, tester_id, tester_name, is_active) values "
-            "(2, 1, 'نورة', 1), (3, 2, 'هند', 0)");
+        reg->tester("نورة", 2);
+        reg->tester("هند", 3, {.active = false});
         Statement testers(dm()->Database1, "Testers",
                           {"select t.tester_id as code, t.tester_name as name, t.trans_date, "
                            "t.is_active as status, c.tester_class_name as parent_name from tester "
@@ -544,10 +526,10 @@ private slots:
         QCOMPARE(listedTexts(listing, "Lcount"), QStringList({"2"}));
         QCOMPARE(listedTexts(listing, "Lname"), QStringList({"نورة", "هند"}));
         QCOMPARE(listedTexts(listing, "Lparent_name"),
-                 QStringList({value("select tester_class_name from tester_class where "
-                                    "tester_class_id = 2"),
-                              value("select tester_class_name from tester_class where "
-                                    "tester_class_id = 3")}));
+                 QStringList({reg->value("select tester_class_name from tester_class where "
+                                         "tester_class_id = 2"),
+                              reg->value("select tester_class_name from tester_class where "
+                                         "tester_class_id = 3")}));
         QCOMPARE(listedTexts(listing, "Lstatus"), QStringList({"نشط", "غير نشط"}));
     }
 
@@ -586,8 +568,8 @@ private slots:
                  QStringList({"اختار مجموعة للتعامل معها - مصادر المعلومات أو القائمين "
                               "بالاختبار"}));
 
-        run("delete from info_source where info_source_id <> 4");
-        run("delete from info_source_class");
+        reg->run("delete from info_source where info_source_id <> 4");
+        reg->run("delete from info_source_class");
         click("SP_info_source");
         QCOMPARE(rows()->model()->rowCount(), 0);
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("5"));
@@ -611,19 +593,17 @@ private slots:
         QCOMPARE(saveAs(QStringLiteral("هند الشمري")), QStringList({"خطأ أثناء الحفظ"}));
         QCOMPARE(edit("Edesc")->text(), QStringLiteral("هند الشمري"));
         QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("2"));
-        run("drop trigger refused_insert" +
-            QString(m_database->alias().startsWith(QLatin1String("sqlite")) ? "" : " on tester"));
+        reg->run("drop trigger refused_insert" + QString(onSqlite() ? "" : " on tester"));
         QCOMPARE(saveAs(QStringLiteral("هند الشمري")), QStringList());
-        QCOMPARE(value("select tester_class_id || ',' || tester_name || ',' || is_active from "
-                       "tester where tester_id = 4"),
+        QCOMPARE(reg->value("select tester_class_id || ',' || tester_name || ',' || is_active from "
+                            "tester where tester_id = 4"),
                  QStringLiteral("2,هند الشمري,1"));
         QCOMPARE(edit("Eparent_code")->text(), QString());
         QCOMPARE(edit("Eparent_desc")->text(), QString());
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("5"));
         QCOMPARE(rows()->model()->rowCount(), 3);
 
-        run("insert into student (branch_no, stud_code, stud_name, stud_birth_date) values "
-            "(0, 1, 'ريم خالد', '2020-01-01')");
+        reg->caseNamed("ريم خالد", QDate(2020, 1, 1));
         QTest::mouseClick(on<QToolButton>("MainForm", "SP_start_test"), Qt::LeftButton);
         TMeasureDiagonsisForm *test = TMeasureDiagonsisForm::instance();
         for (const auto &[button, name] : {std::pair{"spFindStudent", "ريم"},
@@ -640,15 +620,14 @@ private slots:
         BoxAnswerer boxes({QMessageBox::Yes, QMessageBox::Ok});
         QTest::mouseClick(test->findChild<QToolButton *>("spSave"), Qt::LeftButton);
         QCOMPARE(boxes.texts.last(), QStringLiteral("تم حفظ التعديلات بنجاح"));
-        QCOMPARE(value("select tester_id from test_hdr"), QStringLiteral("4"));
+        QCOMPARE(reg->value("select tester_id from test_hdr"), QStringLiteral("4"));
     }
 
     void aTesterUsedByATestIsNotDeletedAndOthersAreAfterAYes()
     {
         lookupScreen = "SetupDataLevel2Form";
         addTesters();
-        run("insert into test_hdr (branch_no, test_no, test_date, stud_code, tester_id, "
-            "info_source_id, test_status, entry_type) values (0, 1, '2026-01-05', 1, 1, 1, 1, 1)");
+        reg->test(1).on(QDate(2026, 1, 5)).add();
         openFromMenu("SP_testers");
         loadRow(1);
         QCOMPARE(edit("Eparent_desc")->text(), QStringLiteral("أخصائي تخاطب"));
@@ -664,7 +643,7 @@ private slots:
         QCOMPARE(click("spDelete", {QMessageBox::Yes, QMessageBox::Ok}),
                  QStringList({"لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟",
                               "تم الإلغاء بنجاح"}));
-        QCOMPARE(value("select count(*) from tester"), QStringLiteral("2"));
+        QCOMPARE(reg->value("select count(*) from tester"), QStringLiteral("2"));
         QCOMPARE(rows()->model()->rowCount(), 1);
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
         click("spNew");
@@ -683,9 +662,10 @@ private slots:
         QCOMPARE(rows()->model()->index(rows()->currentIndex().row(), 2).data().toString(),
                  QStringLiteral("سالم"));
         QCOMPARE(saveAs(QStringLiteral("سالم الحربي")), QStringList());
-        QCOMPARE(value("select tester_class_id || ',' || tester_name || ',' || entry_type from "
+        QCOMPARE(
+            reg->value("select tester_class_id || ',' || tester_name || ',' || entry_type from "
                        "tester where tester_id = 2"),
-                 QStringLiteral("1,سالم الحربي,2"));
+            QStringLiteral("1,سالم الحربي,2"));
         QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("1"));
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
     }

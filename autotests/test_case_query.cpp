@@ -3,11 +3,10 @@
 // narrow nothing, a double click hands the case to the case record form only when that form
 // asked, and the listing prints the title of the search, the count, the age and the gender.
 #include "fixtures.h"
+#include "register_builder.h"
 
-#include "app/startup.h"
 #include "cases/students_report.h"
 #include "core/age.h"
-#include "data/dm.h"
 #include "ui/global.h"
 #include "ui/screens.h"
 
@@ -60,24 +59,7 @@ void searchBy(const char *box, const QString &text)
 class CaseQueryTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_database;
-
-    TDataModule1 *dm() { return TDataModule1::instance(); }
-
-    // A case of the branch, or of another branch; "null" leaves a column empty.
-    void addCase(int code, const QStringList &values, int branch = 0)
-    {
-        QStringList quoted;
-        for (const QString &value : values)
-            quoted << (value == QLatin1String("null") ? value : "'" + value + "'");
-        dm()->Database1.execute(
-            QStringLiteral("insert into student (branch_no, stud_code, stud_name, stud_guard_name, "
-                           "stud_id_no, stud_guard_home_phone_no, stud_guard_mobile_no, "
-                           "stud_main_street, stud_birth_date, stud_gender) values (%1, %2, %3)")
-                .arg(branch)
-                .arg(code)
-                .arg(quoted.join(',')));
-    }
+    std::unique_ptr<TestRegister> reg;
 
     void openInquiry()
     {
@@ -124,43 +106,41 @@ class CaseQueryTest : public QObject {
 private slots:
     void initTestCase_data() { addEngineRows(); }
 
-    void initTestCase()
-    {
-        quietOffscreenPlatform();
-        app::createScreens();
-        screens::find(QStringLiteral("StartupForm"))->show();
-    }
-
     void init()
     {
-        SIMAT_NEW_DATABASE_OF_ROW(m_database);
-        m_database->useAsVum();
-        BoxAnswerer boxes;
-        logIn("1", "12345");
-        QCOMPARE(boxes.count(), 0);
+        SIMAT_NEW_REGISTER_OF_ROW(reg);
         const int branch = globals().CurrentBranchNo;
-        addCase(1,
-                {"أحمد سالم", "سالم عبد الله", "1012345678", "0114567890", "0551234567",
-                 "شارع الملك فهد", "2019-03-20", "1"},
-                branch);
-        addCase(2,
-                {"إيمان خالد", "خالد محمد", "2098765432", "null", "0509876543", "null",
-                 "2020-11-05", "2"},
-                branch);
-        addCase(3, {"مريم 50%_", "فاطمة", "null", "0126543210", "null", "null", "null", "7"},
-                branch);
-        addCase(4, {"احمد", "سالم", "1011", "0114", "0551", "null", "null", "1"}, branch + 1);
+        reg->caseNamed("أحمد سالم", QDate(2019, 3, 20),
+                       {.branch = branch,
+                        .guardian = "سالم عبد الله",
+                        .idNo = "1012345678",
+                        .homePhone = "0114567890",
+                        .mobile = "0551234567",
+                        .street = "شارع الملك فهد",
+                        .gender = 1});
+        reg->caseNamed("إيمان خالد", QDate(2020, 11, 5),
+                       {.branch = branch,
+                        .guardian = "خالد محمد",
+                        .idNo = "2098765432",
+                        .mobile = "0509876543",
+                        .gender = 2});
+        // No birth date, and a gender that names no row of its table.
+        reg->caseNamed(
+            "مريم 50%_", {},
+            {.branch = branch, .guardian = "فاطمة", .homePhone = "0126543210", .gender = 7});
+        reg->caseNamed("احمد", {},
+                       {.branch = branch + 1,
+                        .guardian = "سالم",
+                        .idNo = "1011",
+                        .homePhone = "0114",
+                        .mobile = "0551",
+                        .gender = 1});
     }
 
     void cleanup()
     {
-        for (QObject *object : screens::all())
-            if (auto *window = qobject_cast<QWidget *>(object);
-                window && window->objectName() != QLatin1String("StartupForm"))
-                window->close();
+        reg.reset();
         globals().lookup.LookupButton = nullptr;
-        dm()->Database1.close();
-        m_database.reset();
     }
 
     void eachCriterionNarrowsTheCasesOfTheBranch_data()

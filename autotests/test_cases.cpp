@@ -2,8 +2,8 @@
 // limit, the digit boxes, saving new and loaded cases with the three questions, every column
 // through a save and a load, deleting, and a failed insert that keeps what was typed.
 #include "fixtures.h"
+#include "register_builder.h"
 
-#include "app/startup.h"
 #include "cases/students.h"
 #include "core/age.h"
 #include "core/hijri.h"
@@ -70,41 +70,20 @@ const QList<QMessageBox::StandardButton> yesToAll = {QMessageBox::Yes};
 class CasesTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<TestRegister> reg;
 
     TDataModule1 *dm() { return TDataModule1::instance(); }
-    void run(const QString &sql) { dm()->Database1.execute(sql); }
 
     QStringList stored(int code, const QStringList &columns)
     {
-        Statement row(dm()->Database1, "Row",
-                      {QStringLiteral("select %1 from student where stud_code=%2")
-                           .arg(columns.join(','))
-                           .arg(code)});
-        row.open();
-        QStringList values;
-        for (const QString &column : columns)
-            values << (row.isEmpty() ? QStringLiteral("<none>") : row.textValue(column));
-        return values;
+        const QStringList values =
+            reg->row(QStringLiteral("select %1 from student where stud_code=%2")
+                         .arg(columns.join(','))
+                         .arg(code));
+        return values.isEmpty() ? QStringList(columns.size(), QStringLiteral("<none>")) : values;
     }
 
-    int caseCount()
-    {
-        Statement counting(dm()->Database1, "Count", {"select count(*) as n from student"});
-        counting.open();
-        return counting.intValue("n");
-    }
-
-    void addCase(int code, const QString &name, const QString &birth, int gender, int active)
-    {
-        run(QStringLiteral("insert into student (branch_no, stud_code, stud_name, "
-                           "stud_birth_date, stud_birth_haj_date, stud_gender, is_active) values "
-                           "(0, %1, '%2', '%3', '01/01/1300', %4, %5)")
-                .arg(code)
-                .arg(name, birth)
-                .arg(gender)
-                .arg(active));
-    }
+    int caseCount() { return reg->count("select count(*) from student"); }
 
     void openScreen()
     {
@@ -139,32 +118,13 @@ class CasesTest : public QObject {
 private slots:
     void initTestCase_data() { addEngineRows(); }
 
-    void initTestCase()
-    {
-        quietOffscreenPlatform();
-        app::createScreens();
-        screens::find(QStringLiteral("StartupForm"))->show();
-    }
-
     void init()
     {
-        SIMAT_NEW_DATABASE_OF_ROW(m_database);
-        m_database->useAsVum();
-        BoxAnswerer boxes;
-        logIn("1", "12345");
-        QCOMPARE(boxes.count(), 0);
+        SIMAT_NEW_REGISTER_OF_ROW(reg);
         openScreen();
     }
 
-    void cleanup()
-    {
-        for (QObject *object : screens::all())
-            if (auto *window = qobject_cast<QWidget *>(object);
-                window && window->objectName() != QLatin1String("StartupForm"))
-                window->close();
-        dm()->Database1.close();
-        m_database.reset();
-    }
+    void cleanup() { reg.reset(); }
 
     void theFormOpensOnANewCaseOfToday()
     {
@@ -393,9 +353,13 @@ private slots:
     void aLoadedCaseShowsItsHijriBirthDateFromTheGregorianOne()
     {
         const QDate birth = QDate::currentDate().addYears(-10);
-        addCase(7, QStringLiteral("عمر"), birth.toString(Qt::ISODate), 9, 0);
+        const int code = reg->caseNamed("عمر", birth, {.active = false});
+        // A Hijri text and a gender that the form never writes.
+        reg->run(QStringLiteral("update student set stud_birth_haj_date = '01/01/1300', "
+                                "stud_gender = 9 where stud_code = %1")
+                     .arg(code));
         BoxAnswerer boxes;
-        form()->loadCase(7);
+        form()->loadCase(code);
         QCOMPARE(boxes.count(), 0);
         QCOMPARE(birthDate()->date(), birth);
         QCOMPARE(text("emHajDate"), hijri::fromGregorian(birth));
@@ -411,11 +375,10 @@ private slots:
         const QString confirm =
             QStringLiteral("لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟");
         QCOMPARE(click("spDelete"), QStringList({"إختار حالة"}));
-        addCase(1, QStringLiteral("مختبر"), "2022-01-05", 1, 1);
-        addCase(2, QStringLiteral("جديد"), "2022-01-05", 1, 1);
-        run("insert into test_hdr (branch_no, test_no, test_date, stud_code, tester_id, "
-            "info_source_id, test_status, entry_type) values (0, 1, '2026-01-05', 1, 1, 1, 1, 1)");
-        form()->loadCase(1);
+        const int tested = reg->caseNamed("مختبر", QDate(2022, 1, 5));
+        reg->caseNamed("جديد", QDate(2022, 1, 5));
+        reg->test(tested).add();
+        form()->loadCase(tested);
         QCOMPARE(click("spDelete", yesToAll), QStringList({refused}));
         form()->loadCase(2);
         QCOMPARE(click("spDelete", {QMessageBox::No}), QStringList({confirm}));
@@ -431,8 +394,7 @@ private slots:
 
     void theDeleteButtonIsOfferedBelowLevelTwo()
     {
-        run("insert into users (user_code, a_name, user_password, user_level, is_active) values "
-            "(4, 'x', 'pw4', 2, 1)");
+        reg->account({.code = 4, .level = 2});
         BoxAnswerer boxes;
         logIn("4", "pw4");
         openScreen();
@@ -442,9 +404,9 @@ private slots:
     // Whatever the case inquiry searched by last, the list has every named case of the branch.
     void printListsEveryCaseOfTheBranch()
     {
-        addCase(1, QStringLiteral("هند"), "2022-01-05", 2, 1);
-        addCase(2, QStringLiteral("علي"), "2022-01-05", 1, 0);
-        run("insert into student (branch_no, stud_code, stud_name) values (5, 3, 'x')");
+        reg->caseNamed("هند", QDate(2022, 1, 5));
+        reg->caseNamed("علي", QDate(2022, 1, 5), {.active = false});
+        reg->caseNamed("x", {}, {.branch = 5});
         Statement *cases = dm()->StudentsQuery;
         cases->setLine(cases->lineCount() - 1, "where stud_code=:param_1");
         cases->setParam("param_1", "1");
@@ -464,8 +426,8 @@ private slots:
 
     void aFailedInsertIsRolledBackAndKeepsWhatWasTyped()
     {
-        run("create unique index student_one_name on student (stud_name)");
-        addCase(1, QStringLiteral("توأم"), "2022-01-05", 1, 1);
+        reg->run("create unique index student_one_name on student (stud_name)");
+        reg->caseNamed("توأم", QDate(2022, 1, 5));
         typeText(control("eName"), QStringLiteral("توأم"));
         typeText(control("eMainStreet"), QStringLiteral("شارع"));
         BoxAnswerer boxes(yesToAll);

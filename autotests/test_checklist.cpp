@@ -1,8 +1,8 @@
 // The checklist test through its real screens on both engines: the lookup picker, the test
 // screen and its grid, saving, New, and the case's tests list.
 #include "fixtures.h"
+#include "register_builder.h"
 
-#include "app/startup.h"
 #include "checklist/measure_diagonsis.h"
 #include "core/age.h"
 #include "core/checklist.h"
@@ -50,13 +50,24 @@ AfterChoice closeOnChoice(const QString &, const QString &)
     return AfterChoice::Close;
 }
 
+QDate yearsAgo(int years)
+{
+    return QDate::currentDate().addYears(-years);
+}
+
+QDate daysAgo(int days)
+{
+    return QDate::currentDate().addDays(-days);
+}
+
 QDate lastYearDate()
 {
     return QDate(QDate::currentDate().year() - 1, 6, 15);
 }
 
 // Another workstation's write: holds the write lock of the SQLite file for a while, with a
-// new test of its own in it.
+// new test of its own in it. It writes through SQLite itself on a connection of its own, as
+// another program would, never through this program's data module.
 class OtherWriter {
 public:
     OtherWriter(const QString &file, int testNo, std::chrono::milliseconds hold)
@@ -111,51 +122,11 @@ WorkerReport readWorker(QProcess &worker)
 class TestsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<TestRegister> reg;
 
     TDataModule1 *dm() { return TDataModule1::instance(); }
     TMeasureDiagonsisForm *form() { return TMeasureDiagonsisForm::instance(); }
     QTableView *grid() { return form()->grid(); }
-    void run(const QString &sql) { dm()->Database1.execute(sql); }
-
-    int count(const QString &sql)
-    {
-        Statement counting(dm()->Database1, "Count", {sql});
-        counting.open();
-        return counting.intValue(counting.columnNames().first());
-    }
-
-    void addCase(int code, const QString &name, const QDate &birth)
-    {
-        run(QStringLiteral("insert into student (branch_no, stud_code, stud_name, stud_birth_date, "
-                           "stud_main_street, stud_guard_home_phone_no, stud_guard_mobile_no) "
-                           "values (0, %1, '%2', '%3', 'شارع الملك فهد', '0114567890', "
-                           "'0551234567')")
-                .arg(code)
-                .arg(name, birth.toString(Qt::ISODate)));
-    }
-
-    // A stored test with every question of every domain answered with `mark`.
-    void addStoredTest(int testNo, const QDate &date, int caseCode, int status, int mark)
-    {
-        run(QStringLiteral(
-                "insert into test_hdr (branch_no, test_no, test_date, stud_code, "
-                "tester_id, info_source_id, school_name, test_status, entry_type) values "
-                "(0, %1, '%2', %3, 1, 1, 'مدرسة الأمل', %4, 1)")
-                .arg(testNo)
-                .arg(date.toString(Qt::ISODate))
-                .arg(caseCode)
-                .arg(status));
-        const char *words[] = {"", "Rarely", "Sometimes", "Always"};
-        run(QStringLiteral("insert into test_dtl (branch_no, test_no, test_date, stud_code, "
-                           "ques_group, ques_id, ques_ans_val, ques_mark) select 0, %1, '%2', %3, "
-                           "ques_group, ques_id, '%4', %5 from test_ques")
-                .arg(testNo)
-                .arg(date.toString(Qt::ISODate))
-                .arg(caseCode)
-                .arg(QLatin1String(words[mark]))
-                .arg(mark));
-    }
 
     // The names the picker lists, in order, for a text typed into its emptied search box.
     QStringList pickerNames(const QString &typed)
@@ -169,14 +140,6 @@ class TestsTest : public QObject {
             names << rows->index(row, 1).data().toString();
         names.sort();
         return names;
-    }
-
-    void login()
-    {
-        BoxAnswerer boxes;
-        logIn("1", "12345");
-        QCOMPARE(boxes.count(), 0);
-        QVERIFY(screen("MainForm")->isVisible());
     }
 
     void openTestScreen()
@@ -226,7 +189,7 @@ class TestsTest : public QObject {
     // As the server's administrator would, from a connection of its own.
     void terminateTheProgramsConnections()
     {
-        const DatabaseAlias alias = parseAlias(m_database->alias());
+        const DatabaseAlias alias = parseAlias(reg->database().alias());
         {
             QSqlDatabase admin = QSqlDatabase::addDatabase("QPSQL", "administrator");
             admin.setHostName(alias.host);
@@ -272,31 +235,19 @@ class TestsTest : public QObject {
 private slots:
     void initTestCase_data() { addEngineRows(); }
 
-    void initTestCase()
-    {
-        quietOffscreenPlatform();
-        app::createScreens();
-        screen("StartupForm")->show();
-    }
-
     void init()
     {
-        SIMAT_NEW_DATABASE_OF_ROW(m_database);
-        m_database->useAsVum();
-        login();
-        run("insert into tester (tester_class_id, tester_id, tester_name) values "
-            "(2, 1, 'نورة العتيبي'), (1, 2, 'سالم الحربي')");
-        addCase(1, QStringLiteral("ريم خالد العمري"), QDate::currentDate().addYears(-5));
-        addCase(2, QStringLiteral("عبد الله سعد القحطاني"), QDate::currentDate().addYears(-6));
-        addCase(3, QStringLiteral("يوسف أحمد"), QDate::currentDate().addYears(-4));
+        SIMAT_NEW_REGISTER_OF_ROW(reg);
+        reg->tester("نورة العتيبي", 2);
+        reg->tester("سالم الحربي", 1);
+        const CaseDetails address = {
+            .homePhone = "0114567890", .mobile = "0551234567", .street = "شارع الملك فهد"};
+        reg->caseNamed("ريم خالد العمري", yearsAgo(5), address);
+        reg->caseNamed("عبد الله سعد القحطاني", yearsAgo(6), address);
+        reg->caseNamed("يوسف أحمد", yearsAgo(4), address);
     }
 
-    void cleanup()
-    {
-        closeScreens();
-        dm()->Database1.close();
-        m_database.reset();
-    }
+    void cleanup() { reg.reset(); }
 
     void pickerListsTheTableAndNarrowsItByAnyPartOfTheName()
     {
@@ -324,15 +275,14 @@ private slots:
     {
         QVERIFY(dm()->Database1.inTransaction([this] {
             for (int code = 10; code < 710; ++code)
-                addCase(code, QStringLiteral("طفل رقم %1").arg(code),
-                        QDate::currentDate().addYears(-3));
+                reg->caseNamed(QStringLiteral("طفل رقم %1").arg(code), yearsAgo(3));
         }));
         openTestScreen();
         QTest::mouseClick(test<QToolButton>("spFindStudent"), Qt::LeftButton);
         auto *results = on<QTableView>("SearchForm", "DBGresult");
         QCOMPARE(results->model()->rowCount(), 256);
         QVERIFY(results->model()->canFetchMore({}));
-        QCOMPARE(count("select count(*) as n from student"), 703);
+        QCOMPARE(reg->count("select count(*) as n from student"), 703);
         results->scrollToBottom();
         QTRY_VERIFY(results->model()->rowCount() > 256);
         while (results->model()->canFetchMore({}))
@@ -396,7 +346,7 @@ private slots:
         const QStringList stored = {"احمد سالم", "فاطمة",    "فاطمه علي", "مصطفى",  "مصطفي حسن",
                                     "مُحَمَّد",      "نسبة 50%", "علي_حسن",   "مسار\\ب"};
         for (int i = 0; i < stored.size(); ++i)
-            addCase(20 + i, stored.at(i), QDate::currentDate().addYears(-4));
+            reg->caseNamed(stored.at(i), yearsAgo(4));
         const QList<std::pair<QString, QStringList>> studentSearches = {
             {"احمد", {"احمد سالم", "يوسف أحمد"}},
             {"أحمد", {"احمد سالم", "يوسف أحمد"}},
@@ -482,7 +432,13 @@ private slots:
 
     void storedTestsAreShownLatestFirst()
     {
-        addStoredTest(1, QDate::currentDate().addDays(-20), 2, 0, 3);
+        reg->test(2)
+            .number(1)
+            .on(daysAgo(20))
+            .closed()
+            .school("مدرسة الأمل")
+            .allAnswered(Answer::Always)
+            .add();
         openTestScreen();
         pick("spFindStudent", QStringLiteral("عبد الله"));
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
@@ -500,7 +456,7 @@ private slots:
         QCOMPARE(text("eTesterName"), QStringLiteral("نورة العتيبي"));
         QCOMPARE(text("eSchoolName"), QStringLiteral("مدرسة الأمل"));
 
-        addStoredTest(2, QDate::currentDate().addDays(-2), 2, 1, 1);
+        reg->test(2).number(2).on(daysAgo(2)).allAnswered(Answer::Rarely).add();
         clickDomain("SPsocial");
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("2"));
         QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
@@ -599,7 +555,7 @@ private slots:
         QCOMPARE(eight.months + eight.days, 0);
 
         const QDate born = QDate::currentDate().addYears(-8).addDays(-1);
-        addCase(4, QStringLiteral("مشاعل"), born);
+        reg->caseNamed("مشاعل", born);
         openTestScreen();
         BoxAnswerer boxes;
         pick("spFindStudent", QStringLiteral("مشاعل"));
@@ -653,11 +609,13 @@ private slots:
                               "تم حفظ التعديلات بنجاح"}));
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
         QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
-        QCOMPARE(count("select count(*) as n from test_hdr where school_name='' and entry_type=1"),
-                 1);
-        QCOMPARE(count("select count(*) as n from test_dtl where ques_group=1 and ques_mark=2 and "
+        QCOMPARE(
+            reg->count("select count(*) as n from test_hdr where school_name='' and entry_type=1"),
+            1);
+        QCOMPARE(
+            reg->count("select count(*) as n from test_dtl where ques_group=1 and ques_mark=2 and "
                        "ques_ans_val='Sometimes' and branch_no=0 and who_update=0"),
-                 10);
+            10);
         clickDomain("SPsocial");
         QCOMPARE(test<QGroupBox>("GRBcase_desc")->title(),
                  QStringLiteral("قائمة أسئلة إضطرابات التفاعل الاجتماعى"));
@@ -667,20 +625,22 @@ private slots:
         test<QLineEdit>("emMeasDiagHajDate")->setText(QStringLiteral("abc/99/xx"));
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
         const QString hijriToday = hijri::fromGregorian(QDate::currentDate());
-        QCOMPARE(
-            count("select count(*) as n from test_hdr where test_haj_date='" + hijriToday + "'"),
-            1);
-        QCOMPARE(
-            count("select count(*) as n from test_dtl where test_haj_date='" + hijriToday + "'"),
-            20);
-        QCOMPARE(count("select count(*) as n from test_hdr"), 1);
-        QCOMPARE(count("select count(*) as n from test_hdr where entry_type=2 and who_update=1 and "
-                       "school_name='روضة الزهور'"),
+        QCOMPARE(reg->count("select count(*) as n from test_hdr where test_haj_date='" +
+                            hijriToday + "'"),
                  1);
-        QCOMPARE(count("select count(*) as n from test_dtl where ques_group=2"), 10);
-        QCOMPARE(count("select count(*) as n from test_dtl where ques_group=2 and ques_mark=0 and "
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where test_haj_date='" +
+                            hijriToday + "'"),
+                 20);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr"), 1);
+        QCOMPARE(
+            reg->count("select count(*) as n from test_hdr where entry_type=2 and who_update=1 and "
+                       "school_name='روضة الزهور'"),
+            1);
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where ques_group=2"), 10);
+        QCOMPARE(
+            reg->count("select count(*) as n from test_dtl where ques_group=2 and ques_mark=0 and "
                        "ques_ans_val=''"),
-                 9);
+            9);
         QCOMPARE(test<QGroupBox>("GRBcase_desc")->title(),
                  QStringLiteral("قائمة أسئلة إضطرابات التفاعل الاجتماعى"));
         QCOMPARE(text("STtot_case_group_mark"), QStringLiteral("3"));
@@ -689,8 +649,13 @@ private slots:
 
     void numbersRestartEachYearAndUpdatesKeepToTheirYear()
     {
-        addStoredTest(1, lastYearDate(), 3, 0, 1);
-        addStoredTest(2, lastYearDate().addDays(1), 3, 0, 1);
+        reg->test(3).number(1).on(lastYearDate()).closed().allAnswered(Answer::Rarely).add();
+        reg->test(3)
+            .number(2)
+            .on(lastYearDate().addDays(1))
+            .closed()
+            .allAnswered(Answer::Rarely)
+            .add();
         openTestScreen();
         startCaseTest(QStringLiteral("ريم"));
         test<QDateEdit>("DTMeasDiagDate")->setDate(QDate::currentDate().addDays(-1));
@@ -700,23 +665,27 @@ private slots:
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
         clickCell(1, 2);
         save();
-        QCOMPARE(count("select count(*) as n from test_hdr where test_no=1"), 2);
-        QCOMPARE(count("select count(*) as n from test_dtl where test_no=1 and stud_code=3 and "
+        QCOMPARE(reg->count("select count(*) as n from test_hdr where test_no=1"), 2);
+        QCOMPARE(
+            reg->count("select count(*) as n from test_dtl where test_no=1 and stud_code=3 and "
                        "ques_mark=1"),
-                 50);
-        QCOMPARE(count("select count(*) as n from test_hdr where test_no=1 and stud_code=3 and "
+            50);
+        QCOMPARE(
+            reg->count("select count(*) as n from test_hdr where test_no=1 and stud_code=3 and "
                        "entry_type=1"),
-                 1);
-        QCOMPARE(count("select count(*) as n from test_dtl where test_no=1 and stud_code=1 and "
+            1);
+        QCOMPARE(
+            reg->count("select count(*) as n from test_dtl where test_no=1 and stud_code=1 and "
                        "ques_mark=3"),
-                 2);
+            2);
         test<QDateEdit>("DTMeasDiagDate")->setDate(QDate::currentDate().addDays(-3));
         clickCell(2, 2);
         save();
-        QCOMPARE(count("select count(*) as n from test_dtl where stud_code=1 and test_date <> "
-                       "(select test_date from test_hdr where stud_code=1)"),
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where stud_code=1 and test_date <> "
+                            "(select test_date from test_hdr where stud_code=1)"),
                  0);
-        QCOMPARE(count("select count(*) as n from test_dtl where test_no=1 and stud_code=3"), 50);
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where test_no=1 and stud_code=3"),
+                 50);
 
         newTest();
         startFollowUpTest(QStringLiteral("يوسف"));
@@ -739,8 +708,7 @@ private slots:
     {
         QVERIFY(dm()->Database1.inTransaction([this] {
             for (int code = 10; code < 210; ++code)
-                addCase(code, QStringLiteral("طفل %1").arg(code),
-                        QDate::currentDate().addYears(-4));
+                reg->caseNamed(QStringLiteral("طفل %1").arg(code), yearsAgo(4), {.code = code});
         }));
         const QString program = QCoreApplication::applicationDirPath() + "/numbering_worker";
         QProcess first;
@@ -769,16 +737,16 @@ private slots:
             QCOMPARE(stored.intValue("n"), 1);
         }
         QCOMPARE(numbers.size(), 200);
-        QCOMPARE(count("select count(*) as n from test_hdr"), 200);
-        QCOMPARE(count("select count(distinct test_no) as n from test_hdr"), 200);
-        QCOMPARE(count("select count(*) as n from test_dtl where ques_mark=3"), 200);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr"), 200);
+        QCOMPARE(reg->count("select count(distinct test_no) as n from test_hdr"), 200);
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where ques_mark=3"), 200);
     }
 
     void aSaveWaitsForAnotherWriterWithABusyCursor()
     {
         if (engineOfRow() != TestDatabase::Engine::SQLite)
             QSKIP("PostgreSQL waits for a lock without a time limit");
-        const QString file = m_database->alias().mid(QStringLiteral("sqlite:").size());
+        const QString file = reg->database().alias().mid(QStringLiteral("sqlite:").size());
         Database &database = dm()->Database1;
         const auto shown = database.busyHook();
         QList<int> cursors;
@@ -817,19 +785,20 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("0"));
         QCOMPARE(gridText(grid(), 1, 5), QStringLiteral("1"));
-        QCOMPARE(count("select count(*) as n from test_hdr where stud_code=2"), 0);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr where stud_code=2"), 0);
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
-        QCOMPARE(count("select count(*) as n from test_dtl where stud_code=2 and ques_mark=1"), 1);
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where stud_code=2 and ques_mark=1"),
+                 1);
     }
 
     // A register written before numbers were guarded may hold one number and date twice.
     void anUpdateReachesOnlyTheTestOfItsCase()
     {
-        run("drop index test_hdr_number_of_year");
-        run("drop table schema_version");
+        reg->run("drop index test_hdr_number_of_year");
+        reg->run("drop table schema_version");
         const QDate date = QDate::currentDate().addDays(-10);
-        addStoredTest(1, date, 1, 1, 1);
-        addStoredTest(1, date, 2, 1, 1);
+        reg->test(1).number(1).on(date).allAnswered(Answer::Rarely).add();
+        reg->test(2).number(1).on(date).allAnswered(Answer::Rarely).add();
         dm()->Database1.close();
         {
             BoxAnswerer boxes;
@@ -847,24 +816,27 @@ private slots:
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
         QCOMPARE(text("STtot_case_mark"), QStringLiteral("52"));
         const QString dateText = date.toString(Qt::ISODate);
-        QCOMPARE(count(QStringLiteral("select count(*) as n from test_dtl where stud_code=2 and "
+        QCOMPARE(
+            reg->count(QStringLiteral("select count(*) as n from test_dtl where stud_code=2 and "
                                       "ques_mark=1 and test_date='%1'")
                            .arg(dateText)),
-                 50);
-        QCOMPARE(count(QStringLiteral("select count(*) as n from test_hdr where stud_code=2 and "
+            50);
+        QCOMPARE(
+            reg->count(QStringLiteral("select count(*) as n from test_hdr where stud_code=2 and "
                                       "test_date='%1' and entry_type=1")
                            .arg(dateText)),
-                 1);
-        QCOMPARE(count(QStringLiteral("select count(*) as n from test_dtl where stud_code=1 and "
+            1);
+        QCOMPARE(
+            reg->count(QStringLiteral("select count(*) as n from test_dtl where stud_code=1 and "
                                       "test_date='%1'")
                            .arg(date.addDays(1).toString(Qt::ISODate))),
-                 50);
+            50);
         {
             BoxAnswerer yes({QMessageBox::Yes});
             QTest::mouseClick(test<QToolButton>("spDelete"), Qt::LeftButton);
         }
-        QCOMPARE(count("select count(*) as n from test_hdr"), 1);
-        QCOMPARE(count("select count(*) as n from test_dtl where stud_code=2"), 50);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr"), 1);
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where stud_code=2"), 50);
     }
 
     void validationStopsAtTheFirstMissingChoice()
@@ -879,7 +851,7 @@ private slots:
         QCOMPARE(save({QMessageBox::No}),
                  QStringList({"لم يتم كتابة اسم المدرسة - هل بالغعل تريد الاستمرار؟"}));
         QCOMPARE(form()->focusWidget(), test("eSchoolName"));
-        QCOMPARE(count("select count(*) as n from test_hdr"), 0);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr"), 0);
     }
 
     void aFailedSaveLeavesNoHeaderWithoutRows()
@@ -888,35 +860,35 @@ private slots:
         startCaseTest(QStringLiteral("ريم"));
         test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
         answerAll(2);
-        run("alter table test_dtl rename to test_dtl_away");
+        reg->run("alter table test_dtl rename to test_dtl_away");
         {
             BoxAnswerer failed;
             QTest::mouseClick(test<QToolButton>("spSave"), Qt::LeftButton);
-            run("alter table test_dtl_away rename to test_dtl");
+            reg->run("alter table test_dtl_away rename to test_dtl");
             QCOMPARE(failed.texts, QStringList({"خطأ أثناء الحفظ"}));
             QVERIFY2(failed.details.first().contains("test_dtl"),
                      qPrintable(failed.details.first()));
         }
-        QCOMPARE(count("select count(*) as n from test_hdr"), 0);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr"), 0);
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("0"));
         QCOMPARE(gridText(grid(), 9, 5), QStringLiteral("3"));
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
-        QCOMPARE(count("select count(*) as n from test_dtl"), 10);
+        QCOMPARE(reg->count("select count(*) as n from test_dtl"), 10);
     }
 
     void aFailedDeleteSaysWhyAndKeepsTheTest()
     {
-        addStoredTest(1, QDate::currentDate().addDays(-3), 2, 1, 2);
+        reg->test(2).on(daysAgo(3)).allAnswered(Answer::Sometimes).add();
         openTestScreen();
         pick("spFindStudent", QStringLiteral("عبد الله"));
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
-        run("alter table test_dtl rename to test_dtl_away");
+        reg->run("alter table test_dtl rename to test_dtl_away");
         BoxAnswerer boxes({QMessageBox::Yes});
         QTest::mouseClick(test<QToolButton>("spDelete"), Qt::LeftButton);
-        run("alter table test_dtl_away rename to test_dtl");
+        reg->run("alter table test_dtl_away rename to test_dtl");
         QCOMPARE(boxes.texts.last(), QStringLiteral("حدث خطأ أثناء إلغاء الاختبار"));
         QVERIFY2(boxes.details.last().contains("test_dtl"), qPrintable(boxes.details.last()));
-        QCOMPARE(count("select count(*) as n from test_hdr"), 1);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr"), 1);
     }
 
     // The server drops the program's connections (a restart, a network cut): the action that
@@ -938,7 +910,7 @@ private slots:
                      qPrintable(failed.details.first()));
         }
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
-        QCOMPARE(count("select count(*) as n from test_dtl"), 10);
+        QCOMPARE(reg->count("select count(*) as n from test_dtl"), 10);
 
         QTest::mouseClick(test<QToolButton>("spFindTester"), Qt::LeftButton);
         auto *search = on<QLineEdit>("SearchForm", "Eacc_name");
@@ -955,7 +927,7 @@ private slots:
 
     void newAsksBeforeLeavingAnOpenTest()
     {
-        addStoredTest(1, QDate::currentDate().addDays(-3), 2, 1, 2);
+        reg->test(2).on(daysAgo(3)).allAnswered(Answer::Sometimes).add();
         openTestScreen();
         pick("spFindStudent", QStringLiteral("عبد الله"));
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
@@ -1010,8 +982,8 @@ private slots:
 
     void theCaseTestsListShowsAChosenClosedTestReadOnly()
     {
-        addStoredTest(1, QDate::currentDate().addDays(-30), 2, 0, 3);
-        addStoredTest(2, QDate::currentDate().addDays(-5), 2, 1, 1);
+        reg->test(2).number(1).on(daysAgo(30)).closed().allAnswered(Answer::Always).add();
+        reg->test(2).number(2).on(daysAgo(5)).allAnswered(Answer::Rarely).add();
         openTestScreen();
         pick("spFindStudent", QStringLiteral("عبد الله"));
         clickDomain("SPemotional");
@@ -1045,8 +1017,8 @@ private slots:
 
     void newOnAClosedTestOffersAnotherForTheSameCase()
     {
-        addStoredTest(1, QDate::currentDate().addDays(-30), 2, 0, 3);
-        addStoredTest(2, QDate::currentDate().addDays(-9), 2, 0, 2);
+        reg->test(2).number(1).on(daysAgo(30)).closed().allAnswered(Answer::Always).add();
+        reg->test(2).number(2).on(daysAgo(9)).closed().allAnswered(Answer::Sometimes).add();
         openTestScreen();
         pick("spFindStudent", QStringLiteral("عبد الله"));
         QTest::mouseClick(test<QToolButton>("spPrevMeas"), Qt::LeftButton);
@@ -1077,14 +1049,14 @@ private slots:
         test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
         QCOMPARE(text("eMeasDiagNo"), QStringLiteral("3"));
-        QCOMPARE(count("select count(*) as n from test_hdr where stud_code=2"), 3);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr where stud_code=2"), 3);
     }
 
     // However a closed test is reached, no click, answering key or hidden function key changes
     // it or asks anything.
     void aClosedTestTakesNoAnswerAndAsksNothing()
     {
-        addStoredTest(1, QDate::currentDate().addDays(-30), 2, 0, 2);
+        reg->test(2).on(daysAgo(30)).closed().allAnswered(Answer::Sometimes).add();
         openTestScreen();
         pick("spFindStudent", QStringLiteral("عبد الله"));
         QCOMPARE(text("lTestStatus"), QStringLiteral("منتهى"));
@@ -1103,15 +1075,16 @@ private slots:
         QCOMPARE(form()->currentDomain(), 2);
         for (int row = 0; row < 10; ++row)
             QCOMPARE(gridText(grid(), row, 3), QStringLiteral("1"));
-        QCOMPARE(count("select count(*) as n from test_dtl where stud_code=2 and ques_mark=2"), 50);
-        QCOMPARE(count("select count(*) as n from test_hdr where test_status=0"), 1);
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where stud_code=2 and ques_mark=2"),
+                 50);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr where test_status=0"), 1);
     }
 
     // A child whose only test is closed gets a second one, answered from the keyboard domain by
     // domain, and closed: the case then has two closed tests to compare.
     void aFollowUpTestAnsweredFromTheKeyboard()
     {
-        addStoredTest(1, QDate::currentDate().addDays(-30), 2, 0, 1);
+        reg->test(2).on(daysAgo(30)).closed().allAnswered(Answer::Rarely).add();
         openTestScreen();
         startFollowUpTest(QStringLiteral("عبد الله"));
         // Dated before the closed test: the screen still shows this one once it is saved.
@@ -1138,14 +1111,15 @@ private slots:
             QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
         }
         QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
-        QCOMPARE(count("select count(*) as n from test_dtl where stud_code=2 and test_date='" +
-                       testDate.toString(Qt::ISODate) + "' and ques_ans_val='Rarely'"),
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where stud_code=2 and test_date='" +
+                            testDate.toString(Qt::ISODate) + "' and ques_ans_val='Rarely'"),
                  25);
         BoxAnswerer yes({QMessageBox::Yes});
         QTest::mouseClick(test<QToolButton>("spCloseRep"), Qt::LeftButton);
         QCOMPARE(yes.texts.last(), QStringLiteral("تم إغلاق الاختبار بنجاح"));
-        QCOMPARE(count("select count(*) as n from test_hdr where stud_code=2 and test_status=0"),
-                 2);
+        QCOMPARE(
+            reg->count("select count(*) as n from test_hdr where stud_code=2 and test_status=0"),
+            2);
         QVERIFY(test("spPrevMeas")->isVisible());
     }
 
@@ -1153,9 +1127,13 @@ private slots:
     // its stored rows.
     void verdictsWaitForEveryAnswer()
     {
-        addStoredTest(1, QDate::currentDate().addDays(-3), 1, 1, 2);
-        run("update test_dtl set ques_ans_val='', ques_mark=0 where ques_group=1 and ques_id="
-            "(select min(ques_id) from test_ques where ques_group=1)");
+        // The first question is stored without an answer, the rest "أحياناً".
+        reg->test(1)
+            .on(daysAgo(3))
+            .marked([](int domain, int question) {
+                return domain == 1 && question == 1 ? 0 : checklist::markOf(Answer::Sometimes);
+            })
+            .add();
         openTestScreen();
         pick("spFindStudent", QStringLiteral("ريم"));
         const QString domainVerdict = QStringLiteral(
@@ -1185,10 +1163,10 @@ private slots:
 
     void buttonsFollowTheUserLevel()
     {
-        run("insert into users (user_code, a_name, user_password, user_level, is_active) values "
-            "(5, 'مستخدم', 'pw', 1, 1), (6, 'مستعلم', 'pw', 3, 1)");
+        reg->account({.code = 5, .level = 1});
+        reg->account({.code = 6, .level = 3});
         for (int code : {5, 6}) {
-            logIn(QString::number(code), "pw");
+            logIn(QString::number(code), QStringLiteral("pw%1").arg(code));
             form()->close();
             form()->show();
             QVERIFY(!test("spDelete")->isVisible());
@@ -1203,7 +1181,7 @@ private slots:
 
     void anEmptyDomainShowsNoRateAndNoVerdict()
     {
-        run("delete from test_ques where ques_group=5");
+        reg->run("delete from test_ques where ques_group=5");
         openTestScreen();
         pick("spFindStudent", QStringLiteral("ريم"));
         clickDomain("SPbehaviour");
@@ -1224,7 +1202,7 @@ private slots:
         form()->spPrevMeasClick();
         pick("spFindStudent", QStringLiteral("ريم"));
         form()->spPrevMeasClick();
-        addStoredTest(1, QDate::currentDate().addDays(-2), 1, 1, 2);
+        reg->test(1).on(daysAgo(2)).allAnswered(Answer::Sometimes).add();
         clickDomain("SPCommunication");
         form()->spPrevMeasClick();
         QCOMPARE(boxes.texts,
@@ -1238,10 +1216,10 @@ private slots:
         const QString twoLines = QStringLiteral("لا يفهم تعابير الوجه والإيماءات ولا يستعملها، "
                                                 "ولا يلتفت إلى من يحدثه ولا يرد على إشارته إذا "
                                                 "أشار إليه أحد والديه أو معلمه");
-        run(QStringLiteral("update test_ques set ques_desc = '%1' where ques_group = 1 and "
-                           "ques_id = 10")
-                .arg(twoLines));
-        addStoredTest(1, QDate::currentDate(), 1, 1, 1);
+        reg->run(QStringLiteral("update test_ques set ques_desc = '%1' where ques_group = 1 and "
+                                "ques_id = 10")
+                     .arg(twoLines));
+        reg->test(1).allAnswered(Answer::Rarely).add();
         openTestScreen();
         // The questions come in on a wide window that is then made the laptop's size.
         form()->resize(1920, 1000);
@@ -1278,6 +1256,94 @@ private slots:
                          verdict->heightForWidth(verdict->width()) <= verdict->height(),
                      name);
         }
+    }
+
+    // The case form on one case and the test screen on another, both open: a save on either,
+    // a domain switched and a case picked on the test screen leave each screen its own case,
+    // on screen and in what is stored.
+    void theCaseFormAndTheTestScreenKeepTheirOwnCases()
+    {
+        const int grandmother = reg->infoSource("الجدة", reg->infoSourceClass("الأقارب"));
+        reg->test(2).answers(1, QList<Answer>(10, Answer::Sometimes)).add();
+        const auto caseForm = [](const char *control) {
+            return on<QLineEdit>("StudentsForm", control);
+        };
+        const auto saveCaseForm = [] {
+            BoxAnswerer boxes;
+            QTest::mouseClick(on<QToolButton>("StudentsForm", "spSave"), Qt::LeftButton);
+            return boxes.texts;
+        };
+        const auto storedCase = [this](int code) {
+            return reg->row(QStringLiteral("select stud_name, stud_main_street from student where "
+                                           "stud_code = %1")
+                                .arg(code));
+        };
+        const auto expectCaseForm = [&] {
+            QCOMPARE(caseForm("eCode")->text(), QStringLiteral("1"));
+            QCOMPARE(caseForm("eName")->text(), QStringLiteral("ريم خالد العمري"));
+            QCOMPARE(on<QLabel>("StudentsForm", "Lage_years")->text(), QStringLiteral("5"));
+        };
+        const auto expectTestScreen = [&](const char *code, const QString &name) {
+            QCOMPARE(text("eStudentCode"), QLatin1String(code));
+            QCOMPARE(text("eStudentName"), name);
+        };
+        const QString abdullah = QStringLiteral("عبد الله سعد القحطاني");
+
+        QTest::mouseClick(on<QToolButton>("MainForm", "SP_basic_data"), Qt::LeftButton);
+        QTest::mouseClick(on<QToolButton>("BasicDataMainForm", "SP_students"), Qt::LeftButton);
+        QTest::mouseClick(on<QToolButton>("StudentsForm", "spSudentFormSearch"), Qt::LeftButton);
+        auto *byName = on<QLineEdit>("StudentQueryForm", "eStudentName");
+        QTest::mouseClick(byName, Qt::LeftButton);
+        typeText(byName, QStringLiteral("ريم"));
+        auto *cases = on<QTableView>("StudentQueryForm", "DBGstudents");
+        QCOMPARE(cases->model()->rowCount(), 1);
+        cases->setCurrentIndex(cases->model()->index(0, 0));
+        QTest::keyClick(cases, Qt::Key_Return);
+        QVERIFY(screen("StudentsForm")->isVisible());
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("عبد الله"));
+        QVERIFY(screen("StudentsForm")->isVisible());
+        expectCaseForm();
+        expectTestScreen("2", abdullah);
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        QCOMPARE(text("Lage_years"), QStringLiteral("6"));
+
+        caseForm("eMainStreet")->setText(QStringLiteral("شارع العليا"));
+        QCOMPARE(saveCaseForm(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        expectCaseForm();
+        expectTestScreen("2", abdullah);
+        QCOMPARE(storedCase(1), QStringList({"ريم خالد العمري", "شارع العليا"}));
+        QCOMPARE(storedCase(2), QStringList({abdullah, "شارع الملك فهد"}));
+
+        clickDomain("SPsocial");
+        QCOMPARE(form()->currentDomain(), 2);
+        answerAll(2);
+        pick("spFindInfoSource", QStringLiteral("الجدة"));
+        QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        expectTestScreen("2", abdullah);
+        QCOMPARE(text("eMeasDiagNo"), QStringLiteral("1"));
+        QCOMPARE(text("STtot_case_mark"), QStringLiteral("50"));
+        expectCaseForm();
+        QCOMPARE(caseForm("eMainStreet")->text(), QStringLiteral("شارع العليا"));
+        QCOMPARE(reg->count(QStringLiteral("select count(*) from test_hdr where stud_code = 2 and "
+                                           "test_no = 1 and info_source_id = %1")
+                                .arg(grandmother)),
+                 1);
+        QCOMPARE(reg->count("select count(*) from test_dtl where stud_code = 2 and ques_group = 2 "
+                            "and ques_mark = 3"),
+                 10);
+        QCOMPARE(reg->count("select count(*) from test_dtl where stud_code <> 2"), 0);
+
+        pick("spFindStudent", QStringLiteral("يوسف"));
+        expectTestScreen("3", QStringLiteral("يوسف أحمد"));
+        caseForm("eName")->setText(QStringLiteral("ريم خالد"));
+        QCOMPARE(saveCaseForm(), QStringList({"تم حفظ التعديلات بنجاح"}));
+        QCOMPARE(caseForm("eCode")->text(), QStringLiteral("1"));
+        expectTestScreen("3", QStringLiteral("يوسف أحمد"));
+        QCOMPARE(storedCase(1), QStringList({"ريم خالد", "شارع العليا"}));
+        QCOMPARE(storedCase(2), QStringList({abdullah, "شارع الملك فهد"}));
+        QCOMPARE(storedCase(3), QStringList({"يوسف أحمد", "شارع الملك فهد"}));
+        QCOMPARE(reg->count("select count(*) from student"), 3);
     }
 
     void tabFollowsTheTesterAndLeavesTheGrid()

@@ -1,11 +1,11 @@
 // The comparison of a case's two latest tests: the builder's refusals, the picker that runs it,
 // and the report read from its laid-out pages, on both engines.
 #include "fixtures.h"
+#include "register_builder.h"
 #include <QToolButton>
 
 #include "checklist/case_measuers_list.h"
 
-#include "app/startup.h"
 #include "data/dm.h"
 #include "data/test_store.h"
 #include "report_engine/layout.h"
@@ -42,37 +42,9 @@ QDate daysAgo(int days)
 class CompareReportTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<TestRegister> reg;
 
     TCaseTestsCompareReport *report() { return TCaseTestsCompareReport::instance(); }
-    void run(const QString &sql) { TDataModule1::instance()->Database1.execute(sql); }
-
-    // A test of case 1 whose question i of domain g has the mark marks(g, i); a mark of -1
-    // leaves the question out of the test.
-    void addTest(int testNo, const QDate &date, int status,
-                 const std::function<int(int, int)> &marks)
-    {
-        const QString day = date.toString(Qt::ISODate);
-        run(QStringLiteral("insert into test_hdr (branch_no, test_no, test_date, stud_code, "
-                           "tester_id, info_source_id, test_status, entry_type) "
-                           "values (0, %1, '%2', 1, 1, 1, %3, 1)")
-                .arg(testNo)
-                .arg(day)
-                .arg(status));
-        const char *words[] = {"", "Rarely", "Sometimes", "Always"};
-        for (int group = 1; group <= 5; ++group)
-            for (int id = 1; id <= 10; ++id)
-                if (const int mark = marks(group, id); mark >= 0)
-                    run(QStringLiteral("insert into test_dtl (branch_no, test_no, test_date, "
-                                       "stud_code, ques_group, ques_id, ques_ans_val, ques_mark) "
-                                       "values (0, %1, '%2', 1, %3, %4, '%5', %6)")
-                            .arg(testNo)
-                            .arg(day)
-                            .arg(group)
-                            .arg(id)
-                            .arg(QLatin1String(words[mark]))
-                            .arg(mark));
-    }
 
     // The messages of a comparison of case 1 that does not come about.
     QStringList refusal()
@@ -94,61 +66,54 @@ class CompareReportTest : public QObject {
     // nothing answered in the earlier test.
     void addComparedTests()
     {
-        addTest(1, daysAgo(30), 0, [](int, int) { return 3; });
-        addTest(2, daysAgo(20), 0, [](int group, int id) {
-            if (group <= 2 && id <= 2)
-                return id == 1 ? 1 : 3;
-            if ((group == 3 && id == 5) || group == 5)
-                return group == 5 ? 0 : -1;
-            return group == 4 && id == 1 ? 0 : 2;
-        });
-        addTest(3, daysAgo(10), 1, [](int group, int id) {
-            if (group == 1 && id <= 2)
-                return 3;
-            if (group == 2 && id <= 2)
-                return id == 1 ? 3 : 1;
-            if (group == 3 && (id == 5 || id == 6))
-                return id == 5 ? 3 : -1;
-            return group == 5 ? 1 : 2;
-        });
+        reg->test(1).number(1).on(daysAgo(30)).closed().allAnswered(Answer::Always).add();
+        reg->test(1)
+            .number(2)
+            .on(daysAgo(20))
+            .closed()
+            .marked([](int group, int id) {
+                if (group <= 2 && id <= 2)
+                    return id == 1 ? 1 : 3;
+                if ((group == 3 && id == 5) || group == 5)
+                    return group == 5 ? 0 : -1;
+                return group == 4 && id == 1 ? 0 : 2;
+            })
+            .add();
+        reg->test(1)
+            .number(3)
+            .on(daysAgo(10))
+            .marked([](int group, int id) {
+                if (group == 1 && id <= 2)
+                    return 3;
+                if (group == 2 && id <= 2)
+                    return id == 1 ? 3 : 1;
+                if (group == 3 && (id == 5 || id == 6))
+                    return id == 5 ? 3 : -1;
+                return group == 5 ? 1 : 2;
+            })
+            .add();
     }
 
 private slots:
     void initTestCase_data() { addEngineRows(); }
 
-    void initTestCase()
-    {
-        quietOffscreenPlatform();
-        app::createScreens();
-        screen("StartupForm")->show();
-    }
-
     void init()
     {
-        SIMAT_NEW_DATABASE_OF_ROW(m_database);
-        m_database->useAsVum();
-        logIn("1", "12345");
-        run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة')");
-        for (const char *values : {"0, 1, 'ريم خالد', '2021-03-04'", "0, 2, 'سالم علي', null"})
-            run(QStringLiteral("insert into student (branch_no, stud_code, stud_name, "
-                               "stud_birth_date) values (%1)")
-                    .arg(QString::fromUtf8(values)));
+        SIMAT_NEW_REGISTER_OF_ROW(reg);
+        reg->tester("نورة", 2);
+        reg->caseNamed("ريم خالد", QDate(2021, 3, 4));
+        reg->caseNamed("سالم علي");
     }
 
-    void cleanup()
-    {
-        closeScreens();
-        TDataModule1::instance()->Database1.close();
-        m_database.reset();
-    }
+    void cleanup() { reg.reset(); }
 
     void theBuilderSaysWhyItCannotCompare()
     {
         QCOMPARE(refusal(), QStringList({"لاتوجد اختبارات للحالة"}));
-        addTest(1, daysAgo(30), 0, [](int, int) { return 2; });
+        reg->test(1).number(1).on(daysAgo(30)).closed().allAnswered(Answer::Sometimes).add();
         QCOMPARE(refusal(), QStringList({"الحالة لديها اختبار واحد"}));
-        addTest(2, daysAgo(20), 1, [](int, int) { return 2; });
-        addTest(3, daysAgo(10), 1, [](int, int) { return 2; });
+        reg->test(1).number(2).on(daysAgo(20)).allAnswered(Answer::Sometimes).add();
+        reg->test(1).number(3).on(daysAgo(10)).allAnswered(Answer::Sometimes).add();
         QCOMPARE(refusal(),
                  QStringList({"الحالة ليس لديها إختبارين منتهيين لكى يتم المقارنة بينهما"}));
     }
@@ -273,8 +238,18 @@ private slots:
 
     void zeroDivisorsPrintEmptyAndSameAnswersNoChange()
     {
-        addTest(1, daysAgo(20), 0, [](int group, int) { return group == 5 ? -1 : 0; });
-        addTest(2, daysAgo(10), 0, [](int group, int) { return group == 1 ? 0 : 1; });
+        reg->test(1)
+            .number(1)
+            .on(daysAgo(20))
+            .closed()
+            .marked([](int group, int) { return group == 5 ? -1 : 0; })
+            .add();
+        reg->test(1)
+            .number(2)
+            .on(daysAgo(10))
+            .closed()
+            .marked([](int group, int) { return group == 1 ? 0 : 1; })
+            .add();
         globals().lookup.CompareCaseCode = 1;
         report()->BuildCompare(nullptr);
         QVERIFY(globals().lookup.CompareReady);
@@ -292,8 +267,8 @@ private slots:
             for (const QString &text : page.texts())
                 QVERIFY2(!text.contains("inf") && !text.contains("nan"), qPrintable(text));
 
-        run("delete from test_dtl where ques_group = 5");
-        run("update test_dtl set ques_mark = 2, ques_ans_val = 'Sometimes'");
+        reg->run("delete from test_dtl where ques_group = 5");
+        reg->run("update test_dtl set ques_mark = 2, ques_ans_val = 'Sometimes'");
         report()->BuildCompare(nullptr);
         pages = report()->layOut();
         QCOMPARE(printed(pages, "summary", "Ltest_change_val"), QStringList({""}));
@@ -304,8 +279,8 @@ private slots:
 
     void thePickerStaysOpenAfterAComparisonAndClosesAfterARefusal()
     {
-        addTest(1, daysAgo(20), 0, [](int, int) { return 1; });
-        addTest(2, daysAgo(10), 0, [](int, int) { return 3; });
+        reg->test(1).number(1).on(daysAgo(20)).closed().allAnswered(Answer::Rarely).add();
+        reg->test(1).number(2).on(daysAgo(10)).closed().allAnswered(Answer::Always).add();
         TSearchForm::pick(TCaseTestsCompareReport::caseProgressPick(nullptr));
         auto *picker = screen("SearchForm");
         auto *grid = on<QTableView>("SearchForm", "DBGresult");

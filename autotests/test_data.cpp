@@ -1,6 +1,7 @@
 // The data module on both engines: a new database's tables and installation data, the
 // statements with their dialect, the alias, transactions and codes.
 #include "fixtures.h"
+#include "register_builder.h"
 
 #include "core/error.h"
 #include "data/dm.h"
@@ -49,42 +50,40 @@ class DataTest : public QObject {
 
     std::unique_ptr<TestDatabase> m_database;
     std::unique_ptr<TDataModule1> m_dm;
+    std::unique_ptr<Register> reg;
 
     Database &db() { return m_dm->Database1; }
-    void run(const QString &sql) { db().execute(sql); }
 
+    // A case with a code in each of its lookups, or with 0 (none chosen) in each.
     void addCase(int code, const QString &name, bool withLookups)
     {
-        // country, nationality, gender, religion, id type, guardian's nationality, kinship and
-        // id type, first and second relatives' kinship, education phase, city
-        const QString lookups = withLookups ? QStringLiteral("1, 1, 2, 1, 1, 2, 2, 3, 3, 4, 1, 1")
-                                            : QStringLiteral("0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0");
-        run(QStringLiteral("insert into student (branch_no, stud_code, stud_name, stud_birth_date,"
-                           " stud_birth_country, stud_nationality, stud_gender, stud_religion,"
-                           " stud_id_type, stud_guard_nationality, stud_guard_kinship_degree,"
-                           " stud_guard_id_type, stud_kinship_1_kinship_degree,"
-                           " stud_kinship_2_kinship_degree, stud_edu_phase, stud_city)"
-                           " values (0, %1, '%2', '2021-03-04', %3)")
-                .arg(code)
-                .arg(name, lookups));
+        const QStringList lookups = {"stud_birth_country",
+                                     "stud_nationality",
+                                     "stud_gender",
+                                     "stud_religion",
+                                     "stud_id_type",
+                                     "stud_guard_nationality",
+                                     "stud_guard_kinship_degree",
+                                     "stud_guard_id_type",
+                                     "stud_kinship_1_kinship_degree",
+                                     "stud_kinship_2_kinship_degree",
+                                     "stud_edu_phase",
+                                     "stud_city"};
+        const QList<int> codes = {1, 1, 2, 1, 1, 2, 2, 3, 3, 4, 1, 1};
+        QVariantMap columns;
+        for (int i = 0; i < lookups.size(); ++i)
+            columns.insert(lookups.at(i), withLookups ? codes.at(i) : 0);
+        reg->caseNamed(name, QDate(2021, 3, 4), {.code = code, .columns = columns});
     }
 
-    void addTest(int number, const QString &date, int caseCode, const QList<int> &marks)
+    // A test whose first questions of the first domain have the marks `marks`.
+    void addTest(int number, const char *date, int caseCode, const QList<int> &marks)
     {
-        run(QStringLiteral("insert into test_hdr (branch_no, test_no, test_date, stud_code,"
-                           " test_status) values (0, %1, '%2', %3, 1)")
-                .arg(number)
-                .arg(date)
-                .arg(caseCode));
-        for (int i = 0; i < marks.size(); ++i)
-            run(QStringLiteral(
-                    "insert into test_dtl (branch_no, test_no, test_date, stud_code,"
-                    " ques_group, ques_id, ques_mark) values (0, %1, '%2', %3, 1, %4, %5)")
-                    .arg(number)
-                    .arg(date)
-                    .arg(caseCode)
-                    .arg(i + 1)
-                    .arg(marks.at(i)));
+        reg->test(caseCode)
+            .number(number)
+            .on(QDate::fromString(QLatin1String(date), Qt::ISODate))
+            .marks(1, marks)
+            .add();
     }
 
     // Sends one command to the durability worker and returns its answer.
@@ -123,10 +122,12 @@ private slots:
         SIMAT_NEW_DATABASE_OF_ROW(m_database);
         m_dm = std::make_unique<TDataModule1>();
         db().open(parseAlias(m_database->alias()));
+        reg = std::make_unique<Register>(*m_dm);
     }
 
     void cleanup()
     {
+        reg.reset();
         m_dm.reset();
         m_database.reset();
     }
@@ -292,7 +293,7 @@ private slots:
                    : QStringList{"drop index student_name_trigrams, student_name_short_grams",
                                  "drop function simat_reader_form(text), simat_short_grams(text)"};
         for (const QString &drop : older)
-            run(drop);
+            reg->run(drop);
         addCase(1, QStringLiteral("أحمد سالم"), false);
         db().close();
         db().open(parseAlias(m_database->alias()));
@@ -394,22 +395,20 @@ private slots:
     void aRolledBackTransactionLeavesNoRow()
     {
         const bool saved = db().inTransaction([this] {
-            run("insert into tester_class (tester_class_id, tester_class_name) values (90, 'أ')");
-            run("insert into tester_class (tester_class_id, tester_class_name) values (90, 'ب')");
+            reg->testerClass("أ", {.code = 90});
+            reg->testerClass("ب", {.code = 90});
         });
         QVERIFY(!saved);
         QVERIFY(!db().lastFailure().isEmpty());
         QCOMPARE(countOf(db(), "select count(*) from tester_class where tester_class_id=90"), 0);
-        QVERIFY(db().inTransaction([this] {
-            run("insert into tester_class (tester_class_id, tester_class_name) values (91, 'ج')");
-        }));
+        QVERIFY(db().inTransaction([this] { reg->testerClass("ج", {.code = 91}); }));
         QCOMPARE(countOf(db(), "select count(*) from tester_class where tester_class_id=91"), 1);
     }
 
     void newCodesFollowTheGreatest()
     {
         QCOMPARE(m_dm->nextSerial("tester_id", "tester"), 1);
-        run("insert into tester (tester_class_id, tester_id, tester_name) values (1, 41, 'ع')");
+        reg->tester("ع", 1, {.code = 41});
         QCOMPARE(m_dm->nextSerial("tester_id", "tester"), 42);
         QVERIFY_THROWS_EXCEPTION(Error, m_dm->nextSerial("tester_id", "tester; drop table tester"));
         QVERIFY_THROWS_EXCEPTION(Error, m_dm->nextSerial("tester_id", "tester\n"));
@@ -438,6 +437,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, broken.setParam("undeclared", 1));
     }
 
+    // Through a statement of its own: what the statement binds is what is tested.
     void controlCharactersNeverReachATable()
     {
         Statement add(db(), "AddClass",
@@ -459,8 +459,8 @@ private slots:
     void duplicateTestNumbersAreReportedUntilPutRight()
     {
         QCOMPARE(db().takeOpenWarning(), QString());
-        run("drop index test_hdr_number_of_year");
-        run("drop table schema_version");
+        reg->run("drop index test_hdr_number_of_year");
+        reg->run("drop table schema_version");
         addCase(1, QStringLiteral("سارة"), false);
         addCase(2, QStringLiteral("خالد"), false);
         addTest(4, "2025-03-01", 1, {3});
@@ -476,7 +476,7 @@ private slots:
             QCOMPARE(countOf(db(), "select count(*) from test_hdr where test_no=4"), 3);
             QCOMPARE(countOf(db(), "select count(*) from test_dtl where test_no=4"), 3);
         }
-        run("update test_hdr set test_no=5 where stud_code=2 and test_date='2025-09-09'");
+        reg->run("update test_hdr set test_no=5 where stud_code=2 and test_date='2025-09-09'");
         db().close();
         db().open(parseAlias(m_database->alias()));
         QCOMPARE(db().takeOpenWarning(), QString());
@@ -523,7 +523,7 @@ private slots:
                            .toUtf8());
         services.close();
         qputenv("PGSERVICEFILE", services.fileName().toUtf8());
-        run("insert into tester_class (tester_class_id, tester_class_name) values (78, 'خ')");
+        reg->testerClass("خ", {.code = 78});
         db().close();
         db().open(parseAlias("postgresql://?service=centre"));
         QCOMPARE(countOf(db(), "select count(*) from tester_class where tester_class_id=78"), 1);
@@ -542,7 +542,7 @@ private slots:
         const QString path = folder.filePath("centre/simat.db");
         db().close();
         db().open(parseAlias("sqlite:" + path));
-        run("insert into tester_class (tester_class_id, tester_class_name) values (79, 'ط')");
+        reg->testerClass("ط", {.code = 79});
         QCOMPARE(countOf(db(), "pragma synchronous"), 2);
         QSqlQuery journal(db().connection());
         QVERIFY(journal.exec("pragma journal_mode") && journal.next());
@@ -586,7 +586,7 @@ private slots:
 
     void anExistingDatabaseIsOpenedAsItIs()
     {
-        run("insert into tester_class (tester_class_id, tester_class_name) values (77, 'د')");
+        reg->testerClass("د", {.code = 77});
         db().close();
         db().open(parseAlias(m_database->alias()));
         QCOMPARE(countOf(db(), "select count(*) from tester_class where tester_class_id=77"), 1);

@@ -1,9 +1,8 @@
 // The inquiries menu, the period filter and the list of the tests of a period.
 #include "fixtures.h"
+#include "register_builder.h"
 
-#include "app/startup.h"
 #include "core/checklist.h"
-#include "data/dm.h"
 #include "reports/all_cases_report.h"
 #include "ui/global.h"
 #include "ui/screens.h"
@@ -20,39 +19,23 @@ using namespace simat::testing;
 class InquiriesTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<TestRegister> reg;
 
-    TDataModule1 *dm() { return TDataModule1::instance(); }
-    void run(const QString &sql) { dm()->Database1.execute(sql); }
     TAllCasesReport *report() { return screens::object<TAllCasesReport>("AllCasesReport"); }
 
     // A test of a case whose first `answered` questions have the marks `marks`, in turn.
     void addTest(int branch, int testNo, const QDate &date, int caseCode, int answered,
                  const QList<int> &marks)
     {
-        const QString day = date.toString(Qt::ISODate);
-        run(QStringLiteral("insert into test_hdr (branch_no, test_no, test_date, stud_code, "
-                           "tester_id, info_source_id, test_status, entry_type) values "
-                           "(%1, %2, '%3', %4, 1, 1, 1, 1)")
-                .arg(branch)
-                .arg(testNo)
-                .arg(day)
-                .arg(caseCode));
-        Statement questions(dm()->Database1, "Questions",
-                            {"select ques_group, ques_id from test_ques order by ques_group, "
-                             "ques_id"});
-        questions.open();
-        for (int i = 0; i < answered; ++i, questions.next())
-            run(QStringLiteral("insert into test_dtl (branch_no, test_no, test_date, stud_code, "
-                               "ques_group, ques_id, ques_ans_val, ques_mark) values (%1, %2, "
-                               "'%3', %4, %5, %6, 'Always', %7)")
-                    .arg(branch)
-                    .arg(testNo)
-                    .arg(day)
-                    .arg(caseCode)
-                    .arg(questions.intValue("ques_group"))
-                    .arg(questions.intValue("ques_id"))
-                    .arg(marks.at(i % marks.size())));
+        int question = 0;
+        reg->test(caseCode)
+            .branch(branch)
+            .number(testNo)
+            .on(date)
+            .marked([&](int, int) {
+                return question < answered ? marks.at(question++ % marks.size()) : -1;
+            })
+            .add();
     }
 
     QStringList column(const QList<report::LaidOutPage> &pages, const char *element)
@@ -94,48 +77,18 @@ class InquiriesTest : public QObject {
         return rows;
     }
 
-    // Rows of a query, each row's values joined by "|".
-    QStringList queried(const QString &sql)
-    {
-        Statement rows(dm()->Database1, "Rows", {sql});
-        QStringList lines;
-        for (rows.open(); !rows.atEnd(); rows.next()) {
-            QStringList values;
-            for (const QString &column : rows.columnNames())
-                values << rows.textValue(column);
-            lines << values.join('|');
-        }
-        return lines;
-    }
-
 private slots:
     void initTestCase_data() { addEngineRows(); }
 
-    void initTestCase()
-    {
-        quietOffscreenPlatform();
-        app::createScreens();
-        screen("StartupForm")->show();
-    }
-
     void init()
     {
-        SIMAT_NEW_DATABASE_OF_ROW(m_database);
-        m_database->useAsVum();
-        logIn("1", "12345");
-        run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة')");
+        SIMAT_NEW_REGISTER_OF_ROW(reg);
+        reg->tester("نورة", 2);
         for (const char *name : {"ريم خالد", "سالم الحربي", "يوسف أحمد"})
-            run(QStringLiteral("insert into student (branch_no, stud_code, stud_name) select 0, "
-                               "count(*) + 1, '%1' from student")
-                    .arg(QString::fromUtf8(name)));
+            reg->caseNamed(QString::fromUtf8(name));
     }
 
-    void cleanup()
-    {
-        closeScreens();
-        dm()->Database1.close();
-        m_database.reset();
-    }
+    void cleanup() { reg.reset(); }
 
     void listsThePeriodsTestsByDateAndNumberWithTheirFigures()
     {
@@ -204,9 +157,9 @@ private slots:
         addTest(0, 1, today.addDays(-4), 2, 13, {3});
         addTest(0, 3, today.addDays(-5), 3, 10, {1});
         addTest(7, 1, today, 3, 10, {1});
-        run("update test_hdr set test_status = 0 where test_no = 1");
-        run("update tester set tester_name = 'نورة, \"أم خالد\"'");
-        run("update info_source set info_source_name = '=1+2'");
+        reg->run("update test_hdr set test_status = 0 where test_no = 1");
+        reg->run("update tester set tester_name = 'نورة, \"أم خالد\"'");
+        reg->run("update info_source set info_source_name = '=1+2'");
         QTemporaryDir folder;
         const QString path = folder.filePath("period-tests.csv");
 
@@ -254,9 +207,9 @@ private slots:
                                        test.at(7 + domain);
         QStringList storedRates;
         for (const QString &line :
-             queried("select stud_code, ques_group, sum(ques_mark) * 100.0 / (count(*) * 3) from "
-                     "test_dtl where branch_no = 0 and test_no in (1, 2) group by test_date, "
-                     "test_no, stud_code, ques_group order by test_date, test_no, ques_group")) {
+             reg->rows("select stud_code, ques_group, sum(ques_mark) * 100.0 / (count(*) * 3) from "
+                       "test_dtl where branch_no = 0 and test_no in (1, 2) group by test_date, "
+                       "test_no, stud_code, ques_group order by test_date, test_no, ques_group")) {
             const QStringList parts = line.split('|');
             storedRates << parts.at(0) + '|' + parts.at(1) + '|' +
                                QString::number(parts.at(2).toDouble(), 'f', 2);
@@ -267,15 +220,16 @@ private slots:
         for (const QStringList &answer : answers.mid(1))
             exported << answer.join('|');
         QStringList stored;
-        for (QString line : queried(
+        for (QString line : reg->rows(
                  "select b.stud_code, b.test_no, b.test_date, b.ques_group, c.ques_group_name, "
-                 "b.ques_id, d.ques_desc, b.ques_mark from test_dtl as b, test_ques_group as c, "
+                 "b.ques_id, d.ques_desc, b.ques_ans_val, b.ques_mark from test_dtl as b, "
+                 "test_ques_group as c, "
                  "test_ques as d where b.branch_no = 0 and b.test_no in (1, 2) and "
                  "c.ques_group_id = b.ques_group and d.ques_group = b.ques_group and "
                  "d.ques_id = b.ques_id order by b.test_no, b.ques_group, b.ques_id")) {
             QStringList parts = line.split('|');
             parts[2] = QDate::fromString(parts.at(2).left(10), Qt::ISODate).toString(Qt::ISODate);
-            parts.insert(7, checklist::arabicWord(checklist::Answer::Always));
+            parts[7] = checklist::arabicWord(checklist::answerOfStoredWord(parts.at(7)));
             stored << parts.join('|');
         }
         QCOMPARE(exported, stored);
@@ -288,10 +242,8 @@ private slots:
 
     void aLevelThreeUserOpensEverySearchOfTheMenu()
     {
-        run("insert into users (user_code, a_name, user_password, user_level, can_close_po, "
-            "show_cost_price, entry_date, who_insert, entry_type, is_active) values (5, 'مستعلم', "
-            "'pw', 3, 0, 1, '2020-01-02', 1, 1, 1)");
-        logIn("5", "pw");
+        reg->account({.code = 5, .level = 3});
+        logIn("5", "pw5");
         screens::show("InquiresReportsForm");
         // Each button, the screen it shows, and the table the picker it opens lists (none
         // where it opens no picker).

@@ -1,8 +1,8 @@
 // The test report and the summary report read from their laid-out pages, and printing,
 // closing and deleting a test from the test screen, on both engines.
 #include "fixtures.h"
+#include "register_builder.h"
 
-#include "app/startup.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
 #include "data/test_store.h"
@@ -35,6 +35,11 @@ template <typename T = QWidget> T *test(const char *control)
     return found;
 }
 
+QDate daysAgo(int days)
+{
+    return QDate::currentDate().addDays(-days);
+}
+
 bool overlap(const QRectF &a, const QRectF &b)
 {
     const QRectF common = a.intersected(b);
@@ -46,52 +51,10 @@ bool overlap(const QRectF &a, const QRectF &b)
 class ReportsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<TestRegister> reg;
 
     TDataModule1 *dm() { return TDataModule1::instance(); }
     TMeasureDiagonsisForm *form() { return TMeasureDiagonsisForm::instance(); }
-    void run(const QString &sql) { dm()->Database1.execute(sql); }
-
-    int count(const QString &sql)
-    {
-        Statement counting(dm()->Database1, "Count", {sql});
-        counting.open();
-        return counting.intValue(counting.columnNames().first());
-    }
-
-    // A stored test whose question i of domain g has the mark marks(g, i); a mark of -1 leaves
-    // the question without a row.
-    void addTest(int testNo, const QDate &date, int status,
-                 const std::function<int(int, int)> &marks)
-    {
-        run(QStringLiteral("insert into test_hdr (branch_no, test_no, test_date, stud_code, "
-                           "tester_id, info_source_id, school_name, test_status, entry_type) "
-                           "values (0, %1, '%2', 1, 1, 1, 'روضة الأمل', %3, 1)")
-                .arg(testNo)
-                .arg(date.toString(Qt::ISODate))
-                .arg(status));
-        const char *words[] = {"", "Rarely", "Sometimes", "Always"};
-        Statement questions(dm()->Database1, "Questions",
-                            {"select ques_group, ques_id from test_ques order by ques_group, "
-                             "ques_id"});
-        questions.open();
-        for (questions.first(); !questions.atEnd(); questions.next()) {
-            const int group = questions.intValue("ques_group");
-            const int id = questions.intValue("ques_id");
-            const int mark = marks(group, id);
-            if (mark < 0)
-                continue;
-            run(QStringLiteral("insert into test_dtl (branch_no, test_no, test_date, stud_code, "
-                               "ques_group, ques_id, ques_ans_val, ques_mark) values (0, %1, '%2', "
-                               "1, %3, %4, '%5', %6)")
-                    .arg(testNo)
-                    .arg(date.toString(Qt::ISODate))
-                    .arg(group)
-                    .arg(id)
-                    .arg(QLatin1String(words[mark]))
-                    .arg(mark));
-        }
-    }
 
     void showCase(bool withTest = true)
     {
@@ -149,35 +112,18 @@ class ReportsTest : public QObject {
 private slots:
     void initTestCase_data() { addEngineRows(); }
 
-    void initTestCase()
-    {
-        quietOffscreenPlatform();
-        app::createScreens();
-        screen("StartupForm")->show();
-    }
-
     void init()
     {
-        SIMAT_NEW_DATABASE_OF_ROW(m_database);
-        m_database->useAsVum();
-        logIn("1", "12345");
-        run("insert into tester (tester_class_id, tester_id, tester_name) values (2, 1, 'نورة')");
-        run(QStringLiteral("insert into student (branch_no, stud_code, stud_name, stud_birth_date) "
-                           "values (0, 1, 'ريم خالد', '%1')")
-                .arg(QDate::currentDate().addYears(-5).toString(Qt::ISODate)));
+        SIMAT_NEW_REGISTER_OF_ROW(reg);
+        reg->tester("نورة", 2);
+        reg->caseNamed("ريم خالد", QDate::currentDate().addYears(-5));
     }
 
-    void cleanup()
-    {
-        BoxAnswerer boxes({QMessageBox::Yes});
-        form()->close();
-        dm()->Database1.close();
-        m_database.reset();
-    }
+    void cleanup() { reg.reset(); }
 
     void allAlwaysPrintsAHundredEverywhere()
     {
-        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 3; });
+        reg->test(1).on(daysAgo(3)).allAnswered(Answer::Always).add();
         showCase();
         const auto pages = fullReport();
         QCOMPARE(printed(pages, "groupFooter", "Lperc"),
@@ -204,9 +150,13 @@ private slots:
     void eachDomainIsRatedOnItsOwnRowsAtTheInclusiveThreshold()
     {
         // Domain 1 at exactly half its full mark, domain 2 all Rarely, the rest all Always.
-        addTest(1, QDate::currentDate().addDays(-3), 0, [](int group, int id) {
-            return group == 1 ? (id <= 5 ? 2 : 1) : group == 2 ? 1 : 3;
-        });
+        reg->test(1)
+            .on(daysAgo(3))
+            .closed()
+            .marked([](int group, int id) {
+                return group == 1 ? (id <= 5 ? 2 : 1) : group == 2 ? 1 : 3;
+            })
+            .add();
         showCase();
         const auto pages = fullReport();
         const QStringList rates = printed(pages, "groupFooter", "Lperc");
@@ -222,11 +172,10 @@ private slots:
 
     void theSummaryTotalIsARatioOfSums()
     {
-        run("delete from test_ques where ques_group > 2");
+        reg->run("delete from test_ques where ques_group > 2");
         for (int id = 11; id <= 30; ++id)
-            run(QStringLiteral("insert into test_ques values (2, %1, 'سؤال %1')").arg(id));
-        addTest(1, QDate::currentDate().addDays(-1), 1,
-                [](int group, int) { return group == 1 ? 3 : 1; });
+            reg->question(2, id, QStringLiteral("سؤال %1").arg(id));
+        reg->test(1).on(daysAgo(1)).marked([](int group, int) { return group == 1 ? 3 : 1; }).add();
         showCase();
         auto *summary =
             screens::object<report::Report>(QStringLiteral("MeasDiagSummaryReportForm"));
@@ -279,9 +228,9 @@ private slots:
                      QStringLiteral("تم حفظ التعديلات بنجاح"));
         }
         QCOMPARE(answerWords.size(), 50);
-        QCOMPARE(count("select count(*) as n from test_dtl where (ques_ans_val='Always' and "
-                       "ques_mark=3) or (ques_ans_val='Sometimes' and ques_mark=2) or "
-                       "(ques_ans_val='Rarely' and ques_mark=1)"),
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where (ques_ans_val='Always' and "
+                            "ques_mark=3) or (ques_ans_val='Sometimes' and ques_mark=2) or "
+                            "(ques_ans_val='Rarely' and ques_mark=1)"),
                  50);
 
         form()->close();
@@ -327,27 +276,33 @@ private slots:
         QCOMPARE(messages::beepCount(), beeps);
         form()->close();
 
-        addTest(2, QDate::currentDate().addDays(-2), 1,
-                [](int group, int) { return group == 5 ? -1 : 2; });
+        reg->test(1)
+            .number(2)
+            .on(daysAgo(2))
+            .marked([](int group, int) { return group == 5 ? -1 : 2; })
+            .add();
         showCase();
         const QString incomplete =
             QStringLiteral("توجد أسئلة لم يتم إجابتها - برجاء إجابة جميع الأسئلة قبل  الطباعة");
         QCOMPARE(click("spPrint"), QStringList({incomplete}));
-        run("delete from test_hdr");
-        run("delete from test_dtl");
-        addTest(3, QDate::currentDate().addDays(-2), 1,
-                [](int group, int id) { return group == 3 && id == 4 ? 0 : 2; });
+        reg->run("delete from test_hdr");
+        reg->run("delete from test_dtl");
+        reg->test(1)
+            .number(3)
+            .on(daysAgo(2))
+            .marked([](int group, int id) { return group == 3 && id == 4 ? 0 : 2; })
+            .add();
         showCase();
         QCOMPARE(click("spPrint"), QStringList({incomplete}));
         QCOMPARE(click("spCloseRep"),
                  QStringList({"توجد أسئلة لم يتم إجابتها - برجاء إجابة جميع الأسئلة قبل إغلاق "
                               "الاختبار"}));
-        QCOMPARE(count("select count(*) as n from test_hdr where test_status=1"), 1);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr where test_status=1"), 1);
     }
 
     void printOpensThePreviewFromTheButtonAndItsMenu()
     {
-        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 2; });
+        reg->test(1).on(daysAgo(3)).allAnswered(Answer::Sometimes).add();
         showCase();
         PreviewCloser closer;
         test<QToolButton>("spPrint")->click();
@@ -365,16 +320,16 @@ private slots:
 
     void closingMakesTheTestReadOnly()
     {
-        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 2; });
+        reg->test(1).on(daysAgo(3)).allAnswered(Answer::Sometimes).add();
         showCase();
         QCOMPARE(click("spCloseRep", {QMessageBox::No}).size(), 1);
-        QCOMPARE(count("select count(*) as n from test_hdr where test_status=1"), 1);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr where test_status=1"), 1);
         QCOMPARE(click("spCloseRep"),
                  QStringList({"بعد إغلاق الاختبار لن يمكنك التعديل على أى بيان من بياناته - "
                               "برجاء مراجعة صحة جميع البيانات قبل الإغلاق - هل بالفعل تريد إغلاق "
                               "الاختبار؟",
                               "تم إغلاق الاختبار بنجاح"}));
-        QCOMPARE(count("select count(*) as n from test_hdr where test_status=0"), 1);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr where test_status=0"), 1);
         QCOMPARE(test<QLabel>("lTestStatus")->text(), QStringLiteral("منتهى"));
         clickCell(0, 4);
         QCOMPARE(gridText(form()->grid(), 0, 5), QStringLiteral("2"));
@@ -385,16 +340,16 @@ private slots:
 
     void deletingRemovesTheTestAndFreesItsNumber()
     {
-        addTest(1, QDate::currentDate().addDays(-3), 0, [](int, int) { return 2; });
-        addTest(2, QDate::currentDate().addDays(-1), 1, [](int, int) { return 1; });
+        reg->test(1).on(daysAgo(3)).closed().allAnswered(Answer::Sometimes).add();
+        reg->test(1).number(2).on(daysAgo(1)).allAnswered(Answer::Rarely).add();
         showCase();
         QCOMPARE(test<QLineEdit>("eMeasDiagNo")->text(), QStringLiteral("2"));
         QCOMPARE(click("spDelete"), QStringList({"لن يمكنك التراجع عن الإلغاء - هل بالفعل تريد "
                                                  "الإلغاء؟",
                                                  "تم إلغاء الاختبار بنجاح"}));
-        QCOMPARE(count("select count(*) as n from test_hdr"), 1);
-        QCOMPARE(count("select count(*) as n from test_dtl where test_no=2"), 0);
-        QCOMPARE(count("select count(*) as n from test_dtl where test_no=1"), 50);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr"), 1);
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where test_no=2"), 0);
+        QCOMPARE(reg->count("select count(*) as n from test_dtl where test_no=1"), 50);
         QCOMPARE(test<QLineEdit>("eStudentCode")->text(), QStringLiteral("0"));
         test<QLineEdit>("eStudentCode")->setText("1");
         QCOMPARE(test<QLineEdit>("eMeasDiagNo")->text(), QStringLiteral("1"));
@@ -406,10 +361,10 @@ private slots:
 
     void theNumberOfADeletedLatestTestIsTakenAgain()
     {
-        addTest(1, QDate::currentDate(), 1, [](int, int) { return 1; });
+        reg->test(1).allAnswered(Answer::Rarely).add();
         showCase();
         click("spDelete");
-        QCOMPARE(count("select count(*) as n from test_hdr"), 0);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr"), 0);
         test<QLineEdit>("eStudentCode")->setText("1");
         test<QLineEdit>("eInfoSourceCode")->setText("1");
         test<QLineEdit>("eTesterCode")->setText("1");
@@ -420,36 +375,35 @@ private slots:
 
     void aFailedCloseOrDeleteRollsBack()
     {
-        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 2; });
+        reg->test(1).on(daysAgo(3)).allAnswered(Answer::Sometimes).add();
         showCase();
-        run("alter table test_dtl rename to test_dtl_away");
+        reg->run("alter table test_dtl rename to test_dtl_away");
         const QStringList deleting = click("spDelete");
-        run("alter table test_dtl_away rename to test_dtl");
+        reg->run("alter table test_dtl_away rename to test_dtl");
         QCOMPARE(deleting.last(), QStringLiteral("حدث خطأ أثناء إلغاء الاختبار"));
-        QCOMPARE(count("select count(*) as n from test_hdr"), 1);
-        QCOMPARE(count("select count(*) as n from test_dtl"), 50);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr"), 1);
+        QCOMPARE(reg->count("select count(*) as n from test_dtl"), 50);
         QCOMPARE(test<QLineEdit>("eMeasDiagNo")->text(), QStringLiteral("1"));
 
         if (engineOfRow() == TestDatabase::Engine::SQLite) {
-            run("create trigger refuse_close before update on test_hdr begin "
-                "select raise(abort, 'refused'); end");
+            reg->run("create trigger refuse_close before update on test_hdr begin "
+                     "select raise(abort, 'refused'); end");
         } else {
-            run("create function refuse() returns trigger language plpgsql as "
-                "$$ begin raise exception 'refused'; end $$");
-            run("create trigger refuse_close before update on test_hdr for each row execute "
-                "function refuse()");
+            reg->run("create function refuse() returns trigger language plpgsql as "
+                     "$$ begin raise exception 'refused'; end $$");
+            reg->run("create trigger refuse_close before update on test_hdr for each row execute "
+                     "function refuse()");
         }
         QCOMPARE(click("spCloseRep").last(), QStringLiteral("حدث خطأ أثناء إغلاق الاختبار"));
-        QCOMPARE(count("select count(*) as n from test_hdr where test_status=1"), 1);
+        QCOMPARE(reg->count("select count(*) as n from test_hdr where test_status=1"), 1);
         QCOMPARE(test<QLabel>("lTestStatus")->text(), QStringLiteral("جارى"));
         QVERIFY(form()->grid()->isEnabled());
     }
 
     void aSchoolNameAtItsLimitIsPrintedInsideItsBox()
     {
-        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 2; });
         const QString school = QStringLiteral("مدرسة ").repeated(17).left(100);
-        run(QStringLiteral("update test_hdr set school_name = '%1'").arg(school));
+        reg->test(1).on(daysAgo(3)).school(school).allAnswered(Answer::Sometimes).add();
         showCase();
         for (const auto &pages : {fullReport(), summaryReport()}) {
             const report::LaidOutPage &page = pages.first();
@@ -476,7 +430,7 @@ private slots:
 
     void bothReportsWriteAReadablePdf()
     {
-        addTest(1, QDate::currentDate().addDays(-3), 1, [](int, int) { return 3; });
+        reg->test(1).on(daysAgo(3)).allAnswered(Answer::Always).add();
         showCase();
         QTemporaryDir folder;
         for (const char *name : {"MeasDiagReportForm", "MeasDiagSummaryReportForm"}) {

@@ -2,9 +2,8 @@
 // the stop box and the login it refuses, the password echo by level, and the last
 // administrator that cannot be stopped or lowered.
 #include "fixtures.h"
+#include "register_builder.h"
 
-#include "app/startup.h"
-#include "data/dm.h"
 #include "ui/screens.h"
 
 #include <QCheckBox>
@@ -40,42 +39,26 @@ QString text(const char *name)
 class UsersTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> m_database;
-
-    TDataModule1 *dm() { return TDataModule1::instance(); }
-    void run(const QString &sql) { dm()->Database1.execute(sql); }
+    std::unique_ptr<TestRegister> reg;
 
     // The stored values of an account, in the order asked, as text.
     QStringList stored(int code, const QStringList &columns)
     {
-        Statement row(dm()->Database1, "Row",
-                      {QStringLiteral("select %1 from users where user_code=%2")
-                           .arg(columns.join(','))
-                           .arg(code)});
-        row.open();
-        QStringList values;
-        for (const QString &column : columns)
-            values << row.textValue(column);
-        return values;
+        return reg->row(QStringLiteral("select %1 from users where user_code=%2")
+                            .arg(columns.join(','))
+                            .arg(code));
     }
 
-    int accountCount()
-    {
-        Statement counting(dm()->Database1, "Count", {"select count(*) as n from users"});
-        counting.open();
-        return counting.intValue("n");
-    }
+    int accountCount() { return reg->count("select count(*) from users"); }
 
-    void addAccount(int code, int level, int active)
+    // An account entered on 2 January 2020 by user 9, so that an update shows what it keeps.
+    void addAccount(int code, int level, bool active = true)
     {
-        run(QStringLiteral(
-                "insert into users (user_code, a_name, user_password, user_level, "
-                "can_close_po, show_cost_price, entry_date, who_insert, entry_type, "
-                "is_active) values (%1, 'حساب %1', 'pw%1', %2, 0, 1, '2020-01-02', 9, 1, "
-                "%3)")
-                .arg(code)
-                .arg(level)
-                .arg(active));
+        reg->account({.code = code,
+                      .level = level,
+                      .active = active,
+                      .enteredOn = QDate(2020, 1, 2),
+                      .enteredBy = 9});
     }
 
     void openScreen()
@@ -129,28 +112,9 @@ class UsersTest : public QObject {
 private slots:
     void initTestCase_data() { addEngineRows(); }
 
-    void initTestCase()
-    {
-        quietOffscreenPlatform();
-        app::createScreens();
-        screens::find(QStringLiteral("StartupForm"))->show();
-    }
+    void init() { SIMAT_NEW_REGISTER_OF_ROW(reg); }
 
-    void init()
-    {
-        SIMAT_NEW_DATABASE_OF_ROW(m_database);
-        m_database->useAsVum();
-        BoxAnswerer boxes;
-        logIn("1", "12345");
-        QCOMPARE(boxes.count(), 0);
-    }
-
-    void cleanup()
-    {
-        closeScreens();
-        dm()->Database1.close();
-        m_database.reset();
-    }
+    void cleanup() { reg.reset(); }
 
     void newProposesTheCodeAfterTheGreatest()
     {
@@ -158,10 +122,10 @@ private slots:
         QCOMPARE(text("eUserCode"), QStringLiteral("2"));
         QCOMPARE(text("eClosePo"), QStringLiteral("0"));
         QVERIFY(control<QCheckBox>("CHBshow_cost_price")->isChecked());
-        addAccount(7, 2, 1);
+        addAccount(7, 2);
         pressNew();
         QCOMPARE(text("eUserCode"), QStringLiteral("8"));
-        run("delete from users");
+        reg->run("delete from users");
         pressNew();
         QCOMPARE(text("eUserCode"), QStringLiteral("1"));
     }
@@ -204,7 +168,7 @@ private slots:
         QCOMPARE(text("eUserCode"), QStringLiteral("2"));
         QCOMPARE(text("Egroup_desc"), QStringLiteral("مشرف"));
 
-        addAccount(5, 2, 1);
+        addAccount(5, 2);
         pressNew();
         chooseInList(5);
         QCOMPARE(text("eUserPass"), QStringLiteral("pw5"));
@@ -236,7 +200,7 @@ private slots:
     {
         openScreen();
         QCOMPARE(text("eUserCode"), QStringLiteral("2"));
-        addAccount(2, 3, 1);
+        addAccount(2, 3);
         fillNewAccount("pw-new", QStringLiteral("نورة"), QStringLiteral("مستعلم"));
         QCOMPARE(click("spSave"), QStringList({"تم حفظ التعديلات بنجاح "}));
         QCOMPARE(stored(2, {"a_name"}), QStringList({"حساب 2"}));
@@ -246,7 +210,7 @@ private slots:
 
     void aFailedInsertIsRolledBackAndKeepsWhatWasTyped()
     {
-        run("create unique index users_one_name on users (a_name)");
+        reg->run("create unique index users_one_name on users (a_name)");
         openScreen();
         fillNewAccount("pw-twin", QStringLiteral("مدير النظام"), QStringLiteral("مشرف"));
         BoxAnswerer boxes;
@@ -266,7 +230,7 @@ private slots:
             QStringLiteral("لا يمكن إيقاف آخر حساب نشط لمدير النظام ولا تغيير مجموعة صلاحياته، "
                            "فلا بد أن يبقى للنظام مدير نشط واحد على الأقل");
         const QStringList columns = {"user_level", "is_active", "entry_type"};
-        addAccount(2, 0, 0); // a stopped administrator does not count
+        addAccount(2, 0, false); // a stopped administrator does not count
         openScreen();
         chooseInList(1);
         control<QCheckBox>("CHKstop")->setChecked(true);
@@ -277,7 +241,7 @@ private slots:
         QCOMPARE(stored(1, columns), QStringList({"0", "1", "1"}));
         QCOMPARE(text("Egroup_desc"), QStringLiteral("مشرف"));
 
-        addAccount(3, 0, 1);
+        addAccount(3, 0);
         QCOMPARE(click("spSave"), QStringList({"تم حفظ التعديلات بنجاح "}));
         QCOMPARE(stored(1, columns), QStringList({"1", "1", "2"}));
     }
@@ -287,7 +251,7 @@ private slots:
         openScreen();
         QCOMPARE(control("eUserPass")->echoMode(), QLineEdit::Normal);
         QVERIFY(control<QToolButton>("spSave")->isEnabled());
-        addAccount(4, 1, 1);
+        addAccount(4, 1);
         BoxAnswerer boxes;
         logIn("4", "pw4");
         QCOMPARE(control("eUserPass")->echoMode(), QLineEdit::Password);
