@@ -453,7 +453,7 @@ std::optional<ChecklistTest> TMeasureDiagonsisForm::chosenTest()
         test.caseCode = m_session->caseCode();
         return m_store->load(test);
     }
-    return m_store->latestTestOf(m_session->caseCode(), globals().CurrentBranchNo);
+    return m_store->latestTestOf(m_session->caseCode());
 }
 
 void TMeasureDiagonsisForm::showStoredTest(ChecklistTest test)

@@ -36,14 +36,22 @@ std::optional<double> Figures::rate() const
     return exact ? std::optional(roundedRate(*exact)) : std::nullopt;
 }
 
+namespace {
+
+void count(Figures &figures, const AnsweredQuestion &question)
+{
+    ++figures.questions;
+    figures.answered += question.isAnswered() ? 1 : 0;
+    figures.marks += markOf(question.answer);
+}
+
+} // namespace
+
 Figures figuresOf(const QList<AnsweredQuestion> &questions)
 {
     Figures figures;
-    figures.questions = int(questions.size());
-    for (const AnsweredQuestion &question : questions) {
-        figures.answered += question.isAnswered() ? 1 : 0;
-        figures.marks += markOf(question.answer);
-    }
+    for (const AnsweredQuestion &question : questions)
+        count(figures, question);
     return figures;
 }
 
@@ -60,7 +68,8 @@ bool inQuestionOrder(const AnsweredQuestion &one, const AnsweredQuestion &other)
 
 void ChecklistTest::setAnswers(QList<AnsweredQuestion> answers)
 {
-    std::stable_sort(answers.begin(), answers.end(), inQuestionOrder);
+    if (!std::is_sorted(answers.cbegin(), answers.cend(), inQuestionOrder))
+        std::stable_sort(answers.begin(), answers.end(), inQuestionOrder);
     m_answers = std::move(answers);
 }
 
@@ -97,7 +106,11 @@ void ChecklistTest::replaceDomain(int domain, const QList<AnsweredQuestion> &ans
 
 checklist::Figures ChecklistTest::domain(int domain) const
 {
-    return checklist::figuresOf(domainAnswers(domain));
+    checklist::Figures figures;
+    for (const AnsweredQuestion &question : m_answers)
+        if (question.domain == domain)
+            checklist::count(figures, question);
+    return figures;
 }
 
 checklist::Figures ChecklistTest::whole(int checklistQuestions) const

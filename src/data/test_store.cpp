@@ -178,11 +178,12 @@ std::optional<ChecklistTest> TestStore::firstTestOf(Statement &rows, int caseCod
     return test;
 }
 
-std::optional<ChecklistTest> TestStore::latestTestOf(int caseCode, int branchNo)
+// The case's tests are read whatever their branch, as the case's code names them; a condition
+// on the branch would lead the engine through the branch's tests by date instead of the case's.
+std::optional<ChecklistTest> TestStore::latestTestOf(int caseCode)
 {
-    m_rows->setLine(testNoLine, QStringLiteral("and a.branch_no=:branch_no"));
+    m_rows->setLine(testNoLine, QString());
     m_rows->setLine(testDateLine, QString());
-    m_rows->setParam(QStringLiteral("branch_no"), branchNo);
     return firstTestOf(*m_rows, caseCode);
 }
 

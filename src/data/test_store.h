@@ -62,7 +62,7 @@ public:
     int testCount(int caseCode);
     bool hasOpenTest(int caseCode);
     // The latest test of a case, or the one named; none when there is no such test.
-    std::optional<ChecklistTest> latestTestOf(int caseCode, int branchNo);
+    std::optional<ChecklistTest> latestTestOf(int caseCode);
     std::optional<ChecklistTest> load(const TestIdentity &test);
     // Every question of the checklist has a stored answer.
     bool isComplete(const TestIdentity &test, int checklistQuestions);
