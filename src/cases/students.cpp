@@ -121,6 +121,7 @@ QString codeBoxOf(const char *nameBox)
 TStudentsForm::TStudentsForm(QWidget *parent)
     : TScreen(parent)
     , ui(std::make_unique<Ui::StudentsForm>())
+    , m_cases(std::make_unique<CaseStore>(*TDataModule1::instance()))
 {
     ui->setupUi(this);
     FormCreate();
@@ -233,36 +234,32 @@ void TStudentsForm::spNewClick()
 void TStudentsForm::loadCase(int code)
 {
     spNewClick();
-    Statement *found = TDataModule1::instance()->FindStudentByCodeQuery;
-    found->setParam(QStringLiteral("stud_code"), code);
-    found->open();
-    if (found->isEmpty())
-        return;
-    showCase(found);
+    if (const std::optional<CaseRecord> found = m_cases->load(code))
+        showCase(*found);
 }
 
 // A stored case shows as it is: its age is that of its birth date even beyond the limit that
 // entering a birth date keeps to.
-void TStudentsForm::showCase(const Statement *found)
+void TStudentsForm::showCase(const CaseRecord &found)
 {
-    ui->eCode->setText(QString::number(found->intValue(QStringLiteral("stud_code"))));
+    ui->eCode->setText(QString::number(found.code()));
     for (const TextField &field : textFields)
-        box(field.box)->setText(found->textValue(QLatin1String(field.column)));
+        box(field.box)->setText(found.text(QLatin1String(field.column)));
     for (const LookupField &lookup : lookupFields) {
-        box(lookup.nameBox)->setText(found->textValue(QLatin1String(lookup.nameColumn)));
+        box(lookup.nameBox)->setText(found.text(QLatin1String(lookup.nameColumn)));
         findChild<QLineEdit *>(codeBoxOf(lookup.nameBox))
-            ->setText(QString::number(found->intValue(QLatin1String(lookup.column))));
+            ->setText(QString::number(found.integer(QLatin1String(lookup.column))));
     }
     for (const TextField &date : dateFields) {
-        const QDate stored = found->dateValue(QLatin1String(date.column));
+        const QDate stored = found.date(QLatin1String(date.column));
         const QSignalBlocker quiet(dateBox(date.box));
         dateBox(date.box)->setDate(stored.isValid() ? stored : QDate::currentDate());
     }
     showAgeOf(ui->DTbirthDate->date());
-    (found->intValue(QStringLiteral("stud_gender")) == 2 ? ui->RBfemail : ui->RBmail)
+    (found.integer(QStringLiteral("stud_gender")) == 2 ? ui->RBfemail : ui->RBmail)
         ->setChecked(true);
     bool known = false;
-    const int active = found->value(QStringLiteral("is_active")).toInt(&known);
+    const int active = found.value(QStringLiteral("is_active")).toInt(&known);
     (known && active == 0 ? ui->RBUnactive : ui->RBactive)->setChecked(true);
 }
 
@@ -337,48 +334,28 @@ void TStudentsForm::spSaveClick()
 {
     if (!validateForSave())
         return;
-    const bool insert = ui->eCode->text().isEmpty();
-    int code = 0;
-    Database &database = TDataModule1::instance()->Database1;
-    if (!database.inTransaction([&] { code = writeCase(insert); })) {
-        messages::error(QStringLiteral("خطأ أثناء الحفظ"), database.lastFailure(), this);
+    const int code = m_cases->save(recordOnScreen(), globals().CurrentBranchNo,
+                                   globals().session.SessionUserCode);
+    if (code == 0) {
+        messages::error(QStringLiteral("خطأ أثناء الحفظ"), m_cases->lastFailure(), this);
         return;
     }
     ui->eCode->setText(QString::number(code));
     messages::info(QStringLiteral("تم حفظ التعديلات بنجاح"), this);
 }
 
-int TStudentsForm::writeCase(bool insert)
+CaseRecord TStudentsForm::recordOnScreen() const
 {
-    TDataModule1 *dm = TDataModule1::instance();
-    if (insert) {
-        const int code = dm->nextSerial(QStringLiteral("stud_code"), QStringLiteral("student"));
-        bindCase(dm->AddNewStudent, code, true);
-        dm->AddNewStudent->exec();
-        return code;
-    }
-    const int code = wholeNumber(ui->eCode->text(), QStringLiteral("الكود"));
-    bindCase(dm->UpdateStudent, code, false);
-    if (dm->UpdateStudent->exec() != 1)
-        throw Error(QStringLiteral("الحالة غير مسجلة على النظام"));
-    return code;
-}
-
-// The stored Hijri birth date is always the conversion of the Gregorian one.
-void TStudentsForm::bindCase(Statement *statement, int code, bool insert)
-{
-    const int user = globals().session.SessionUserCode;
-    const QDate today = QDate::currentDate();
-    const auto set = [statement](const char *column, const QVariant &value) {
-        statement->setParam(QLatin1String(column), value);
+    CaseRecord record;
+    const bool insert = ui->eCode->text().isEmpty();
+    const auto set = [&record](const char *column, const QVariant &value) {
+        record.set(QLatin1String(column), value);
     };
-    set("branch_no", globals().CurrentBranchNo);
-    set("stud_code", code);
+    set("stud_code", insert ? 0 : wholeNumber(ui->eCode->text(), QStringLiteral("الكود")));
     for (const TextField &field : textFields)
         set(field.column, box(field.box)->text());
     for (const TextField &date : dateFields)
         set(date.column, dateBox(date.box)->date());
-    set("stud_birth_haj_date", hijri::fromGregorian(ui->DTbirthDate->date()));
     for (const LookupField &lookup : lookupFields)
         set(lookup.column, wholeNumber(findChild<QLineEdit *>(codeBoxOf(lookup.nameBox))->text(),
                                        QString::fromUtf8(lookup.label)));
@@ -386,11 +363,7 @@ void TStudentsForm::bindCase(Statement *statement, int code, bool insert)
     set("stud_religion", 0);
     set("stud_status", 1);
     set("is_active", insert || ui->RBactive->isChecked() ? 1 : 0);
-    set("trans_date", today);
-    set("entry_date", today);
-    set("entry_type", insert ? 1 : 2);
-    set("who_insert", user);
-    set("who_update", insert ? 0 : user);
+    return record;
 }
 
 // ---------------------------------------------------------------- delete
@@ -402,39 +375,19 @@ void TStudentsForm::spDeleteClick()
         return;
     }
     const int code = wholeNumber(ui->eCode->text(), QStringLiteral("الكود"));
-    if (caseHasTests(code)) {
+    if (m_cases->hasTests(code)) {
         messages::info(QStringLiteral("لايُمكن إلغاء بيانات أساسية سبق تسجيل اختبارات عليها"), this);
         return;
     }
     if (!messages::ask(QStringLiteral("لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟"),
                        this))
         return;
-    Database &database = TDataModule1::instance()->Database1;
-    if (database.inTransaction([&] { deleteCase(code); }))
+    if (m_cases->remove(code))
         messages::info(QStringLiteral("تم الإلغاء بنجاح"), this);
     else
         messages::error(QStringLiteral("لم يتم الإلغاء لحدوث خطأ أثناء التنفيذ"),
-                        database.lastFailure(), this);
+                        m_cases->lastFailure(), this);
     spNewClick();
-}
-
-bool TStudentsForm::caseHasTests(int code)
-{
-    Statement *tests = TDataModule1::instance()->FindStudTestHdrAllQuery;
-    tests->setParam(QStringLiteral("stud_code"), code);
-    tests->open();
-    const bool found = !tests->isEmpty();
-    tests->close();
-    return found;
-}
-
-void TStudentsForm::deleteCase(int code)
-{
-    Statement *remove = TDataModule1::instance()->SetupDataDeleteQuery;
-    remove->setLine(1, QStringLiteral("student"));
-    remove->setLine(3, QStringLiteral("stud_code"));
-    remove->setParam(QStringLiteral("code"), code);
-    remove->exec();
 }
 
 // ---------------------------------------------------------------- print and search

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/case_store.h"
 #include "ui/screen.h"
 
 #include <memory>
@@ -12,8 +13,6 @@ class StudentsForm;
 }
 
 namespace simat {
-
-class Statement;
 
 // The record of one child under test, called a case: a new case (empty code) or a stored one
 // loaded from the case inquiry, with its personal, schooling, address and guardian details.
@@ -46,21 +45,19 @@ private:
     void connectControls();
     void connectLookups();
 
-    void showCase(const Statement *found);
+    void showCase(const CaseRecord &found);
     void showAgeOf(const QDate &birth);
     void setBirthDateQuietly(const QDate &date);
 
     bool validateForSave();
-    // Writes the case on screen; returns the code it was stored under.
-    int writeCase(bool insert);
-    void bindCase(Statement *statement, int code, bool insert);
-    bool caseHasTests(int code);
-    void deleteCase(int code);
+    // The case as the form shows it, under its code (0 for a new case).
+    CaseRecord recordOnScreen() const;
 
     QLineEdit *box(const char *name) const;
     QDateEdit *dateBox(const char *name) const;
 
     std::unique_ptr<Ui::StudentsForm> ui;
+    std::unique_ptr<CaseStore> m_cases;
 };
 
 } // namespace simat
