@@ -3,6 +3,7 @@
 #include "fixtures.h"
 #include "register_builder.h"
 
+#include "cases/students.h"
 #include "checklist/measure_diagonsis.h"
 #include "core/age.h"
 #include "core/checklist.h"
@@ -1261,6 +1262,39 @@ private slots:
     // The case form on one case and the test screen on another, both open: a save on either,
     // a domain switched and a case picked on the test screen leave each screen its own case,
     // on screen and in what is stored.
+    // The case form asks whether a case has tests before it deletes it; the tests list open
+    // beside it keeps the tests of its own case.
+    void theTestsListKeepsItsCaseWhileTheCaseFormLooksAtAnother()
+    {
+        reg->test(1).on(daysAgo(40)).closed().allAnswered(Answer::Always).add();
+        reg->test(2).on(daysAgo(30)).closed().allAnswered(Answer::Always).add();
+        reg->test(2).on(daysAgo(5)).allAnswered(Answer::Rarely).add();
+        openTestScreen();
+        pick("spFindStudent", QStringLiteral("عبد الله"));
+        QTest::mouseClick(test<QToolButton>("spPrevMeas"), Qt::LeftButton);
+        auto *tests = on<QTableView>("CaseMeasuresListForm", "DBGstud_meas_list");
+        QCOMPARE(tests->model()->rowCount(), 2);
+        const QString latest = tests->model()->index(0, 0).data().toString();
+
+        QTest::mouseClick(on<QToolButton>("MainForm", "SP_basic_data"), Qt::LeftButton);
+        QTest::mouseClick(on<QToolButton>("BasicDataMainForm", "SP_students"), Qt::LeftButton);
+        qobject_cast<TStudentsForm *>(screen("StudentsForm"))->loadCase(1);
+        {
+            BoxAnswerer boxes;
+            on<QToolButton>("StudentsForm", "spDelete")->click();
+            QCOMPARE(boxes.texts,
+                     QStringList({"لايُمكن إلغاء بيانات أساسية سبق تسجيل اختبارات عليها"}));
+        }
+        QVERIFY(screen("CaseMeasuresListForm")->isVisible());
+        QCOMPARE(tests->model()->rowCount(), 2);
+        QCOMPARE(tests->model()->index(0, 0).data().toString(), latest);
+        tests->setCurrentIndex(tests->model()->index(1, 0));
+        BoxAnswerer leave({QMessageBox::Yes});
+        QTest::keyClick(tests, Qt::Key_Return);
+        QCOMPARE(text("eStudentCode"), QStringLiteral("2"));
+        QCOMPARE(text("lTestStatus"), QStringLiteral("منتهى"));
+    }
+
     void theCaseFormAndTheTestScreenKeepTheirOwnCases()
     {
         const int grandmother = reg->infoSource("الجدة", reg->infoSourceClass("الأقارب"));
