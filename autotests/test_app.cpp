@@ -14,6 +14,8 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTableView>
 
 using namespace simat;
 using namespace simat::testing;
@@ -348,6 +350,78 @@ private slots:
         QVERIFY(!control("MainForm", "SP_basic_data")->isEnabled());
         QVERIFY(!control("StartupForm", "SP_install_prog")->isEnabled());
         QVERIFY(!control("StartupForm", "SP_installation_instructions")->isEnabled());
+    }
+
+    // Logging out closes every window of the session, after asking where answers would be
+    // lost; the next user finds none of them.
+    void loggingOutClosesTheSessionsWindows()
+    {
+        addUser(20, 0);
+        login("20", "pw20");
+        control("MainForm", "SP_basic_data")->click();
+        control("BasicDataMainForm", "SP_students")->click();
+        control("MainForm", "SP_inq_rep")->click();
+        control("MainForm", "SP_start_test")->click();
+        auto *grid = control<QTableView>("MeasureDiagonsisForm", "SGmeas_diag");
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        QTest::keyClick(grid, Qt::Key_1);
+        {
+            BoxAnswerer stay({QMessageBox::No});
+            control("MainForm", "spExit")->click();
+            QCOMPARE(stay.texts, QStringList({"تأكد من أنك قمت بحفظ البيانات قبل الاستمرار - هل "
+                                              "تريد الاستمرار بدون حفظ البيانات؟"}));
+        }
+        QVERIFY(screen("MainForm")->isVisible());
+        QVERIFY(screen("MeasureDiagonsisForm")->isVisible());
+        {
+            BoxAnswerer leave({QMessageBox::Yes});
+            control("MainForm", "spExit")->click();
+        }
+        QStringList open;
+        for (QObject *object : screens::all()) {
+            auto *window = qobject_cast<QWidget *>(object);
+            if (window && window->isVisible())
+                open << window->objectName();
+        }
+        QCOMPARE(open, QStringList({"StartupForm"}));
+    }
+
+    // An inquirer (level 3) searches and prints through the inquiries menu but writes nothing,
+    // whether through a button, a function key or the action itself.
+    void anInquirerChangesNothingThroughTheInquiries()
+    {
+        addUser(30, 3);
+        login("30", "pw30");
+        control("MainForm", "SP_inq_rep")->click();
+        const auto hidden = [](const char *screenName) {
+            for (const char *button : {"spNew", "spSave", "spDelete"})
+                QVERIFY2(!control(screenName, button)->isVisible(), button);
+        };
+        control("InquiresReportsForm", "spStudentsQuery")->click();
+        screen("StudentQueryForm")->close();
+        hidden("StudentsForm");
+        control<QLineEdit>("StudentsForm", "eName")->setText(QStringLiteral("حالة جديدة"));
+        QTest::keyClick(screen("StudentsForm"), Qt::Key_F8);
+        QMetaObject::invokeMethod(screen("StudentsForm"), "spSaveClick");
+        QCOMPARE(reg->count("select count(*) from student where stud_name = 'حالة جديدة'"), 0);
+
+        control("InquiresReportsForm", "spInfoSourceQuery")->click();
+        screen("SearchForm")->close();
+        hidden("SetupDataLevel2Form");
+        const int sources = reg->count("select count(*) from info_source");
+        QMetaObject::invokeMethod(screen("SetupDataLevel2Form"), "spSaveClick");
+        QMetaObject::invokeMethod(screen("SetupDataLevel2Form"), "spDeleteClick");
+        QCOMPARE(reg->count("select count(*) from info_source"), sources);
+
+        control("InquiresReportsForm", "spStudentTestQuery")->click();
+        screen("SearchForm")->close();
+        hidden("MeasureDiagonsisForm");
+        auto *grid = control<QTableView>("MeasureDiagonsisForm", "SGmeas_diag");
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        QTest::keyClick(grid, Qt::Key_1);
+        QCOMPARE(grid->model()->index(0, 5).data().toString(), QString());
+        QMetaObject::invokeMethod(screen("MeasureDiagonsisForm"), "spSaveClick");
+        QCOMPARE(reg->count("select count(*) from test_hdr"), 0);
     }
 
     void anUnreachableDatabaseShowsAnErrorAndTheProgramGoesOn()

@@ -146,31 +146,30 @@ private slots:
     {
         QTest::addColumn<int>("level");
         QTest::addColumn<QList<bool>>("granted");
-        // test screen, save tests, close, delete tests, delete cases, basic data,
-        // classifications, accounts, register, install
-        QTest::newRow("administrator")
-            << 0 << QList<bool>{true, true, true, true, true, true, true, true, true, true};
-        QTest::newRow("supervisor")
-            << 1 << QList<bool>{true, true, false, false, true, true, true, false, false, false};
-        QTest::newRow("tester") << 2 << QList<bool>{true, true,  false, false, false,
-                                                    true, false, false, false, false};
-        QTest::newRow("inquirer") << 3 << QList<bool>{false, false, false, false, false,
-                                                      false, false, false, false, false};
-        QTest::newRow("unknown") << 4 << QList<bool>{false, false, false, false, false,
-                                                     false, false, false, false, false};
+        // test screen, save, close and delete tests, keep and delete cases, basic data, keep
+        // lookups, classifications, delete lookups, accounts, register, install
+        using L = QList<bool>;
+        QTest::newRow("administrator") << 0 << L(13, true);
+        QTest::newRow("supervisor") << 1 << L{true, true, false, false, true,  true, true,
+                                              true, true, true,  false, false, false};
+        QTest::newRow("tester") << 2 << L{true, true,  false, false, true,  false, true,
+                                          true, false, false, false, false, false};
+        QTest::newRow("inquirer") << 3 << L(13, false);
+        QTest::newRow("unknown") << 4 << L(13, false);
+        QTest::newRow("negative") << -1 << L(13, false);
     }
     void levelsGrantWhatTheyMay()
     {
         QFETCH(int, level);
         QFETCH(QList<bool>, granted);
         using namespace permissions;
-        const QList<bool> asked = {mayOpenTestScreen(level),      maySaveTests(level),
-                                   mayCloseTests(level),          mayDeleteTests(level),
-                                   mayDeleteCases(level),         mayOpenBasicData(level),
-                                   mayKeepClassifications(level), mayKeepAccounts(level),
-                                   mayKeepRegister(level),        mayInstall(level)};
+        const QList<bool> asked = {
+            mayOpenTestScreen(level), maySaveTests(level),    mayCloseTests(level),
+            mayDeleteTests(level),    mayKeepCases(level),    mayDeleteCases(level),
+            mayOpenBasicData(level),  mayKeepLookups(level),  mayKeepClassifications(level),
+            mayDeleteLookups(level),  mayKeepAccounts(level), mayKeepRegister(level),
+            mayInstall(level)};
         QCOMPARE(asked, granted);
-        QCOMPARE(mayDeleteLookups(level), mayKeepClassifications(level));
     }
 
     void twoTestsArePairedByQuestion()

@@ -1,12 +1,13 @@
 #include "main_form.h"
 
 #include "core/permissions.h"
-
 #include "startup.h"
 #include "ui/action.h"
 #include "ui/global.h"
 #include "ui/screens.h"
 #include "ui_main_form.h"
+
+#include <QCloseEvent>
 
 #include <QStyle>
 
@@ -65,6 +66,17 @@ void TMainForm::SP_basic_dataClick()
 void TMainForm::spExitClick()
 {
     close();
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    const QStringList outsideTheSession = {QStringLiteral("StartupForm"),
+                                           QStringLiteral("LoginForm"), objectName()};
+    if (!screens::closeAllBut(outsideTheSession)) {
+        event->ignore();
+        return;
+    }
+    TScreen::closeEvent(event);
 }
 
 } // namespace simat

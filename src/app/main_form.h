@@ -25,6 +25,10 @@ public slots:
 
     void applyUserLevel() override;
 
+protected:
+    // Logging out: the session's screens close with the menu.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     std::unique_ptr<Ui::MainForm> ui;
 };

@@ -1,7 +1,6 @@
 #include "startup_form.h"
 
 #include "core/permissions.h"
-
 #include "platform.h"
 #include "startup.h"
 #include "ui/action.h"

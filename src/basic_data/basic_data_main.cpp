@@ -1,7 +1,6 @@
 #include "basic_data_main.h"
 
 #include "core/permissions.h"
-
 #include "data/backup.h"
 #include "data/dm.h"
 #include "ui/action.h"
@@ -102,6 +101,8 @@ void TBasicDataMainForm::SP_studentsClick()
 
 void TBasicDataMainForm::SP_usersClick()
 {
+    if (!permissions::mayKeepAccounts(globals().session.SessionUserLevel))
+        return;
     screens::show(QStringLiteral("UsersForm"));
 }
 
@@ -135,6 +136,8 @@ void returnToLogin()
 
 void TBasicDataMainForm::spBackupClick()
 {
+    if (!permissions::mayKeepRegister(globals().session.SessionUserLevel))
+        return;
     const QString path = chooseSavePath(this, QStringLiteral("حفظ نسخة احتياطية"),
                                         backup::fileName(database()), backupFilter());
     if (path.isEmpty())
@@ -150,6 +153,8 @@ void TBasicDataMainForm::spBackupClick()
 
 void TBasicDataMainForm::spRestoreClick()
 {
+    if (!permissions::mayKeepRegister(globals().session.SessionUserLevel))
+        return;
     const QString path =
         chooseFilePath(this, QStringLiteral("استرجاع نسخة احتياطية"), QString(), backupFilter());
     if (path.isEmpty())

@@ -1,9 +1,8 @@
 #include "lookup_screen.h"
 
-#include "core/permissions.h"
-
 #include "core/error.h"
 #include "core/numbers.h"
+#include "core/permissions.h"
 #include "data/dm.h"
 #include "lookup_tables.h"
 #include "setup_data_report.h"
@@ -99,9 +98,19 @@ void TLookupTableScreen::FormShow()
     spNewClick();
 }
 
+bool TLookupTableScreen::userMayKeep() const
+{
+    return m_level.mayKeep(globals().session.SessionUserLevel);
+}
+
+// A user who may not change the screen's tables finds it read-only: searching and printing.
 void TLookupTableScreen::applyUserLevel()
 {
-    m_deleteButton->setVisible(permissions::mayDeleteLookups(globals().session.SessionUserLevel));
+    const bool writable = userMayKeep();
+    control<QToolButton>(this, "spNew")->setVisible(writable);
+    control<QToolButton>(this, "spSave")->setVisible(writable);
+    m_deleteButton->setVisible(writable &&
+                               permissions::mayDeleteLookups(globals().session.SessionUserLevel));
 }
 
 // ---------------------------------------------------------------- choosing a table
@@ -190,7 +199,7 @@ void TLookupTableScreen::DBGresultDblClick()
 
 void TLookupTableScreen::spSaveClick()
 {
-    if (entriesAreComplete() &&
+    if (userMayKeep() && entriesAreComplete() &&
         basic_data::codeAndDescriptionAreGiven(Ecode, Edesc, GBobj_list->title(), this))
         saveRow();
 }
@@ -259,6 +268,8 @@ void TLookupTableScreen::checkUpdated(int rowsUpdated) const
 
 void TLookupTableScreen::spDeleteClick()
 {
+    if (!userMayKeep() || !permissions::mayDeleteLookups(globals().session.SessionUserLevel))
+        return;
     if (Ecode->text().trimmed().isEmpty()) {
         messages::info(QString::fromUtf8(m_level.nothingToDelete), this);
         return;

@@ -46,6 +46,8 @@ protected:
         const char *nothingToDelete;
         // Buttons of the basic-data menu that open the screen on a table, with that table.
         QList<std::pair<const char *, const char *>> menuTables;
+        // Whether a user level may change the rows of the screen's tables.
+        bool (*mayKeep)(int level);
     };
     TLookupTableScreen(const Level &level, QWidget *parent);
 
@@ -104,6 +106,7 @@ protected:
     bool PendingDelete = false;
 
 private:
+    bool userMayKeep() const;
     void bindToData();
     void saveRow();
     void insertRow();

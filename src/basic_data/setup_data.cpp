@@ -1,6 +1,7 @@
 #include "setup_data.h"
 
 #include "core/error.h"
+#include "core/permissions.h"
 #include "data/dm.h"
 #include "lookup_tables.h"
 #include "ui/action.h"
@@ -24,7 +25,8 @@ TSetupDataForm::TSetupDataForm(QWidget *parent)
            "SetupDataTablesList",
            "SetupDataReportForm",
            "من فضلك إختار سجل",
-           {{"SP_class_info_source", "info_source_class"}, {"SP_class_testers", "tester_class"}}},
+           {{"SP_class_info_source", "info_source_class"}, {"SP_class_testers", "tester_class"}},
+           permissions::mayKeepClassifications},
           parent)
     , ui(std::make_unique<Ui::SetupDataForm>())
 {

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/numbers.h"
+#include "core/permissions.h"
 #include "data/dm.h"
 #include "lookup_tables.h"
 #include "ui/action.h"
@@ -31,7 +32,8 @@ TSetupDataLevel2Form::TSetupDataLevel2Form(QWidget *parent)
                           "SetupDataLevel2TablesList",
                           "SetupDataReportLevel2Form",
                           "لاتوجد بيانات للإلغاء",
-                          {{"SP_info_source", "info_source"}, {"SP_testers", "tester"}}},
+                          {{"SP_info_source", "info_source"}, {"SP_testers", "tester"}},
+                          permissions::mayKeepLookups},
                          parent)
     , ui(std::make_unique<Ui::SetupDataLevel2Form>())
 {

@@ -1,11 +1,10 @@
 #include "students.h"
 
-#include "core/permissions.h"
-
 #include "core/age.h"
 #include "core/error.h"
 #include "core/hijri.h"
 #include "core/numbers.h"
+#include "core/permissions.h"
 #include "data/dm.h"
 #include "data/text_search.h"
 #include "students_report.h"
@@ -201,9 +200,14 @@ void TStudentsForm::FormShow()
     spNewClick();
 }
 
+// A user who may not change cases finds the form read-only: searching and printing only.
 void TStudentsForm::applyUserLevel()
 {
-    ui->spDelete->setVisible(permissions::mayDeleteCases(globals().session.SessionUserLevel));
+    const int level = globals().session.SessionUserLevel;
+    const bool writable = permissions::mayKeepCases(level);
+    ui->spNew->setVisible(writable);
+    ui->spSave->setVisible(writable);
+    ui->spDelete->setVisible(writable && permissions::mayDeleteCases(level));
 }
 
 void TStudentsForm::spExitClick()
@@ -332,7 +336,7 @@ bool TStudentsForm::validateForSave()
 // A new case is shown under the code it was stored under, so that saving it again updates it.
 void TStudentsForm::spSaveClick()
 {
-    if (!validateForSave())
+    if (!permissions::mayKeepCases(globals().session.SessionUserLevel) || !validateForSave())
         return;
     const int code = m_cases->save(recordOnScreen(), globals().CurrentBranchNo,
                                    globals().session.SessionUserCode);
@@ -370,6 +374,8 @@ CaseRecord TStudentsForm::recordOnScreen() const
 
 void TStudentsForm::spDeleteClick()
 {
+    if (!permissions::mayDeleteCases(globals().session.SessionUserLevel))
+        return;
     if (ui->eCode->text().isEmpty()) {
         messages::info(QStringLiteral("إختار حالة"), this);
         return;

@@ -248,14 +248,25 @@ void TMeasureDiagonsisForm::fitToScreen()
     setGeometry(client);
 }
 
+int TMeasureDiagonsisForm::userLevel()
+{
+    return globals().session.SessionUserLevel;
+}
+
+// A user who may not save tests finds every test read-only: searching and printing only.
 void TMeasureDiagonsisForm::applyUserLevel()
 {
-    const int level = globals().session.SessionUserLevel;
+    const int level = userLevel();
     const bool open = !m_session->isClosed();
+    const bool editable = open && permissions::maySaveTests(level);
     ui->spDelete->setVisible(permissions::mayDeleteTests(level) && open);
     ui->spCloseRep->setVisible(permissions::mayCloseTests(level) && open);
     ui->spNew->setVisible(permissions::maySaveTests(level));
-    ui->spSave->setVisible(permissions::maySaveTests(level) && open);
+    ui->spSave->setVisible(editable);
+    ui->spFindInfoSource->setVisible(editable);
+    ui->spFindTester->setVisible(editable);
+    ui->eSchoolName->setReadOnly(!editable);
+    m_answers->setReadOnly(!editable);
 }
 
 void TMeasureDiagonsisForm::spExitClick()
@@ -314,9 +325,6 @@ bool TMeasureDiagonsisForm::runNew(bool offerSameCase, bool reload)
         setStatus(TestStatus::New);
     }
     clearSourceAndTester();
-    ui->spFindTester->setVisible(true);
-    ui->spSave->setVisible(true);
-    ui->spFindInfoSource->setVisible(true);
     showQuestions(TestSession::firstDomain);
     if (reload) {
         m_session->showDomain(TestSession::firstDomain);
@@ -527,9 +535,6 @@ void TMeasureDiagonsisForm::setStatus(TestStatus status)
     ui->lTestStatus->setStyleSheet(open
                                        ? QStringLiteral("color: rgb(0,128,0); font-weight: bold;")
                                        : QStringLiteral("color: rgb(255,0,0); font-weight: bold;"));
-    m_answers->setReadOnly(!open);
-    ui->spFindInfoSource->setVisible(open);
-    ui->spFindTester->setVisible(open);
     applyUserLevel();
 }
 
@@ -696,7 +701,7 @@ ChecklistTest TMeasureDiagonsisForm::testOnScreen() const
 
 void TMeasureDiagonsisForm::spSaveClick()
 {
-    if (m_session->isClosed() || !validateForSave())
+    if (m_session->isClosed() || !permissions::maySaveTests(userLevel()) || !validateForSave())
         return;
     m_session->endFollowUp();
     const ChecklistTest test = testOnScreen();
@@ -774,6 +779,8 @@ void TMeasureDiagonsisForm::N2Click()
 
 void TMeasureDiagonsisForm::spCloseRepClick()
 {
+    if (!permissions::mayCloseTests(userLevel()))
+        return;
     if (shownTestNo() == 0) {
         messages::info(QStringLiteral("اختار اختبار لإغلاقه"), this, messages::Sound::Silent);
         return;
@@ -803,6 +810,8 @@ void TMeasureDiagonsisForm::spCloseRepClick()
 
 void TMeasureDiagonsisForm::spDeleteClick()
 {
+    if (!permissions::mayDeleteTests(userLevel()))
+        return;
     if (shownTestNo() == 0) {
         messages::info(QStringLiteral("اختار اختبار لإلغائه"), this, messages::Sound::Silent);
         return;

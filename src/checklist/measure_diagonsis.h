@@ -83,6 +83,7 @@ protected:
 private:
     void FormCreate();
     void fitToScreen();
+    static int userLevel();
     void connectControls();
     QList<QAbstractButton *> domainButtons() const;
     QAbstractButton *domainButton(int domain) const;

@@ -17,9 +17,12 @@ inline constexpr auto &mayOpenTestScreen = upTo<Level::Tester>;
 inline constexpr auto &maySaveTests = upTo<Level::Tester>;
 inline constexpr auto &mayCloseTests = upTo<Level::Administrator>;
 inline constexpr auto &mayDeleteTests = upTo<Level::Administrator>;
+// Registering and changing cases.
+inline constexpr auto &mayKeepCases = upTo<Level::Tester>;
 inline constexpr auto &mayDeleteCases = upTo<Level::Supervisor>;
 inline constexpr auto &mayOpenBasicData = upTo<Level::Tester>;
-// The classes of testers and of information sources.
+// Testers and information sources; the classes they belong to.
+inline constexpr auto &mayKeepLookups = upTo<Level::Tester>;
 inline constexpr auto &mayKeepClassifications = upTo<Level::Supervisor>;
 inline constexpr auto &mayDeleteLookups = upTo<Level::Supervisor>;
 inline constexpr auto &mayKeepAccounts = upTo<Level::Administrator>;

@@ -82,6 +82,18 @@ bool lookupButtonIs(const QString &screenName, const char *buttonName)
     return opener && opener == button(screenName, buttonName);
 }
 
+bool closeAllBut(const QStringList &kept)
+{
+    const QList<QObject *> objects = registered();
+    for (auto object = objects.crbegin(); object != objects.crend(); ++object) {
+        auto *window = qobject_cast<QWidget *>(*object);
+        if (window && window->isVisible() && !kept.contains(window->objectName()) &&
+            !window->close())
+            return false;
+    }
+    return true;
+}
+
 void sessionUserChanged()
 {
     for (QObject *object : registered()) {

@@ -44,4 +44,9 @@ bool lookupButtonIs(const QString &screenName, const char *buttonName);
 // screen keeps the rights of the user before.
 void sessionUserChanged();
 
+// The session ends: closes every shown window of the program but those named, the last one
+// taken into the registry first, each asking as its own closing does; false, and the rest
+// left open, when one of them stays.
+bool closeAllBut(const QStringList &kept);
+
 } // namespace simat::screens

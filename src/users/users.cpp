@@ -1,10 +1,9 @@
 #include "users.h"
 
-#include "core/permissions.h"
-
 #include "basic_data/setup_data_report.h"
 #include "core/error.h"
 #include "core/numbers.h"
+#include "core/permissions.h"
 #include "data/dm.h"
 #include "data/statement_texts.h"
 #include "ui/action.h"
