@@ -400,6 +400,7 @@ private slots:
         control("InquiresReportsForm", "spStudentsQuery")->click();
         screen("StudentQueryForm")->close();
         hidden("StudentsForm");
+        QVERIFY(control<QLineEdit>("StudentsForm", "eName")->isReadOnly());
         control<QLineEdit>("StudentsForm", "eName")->setText(QStringLiteral("حالة جديدة"));
         QTest::keyClick(screen("StudentsForm"), Qt::Key_F8);
         QMetaObject::invokeMethod(screen("StudentsForm"), "spSaveClick");

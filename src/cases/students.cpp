@@ -17,6 +17,7 @@
 #include "ui/search.h"
 #include "ui_students.h"
 
+#include <QRadioButton>
 #include <QStyle>
 
 namespace simat {
@@ -208,6 +209,15 @@ void TStudentsForm::applyUserLevel()
     ui->spNew->setVisible(writable);
     ui->spSave->setVisible(writable);
     ui->spDelete->setVisible(writable && permissions::mayDeleteCases(level));
+    for (const TextField &field : textFields)
+        box(field.box)->setReadOnly(!writable);
+    ui->emHajDate->setReadOnly(!writable);
+    for (const TextField &date : dateFields)
+        dateBox(date.box)->setEnabled(writable);
+    for (const LookupField &lookup : lookupFields)
+        findChild<QToolButton *>(QLatin1String(lookup.button))->setEnabled(writable);
+    for (QRadioButton *choice : {ui->RBmail, ui->RBfemail, ui->RBactive, ui->RBUnactive})
+        choice->setEnabled(writable);
 }
 
 void TStudentsForm::spExitClick()
