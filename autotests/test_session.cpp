@@ -86,8 +86,10 @@ private slots:
         session.showStored(stored(7, 3, QDate(2026, 5, 1)));
         session.header().identity.testDate = QDate(2026, 6, 2);
         QCOMPARE(session.storedIdentity(), (TestIdentity{0, 3, QDate(2026, 5, 1), 7}));
+        session.header().birthDate = QDate(2020, 1, 2);
         session.showNew(QDate(2026, 12, 9));
         QCOMPARE(session.test().identity, (TestIdentity{0, 0, QDate(2026, 12, 9), 7}));
+        QCOMPARE(session.test().age().years, 6);
         QVERIFY(!session.test().isStored());
     }
 

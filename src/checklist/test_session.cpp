@@ -57,10 +57,10 @@ void TestSession::showStored(const ChecklistTest &test)
 
 void TestSession::showNew(const QDate &today)
 {
-    const int caseCode = this->caseCode();
-    const int branchNo = m_test.identity.branchNo;
-    m_test = ChecklistTest();
-    m_test.identity = {branchNo, 0, today, caseCode};
+    ChecklistTest next;
+    next.identity = {m_test.identity.branchNo, 0, today, caseCode()};
+    next.birthDate = m_test.birthDate;
+    m_test = next;
     m_loadedDate = QDate();
     m_status = Status::New;
     m_unsavedAnswers = false;
