@@ -32,7 +32,8 @@ QString openFailure(const DatabaseAlias &alias, const QString &detail)
         if (!alias.connectOptions.isEmpty())
             where += QLatin1Char(' ') + alias.connectOptions;
     }
-    return QStringLiteral("تعذر فتح قاعدة البيانات (%1)\n%2").arg(where, detail.trimmed());
+    return QStringLiteral("تعذر فتح قاعدة البيانات (%1)\n%2")
+        .arg(withoutPasswords(where), withoutPasswords(detail.trimmed()));
 }
 
 // A folder the program makes for its database is its owner's alone, and so is the folder of
