@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QToolButton>
+#include <sys/stat.h>
 
 using namespace simat;
 using namespace simat::testing;
@@ -48,6 +49,14 @@ QString fingerprint()
         }
     }
     return QString::number(rows) + QLatin1Char(' ') + QString::fromLatin1(hash.result().toHex());
+}
+
+int modeOf(const QString &path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return -1;
+    return int(status.st_mode & 07777);
 }
 
 QString errorOf(const std::function<void()> &work)
@@ -212,6 +221,29 @@ private slots:
         addCases(400, 1);
         backup::restore(db(), backups.first());
         QCOMPARE(fingerprint(), saved);
+    }
+
+    // Under the common umask 022: a backup, the one before a schema change, and its folders.
+    void backupsAndTheirFoldersAreTheirOwnersAlone()
+    {
+        const mode_t umaskBefore = ::umask(022);
+        const QString saved = savedBackup();
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", m_folder->filePath("data").toUtf8());
+        reg->run("drop table schema_version");
+        db().close();
+        db().open(parseAlias(reg->database().alias()));
+        const QString automatic = backup::automaticFolder();
+        qputenv("XDG_DATA_HOME", dataHome);
+        ::umask(umaskBefore);
+        QCOMPARE(modeOf(saved), 0600);
+        QDirIterator found(automatic, QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY(found.hasNext());
+        const QString before = found.next();
+        QCOMPARE(modeOf(before), 0600);
+        QCOMPARE(modeOf(QFileInfo(before).absolutePath()), 0700);
+        QCOMPARE(modeOf(automatic), 0700);
+        QCOMPARE(modeOf(m_folder->filePath("data/simat")), 0700);
     }
 
     void theMenuBacksUpAndRestoresForTheAdministratorOnly()

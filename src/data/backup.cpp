@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "database.h"
+#include "owner_only.h"
 #include "schema.h"
 
 #include <QCryptographicHash>
@@ -112,9 +113,11 @@ void saveSQLite(const Database &database, const QString &filePath, const Progres
     refuseTheRegisterFile(database, filePath);
     const QString part = filePath + QLatin1String(".part");
     QFile::remove(part);
+    owner_only::createFile(part);
     try {
         {
-            SQLiteFile copy(part, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+            // SQLite gives its journal beside the copy the copy's permissions.
+            SQLiteFile copy(part, SQLITE_OPEN_READWRITE);
             copyPages(liveHandle(database), copy.handle(), progress);
             // One file, readable alone: no write-ahead log beside it.
             copy.execute("pragma journal_mode = delete");
@@ -335,7 +338,10 @@ void savePostgreSQL(const Database &database, const QString &filePath, const Pro
                 toolEnvironment(database.alias()),
                 QRegularExpression(QStringLiteral("dumping contents of table")),
                 int(schema::tables().size())};
+    QFile::remove(part);
     try {
+        // pg_dump writes into the file as it finds it, and keeps its permissions.
+        owner_only::createFile(part);
         run(job, progress);
         QFile::remove(filePath);
         if (!QFile::rename(part, filePath))
@@ -481,8 +487,8 @@ void saveBeforeMigration(Database &database)
     QDir dir(folder);
     if (dir.exists() && !dir.isEmpty(QDir::Files))
         return;
-    if (!QDir().mkpath(folder))
-        throw Error(QStringLiteral("تعذر إنشاء المجلد %1").arg(folder));
+    owner_only::makeFolder(automaticFolder());
+    owner_only::makeFolder(folder);
     try {
         save(database, dir.filePath(fileName(database)));
     } catch (const Error &error) {
