@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QToolButton>
+#include <sys/stat.h>
 
 using namespace simat;
 using namespace simat::testing;
@@ -48,6 +49,38 @@ QString fingerprint()
         }
     }
     return QString::number(rows) + QLatin1Char(' ') + QString::fromLatin1(hash.result().toHex());
+}
+
+// The register's tables with their columns, its views with their definitions, its triggers.
+QStringList schemaObjects()
+{
+    const QStringList reads =
+        db().engine() == DatabaseAlias::Engine::SQLite
+            ? QStringList{"select type || ' ' || name || ' ' || coalesce(sql, '') from "
+                          "sqlite_master order by type, name"}
+            : QStringList{"select table_name || '.' || column_name from information_schema.columns "
+                          "where table_schema = current_schema() order by table_name, "
+                          "ordinal_position",
+                          "select viewname || ' ' || definition from pg_views where schemaname = "
+                          "current_schema() order by viewname",
+                          "select tgname from pg_trigger where not tgisinternal order by tgname"};
+    QStringList objects;
+    for (const QString &read : reads) {
+        QSqlQuery query(db().connection());
+        if (!query.exec(read))
+            qFatal("%s", qPrintable(query.lastError().text()));
+        while (query.next())
+            objects << query.value(0).toString();
+    }
+    return objects;
+}
+
+int modeOf(const QString &path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return -1;
+    return int(status.st_mode & 07777);
 }
 
 QString errorOf(const std::function<void()> &work)
@@ -118,6 +151,11 @@ private slots:
         backup::restore(db(), path);
         QCOMPARE(fingerprint(), saved);
         QCOMPARE(db().takeOpenWarning(), QString());
+        // The index of the names on SQLite is made anew from the cases restored.
+        if (engineOfRow() == TestDatabase::Engine::SQLite)
+            QCOMPARE(reg->count("select count(*) from student_name_search where "
+                                "student_name_search match simat_name_query('حالة')"),
+                     30);
         addCases(200, 1);
     }
 
@@ -163,15 +201,83 @@ private slots:
         QCOMPARE(fingerprint(), saved);
     }
 
+    // Backups of the program's tables with something of their own: a trigger that makes an
+    // account an administrator and adds one, a view that shows every password as a
+    // nationality, a table; and one whose accounts have no passwords. The check and the restore
+    // refuse each, and the register, its tables, views and triggers, and its accounts stay as
+    // they were.
+    void craftedBackupsAreRefusedAndChangeNothing()
+    {
+        const bool sqlite = engineOfRow() == TestDatabase::Engine::SQLite;
+        reg->account({.code = 2, .level = 2, .password = "pw-of-2"});
+        const QString good = savedBackup();
+        const QString planted =
+            "update users set user_level = 0 where user_code = 2; insert into users (user_code, "
+            "a_name, user_password, user_level, is_active) values (99, 'x', '99', 0, 1);";
+        const QList<QStringList> crafts = {
+            sqlite ? QStringList{"create trigger planted after insert on test_hdr begin " +
+                                 planted + " end"}
+                   : QStringList{"create function planted() returns trigger language plpgsql as "
+                                 "$$ begin " +
+                                     planted + " return new; end $$",
+                                 "create trigger planted after insert on test_hdr for each row "
+                                 "execute function planted()"},
+            {"drop view nationality_view_1",
+             "create view nationality_view_1 as select user_code as nationality_id, user_password "
+             "as nationality_name, entry_date, who_insert, trans_date, who_update, is_active, "
+             "entry_type from users"},
+            {"alter table users drop column user_password"},
+            {"create table notes (id integer, body text)"}};
+        QStringList crafted;
+        for (const QStringList &craft : crafts) {
+            for (const QString &statement : craft)
+                reg->run(statement);
+            crafted << file(QStringLiteral("crafted-%1-").arg(crafted.size()) +
+                            backup::fileName(db()));
+            backup::save(db(), crafted.last());
+            const QString undone = errorOf([&] { backup::restore(db(), good); });
+            QVERIFY2(undone.isEmpty(), qPrintable(undone));
+        }
+        const QString rows = fingerprint();
+        const QStringList objects = schemaObjects();
+        const QString notOurs = "الملف المختار ليس نسخة احتياطية من بيانات هذا البرنامج";
+        for (const QString &path : crafted) {
+            QCOMPARE(errorOf([&] { backup::check(db(), path); }), notOurs);
+            QCOMPARE(errorOf([&] { backup::restore(db(), path); }), notOurs);
+            QCOMPARE(errorOf([&] { backup::restore(db(), path, {}, backup::Checked::Already); }),
+                     "تعذر استرجاع النسخة الاحتياطية، وبقيت البيانات كما كانت\n" + notOurs);
+            QCOMPARE(fingerprint(), rows);
+            QCOMPARE(schemaObjects(), objects);
+        }
+        reg->test(1).add();
+        QCOMPARE(reg->rows("select user_code, user_level from users order by user_code"),
+                 QStringList({"1|0", "2|2"}));
+        logIn("2", "pw-of-2");
+        QVERIFY(screens::find(QStringLiteral("MainForm"))->isVisible());
+    }
+
+    // The accounts of a restored register log in with their passwords.
+    void aRestoredRegisterLogsInWithItsAccounts()
+    {
+        reg->account({.code = 2, .level = 0, .password = "pw-of-2"});
+        const QString path = savedBackup();
+        reg->run("delete from users where user_code = 2");
+        backup::restore(db(), path);
+        BoxAnswerer boxes;
+        logIn("2", "pw-of-2");
+        QCOMPARE(boxes.count(), 0);
+        QVERIFY(screens::find(QStringLiteral("MainForm"))->isVisible());
+    }
+
     // Stopped after its first part, the restore leaves every row as it was before it began.
     void aRestoreStoppedHalfWayLeavesTheRegisterAsItWas()
     {
-        // A register that a restore copies in several parts; on PostgreSQL 59,001 cases written
-        // by one statement, far more than the builder writes in the time of a test.
+        // A register that a restore copies in several parts: 59,001 cases written by one
+        // statement, far more than the builder writes in the time of a test.
         if (engineOfRow() == TestDatabase::Engine::SQLite)
-            reg->run(
-                "create table padding as with recursive n(i) as (select 1 union all select i + 1 "
-                "from n where i < 4000) select i, randomblob(3000) as b from n");
+            reg->run("insert into student (stud_code, stud_name, stud_birth_date) with recursive "
+                     "n(g) as (select 1000 union all select g + 1 from n where g < 60000) select "
+                     "g, 'حالة ' || g, '2020-01-02' from n");
         else
             reg->run(
                 "insert into student (stud_code, stud_name, stud_birth_date) select g, 'حالة ' "
@@ -212,6 +318,29 @@ private slots:
         addCases(400, 1);
         backup::restore(db(), backups.first());
         QCOMPARE(fingerprint(), saved);
+    }
+
+    // Under the common umask 022: a backup, the one before a schema change, and its folders.
+    void backupsAndTheirFoldersAreTheirOwnersAlone()
+    {
+        const mode_t umaskBefore = ::umask(022);
+        const QString saved = savedBackup();
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", m_folder->filePath("data").toUtf8());
+        reg->run("drop table schema_version");
+        db().close();
+        db().open(parseAlias(reg->database().alias()));
+        const QString automatic = backup::automaticFolder();
+        qputenv("XDG_DATA_HOME", dataHome);
+        ::umask(umaskBefore);
+        QCOMPARE(modeOf(saved), 0600);
+        QDirIterator found(automatic, QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY(found.hasNext());
+        const QString before = found.next();
+        QCOMPARE(modeOf(before), 0600);
+        QCOMPARE(modeOf(QFileInfo(before).absolutePath()), 0700);
+        QCOMPARE(modeOf(automatic), 0700);
+        QCOMPARE(modeOf(m_folder->filePath("data/simat")), 0700);
     }
 
     void theMenuBacksUpAndRestoresForTheAdministratorOnly()

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <sys/stat.h>
 
 using namespace simat;
 using namespace simat::testing;
@@ -238,6 +239,39 @@ private slots:
         BoxAnswerer empty;
         QTest::mouseClick(on<QToolButton>("IntervalForm", "spExport"), Qt::LeftButton);
         QCOMPARE(empty.texts, QStringList({TAllCasesReport::emptyPeriodText()}));
+    }
+
+    // Under the common umask 022 too, and over files that others could read before.
+    void anExportIsReadableByItsOwnerAlone()
+    {
+        const QDate today = QDate::currentDate();
+        addTest(0, 1, today, 1, 10, {1});
+        QTemporaryDir folder;
+        const QString path = folder.filePath("simat-tests.csv");
+        const QString answers = folder.filePath("simat-answers.csv");
+        for (const QString &earlier : {path, answers}) {
+            QFile file(earlier);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ReadOther));
+        }
+        const mode_t umaskBefore = ::umask(022);
+        screens::show("InquiresReportsForm");
+        screens::press("InquiresReportsForm", "spAllStudentsTests");
+        // The file dialog asks first whether to replace the earlier file.
+        BoxAnswerer boxes({QMessageBox::Yes, QMessageBox::Ok});
+        chooseFile(path);
+        QTest::mouseClick(on<QToolButton>("IntervalForm", "spExport"), Qt::LeftButton);
+        ::umask(umaskBefore);
+        QCOMPARE(boxes.count(), 2);
+        QCOMPARE(boxes.texts.last().section('\n', -1),
+                 QStringLiteral("الملفان لا يقرؤهما ولا يعدّلهما إلا حسابك على هذا الجهاز."));
+        for (const QString &written : {path, answers}) {
+            struct stat status {};
+            QCOMPARE(::stat(QFile::encodeName(written).constData(), &status), 0);
+            QCOMPARE(status.st_mode & 07777, mode_t(0600));
+        }
+        QCOMPARE(readCsv(path).size(), 2);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2);
     }
 
     void aLevelThreeUserOpensEverySearchOfTheMenu()

@@ -79,7 +79,8 @@ DatabaseAlias postgresAlias(const QString &definition)
     alias.connectOptions = libpqOptions(query);
     if (!url.isValid() || (query.isEmpty() != alias.connectOptions.isEmpty()) ||
         (!service && (url.host().isEmpty() || databaseName.isEmpty())))
-        throw Error(QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1").arg(definition));
+        throw Error(QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1")
+                        .arg(withoutPasswords(definition)));
     alias.engine = DatabaseAlias::Engine::PostgreSQL;
     alias.definition = definition;
     alias.host = url.host();
@@ -147,6 +148,22 @@ QStringList linesOf(const QString &path)
 
 } // namespace
 
+QString withoutPasswords(const QString &text)
+{
+    // Up to the last "@" of the definition: a password that is not percent-encoded may hold
+    // "@" or "/" itself.
+    static const QRegularExpression urlPassword(
+        QStringLiteral("(postgres(?:ql)?://[^\\s:@/]*:)\\S*@"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression passwordKeyword(
+        QStringLiteral("(password\\s*=\\s*)(?:'(?:[^'\\\\]|\\\\.)*'?|[^\\s&]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString shown = text;
+    shown.replace(urlPassword, QStringLiteral("\\1****@"));
+    shown.replace(passwordKeyword, QStringLiteral("\\1****"));
+    return shown;
+}
+
 QString defaultEmbeddedDatabasePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -165,7 +182,8 @@ DatabaseAlias parseAlias(const QString &definition)
         if (!alias.filePath.isEmpty())
             return alias;
     }
-    throw Error(QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1").arg(definition));
+    throw Error(
+        QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1").arg(withoutPasswords(definition)));
 }
 
 QString formatAlias(const DatabaseAlias &alias)

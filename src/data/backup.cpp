@@ -1,30 +1,69 @@
 #include "backup.h"
 
+#include "backup_texts.h"
 #include "core/error.h"
 #include "database.h"
+#include "owner_only.h"
+#include "pg_archive.h"
+#include "pg_tools.h"
+#include "register_layout.h"
 #include "schema.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <sqlite3.h>
 
 namespace simat::backup {
 
 namespace {
 
-const QString notABackup = QStringLiteral("الملف المختار ليس نسخة احتياطية من بيانات هذا البرنامج");
-const QString stopped = QStringLiteral("توقف العمل قبل أن يكتمل، ولم يتغير شيء");
+using register_layout::Layout;
+
+const QString newerVersion = QStringLiteral("النسخة الاحتياطية من إصدار أحدث من هذا البرنامج");
 
 bool isSQLite(const Database &database)
 {
     return database.engine() == DatabaseAlias::Engine::SQLite;
+}
+
+QString firstValue(const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql) || !query.next())
+        return {};
+    return query.value(0).toString();
+}
+
+// The progress of one of the steps of a work, told as a part of the whole work.
+Progress stepOf(const Progress &progress, int step, int steps)
+{
+    if (!progress)
+        return {};
+    return [progress, step, steps](qint64 done, qint64 total) {
+        constexpr qint64 stepSize = 1000;
+        if (total <= 0)
+            return progress(0, 0);
+        return progress(step * stepSize + done * stepSize / total, steps * stepSize);
+    };
+}
+
+void requireKnownVersion(int version)
+{
+    if (version > schema::currentVersion())
+        throw Error(newerVersion);
+}
+
+void requireFit(const Layout &backup, const Layout &program)
+{
+    if (!register_layout::fits(backup, program))
+        throw Error(notABackupText());
 }
 
 // ---- SQLite -------------------------------------------------------------------------------
@@ -58,7 +97,7 @@ private:
     sqlite3 *m_handle = nullptr;
 };
 
-sqlite3 *liveHandle(const Database &database)
+sqlite3 *handleOf(const Database &database)
 {
     const QVariant handle = database.connection().driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
@@ -90,7 +129,7 @@ void copyPages(sqlite3 *from, sqlite3 *into, const Progress &progress)
     }
     const int finished = sqlite3_backup_finish(copy);
     if (!going)
-        throw Error(stopped);
+        throw Error(stoppedText());
     if (stepped != SQLITE_DONE || finished != SQLITE_OK)
         throw Error(QString::fromUtf8(sqlite3_errstr(stepped != SQLITE_DONE ? stepped : finished)));
     if (progress)
@@ -112,10 +151,12 @@ void saveSQLite(const Database &database, const QString &filePath, const Progres
     refuseTheRegisterFile(database, filePath);
     const QString part = filePath + QLatin1String(".part");
     QFile::remove(part);
+    owner_only::createFile(part);
     try {
         {
-            SQLiteFile copy(part, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-            copyPages(liveHandle(database), copy.handle(), progress);
+            // SQLite gives its journal beside the copy the copy's permissions.
+            SQLiteFile copy(part, SQLITE_OPEN_READWRITE);
+            copyPages(handleOf(database), copy.handle(), progress);
             // One file, readable alone: no write-ahead log beside it.
             copy.execute("pragma journal_mode = delete");
         }
@@ -128,215 +169,232 @@ void saveSQLite(const Database &database, const QString &filePath, const Progres
     }
 }
 
-QString firstValue(QSqlDatabase &db, const QString &sql)
-{
-    QSqlQuery query(db);
-    if (!query.exec(sql) || !query.next())
-        return {};
-    return query.value(0).toString();
-}
+// While it lives, SQLite tells the progress now and then that a long statement goes on, with
+// the part of the work done before it; the progress may stop the statement.
+class Watched {
+public:
+    Watched(sqlite3 *connection, const Progress &progress, qint64 done, qint64 total)
+        : m_connection(connection)
+        , m_progress(progress)
+        , m_done(done)
+        , m_total(total)
+    {
+        if (m_progress)
+            sqlite3_progress_handler(m_connection, 100000, &Watched::tell, this);
+    }
+    ~Watched() { sqlite3_progress_handler(m_connection, 0, nullptr, nullptr); }
+    Watched(const Watched &) = delete;
+    Watched &operator=(const Watched &) = delete;
+    bool stopped() const { return m_stopped; }
+
+private:
+    static int tell(void *watched)
+    {
+        auto *self = static_cast<Watched *>(watched);
+        self->m_stopped = !self->m_progress(self->m_done, self->m_total);
+        return self->m_stopped ? 1 : 0;
+    }
+
+    sqlite3 *m_connection;
+    const Progress &m_progress;
+    qint64 m_done;
+    qint64 m_total;
+    bool m_stopped = false;
+};
+
+// A register of its own in a new folder of its own (its owner's alone): the program builds the
+// tables of a backup's version there, and a restore its new register.
+class ScratchRegister {
+public:
+    explicit ScratchRegister(const QString &besideFolder)
+        : m_folder(besideFolder + QStringLiteral("/simat-restore-XXXXXX"))
+    {
+        if (!m_folder.isValid())
+            throw Error(QStringLiteral("تعذر إنشاء مجلد مؤقت في %1").arg(besideFolder));
+        DatabaseAlias alias;
+        alias.filePath = m_folder.filePath(QStringLiteral("simat.db"));
+        m_database.openAsItStands(alias);
+        // Nothing is lost if the machine stops: the register it replaces is still there.
+        m_database.execute(QStringLiteral("pragma synchronous = off"));
+    }
+    Database &database() { return m_database; }
+
+private:
+    QTemporaryDir m_folder;
+    Database m_database{QStringLiteral("simat-scratch")};
+};
+
+const QString backupSchema = QStringLiteral("simat_backup");
+
+// The backup file, attached read-only as backupSchema to a scratch register while it lives. A
+// file that SQLite cannot read as a database is refused.
+class AttachedBackup {
+public:
+    AttachedBackup(Database &scratch, const QString &filePath)
+        : m_connection(handleOf(scratch))
+    {
+        const QByteArray uri =
+            QUrl::fromLocalFile(QFileInfo(filePath).absoluteFilePath()).toEncoded() + "?mode=ro";
+        sqlite3_stmt *attach = nullptr;
+        m_attached = sqlite3_prepare_v2(m_connection, "attach database ?1 as simat_backup", -1,
+                                        &attach, nullptr) == SQLITE_OK &&
+                     sqlite3_bind_text(attach, 1, uri.constData(), int(uri.size()),
+                                       SQLITE_TRANSIENT) == SQLITE_OK &&
+                     sqlite3_step(attach) == SQLITE_DONE;
+        sqlite3_finalize(attach);
+        // SQLite reads the file's schema at its first use.
+        const bool readable =
+            m_attached && sqlite3_db_readonly(m_connection, "simat_backup") == 1 &&
+            sqlite3_exec(m_connection, "select count(*) from simat_backup.sqlite_master", nullptr,
+                         nullptr, nullptr) == SQLITE_OK;
+        if (!readable) {
+            detach();
+            throw Error(notABackupText());
+        }
+    }
+    ~AttachedBackup() { detach(); }
+    AttachedBackup(const AttachedBackup &) = delete;
+    AttachedBackup &operator=(const AttachedBackup &) = delete;
+
+private:
+    void detach()
+    {
+        if (std::exchange(m_attached, false))
+            sqlite3_exec(m_connection, "detach database simat_backup", nullptr, nullptr, nullptr);
+    }
+
+    sqlite3 *m_connection;
+    bool m_attached = false;
+};
 
 // SQLite's integrity check of a large file takes a while: the progress is told that the work
 // goes on, and may stop it.
-int tellProgress(void *progress)
+void checkIntegrity(Database &scratch, const Progress &progress)
 {
-    return (*static_cast<const Progress *>(progress))(0, 0) ? 0 : 1;
-}
-
-void checkIntegrity(QSqlDatabase &file, const Progress &progress)
-{
-    const QVariant handle = file.driver()->handle();
-    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
-    if (progress)
-        sqlite3_progress_handler(connection, 100000, tellProgress,
-                                 const_cast<Progress *>(&progress));
-    const QString found = firstValue(file, QStringLiteral("pragma integrity_check"));
-    sqlite3_progress_handler(connection, 0, nullptr, nullptr);
-    if (progress && !progress(0, 0))
-        throw Error(stopped);
+    // The check evaluates the file's own constraints: they may call no function of the
+    // program's.
+    scratch.execute(QStringLiteral("pragma trusted_schema = off"));
+    QString found;
+    bool stopped = false;
+    {
+        Watched watch(handleOf(scratch), progress, 0, 0);
+        found = firstValue(scratch.connection(),
+                           QStringLiteral("pragma %1.integrity_check").arg(backupSchema));
+        stopped = watch.stopped();
+    }
+    scratch.execute(QStringLiteral("pragma trusted_schema = on"));
+    if (stopped || (progress && !progress(0, 0)))
+        throw Error(stoppedText());
     if (found != QLatin1String("ok"))
         throw Error(QStringLiteral("ملف النسخة الاحتياطية تالف"));
 }
 
-int schemaVersionIn(QSqlDatabase &file, const Progress &progress)
+// A register of the first version records none.
+int sqliteVersion(Database &scratch, const Layout &backup)
 {
-    checkIntegrity(file, progress);
-    QStringList tables;
-    QSqlQuery names(file);
-    names.exec(QStringLiteral("select name from sqlite_master where type = 'table'"));
-    while (names.next())
-        tables << names.value(0).toString();
-    for (const schema::Table &table : schema::tables()) {
-        if (!tables.contains(QLatin1String(table.name)))
-            throw Error(notABackup);
-    }
-    // A register of the first version records none.
-    if (!tables.contains(QLatin1String("schema_version")))
+    if (!backup.tables.contains(QStringLiteral("schema_version")))
         return 0;
-    return firstValue(file, QStringLiteral("select max(version) from schema_version")).toInt();
+    return firstValue(
+               scratch.connection(),
+               QStringLiteral("select max(version) from %1.schema_version").arg(backupSchema))
+        .toInt();
 }
 
-int sqliteSchemaVersion(const QString &filePath, const Progress &progress)
+struct Layouts {
+    Layout backup;
+    Layout program;
+};
+
+// Creates in the scratch register, beside the attached backup, the program's empty tables of
+// the backup's schema version, once the backup is found to fit their layout.
+Layouts emptyTablesFor(Database &scratch)
 {
-    static int checks = 0;
-    const QString name = QStringLiteral("backup-check-%1").arg(++checks);
-    int version = -1;
-    QString failure;
-    {
-        QSqlDatabase file = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        file.setDatabaseName(filePath);
-        file.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    Layouts layouts{register_layout::sqliteLayout(scratch.connection(), backupSchema), {}};
+    const int version = sqliteVersion(scratch, layouts.backup);
+    requireKnownVersion(version);
+    if (!scratch.inTransaction([&] {
+            schema::createEmpty(scratch, version);
+            layouts.program = register_layout::layoutOf(scratch);
+        }))
+        throw Error(scratch.lastFailure());
+    requireFit(layouts.backup, layouts.program);
+    return layouts;
+}
+
+// The rows of a table of the backup, in the program's columns. When the backup's table has
+// these columns alone, in their order, SQLite copies its rows as they are stored.
+QString copyOfRows(const QString &table, const Layouts &layouts)
+{
+    const QStringList columns = layouts.program.tables.value(table).columns;
+    if (layouts.backup.tables.value(table).columns == columns)
+        return QStringLiteral("insert into main.%1 select * from %2.%1").arg(table, backupSchema);
+    return QStringLiteral("insert into main.%1 (%2) select %2 from %3.%1")
+        .arg(table, columns.join(QLatin1Char(',')), backupSchema);
+}
+
+// The rows of the program's tables of rows from the backup into the scratch register's
+// tables; the scratch's own triggers fill the index of names.
+void copyRowsIntoScratch(Database &scratch, const Layouts &layouts, const Progress &progress)
+{
+    const QStringList tables = register_layout::rowTables(layouts.program);
+    for (qsizetype done = 0; done < tables.size(); ++done) {
+        Watched watch(handleOf(scratch), progress, done, tables.size());
         try {
-            if (!file.open() ||
-                firstValue(file, QStringLiteral("select count(*) from sqlite_master")).isEmpty())
-                throw Error(notABackup);
-            version = schemaVersionIn(file, progress);
-        } catch (const Error &error) {
-            failure = error.text();
+            scratch.execute(copyOfRows(tables.at(done), layouts));
+        } catch (const Error &) {
+            if (watch.stopped())
+                throw Error(stoppedText());
+            throw;
         }
-        file.close();
+        if (progress && !progress(done + 1, tables.size()))
+            throw Error(stoppedText());
     }
-    QSqlDatabase::removeDatabase(name);
-    if (!failure.isEmpty())
-        throw Error(failure);
-    return version;
 }
 
-void restoreSQLite(const DatabaseAlias &alias, const QString &filePath, const Progress &progress)
+void checkSQLite(const QString &filePath, const Progress &progress)
 {
-    SQLiteFile from(filePath, SQLITE_OPEN_READONLY);
+    ScratchRegister scratch(QDir::tempPath());
+    AttachedBackup backup(scratch.database(), filePath);
+    checkIntegrity(scratch.database(), progress);
+    emptyTablesFor(scratch.database());
+}
+
+// The new register is built beside the program's, then copied over it page by page in one
+// transaction; the program's connection is closed for that time.
+void restoreSQLite(Database &database, const QString &filePath, const Progress &progress)
+{
+    refuseTheRegisterFile(database, filePath);
+    const DatabaseAlias alias = database.alias();
+    ScratchRegister scratch(QFileInfo(alias.filePath).absolutePath());
+    {
+        AttachedBackup backup(scratch.database(), filePath);
+        const Layouts layouts = emptyTablesFor(scratch.database());
+        if (!scratch.database().inTransaction(
+                [&] { copyRowsIntoScratch(scratch.database(), layouts, stepOf(progress, 0, 2)); }))
+            throw Error(scratch.database().lastFailure());
+    }
+    database.close();
     SQLiteFile into(alias.filePath, SQLITE_OPEN_READWRITE);
-    copyPages(from.handle(), into.handle(), progress);
+    copyPages(handleOf(scratch.database()), into.handle(), stepOf(progress, 1, 2));
 }
 
 // ---- PostgreSQL ---------------------------------------------------------------------------
 
-// A value of a libpq connection string, quoted.
-QString quoted(const QString &value)
-{
-    QString escaped = value;
-    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    escaped.replace(QLatin1Char('\''), QLatin1String("\\'"));
-    return QLatin1Char('\'') + escaped + QLatin1Char('\'');
-}
-
-// The alias's database for pg_dump and pg_restore; the password travels in the environment.
-QStringList connectionArguments(const DatabaseAlias &alias)
-{
-    QStringList arguments;
-    if (!alias.host.isEmpty())
-        arguments << QStringLiteral("--host=") + alias.host;
-    if (alias.port >= 0)
-        arguments << QStringLiteral("--port=") + QString::number(alias.port);
-    if (!alias.userName.isEmpty())
-        arguments << QStringLiteral("--username=") + alias.userName;
-    QString database = alias.connectOptions;
-    if (!alias.databaseName.isEmpty())
-        database =
-            QStringLiteral("dbname=") + quoted(alias.databaseName) + QLatin1Char(' ') + database;
-    arguments << QStringLiteral("--dbname=") + database.trimmed()
-              << QStringLiteral("--no-password");
-    return arguments;
-}
-
-QProcessEnvironment toolEnvironment(const DatabaseAlias &alias)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!alias.password.isEmpty())
-        environment.insert(QStringLiteral("PGPASSWORD"), alias.password);
-    environment.insert(QStringLiteral("PGCONNECT_TIMEOUT"), QStringLiteral("5"));
-    // A restore waits this long at most for another workstation's lock on a table.
-    environment.insert(QStringLiteral("PGOPTIONS"), environment.value(QStringLiteral("PGOPTIONS")) +
-                                                        QStringLiteral(" -c lock_timeout=30000"));
-    return environment;
-}
-
-// pg_dump refuses a server newer than itself: the tools of the server's own major version are
-// taken when they are installed beside it, else those on the path.
-QString tool(const Database &database, const QString &name)
-{
-    QSqlQuery query(database.connection());
-    if (query.exec(QStringLiteral("show server_version_num")) && query.next()) {
-        const QString matching = QStringLiteral("/usr/lib/postgresql/%1/bin/%2")
-                                     .arg(query.value(0).toInt() / 10000)
-                                     .arg(name);
-        if (QFileInfo(matching).isExecutable())
-            return matching;
-    }
-    return name;
-}
-
-struct ToolRun {
-    QString program;
-    QStringList arguments;
-    QProcessEnvironment environment;
-    // Lines of the tool's messages that each mean one table more done.
-    QRegularExpression tableDone;
-    int tables = 0;
-};
-
-struct ToolOutput {
-    QByteArray output;
-    QString messages;
-};
-
-// What a tool said of its failure, without the lines of its --verbose account.
-QString failureLines(const QString &messages)
-{
-    QStringList lines = messages.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    const QStringList errors = lines.filter(QRegularExpression(
-        QStringLiteral("error|fatal|detail"), QRegularExpression::CaseInsensitiveOption));
-    return (errors.isEmpty() ? lines.mid(std::max(0, int(lines.size()) - 3)) : errors)
-        .join(QLatin1Char('\n'));
-}
-
-// Runs a PostgreSQL tool to its end, telling progress from its messages; throws Error.
-ToolOutput run(const ToolRun &job, const Progress &progress)
-{
-    QProcess process;
-    process.setProcessEnvironment(job.environment);
-    process.start(job.program, job.arguments);
-    if (!process.waitForStarted())
-        throw Error(QStringLiteral("تعذر تشغيل %1: ثبّت حزمة postgresql-client")
-                        .arg(QFileInfo(job.program).fileName()));
-    ToolOutput result;
-    int done = 0;
-    bool going = true;
-    while (going && process.state() != QProcess::NotRunning) {
-        process.waitForReadyRead(100);
-        result.output += process.readAllStandardOutput();
-        const QString messages = QString::fromUtf8(process.readAllStandardError());
-        result.messages += messages;
-        if (job.tables > 0)
-            done += int(messages.count(job.tableDone));
-        if (progress)
-            going = progress(std::min(done, job.tables), job.tables);
-    }
-    if (!going) {
-        process.kill();
-        process.waitForFinished();
-        throw Error(stopped);
-    }
-    process.waitForFinished();
-    result.output += process.readAllStandardOutput();
-    result.messages += QString::fromUtf8(process.readAllStandardError());
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        throw Error(failureLines(result.messages));
-    return result;
-}
-
 void savePostgreSQL(const Database &database, const QString &filePath, const Progress &progress)
 {
     const QString part = filePath + QLatin1String(".part");
-    ToolRun job{tool(database, QStringLiteral("pg_dump")),
-                connectionArguments(database.alias())
-                    << QStringLiteral("--format=custom") << QStringLiteral("--verbose")
-                    << QStringLiteral("--file=") + part,
-                toolEnvironment(database.alias()),
-                QRegularExpression(QStringLiteral("dumping contents of table")),
-                int(schema::tables().size())};
+    const pg_tools::Run job{pg_tools::tool(database, QStringLiteral("pg_dump")),
+                            pg_tools::connectionArguments(database.alias())
+                                << QStringLiteral("--format=custom") << QStringLiteral("--verbose")
+                                << QStringLiteral("--file=") + part,
+                            pg_tools::environment(database.alias()),
+                            QRegularExpression(QStringLiteral("dumping contents of table")),
+                            int(schema::tables().size())};
+    QFile::remove(part);
     try {
-        run(job, progress);
+        // pg_dump writes into the file as it finds it, and keeps its permissions.
+        owner_only::createFile(part);
+        pg_tools::run(job, progress);
         QFile::remove(filePath);
         if (!QFile::rename(part, filePath))
             throw Error(QStringLiteral("تعذر كتابة الملف %1").arg(filePath));
@@ -346,70 +404,93 @@ void savePostgreSQL(const Database &database, const QString &filePath, const Pro
     }
 }
 
-ToolRun readingTool(const Database &database, const QStringList &arguments)
+pg_archive::Archive archiveOf(const Database &database, const QString &filePath)
 {
-    return {tool(database, QStringLiteral("pg_restore")), arguments,
-            QProcessEnvironment::systemEnvironment(), QRegularExpression(), 0};
+    return {pg_tools::tool(database, QStringLiteral("pg_restore")), filePath};
 }
 
-// The archive's list must name every table of the program; the version is read from the
-// rows of schema_version that the archive holds.
-int postgresSchemaVersion(const Database &database, const QString &filePath)
+QString quotedName(const QString &name)
 {
-    ToolOutput list;
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+           QLatin1Char('"');
+}
+
+// The layout the program makes for a register of the version, made in a schema of its own
+// that is gone again at once; in the caller's transaction.
+Layout programLayout(Database &server, int version)
+{
+    server.execute(QStringLiteral("savepoint program_layout"));
     try {
-        list = run(readingTool(database, {QStringLiteral("--list"), filePath}), {});
+        const QString searchPath =
+            firstValue(server.connection(), QStringLiteral("show search_path"));
+        server.execute(QStringLiteral("create schema simat_program_layout"));
+        server.execute(
+            QStringLiteral("set local search_path to simat_program_layout, %1").arg(searchPath));
+        schema::createEmpty(server, version);
+        const Layout layout = register_layout::layoutOf(server);
+        server.execute(QStringLiteral("rollback to savepoint program_layout"));
+        return layout;
     } catch (const Error &) {
-        throw Error(notABackup);
+        server.execute(QStringLiteral("rollback to savepoint program_layout"));
+        throw;
     }
-    static const QRegularExpression tableLine(QStringLiteral("^\\d+; \\d+ \\d+ TABLE \\S+ (\\S+) "),
-                                              QRegularExpression::MultilineOption);
-    QStringList tables;
-    for (const auto &found : tableLine.globalMatch(QString::fromUtf8(list.output)))
-        tables << found.captured(1);
-    for (const schema::Table &table : schema::tables()) {
-        if (!tables.contains(QLatin1String(table.name)))
-            throw Error(notABackup);
-    }
-    if (!tables.contains(QLatin1String("schema_version")))
-        return 0;
-    const ToolOutput rows = run(readingTool(database, {QStringLiteral("--data-only"),
-                                                       QStringLiteral("--table=schema_version"),
-                                                       QStringLiteral("--file=-"), filePath}),
-                                {});
-    static const QRegularExpression copied(
-        QStringLiteral("^COPY \\S+ \\(version\\) FROM stdin;\\n(\\d+)"),
-        QRegularExpression::MultilineOption);
-    const auto version = copied.match(QString::fromUtf8(rows.output));
-    return version.hasMatch() ? version.captured(1).toInt() : 0;
 }
 
-// pg_restore drops and recreates every object of the archive in one transaction
-// (--clean --single-transaction): a failure anywhere rolls all of it back and the register
-// stays as it was. The program's own connections are closed meanwhile, since their locks
-// would keep the tables from being dropped.
-void restorePostgreSQL(const DatabaseAlias &alias, const QString &program, const QString &filePath,
-                       const Progress &progress)
+// Drops the register's views and tables, as the program makes them, from the current schema.
+void dropRegister(Database &server)
 {
-    ToolRun job{program,
-                connectionArguments(alias)
-                    << QStringLiteral("--clean") << QStringLiteral("--if-exists")
-                    << QStringLiteral("--single-transaction") << QStringLiteral("--no-owner")
-                    << QStringLiteral("--no-privileges") << QStringLiteral("--verbose") << filePath,
-                toolEnvironment(alias),
-                QRegularExpression(QStringLiteral("processing data for table")),
-                int(schema::tables().size())};
-    run(job, progress);
+    const Layout current = programLayout(server, schema::currentVersion());
+    const QString where =
+        quotedName(firstValue(server.connection(), QStringLiteral("select current_schema()")));
+    for (auto view = current.views.cbegin(); view != current.views.cend(); ++view)
+        server.execute(
+            QStringLiteral("drop view if exists %1.%2 cascade").arg(where, quotedName(view.key())));
+    for (auto table = current.tables.cbegin(); table != current.tables.cend(); ++table)
+        server.execute(QStringLiteral("drop table if exists %1.%2 cascade")
+                           .arg(where, quotedName(table.key())));
 }
 
-int schemaVersion(const Database &database, const QString &filePath, const Progress &progress)
+void checkPostgreSQL(const Database &database, const QString &filePath, const Progress &progress)
 {
-    if (!QFileInfo(filePath).isFile())
-        throw Error(QStringLiteral("الملف %1 غير موجود").arg(filePath));
-    if (isSQLite(database))
-        refuseTheRegisterFile(database, filePath);
-    return isSQLite(database) ? sqliteSchemaVersion(filePath, progress)
-                              : postgresSchemaVersion(database, filePath);
+    const pg_archive::Archive archive = archiveOf(database, filePath);
+    if (progress && !progress(0, 0))
+        throw Error(stoppedText());
+    const Layout backup = pg_archive::layoutOf(archive);
+    const int version = pg_archive::schemaVersion(archive, backup);
+    requireKnownVersion(version);
+    Database server(QStringLiteral("simat-check"));
+    server.openAsItStands(database.alias());
+    Layout program;
+    if (!server.inTransaction([&] { program = programLayout(server, version); }))
+        throw Error(server.lastFailure());
+    requireFit(backup, program);
+}
+
+// In one transaction on a connection of its own: the register's tables go, the program makes
+// those of the backup's version, and the archive's rows of them are copied in; a table of
+// someone else's in the schema stays as it is. The program's connection is closed meanwhile,
+// since its statements would keep the tables from going.
+void restorePostgreSQL(Database &database, const QString &filePath, const Progress &progress)
+{
+    const pg_archive::Archive archive = archiveOf(database, filePath);
+    const Layout backup = pg_archive::layoutOf(archive);
+    const int version = pg_archive::schemaVersion(archive, backup);
+    requireKnownVersion(version);
+    const DatabaseAlias alias = database.alias();
+    database.close();
+    Database server(QStringLiteral("simat-restore"));
+    server.openAsItStands(alias);
+    const bool restored = server.inTransaction([&] {
+        // A restore waits this long at most for another workstation's lock on a table.
+        server.execute(QStringLiteral("set local lock_timeout = 30000"));
+        const Layout program = programLayout(server, version);
+        requireFit(backup, program);
+        dropRegister(server);
+        schema::createEmpty(server, version);
+        pg_archive::copyRows(server, archive, program, progress);
+    });
+    if (!restored)
+        throw Error(server.lastFailure());
 }
 
 } // namespace
@@ -430,8 +511,14 @@ void save(Database &database, const QString &filePath, const Progress &progress)
 
 void check(const Database &database, const QString &filePath, const Progress &progress)
 {
-    if (schemaVersion(database, filePath, progress) > schema::currentVersion())
-        throw Error(QStringLiteral("النسخة الاحتياطية من إصدار أحدث من هذا البرنامج"));
+    if (!QFileInfo(filePath).isFile())
+        throw Error(QStringLiteral("الملف %1 غير موجود").arg(filePath));
+    if (isSQLite(database)) {
+        refuseTheRegisterFile(database, filePath);
+        checkSQLite(filePath, progress);
+    } else {
+        checkPostgreSQL(database, filePath, progress);
+    }
 }
 
 void restore(Database &database, const QString &filePath, const Progress &progress, Checked checked)
@@ -439,15 +526,12 @@ void restore(Database &database, const QString &filePath, const Progress &progre
     if (checked == Checked::No)
         check(database, filePath, progress);
     const DatabaseAlias alias = database.alias();
-    const bool sqlite = isSQLite(database);
-    const QString program = sqlite ? QString() : tool(database, QStringLiteral("pg_restore"));
-    database.close();
     QString failure;
     try {
-        if (sqlite)
-            restoreSQLite(alias, filePath, progress);
+        if (isSQLite(database))
+            restoreSQLite(database, filePath, progress);
         else
-            restorePostgreSQL(alias, program, filePath, progress);
+            restorePostgreSQL(database, filePath, progress);
     } catch (const Error &error) {
         failure = error.text();
     }
@@ -481,8 +565,8 @@ void saveBeforeMigration(Database &database)
     QDir dir(folder);
     if (dir.exists() && !dir.isEmpty(QDir::Files))
         return;
-    if (!QDir().mkpath(folder))
-        throw Error(QStringLiteral("تعذر إنشاء المجلد %1").arg(folder));
+    owner_only::makeFolder(automaticFolder());
+    owner_only::makeFolder(folder);
     try {
         save(database, dir.filePath(fileName(database)));
     } catch (const Error &error) {

@@ -23,13 +23,17 @@ QString fileName(const Database &database, const QDateTime &when = QDateTime::cu
 void save(Database &database, const QString &filePath, const Progress &progress = {});
 
 // Checks that filePath is a whole backup of this program's register, of a schema version the
-// program can read, without changing anything; the progress hears of it with a total of 0.
-// Throws Error with the reason in Arabic.
+// program can read, whose tables hold every column the program needs, and that holds no table,
+// view or trigger the program does not make; without changing anything. The progress hears of
+// it with a total of 0. Throws Error with the reason in Arabic.
 void check(const Database &database, const QString &filePath, const Progress &progress = {});
 
 // Checks filePath (unless check() has just done it), then replaces the register with it in one
-// transaction: on any failure the register stays as it was. The program's connections are
-// closed for the time and opened again afterwards. Throws Error with the reason in Arabic.
+// transaction: on any failure the register stays as it was. What comes back is data alone: the
+// program makes the tables, views, indexes and triggers of the backup's schema version itself,
+// copies into them the rows of its own tables in its own columns, and then brings them up to
+// the current version as it opens the register again. The program's connections are closed for
+// the time and opened again afterwards. Throws Error with the reason in Arabic.
 enum class Checked { No, Already };
 void restore(Database &database, const QString &filePath, const Progress &progress = {},
              Checked checked = Checked::No);

@@ -3,6 +3,7 @@
 #include "backup.h"
 #include "core/error.h"
 #include "dialect.h"
+#include "libpq.h"
 #include "schema.h"
 #include "statement.h"
 
@@ -11,7 +12,6 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <dlfcn.h>
 #include <sqlite3.h>
 
 namespace simat {
@@ -32,7 +32,8 @@ QString openFailure(const DatabaseAlias &alias, const QString &detail)
         if (!alias.connectOptions.isEmpty())
             where += QLatin1Char(' ') + alias.connectOptions;
     }
-    return QStringLiteral("تعذر فتح قاعدة البيانات (%1)\n%2").arg(where, detail.trimmed());
+    return QStringLiteral("تعذر فتح قاعدة البيانات (%1)\n%2")
+        .arg(withoutPasswords(where), withoutPasswords(detail.trimmed()));
 }
 
 // A folder the program makes for its database is its owner's alone, and so is the folder of
@@ -48,25 +49,12 @@ void ensureFolderOf(const QString &filePath)
         QFile::setPermissions(folder, ownerOnlyFolder);
 }
 
-void *libpqConnection(const QSqlDatabase &db)
-{
-    const QVariant handle = db.driver()->handle();
-    // Qt names the type after the structure behind libpq's typedef.
-    if (!handle.isValid() ||
-        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
-        return nullptr;
-    return *static_cast<void *const *>(handle.constData());
-}
-
-// libpq's PQstatus, taken from the copy of libpq that Qt's PostgreSQL driver loaded, so that a
-// program on the embedded database never loads libpq at all.
+// libpq's PQstatus.
 using ConnectionStatus = int (*)(const void *connection);
 ConnectionStatus libpqStatus()
 {
-    static const ConnectionStatus status = [] {
-        void *libpq = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
-        return libpq ? reinterpret_cast<ConnectionStatus>(dlsym(libpq, "PQstatus")) : nullptr;
-    }();
+    static const ConnectionStatus status =
+        reinterpret_cast<ConnectionStatus>(libpq::function("PQstatus"));
     return status;
 }
 
@@ -76,14 +64,9 @@ bool lostConnection(const QString &name)
     constexpr int connectionBad = 1; // CONNECTION_BAD of libpq's ConnStatusType
     if (!QSqlDatabase::contains(name))
         return false;
-    const void *connection = libpqConnection(QSqlDatabase::database(name, false));
+    const void *connection = libpq::connectionOf(QSqlDatabase::database(name, false));
     const ConnectionStatus status = connection ? libpqStatus() : nullptr;
     return status && status(connection) == connectionBad;
-}
-
-QString streamingConnectionName()
-{
-    return QLatin1String(Database::connectionName) + QLatin1String("-rows");
 }
 
 // The Arabic words for the reasons the two engines most often give.
@@ -184,29 +167,49 @@ ConnectionTrial tryConnection(const DatabaseAlias &alias)
     return trial;
 }
 
+Database::Database(const QString &name)
+    : m_name(name)
+{}
+
 Database::~Database()
 {
     close();
 }
 
+QString Database::streamingConnectionName() const
+{
+    return m_name + QLatin1String("-rows");
+}
+
 QSqlDatabase Database::connection() const
 {
-    return QSqlDatabase::database(QLatin1String(connectionName), false);
+    return QSqlDatabase::database(m_name, false);
 }
 
 bool Database::isOpen() const
 {
-    return QSqlDatabase::contains(QLatin1String(connectionName)) && connection().isOpen();
+    return QSqlDatabase::contains(m_name) && connection().isOpen();
 }
 
 void Database::open(const DatabaseAlias &alias)
+{
+    openWith(alias, Schema::Prepared);
+}
+
+void Database::openAsItStands(const DatabaseAlias &alias)
+{
+    openWith(alias, Schema::AsItStands);
+}
+
+void Database::openWith(const DatabaseAlias &alias, Schema schema)
 {
     if (isOpen())
         return;
     m_alias = alias;
     try {
         openConnection();
-        prepareSchema();
+        if (schema == Schema::Prepared)
+            prepareSchema();
     } catch (const Error &error) {
         close();
         throw Error(openFailure(m_alias, error.text()));
@@ -216,11 +219,10 @@ void Database::open(const DatabaseAlias &alias)
 void Database::openConnection()
 {
     const bool sqlite = m_alias.engine == DatabaseAlias::Engine::SQLite;
-    if (QSqlDatabase::contains(QLatin1String(connectionName)))
-        QSqlDatabase::removeDatabase(QLatin1String(connectionName));
-    QSqlDatabase db =
-        QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
-                                  QLatin1String(connectionName));
+    if (QSqlDatabase::contains(m_name))
+        QSqlDatabase::removeDatabase(m_name);
+    QSqlDatabase db = QSqlDatabase::addDatabase(
+        sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), m_name);
     if (sqlite) {
         ensureFolderOf(m_alias.filePath);
         db.setDatabaseName(m_alias.filePath);
@@ -269,8 +271,7 @@ void Database::prepareSchema()
 
 bool Database::connectionLost() const
 {
-    return lostConnection(QLatin1String(connectionName)) ||
-           lostConnection(streamingConnectionName());
+    return lostConnection(m_name) || lostConnection(streamingConnectionName());
 }
 
 void Database::reopenIfLost()
@@ -318,13 +319,13 @@ void Database::close()
         QSqlDatabase::database(rows, false).close();
         QSqlDatabase::removeDatabase(rows);
     }
-    if (!QSqlDatabase::contains(QLatin1String(connectionName)))
+    if (!QSqlDatabase::contains(m_name))
         return;
     {
         QSqlDatabase db = connection();
         db.close();
     }
-    QSqlDatabase::removeDatabase(QLatin1String(connectionName));
+    QSqlDatabase::removeDatabase(m_name);
 }
 
 void Database::execute(const QString &sql)

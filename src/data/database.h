@@ -27,12 +27,13 @@ struct ConnectionTrial {
 // created and counts as NewFile when its folder can take it.
 ConnectionTrial tryConnection(const DatabaseAlias &alias);
 
-// The one connection of the program, named "db", to the database the alias VUM names.
+// The one connection of the program, named "db", to the database the alias VUM names; or,
+// under a name of its own, a connection that works beside it (a restore's).
 class Database {
 public:
     static constexpr const char *connectionName = "db";
 
-    Database() = default;
+    explicit Database(const QString &name = QLatin1String(connectionName));
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
     ~Database();
@@ -40,6 +41,9 @@ public:
     // Opens the database the alias names (creating and seeding a new one); throws Error.
     void open(const DatabaseAlias &alias);
     void open() { open(resolveVumAlias()); }
+    // Opens the database the alias names as it stands: nothing is created, seeded or changed
+    // in it (a new SQLite file is left empty). Throws Error.
+    void openAsItStands(const DatabaseAlias &alias);
     void close();
     bool isOpen() const;
     // Opens the connections anew when the server has dropped one of them (or an earlier try to
@@ -88,6 +92,9 @@ public:
     void detach(Statement *statement);
 
 private:
+    enum class Schema { Prepared, AsItStands };
+    void openWith(const DatabaseAlias &alias, Schema schema);
+    QString streamingConnectionName() const;
     void openConnection();
     void protectEmbeddedFiles() const;
     void prepareSchema();
@@ -96,6 +103,7 @@ private:
     void stopWaiting();
     bool connectionLost() const;
 
+    QString m_name;
     DatabaseAlias m_alias;
     QString m_lastFailure;
     QString m_openWarning;

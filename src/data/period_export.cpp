@@ -3,6 +3,7 @@
 #include "core/checklist_test.h"
 #include "core/csv.h"
 #include "core/error.h"
+#include "owner_only.h"
 #include "statement.h"
 #include "statement_texts.h"
 
@@ -10,10 +11,14 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QPair>
-#include <QSaveFile>
 #include <QSqlQuery>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
+#include <unistd.h>
 
 namespace simat::period_export {
 
@@ -190,24 +195,33 @@ private:
     ChecklistTest m_test;
 };
 
+// Written under a name of its own beside the file asked for, readable by its owner alone from
+// its first moment (the rows of every child are in it), and given its name once it is whole.
 class OutputFile {
 public:
     explicit OutputFile(const QString &path)
-        : m_file(path)
+        : m_path(path)
+        , m_file(path + QStringLiteral(".XXXXXX"))
     {
-        if (!m_file.open(QIODevice::WriteOnly))
+        if (!m_file.open() || !m_file.setPermissions(owner_only::filePermissions))
             throw Error(QStringLiteral("تعذر إنشاء الملف %1\n%2").arg(path, m_file.errorString()));
     }
     QIODevice &device() { return m_file; }
     void commit()
     {
-        if (!m_file.commit())
+        if (!m_file.flush() || ::fsync(m_file.handle()) != 0)
+            throw Error(
+                QStringLiteral("تعذر كتابة الملف %1\n%2").arg(m_path, m_file.errorString()));
+        if (std::rename(QFile::encodeName(m_file.fileName()).constData(),
+                        QFile::encodeName(m_path).constData()) != 0)
             throw Error(QStringLiteral("تعذر كتابة الملف %1\n%2")
-                            .arg(m_file.fileName(), m_file.errorString()));
+                            .arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
+        m_file.setAutoRemove(false);
     }
 
 private:
-    QSaveFile m_file;
+    QString m_path;
+    QTemporaryFile m_file;
 };
 
 } // namespace

@@ -307,6 +307,37 @@ const std::vector<QString (*)(Database &)> &migrations()
     return all;
 }
 
+// Brings a database up to the given version, in the caller's transaction; see migrate().
+QString migrateTo(Database &database, int target)
+{
+    database.serializeNumbering(QStringLiteral("schema_version"));
+    database.execute(
+        QStringLiteral("create table if not exists schema_version (version integer not null)"));
+    for (int version = storedVersion(database); version < target; ++version) {
+        const QString undone = migrations().at(version)(database);
+        if (!undone.isEmpty())
+            return undone;
+        recordVersion(database, version + 1);
+    }
+    return {};
+}
+
+// The tables, views and indexes of a register of the first version, and on PostgreSQL the
+// functions they use.
+void createStructure(Database &database)
+{
+    if (database.engine() == dialect::Engine::PostgreSQL) {
+        for (const QString &definition : dialect::postgresFunctionDefinitions())
+            database.execute(definition);
+    }
+    for (const Table &table : tables())
+        database.execute(createTableText(table));
+    for (const auto &[view, table] : views())
+        database.execute(QStringLiteral("create view %1 as select * from %2")
+                             .arg(QLatin1String(view), QLatin1String(table)));
+    createIndexes(database);
+}
+
 } // namespace
 
 int currentVersion()
@@ -322,16 +353,7 @@ bool isCurrent(Database &database)
 
 QString migrate(Database &database)
 {
-    database.serializeNumbering(QStringLiteral("schema_version"));
-    database.execute(
-        QStringLiteral("create table if not exists schema_version (version integer not null)"));
-    for (int version = storedVersion(database); version < currentVersion(); ++version) {
-        const QString undone = migrations().at(version)(database);
-        if (!undone.isEmpty())
-            return undone;
-        recordVersion(database, version + 1);
-    }
-    return {};
+    return migrateTo(database, currentVersion());
 }
 
 const std::vector<Table> &tables()
@@ -373,17 +395,14 @@ bool exists(Database &database)
 
 void create(Database &database)
 {
-    if (database.engine() == dialect::Engine::PostgreSQL) {
-        for (const QString &definition : dialect::postgresFunctionDefinitions())
-            database.execute(definition);
-    }
-    for (const Table &table : tables())
-        database.execute(createTableText(table));
-    for (const auto &[view, table] : views())
-        database.execute(QStringLiteral("create view %1 as select * from %2")
-                             .arg(QLatin1String(view), QLatin1String(table)));
-    createIndexes(database);
+    createStructure(database);
     seed::write(database);
+}
+
+void createEmpty(Database &database, int version)
+{
+    createStructure(database);
+    migrateTo(database, version);
 }
 
 } // namespace simat::schema

@@ -31,6 +31,10 @@ const std::vector<std::pair<const char *, const char *>> &views();
 bool exists(Database &database);
 // Creates every table, view and index of a new database and writes its installation data.
 void create(Database &database);
+// Creates the tables, views, indexes and triggers that a new register has once brought up to
+// the given schema version, without a row: a restore copies a backup's rows into them. In the
+// caller's transaction.
+void createEmpty(Database &database, int version);
 // Adds the indexes a database made by an earlier version lacks, the name search's among them.
 void createIndexes(Database &database);
 

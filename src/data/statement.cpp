@@ -15,15 +15,44 @@ namespace simat {
 
 namespace {
 
+// A bidi embedding, override or isolate (U+202A to U+202E, U+2066 to U+2069) would turn the
+// letters after it around wherever the text is shown; the marks U+200E and U+200F stay.
+bool isBidiControl(QChar c)
+{
+    return (c >= QChar(0x202A) && c <= QChar(0x202E)) || (c >= QChar(0x2066) && c <= QChar(0x2069));
+}
+
 // NUL and the other control characters never reach a table (a NUL would even cut the
 // statement text that the PostgreSQL driver sends); line breaks and tabs stay.
-QString withoutControlCharacters(QString text)
+bool isDropped(QChar c)
 {
-    text.removeIf([](QChar c) {
-        const bool layout = c == u'\n' || c == u'\r' || c == u'\t';
-        return !layout && c.category() == QChar::Other_Control;
-    });
-    return text;
+    const bool layout = c == u'\n' || c == u'\r' || c == u'\t';
+    return (!layout && c.category() == QChar::Other_Control) || isBidiControl(c);
+}
+
+// What a text field stores: without the characters isDropped() names, and with U+FFFD for a
+// lone surrogate or a noncharacter, so that the text is whole UTF-8 and a lone surrogate never
+// takes the letter after it along.
+QString storableText(const QString &text)
+{
+    QString stored;
+    stored.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            const char32_t code = QChar::surrogateToUcs4(c, text.at(i + 1));
+            if (QChar::isNonCharacter(code))
+                stored += QChar(QChar::ReplacementCharacter);
+            else
+                stored.append(c).append(text.at(i + 1));
+            ++i;
+        } else if (c.isSurrogate() || c.isNonCharacter()) {
+            stored += QChar(QChar::ReplacementCharacter);
+        } else if (!isDropped(c)) {
+            stored += c;
+        }
+    }
+    return stored;
 }
 
 QVariant typed(const QVariant &value, ParamType type, const QString &param)
@@ -48,7 +77,7 @@ QVariant typed(const QVariant &value, ParamType type, const QString &param)
     }
     case ParamType::Text: {
         // An empty text is a text, never null: '%' + '' + '%' matches every name.
-        const QString text = withoutControlCharacters(value.toString());
+        const QString text = storableText(value.toString());
         return text.isNull() ? QString("") : text;
     }
     }

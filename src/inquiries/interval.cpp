@@ -82,7 +82,8 @@ void TIntervalForm::spExportClick()
     }
     const QFileInfo tests(path);
     messages::info(QStringLiteral("تم تصدير الاختبارات (%1) وإجاباتها (%2) إلى الملفين:\n%3\n%4\n"
-                                  "في المجلد %5")
+                                  "في المجلد %5\n"
+                                  "الملفان لا يقرؤهما ولا يعدّلهما إلا حسابك على هذا الجهاز.")
                        .arg(written.tests)
                        .arg(written.answers)
                        .arg(tests.fileName(),

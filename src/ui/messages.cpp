@@ -1,5 +1,7 @@
 #include "messages.h"
 
+#include "data/alias.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -25,9 +27,9 @@ QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text,
 {
     if (sound == Sound::Beep)
         beep();
-    QMessageBox box(icon, QStringLiteral("سمات"), text, buttons, parent);
+    QMessageBox box(icon, QStringLiteral("سمات"), withoutPasswords(text), buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
-    box.setDetailedText(details);
+    box.setDetailedText(withoutPasswords(details));
     box.setLayoutDirection(Qt::RightToLeft);
     box.setWindowModality(Qt::ApplicationModal);
     if (buttons & QMessageBox::No)

@@ -1,0 +1,16 @@
+#pragma once
+
+class QSqlDatabase;
+
+// The few calls of libpq that Qt's PostgreSQL driver does not offer, made on the driver's own
+// connection.
+namespace simat::libpq {
+
+// The PGconn behind a connection of Qt's PostgreSQL driver; nullptr for any other connection.
+void *connectionOf(const QSqlDatabase &db);
+
+// A function of the copy of libpq that Qt's PostgreSQL driver loaded, so that a program on the
+// embedded database never loads libpq at all; nullptr while no driver has loaded it.
+void *function(const char *name);
+
+} // namespace simat::libpq
