@@ -5,6 +5,7 @@
 
 #include "app/platform.h"
 #include "app/startup.h"
+#include "data/accounts.h"
 #include "data/dm.h"
 #include "ui/global.h"
 #include "ui/jpeg.h"
@@ -14,6 +15,7 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 using namespace simat;
 using namespace simat::testing;
@@ -72,6 +74,14 @@ class AppTest : public QObject {
         BoxAnswerer boxes;
         clickLogin();
         QCOMPARE(boxes.count(), 0);
+    }
+
+    // The installation's administrator, who chose administratorPassword at the first login.
+    void loginAsAdministrator()
+    {
+        dm()->openDatabase();
+        reg->password(1, administratorPassword);
+        login("1", administratorPassword);
     }
 
     // An account of the register, which opens as a login would open it.
@@ -201,7 +211,7 @@ private slots:
 
     void startTestFlagIsSetOnlyWhileTheTestScreenShows()
     {
-        login("1", "12345");
+        loginAsAdministrator();
         FlagAtShow watcher;
         screen("MeasureDiagonsisForm")->installEventFilter(&watcher);
         QTest::mouseClick(control("MainForm", "SP_start_test"), Qt::LeftButton);
@@ -295,7 +305,8 @@ private slots:
         QVERIFY(dm()->Database1.isOpen());
         QVERIFY(globals().ChecklistQuestionCount > 0);
         QVERIFY(screen("LoginForm")->isVisible());
-        typeLogin("1", "12345");
+        reg->password(1, administratorPassword);
+        typeLogin("1", administratorPassword);
         clickLogin();
         QCOMPARE(boxes.count(), 1);
         QVERIFY(screen("MainForm")->isVisible());
@@ -303,7 +314,7 @@ private slots:
 
     void successfulLoginFillsTheSession()
     {
-        login("1", "12345");
+        loginAsAdministrator();
         QVERIFY(screen("MainForm")->isVisible());
         QVERIFY(!screen("LoginForm")->isVisible());
         QCOMPARE(control<QLineEdit>("LoginForm", "Euser_code")->text(), QString());
@@ -313,7 +324,7 @@ private slots:
         QCOMPARE(session.SessionUserArabicName, QStringLiteral("مدير النظام"));
         QCOMPARE(session.SessionUserLatinName, QStringLiteral("System Administrator"));
         QCOMPARE(session.SessionUserLevel, 0);
-        QCOMPARE(session.SessionUserPassword, QStringLiteral("12345"));
+        QVERIFY(session.SessionUserPassword.isEmpty());
         const ReportHeadings &headings = globals().headings;
         QCOMPARE(headings.CompanyArabicName, QStringLiteral("اختبار مقياس سمات التوحد"));
         QCOMPARE(headings.CompanyLatinName, QStringLiteral("Autism Traits Scale Test"));
@@ -323,7 +334,7 @@ private slots:
 
     void questionCountIsReloadedAtEveryFilledAttempt()
     {
-        login("1", "12345");
+        loginAsAdministrator();
         QCOMPARE(globals().ChecklistQuestionCount, 50);
         reg->question(5, 99, "سؤال إضافي");
         screens::show("LoginForm");
@@ -337,7 +348,7 @@ private slots:
 
     void aLaterLoginReplacesTheSessionAndTheMenu()
     {
-        login("1", "12345");
+        loginAsAdministrator();
         QVERIFY(control("MainForm", "SP_start_test")->isEnabled());
         addUser(30, 3);
         QVERIFY(control("StartupForm", "SP_install_prog")->isEnabled());
@@ -373,13 +384,102 @@ private slots:
             QCOMPARE(globals().session.SessionUserCode, 0);
         }
         reg->database().useAsVum();
-        login("1", "12345");
+        loginAsAdministrator();
         QVERIFY(screen("MainForm")->isVisible());
+    }
+
+    QString storedPassword(int code)
+    {
+        return reg->value(
+            QStringLiteral("select user_password from users where user_code = %1").arg(code));
+    }
+
+    // The number of seconds that a wait message asks for, or -1 for another message.
+    static int secondsAskedIn(const QString &message)
+    {
+        static const QRegularExpression wait(
+            QStringLiteral("^محاولات دخول كثيرة خاطئة - انتظر (\\d+) ثانية ثم حاول مرة أخرى$"));
+        const QRegularExpressionMatch found = wait.match(message);
+        return found.hasMatch() ? found.captured(1).toInt() : -1;
+    }
+
+    void fiveWrongPasswordsMakeTheSixthWait()
+    {
+        addUser(40, 2);
+        screens::show("LoginForm");
+        BoxAnswerer boxes;
+        const auto attempt = [&](const QString &password) {
+            typeLogin("40", password);
+            clickLogin();
+            return boxes.texts.value(boxes.count() - 1);
+        };
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(attempt("wrong"), QStringLiteral("مستخدم غير معرف علي النظام"));
+        QCOMPARE(reg->value("select failed_logins from users where user_code = 40"), "5");
+        QCOMPARE(attempt("pw40"),
+                 QStringLiteral("محاولات دخول كثيرة خاطئة - انتظر 1 ثانية ثم حاول مرة أخرى"));
+        QVERIFY(!screen("MainForm")->isVisible());
+        QCOMPARE(globals().session.SessionUserCode, 0);
+        QTest::qWait(1100);
+        QCOMPARE(attempt("wrong"), QStringLiteral("مستخدم غير معرف علي النظام"));
+        QCOMPARE(secondsAskedIn(attempt("pw40")), 2);
+        QCOMPARE(reg->value("select failed_logins from users where user_code = 40"), "6");
+
+        // Another workstation finds the count in the register.
+        reg->run("update users set failed_logins = 9 where user_code = 40");
+        dm()->Database1.close();
+        const int asked = secondsAskedIn(attempt("pw40"));
+        QVERIFY2(asked >= 10 && asked <= 16, qPrintable(QString::number(asked)));
+        reg->run("update users set failed_logins = 60 where user_code = 40");
+        QVERIFY(secondsAskedIn(attempt("pw40")) > 16);
+        QVERIFY(secondsAskedIn(attempt("pw40")) <= 30);
+
+        // Once the wait is over the right password logs in, and the count starts again.
+        reg->run("update users set last_failed_login = '2000-01-01 00:00:00.000' where "
+                 "user_code = 40");
+        const int before = boxes.count();
+        typeLogin("40", "pw40");
+        clickLogin();
+        QCOMPARE(boxes.count(), before);
+        QVERIFY(screen("MainForm")->isVisible());
+        QCOMPARE(
+            reg->row("select failed_logins, last_failed_login from users where user_code = 40"),
+            QStringList({"0", ""}));
+    }
+
+    // An account written by another tool, or kept by an earlier version, as it was typed.
+    void aPasswordStoredAsTypedLogsInAndIsReplacedByItsHash()
+    {
+        addUser(50, 2);
+        reg->run("update users set user_password = 'as-typed' where user_code = 50");
+        screens::show("LoginForm");
+        typeLogin("50", "as-type");
+        {
+            BoxAnswerer boxes;
+            clickLogin();
+            QCOMPARE(boxes.texts, QStringList({"مستخدم غير معرف علي النظام"}));
+        }
+        QVERIFY(storedPassword(50) == QStringLiteral("as-typed"));
+        login("50", "as-typed");
+        QVERIFY(screen("MainForm")->isVisible());
+        QVERIFY(accounts::isHash(storedPassword(50)));
+        QVERIFY(accounts::matches(storedPassword(50), "as-typed"));
+        screen("MainForm")->hide();
+        login("50", "as-typed");
+        QVERIFY(screen("MainForm")->isVisible());
+    }
+
+    void thePasswordIsCheckedInTheProgramAndKeptNowhere()
+    {
+        QVERIFY(!dm()->FindUserQuery->text().contains("password"));
+        loginAsAdministrator();
+        QVERIFY(globals().session.SessionUserPassword.isEmpty());
+        QVERIFY(!dm()->FindUserQuery->isOpen());
     }
 
     void closingTheMainMenuKeepsTheProgramRunning()
     {
-        login("1", "12345");
+        loginAsAdministrator();
         QTimer::singleShot(0, [] { control("MainForm", "spExit")->click(); });
         QTimer::singleShot(100, [] { QCoreApplication::exit(7); });
         QCOMPARE(QCoreApplication::exec(), 7);

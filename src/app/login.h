@@ -10,6 +10,10 @@ class LoginForm;
 
 namespace simat {
 
+namespace accounts {
+struct Account;
+}
+
 // Identifies the user by code and password against `users` and fills the session.
 class TLoginForm : public TScreen {
     Q_OBJECT
@@ -27,8 +31,7 @@ protected:
 private:
     void loginAttempt();
     void loadChecklistQuestionCount();
-    bool findUser(int code, const QString &password);
-    void fillSession();
+    void fillSession(const accounts::Account &account);
 
     std::unique_ptr<Ui::LoginForm> ui;
 };
