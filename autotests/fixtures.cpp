@@ -259,6 +259,19 @@ void logIn(const QString &code, const QString &password)
                       Qt::LeftButton);
 }
 
+QStringList chooseNewPassword(const QString &password)
+{
+    QWidget *window = screens::find(QStringLiteral("ChangePasswordForm"));
+    if (!window->isVisible())
+        return {QStringLiteral("no password change window")};
+    window->findChild<QLineEdit *>(QStringLiteral("eNewPassword"))->setText(password);
+    window->findChild<QLineEdit *>(QStringLiteral("eNewPasswordAgain"))->setText(password);
+    BoxAnswerer boxes;
+    QTest::mouseClick(window->findChild<QAbstractButton *>(QStringLiteral("spSave")),
+                      Qt::LeftButton);
+    return boxes.texts;
+}
+
 void quickPasswordHashes()
 {
     accounts::useHashCost({crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN});

@@ -133,6 +133,10 @@ void chooseFile(const QString &path);
 // Types a text into a widget key by key, Arabic letters too.
 void typeText(QWidget *widget, const QString &text);
 
+// Fills the password change window that shows (ChangePasswordForm) with a new password, twice,
+// and saves it, answering the message that follows; the texts of the messages it gave.
+QStringList chooseNewPassword(const QString &password);
+
 // Hashes passwords at libsodium's least cost from now on: the tests make hundreds of registers
 // and logins, each with a hash of its own. SIMAT_TEST_MAIN calls it; the program's own cost
 // is checked by a test that asks for it.

@@ -84,6 +84,8 @@ class AppTest : public QObject {
         login("1", administratorPassword);
     }
 
+    QWidget *passwordWindow() { return screen("ChangePasswordForm"); }
+
     // An account of the register, which opens as a login would open it.
     void addUser(int code, int level, bool active = true)
     {
@@ -148,7 +150,8 @@ private slots:
                                      "AllCasesReport",
                                      "CaseTestsCompareReport",
                                      "StudentsReportForm",
-                                     "SetupOptionsForm"}));
+                                     "SetupOptionsForm",
+                                     "ChangePasswordForm"}));
         QCOMPARE(app::createScreens(), created);
         QCOMPARE(screen("LoginForm")->windowTitle(), QStringLiteral("الدخول على النظام"));
         QCOMPARE(screen("MainForm")->windowTitle(), QStringLiteral("الرئيسية"));
@@ -156,6 +159,7 @@ private slots:
         QCOMPARE(screen("MeasureDiagonsisForm")->windowTitle(),
                  QStringLiteral("اختبار مقياس سمات التوحد"));
         QCOMPARE(screen("InquiresReportsForm")->windowTitle(), QStringLiteral("إستعلام وتقارير"));
+        QCOMPARE(screen("ChangePasswordForm")->windowTitle(), QStringLiteral("تغيير كلمة المرور"));
         QCOMPARE(created.at(5), static_cast<QObject *>(dm()));
         QVERIFY(!dm()->Database1.isOpen());
         QCOMPARE(globals().AppWorkDir, QDir::tempPath());
@@ -401,6 +405,125 @@ private slots:
             QStringLiteral("^محاولات دخول كثيرة خاطئة - انتظر (\\d+) ثانية ثم حاول مرة أخرى$"));
         const QRegularExpressionMatch found = wait.match(message);
         return found.hasMatch() ? found.captured(1).toInt() : -1;
+    }
+
+    void theFirstLoginWithTheInstallationPasswordAsksForANewOne()
+    {
+        login("1", "12345");
+        QVERIFY(passwordWindow()->isVisible());
+        QCOMPARE(passwordWindow()->windowModality(), Qt::ApplicationModal);
+        QVERIFY(!screen("MainForm")->isVisible());
+        QVERIFY(!screen("LoginForm")->isVisible());
+        auto *first = control<QLineEdit>("ChangePasswordForm", "eNewPassword");
+        auto *again = control<QLineEdit>("ChangePasswordForm", "eNewPasswordAgain");
+        QCOMPARE(first->echoMode(), QLineEdit::Password);
+        QCOMPARE(again->echoMode(), QLineEdit::Password);
+        QCOMPARE(control("ChangePasswordForm", "spSave")->toolTip(), QStringLiteral("حفظ"));
+        QCOMPARE(control("ChangePasswordForm", "spExit")->toolTip(), QStringLiteral("خروج"));
+        QApplication::setActiveWindow(passwordWindow());
+        QCOMPARE(QApplication::focusWidget(), first);
+        QTest::keyClick(first, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), again);
+        const auto save = [&](const QString &one, const QString &two) {
+            first->setText(one);
+            again->setText(two);
+            QApplication::setActiveWindow(passwordWindow());
+            BoxAnswerer boxes;
+            QTest::keyClick(again, Qt::Key_F8);
+            return boxes.texts;
+        };
+        QCOMPARE(save("12345", "12345"),
+                 QStringList({"لا تصلح كلمة مرور التثبيت كلمة مرور جديدة، اختر غيرها"}));
+        QCOMPARE(save("abc", "abc"), QStringList({"لا بد أن تكون كلمة المرور من 4 إلى 128 حرفاً"}));
+        QCOMPARE(save("Centre-2026", "Centre-2062"),
+                 QStringList({"كلمتا المرور غير متطابقتين، اكتب كلمة المرور الجديدة مرة أخرى"}));
+        QVERIFY(passwordWindow()->isVisible());
+        QVERIFY(accounts::matches(storedPassword(1), "12345"));
+        first->setText("Centre-2026");
+        again->setText("Centre-2026");
+        {
+            BoxAnswerer boxes;
+            QTest::keyClick(again, Qt::Key_Return);
+            QCOMPARE(boxes.texts, QStringList({"تم تغيير كلمة المرور بنجاح"}));
+        }
+        QVERIFY(!passwordWindow()->isVisible());
+        QVERIFY(screen("MainForm")->isVisible());
+        QCOMPARE(globals().session.SessionUserCode, 1);
+        QVERIFY(accounts::isHash(storedPassword(1)));
+        QVERIFY(accounts::matches(storedPassword(1), "Centre-2026"));
+
+        screen("MainForm")->hide();
+        screens::show("LoginForm");
+        typeLogin("1", "12345");
+        BoxAnswerer boxes;
+        clickLogin();
+        QCOMPARE(boxes.texts, QStringList({"مستخدم غير معرف علي النظام"}));
+        login("1", "Centre-2026");
+        QVERIFY(screen("MainForm")->isVisible());
+        QVERIFY(!passwordWindow()->isVisible());
+    }
+
+    void leavingThePasswordWindowWithoutSavingLogsOut_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("exit button") << "spExit";
+        QTest::newRow("F12") << "F12";
+        QTest::newRow("close box") << "close";
+    }
+
+    void leavingThePasswordWindowWithoutSavingLogsOut()
+    {
+        QFETCH(QString, way);
+        addUser(30, 3);
+        login("30", "pw30");
+        QVERIFY(screen("MainForm")->isVisible());
+        login("1", "12345");
+        QVERIFY(passwordWindow()->isVisible());
+        QApplication::setActiveWindow(passwordWindow());
+        if (way == "spExit")
+            QTest::mouseClick(control("ChangePasswordForm", "spExit"), Qt::LeftButton);
+        else if (way == "F12")
+            QTest::keyClick(control<QLineEdit>("ChangePasswordForm", "eNewPassword"), Qt::Key_F12);
+        else
+            passwordWindow()->close();
+        QVERIFY(!passwordWindow()->isVisible());
+        QVERIFY(!screen("MainForm")->isVisible());
+        QVERIFY(screen("StartupForm")->isVisible());
+        QCOMPARE(globals().session.SessionUserCode, 0);
+        QVERIFY(globals().session.SessionUserArabicName.isEmpty());
+        QVERIFY(accounts::matches(storedPassword(1), "12345"));
+        login("1", "12345");
+        QVERIFY(passwordWindow()->isVisible());
+        passwordWindow()->close();
+    }
+
+    void everyUserChangesTheirOwnPasswordFromTheMainMenu()
+    {
+        addUser(31, 3);
+        login("31", "pw31");
+        auto *change = control("MainForm", "spChangePassword");
+        QCOMPARE(change->toolTip(), QStringLiteral("تغيير كلمة المرور"));
+        QVERIFY(change->isEnabled());
+        QTest::mouseClick(change, Qt::LeftButton);
+        QVERIFY(passwordWindow()->isVisible());
+        QTest::mouseClick(control("ChangePasswordForm", "spExit"), Qt::LeftButton);
+        QVERIFY(!passwordWindow()->isVisible());
+        QVERIFY(screen("MainForm")->isVisible());
+        QCOMPARE(globals().session.SessionUserCode, 31);
+        QTest::mouseClick(change, Qt::LeftButton);
+        QCOMPARE(chooseNewPassword("pw31-new"), QStringList({"تم تغيير كلمة المرور بنجاح"}));
+        QVERIFY(screen("MainForm")->isVisible());
+        QCOMPARE(globals().session.SessionUserCode, 31);
+        QVERIFY(accounts::matches(storedPassword(31), "pw31-new"));
+        QVERIFY(accounts::matches(storedPassword(1), "12345"));
+        screen("MainForm")->hide();
+        screens::show("LoginForm");
+        typeLogin("31", "pw31");
+        BoxAnswerer boxes;
+        clickLogin();
+        QCOMPARE(boxes.texts, QStringList({"مستخدم غير معرف علي النظام"}));
+        login("31", "pw31-new");
+        QVERIFY(screen("MainForm")->isVisible());
     }
 
     void fiveWrongPasswordsMakeTheSixthWait()

@@ -417,6 +417,8 @@ private slots:
         }
         screens::find(QStringLiteral("MainForm"))->hide();
         logIn("1", "12345");
+        QCOMPARE(chooseNewPassword(administratorPassword),
+                 QStringList({"تم تغيير كلمة المرور بنجاح"}));
         QVERIFY(screens::find(QStringLiteral("MainForm"))->isVisible());
     }
 

@@ -1,5 +1,6 @@
 #include "login.h"
 
+#include "change_password.h"
 #include "core/numbers.h"
 #include "core/product.h"
 #include "data/accounts.h"
@@ -95,7 +96,11 @@ void TLoginForm::loginAttempt()
     ui->Euser_code->clear();
     ui->Epassword->clear();
     ui->Euser_code->setFocus();
-    screens::show(QStringLiteral("MainForm"));
+    if (login.mustChangePassword)
+        screens::object<TChangePasswordForm>(QStringLiteral("ChangePasswordForm"))
+            ->askFor(TChangePasswordForm::Occasion::FirstLogin);
+    else
+        screens::show(QStringLiteral("MainForm"));
     close();
 }
 

@@ -14,7 +14,8 @@ namespace accounts {
 struct Account;
 }
 
-// Identifies the user by code and password against `users` and fills the session.
+// Identifies the user by code and password against `users` and fills the session; a user who
+// logged in with the installation password chooses another before the main menu opens.
 class TLoginForm : public TScreen {
     Q_OBJECT
 public:
