@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "app/startup.h"
+#include "data/accounts.h"
 #include "ui/screens.h"
 #include <QAction>
 #include <QFileDialog>
@@ -15,6 +16,7 @@
 #include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
+#include <sodium.h>
 #include <utility>
 
 namespace simat::testing {
@@ -255,6 +257,24 @@ void logIn(const QString &code, const QString &password)
     login->findChild<QLineEdit *>(QStringLiteral("Epassword"))->setText(password);
     QTest::mouseClick(login->findChild<QAbstractButton *>(QStringLiteral("spLogin")),
                       Qt::LeftButton);
+}
+
+QStringList chooseNewPassword(const QString &password)
+{
+    QWidget *window = screens::find(QStringLiteral("ChangePasswordForm"));
+    if (!window->isVisible())
+        return {QStringLiteral("no password change window")};
+    window->findChild<QLineEdit *>(QStringLiteral("eNewPassword"))->setText(password);
+    window->findChild<QLineEdit *>(QStringLiteral("eNewPasswordAgain"))->setText(password);
+    BoxAnswerer boxes;
+    QTest::mouseClick(window->findChild<QAbstractButton *>(QStringLiteral("spSave")),
+                      Qt::LeftButton);
+    return boxes.texts;
+}
+
+void quickPasswordHashes()
+{
+    accounts::useHashCost({crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN});
 }
 
 void typeText(QWidget *widget, const QString &text)

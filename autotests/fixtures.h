@@ -133,6 +133,15 @@ void chooseFile(const QString &path);
 // Types a text into a widget key by key, Arabic letters too.
 void typeText(QWidget *widget, const QString &text);
 
+// Fills the password change window that shows (ChangePasswordForm) with a new password, twice,
+// and saves it, answering the message that follows; the texts of the messages it gave.
+QStringList chooseNewPassword(const QString &password);
+
+// Hashes passwords at libsodium's least cost from now on: the tests make hundreds of registers
+// and logins, each with a hash of its own. SIMAT_TEST_MAIN calls it; the program's own cost
+// is checked by a test that asks for it.
+void quickPasswordHashes();
+
 // Leaves out the offscreen platform's notes that it cannot raise windows or size hints; call
 // it (once or more) from initTestCase(), once Qt Test has its own message handler. A
 // TestRegister calls it before it creates the screens.
@@ -157,6 +166,7 @@ void quietOffscreenPlatform();
         qputenv("QT_QPA_PLATFORM", "offscreen");                                                   \
         simat::SimatApplication app(argc, argv);                                                   \
         simat::testing::watchForStrayWindows();                                                    \
+        simat::testing::quickPasswordHashes();                                                     \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }

@@ -1,8 +1,10 @@
-// One workstation entering new tests: logs in to the database that SIMAT_ALIAS_VUM names and
+// One workstation entering new tests: logs in to the register that SIMAT_ALIAS_VUM names (a
+// TestRegister of test_checklist, whose administrator has his own password) and
 // saves a new test for each of `count` cases from `first case` on, through the real test
 // screen, offscreen. Prints "saved <case> <test number>" or "refused <case> <what the boxes
 // said>" for each, then "done <milliseconds>". The two-workstation tests run two at once.
 #include "fixtures.h"
+#include "register_builder.h"
 
 #include "app/startup.h"
 #include "checklist/measure_diagonsis.h"
@@ -67,7 +69,7 @@ int main(int argc, char *argv[])
     app::createScreens();
     {
         BoxAnswerer boxes;
-        logIn(QStringLiteral("1"), QStringLiteral("12345"));
+        logIn(QStringLiteral("1"), administratorPassword);
         if (!boxes.texts.isEmpty())
             qFatal("login: %s", qPrintable(boxes.texts.join(QLatin1String(" | "))));
     }

@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "core/error.h"
 #include "core/hijri.h"
+#include "data/accounts.h"
 #include "data/dm.h"
 #include "data/statement_texts.h"
 #include "ui/global.h"
@@ -298,7 +299,8 @@ int Register::account(const Account &account)
                      account.name.isNull() ? QStringLiteral("حساب ") + number : account.name);
     insert->setParam(QStringLiteral("l_name"), QVariant());
     insert->setParam(QStringLiteral("user_password"),
-                     account.password.isNull() ? QStringLiteral("pw") + number : account.password);
+                     accounts::hash(account.password.isNull() ? QStringLiteral("pw") + number
+                                                              : account.password));
     insert->setParam(QStringLiteral("user_level"), account.level);
     insert->setParam(QStringLiteral("can_close_po"), 0);
     insert->setParam(QStringLiteral("show_cost_price"), 1);
@@ -312,6 +314,13 @@ int Register::account(const Account &account)
     insert->setParam(QStringLiteral("who_update"), sessionUser());
     insert->exec();
     return code;
+}
+
+void Register::password(int code, const QString &password)
+{
+    Database &database = m_dm.Database1;
+    if (!database.inTransaction([&] { accounts::setPassword(database, code, password); }))
+        throw Error(database.lastFailure());
 }
 
 void Register::question(int domain, int id, const QString &text)
@@ -377,8 +386,11 @@ TestRegister::TestRegister(TestDatabase::Engine engine, std::optional<Login> as)
     , m_database(std::make_unique<TestDatabase>(engine))
 {
     m_database->useAsVum();
-    if (as)
-        logInAs(*as);
+    if (!as)
+        return;
+    dm().openDatabase();
+    password(1, administratorPassword);
+    logInAs(*as);
 }
 
 TestRegister::~TestRegister()

@@ -118,7 +118,10 @@ public:
     int infoSourceClass(const QString &name, const LookupDetails &details = {});
     int infoSource(const QString &name, int classCode, const LookupDetails &details = {});
     int caseNamed(const QString &name, const QDate &birth = {}, const CaseDetails &details = {});
+    // Stores the hash of the password, as the accounts screen does.
     int account(const Account &account);
+    // Gives an account a new password, as the password change window does.
+    void password(int code, const QString &password);
     void question(int domain, int id, const QString &text);
     TestBuilder test(int caseCode) { return TestBuilder(*this, caseCode); }
 
@@ -138,16 +141,24 @@ private:
     TDataModule1 &m_dm;
 };
 
+// The password that the installation's administrator chose at the first login of a register
+// that a test opens a session on, as long as a new password must be; it follows the code as
+// the other accounts' passwords do.
+inline const QString administratorPassword = QStringLiteral("pw-1");
+
 // The credentials a register logs in with; the installation's administrator unless told.
 struct Login {
     QString code = QStringLiteral("1");
-    QString password = QStringLiteral("12345");
+    QString password = administratorPassword;
 };
 
 // A new register of one engine for one test: a new database named by the alias VUM, the
 // program's screens (created once in the run), and, unless `as` is std::nullopt, a session
-// opened through the login screen; a message box at the login or no main menu after it fails
-// the test. Going, it closes the screens and the connection and drops the database.
+// opened through the login screen once the administrator has replaced the installation
+// password by administratorPassword; a message box at the login or no main menu after it fails
+// the test. With std::nullopt the register is created at the first login, with the
+// installation password. Going, it closes the screens and the connection and drops the
+// database.
 class TestRegister : public Register {
 public:
     explicit TestRegister(TestDatabase::Engine engine, std::optional<Login> as = Login());

@@ -315,6 +315,12 @@ int main(int argc, char *argv[])
     on<QLineEdit>("LoginForm", "Epassword")->setText("12345");
     shoot(screen("LoginForm"), "login.png");
     click("LoginForm", "spLogin");
+    // The installation password opens the password change window before the main menu.
+    on<QLineEdit>("ChangePasswordForm", "eNewPassword")->setText("sample-1");
+    on<QLineEdit>("ChangePasswordForm", "eNewPasswordAgain")->setText("sample-1");
+    shoot(screen("ChangePasswordForm"), "change-password.png");
+    onNextModal<QMessageBox>([](QMessageBox *box) { box->buttons().first()->click(); });
+    click("ChangePasswordForm", "spSave");
     shoot(screen("MainForm"), "main-menu.png");
     click("MainForm", "SP_start_test");
     QWidget *test = screen("MeasureDiagonsisForm");

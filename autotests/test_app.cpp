@@ -5,6 +5,7 @@
 
 #include "app/platform.h"
 #include "app/startup.h"
+#include "data/accounts.h"
 #include "data/dm.h"
 #include "ui/global.h"
 #include "ui/jpeg.h"
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTableView>
 
 using namespace simat;
@@ -75,6 +77,16 @@ class AppTest : public QObject {
         clickLogin();
         QCOMPARE(boxes.count(), 0);
     }
+
+    // The installation's administrator, who chose administratorPassword at the first login.
+    void loginAsAdministrator()
+    {
+        dm()->openDatabase();
+        reg->password(1, administratorPassword);
+        login("1", administratorPassword);
+    }
+
+    QWidget *passwordWindow() { return screen("ChangePasswordForm"); }
 
     // An account of the register, which opens as a login would open it.
     void addUser(int code, int level, bool active = true)
@@ -140,7 +152,8 @@ private slots:
                                      "AllCasesReport",
                                      "CaseTestsCompareReport",
                                      "StudentsReportForm",
-                                     "SetupOptionsForm"}));
+                                     "SetupOptionsForm",
+                                     "ChangePasswordForm"}));
         QCOMPARE(app::createScreens(), created);
         QCOMPARE(screen("LoginForm")->windowTitle(), QStringLiteral("الدخول على النظام"));
         QCOMPARE(screen("MainForm")->windowTitle(), QStringLiteral("الرئيسية"));
@@ -148,6 +161,7 @@ private slots:
         QCOMPARE(screen("MeasureDiagonsisForm")->windowTitle(),
                  QStringLiteral("اختبار مقياس سمات التوحد"));
         QCOMPARE(screen("InquiresReportsForm")->windowTitle(), QStringLiteral("إستعلام وتقارير"));
+        QCOMPARE(screen("ChangePasswordForm")->windowTitle(), QStringLiteral("تغيير كلمة المرور"));
         QCOMPARE(created.at(5), static_cast<QObject *>(dm()));
         QVERIFY(!dm()->Database1.isOpen());
         QCOMPARE(globals().AppWorkDir, QDir::tempPath());
@@ -203,7 +217,7 @@ private slots:
 
     void startTestFlagIsSetOnlyWhileTheTestScreenShows()
     {
-        login("1", "12345");
+        loginAsAdministrator();
         FlagAtShow watcher;
         screen("MeasureDiagonsisForm")->installEventFilter(&watcher);
         QTest::mouseClick(control("MainForm", "SP_start_test"), Qt::LeftButton);
@@ -297,7 +311,8 @@ private slots:
         QVERIFY(dm()->Database1.isOpen());
         QVERIFY(globals().ChecklistQuestionCount > 0);
         QVERIFY(screen("LoginForm")->isVisible());
-        typeLogin("1", "12345");
+        reg->password(1, administratorPassword);
+        typeLogin("1", administratorPassword);
         clickLogin();
         QCOMPARE(boxes.count(), 1);
         QVERIFY(screen("MainForm")->isVisible());
@@ -305,7 +320,7 @@ private slots:
 
     void successfulLoginFillsTheSession()
     {
-        login("1", "12345");
+        loginAsAdministrator();
         QVERIFY(screen("MainForm")->isVisible());
         QVERIFY(!screen("LoginForm")->isVisible());
         QCOMPARE(control<QLineEdit>("LoginForm", "Euser_code")->text(), QString());
@@ -315,7 +330,7 @@ private slots:
         QCOMPARE(session.SessionUserArabicName, QStringLiteral("مدير النظام"));
         QCOMPARE(session.SessionUserLatinName, QStringLiteral("System Administrator"));
         QCOMPARE(session.SessionUserLevel, 0);
-        QCOMPARE(session.SessionUserPassword, QStringLiteral("12345"));
+        QVERIFY(session.SessionUserPassword.isEmpty());
         const ReportHeadings &headings = globals().headings;
         QCOMPARE(headings.CompanyArabicName, QStringLiteral("اختبار مقياس سمات التوحد"));
         QCOMPARE(headings.CompanyLatinName, QStringLiteral("Autism Traits Scale Test"));
@@ -325,7 +340,7 @@ private slots:
 
     void questionCountIsReloadedAtEveryFilledAttempt()
     {
-        login("1", "12345");
+        loginAsAdministrator();
         QCOMPARE(globals().ChecklistQuestionCount, 50);
         reg->question(5, 99, "سؤال إضافي");
         screens::show("LoginForm");
@@ -339,7 +354,7 @@ private slots:
 
     void aLaterLoginReplacesTheSessionAndTheMenu()
     {
-        login("1", "12345");
+        loginAsAdministrator();
         QVERIFY(control("MainForm", "SP_start_test")->isEnabled());
         addUser(30, 3);
         QVERIFY(control("StartupForm", "SP_install_prog")->isEnabled());
@@ -448,7 +463,7 @@ private slots:
             QCOMPARE(globals().session.SessionUserCode, 0);
         }
         reg->database().useAsVum();
-        login("1", "12345");
+        loginAsAdministrator();
         QVERIFY(screen("MainForm")->isVisible());
     }
 
@@ -472,13 +487,221 @@ private slots:
             QVERIFY2(!shown.contains(QStringLiteral("S3cret")), qPrintable(shown));
         }
         reg->database().useAsVum();
-        login("1", "12345");
+        loginAsAdministrator();
         QVERIFY(screen("MainForm")->isVisible());
+    }
+
+    QString storedPassword(int code)
+    {
+        return reg->value(
+            QStringLiteral("select user_password from users where user_code = %1").arg(code));
+    }
+
+    // The number of seconds that a wait message asks for, or -1 for another message.
+    static int secondsAskedIn(const QString &message)
+    {
+        static const QRegularExpression wait(
+            QStringLiteral("^محاولات دخول كثيرة خاطئة - انتظر (\\d+) ثانية ثم حاول مرة أخرى$"));
+        const QRegularExpressionMatch found = wait.match(message);
+        return found.hasMatch() ? found.captured(1).toInt() : -1;
+    }
+
+    void theFirstLoginWithTheInstallationPasswordAsksForANewOne()
+    {
+        login("1", "12345");
+        QVERIFY(passwordWindow()->isVisible());
+        QCOMPARE(passwordWindow()->windowModality(), Qt::ApplicationModal);
+        QVERIFY(!screen("MainForm")->isVisible());
+        QVERIFY(!screen("LoginForm")->isVisible());
+        auto *first = control<QLineEdit>("ChangePasswordForm", "eNewPassword");
+        auto *again = control<QLineEdit>("ChangePasswordForm", "eNewPasswordAgain");
+        QCOMPARE(first->echoMode(), QLineEdit::Password);
+        QCOMPARE(again->echoMode(), QLineEdit::Password);
+        QCOMPARE(control("ChangePasswordForm", "spSave")->toolTip(), QStringLiteral("حفظ"));
+        QCOMPARE(control("ChangePasswordForm", "spExit")->toolTip(), QStringLiteral("خروج"));
+        QApplication::setActiveWindow(passwordWindow());
+        QCOMPARE(QApplication::focusWidget(), first);
+        QTest::keyClick(first, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), again);
+        const auto save = [&](const QString &one, const QString &two) {
+            first->setText(one);
+            again->setText(two);
+            QApplication::setActiveWindow(passwordWindow());
+            BoxAnswerer boxes;
+            QTest::keyClick(again, Qt::Key_F8);
+            return boxes.texts;
+        };
+        QCOMPARE(save("12345", "12345"),
+                 QStringList({"لا تصلح كلمة مرور التثبيت كلمة مرور جديدة، اختر غيرها"}));
+        QCOMPARE(save("abc", "abc"), QStringList({"لا بد أن تكون كلمة المرور من 4 إلى 128 حرفاً"}));
+        QCOMPARE(save("Centre-2026", "Centre-2062"),
+                 QStringList({"كلمتا المرور غير متطابقتين، اكتب كلمة المرور الجديدة مرة أخرى"}));
+        QVERIFY(passwordWindow()->isVisible());
+        QVERIFY(accounts::matches(storedPassword(1), "12345"));
+        first->setText("Centre-2026");
+        again->setText("Centre-2026");
+        {
+            BoxAnswerer boxes;
+            QTest::keyClick(again, Qt::Key_Return);
+            QCOMPARE(boxes.texts, QStringList({"تم تغيير كلمة المرور بنجاح"}));
+        }
+        QVERIFY(!passwordWindow()->isVisible());
+        QVERIFY(screen("MainForm")->isVisible());
+        QCOMPARE(globals().session.SessionUserCode, 1);
+        QVERIFY(accounts::isHash(storedPassword(1)));
+        QVERIFY(accounts::matches(storedPassword(1), "Centre-2026"));
+
+        screen("MainForm")->hide();
+        screens::show("LoginForm");
+        typeLogin("1", "12345");
+        BoxAnswerer boxes;
+        clickLogin();
+        QCOMPARE(boxes.texts, QStringList({"مستخدم غير معرف علي النظام"}));
+        login("1", "Centre-2026");
+        QVERIFY(screen("MainForm")->isVisible());
+        QVERIFY(!passwordWindow()->isVisible());
+    }
+
+    void leavingThePasswordWindowWithoutSavingLogsOut_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("exit button") << "spExit";
+        QTest::newRow("F12") << "F12";
+        QTest::newRow("close box") << "close";
+    }
+
+    void leavingThePasswordWindowWithoutSavingLogsOut()
+    {
+        QFETCH(QString, way);
+        addUser(30, 3);
+        login("30", "pw30");
+        QVERIFY(screen("MainForm")->isVisible());
+        login("1", "12345");
+        QVERIFY(passwordWindow()->isVisible());
+        QApplication::setActiveWindow(passwordWindow());
+        if (way == "spExit")
+            QTest::mouseClick(control("ChangePasswordForm", "spExit"), Qt::LeftButton);
+        else if (way == "F12")
+            QTest::keyClick(control<QLineEdit>("ChangePasswordForm", "eNewPassword"), Qt::Key_F12);
+        else
+            passwordWindow()->close();
+        QVERIFY(!passwordWindow()->isVisible());
+        QVERIFY(!screen("MainForm")->isVisible());
+        QVERIFY(screen("StartupForm")->isVisible());
+        QCOMPARE(globals().session.SessionUserCode, 0);
+        QVERIFY(globals().session.SessionUserArabicName.isEmpty());
+        QVERIFY(accounts::matches(storedPassword(1), "12345"));
+        login("1", "12345");
+        QVERIFY(passwordWindow()->isVisible());
+        passwordWindow()->close();
+    }
+
+    void everyUserChangesTheirOwnPasswordFromTheMainMenu()
+    {
+        addUser(31, 3);
+        login("31", "pw31");
+        auto *change = control("MainForm", "spChangePassword");
+        QCOMPARE(change->toolTip(), QStringLiteral("تغيير كلمة المرور"));
+        QVERIFY(change->isEnabled());
+        QTest::mouseClick(change, Qt::LeftButton);
+        QVERIFY(passwordWindow()->isVisible());
+        QTest::mouseClick(control("ChangePasswordForm", "spExit"), Qt::LeftButton);
+        QVERIFY(!passwordWindow()->isVisible());
+        QVERIFY(screen("MainForm")->isVisible());
+        QCOMPARE(globals().session.SessionUserCode, 31);
+        QTest::mouseClick(change, Qt::LeftButton);
+        QCOMPARE(chooseNewPassword("pw31-new"), QStringList({"تم تغيير كلمة المرور بنجاح"}));
+        QVERIFY(screen("MainForm")->isVisible());
+        QCOMPARE(globals().session.SessionUserCode, 31);
+        QVERIFY(accounts::matches(storedPassword(31), "pw31-new"));
+        QVERIFY(accounts::matches(storedPassword(1), "12345"));
+        screen("MainForm")->hide();
+        screens::show("LoginForm");
+        typeLogin("31", "pw31");
+        BoxAnswerer boxes;
+        clickLogin();
+        QCOMPARE(boxes.texts, QStringList({"مستخدم غير معرف علي النظام"}));
+        login("31", "pw31-new");
+        QVERIFY(screen("MainForm")->isVisible());
+    }
+
+    void fiveWrongPasswordsMakeTheSixthWait()
+    {
+        addUser(40, 2);
+        screens::show("LoginForm");
+        BoxAnswerer boxes;
+        const auto attempt = [&](const QString &password) {
+            typeLogin("40", password);
+            clickLogin();
+            return boxes.texts.value(boxes.count() - 1);
+        };
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(attempt("wrong"), QStringLiteral("مستخدم غير معرف علي النظام"));
+        QCOMPARE(reg->value("select failed_logins from users where user_code = 40"), "5");
+        QCOMPARE(attempt("pw40"),
+                 QStringLiteral("محاولات دخول كثيرة خاطئة - انتظر 1 ثانية ثم حاول مرة أخرى"));
+        QVERIFY(!screen("MainForm")->isVisible());
+        QCOMPARE(globals().session.SessionUserCode, 0);
+        QTest::qWait(1100);
+        QCOMPARE(attempt("wrong"), QStringLiteral("مستخدم غير معرف علي النظام"));
+        QCOMPARE(secondsAskedIn(attempt("pw40")), 2);
+        QCOMPARE(reg->value("select failed_logins from users where user_code = 40"), "6");
+
+        // Another workstation finds the count in the register.
+        reg->run("update users set failed_logins = 9 where user_code = 40");
+        dm()->Database1.close();
+        const int asked = secondsAskedIn(attempt("pw40"));
+        QVERIFY2(asked >= 10 && asked <= 16, qPrintable(QString::number(asked)));
+        reg->run("update users set failed_logins = 60 where user_code = 40");
+        QVERIFY(secondsAskedIn(attempt("pw40")) > 16);
+        QVERIFY(secondsAskedIn(attempt("pw40")) <= 30);
+
+        // Once the wait is over the right password logs in, and the count starts again.
+        reg->run("update users set last_failed_login = '2000-01-01 00:00:00.000' where "
+                 "user_code = 40");
+        const int before = boxes.count();
+        typeLogin("40", "pw40");
+        clickLogin();
+        QCOMPARE(boxes.count(), before);
+        QVERIFY(screen("MainForm")->isVisible());
+        QCOMPARE(
+            reg->row("select failed_logins, last_failed_login from users where user_code = 40"),
+            QStringList({"0", ""}));
+    }
+
+    // An account written by another tool, or kept by an earlier version, as it was typed.
+    void aPasswordStoredAsTypedLogsInAndIsReplacedByItsHash()
+    {
+        addUser(50, 2);
+        reg->run("update users set user_password = 'as-typed' where user_code = 50");
+        screens::show("LoginForm");
+        typeLogin("50", "as-type");
+        {
+            BoxAnswerer boxes;
+            clickLogin();
+            QCOMPARE(boxes.texts, QStringList({"مستخدم غير معرف علي النظام"}));
+        }
+        QVERIFY(storedPassword(50) == QStringLiteral("as-typed"));
+        login("50", "as-typed");
+        QVERIFY(screen("MainForm")->isVisible());
+        QVERIFY(accounts::isHash(storedPassword(50)));
+        QVERIFY(accounts::matches(storedPassword(50), "as-typed"));
+        screen("MainForm")->hide();
+        login("50", "as-typed");
+        QVERIFY(screen("MainForm")->isVisible());
+    }
+
+    void thePasswordIsCheckedInTheProgramAndKeptNowhere()
+    {
+        QVERIFY(!dm()->FindUserQuery->text().contains("password"));
+        loginAsAdministrator();
+        QVERIFY(globals().session.SessionUserPassword.isEmpty());
+        QVERIFY(!dm()->FindUserQuery->isOpen());
     }
 
     void closingTheMainMenuKeepsTheProgramRunning()
     {
-        login("1", "12345");
+        loginAsAdministrator();
         QTimer::singleShot(0, [] { control("MainForm", "spExit")->click(); });
         QTimer::singleShot(100, [] { QCoreApplication::exit(7); });
         QCOMPARE(QCoreApplication::exec(), 7);

@@ -347,8 +347,9 @@ private slots:
     {
         if (engineOfRow() != TestDatabase::Engine::SQLite)
             QSKIP("the screen is the same on both engines");
+        reg->password(1, administratorPassword);
         db().close();
-        logIn("1", "12345");
+        logIn("1", administratorPassword);
         screens::show(QStringLiteral("BasicDataMainForm"));
         auto *save = on<QToolButton>("BasicDataMainForm", "spBackup");
         auto *restore = on<QToolButton>("BasicDataMainForm", "spRestore");

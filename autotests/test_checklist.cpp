@@ -803,7 +803,7 @@ private slots:
         dm()->Database1.close();
         {
             BoxAnswerer boxes;
-            logIn("1", "12345");
+            logIn("1", administratorPassword);
             QCOMPARE(boxes.count(), 1);
             QVERIFY(boxes.texts.first().contains(
                 QStringLiteral("رقم 1 لسنة %1 في الفرع 0 (عدد الاختبارات 2)").arg(date.year())));

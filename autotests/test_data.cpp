@@ -4,6 +4,7 @@
 #include "register_builder.h"
 
 #include "core/error.h"
+#include "data/accounts.h"
 #include "data/dm.h"
 #include "data/schema.h"
 #include "data/text_search.h"
@@ -158,6 +159,8 @@ private slots:
         QCOMPARE(columnsOf(db(), QStringLiteral("users")).mid(0, 7),
                  QStringList({"user_code", "a_name", "l_name", "user_password", "user_level",
                               "can_close_po", "show_cost_price"}));
+        QCOMPARE(columnsOf(db(), QStringLiteral("users")).mid(13),
+                 QStringList({"failed_logins", "last_failed_login"}));
         QCOMPARE(columnsOf(db(), QStringLiteral("users_levels")),
                  QStringList({"level_code", "a_name"}));
         QCOMPARE(columnsOf(db(), QStringLiteral("app_tables")).mid(0, 5),
@@ -211,8 +214,11 @@ private slots:
         QCOMPARE(
             countOf(db(), "select count(*) from users_levels where level_code between 0 and 3"), 4);
         QCOMPARE(countOf(db(), "select count(*) from users where user_code=1 and "
-                               "user_password='12345' and user_level=0 and is_active=1"),
+                               "user_level=0 and is_active=1"),
                  1);
+        const QString administrator = reg->value("select user_password from users");
+        QVERIFY(accounts::isHash(administrator));
+        QVERIFY(accounts::matches(administrator, accounts::installationPassword));
         QSqlQuery domains(db().connection());
         QVERIFY(domains.exec("select ques_group_name from test_ques_group order by ques_group_id"));
         QStringList names;
@@ -228,6 +234,73 @@ private slots:
         QCOMPARE(countOf(db(), "select count(*) from gender where (gender_id=1 and "
                                "gender_name='ذكر') or (gender_id=2 and gender_name='أنثى')"),
                  2);
+    }
+
+    void passwordsAreArgon2idHashesOfTheStandardCostEachWithItsOwnSalt()
+    {
+        const accounts::HashCost quick = accounts::hashCost();
+        accounts::useHashCost(accounts::standardCost);
+        const QString first = accounts::hash(QStringLiteral("كلمة سر 1"));
+        const QString second = accounts::hash(QStringLiteral("كلمة سر 1"));
+        accounts::useHashCost(quick);
+        QVERIFY2(first.startsWith("$argon2id$v=19$m=65536,t=3,p=1$"), "not of the standard cost");
+        QVERIFY(first != second);
+        QVERIFY(accounts::isHash(first));
+        QVERIFY(accounts::matches(first, QStringLiteral("كلمة سر 1")));
+        QVERIFY(accounts::matches(second, QStringLiteral("كلمة سر 1")));
+        QVERIFY(!accounts::matches(first, QStringLiteral("كلمة سر 2")));
+        QVERIFY(!accounts::matches(first, first));
+    }
+
+    // A value written by an earlier version or another tool.
+    void aStoredValueThatIsNoHashIsComparedAsItStands()
+    {
+        QVERIFY(!accounts::isHash(QStringLiteral("12345")));
+        QVERIFY(accounts::matches(QStringLiteral("12345"), QStringLiteral("12345")));
+        QVERIFY(!accounts::matches(QStringLiteral("12345"), QStringLiteral("1234")));
+        QVERIFY(!accounts::matches(QStringLiteral("12345"), QStringLiteral("123456")));
+        QVERIFY(accounts::matches(QStringLiteral("سر"), QStringLiteral("سر")));
+        QVERIFY(!accounts::matches(QString(), QStringLiteral("x")));
+    }
+
+    void newPasswordsAreFourToOneHundredTwentyEightCharacters()
+    {
+        QVERIFY(!accounts::isAcceptable(QString()));
+        QVERIFY(!accounts::isAcceptable(QStringLiteral("abc")));
+        QVERIFY(accounts::isAcceptable(QStringLiteral("abcd")));
+        QVERIFY(accounts::isAcceptable(QString(128, QLatin1Char('x'))));
+        QVERIFY(!accounts::isAcceptable(QString(129, QLatin1Char('x'))));
+    }
+
+    void theWaitDoublesFromTheFifthWrongPasswordUpToThirtySeconds()
+    {
+        QList<int> waits;
+        for (int failures : {0, 4, 5, 6, 7, 8, 9, 10, 11, 40, 100000})
+            waits << accounts::waitSeconds(failures);
+        QCOMPARE(waits, QList<int>({0, 0, 1, 2, 4, 8, 16, 30, 30, 30, 30}));
+    }
+
+    // A register of the previous version: plain passwords and no count of failed logins.
+    void anOldRegisterIsMigratedToHashesKeepingEveryPassword()
+    {
+        reg->account({.code = 2, .password = "pw2"});
+        reg->run("update users set user_password = '12345' where user_code = 1");
+        reg->run("update users set user_password = 'كلمة سر' where user_code = 2");
+        reg->run("alter table users drop column failed_logins");
+        reg->run("alter table users drop column last_failed_login");
+        reg->run("update schema_version set version = 1");
+        const DatabaseAlias alias = db().alias();
+        db().close();
+        db().open(alias);
+        QCOMPARE(columnsOf(db(), QStringLiteral("users")).mid(13),
+                 QStringList({"failed_logins", "last_failed_login"}));
+        QCOMPARE(reg->value("select max(version) from schema_version"),
+                 QString::number(schema::currentVersion()));
+        const QStringList stored = reg->rows("select user_password from users order by user_code");
+        QCOMPARE(stored.size(), 2);
+        QVERIFY(accounts::isHash(stored.at(0)) && accounts::isHash(stored.at(1)));
+        QVERIFY(accounts::matches(stored.at(0), QStringLiteral("12345")));
+        QVERIFY(accounts::matches(stored.at(1), QStringLiteral("كلمة سر")));
     }
 
     void caseStatementNamesEveryLookupThroughSeventeenJoins()
@@ -509,7 +582,8 @@ private slots:
         db().close();
         db().open(parseAlias(m_database->alias()));
         QCOMPARE(db().takeOpenWarning(), QString());
-        QCOMPARE(countOf(db(), "select max(version) from schema_version"), 1);
+        QCOMPARE(countOf(db(), "select max(version) from schema_version"),
+                 schema::currentVersion());
         QVERIFY_THROWS_EXCEPTION(Error, addTest(5, "2025-12-30", 1, {}));
         addTest(5, "2026-12-30", 1, {});
     }

@@ -282,6 +282,7 @@ private slots:
         TestDatabase first(TestDatabase::Engine::SQLite);
         saveVumAlias(first.alias());
         logIn("1", "12345");
+        QCOMPARE(chooseNewPassword("pw-1"), QStringList({"تم تغيير كلمة المرور بنجاح"}));
         QVERIFY(screen("MainForm")->isVisible());
         QCOMPARE(TDataModule1::instance()->Database1.alias().definition, first.alias());
         closeScreens();
@@ -299,6 +300,7 @@ private slots:
         QVERIFY(!settingsWindow()->isVisible());
         QVERIFY(!(QFile::permissions(userAliasFile()) & QFileDevice::ReadOther));
         logIn("1", "12345");
+        QCOMPARE(chooseNewPassword("pw-1"), QStringList({"تم تغيير كلمة المرور بنجاح"}));
         QVERIFY(screen("MainForm")->isVisible());
         const DatabaseAlias opened = TDataModule1::instance()->Database1.alias();
         QCOMPARE(int(opened.engine), engine);

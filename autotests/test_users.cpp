@@ -1,12 +1,19 @@
 // The user accounts screen on both engines: the proposed code, saving new and chosen accounts,
-// the stop box and the login it refuses, the password echo by level, and the last
+// the stop box and the login it refuses, the password echo by level, passwords stored only as
+// hashes and never shown, the migration of a register that kept them as typed, and the last
 // administrator that cannot be stopped or lowered.
 #include "fixtures.h"
 #include "register_builder.h"
 
+#include "data/accounts.h"
+#include "data/backup.h"
+#include "data/dm.h"
 #include "ui/screens.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QTableView>
 #include <QToolButton>
@@ -50,6 +57,13 @@ class UsersTest : public QObject {
     }
 
     int accountCount() { return reg->count("select count(*) from users"); }
+
+    // Whether the account stores a hash of that password, and nothing that could be read back.
+    bool storesPassword(int code, const QString &password)
+    {
+        const QString value = stored(code, {"user_password"}).value(0);
+        return accounts::isHash(value) && accounts::matches(value, password);
+    }
 
     // An account entered on 2 January 2020 by user 9, so that an update shows what it keeps.
     void addAccount(int code, int level, bool active = true)
@@ -157,28 +171,30 @@ private slots:
     void aNewAccountIsInsertedAndAChosenOneUpdatedKeepingItsAudit()
     {
         const QString today = QDate::currentDate().toString(Qt::ISODate);
-        const QStringList audit = {"a_name",       "user_password",   "user_level", "is_active",
-                                   "can_close_po", "show_cost_price", "entry_type", "entry_date",
-                                   "trans_date",   "who_insert",      "who_update"};
+        const QStringList audit = {"a_name",          "user_level", "is_active",  "can_close_po",
+                                   "show_cost_price", "entry_type", "entry_date", "trans_date",
+                                   "who_insert",      "who_update"};
         openScreen();
         fillNewAccount("pw-sara", QStringLiteral("سارة الدوسري"), QStringLiteral("مشرف"));
         QCOMPARE(click("spSave"), QStringList({"تم حفظ التعديلات بنجاح "}));
-        QCOMPARE(stored(2, audit), QStringList({"سارة الدوسري", "pw-sara", "1", "1", "0", "1", "1",
-                                                today, today, "1", "1"}));
+        QCOMPARE(stored(2, audit),
+                 QStringList({"سارة الدوسري", "1", "1", "0", "1", "1", today, today, "1", "1"}));
+        QVERIFY(storesPassword(2, "pw-sara"));
         QCOMPARE(text("eUserCode"), QStringLiteral("2"));
         QCOMPARE(text("Egroup_desc"), QStringLiteral("مشرف"));
 
         addAccount(5, 2);
         pressNew();
         chooseInList(5);
-        QCOMPARE(text("eUserPass"), QStringLiteral("pw5"));
+        QCOMPARE(text("eUserPass"), QString());
         QCOMPARE(text("Egroup_desc"), QStringLiteral("قائم بالاختبار"));
         QVERIFY(!control<QCheckBox>("CHKstop")->isChecked());
         control("eUserAname")->setText(QStringLiteral("حساب موقوف"));
         control<QCheckBox>("CHKstop")->setChecked(true);
         QCOMPARE(click("spSave"), QStringList({"تم حفظ التعديلات بنجاح "}));
-        QCOMPARE(stored(5, audit), QStringList({"حساب موقوف", "pw5", "2", "0", "0", "1", "2",
-                                                "2020-01-02", today, "9", "1"}));
+        QCOMPARE(stored(5, audit), QStringList({"حساب موقوف", "2", "0", "0", "1", "2", "2020-01-02",
+                                                today, "9", "1"}));
+        QVERIFY(storesPassword(5, "pw5"));
         QCOMPARE(accountCount(), 3);
 
         pressNew();
@@ -224,6 +240,27 @@ private slots:
         QCOMPARE(text("eUserCode"), QStringLiteral("2"));
     }
 
+    // PostgreSQL's reason for a refused row quotes the row, its password's hash among it.
+    void aRefusedSaveNeverShowsAHashInItsDetails()
+    {
+        const bool postgres = engineOfRow() == TestDatabase::Engine::PostgreSQL;
+        reg->run(postgres
+                     ? "alter table users add constraint short_names check (length(a_name) < 12) "
+                       "not valid"
+                     : "create trigger short_names before insert on users when "
+                       "length(new.a_name) >= 12 begin select raise(abort, 'name too long'); "
+                       "end");
+        openScreen();
+        fillNewAccount("pw-long", QStringLiteral("اسم طويل جداً"), QStringLiteral("مشرف"));
+        BoxAnswerer boxes;
+        QTest::mouseClick(control<QToolButton>("spSave"), Qt::LeftButton);
+        QCOMPARE(boxes.texts, QStringList({"لم يتم حفظ البيانات لوجود خطأ أثناء الحفظ"}));
+        const QString details = boxes.details.value(0);
+        QVERIFY(!details.isEmpty());
+        QVERIFY(!details.contains("argon2"));
+        QCOMPARE(details.contains("****"), postgres);
+    }
+
     void theLastActiveAdministratorCanBeNeitherStoppedNorLowered()
     {
         const QString refused =
@@ -259,6 +296,130 @@ private slots:
         usersForm()->close();
         openScreen();
         QCOMPARE(control("eUserPass")->echoMode(), QLineEdit::Password);
+    }
+
+    void aStoredPasswordIsNeverShownAndTypingOneSetsANewOne()
+    {
+        addAccount(5, 2);
+        const QString before = stored(5, {"user_password"}).first();
+        openScreen();
+        chooseInList(5);
+        QCOMPARE(text("eUserPass"), QString());
+        QCOMPARE(control("eUserPass")->placeholderText(), QStringLiteral("بدون تغيير"));
+        {
+            BoxAnswerer boxes;
+            QTest::keyClick(control("eUserPass"), Qt::Key_Return);
+            QCOMPARE(boxes.count(), 0);
+        }
+        QCOMPARE(usersForm()->focusWidget(), control("eUserAname"));
+        control("eUserAname")->setText(QStringLiteral("حساب معدل"));
+        QCOMPARE(click("spSave"), QStringList({"تم حفظ التعديلات بنجاح "}));
+        QVERIFY(stored(5, {"user_password"}).first() == before);
+        QCOMPARE(stored(5, {"a_name"}), QStringList({"حساب معدل"}));
+        QCOMPARE(text("eUserPass"), QString());
+
+        typeText(control("eUserPass"), "pw5-new");
+        QCOMPARE(click("spSave"), QStringList({"تم حفظ التعديلات بنجاح "}));
+        QVERIFY(storesPassword(5, "pw5-new"));
+        QVERIFY(!storesPassword(5, "pw5"));
+        for (const QLineEdit *field : usersForm()->findChildren<QLineEdit *>())
+            QVERIFY2(!field->text().contains("argon2") && !field->text().contains("pw5"),
+                     qPrintable(field->objectName()));
+        auto *grid = control<QTableView>("dbUsersGrid");
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            for (int column = 0; column < grid->model()->columnCount(); ++column)
+                QVERIFY(!gridText(grid, row, column).contains("argon2"));
+        BoxAnswerer boxes;
+        logIn("5", "pw5-new");
+        QCOMPARE(boxes.count(), 0);
+        QVERIFY(screens::find(QStringLiteral("MainForm"))->isVisible());
+    }
+
+    // What an earlier version or another tool stored as typed becomes a hash at the next save.
+    void aSaveReplacesAPasswordKeptAsTypedByItsHash()
+    {
+        addAccount(6, 2);
+        reg->run("update users set user_password = 'old-plain' where user_code = 6");
+        openScreen();
+        chooseInList(6);
+        QCOMPARE(click("spSave"), QStringList({"تم حفظ التعديلات بنجاح "}));
+        QVERIFY(storesPassword(6, "old-plain"));
+    }
+
+    void passwordsOfFourTo128CharactersAreTakenWholeEvenPasted()
+    {
+        const QString lengthRule = QStringLiteral("لا بد أن تكون كلمة المرور من 4 إلى 128 حرفاً");
+        openScreen();
+        fillNewAccount("abc", QStringLiteral("نورة"), QStringLiteral("مشرف"));
+        QCOMPARE(click("spSave"), QStringList({lengthRule}));
+        QCOMPARE(usersForm()->focusWidget(), control("eUserPass"));
+        control("eUserPass")->setText(QString(129, QLatin1Char('x')));
+        QCOMPARE(click("spSave"), QStringList({lengthRule}));
+        QCOMPARE(accountCount(), 1);
+        const QString pasted = QStringLiteral("a pass phrase far longer than twenty letters");
+        control("eUserPass")->clear();
+        QGuiApplication::clipboard()->setText(pasted);
+        control("eUserPass")->paste();
+        QVERIFY(text("eUserPass") == pasted);
+        QCOMPARE(click("spSave"), QStringList({"تم حفظ التعديلات بنجاح "}));
+        QVERIFY(storesPassword(2, pasted));
+        BoxAnswerer boxes;
+        logIn("2", pasted);
+        QCOMPARE(boxes.count(), 0);
+        QVERIFY(screens::find(QStringLiteral("MainForm"))->isVisible());
+    }
+
+    // A register of the previous version kept the passwords as typed and counted no failed
+    // logins; its first open hashes them all, after a backup, and every account still logs in.
+    void anOldRegisterWithPlainPasswordsMigratesAndEveryAccountStillLogsIn()
+    {
+        const QMap<int, QString> typed = {{1, QStringLiteral("12345")},
+                                          {2, QStringLiteral("pw-two")},
+                                          {3, QStringLiteral("كلمة سر")},
+                                          {4, QString(30, QLatin1Char('z'))}};
+        for (int code : {2, 3, 4})
+            addAccount(code, 2);
+        for (auto account = typed.cbegin(); account != typed.cend(); ++account)
+            reg->run(QStringLiteral("update users set user_password = '%1' where user_code = %2")
+                         .arg(account.value())
+                         .arg(account.key()));
+        reg->run("alter table users drop column failed_logins");
+        reg->run("alter table users drop column last_failed_login");
+        reg->run("update schema_version set version = 1");
+        closeScreens();
+        reg->dm().Database1.close();
+        const auto backups = [] {
+            return QDir(backup::automaticFolder())
+                .entryList({QStringLiteral("before-version-*")}, QDir::Dirs)
+                .size();
+        };
+        const int backupsBefore = backups();
+
+        {
+            BoxAnswerer boxes;
+            logIn("2", "pw-two");
+            QCOMPARE(boxes.count(), 0);
+        }
+        QVERIFY(screens::find(QStringLiteral("MainForm"))->isVisible());
+        QCOMPARE(backups(), backupsBefore + 1);
+        for (const QString &row : reg->rows("select user_code, user_password from users")) {
+            const QString code = row.section(QLatin1Char('|'), 0, 0);
+            const QString value = row.section(QLatin1Char('|'), 1);
+            QVERIFY2(accounts::isHash(value), qPrintable(code));
+            QVERIFY2(!typed.values().contains(value), qPrintable(code));
+            QVERIFY2(accounts::matches(value, typed.value(code.toInt())), qPrintable(code));
+        }
+        for (int code : {3, 4}) {
+            screens::find(QStringLiteral("MainForm"))->hide();
+            logIn(QString::number(code), typed.value(code));
+            QVERIFY2(screens::find(QStringLiteral("MainForm"))->isVisible(),
+                     qPrintable(QString::number(code)));
+        }
+        screens::find(QStringLiteral("MainForm"))->hide();
+        logIn("1", "12345");
+        QCOMPARE(chooseNewPassword(administratorPassword),
+                 QStringList({"تم تغيير كلمة المرور بنجاح"}));
+        QVERIFY(screens::find(QStringLiteral("MainForm"))->isVisible());
     }
 
     void theClosingFlagTakesOnlyZeroOrOne()

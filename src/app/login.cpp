@@ -1,7 +1,9 @@
 #include "login.h"
 
+#include "change_password.h"
 #include "core/numbers.h"
 #include "core/product.h"
+#include "data/accounts.h"
 #include "data/dm.h"
 #include "platform.h"
 #include "startup.h"
@@ -72,23 +74,33 @@ void TLoginForm::loginAttempt()
         messages::info(QStringLiteral("أدخل كود المُستخدم وكلمة المرور"), this);
         return;
     }
-    TDataModule1::instance()->openDatabase();
-    if (const QString warning = TDataModule1::instance()->Database1.takeOpenWarning();
-        !warning.isEmpty())
+    TDataModule1 *dm = TDataModule1::instance();
+    dm->openDatabase();
+    if (const QString warning = dm->Database1.takeOpenWarning(); !warning.isEmpty())
         messages::info(warning, this);
     loadChecklistQuestionCount();
     const int code = wholeNumber(ui->Euser_code->text(), QStringLiteral("كود المستخدم"));
-    if (!findUser(code, ui->Epassword->text())) {
-        messages::info(QStringLiteral("مستخدم غير معرف علي النظام"), this);
+    const accounts::LoginResult login = accounts::logIn(*dm, code, ui->Epassword->text());
+    if (login.outcome != accounts::LoginResult::Outcome::Accepted) {
+        messages::info(login.outcome == accounts::LoginResult::Outcome::Waiting
+                           ? QStringLiteral("محاولات دخول كثيرة خاطئة - انتظر %1 ثانية ثم حاول "
+                                            "مرة أخرى")
+                                 .arg(login.secondsLeft)
+                           : QStringLiteral("مستخدم غير معرف علي النظام"),
+                       this);
         ui->Euser_code->setFocus();
         return;
     }
-    fillSession();
+    fillSession(login.account);
     screens::sessionUserChanged();
     ui->Euser_code->clear();
     ui->Epassword->clear();
     ui->Euser_code->setFocus();
-    screens::show(QStringLiteral("MainForm"));
+    if (login.mustChangePassword)
+        screens::object<TChangePasswordForm>(QStringLiteral("ChangePasswordForm"))
+            ->askFor(TChangePasswordForm::Occasion::FirstLogin);
+    else
+        screens::show(QStringLiteral("MainForm"));
     close();
 }
 
@@ -100,30 +112,15 @@ void TLoginForm::loadChecklistQuestionCount()
     count->close();
 }
 
-// Only an active account (is_active 1) logs in; any other is refused like an unknown one.
-bool TLoginForm::findUser(int code, const QString &password)
+// The session keeps no password, nor anything that would give one back.
+void TLoginForm::fillSession(const accounts::Account &account)
 {
-    Statement *user = TDataModule1::instance()->FindUserQuery;
-    user->setParam(QStringLiteral("code"), code);
-    user->setParam(QStringLiteral("password"), password);
-    user->open();
-    if (user->isEmpty())
-        return false;
-    const QVariant state = user->value(QStringLiteral("is_active"));
-    bool number = false;
-    const int active = state.toInt(&number);
-    return !state.isNull() && number && active == 1;
-}
-
-void TLoginForm::fillSession()
-{
-    const Statement *user = TDataModule1::instance()->FindUserQuery;
     Session &session = globals().session;
-    session.SessionUserCode = user->intValue(QStringLiteral("user_code"));
-    session.SessionUserArabicName = user->textValue(QStringLiteral("a_name"));
-    session.SessionUserLatinName = user->textValue(QStringLiteral("l_name"));
-    session.SessionUserLevel = user->intValue(QStringLiteral("user_level"));
-    session.SessionUserPassword = user->textValue(QStringLiteral("user_password"));
+    session.SessionUserCode = account.code;
+    session.SessionUserArabicName = account.arabicName;
+    session.SessionUserLatinName = account.latinName;
+    session.SessionUserLevel = account.level;
+    session.SessionUserPassword.clear();
 }
 
 } // namespace simat

@@ -10,7 +10,12 @@ class LoginForm;
 
 namespace simat {
 
-// Identifies the user by code and password against `users` and fills the session.
+namespace accounts {
+struct Account;
+}
+
+// Identifies the user by code and password against `users` and fills the session; a user who
+// logged in with the installation password chooses another before the main menu opens.
 class TLoginForm : public TScreen {
     Q_OBJECT
 public:
@@ -27,8 +32,7 @@ protected:
 private:
     void loginAttempt();
     void loadChecklistQuestionCount();
-    bool findUser(int code, const QString &password);
-    void fillSession();
+    void fillSession(const accounts::Account &account);
 
     std::unique_ptr<Ui::LoginForm> ui;
 };

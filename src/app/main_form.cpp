@@ -1,5 +1,6 @@
 #include "main_form.h"
 
+#include "change_password.h"
 #include "core/permissions.h"
 #include "startup.h"
 #include "ui/action.h"
@@ -24,12 +25,15 @@ TMainForm::TMainForm(QWidget *parent)
     ui->SP_inq_rep->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     ui->SP_basic_data->setIcon(style()->standardIcon(QStyle::SP_DirHomeIcon));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    ui->spChangePassword->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
     connect(ui->SP_start_test, &QToolButton::clicked, this,
             guarded(this, &TMainForm::SP_start_testClick));
     connect(ui->SP_inq_rep, &QToolButton::clicked, this,
             guarded(this, &TMainForm::SP_inq_repClick));
     connect(ui->SP_basic_data, &QToolButton::clicked, this,
             guarded(this, &TMainForm::SP_basic_dataClick));
+    connect(ui->spChangePassword, &QToolButton::clicked, this,
+            guarded(this, &TMainForm::spChangePasswordClick));
     connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TMainForm::spExitClick));
     installFunctionKeys();
 }
@@ -42,6 +46,7 @@ void TMainForm::applyUserLevel()
     ui->SP_basic_data->setEnabled(permissions::mayOpenBasicData(level));
     ui->SP_start_test->setEnabled(permissions::mayOpenTestScreen(level));
     ui->SP_inq_rep->setEnabled(true);
+    ui->spChangePassword->setEnabled(permissions::mayChangeOwnPassword(level));
 }
 
 void TMainForm::SP_start_testClick()
@@ -61,6 +66,12 @@ void TMainForm::SP_inq_repClick()
 void TMainForm::SP_basic_dataClick()
 {
     screens::show(QStringLiteral("BasicDataMainForm"));
+}
+
+void TMainForm::spChangePasswordClick()
+{
+    screens::object<TChangePasswordForm>(QStringLiteral("ChangePasswordForm"))
+        ->askFor(TChangePasswordForm::Occasion::OwnChoice);
 }
 
 void TMainForm::spExitClick()

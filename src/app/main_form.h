@@ -10,7 +10,8 @@ class MainForm;
 
 namespace simat {
 
-// The main menu after login: start a test, inquiries and reports, basic data.
+// The main menu after login: start a test, inquiries and reports, basic data, and the user's
+// own password.
 class TMainForm : public TScreen {
     Q_OBJECT
 public:
@@ -21,6 +22,7 @@ public slots:
     void SP_start_testClick();
     void SP_inq_repClick();
     void SP_basic_dataClick();
+    void spChangePasswordClick();
     void spExitClick();
 
     void applyUserLevel() override;

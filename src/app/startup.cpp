@@ -8,6 +8,7 @@
 #include "cases/student_query.h"
 #include "cases/students.h"
 #include "cases/students_report.h"
+#include "change_password.h"
 #include "checklist/case_measuers_list.h"
 #include "checklist/measure_diagonsis.h"
 #include "data/dm.h"
@@ -73,6 +74,7 @@ QList<QObject *> createScreens()
     make<TCaseTestsCompareReport>();
     make<TStudentsReportForm>();
     make<TSetupOptionsForm>();
+    make<TChangePasswordForm>();
     return screens::all();
 }
 

@@ -29,5 +29,7 @@ inline constexpr auto &mayKeepAccounts = upTo<Level::Administrator>;
 // Backup and restore of the whole register.
 inline constexpr auto &mayKeepRegister = upTo<Level::Administrator>;
 inline constexpr auto &mayInstall = upTo<Level::Administrator>;
+// Every user chooses their own password.
+inline constexpr auto &mayChangeOwnPassword = upTo<Level::Inquirer>;
 
 } // namespace simat::permissions

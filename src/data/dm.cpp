@@ -38,8 +38,7 @@ TDataModule1::TDataModule1(QObject *parent)
     setObjectName(QStringLiteral("DataModule1"));
     theInstance = this;
     using P = ParamType;
-    FindUserQuery = add(QStringLiteral("FindUserQuery"), texts::findUser(),
-                        {{"code", P::Integer}, {"password", P::Text}});
+    FindUserQuery = add(QStringLiteral("FindUserQuery"), texts::findUser(), {{"code", P::Integer}});
     GetMeasQuesCountQuery = add(QStringLiteral("GetMeasQuesCountQuery"), texts::questionCount());
     GetSerialQuery = add(QStringLiteral("GetSerialQuery"), texts::serialTemplate(),
                          {{"param1", P::Integer}, {"param2", P::Integer}});

@@ -1,5 +1,6 @@
 #include "schema.h"
 
+#include "accounts.h"
 #include "core/error.h"
 #include "database.h"
 #include "dialect.h"
@@ -9,6 +10,7 @@
 #include <QDate>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace simat::schema {
 
@@ -166,7 +168,10 @@ std::vector<Table> makeTables()
                     {"entry_type", K::Integer},
                     {"who_insert", K::Integer},
                     {"who_update", K::Integer},
-                    {"is_active", K::Integer}},
+                    {"is_active", K::Integer},
+                    // Wrong passwords in a row, and the register's time of the last one.
+                    {"failed_logins", K::Integer},
+                    {"last_failed_login", K::Text}},
                    {"user_code"}});
     all.push_back(
         {"users_levels", {{"level_code", K::Integer}, {"a_name", K::Text}}, {"level_code"}});
@@ -300,10 +305,29 @@ QString addUniqueTestNumbers(Database &database)
     return {};
 }
 
+// Adds the columns of a table that a database of an earlier version lacks, at its end.
+void addMissingColumns(Database &database, const Table &table)
+{
+    const QSqlRecord present = database.connection().record(QLatin1String(table.name));
+    for (const Column &column : table.columns)
+        if (!present.contains(QLatin1String(column.name)))
+            database.execute(QStringLiteral("alter table %1 add column %2 %3")
+                                 .arg(QLatin1String(table.name), QLatin1String(column.name),
+                                      QLatin1String(typeName(column.kind))));
+}
+
+// Version 2: passwords stored only as hashes, and the failed logins of each account counted.
+QString hashPasswords(Database &database)
+{
+    addMissingColumns(database, table(QStringLiteral("users")));
+    accounts::hashStoredPasswords(database);
+    return {};
+}
+
 // The changes a database made by an earlier version needs, in order: version n is the first n.
 const std::vector<QString (*)(Database &)> &migrations()
 {
-    static const std::vector<QString (*)(Database &)> all = {addUniqueTestNumbers};
+    static const std::vector<QString (*)(Database &)> all = {addUniqueTestNumbers, hashPasswords};
     return all;
 }
 

@@ -1,5 +1,6 @@
 #include "seed_data.h"
 
+#include "accounts.h"
 #include "core/error.h"
 #include "database.h"
 
@@ -89,10 +90,12 @@ void writeUsers(Database &database)
         insertRow(database, QStringLiteral("users_levels"), {level, levels.at(level)});
     const QDate today = QDate::currentDate();
     // user_code, a_name, l_name, user_password, user_level, can_close_po, show_cost_price,
-    // entry_date, trans_date, entry_type, who_insert, who_update, is_active
+    // entry_date, trans_date, entry_type, who_insert, who_update, is_active, failed_logins,
+    // last_failed_login
     insertRow(database, QStringLiteral("users"),
               {1, QStringLiteral("مدير النظام"), QStringLiteral("System Administrator"),
-               QStringLiteral("12345"), 0, 1, 1, today, today, 1, 1, 0, 1});
+               accounts::hash(accounts::installationPassword), 0, 1, 1, today, today, 1, 1, 0, 1, 0,
+               QVariant(QMetaType::fromType<QString>())});
 }
 
 struct Domain {

@@ -8,8 +8,7 @@ namespace simat::texts {
 
 QStringList findUser()
 {
-    return {QStringLiteral("select * from users"), QStringLiteral("where user_code=:code"),
-            QStringLiteral("and"), QStringLiteral("user_password=:password")};
+    return {QStringLiteral("select * from users"), QStringLiteral("where user_code=:code")};
 }
 
 QStringList questionCount()

@@ -5,6 +5,8 @@
 // The stored texts of the data module's statements, line by line as screens index them.
 namespace simat::texts {
 
+// An account by its code; the password is checked in the program (data/accounts.h), so that it
+// never travels inside a statement.
 QStringList findUser();
 // The number of the checklist's questions.
 QStringList questionCount();

@@ -13,6 +13,7 @@ struct Session {
     QString SessionUserArabicName;
     QString SessionUserLatinName;
     int SessionUserLevel = 0;
+    // Always empty: the login verifies the password and keeps neither it nor its hash.
     QString SessionUserPassword;
 };
 
@@ -59,11 +60,9 @@ Globals &globals();
 
 namespace simat {
 
-
 // Finds the code and name columns of LookupTableName from its level in app_tables and its
 // column order: level 1, the 1st and 2nd columns; level 2 or more, the 2nd and 3rd. A table
 // missing from the registry keeps the columns of the previous lookup.
 void discoverLookupColumns();
-
 
 } // namespace simat

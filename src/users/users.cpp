@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "core/numbers.h"
 #include "core/permissions.h"
+#include "data/accounts.h"
 #include "data/dm.h"
 #include "data/statement_texts.h"
 #include "ui/action.h"
@@ -20,6 +21,9 @@
 namespace simat {
 
 namespace {
+
+// What the password box of a stored account says while it is empty.
+const QString keptPassword = QStringLiteral("بدون تغيير");
 
 const QString lastAdministrator =
     QStringLiteral("لا يمكن إيقاف آخر حساب نشط لمدير النظام ولا تغيير مجموعة صلاحياته، فلا بد أن "
@@ -128,6 +132,7 @@ void TUsersForm::spNewClick()
     for (QLineEdit *field :
          {ui->eUserPass, ui->eUserAname, ui->eUserLname, ui->Egroup_code, ui->Egroup_desc})
         field->clear();
+    ui->eUserPass->setPlaceholderText(QString());
     ui->eUserPass->setFocus();
 }
 
@@ -160,7 +165,8 @@ void TUsersForm::chooseAccount(int row)
         return;
     m_chosenCode = users->intValue(QStringLiteral("user_code"));
     ui->eUserCode->setText(QString::number(m_chosenCode));
-    ui->eUserPass->setText(users->textValue(QStringLiteral("user_password")));
+    ui->eUserPass->clear();
+    ui->eUserPass->setPlaceholderText(keptPassword);
     ui->Egroup_code->setText(users->textValue(QStringLiteral("user_level")));
     ui->eUserAname->setText(users->textValue(QStringLiteral("a_name")));
     ui->eUserLname->setText(users->textValue(QStringLiteral("l_name")));
@@ -209,9 +215,10 @@ void TUsersForm::eUserCodeEnter()
     ui->eUserPass->setFocus();
 }
 
+// A stored account keeps its password while the box stays empty.
 void TUsersForm::eUserPassEnter()
 {
-    if (ui->eUserPass->text().isEmpty()) {
+    if (ui->eUserPass->text().isEmpty() && m_chosenCode == 0) {
         messages::info(QStringLiteral("لابد من أدخال كلمة المرور للمستخدم"), this);
         ui->eUserPass->setFocus();
         return;
@@ -256,8 +263,13 @@ bool TUsersForm::validateForSave()
         messages::info(QStringLiteral("إختار مجموعة صلاحيات المستخدم"), this);
         return false;
     }
-    if (ui->eUserPass->text().isEmpty()) {
+    if (ui->eUserPass->text().isEmpty() && m_chosenCode == 0) {
         messages::info(QStringLiteral("لابد من إدخال كلمة المرور للمستخدم"), this);
+        ui->eUserPass->setFocus();
+        return false;
+    }
+    if (!ui->eUserPass->text().isEmpty() && !accounts::isAcceptable(ui->eUserPass->text())) {
+        messages::info(accounts::lengthRule, this);
         ui->eUserPass->setFocus();
         return false;
     }
@@ -284,7 +296,7 @@ void TUsersForm::spSaveClick()
         }
         showLastAccountInList();
         messages::error(QStringLiteral("لم يتم حفظ البيانات لوجود خطأ أثناء الحفظ"),
-                        database.lastFailure(), this);
+                        accounts::withoutHashes(database.lastFailure()), this);
         return;
     }
     spNewClick();
@@ -351,7 +363,8 @@ void TUsersForm::bindAccount(int code, bool insert)
     statement->setParam(QStringLiteral("user_code"), code);
     statement->setParam(QStringLiteral("a_name"), ui->eUserAname->text());
     statement->setParam(QStringLiteral("l_name"), ui->eUserLname->text());
-    statement->setParam(QStringLiteral("user_password"), ui->eUserPass->text());
+    statement->setParam(QStringLiteral("user_password"),
+                        accounts::passwordToStore(dm->Database1, code, ui->eUserPass->text()));
     statement->setParam(QStringLiteral("user_level"),
                         wholeNumber(ui->Egroup_code->text(), QStringLiteral("مجموعة الصلاحيات")));
     statement->setParam(QStringLiteral("can_close_po"),

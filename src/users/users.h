@@ -14,7 +14,8 @@ class Statement;
 
 // The user accounts: the list of accounts, and one account at a time to add or change with its
 // password, Arabic name, permission group (the user level) and stop box. Accounts are never
-// deleted; stopping one keeps it from logging in.
+// deleted; stopping one keeps it from logging in. A stored password is never shown: the box
+// of a chosen account starts empty, and what is typed there becomes its new password.
 class TUsersForm : public TScreen {
     Q_OBJECT
 public:
