@@ -280,8 +280,9 @@ private slots:
         QCOMPARE(waits, QList<int>({0, 0, 1, 2, 4, 8, 16, 30, 30, 30, 30}));
     }
 
-    // A register of the previous version: plain passwords and no count of failed logins.
-    void anOldRegisterIsMigratedToHashesKeepingEveryPassword()
+    // Makes the register one of the previous version: plain passwords and no count of failed
+    // logins. It is closed afterwards.
+    DatabaseAlias closeAsRegisterOfVersionOne()
     {
         reg->account({.code = 2, .password = "pw2"});
         reg->run("update users set user_password = '12345' where user_code = 1");
@@ -291,7 +292,20 @@ private slots:
         reg->run("update schema_version set version = 1");
         const DatabaseAlias alias = db().alias();
         db().close();
+        return alias;
+    }
+
+    void anOldRegisterIsMigratedToHashesKeepingEveryPassword()
+    {
+        const DatabaseAlias alias = closeAsRegisterOfVersionOne();
+        QList<qint64> reported;
+        db().setMigrationProgress([&](qint64 done, qint64 total) {
+            reported << done << total;
+            return true;
+        });
         db().open(alias);
+        db().setMigrationProgress({});
+        QCOMPARE(reported.mid(reported.size() - 2), QList<qint64>({2, 2}));
         QCOMPARE(columnsOf(db(), QStringLiteral("users")).mid(13),
                  QStringList({"failed_logins", "last_failed_login"}));
         QCOMPARE(reg->value("select max(version) from schema_version"),
@@ -301,6 +315,25 @@ private slots:
         QVERIFY(accounts::isHash(stored.at(0)) && accounts::isHash(stored.at(1)));
         QVERIFY(accounts::matches(stored.at(0), QStringLiteral("12345")));
         QVERIFY(accounts::matches(stored.at(1), QStringLiteral("كلمة سر")));
+    }
+
+    void aCancelledMigrationLeavesTheRegisterAsItWas()
+    {
+        const DatabaseAlias alias = closeAsRegisterOfVersionOne();
+        // Cancelled at the first password hashed; the backup before it goes through.
+        bool cancelled = false;
+        db().setMigrationProgress([&](qint64, qint64 total) {
+            cancelled = cancelled || total == 2;
+            return !cancelled;
+        });
+        QVERIFY_THROWS_EXCEPTION(Error, db().open(alias));
+        db().setMigrationProgress({});
+        QVERIFY(cancelled);
+        db().close();
+        db().openAsItStands(alias);
+        QCOMPARE(reg->value("select max(version) from schema_version"), QStringLiteral("1"));
+        QCOMPARE(reg->rows("select user_password from users order by user_code"),
+                 QStringList({"12345", "كلمة سر"}));
     }
 
     void caseStatementNamesEveryLookupThroughSeventeenJoins()
@@ -607,6 +640,10 @@ private slots:
         const DatabaseAlias named = parseAlias("postgresql:///simat?service=it's&sslmode=require");
         QCOMPARE(named.databaseName, QStringLiteral("simat"));
         QCOMPARE(named.connectOptions, QStringLiteral("service='it\\'s' sslmode='require'"));
+        const DatabaseAlias keyword =
+            parseAlias("postgresql:///simat?service=centre&password=p%26w");
+        QCOMPARE(keyword.connectOptions, QStringLiteral("service='centre'"));
+        QCOMPARE(keyword.password, QStringLiteral("p&w"));
         QVERIFY_THROWS_EXCEPTION(Error, parseAlias("postgresql:///simat"));
         QVERIFY_THROWS_EXCEPTION(Error, parseAlias("postgresql://db.local/simat?host%3Dx=1"));
     }

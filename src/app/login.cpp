@@ -12,12 +12,35 @@
 #include "ui/jpeg.h"
 #include "ui/messages.h"
 #include "ui/screens.h"
+#include "ui/work_progress.h"
 #include "ui_login.h"
 
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QStyle>
+#include <optional>
 
 namespace simat {
+
+namespace {
+
+// Opens the register; bringing one of an earlier version up to date shows how far it has gone,
+// since hashing the passwords of many accounts takes a while.
+void openRegister(QWidget *parent)
+{
+    TDataModule1 *dm = TDataModule1::instance();
+    std::optional<WorkProgress> progress;
+    dm->Database1.setMigrationProgress([&](qint64 done, qint64 total) {
+        if (!progress)
+            progress.emplace(parent,
+                             QStringLiteral("جارٍ تحديث قاعدة البيانات لهذا الإصدار من البرنامج…"));
+        return progress->report()(done, total);
+    });
+    const auto forgetProgress = qScopeGuard([dm] { dm->Database1.setMigrationProgress({}); });
+    dm->openDatabase();
+}
+
+} // namespace
 
 TLoginForm::TLoginForm(QWidget *parent)
     : TScreen(parent)
@@ -74,8 +97,8 @@ void TLoginForm::loginAttempt()
         messages::info(QStringLiteral("أدخل كود المُستخدم وكلمة المرور"), this);
         return;
     }
+    openRegister(this);
     TDataModule1 *dm = TDataModule1::instance();
-    dm->openDatabase();
     if (const QString warning = dm->Database1.takeOpenWarning(); !warning.isEmpty())
         messages::info(warning, this);
     loadChecklistQuestionCount();

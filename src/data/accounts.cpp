@@ -66,27 +66,40 @@ bool sameInConstantTime(const QByteArray &one, const QByteArray &other)
     return sodium_memcmp(digest(one).data(), digest(other).data(), crypto_generichash_BYTES) == 0;
 }
 
-std::vector<QString> hashAll(const std::vector<QByteArray> &passwords)
+// Hashes on every core; the calling thread reports after each hash of its own, and stops the
+// work when the report returns false.
+std::vector<QString> hashAll(const std::vector<QByteArray> &passwords,
+                             const Database::Progress &progress = {})
 {
     requireSodium();
     std::vector<QString> hashes(passwords.size());
     std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> hashed{0};
     std::atomic<bool> failed{false};
+    std::atomic<bool> stopped{false};
     const HashCost cost = currentCost;
-    const auto work = [&] {
-        for (std::size_t i = next++; i < passwords.size() && !failed; i = next++)
+    const auto work = [&](bool reporting) {
+        for (std::size_t i = next++; i < passwords.size() && !failed && !stopped; i = next++) {
             if (!hashInto(passwords[i], cost, hashes[i]))
                 failed = true;
+            ++hashed;
+            if (reporting && progress && !progress(qint64(hashed), qint64(passwords.size())))
+                stopped = true;
+        }
     };
     {
         const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
         std::vector<std::jthread> helpers;
         for (std::size_t core = 1; core < std::min(cores, passwords.size()); ++core)
-            helpers.emplace_back(work);
-        work();
+            helpers.emplace_back(work, false);
+        work(true);
     }
     if (failed)
         throw Error(noMemoryForHash);
+    if (!stopped && progress)
+        progress(qint64(passwords.size()), qint64(passwords.size()));
+    if (stopped)
+        throw Error(QStringLiteral("أُلغي تحديث قاعدة البيانات، ولم يتغير فيها شيء"));
     return hashes;
 }
 
@@ -328,7 +341,7 @@ void hashStoredPasswords(Database &database)
         passwords.push_back(password.toUtf8());
     }
     stored.close();
-    const std::vector<QString> hashes = hashAll(passwords);
+    const std::vector<QString> hashes = hashAll(passwords, database.migrationProgress());
     for (std::size_t i = 0; i < codes.size(); ++i)
         writePassword(database, codes[i], hashes[i]);
 }

@@ -72,7 +72,12 @@ QString libpqOptions(const QUrlQuery &query)
 DatabaseAlias postgresAlias(const QString &definition)
 {
     const QUrl url(definition, QUrl::StrictMode);
-    const QUrlQuery query(url);
+    QUrlQuery query(url);
+    // A password among the keywords is kept with the alias's own, so that it never reaches
+    // the command line of pg_dump or pg_restore.
+    const QString passwordKeyword = QStringLiteral("password");
+    const QString keywordPassword = query.queryItemValue(passwordKeyword, QUrl::FullyDecoded);
+    query.removeAllQueryItems(passwordKeyword);
     const QString databaseName = url.path().mid(1);
     const bool service = query.hasQueryItem(QStringLiteral("service"));
     DatabaseAlias alias;
@@ -86,7 +91,7 @@ DatabaseAlias postgresAlias(const QString &definition)
     alias.host = url.host();
     alias.port = url.port(-1);
     alias.userName = url.userName();
-    alias.password = url.password();
+    alias.password = url.password().isEmpty() ? keywordPassword : url.password();
     alias.databaseName = databaseName;
     return alias;
 }

@@ -568,7 +568,7 @@ void saveBeforeMigration(Database &database)
     owner_only::makeFolder(automaticFolder());
     owner_only::makeFolder(folder);
     try {
-        save(database, dir.filePath(fileName(database)));
+        save(database, dir.filePath(fileName(database)), database.migrationProgress());
     } catch (const Error &error) {
         throw Error(QStringLiteral("تعذر أخذ نسخة احتياطية قبل تحديث قاعدة البيانات\n%1")
                         .arg(error.text()));

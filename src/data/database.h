@@ -80,6 +80,12 @@ public:
     void setBusyHook(std::function<void(bool waiting)> hook) { m_busyHook = std::move(hook); }
     const std::function<void(bool waiting)> &busyHook() const { return m_busyHook; }
 
+    // Told how far the migration of a register of an earlier version has gone (its backup, then
+    // its passwords); returning false stops it, and the register stays as it was.
+    using Progress = std::function<bool(qint64 done, qint64 total)>;
+    void setMigrationProgress(Progress progress) { m_migrationProgress = std::move(progress); }
+    const Progress &migrationProgress() const { return m_migrationProgress; }
+
     // What the last open found and left as it was (duplicate test numbers), or empty; cleared
     // once taken.
     QString takeOpenWarning() { return std::exchange(m_openWarning, QString()); }
@@ -108,6 +114,7 @@ private:
     QString m_lastFailure;
     QString m_openWarning;
     std::function<void(bool)> m_busyHook;
+    Progress m_migrationProgress;
     QElapsedTimer m_waited;
     bool m_waiting = false;
     bool m_reopenPending = false;
