@@ -34,9 +34,6 @@ namespace {
 
 TMeasureDiagonsisForm *theInstance = nullptr;
 
-const QString unsavedQuestion =
-    QStringLiteral("تأكد من أنك قمت بحفظ البيانات قبل الاستمرار - هل تريد الاستمرار بدون حفظ "
-                   "البيانات؟");
 const QString unknownCase = QStringLiteral("رقم هوية / إقامة غير مُسجل على النظام");
 
 QString shownNumber(double value, int decimals)
@@ -274,19 +271,9 @@ void TMeasureDiagonsisForm::spExitClick()
     close();
 }
 
-void TMeasureDiagonsisForm::closeEvent(QCloseEvent *event)
+bool TMeasureDiagonsisForm::hasUnsavedChanges() const
 {
-    if (!mayDropShownAnswers()) {
-        event->ignore();
-        return;
-    }
-    TScreen::closeEvent(event);
-}
-
-bool TMeasureDiagonsisForm::mayDropShownAnswers()
-{
-    return m_session->askBeforeDropping() == TestSession::Ask::Nothing ||
-           messages::ask(unsavedQuestion, this);
+    return m_session->askBeforeDropping() != TestSession::Ask::Nothing;
 }
 
 // ---------------------------------------------------------------- New
@@ -300,7 +287,7 @@ bool TMeasureDiagonsisForm::runNew(bool offerSameCase, bool reload)
 {
     switch (m_session->askBeforeNew()) {
     case TestSession::Ask::LeaveUnsaved:
-        if (!messages::ask(unsavedQuestion, this))
+        if (!messages::ask(messages::unsavedQuestion, this))
             return false;
         break;
     case TestSession::Ask::Nothing:
@@ -382,7 +369,7 @@ void TMeasureDiagonsisForm::resetResults()
 
 void TMeasureDiagonsisForm::domainClicked(int domain)
 {
-    if (!mayDropShownAnswers()) {
+    if (!mayDropUnsavedChanges()) {
         domainButton(m_session->domain())->setChecked(true);
         return;
     }
@@ -562,7 +549,7 @@ void TMeasureDiagonsisForm::pickInto(const QString &table, QObject *button, QLin
 
 void TMeasureDiagonsisForm::spFindStudentClick()
 {
-    if (!mayDropShownAnswers())
+    if (!mayDropUnsavedChanges())
         return;
     m_session->pickAnotherCase();
     pickInto(QStringLiteral("student"), ui->spFindStudent, ui->eStudentName, ui->eStudentCode,
@@ -791,7 +778,7 @@ void TMeasureDiagonsisForm::spCloseRepClick()
                        this);
         return;
     }
-    if (!mayDropShownAnswers())
+    if (!mayDropUnsavedChanges())
         return;
     if (!messages::ask(QStringLiteral("بعد إغلاق الاختبار لن يمكنك التعديل على أى بيان من "
                                       "بياناته - برجاء مراجعة صحة جميع البيانات قبل الإغلاق - هل "

@@ -76,9 +76,10 @@ public slots:
     void emHajDateExit();
     void emMeasDiagHajDateExit();
 
+    bool hasUnsavedChanges() const override;
+
 protected:
     void FormShow() override;
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void FormCreate();
@@ -91,8 +92,6 @@ private:
     // New: resets the screen for another test, and shows the first domain unless the caller
     // loads a test itself; false when the user chose to stay.
     bool runNew(bool offerSameCase, bool reload = true);
-    // Asks before answers on screen that are not saved are dropped; false to stay.
-    bool mayDropShownAnswers();
     void clearCase();
     void clearSourceAndTester();
     void resetResults();

@@ -14,8 +14,12 @@ void info(const QString &text, QWidget *parent = nullptr, Sound sound = Sound::B
 void error(const QString &text, QWidget *parent = nullptr);
 // An error box whose details ("تفاصيل") give the reason the engine gave.
 void error(const QString &text, const QString &reason, QWidget *parent);
-// Yes and No; true on Yes.
+// Yes and No, No the default; true on Yes.
 bool ask(const QString &text, QWidget *parent = nullptr);
+
+inline const QString unsavedQuestion =
+    QStringLiteral("تأكد من أنك قمت بحفظ البيانات قبل الاستمرار - هل تريد الاستمرار بدون حفظ "
+                   "البيانات؟");
 
 // A folder for a message: its path in its own left-to-right order inside the Arabic sentence.
 QString folderText(const QString &filePath);

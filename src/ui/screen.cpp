@@ -2,8 +2,10 @@
 
 #include "action.h"
 #include "jpeg.h"
+#include "messages.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -76,6 +78,23 @@ void TScreen::installFunctionKeys()
                         button->click();
                 }));
     }
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, guarded(this, [this] { close(); }));
+}
+
+bool TScreen::mayDropUnsavedChanges()
+{
+    return !hasUnsavedChanges() || messages::ask(messages::unsavedQuestion, this);
+}
+
+void TScreen::closeEvent(QCloseEvent *event)
+{
+    if (!mayDropUnsavedChanges()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void TScreen::setBackgroundPicture(const QString &resourceName)

@@ -23,6 +23,13 @@ public:
     // show and again whenever another user logs in.
     virtual void applyUserLevel() {}
 
+    // Whether what the screen shows differs from what is stored; a screen that edits says so.
+    virtual bool hasUnsavedChanges() const { return false; }
+    // True when nothing unsaved is shown, or the user answered Yes to going on without saving
+    // it; ask before anything would drop what the screen shows (New, another record, another
+    // tab, leaving the screen).
+    bool mayDropUnsavedChanges();
+
 protected:
     // What the screen does each time it becomes visible; by default the level rule.
     virtual void FormShow() { applyUserLevel(); }
@@ -34,6 +41,8 @@ protected:
     virtual QAbstractButton *functionKeyButton(int key) const;
 
     void showEvent(QShowEvent *event) override;
+    // Every way out (the exit button, Escape, the title bar's X, a logout) asks first.
+    void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
