@@ -483,6 +483,8 @@ void restorePostgreSQL(Database &database, const QString &filePath, const Progre
     const bool restored = server.inTransaction([&] {
         // A restore waits this long at most for another workstation's lock on a table.
         server.execute(QStringLiteral("set local lock_timeout = 30000"));
+        // Copying a centre's history may take longer than any save may.
+        server.liftStatementLimit();
         const Layout program = programLayout(server, version);
         requireFit(backup, program);
         dropRegister(server);

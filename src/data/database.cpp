@@ -58,16 +58,36 @@ ConnectionStatus libpqStatus()
     return status;
 }
 
-// QPSQL reports a connection the server dropped as closed; it is still there to be replaced.
+// libpq's PQconsumeInput: reads what the server sent meanwhile without waiting (libpq's socket
+// never blocks), and so finds a connection that a server going down has closed.
+using ConsumeInput = int (*)(void *connection);
+ConsumeInput libpqConsumeInput()
+{
+    static const ConsumeInput consume =
+        reinterpret_cast<ConsumeInput>(libpq::function("PQconsumeInput"));
+    return consume;
+}
+
+// A connection the server dropped, found before a statement fails on it; it is still there to
+// be replaced.
 bool lostConnection(const QString &name)
 {
     constexpr int connectionBad = 1; // CONNECTION_BAD of libpq's ConnStatusType
     if (!QSqlDatabase::contains(name))
         return false;
-    const void *connection = libpq::connectionOf(QSqlDatabase::database(name, false));
+    void *connection = libpq::connectionOf(QSqlDatabase::database(name, false));
     const ConnectionStatus status = connection ? libpqStatus() : nullptr;
-    return status && status(connection) == connectionBad;
+    if (!status)
+        return false;
+    // The first read takes what a closing server said last, the second finds the socket shut.
+    for (int read = 0; read < 2 && status(connection) != connectionBad && libpqConsumeInput();
+         ++read)
+        libpqConsumeInput()(connection);
+    return status(connection) == connectionBad;
 }
+
+const char *const lostServer =
+    "انقطع الاتصال بخادم قاعدة البيانات، فلم يُحفظ شيء - سيُفتح الاتصال من جديد، حاول مرة أخرى";
 
 // The Arabic words for the reasons the two engines most often give.
 QString arabicReason(const QString &engineReason)
@@ -89,6 +109,33 @@ QString arabicReason(const QString &engineReason)
     }
     return QStringLiteral("لم يقبل محرك قاعدة البيانات الاتصال");
 }
+
+} // namespace
+
+QString failureExplanation(const QString &engineReason)
+{
+    static const std::pair<const char *, const char *> reasons[] = {
+        {"lock timeout",
+         "حاسب آخر يعدل البيانات نفسها الآن، فلم يُحفظ شيء - حاول مرة أخرى بعد قليل"},
+        {"database is locked",
+         "برنامج آخر أو حاسب آخر يكتب في قاعدة البيانات الآن، فلم يُحفظ شيء - حاول مرة أخرى بعد "
+         "قليل"},
+        {"statement timeout",
+         "استغرقت العملية وقتاً أطول من المسموح فأُلغيت، ولم يُحفظ شيء - حاول مرة أخرى"},
+        {"server closed the connection", lostServer},
+        {"terminating connection", lostServer},
+        {"no connection to the server", lostServer},
+        {"could not connect to server", lostServer},
+        {"Connection refused", lostServer},
+    };
+    for (const auto &[english, arabic] : reasons) {
+        if (engineReason.contains(QLatin1String(english), Qt::CaseInsensitive))
+            return QString::fromUtf8(arabic);
+    }
+    return {};
+}
+
+namespace {
 
 ConnectionTrial failedTrial(const QString &engineReason)
 {
@@ -265,8 +312,17 @@ void Database::prepareSchema()
         return;
     if (existed)
         backup::saveBeforeMigration(*this);
-    if (!inTransaction([this] { m_openWarning = schema::migrate(*this); }))
+    if (!inTransaction([this] {
+            liftStatementLimit();
+            m_openWarning = schema::migrate(*this);
+        }))
         throw Error(m_lastFailure);
+}
+
+void Database::liftStatementLimit()
+{
+    if (m_alias.engine == DatabaseAlias::Engine::PostgreSQL)
+        execute(QStringLiteral("set local statement_timeout = 0"));
 }
 
 bool Database::connectionLost() const
@@ -348,6 +404,20 @@ void Database::beginTransaction()
         throw Error(db.lastError().text());
 }
 
+void Database::limitWaits()
+{
+    if (m_alias.engine != DatabaseAlias::Engine::PostgreSQL)
+        return;
+    if (!std::exchange(m_waiting, true) && m_busyHook)
+        m_busyHook(true);
+    QSqlQuery limits(connection());
+    if (!limits.exec(QStringLiteral("select set_config('lock_timeout', '%1', true), "
+                                    "set_config('statement_timeout', '%2', true)")
+                         .arg(lockWaitMs)
+                         .arg(statementLimitMs)))
+        throw Error(limits.lastError().text());
+}
+
 void Database::serializeNumbering(const QString &table)
 {
     if (m_alias.engine != DatabaseAlias::Engine::PostgreSQL)
@@ -415,6 +485,7 @@ bool Database::inTransaction(const std::function<void()> &work)
         return false;
     }
     try {
+        limitWaits();
         work();
         commit();
         stopWaiting();

@@ -27,6 +27,10 @@ struct ConnectionTrial {
 // created and counts as NewFile when its folder can take it.
 ConnectionTrial tryConnection(const DatabaseAlias &alias);
 
+// Why a statement failed and what to do, in Arabic, for the reasons that the two engines give
+// when the register is busy, slow or out of reach; empty for any other reason.
+QString failureExplanation(const QString &engineReason);
+
 // The one connection of the program, named "db", to the database the alias VUM names; or,
 // under a name of its own, a connection that works beside it (a restore's).
 class Database {
@@ -68,6 +72,9 @@ public:
     // Returns false after a roll back; lastFailure() then says what failed.
     bool inTransaction(const std::function<void()> &work);
     const QString &lastFailure() const { return m_lastFailure; }
+    // Inside a transaction on PostgreSQL: its statements may run as long as they need (a
+    // migration or a restore of a centre's whole history).
+    void liftStatementLimit();
 
     // Keeps every other transaction that makes a new code of the table waiting until this
     // transaction ends; on SQLite the write lock of beginTransaction() already does.
@@ -75,6 +82,11 @@ public:
 
     // How long SQLite waits for another writer's lock before a statement fails.
     static constexpr int busyWaitMs = 5000;
+    // On PostgreSQL, how long a statement of a transaction waits for a lock that another
+    // workstation holds, and how long it may run, before the transaction fails and is rolled
+    // back. The busy hook is told of every transaction there, since its waits cannot be seen.
+    static constexpr int lockWaitMs = busyWaitMs;
+    static constexpr int statementLimitMs = 30000;
     // Called with true when a statement starts waiting for another writer, and with false when
     // the transaction or statement it waited in has ended.
     void setBusyHook(std::function<void(bool waiting)> hook) { m_busyHook = std::move(hook); }
@@ -104,6 +116,7 @@ private:
     void openConnection();
     void protectEmbeddedFiles() const;
     void prepareSchema();
+    void limitWaits();
     void waitForOtherWriters(QSqlDatabase &db);
     static int busyHandler(void *database, int attempts);
     void stopWaiting();

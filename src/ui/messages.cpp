@@ -1,6 +1,7 @@
 #include "messages.h"
 
 #include "data/alias.h"
+#include "data/database.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,8 +63,11 @@ void error(const QString &text, QWidget *parent)
 
 void error(const QString &text, const QString &reason, QWidget *parent)
 {
-    show(QMessageBox::Critical, orIfEmpty(text, unknownFailure), QMessageBox::Ok, parent,
-         Sound::Beep, orIfEmpty(reason, unknownReason));
+    QString shown = orIfEmpty(text, unknownFailure);
+    if (const QString explanation = failureExplanation(reason); !explanation.isEmpty())
+        shown += QLatin1Char('\n') + explanation;
+    show(QMessageBox::Critical, shown, QMessageBox::Ok, parent, Sound::Beep,
+         orIfEmpty(reason, unknownReason));
 }
 
 bool ask(const QString &text, QWidget *parent)

@@ -12,7 +12,8 @@ enum class Sound { Beep, Silent };
 // the exact text.
 void info(const QString &text, QWidget *parent = nullptr, Sound sound = Sound::Beep);
 void error(const QString &text, QWidget *parent = nullptr);
-// An error box whose details ("تفاصيل") give the reason the engine gave.
+// An error box whose details ("تفاصيل") give the reason the engine gave; under the text it says
+// what the reason means, where it is one of failureExplanation().
 void error(const QString &text, const QString &reason, QWidget *parent);
 // Yes and No, No the default; true on Yes.
 bool ask(const QString &text, QWidget *parent = nullptr);
