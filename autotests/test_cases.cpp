@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
+#include <map>
 
 using namespace simat;
 using namespace simat::testing;
@@ -142,28 +143,17 @@ class CasesTest : public QObject {
     QStringList take(Way way, int otherCase, QMessageBox::StandardButton answer)
     {
         BoxAnswerer boxes({answer});
-        switch (way) {
-        case Way::New:
-            press(Qt::Key_F2);
-            break;
-        case Way::AnotherCase:
+        const std::map<Way, Qt::Key> keys = {
+            {Way::New, Qt::Key_F2}, {Way::ExitKey, Qt::Key_F12}, {Way::Escape, Qt::Key_Escape}};
+        QCloseEvent close;
+        if (keys.count(way))
+            press(keys.at(way));
+        else if (way == Way::AnotherCase)
             chooseInInquiry(otherCase);
-            break;
-        case Way::ExitKey:
-            press(Qt::Key_F12);
-            break;
-        case Way::Escape:
-            press(Qt::Key_Escape);
-            break;
-        case Way::CloseBox: {
-            QCloseEvent close;
-            QApplication::sendEvent(form()->windowHandle(), &close);
-            break;
-        }
-        case Way::Logout:
+        else if (way == Way::Logout)
             QTest::mouseClick(on<QToolButton>("MainForm", "spExit"), Qt::LeftButton);
-            break;
-        }
+        else
+            QApplication::sendEvent(form()->windowHandle(), &close);
         return boxes.texts;
     }
 
