@@ -350,8 +350,7 @@ private slots:
         QCOMPARE(text("eCode"), QString::number(code));
         if (way == Way::AnotherCase)
             click("spSudentFormSearch");
-        const QDate changedBirth = birth.addYears(1);
-        birthDate()->setDate(changedBirth);
+        birthDate()->setDate(birth.addYears(1));
         typeOver("eMainStreet", QStringLiteral("شارع العليا"));
         typeOver("eGuardianMobileNo", QStringLiteral("0566"));
         const auto shown = [] {
