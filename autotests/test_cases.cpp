@@ -1,6 +1,7 @@
 // The case record form on both engines: the reset, the birth date with its Hijri box and age
 // limit, the digit boxes, saving new and loaded cases with the three questions, every column
-// through a save and a load, deleting, and a failed insert that keeps what was typed.
+// through a save and a load, the dates that must be chosen and those that may stay empty,
+// unsaved changes on every way out, deleting, and a failed insert that keeps what was typed.
 #include "fixtures.h"
 #include "register_builder.h"
 
@@ -8,6 +9,7 @@
 #include "core/age.h"
 #include "core/hijri.h"
 #include "data/dm.h"
+#include "ui/messages.h"
 #include "ui/screens.h"
 
 #include <QClipboard>
@@ -17,7 +19,9 @@
 #include <QPrintPreviewDialog>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
+#include <map>
 
 using namespace simat;
 using namespace simat::testing;
@@ -57,6 +61,12 @@ QDateEdit *birthDate()
     return control<QDateEdit>("DTbirthDate");
 }
 
+// A date box or a Hijri box that shows no date.
+bool showsNoDate(const char *name)
+{
+    return control<QWidget>(name)->property("text").toString().remove('/').trimmed().isEmpty();
+}
+
 QStringList shownAge()
 {
     return {control<QLabel>("Lage_years")->text(), control<QLabel>("Lage_months")->text(),
@@ -64,6 +74,9 @@ QStringList shownAge()
 }
 
 const QList<QMessageBox::StandardButton> yesToAll = {QMessageBox::Yes};
+
+// The ways from a case on the form to another one or away from the form.
+enum class Way { New, AnotherCase, ExitKey, Escape, CloseBox, Logout };
 
 } // namespace
 
@@ -100,10 +113,48 @@ class CasesTest : public QObject {
         return boxes.texts;
     }
 
-    void press(Qt::Key key)
+    void press(Qt::Key key, const char *inBox = "eName")
     {
         QApplication::setActiveWindow(form());
-        QTest::keyClick(control("eName"), key);
+        QTest::keyClick(control(inBox), key);
+    }
+
+    // Types over the whole of what a box holds, as a person does after selecting it.
+    void typeOver(const char *name, const QString &typed)
+    {
+        QWidget *box = control<QWidget>(name);
+        box->setFocus();
+        QMetaObject::invokeMethod(box, "selectAll");
+        typeText(box, typed);
+    }
+
+    // A double click on the case in the inquiry that the form's search opened.
+    void chooseInInquiry(int code)
+    {
+        auto *grid = screens::find(QStringLiteral("StudentQueryForm"))
+                         ->findChild<QTableView *>(QStringLiteral("DBGstudents"));
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            if (gridText(grid, row, 0) == QString::number(code))
+                grid->setCurrentIndex(grid->model()->index(row, 0));
+        QTest::keyClick(grid, Qt::Key_Return);
+    }
+
+    // The texts of the boxes that taking the way brought up, each question answered so.
+    QStringList take(Way way, int otherCase, QMessageBox::StandardButton answer)
+    {
+        BoxAnswerer boxes({answer});
+        const std::map<Way, Qt::Key> keys = {
+            {Way::New, Qt::Key_F2}, {Way::ExitKey, Qt::Key_F12}, {Way::Escape, Qt::Key_Escape}};
+        QCloseEvent close;
+        if (keys.count(way))
+            press(keys.at(way));
+        else if (way == Way::AnotherCase)
+            chooseInInquiry(otherCase);
+        else if (way == Way::Logout)
+            QTest::mouseClick(on<QToolButton>("MainForm", "spExit"), Qt::LeftButton);
+        else
+            QApplication::sendEvent(form()->windowHandle(), &close);
+        return boxes.texts;
     }
 
     void pick(const char *button, const QString &partOfName)
@@ -126,18 +177,21 @@ private slots:
 
     void cleanup() { reg.reset(); }
 
-    void theFormOpensOnANewCaseOfToday()
+    void theFormOpensOnANewCaseWithoutDates()
     {
         control("eName")->setText("x");
         control<QRadioButton>("RBfemail")->setChecked(true);
+        control<QDateEdit>("DTidDate")->setDate(QDate(2024, 3, 7));
         control<QTabWidget>("PCpages")->setCurrentIndex(2);
+        BoxAnswerer boxes(yesToAll);
         press(Qt::Key_F2);
+        QCOMPARE(boxes.texts, QStringList({messages::unsavedQuestion}));
         QCOMPARE(text("eCode"), QString());
         QCOMPARE(text("eName"), QString());
         QCOMPARE(text("eGuardianKinshipDegreeCode"), QStringLiteral("0"));
         QCOMPARE(text("eKinship2DegreeCode"), QStringLiteral("0"));
-        QCOMPARE(control<QDateEdit>("DTGuardianIdDate")->date(), QDate::currentDate());
-        QCOMPARE(text("emHajDate"), hijri::fromGregorian(QDate::currentDate()));
+        for (const char *date : {"DTbirthDate", "emHajDate", "DTidDate", "DTGuardianIdDate"})
+            QVERIFY2(showsNoDate(date), date);
         QCOMPARE(shownAge(), QStringList({"0", "0", "0"}));
         QVERIFY(control<QRadioButton>("RBmail")->isChecked());
         QVERIFY(control<QRadioButton>("RBactive")->isChecked());
@@ -145,6 +199,7 @@ private slots:
         QCOMPARE(form()->focusWidget(), control("eName"));
         QVERIFY(control<QToolButton>("spDelete")->isVisible());
         QVERIFY(!control<QWidget>("PNLcaseReports")->isVisible());
+        QApplication::setActiveWindow(form());
         QStringList order;
         // Tab moves through the sections of a date before it leaves it.
         for (int key = 0; key < 12 && order.size() < 7; ++key) {
@@ -156,6 +211,9 @@ private slots:
                                      "eMainStreet", "eHomePhoneNo", "eGuardianMobileNo"}));
         click("spSudentFormSearch");
         QVERIFY(screens::find(QStringLiteral("StudentQueryForm"))->isVisible());
+        press(Qt::Key_F12);
+        QCOMPARE(boxes.count(), 1);
+        QVERIFY(!form()->isVisible());
     }
 
     void theBirthDateKeepsToEightYearsAndShowsTheAgeAndHijri()
@@ -168,7 +226,8 @@ private slots:
         QCOMPARE(boxes.count(), 0);
         birthDate()->setDate(today.addYears(-8).addDays(-1));
         QCOMPARE(boxes.texts, QStringList({ageLimit}));
-        QCOMPARE(birthDate()->date(), today);
+        QVERIFY(showsNoDate("DTbirthDate"));
+        QVERIFY(showsNoDate("emHajDate"));
         QCOMPARE(shownAge(), QStringList({"0", "0", "0"}));
         const QDate borrowing = today.addDays(-45);
         const Age age = ageOn(borrowing, today);
@@ -194,13 +253,132 @@ private slots:
         hijriBox->setText(QStringLiteral("31/13/1440"));
         QTest::keyClick(hijriBox, Qt::Key_Return);
         QCOMPARE(boxes.texts,
-                 QStringList({QStringLiteral("التاريخ الهجرى \"31/13/1440\" غير صحيح")}));
+                 QStringList({QStringLiteral("تاريخ الميلاد الهجرى \"31/13/1440\" غير صحيح")}));
         QCOMPARE(birthDate()->date(), birth);
         QCOMPARE(hijriBox->text(), hijri::fromGregorian(birth));
         hijriBox->clear();
         QTest::keyClick(hijriBox, Qt::Key_Return);
         QCOMPARE(birthDate()->date(), birth);
         QCOMPARE(boxes.count(), 1);
+    }
+
+    void aHijriBirthDateTypedAndSavedAtOnceIsStored()
+    {
+        const QDate birth = QDate::currentDate().addYears(-3).addDays(-20);
+        const int code = reg->caseNamed("ليلى", QDate::currentDate().addYears(-5),
+                                        {.homePhone = "0114", .mobile = "0555", .street = "شارع"});
+        form()->loadCase(code);
+        typeOver("emHajDate", hijri::fromGregorian(birth));
+        BoxAnswerer boxes;
+        press(Qt::Key_F8, "emHajDate");
+        QCOMPARE(boxes.texts, QStringList({saved}));
+        QCOMPARE(stored(code, {"stud_birth_date", "stud_birth_haj_date"}),
+                 QStringList({birth.toString(Qt::ISODate), hijri::fromGregorian(birth)}));
+        QCOMPARE(birthDate()->date(), birth);
+        QCOMPARE(text("emHajDate"), hijri::fromGregorian(birth));
+        QCOMPARE(control<QLabel>("Lage_years")->text(), QStringLiteral("3"));
+        press(Qt::Key_F12);
+        QCOMPARE(boxes.count(), 1);
+        QVERIFY(!form()->isVisible());
+    }
+
+    // Neither a save nor a print goes on past a Hijri text that is not a date.
+    void aHijriTextThatIsNotADateIsRefusedAndNothingIsStored()
+    {
+        const QDate birth = QDate::currentDate().addYears(-5);
+        const int code = reg->caseNamed("ليلى", birth, {.mobile = "0555", .street = "شارع"});
+        form()->loadCase(code);
+        const QStringList before = stored(code, {"stud_birth_date", "entry_type"});
+        PreviewCloser previews;
+        for (const Qt::Key key : {Qt::Key_F8, Qt::Key_F9}) {
+            typeOver("emHajDate", QStringLiteral("30/02/14"));
+            BoxAnswerer boxes(yesToAll);
+            press(key, "emHajDate");
+            QCOMPARE(boxes.texts,
+                     QStringList({QStringLiteral("تاريخ الميلاد الهجرى \"30/02/14\" غير صحيح")}));
+            QCOMPARE(form()->focusWidget(), control("emHajDate"));
+            QCOMPARE(text("emHajDate"), hijri::fromGregorian(birth));
+            QCOMPARE(birthDate()->date(), birth);
+        }
+        QCOMPARE(previews.shown, 0);
+        QCOMPARE(stored(code, {"stud_birth_date", "entry_type"}), before);
+    }
+
+    // A case is never stored as born on the day it was entered; the identity dates not chosen
+    // are stored and shown empty, and a date typed into an empty box is taken.
+    void aCaseNeedsABirthDateWhileItsIdentityDatesMayStayEmpty()
+    {
+        typeText(control("eName"), QStringLiteral("سلمى"));
+        QCOMPARE(click("spSave", yesToAll), QStringList({"أدخل تاريخ ميلاد الحالة"}));
+        QCOMPARE(form()->focusWidget(), birthDate());
+        QCOMPARE(caseCount(), 0);
+        const QDate birth = QDate::currentDate().addYears(-4);
+        birthDate()->setDate(birth);
+        QCOMPARE(click("spSave", yesToAll).last(), saved);
+        const QStringList dates = {"stud_birth_date", "stud_id_date", "stud_guard_id_date"};
+        QCOMPARE(reg->count("select count(*) from student where stud_id_date is null and "
+                            "stud_guard_id_date is null"),
+                 1);
+        form()->loadCase(1);
+        QVERIFY(showsNoDate("DTidDate"));
+        QVERIFY(showsNoDate("DTGuardianIdDate"));
+        control<QTabWidget>("PCpages")->setCurrentIndex(1);
+        typeOver("DTidDate", QStringLiteral("07032024"));
+        QCOMPARE(click("spSave", yesToAll).last(), saved);
+        QCOMPARE(stored(1, dates), QStringList({birth.toString(Qt::ISODate), "2024-03-07", ""}));
+    }
+
+    void unsavedChangesAreKeptOnNoAndDroppedOnYes_data()
+    {
+        QTest::addColumn<Way>("way");
+        QTest::newRow("new") << Way::New;
+        QTest::newRow("another case") << Way::AnotherCase;
+        QTest::newRow("F12") << Way::ExitKey;
+        QTest::newRow("Escape") << Way::Escape;
+        QTest::newRow("close box") << Way::CloseBox;
+        QTest::newRow("logout") << Way::Logout;
+    }
+
+    void unsavedChangesAreKeptOnNoAndDroppedOnYes()
+    {
+        QFETCH(Way, way);
+        const QDate birth = QDate::currentDate().addYears(-4);
+        const int code = reg->caseNamed("سارة", birth, {.mobile = "0555", .street = "شارع الملز"});
+        const int other = reg->caseNamed("نورة", birth);
+        click("spSudentFormSearch");
+        chooseInInquiry(code);
+        QCOMPARE(text("eCode"), QString::number(code));
+        if (way == Way::AnotherCase)
+            click("spSudentFormSearch");
+        birthDate()->setDate(birth.addYears(1));
+        typeOver("eMainStreet", QStringLiteral("شارع العليا"));
+        typeOver("eGuardianMobileNo", QStringLiteral("0566"));
+        const auto shown = [] {
+            return QStringList({birthDate()->date().toString(Qt::ISODate), text("eMainStreet"),
+                                text("eGuardianMobileNo"), text("eCode")});
+        };
+        const QStringList changed = shown();
+
+        QCOMPARE(take(way, other, QMessageBox::No), QStringList({messages::unsavedQuestion}));
+        QVERIFY(form()->isVisible());
+        QCOMPARE(shown(), changed);
+        QCOMPARE(stored(code, {"stud_birth_date", "stud_main_street", "stud_guard_mobile_no"}),
+                 QStringList({birth.toString(Qt::ISODate), "شارع الملز", "0555"}));
+
+        QCOMPARE(take(way, other, QMessageBox::Yes), QStringList({messages::unsavedQuestion}));
+        switch (way) {
+        case Way::New:
+            QCOMPARE(text("eCode"), QString());
+            QVERIFY(showsNoDate("DTbirthDate"));
+            break;
+        case Way::AnotherCase:
+            QCOMPARE(text("eCode"), QString::number(other));
+            QCOMPARE(text("eMainStreet"), QString());
+            break;
+        default:
+            QVERIFY(!form()->isVisible());
+        }
+        QCOMPARE(screen("MainForm")->isVisible(), way != Way::Logout);
     }
 
     void digitBoxesRefuseEveryOtherCharacterTypedOrPasted()
@@ -233,6 +411,7 @@ private slots:
         QCOMPARE(click("spSave", yesToAll), QStringList({"لابد من إدخال اسم الحالة"}));
         QCOMPARE(form()->focusWidget(), control("eName"));
         typeText(control("eName"), QStringLiteral("سارة"));
+        birthDate()->setDate(QDate::currentDate().addYears(-2));
         QCOMPARE(click("spSave", {QMessageBox::No}), QStringList({noAddress}));
         QCOMPARE(form()->focusWidget(), control("eMainStreet"));
         QCOMPARE(click("spSave", {QMessageBox::Yes, QMessageBox::No}),
@@ -259,6 +438,7 @@ private slots:
 
         press(Qt::Key_F2);
         typeText(control("eName"), QStringLiteral("نورة"));
+        birthDate()->setDate(QDate::currentDate().addYears(-2));
         QCOMPARE(click("spSave", yesToAll).last(), saved);
         QCOMPARE(text("eCode"), QStringLiteral("2"));
         QCOMPARE(caseCount(), 2);
@@ -378,17 +558,27 @@ private slots:
         const int tested = reg->caseNamed("مختبر", QDate(2022, 1, 5));
         reg->caseNamed("جديد", QDate(2022, 1, 5));
         reg->test(tested).add();
+        // A list of tests open on another screen keeps its own case.
+        const int listed = reg->caseNamed("في القائمة", QDate(2022, 1, 5));
+        reg->test(listed).add();
+        reg->test(listed).add();
+        Statement *tests = dm()->FindStudTestHdrAllQuery;
+        tests->setParam("stud_code", listed);
+        tests->open();
         form()->loadCase(tested);
         QCOMPARE(click("spDelete", yesToAll), QStringList({refused}));
+        QVERIFY(tests->isOpen());
+        QCOMPARE(tests->rowCount(), 2);
+        QCOMPARE(tests->intValue("stud_code"), listed);
         form()->loadCase(2);
         QCOMPARE(click("spDelete", {QMessageBox::No}), QStringList({confirm}));
         QCOMPARE(text("eCode"), QStringLiteral("2"));
-        QCOMPARE(caseCount(), 2);
+        QCOMPARE(caseCount(), 3);
         BoxAnswerer boxes(yesToAll);
         press(Qt::Key_F4);
         QCOMPARE(boxes.texts, QStringList({confirm, "تم الإلغاء بنجاح"}));
         QCOMPARE(stored(2, {"stud_name"}), QStringList({"<none>"}));
-        QCOMPARE(caseCount(), 1);
+        QCOMPARE(caseCount(), 2);
         QCOMPARE(text("eCode"), QString());
     }
 
@@ -430,6 +620,7 @@ private slots:
         reg->caseNamed("توأم", QDate(2022, 1, 5));
         typeText(control("eName"), QStringLiteral("توأم"));
         typeText(control("eMainStreet"), QStringLiteral("شارع"));
+        birthDate()->setDate(QDate(2022, 1, 5));
         BoxAnswerer boxes(yesToAll);
         QTest::mouseClick(control<QToolButton>("spSave"), Qt::LeftButton);
         QCOMPARE(boxes.texts.last(), QStringLiteral("خطأ أثناء الحفظ"));

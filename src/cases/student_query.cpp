@@ -107,6 +107,7 @@ void TStudentQueryForm::spExitClick()
     close();
 }
 
+// When the case form keeps its unsaved changes, the inquiry stays open with its choice.
 void TStudentQueryForm::DBGstudentsDblClick()
 {
     Statement *rows = TDataModule1::instance()->StudentsQuery;
@@ -114,9 +115,9 @@ void TStudentQueryForm::DBGstudentsDblClick()
     if (openedByCaseForm() && current.isValid() && rows->seek(current.row())) {
         const int code = rows->intValue(QStringLiteral("stud_code"));
         auto *form = screens::find<TStudentsForm>(QStringLiteral("StudentsForm"));
-        form->close();
         form->showScreen();
-        form->loadCase(code);
+        if (!form->loadCase(code))
+            return;
     }
     close();
 }

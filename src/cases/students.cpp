@@ -13,6 +13,7 @@
 #include "ui/global.h"
 #include "ui/hijri_box.h"
 #include "ui/messages.h"
+#include "ui/optional_date_edit.h"
 #include "ui/screens.h"
 #include "ui/search.h"
 #include "ui_students.h"
@@ -116,6 +117,15 @@ QString codeBoxOf(const char *nameBox)
     return QLatin1String(nameBox) + QStringLiteral("Code");
 }
 
+const QString birthDateRequired = QStringLiteral("أدخل تاريخ ميلاد الحالة");
+const QString hijriBirthDateField = QStringLiteral("تاريخ الميلاد الهجرى");
+
+// Nothing for no date.
+QString hijriText(const QDate &date)
+{
+    return date.isValid() ? hijri::fromGregorian(date) : QString();
+}
+
 } // namespace
 
 TStudentsForm::TStudentsForm(QWidget *parent)
@@ -136,9 +146,9 @@ QLineEdit *TStudentsForm::box(const char *name) const
     return findChild<QLineEdit *>(QLatin1String(name));
 }
 
-QDateEdit *TStudentsForm::dateBox(const char *name) const
+OptionalDateEdit *TStudentsForm::dateBox(const char *name) const
 {
-    return findChild<QDateEdit *>(QLatin1String(name));
+    return findChild<OptionalDateEdit *>(QLatin1String(name));
 }
 
 void TStudentsForm::FormCreate()
@@ -198,7 +208,7 @@ void TStudentsForm::connectLookups()
 void TStudentsForm::FormShow()
 {
     applyUserLevel();
-    spNewClick();
+    clearToNewCase();
 }
 
 // A user who may not change cases finds the form read-only: searching and printing only.
@@ -225,9 +235,42 @@ void TStudentsForm::spExitClick()
     close();
 }
 
+// ---------------------------------------------------------------- unsaved changes
+
+bool TStudentsForm::hasUnsavedChanges() const
+{
+    return isVisible() && shownFields() != m_asStored;
+}
+
+// Every field as the form shows it, a date or a Hijri text being typed included.
+QStringList TStudentsForm::shownFields() const
+{
+    QStringList shown = {ui->eCode->text(), ui->emHajDate->text()};
+    for (const TextField &field : textFields)
+        shown << box(field.box)->text();
+    for (const LookupField &lookup : lookupFields)
+        shown << findChild<QLineEdit *>(codeBoxOf(lookup.nameBox))->text();
+    for (const TextField &date : dateFields)
+        shown << dateBox(date.box)->text();
+    for (const QRadioButton *choice : {ui->RBfemail, ui->RBUnactive})
+        shown << QString::number(choice->isChecked());
+    return shown;
+}
+
+void TStudentsForm::keepShownAsStored()
+{
+    m_asStored = shownFields();
+}
+
 // ---------------------------------------------------------------- new and load
 
 void TStudentsForm::spNewClick()
+{
+    if (mayDropUnsavedChanges())
+        clearToNewCase();
+}
+
+void TStudentsForm::clearToNewCase()
 {
     ui->eCode->clear();
     for (const TextField &field : textFields)
@@ -236,20 +279,27 @@ void TStudentsForm::spNewClick()
         box(lookup.nameBox)->clear();
         findChild<QLineEdit *>(codeBoxOf(lookup.nameBox))->setText(QStringLiteral("0"));
     }
-    for (const TextField &date : dateFields)
-        dateBox(date.box)->setDate(QDate::currentDate());
+    for (const TextField &date : dateFields) {
+        const QSignalBlocker quiet(dateBox(date.box));
+        dateBox(date.box)->showDate({});
+    }
+    showAgeOf({});
     ui->RBmail->setChecked(true);
     ui->RBactive->setChecked(true);
-    DTbirthDateChange();
     ui->PCpages->setCurrentIndex(0);
     ui->eName->setFocus();
+    keepShownAsStored();
 }
 
-void TStudentsForm::loadCase(int code)
+bool TStudentsForm::loadCase(int code)
 {
-    spNewClick();
+    if (!mayDropUnsavedChanges())
+        return false;
+    clearToNewCase();
     if (const std::optional<CaseRecord> found = m_cases->load(code))
         showCase(*found);
+    keepShownAsStored();
+    return true;
 }
 
 // A stored case shows as it is: its age is that of its birth date even beyond the limit that
@@ -265,11 +315,10 @@ void TStudentsForm::showCase(const CaseRecord &found)
             ->setText(QString::number(found.integer(QLatin1String(lookup.column))));
     }
     for (const TextField &date : dateFields) {
-        const QDate stored = found.date(QLatin1String(date.column));
         const QSignalBlocker quiet(dateBox(date.box));
-        dateBox(date.box)->setDate(stored.isValid() ? stored : QDate::currentDate());
+        dateBox(date.box)->showDate(found.date(QLatin1String(date.column)));
     }
-    showAgeOf(ui->DTbirthDate->date());
+    showAgeOf(ui->DTbirthDate->chosenDate());
     (found.integer(QStringLiteral("stud_gender")) == 2 ? ui->RBfemail : ui->RBmail)
         ->setChecked(true);
     bool known = false;
@@ -281,8 +330,8 @@ void TStudentsForm::showCase(const CaseRecord &found)
 
 void TStudentsForm::showAgeOf(const QDate &birth)
 {
-    ui->emHajDate->setText(hijri::fromGregorian(birth));
-    const Age age = ageOn(birth, QDate::currentDate());
+    ui->emHajDate->setText(hijriText(birth));
+    const Age age = birth.isValid() ? ageOn(birth, QDate::currentDate()) : Age();
     ui->Lage_days->setText(QString::number(age.days));
     ui->Lage_months->setText(QString::number(age.months));
     ui->Lage_years->setText(QString::number(age.years));
@@ -291,22 +340,24 @@ void TStudentsForm::showAgeOf(const QDate &birth)
 void TStudentsForm::setBirthDateQuietly(const QDate &date)
 {
     const QSignalBlocker quiet(ui->DTbirthDate);
-    ui->DTbirthDate->setDate(date);
+    ui->DTbirthDate->showDate(date);
 }
 
+// A date after today becomes today; one over the age limit is refused and leaves no birth date
+// chosen.
 void TStudentsForm::DTbirthDateChange()
 {
     const QDate today = QDate::currentDate();
-    const QDate birth = ui->DTbirthDate->date();
+    const QDate birth = ui->DTbirthDate->chosenDate();
     if (birth > today) {
         setBirthDateQuietly(today);
         showAgeOf(today);
         return;
     }
-    if (isOverAgeLimit(ageOn(birth, today))) {
+    if (birth.isValid() && isOverAgeLimit(ageOn(birth, today))) {
         messages::info(ageLimitMessage(), this);
-        setBirthDateQuietly(today);
-        showAgeOf(today);
+        setBirthDateQuietly({});
+        showAgeOf({});
         return;
     }
     showAgeOf(birth);
@@ -314,7 +365,31 @@ void TStudentsForm::DTbirthDateChange()
 
 void TStudentsForm::emHajDateExit()
 {
-    enterHijriDate(ui->emHajDate, ui->DTbirthDate, this);
+    applyHijriBirthDate();
+}
+
+// The Hijri box then shows the birth date that will be stored, whether its text was taken,
+// refused or empty.
+bool TStudentsForm::applyHijriBirthDate()
+{
+    const bool taken = enterHijriDate(ui->emHajDate, ui->DTbirthDate, this, hijriBirthDateField);
+    ui->emHajDate->setText(hijriText(ui->DTbirthDate->chosenDate()));
+    return taken;
+}
+
+// What is being typed into a date or the Hijri box counts before a save or a print; a Hijri
+// text that is not a date stops it. The Hijri box keeps its own Enter and leave from running
+// it a second time while a message stands over it.
+bool TStudentsForm::applyTypedDates()
+{
+    for (const TextField &date : dateFields)
+        dateBox(date.box)->interpretText();
+    const QSignalBlocker quiet(ui->emHajDate);
+    if (applyHijriBirthDate())
+        return true;
+    ui->PCpages->setCurrentIndex(0);
+    ui->emHajDate->setFocus();
+    return false;
 }
 
 // ---------------------------------------------------------------- save
@@ -325,6 +400,12 @@ bool TStudentsForm::validateForSave()
         messages::info(QStringLiteral("لابد من إدخال اسم الحالة"), this);
         ui->PCpages->setCurrentIndex(0);
         ui->eName->setFocus();
+        return false;
+    }
+    if (ui->DTbirthDate->showsNoDate()) {
+        messages::info(birthDateRequired, this);
+        ui->PCpages->setCurrentIndex(0);
+        ui->DTbirthDate->setFocus();
         return false;
     }
     const std::pair<QLineEdit *, QString> asked[] = {
@@ -346,7 +427,8 @@ bool TStudentsForm::validateForSave()
 // A new case is shown under the code it was stored under, so that saving it again updates it.
 void TStudentsForm::spSaveClick()
 {
-    if (!permissions::mayKeepCases(globals().session.SessionUserLevel) || !validateForSave())
+    if (!permissions::mayKeepCases(globals().session.SessionUserLevel) || !applyTypedDates() ||
+        !validateForSave())
         return;
     const int code = m_cases->save(recordOnScreen(), globals().CurrentBranchNo,
                                    globals().session.SessionUserCode);
@@ -355,6 +437,7 @@ void TStudentsForm::spSaveClick()
         return;
     }
     ui->eCode->setText(QString::number(code));
+    keepShownAsStored();
     messages::info(QStringLiteral("تم حفظ التعديلات بنجاح"), this);
 }
 
@@ -368,8 +451,10 @@ CaseRecord TStudentsForm::recordOnScreen() const
     set("stud_code", insert ? 0 : wholeNumber(ui->eCode->text(), QStringLiteral("الكود")));
     for (const TextField &field : textFields)
         set(field.column, box(field.box)->text());
-    for (const TextField &date : dateFields)
-        set(date.column, dateBox(date.box)->date());
+    for (const TextField &date : dateFields) {
+        const QDate chosen = dateBox(date.box)->chosenDate();
+        set(date.column, chosen.isValid() ? QVariant(chosen) : QVariant());
+    }
     for (const LookupField &lookup : lookupFields)
         set(lookup.column, wholeNumber(findChild<QLineEdit *>(codeBoxOf(lookup.nameBox))->text(),
                                        QString::fromUtf8(lookup.label)));
@@ -403,7 +488,7 @@ void TStudentsForm::spDeleteClick()
     else
         messages::error(QStringLiteral("لم يتم الإلغاء لحدوث خطأ أثناء التنفيذ"),
                         m_cases->lastFailure(), this);
-    spNewClick();
+    clearToNewCase();
 }
 
 // ---------------------------------------------------------------- print and search
@@ -411,6 +496,8 @@ void TStudentsForm::spDeleteClick()
 // Every case of the branch whose name is set, whatever the case inquiry last searched by.
 void TStudentsForm::spPrintClick()
 {
+    if (!applyTypedDates())
+        return;
     globals().lookup.LookupButton = ui->spPrint;
     TDataModule1 *dm = TDataModule1::instance();
     dm->setStudentsCriterion(QStringLiteral("stud_name"));

@@ -3,9 +3,9 @@
 #include "data/case_store.h"
 #include "ui/screen.h"
 
+#include <QStringList>
 #include <memory>
 
-class QDateEdit;
 class QLineEdit;
 
 namespace Ui {
@@ -13,6 +13,8 @@ class StudentsForm;
 }
 
 namespace simat {
+
+class OptionalDateEdit;
 
 // The record of one child under test, called a case: a new case (empty code) or a stored one
 // loaded from the case inquiry, with its personal, schooling, address and guardian details.
@@ -22,10 +24,12 @@ public:
     explicit TStudentsForm(QWidget *parent = nullptr);
     ~TStudentsForm() override;
 
-    // Resets the form to a new case, then shows the stored case `code` on it.
-    void loadCase(int code);
+    // Resets the form to a new case, then shows the stored case `code` on it; false, and the
+    // form unchanged, when the user chose to keep unsaved changes.
+    bool loadCase(int code);
 
     void applyUserLevel() override;
+    bool hasUnsavedChanges() const override;
 
 public slots:
     void spNewClick();
@@ -45,19 +49,26 @@ private:
     void connectControls();
     void connectLookups();
 
+    void clearToNewCase();
     void showCase(const CaseRecord &found);
+    QStringList shownFields() const;
+    void keepShownAsStored();
     void showAgeOf(const QDate &birth);
     void setBirthDateQuietly(const QDate &date);
+    bool applyHijriBirthDate();
+    bool applyTypedDates();
 
     bool validateForSave();
     // The case as the form shows it, under its code (0 for a new case).
     CaseRecord recordOnScreen() const;
 
     QLineEdit *box(const char *name) const;
-    QDateEdit *dateBox(const char *name) const;
+    OptionalDateEdit *dateBox(const char *name) const;
 
     std::unique_ptr<Ui::StudentsForm> ui;
     std::unique_ptr<CaseStore> m_cases;
+    // The fields as last loaded, saved or cleared for a new case.
+    QStringList m_asStored;
 };
 
 } // namespace simat

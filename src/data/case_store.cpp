@@ -25,7 +25,13 @@ QDate CaseRecord::date(const QString &column) const
 
 CaseStore::CaseStore(TDataModule1 &dm)
     : m_dm(dm)
-{}
+    , m_tests(std::make_unique<Statement>(dm.Database1, QStringLiteral("CaseStoreTests"),
+                                          texts::caseTestHeaders()))
+{
+    m_tests->declare(QStringLiteral("stud_code"), ParamType::Integer);
+}
+
+CaseStore::~CaseStore() = default;
 
 const QString &CaseStore::lastFailure() const
 {
@@ -83,11 +89,10 @@ void CaseStore::bindRecord(const CaseRecord &record, int code, int branchNo, int
 
 bool CaseStore::hasTests(int caseCode)
 {
-    Statement &tests = *m_dm.FindStudTestHdrAllQuery;
-    tests.setParam(QStringLiteral("stud_code"), caseCode);
-    tests.open();
-    const bool found = !tests.isEmpty();
-    tests.close();
+    m_tests->setParam(QStringLiteral("stud_code"), caseCode);
+    m_tests->open();
+    const bool found = !m_tests->isEmpty();
+    m_tests->close();
     return found;
 }
 

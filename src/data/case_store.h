@@ -4,10 +4,12 @@
 #include <QHash>
 #include <QString>
 #include <QVariant>
+#include <memory>
 #include <optional>
 
 namespace simat {
 
+class Statement;
 class TDataModule1;
 
 // A child's record as the case form holds it: the columns of `student` by name, and, once read,
@@ -32,11 +34,14 @@ private:
 class CaseStore {
 public:
     explicit CaseStore(TDataModule1 &dm);
+    ~CaseStore();
 
     std::optional<CaseRecord> load(int caseCode);
     // Stores a new case under the next code, or the record's changes under its code; returns
     // the code, or 0 after a roll back (see lastFailure()).
     int save(const CaseRecord &record, int branchNo, int userCode);
+    // Reads through a statement of its own, so that no list of tests open on another screen
+    // moves.
     bool hasTests(int caseCode);
     bool remove(int caseCode);
     const QString &lastFailure() const;
@@ -45,6 +50,7 @@ private:
     void bindRecord(const CaseRecord &record, int code, int branchNo, int userCode, bool insert);
 
     TDataModule1 &m_dm;
+    std::unique_ptr<Statement> m_tests;
 };
 
 } // namespace simat
