@@ -426,6 +426,13 @@ private slots:
             QCOMPARE(boxes.texts, QStringList({"مستخدم غير معرف علي النظام"}));
         }
         QCOMPARE(dm()->Database1.alias().definition, sessions);
+        qputenv("SIMAT_ALIAS_VUM", "postgresql://simat@127.0.0.1:1/none");
+        {
+            BoxAnswerer boxes;
+            clickLogin();
+            QCOMPARE(boxes.icons, QList<QMessageBox::Icon>({QMessageBox::Critical}));
+        }
+        QCOMPARE(dm()->Database1.alias().definition, sessions);
         QVERIFY(screen("MainForm")->isVisible());
         QVERIFY(screen("SetupDataForm")->isVisible());
         control<QLineEdit>("SetupDataForm", "Edesc")->setText(QStringLiteral("أخصائي سلوك"));
