@@ -401,6 +401,83 @@ private slots:
         QCOMPARE(open, QStringList({"StartupForm"}));
     }
 
+    // A session on one register with the lookup screen open; the alias then names another,
+    // new register, whose administrator still has the installation password.
+    QString openLookupScreenThenNameAnotherRegister(TestDatabase &other)
+    {
+        loginAsAdministrator();
+        control("MainForm", "SP_basic_data")->click();
+        control("BasicDataMainForm", "SP_class_testers")->click();
+        other.useAsVum();
+        screens::show("LoginForm");
+        return dm()->Database1.alias().definition;
+    }
+
+    // The user is checked on the register the alias names before anything moves to it: a
+    // refused login leaves the session's register in use by the screens still open.
+    void aRefusedLoginOnAnotherRegisterLeavesTheEarlierOneInUse()
+    {
+        TestDatabase other(engineOfRow());
+        const QString sessions = openLookupScreenThenNameAnotherRegister(other);
+        typeLogin("1", administratorPassword);
+        {
+            BoxAnswerer boxes;
+            clickLogin();
+            QCOMPARE(boxes.texts, QStringList({"مستخدم غير معرف علي النظام"}));
+        }
+        QCOMPARE(dm()->Database1.alias().definition, sessions);
+        qputenv("SIMAT_ALIAS_VUM", "postgresql://simat@127.0.0.1:1/none");
+        {
+            BoxAnswerer boxes;
+            clickLogin();
+            QCOMPARE(boxes.icons, QList<QMessageBox::Icon>({QMessageBox::Critical}));
+        }
+        QCOMPARE(dm()->Database1.alias().definition, sessions);
+        QVERIFY(screen("MainForm")->isVisible());
+        QVERIFY(screen("SetupDataForm")->isVisible());
+        control<QLineEdit>("SetupDataForm", "Edesc")->setText(QStringLiteral("أخصائي سلوك"));
+        {
+            BoxAnswerer boxes;
+            control("SetupDataForm", "spSave")->click();
+            QCOMPARE(boxes.count(), 0);
+        }
+        QCOMPARE(reg->count("select count(*) from tester_class where tester_class_name = "
+                            "'أخصائي سلوك'"),
+                 1);
+        reg->database().useAsVum();
+    }
+
+    // An accepted login on another register first closes the earlier session's screens, each
+    // asking as its closing does; one kept open keeps the session where it was.
+    void anAcceptedLoginOnAnotherRegisterClosesTheEarlierScreensFirst()
+    {
+        TestDatabase other(engineOfRow());
+        const QString sessions = openLookupScreenThenNameAnotherRegister(other);
+        control<QLineEdit>("SetupDataForm", "Edesc")->setText(QStringLiteral("لم يحفظ"));
+        typeLogin("1", accounts::installationPassword);
+        {
+            BoxAnswerer stay({QMessageBox::No});
+            clickLogin();
+            QCOMPARE(stay.texts, QStringList({messages::unsavedQuestion}));
+        }
+        QCOMPARE(dm()->Database1.alias().definition, sessions);
+        QVERIFY(screen("SetupDataForm")->isVisible());
+        QVERIFY(screen("LoginForm")->isVisible());
+        {
+            BoxAnswerer leave({QMessageBox::Yes});
+            clickLogin();
+            QCOMPARE(leave.texts, QStringList({messages::unsavedQuestion}));
+        }
+        QCOMPARE(dm()->Database1.alias().definition, other.alias());
+        QVERIFY(!screen("SetupDataForm")->isVisible());
+        QCOMPARE(chooseNewPassword(QStringLiteral("pw-other")),
+                 QStringList({"تم تغيير كلمة المرور بنجاح"}));
+        QVERIFY(screen("MainForm")->isVisible());
+        closeScreens();
+        dm()->Database1.close();
+        reg->database().useAsVum();
+    }
+
     // An inquirer (level 3) searches and prints through the inquiries menu but writes nothing,
     // whether through a button, a function key or the action itself.
     void anInquirerChangesNothingThroughTheInquiries()

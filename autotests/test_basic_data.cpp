@@ -9,6 +9,7 @@
 #include "data/dm.h"
 #include "report_engine/report.h"
 #include "ui/global.h"
+#include "ui/messages.h"
 #include "ui/screens.h"
 
 #include <QCheckBox>
@@ -138,7 +139,8 @@ class BasicDataTest : public QObject {
         return click("spSave");
     }
 
-    void loadRow(int code)
+    // Double-clicks the row of the code in the list, as a person loading it does.
+    void doubleClickRow(int code)
     {
         QAbstractItemModel *model = rows()->model();
         for (int row = 0; row < model->rowCount(); ++row) {
@@ -148,10 +150,15 @@ class BasicDataTest : public QObject {
                 rows()->visualRect(model->index(row, codeColumnOfRows() + 1)).center();
             QTest::mouseClick(rows()->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(rows()->viewport(), Qt::LeftButton, {}, at);
-            QCOMPARE(edit("Ecode")->text(), QString::number(code));
             return;
         }
         QFAIL("no row of that code");
+    }
+
+    void loadRow(int code)
+    {
+        doubleClickRow(code);
+        QCOMPARE(edit("Ecode")->text(), QString::number(code));
     }
 
     // A write that the database refuses from now on, as a failing disk or a lost right would.
@@ -254,7 +261,8 @@ private slots:
         QCOMPARE(click("spDelete"), QStringList({"من فضلك إختار سجل"}));
         QCOMPARE(click("spPrint"), QStringList({"لاتوجد بيانات للطباعة"}));
 
-        QCOMPARE(click("SP_class_info_source"), QStringList());
+        QCOMPARE(click("SP_class_info_source", {QMessageBox::Yes}),
+                 QStringList({messages::unsavedQuestion}));
         QCOMPARE(title(), QStringLiteral("تصنيف مصادر المعلومات"));
         QCOMPARE(rows()->model()->index(1, 1).data().toString(), QStringLiteral("المدرسة"));
     }
@@ -301,7 +309,11 @@ private slots:
         QCOMPARE(reg->value("select count(*) from tester_class"), QStringLiteral("3"));
 
         refuse("update", "tester_class");
-        loadRow(2);
+        {
+            BoxAnswerer unsaved({QMessageBox::Yes});
+            loadRow(2);
+            QCOMPARE(unsaved.texts, QStringList({messages::unsavedQuestion}));
+        }
         QCOMPARE(saveAs(QStringLiteral("أخصائي نطق")), QStringList({"خطأ أثناء الحفظ"}));
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("2"));
         QCOMPARE(edit("Edesc")->text(), QStringLiteral("أخصائي نطق"));
@@ -668,6 +680,158 @@ private slots:
             QStringLiteral("1,سالم الحربي,2"));
         QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("1"));
         QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
+    }
+
+    // ---------------------------------------------------------------- unsaved changes
+
+    // The name that row 2 of the table of the screen has in the database.
+    QString storedNameOfRow2()
+    {
+        return reg->value(lookupScreen == QLatin1String("SetupDataForm")
+                              ? "select tester_class_name from tester_class where "
+                                "tester_class_id = 2"
+                              : "select tester_name from tester where tester_id = 2");
+    }
+
+    // Goes the way a person would go that leaves the edited row behind.
+    void goAway(const QString &way, bool level2)
+    {
+        QWidget *lookup = screen(lookupScreen);
+        const QMap<QString, Qt::Key> keys = {
+            {"F2", Qt::Key_F2}, {"F12", Qt::Key_F12}, {"Escape", Qt::Key_Escape}};
+        if (keys.contains(way)) {
+            QApplication::setActiveWindow(lookup);
+            QTest::keyClick(edit("Edesc"), keys.value(way));
+        } else if (way == "new") {
+            QTest::mouseClick(on<QToolButton>(lookupScreen, "spNew"), Qt::LeftButton);
+        } else if (way == "another row") {
+            doubleClickRow(1);
+        } else if (way == "search") {
+            QTest::mouseClick(on<QToolButton>(lookupScreen, "spSearch"), Qt::LeftButton);
+            pickInSearch(level2 ? QStringLiteral("نورة") : QStringLiteral("تربيه"));
+        } else if (way == "tab") {
+            QTest::mouseClick(
+                on<QToolButton>(lookupScreen, level2 ? "SP_info_source" : "SP_class_info_source"),
+                Qt::LeftButton);
+        } else if (way == "close box") {
+            lookup->close();
+        } else if (way == "log out") {
+            QTest::mouseClick(on<QToolButton>("MainForm", "spExit"), Qt::LeftButton);
+        }
+    }
+
+    void everyWayThatDropsAnEditedRowAsksFirst_data()
+    {
+        QTest::addColumn<bool>("level2");
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("yes");
+        for (bool level2 : {false, true})
+            for (const char *way : {"new", "F2", "another row", "search", "tab", "F12", "Escape",
+                                    "close box", "log out"})
+                for (bool yes : {false, true})
+                    QTest::newRow(
+                        qPrintable(QStringLiteral("level %1, %2, %3")
+                                       .arg(level2 ? 2 : 1)
+                                       .arg(QLatin1String(way), QLatin1String(yes ? "yes" : "no"))))
+                        << level2 << QString::fromLatin1(way) << yes;
+    }
+
+    // No keeps the edited row on the screen; Yes goes the way asked. Nothing is stored.
+    void everyWayThatDropsAnEditedRowAsksFirst()
+    {
+        QFETCH(bool, level2);
+        QFETCH(QString, way);
+        QFETCH(bool, yes);
+        if (level2) {
+            lookupScreen = "SetupDataLevel2Form";
+            addTesters();
+        }
+        openFromMenu(level2 ? "SP_testers" : "SP_class_testers");
+        loadRow(2);
+        const QString storedName = storedNameOfRow2();
+        typeText(edit("Edesc"), QStringLiteral(" معدل"));
+        const QString typed = edit("Edesc")->text();
+        {
+            BoxAnswerer boxes({yes ? QMessageBox::Yes : QMessageBox::No});
+            goAway(way, level2);
+            QCOMPARE(boxes.texts, QStringList({messages::unsavedQuestion}));
+        }
+        QCOMPARE(storedNameOfRow2(), storedName);
+        const bool leaves = QStringList({"F12", "Escape", "close box", "log out"}).contains(way);
+        QCOMPARE(screen(lookupScreen)->isVisible(), !(yes && leaves));
+        QCOMPARE(screen("MainForm")->isVisible(), !(yes && way == "log out"));
+        if (yes) {
+            if (!leaves)
+                QVERIFY(edit("Edesc")->text() != typed);
+            return;
+        }
+        QCOMPARE(edit("Edesc")->text(), typed);
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("2"));
+        QVERIFY(!screen("SearchForm")->isVisible());
+    }
+
+    // Only what differs from the stored row counts: a box checked and cleared again does not, a
+    // row just saved does not, a parent picked for a new row does.
+    void onlyWhatDiffersFromTheStoredRowIsAskedAbout()
+    {
+        openFromMenu("SP_class_testers");
+        loadRow(2);
+        auto *stop = on<QCheckBox>(lookupScreen, "CHKstop");
+        stop->click();
+        stop->click();
+        QCOMPARE(click("SP_class_testers"), QStringList());
+        loadRow(2);
+        stop->click();
+        QCOMPARE(click("SP_class_testers", {QMessageBox::No}),
+                 QStringList({messages::unsavedQuestion}));
+        QVERIFY(stop->isChecked());
+        QCOMPARE(click("spSave"), QStringList());
+        QCOMPARE(reg->value("select is_active from tester_class where tester_class_id = 2"),
+                 QStringLiteral("0"));
+        QCOMPARE(click("SP_class_testers"), QStringList());
+
+        lookupScreen = "SetupDataLevel2Form";
+        openFromMenu("SP_testers");
+        click("SPfind_parent_table");
+        pickInSearch(QStringLiteral("تخاطب"));
+        QCOMPARE(click("spNew", {QMessageBox::No}), QStringList({messages::unsavedQuestion}));
+        QCOMPARE(edit("Eparent_code")->text(), QStringLiteral("2"));
+    }
+
+    // ---------------------------------------------------------------- a row not stored
+
+    void aDeleteOfARowThatIsNotStoredDeletesNothing_data()
+    {
+        QTest::addColumn<bool>("level2");
+        QTest::newRow("level 1") << false;
+        QTest::newRow("level 2") << true;
+    }
+
+    void aDeleteOfARowThatIsNotStoredDeletesNothing()
+    {
+        QFETCH(bool, level2);
+        const QString table = level2 ? "tester" : "tester_class";
+        if (level2) {
+            lookupScreen = "SetupDataLevel2Form";
+            addTesters();
+        }
+        openFromMenu(level2 ? "SP_testers" : "SP_class_testers");
+        QCOMPARE(edit("Ecode")->text(), QStringLiteral("4"));
+        // Another workstation stores a row under the code that the new row here shows.
+        if (level2)
+            reg->tester(QStringLiteral("من محطة أخرى"), 1, {.code = 4});
+        else
+            reg->testerClass(QStringLiteral("من محطة أخرى"), {.code = 4});
+        QCOMPARE(click("spDelete"), QStringList({"لا توجد بيانات للإلغاء"}));
+        QCOMPARE(reg->count("select count(*) from " + table), 4);
+
+        // Another workstation deletes the row loaded here.
+        loadRow(2);
+        reg->run(QStringLiteral("delete from %1 where %1_id = 2").arg(table));
+        QCOMPARE(click("spDelete", {QMessageBox::Yes, QMessageBox::Ok}),
+                 QStringList({"لن يُمكنك التراجع عن الإلغاء - هل بالفعل تريد الإلغاء؟",
+                              "لا توجد بيانات للإلغاء"}));
+        QCOMPARE(reg->count("select count(*) from " + table), 3);
     }
 };
 

@@ -5,11 +5,13 @@
 #include "core/checklist.h"
 #include "reports/all_cases_report.h"
 #include "ui/global.h"
+#include "ui/messages.h"
 #include "ui/screens.h"
 
 #include <QDateEdit>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <sys/stat.h>
@@ -143,12 +145,32 @@ private slots:
         press(Qt::Key_F5);
         QTRY_COMPARE(previews.shown, 1);
 
-        globals().lookup.LookupButton = nullptr;
-        press(Qt::Key_F5);
-        QTest::qWait(100);
-        QCOMPARE(previews.shown, 1);
         press(Qt::Key_F12);
         QVERIFY(!filter->isVisible());
+    }
+
+    // A picker that opens and closes while the filter is open leaves the filter's report to it.
+    void thePeriodFilterRunsItsReportAfterAPickerClosed()
+    {
+        addTest(0, 1, QDate::currentDate(), 1, 50, {2});
+        screens::show("InquiresReportsForm");
+        screens::press("InquiresReportsForm", "spAllStudentsTests");
+        screens::press("InquiresReportsForm", "spStudentTestsMonitoring");
+        QVERIFY(screen("SearchForm")->isVisible());
+        QApplication::setActiveWindow(screen("SearchForm"));
+        QTest::keyClick(on<QLineEdit>("SearchForm", "Eacc_name"), Qt::Key_Escape);
+        QVERIFY(!screen("SearchForm")->isVisible());
+        PreviewCloser previews;
+        QTest::mouseClick(on<QToolButton>("IntervalForm", "spRun"), Qt::LeftButton);
+        QTRY_COMPARE(previews.shown, 1);
+
+        // Shown for no report, the filter runs none.
+        screen("IntervalForm")->close();
+        globals().lookup.LookupButton = nullptr;
+        screens::show("IntervalForm");
+        QTest::mouseClick(on<QToolButton>("IntervalForm", "spRun"), Qt::LeftButton);
+        QTest::qWait(100);
+        QCOMPARE(previews.shown, 1);
     }
 
     void exportWritesTheListedTestsAndEveryAnswerAsTheDatabaseHoldsThem()
@@ -272,6 +294,34 @@ private slots:
         }
         QCOMPARE(readCsv(path).size(), 2);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+    }
+
+    // The search of another lookup table asks before the row typed on the lookup screen goes;
+    // kept, it opens no search.
+    void aLookupInquiryAsksBeforeItDropsATypedRow()
+    {
+        const auto title = [] { return on<QLabel>("SetupDataLevel2Form", "STtitle")->text(); };
+        QLineEdit *name = on<QLineEdit>("SetupDataLevel2Form", "Edesc");
+        screens::show("InquiresReportsForm");
+        screens::press("InquiresReportsForm", "spTestersQuery");
+        screen("SearchForm")->close();
+        typeText(name, QStringLiteral("قائم جديد"));
+        {
+            BoxAnswerer boxes({QMessageBox::No});
+            screens::press("InquiresReportsForm", "spInfoSourceQuery");
+            QCOMPARE(boxes.texts, QStringList({messages::unsavedQuestion}));
+        }
+        QVERIFY(!screen("SearchForm")->isVisible());
+        QCOMPARE(title(), QStringLiteral("القائمين بالاختبار"));
+        QCOMPARE(name->text(), QStringLiteral("قائم جديد"));
+        {
+            BoxAnswerer boxes({QMessageBox::Yes});
+            screens::press("InquiresReportsForm", "spInfoSourceQuery");
+        }
+        QVERIFY(screen("SearchForm")->isVisible());
+        QCOMPARE(title(), QStringLiteral("مصادر المعلومات"));
+        QCOMPARE(name->text(), QString());
+        screen("SearchForm")->close();
     }
 
     void aLevelThreeUserOpensEverySearchOfTheMenu()

@@ -8,6 +8,7 @@
 #include "data/accounts.h"
 #include "data/backup.h"
 #include "data/dm.h"
+#include "ui/messages.h"
 #include "ui/screens.h"
 
 #include <QCheckBox>
@@ -435,6 +436,106 @@ private slots:
         typeText(flag, "7");
         typeText(flag, "1");
         QCOMPARE(flag->text(), QStringLiteral("1"));
+    }
+
+    // A new account saved after a stopped one was looked at is active.
+    void newClearsTheStopBoxOfTheAccountLookedAtBefore()
+    {
+        addAccount(5, 2, false);
+        openScreen();
+        chooseInList(5);
+        QVERIFY(control<QCheckBox>("CHKstop")->isChecked());
+        pressNew();
+        QVERIFY(!control<QCheckBox>("CHKstop")->isChecked());
+        fillNewAccount("pw-new", QStringLiteral("نورة"), QStringLiteral("مشرف"));
+        QCOMPARE(click("spSave"), QStringList({"تم حفظ التعديلات بنجاح "}));
+        QCOMPARE(stored(6, {"a_name", "is_active"}), QStringList({"نورة", "1"}));
+    }
+
+    // Goes the way a person would go that leaves the edited account behind.
+    void goAway(const QString &way)
+    {
+        const QMap<QString, Qt::Key> keys = {
+            {"F2", Qt::Key_F2}, {"F12", Qt::Key_F12}, {"Escape", Qt::Key_Escape}};
+        if (keys.contains(way)) {
+            QApplication::setActiveWindow(usersForm());
+            QTest::keyClick(control("eUserAname"), keys.value(way));
+        } else if (way == "new") {
+            QTest::mouseClick(control<QToolButton>("spNew"), Qt::LeftButton);
+        } else if (way == "another account") {
+            auto *grid = control<QTableView>("dbUsersGrid");
+            grid->setCurrentIndex(grid->model()->index(0, 0));
+            QTest::keyClick(grid, Qt::Key_Return);
+        } else if (way == "Enter in the group") {
+            QTest::keyClick(control("Egroup_desc"), Qt::Key_Return);
+        } else if (way == "close box") {
+            usersForm()->close();
+        } else if (way == "log out") {
+            QTest::mouseClick(screens::find(QStringLiteral("MainForm"))
+                                  ->findChild<QToolButton *>(QStringLiteral("spExit")),
+                              Qt::LeftButton);
+        }
+    }
+
+    void everyWayThatDropsAnEditedAccountAsksFirst_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("yes");
+        for (const char *way : {"new", "F2", "another account", "Enter in the group", "F12",
+                                "Escape", "close box", "log out"})
+            for (bool yes : {false, true})
+                QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(
+                    QLatin1String(way), QLatin1String(yes ? "yes" : "no"))))
+                    << QString::fromLatin1(way) << yes;
+    }
+
+    // No keeps the edited account on the screen; Yes goes the way asked. Nothing is stored.
+    void everyWayThatDropsAnEditedAccountAsksFirst()
+    {
+        QFETCH(QString, way);
+        QFETCH(bool, yes);
+        addAccount(5, 2);
+        openScreen();
+        chooseInList(5);
+        control("eUserAname")->clear();
+        typeText(control("eUserAname"), QStringLiteral("اسم لم يحفظ"));
+        {
+            BoxAnswerer boxes({yes ? QMessageBox::Yes : QMessageBox::No});
+            goAway(way);
+            QCOMPARE(boxes.texts, QStringList({messages::unsavedQuestion}));
+        }
+        QCOMPARE(stored(5, {"a_name"}), QStringList({"حساب 5"}));
+        const bool leaves = QStringList({"F12", "Escape", "close box", "log out"}).contains(way);
+        QCOMPARE(usersForm()->isVisible(), !(yes && leaves));
+        QCOMPARE(screens::find(QStringLiteral("MainForm"))->isVisible(),
+                 !(yes && way == "log out"));
+        if (!yes) {
+            QCOMPARE(text("eUserCode"), QStringLiteral("5"));
+            QCOMPARE(text("eUserAname"), QStringLiteral("اسم لم يحفظ"));
+        } else if (!leaves) {
+            QVERIFY(text("eUserAname") != QStringLiteral("اسم لم يحفظ"));
+        }
+    }
+
+    // What a new account starts with, a stored account chosen, an account just saved and a
+    // field changed back are no unsaved changes; a stop box checked on a new account is one.
+    void onlyWhatDiffersFromTheStoredAccountIsAskedAbout()
+    {
+        addAccount(5, 2);
+        openScreen();
+        QCOMPARE(click("spNew"), QStringList());
+        chooseInList(5);
+        control<QCheckBox>("CHKstop")->click();
+        control<QCheckBox>("CHKstop")->click();
+        QCOMPARE(click("spNew"), QStringList());
+        fillNewAccount("pw-new", QStringLiteral("نورة"), QStringLiteral("مشرف"));
+        QCOMPARE(click("spSave"), QStringList({"تم حفظ التعديلات بنجاح "}));
+        QCOMPARE(click("spNew"), QStringList());
+        control<QCheckBox>("CHKstop")->click();
+        BoxAnswerer boxes({QMessageBox::No});
+        QTest::mouseClick(control<QToolButton>("spNew"), Qt::LeftButton);
+        QCOMPARE(boxes.texts, QStringList({messages::unsavedQuestion}));
+        QVERIFY(control<QCheckBox>("CHKstop")->isChecked());
     }
 };
 

@@ -18,27 +18,33 @@
 #include <QPixmap>
 #include <QScopeGuard>
 #include <QStyle>
+#include <functional>
 #include <optional>
 
 namespace simat {
 
 namespace {
 
-// Opens the register; bringing one of an earlier version up to date shows how far it has gone,
-// since hashing the passwords of many accounts takes a while.
-void openRegister(QWidget *parent)
+// Opens a register through `open`; bringing one of an earlier version up to date shows how far
+// it has gone, since hashing the passwords of many accounts takes a while. What the open found
+// and left as it was is told.
+void openRegister(Database &database, QWidget *parent, const std::function<void()> &open)
 {
-    TDataModule1 *dm = TDataModule1::instance();
     std::optional<WorkProgress> progress;
-    dm->Database1.setMigrationProgress([&](qint64 done, qint64 total) {
+    database.setMigrationProgress([&](qint64 done, qint64 total) {
         if (!progress)
             progress.emplace(parent,
                              QStringLiteral("جارٍ تحديث قاعدة البيانات لهذا الإصدار من البرنامج…"));
         return progress->report()(done, total);
     });
-    const auto forgetProgress = qScopeGuard([dm] { dm->Database1.setMigrationProgress({}); });
-    dm->openDatabase();
+    const auto forgetProgress = qScopeGuard([&database] { database.setMigrationProgress({}); });
+    open();
+    if (const QString warning = database.takeOpenWarning(); !warning.isEmpty())
+        messages::info(warning, parent);
 }
+
+// The windows that stay when a session ends.
+const QStringList outsideTheSession = {QStringLiteral("StartupForm"), QStringLiteral("LoginForm")};
 
 } // namespace
 
@@ -97,23 +103,67 @@ void TLoginForm::loginAttempt()
         messages::info(QStringLiteral("أدخل كود المُستخدم وكلمة المرور"), this);
         return;
     }
-    openRegister(this);
+    const DatabaseAlias alias = resolveVumAlias();
+    const Database &current = TDataModule1::instance()->Database1;
+    if (current.isOpen() && current.alias().definition != alias.definition)
+        logInToAnotherRegister(alias);
+    else
+        logInToSessionRegister(alias);
+}
+
+// The register the session works on, or the first one a login opens.
+void TLoginForm::logInToSessionRegister(const DatabaseAlias &alias)
+{
     TDataModule1 *dm = TDataModule1::instance();
-    if (const QString warning = dm->Database1.takeOpenWarning(); !warning.isEmpty())
-        messages::info(warning, this);
+    openRegister(dm->Database1, this, [&] { dm->openDatabase(alias); });
     loadChecklistQuestionCount();
-    const int code = wholeNumber(ui->Euser_code->text(), QStringLiteral("كود المستخدم"));
-    const accounts::LoginResult login = accounts::logIn(*dm, code, ui->Epassword->text());
-    if (login.outcome != accounts::LoginResult::Outcome::Accepted) {
-        messages::info(login.outcome == accounts::LoginResult::Outcome::Waiting
-                           ? QStringLiteral("محاولات دخول كثيرة خاطئة - انتظر %1 ثانية ثم حاول "
-                                            "مرة أخرى")
-                                 .arg(login.secondsLeft)
-                           : QStringLiteral("مستخدم غير معرف علي النظام"),
-                       this);
-        ui->Euser_code->setFocus();
-        return;
+    const accounts::LoginResult login = accounts::logIn(*dm, typedCode(), ui->Epassword->text());
+    if (accepted(login))
+        enterSession(login);
+}
+
+// The alias now names another register than the session's: the user is checked there on a
+// connection of its own, and the session's register and screens stay as they are unless the
+// login is accepted. Then the screens of the earlier session, which show rows of the earlier
+// register, close (each asking as its closing does) before the session moves over.
+void TLoginForm::logInToAnotherRegister(const DatabaseAlias &alias)
+{
+    const int code = typedCode();
+    accounts::LoginResult login;
+    {
+        Database other(QStringLiteral("login-check"));
+        openRegister(other, this, [&] { other.open(alias); });
+        login = accounts::logIn(other, code, ui->Epassword->text());
     }
+    if (!accepted(login) || !screens::closeAllBut(outsideTheSession))
+        return;
+    TDataModule1::instance()->openDatabase(alias);
+    loadChecklistQuestionCount();
+    enterSession(login);
+}
+
+int TLoginForm::typedCode() const
+{
+    return wholeNumber(ui->Euser_code->text(), QStringLiteral("كود المستخدم"));
+}
+
+bool TLoginForm::accepted(const accounts::LoginResult &login)
+{
+    using Outcome = accounts::LoginResult::Outcome;
+    if (login.outcome == Outcome::Accepted)
+        return true;
+    messages::info(login.outcome == Outcome::Waiting
+                       ? QStringLiteral("محاولات دخول كثيرة خاطئة - انتظر %1 ثانية ثم حاول "
+                                        "مرة أخرى")
+                             .arg(login.secondsLeft)
+                       : QStringLiteral("مستخدم غير معرف علي النظام"),
+                   this);
+    ui->Euser_code->setFocus();
+    return false;
+}
+
+void TLoginForm::enterSession(const accounts::LoginResult &login)
+{
     fillSession(login.account);
     screens::sessionUserChanged();
     ui->Euser_code->clear();

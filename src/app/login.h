@@ -10,9 +10,12 @@ class LoginForm;
 
 namespace simat {
 
+struct DatabaseAlias;
+
 namespace accounts {
 struct Account;
-}
+struct LoginResult;
+} // namespace accounts
 
 // Identifies the user by code and password against `users` and fills the session; a user who
 // logged in with the installation password chooses another before the main menu opens.
@@ -31,6 +34,12 @@ protected:
 
 private:
     void loginAttempt();
+    void logInToSessionRegister(const DatabaseAlias &alias);
+    void logInToAnotherRegister(const DatabaseAlias &alias);
+    int typedCode() const;
+    // Says why a login was refused; true when it was accepted.
+    bool accepted(const accounts::LoginResult &login);
+    void enterSession(const accounts::LoginResult &login);
     void loadChecklistQuestionCount();
     void fillSession(const accounts::Account &account);
 

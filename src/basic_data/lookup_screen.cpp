@@ -91,11 +91,12 @@ void TLookupTableScreen::bindToData()
     bindRowsGrid();
 }
 
+// Shown again after a close that asked already: the screen starts anew without asking.
 void TLookupTableScreen::FormShow()
 {
     bindToData();
     applyUserLevel();
-    spNewClick();
+    startNew();
 }
 
 bool TLookupTableScreen::userMayKeep() const
@@ -113,9 +114,30 @@ void TLookupTableScreen::applyUserLevel()
                                permissions::mayDeleteLookups(globals().session.SessionUserLevel));
 }
 
+QStringList TLookupTableScreen::entries() const
+{
+    return {Ecode->text(), Edesc->text(), CHKstop->isChecked() ? QStringLiteral("1") : QString()};
+}
+
+void TLookupTableScreen::rememberStoredEntries()
+{
+    m_storedEntries = entries();
+}
+
+bool TLookupTableScreen::hasUnsavedChanges() const
+{
+    return userMayKeep() && entries() != m_storedEntries;
+}
+
 // ---------------------------------------------------------------- choosing a table
 
 void TLookupTableScreen::spNewClick()
+{
+    if (mayDropUnsavedChanges())
+        startNew();
+}
+
+void TLookupTableScreen::startNew()
 {
     clearToNoTable();
     for (const auto &[button, table] : m_level.menuTables) {
@@ -138,22 +160,31 @@ void TLookupTableScreen::clearToNoTable()
     CHKstop->setChecked(false);
     showNoRows();
     sys_tables_list->open();
+    rememberStoredEntries();
 }
 
 void TLookupTableScreen::chooseTable(const QString &tableName)
 {
     if (basic_data::locateRow(DBtbl_list, sys_tables_list, QStringLiteral("table_name"), tableName))
-        DBtbl_listDblClick();
+        takeChosenTable();
 }
 
 void TLookupTableScreen::chooseTableAnew(const QString &tableName)
 {
+    if (!mayDropUnsavedChanges())
+        return;
     globals().lookup.LookupButton = nullptr;
     clearToNoTable();
     chooseTable(tableName);
 }
 
 void TLookupTableScreen::DBtbl_listDblClick()
+{
+    if (mayDropUnsavedChanges())
+        takeChosenTable();
+}
+
+void TLookupTableScreen::takeChosenTable()
 {
     const QModelIndex current = DBtbl_list->currentIndex();
     if (!current.isValid() || !sys_tables_list->seek(current.row()))
@@ -180,10 +211,19 @@ void TLookupTableScreen::DBtbl_listDblClick()
     if (!PendingDelete && !EditMode)
         Ecode->setText(QString::number(NextCode));
     TableChosen = true;
+    // What a failed save leaves typed stays unsaved.
+    if (!Saving)
+        rememberStoredEntries();
     Edesc->setFocus();
 }
 
 void TLookupTableScreen::DBGresultDblClick()
+{
+    if (mayDropUnsavedChanges())
+        loadChosenRow();
+}
+
+void TLookupTableScreen::loadChosenRow()
 {
     const QModelIndex current = DBGresult->currentIndex();
     if (!current.isValid() || !rows()->seek(current.row()))
@@ -193,6 +233,7 @@ void TLookupTableScreen::DBGresultDblClick()
     Edesc->setText(rows()->textValue(QStringLiteral("name")));
     CHKstop->setChecked(rows()->textValue(QStringLiteral("status")) == QLatin1String("0"));
     showChosenRow(rows());
+    rememberStoredEntries();
 }
 
 // ---------------------------------------------------------------- save
@@ -208,9 +249,10 @@ void TLookupTableScreen::saveRow()
 {
     const bool inserting = !EditMode;
     Saving = inserting;
-    const auto saved = qScopeGuard([this] { Saving = false; });
+    const auto savingEnds = qScopeGuard([this] { Saving = false; });
     Database &database = dm()->Database1;
-    if (database.inTransaction([&] { inserting ? insertRow() : updateRow(); })) {
+    const bool saved = database.inTransaction([&] { inserting ? insertRow() : updateRow(); });
+    if (saved) {
         if (inserting)
             clearAfterInsert();
     } else {
@@ -218,7 +260,9 @@ void TLookupTableScreen::saveRow()
         Saving = true;
         messages::error(QStringLiteral("خطأ أثناء الحفظ"), database.lastFailure(), this);
     }
-    DBtbl_listDblClick();
+    takeChosenTable();
+    if (saved)
+        rememberStoredEntries();
 }
 
 void TLookupTableScreen::clearAfterInsert()
@@ -274,13 +318,18 @@ void TLookupTableScreen::spDeleteClick()
         messages::info(QString::fromUtf8(m_level.nothingToDelete), this);
         return;
     }
+    // The code of a new row may meanwhile be another workstation's row.
+    if (!EditMode) {
+        messages::info(basic_data::nothingStoredToDelete, this);
+        return;
+    }
     PendingDelete = true;
     const auto ended = qScopeGuard([this] { PendingDelete = false; });
     const int code = wholeNumber(Ecode->text(), QStringLiteral("الكود"));
     if (!basic_data::deleteIfUnused(CurrentTableLevel, CurrentTableName, CodeColumn, code, this))
         return;
     PendingDelete = false;
-    DBtbl_listDblClick();
+    takeChosenTable();
 }
 
 // ---------------------------------------------------------------- search, print, close
@@ -295,7 +344,8 @@ void TLookupTableScreen::spSearchClick()
                        {},
                        m_searchButton,
                        [this](const QString &code, const QString &name) {
-                           landOnSearchedRow(code, name);
+                           if (mayDropUnsavedChanges())
+                               landOnSearchedRow(code, name);
                            return AfterChoice::Close;
                        }});
 }
@@ -306,7 +356,7 @@ void TLookupTableScreen::landOnSearchedRow(const QString &code, const QString &n
     Edesc->setText(name);
     Ecode->setText(code);
     if (basic_data::locateRow(DBGresult, rows(), QStringLiteral("code"), code))
-        DBGresultDblClick();
+        loadChosenRow();
 }
 
 void TLookupTableScreen::spPrintClick()

@@ -24,6 +24,9 @@ public:
     ~TLookupTableScreen() override;
 
     void applyUserLevel() override;
+    // Whether the entry fields differ from the row as it is stored (or from the fresh row a new
+    // one starts with); only for a user who may keep the screen's tables.
+    bool hasUnsavedChanges() const override;
 
 public slots:
     void spNewClick();
@@ -54,6 +57,9 @@ protected:
     // Takes the controls that every lookup screen has, once the screen's form is set up.
     void takeControls();
     void FormShow() override;
+
+    // What the entry fields show, field by field; a screen adds the fields of its own.
+    virtual QStringList entries() const;
 
     // The statement of the chosen table's rows, bound to the list.
     virtual Statement *rows() const = 0;
@@ -108,6 +114,13 @@ protected:
 private:
     bool userMayKeep() const;
     void bindToData();
+    void startNew();
+    // The choose action on the current registry row, and the load of the current row of the
+    // list; the slots of the grids ask first whether unsaved changes may go.
+    void takeChosenTable();
+    void loadChosenRow();
+    // The entry fields now show what is stored, or a fresh row.
+    void rememberStoredEntries();
     void saveRow();
     void insertRow();
     void landOnSearchedRow(const QString &code, const QString &name);
@@ -116,6 +129,7 @@ private:
     QToolButton *m_searchButton = nullptr;
     QToolButton *m_deleteButton = nullptr;
     Statement *sys_tables_list = nullptr;
+    QStringList m_storedEntries;
 };
 
 } // namespace simat

@@ -135,13 +135,14 @@ bool codeAndDescriptionAreGiven(QLineEdit *code, QLineEdit *description, const Q
 
 namespace {
 
-void deleteRow(const QString &table, const QString &codeColumn, int code)
+// The number of rows deleted.
+int deleteRow(const QString &table, const QString &codeColumn, int code)
 {
     Statement *remove = TDataModule1::instance()->SetupDataDeleteQuery;
     remove->setLine(1, registeredName(table));
     remove->setLine(3, registeredName(codeColumn));
     remove->setParam(QStringLiteral("code"), code);
-    remove->exec();
+    return remove->exec();
 }
 
 } // namespace
@@ -158,8 +159,10 @@ bool deleteIfUnused(int level, const QString &table, const QString &codeColumn, 
                        screen))
         return false;
     Database &database = TDataModule1::instance()->Database1;
-    if (database.inTransaction([&] { deleteRow(table, codeColumn, code); }))
-        messages::info(QStringLiteral("تم الإلغاء بنجاح"), screen);
+    int deleted = 0;
+    if (database.inTransaction([&] { deleted = deleteRow(table, codeColumn, code); }))
+        messages::info(deleted == 0 ? nothingStoredToDelete : QStringLiteral("تم الإلغاء بنجاح"),
+                       screen);
     else
         messages::error(QStringLiteral("لم يتم الإلغاء لحدوث خطأ أثناء التنفيذ"),
                         database.lastFailure(), screen);

@@ -45,9 +45,12 @@ bool codeIsInUse(int level, const QString &codeColumn, int code);
 bool codeAndDescriptionAreGiven(QLineEdit *code, QLineEdit *description, const QString &title,
                                 QWidget *screen);
 
+// Told when a delete finds no stored row to delete.
+inline const QString nothingStoredToDelete = QStringLiteral("لا توجد بيانات للإلغاء");
+
 // Deletes the row of `table` with that code after the usage check and the user's yes; false
 // when nothing was tried (the code is in use or the user declined), true when the delete ran,
-// done or failed, each with its message.
+// done, failed or finding no such row, each with its message.
 bool deleteIfUnused(int level, const QString &table, const QString &codeColumn, int code,
                     QWidget *screen);
 

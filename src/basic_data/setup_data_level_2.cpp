@@ -51,6 +51,11 @@ TSetupDataLevel2Form::TSetupDataLevel2Form(QWidget *parent)
 
 TSetupDataLevel2Form::~TSetupDataLevel2Form() = default;
 
+QStringList TSetupDataLevel2Form::entries() const
+{
+    return TLookupTableScreen::entries() << ui->Eparent_code->text();
+}
+
 Statement *TSetupDataLevel2Form::rows() const
 {
     return dm()->ResultQueryLevel2;

@@ -25,6 +25,7 @@ public slots:
     void SPfind_parent_tableClick();
 
 protected:
+    QStringList entries() const override;
     Statement *rows() const override;
     void bindRowsGrid() override;
     void showNoRows() override;

@@ -4,6 +4,7 @@
 #include "database.h"
 #include "dm.h"
 #include "statement.h"
+#include "statement_texts.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -277,32 +278,47 @@ int waitSeconds(int failures)
     return beyond >= 5 ? longestWaitSeconds : std::min(1 << beyond, longestWaitSeconds);
 }
 
-LoginResult logIn(TDataModule1 &dm, int code, const QString &password)
+namespace {
+
+LoginResult logInThrough(Database &database, Statement &user, int code, const QString &password)
 {
-    Statement *user = dm.FindUserQuery;
-    user->setParam(QStringLiteral("code"), code);
-    user->open();
-    const bool found = !user->isEmpty();
-    const Stored stored = found ? readAccount(*user) : Stored();
-    user->close();
+    user.setParam(QStringLiteral("code"), code);
+    user.open();
+    const bool found = !user.isEmpty();
+    const Stored stored = found ? readAccount(user) : Stored();
+    user.close();
     LoginResult result;
     // An unknown code has no account to guess into, so nothing counts against it.
     if (!found)
         return result;
-    if (const int left = secondsLeft(dm.Database1, stored); left > 0) {
+    if (const int left = secondsLeft(database, stored); left > 0) {
         result.outcome = LoginResult::Outcome::Waiting;
         result.secondsLeft = left;
         return result;
     }
     if (!stored.active || !matches(stored.password, password)) {
-        countFailure(dm.Database1, code);
+        countFailure(database, code);
         return result;
     }
-    rememberGoodLogin(dm.Database1, stored, password);
+    rememberGoodLogin(database, stored, password);
     result.outcome = LoginResult::Outcome::Accepted;
     result.account = stored.account;
     result.mustChangePassword = password == installationPassword;
     return result;
+}
+
+} // namespace
+
+LoginResult logIn(TDataModule1 &dm, int code, const QString &password)
+{
+    return logInThrough(dm.Database1, *dm.FindUserQuery, code, password);
+}
+
+LoginResult logIn(Database &database, int code, const QString &password)
+{
+    Statement user(database, QStringLiteral("FindUserQuery"), texts::findUser());
+    user.declare(QStringLiteral("code"), ParamType::Integer);
+    return logInThrough(database, user, code, password);
 }
 
 void setPassword(Database &database, int code, const QString &password)

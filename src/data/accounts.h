@@ -76,6 +76,8 @@ struct LoginResult {
 // every workstation sees it; an accepted one clears the count and stores the hash of a
 // password that was not stored as one. While the account waits nothing is checked.
 LoginResult logIn(TDataModule1 &dm, int code, const QString &password);
+// The same check on a connection of its own, through a statement of FindUserQuery's text.
+LoginResult logIn(Database &database, int code, const QString &password);
 
 // Replaces the password of an account by the hash of a new one, in the caller's transaction.
 void setPassword(Database &database, int code, const QString &password);

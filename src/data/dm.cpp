@@ -251,7 +251,11 @@ QList<Statement *> TDataModule1::statements() const
 // A login after the alias has changed opens the database the alias now names.
 void TDataModule1::openDatabase()
 {
-    const DatabaseAlias alias = resolveVumAlias();
+    openDatabase(resolveVumAlias());
+}
+
+void TDataModule1::openDatabase(const DatabaseAlias &alias)
+{
     if (Database1.isOpen() && Database1.alias().definition == alias.definition)
         return;
     Database1.close();

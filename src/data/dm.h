@@ -106,6 +106,8 @@ public:
 
     // Opens Database1 on the database the alias VUM names now, unless it is open on it already.
     void openDatabase();
+    // The same with the alias as it was read.
+    void openDatabase(const DatabaseAlias &alias);
 
     // The greatest value of a code column plus 1 (1 for an empty table), through
     // GetSerialQuery with its lines rewritten to the column, the table and the condition.

@@ -49,6 +49,9 @@ void TInquiresReportsForm::searchLookupTable(const char *tableButton)
     const QString screen = QStringLiteral("SetupDataLevel2Form");
     screens::show(screen);
     screens::press(screen, tableButton);
+    // The user kept unsaved changes of the screen instead of changing its table.
+    if (screens::find<TScreen>(screen)->hasUnsavedChanges())
+        return;
     screens::press(screen, "spSearch");
 }
 

@@ -33,17 +33,14 @@ TIntervalForm::TIntervalForm(QWidget *parent)
 
 TIntervalForm::~TIntervalForm() = default;
 
-bool TIntervalForm::openedForAllCases() const
-{
-    return screens::lookupButtonIs(QStringLiteral("InquiresReportsForm"), "spAllStudentsTests");
-}
-
 void TIntervalForm::FormShow()
 {
+    m_forAllCases =
+        screens::lookupButtonIs(QStringLiteral("InquiresReportsForm"), "spAllStudentsTests");
     ui->DTfrom->setDate(QDate::currentDate());
     ui->DTto->setDate(QDate::currentDate());
-    ui->spExport->setVisible(openedForAllCases());
-    if (openedForAllCases())
+    ui->spExport->setVisible(m_forAllCases);
+    if (m_forAllCases)
         ui->STtitle->setText(
             screens::button(QStringLiteral("InquiresReportsForm"), "spAllStudentsTests")->text());
     ui->DTfrom->setFocus();
@@ -51,14 +48,14 @@ void TIntervalForm::FormShow()
 
 void TIntervalForm::spRunClick()
 {
-    if (openedForAllCases())
+    if (m_forAllCases)
         screens::object<TAllCasesReport>(QStringLiteral("AllCasesReport"))
             ->run(ui->DTfrom->date(), ui->DTto->date(), this);
 }
 
 void TIntervalForm::spExportClick()
 {
-    if (!openedForAllCases())
+    if (!m_forAllCases)
         return;
     Database &database = TDataModule1::instance()->Database1;
     const period_export::Period period{globals().CurrentBranchNo, ui->DTfrom->date(),

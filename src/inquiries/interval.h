@@ -27,9 +27,10 @@ protected:
     void FormShow() override;
 
 private:
-    bool openedForAllCases() const;
-
     std::unique_ptr<Ui::IntervalForm> ui;
+    // Whether the menu's button of the all-cases report opened the filter: told once at the
+    // show, since a picker closed meanwhile forgets which button opened a screen.
+    bool m_forAllCases = false;
 };
 
 } // namespace simat

@@ -95,9 +95,10 @@ void TUsersForm::connectControls()
             guarded(this, &TUsersForm::eUserAnameEnter));
 }
 
+// Shown again after a close that asked already: a new account without asking.
 void TUsersForm::FormShow()
 {
-    spNewClick();
+    startNewAccount();
 }
 
 // Only level 0 keeps the accounts; another user who finds the screen open, after logging in
@@ -122,17 +123,43 @@ bool TUsersForm::eventFilter(QObject *watched, QEvent *event)
 
 // ---------------------------------------------------------------- new and choose
 
+QStringList TUsersForm::entries() const
+{
+    QStringList shown;
+    for (const QLineEdit *field : {ui->eUserCode, ui->eUserPass, ui->eUserAname, ui->eUserLname,
+                                   ui->Egroup_code, ui->eClosePo})
+        shown << field->text();
+    for (const QCheckBox *box : {ui->CHBshow_cost_price, ui->CHKstop})
+        shown << (box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    return shown;
+}
+
+bool TUsersForm::hasUnsavedChanges() const
+{
+    return permissions::mayKeepAccounts(globals().session.SessionUserLevel) &&
+           entries() != m_storedEntries;
+}
+
 void TUsersForm::spNewClick()
+{
+    if (mayDropUnsavedChanges())
+        startNewAccount();
+}
+
+// A new account is active: nothing of an account looked at before stays in its fields.
+void TUsersForm::startNewAccount()
 {
     applyUserLevel();
     proposeNextCode();
     m_chosenCode = 0;
+    ui->CHKstop->setChecked(false);
     ui->CHBshow_cost_price->setChecked(true);
     ui->eClosePo->setText(QStringLiteral("0"));
     for (QLineEdit *field :
          {ui->eUserPass, ui->eUserAname, ui->eUserLname, ui->Egroup_code, ui->Egroup_desc})
         field->clear();
     ui->eUserPass->setPlaceholderText(QString());
+    m_storedEntries = entries();
     ui->eUserPass->setFocus();
 }
 
@@ -154,7 +181,7 @@ void TUsersForm::proposeNextCode()
 void TUsersForm::dbUsersGridDblClick()
 {
     const QModelIndex current = ui->dbUsersGrid->currentIndex();
-    if (current.isValid())
+    if (current.isValid() && mayDropUnsavedChanges())
         chooseAccount(current.row());
 }
 
@@ -174,6 +201,7 @@ void TUsersForm::chooseAccount(int row)
     ui->CHBshow_cost_price->setChecked(users->intValue(QStringLiteral("show_cost_price")) == 1);
     ui->CHKstop->setChecked(users->intValue(QStringLiteral("is_active")) == 0);
     showLevel();
+    m_storedEntries = entries();
     ui->eUserPass->setFocus();
 }
 
@@ -197,22 +225,32 @@ void TUsersForm::showLevel()
     level->close();
 }
 
-// Also what Enter in the group box and a save do: shows the stored account of the code on
-// screen, if there is one.
-void TUsersForm::eUserCodeEnter()
+int TUsersForm::rowOfAccount(int code) const
 {
-    const int code = wholeNumber(ui->eUserCode->text(), QStringLiteral("كود المستخدم"));
     Statement *users = TDataModule1::instance()->UsersQuery;
     const int rows = users->rowCount();
     for (int row = 0; row < rows; ++row) {
         users->seek(row);
-        if (users->intValue(QStringLiteral("user_code")) == code) {
-            ui->dbUsersGrid->selectRow(row);
-            chooseAccount(row);
-            return;
-        }
+        if (users->intValue(QStringLiteral("user_code")) == code)
+            return row;
     }
-    ui->eUserPass->setFocus();
+    return -1;
+}
+
+// Also what Enter in the group box does: shows the stored account of the code on screen, if
+// there is one, in place of what the fields show.
+void TUsersForm::eUserCodeEnter()
+{
+    const int row =
+        rowOfAccount(wholeNumber(ui->eUserCode->text(), QStringLiteral("كود المستخدم")));
+    if (row < 0) {
+        ui->eUserPass->setFocus();
+        return;
+    }
+    if (!mayDropUnsavedChanges())
+        return;
+    ui->dbUsersGrid->selectRow(row);
+    chooseAccount(row);
 }
 
 // A stored account keeps its password while the box stays empty.
@@ -299,9 +337,11 @@ void TUsersForm::spSaveClick()
                         accounts::withoutHashes(database.lastFailure()), this);
         return;
     }
-    spNewClick();
-    ui->eUserCode->setText(QString::number(savedCode));
-    eUserCodeEnter();
+    startNewAccount();
+    if (const int row = rowOfAccount(savedCode); row >= 0) {
+        ui->dbUsersGrid->selectRow(row);
+        chooseAccount(row);
+    }
     showLastAccountInList();
     messages::info(QStringLiteral("تم حفظ التعديلات بنجاح "), this);
 }

@@ -23,6 +23,9 @@ public:
     ~TUsersForm() override;
 
     void applyUserLevel() override;
+    // Whether the fields differ from the account as stored, or from a new account as New shows
+    // it; only for a user who may keep the accounts.
+    bool hasUnsavedChanges() const override;
 
 public slots:
     void spNewClick();
@@ -42,8 +45,13 @@ protected:
 
 private:
     void connectControls();
+    void startNewAccount();
     void proposeNextCode();
+    // The row of the list that holds the account of the code, or -1.
+    int rowOfAccount(int code) const;
     void chooseAccount(int row);
+    // What the fields show, field by field.
+    QStringList entries() const;
     void showLevel();
     bool validateForSave();
     // Writes the account on screen; returns the code it was stored under.
@@ -58,6 +66,8 @@ private:
     // The accounts as the lookup listing prints them: code, name, status and last change.
     Statement *m_accountsListing = nullptr;
     bool m_lockOutRefused = false;
+    // The fields as they were when they last showed what is stored, or a new account.
+    QStringList m_storedEntries;
 };
 
 } // namespace simat
