@@ -622,8 +622,14 @@ private slots:
                  QStringLiteral("قائمة أسئلة إضطرابات التفاعل الاجتماعى"));
         clickCell(0, 2);
         test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة الزهور"));
-        // Typed and not yet left: no Hijri text but the test date's own reaches the rows.
+        // A Hijri text that is no date stops the save, and the box shows the test date again.
         test<QLineEdit>("emMeasDiagHajDate")->setText(QStringLiteral("abc/99/xx"));
+        const QStringList refused = save();
+        QCOMPARE(refused.size(), 1);
+        QVERIFY2(
+            refused.first().startsWith(QStringLiteral("تاريخ الاختبار الهجرى \"/99/\" غير صحيح")),
+            qPrintable(refused.first()));
+        QCOMPARE(text("emMeasDiagHajDate"), hijri::fromGregorian(QDate::currentDate()));
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
         const QString hijriToday = hijri::fromGregorian(QDate::currentDate());
         QCOMPARE(reg->count("select count(*) as n from test_hdr where test_haj_date='" +

@@ -28,6 +28,7 @@ private slots:
         TestSession session;
         session.skipNextQuestion();
         QCOMPARE(session.askBeforeNew(), Ask::Quietly);
+        session.startNew();
         QCOMPARE(session.askBeforeNew(), Ask::Nothing);
         session.answersChanged();
         QCOMPARE(session.askBeforeNew(), Ask::LeaveUnsaved);

@@ -5,14 +5,24 @@
 
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 namespace simat {
 
-void enterHijriDate(QLineEdit *hijriBox, QDateEdit *picker, QWidget *owner)
+namespace {
+
+bool holdsEmptyMask(const QLineEdit *hijriBox)
 {
     QString digits = hijriBox->text();
     digits.remove(QLatin1Char('/')).remove(QLatin1Char(' '));
-    if (digits.isEmpty())
+    return digits.isEmpty();
+}
+
+} // namespace
+
+void enterHijriDate(QLineEdit *hijriBox, QDateEdit *picker, QWidget *owner)
+{
+    if (holdsEmptyMask(hijriBox))
         return;
     const std::optional<QDate> date = hijri::toGregorian(hijriBox->text());
     if (!date) {
@@ -22,6 +32,38 @@ void enterHijriDate(QLineEdit *hijriBox, QDateEdit *picker, QWidget *owner)
         return;
     }
     picker->setDate(*date);
+}
+
+// A date the picker's own rules turn down (its handler sets another) is refused too.
+bool applyHijriDate(QLineEdit *hijriBox, QDateEdit *picker, const QString &field, QWidget *owner)
+{
+    const QString shown = hijri::fromGregorian(picker->date());
+    if (holdsEmptyMask(hijriBox) || hijriBox->text() == shown) {
+        hijriBox->setText(shown);
+        return true;
+    }
+    const std::optional<QDate> date = hijri::toGregorian(hijriBox->text());
+    if (!date) {
+        const QString typed = hijriBox->text();
+        hijriBox->setText(shown);
+        messages::info(QStringLiteral("%1 \"%2\" غير صحيح - اكتب تاريخاً هجرياً صحيحاً باليوم "
+                                      "والشهر والسنة (يوم/شهر/سنة)")
+                           .arg(field, typed),
+                       owner);
+        hijriBox->setFocus();
+        return false;
+    }
+    picker->setDate(*date);
+    return picker->date() == *date;
+}
+
+void followCompleteHijriDate(QLineEdit *hijriBox, QDateEdit *picker)
+{
+    static const QRegularExpression complete(QStringLiteral("^\\d{2}/\\d{2}/\\d{4}$"));
+    if (!complete.match(hijriBox->text()).hasMatch())
+        return;
+    if (const std::optional<QDate> date = hijri::toGregorian(hijriBox->text()))
+        picker->setDate(*date);
 }
 
 } // namespace simat

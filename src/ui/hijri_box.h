@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QDateEdit;
 class QLineEdit;
 class QWidget;
@@ -10,5 +12,15 @@ namespace simat {
 // al-Qura calendar moves the Gregorian picker to it; the empty mask changes nothing; any other
 // text is refused with a message over `owner`, and the box shows the picker's date again.
 void enterHijriDate(QLineEdit *hijriBox, QDateEdit *picker, QWidget *owner);
+
+// The same before an action reads the picker, for a box whose mask may not be filled: a Hijri
+// date moves the picker to it; a box left empty shows the picker's date again; any other text
+// is refused with a message that names the field, and the box shows the picker's date again
+// with the focus in it. False when the text was refused.
+bool applyHijriDate(QLineEdit *hijriBox, QDateEdit *picker, const QString &field, QWidget *owner);
+
+// While the user types: a complete Hijri date (dd/MM/yyyy) moves the picker to it at once;
+// anything else waits for Enter, the box's exit or the action.
+void followCompleteHijriDate(QLineEdit *hijriBox, QDateEdit *picker);
 
 } // namespace simat
