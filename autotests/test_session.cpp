@@ -1,6 +1,7 @@
 // What the test screen is doing, without its widgets: which question New, a domain switch or
 // leaving asks, the follow-up of a closed test, and the identity an update names.
 #include "checklist/test_session.h"
+#include "core/hijri.h"
 
 #include <QtTest>
 
@@ -61,6 +62,41 @@ private slots:
         session.startFollowUp();
         session.endFollowUp();
         QVERIFY(!session.isFollowUp());
+    }
+
+    // A follow-up's answers are asked about like any others; No leaves it on, leaving the screen
+    // ends it.
+    void aFollowUpAsksAboutItsAnswersAndEndsWithTheScreen()
+    {
+        TestSession session;
+        session.pickCase(7);
+        session.showStored(stored(7, 3, QDate(2026, 5, 1), checklist::TestStatus::Closed));
+        session.startFollowUp();
+        QCOMPARE(session.askBeforeNew(), Ask::Quietly);
+        session.answersChanged();
+        QCOMPARE(session.askBeforeNew(), Ask::LeaveUnsaved);
+        QVERIFY(session.isFollowUp());
+        session.leaveScreen();
+        QVERIFY(!session.isFollowUp());
+        session.startFollowUp();
+        session.startNew();
+        QVERIFY(!session.isFollowUp());
+    }
+
+    // School, tester, source, date and a Hijri date typed count on an open test alone.
+    void theHeaderOfAnOpenTestIsUnsaved()
+    {
+        TestSession session;
+        session.showStored(stored(7, 3, QDate(2026, 5, 1)));
+        QVERIFY(!session.hasUnsavedChanges());
+        session.setHijriTestDate(QStringLiteral("12//"));
+        QCOMPARE(session.askBeforeDropping(), Ask::LeaveUnsaved);
+        session.setHijriTestDate(hijri::fromGregorian(QDate(2026, 5, 1)));
+        session.header().testerId = 4;
+        QVERIFY(session.hasUnsavedHeader());
+        session.showStored(stored(7, 3, QDate(2026, 5, 1), checklist::TestStatus::Closed));
+        session.header().school = QStringLiteral("روضة");
+        QVERIFY(!session.hasUnsavedChanges());
     }
 
     void aChosenTestStaysChosenUntilAnotherCaseIsPicked()

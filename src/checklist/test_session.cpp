@@ -63,6 +63,7 @@ void TestSession::showStored(const ChecklistTest &test)
 {
     m_test = test;
     m_shown = test;
+    m_hijriTestDate = hijri::fromGregorian(test.identity.testDate);
     m_status = test.isOpen() ? Status::Open : Status::Closed;
     m_unsavedAnswers = false;
 }
@@ -74,6 +75,7 @@ void TestSession::showNew(const QDate &today)
     next.birthDate = m_test.birthDate;
     m_test = next;
     m_shown = next;
+    m_hijriTestDate = hijri::fromGregorian(today);
     m_status = Status::New;
     m_unsavedAnswers = false;
 }
