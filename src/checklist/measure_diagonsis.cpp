@@ -297,7 +297,7 @@ void TMeasureDiagonsisForm::closeEvent(QCloseEvent *event)
     if (!event->isAccepted())
         return;
     m_session->leaveScreen();
-    if (QWidget *list = testsList(); list->isVisible())
+    if (QWidget *list = testsList(); list && list->isVisible())
         list->close();
 }
 
@@ -494,7 +494,7 @@ CaseSummary TMeasureDiagonsisForm::caseOnScreen() const
 void TMeasureDiagonsisForm::followInTestsList()
 {
     TCaseMeasuresListForm *list = testsList();
-    if (list->isVisible())
+    if (list && list->isVisible())
         list->followCase(caseOnScreen(), m_store->testsOf(m_session->caseCode()));
 }
 

@@ -8,8 +8,9 @@ namespace simat {
 
 // What the test screen is doing, without its widgets: the case, the domain on screen, the test
 // shown with its header, whether it is new, open or closed, whether it follows up a closed test
-// of the same case, and whether answers on screen are not saved. The questions that the user
-// must answer before an action goes on are returned as values.
+// of the same case, whether answers or header fields on screen are not saved, and whether the
+// grid holds the domain's questions. The questions that the user must answer before an action
+// goes on are returned as values.
 class TestSession {
 public:
     enum class Status { New, Open, Closed };
