@@ -1,7 +1,6 @@
 // What the test screen is doing, without its widgets: which question New, a domain switch or
 // leaving asks, the follow-up of a closed test, and the identity an update names.
 #include "checklist/test_session.h"
-#include "core/hijri.h"
 
 #include <QtTest>
 
@@ -81,22 +80,6 @@ private slots:
         session.startFollowUp();
         session.startNew();
         QVERIFY(!session.isFollowUp());
-    }
-
-    // School, tester, source, date and a Hijri date typed count on an open test alone.
-    void theHeaderOfAnOpenTestIsUnsaved()
-    {
-        TestSession session;
-        session.showStored(stored(7, 3, QDate(2026, 5, 1)));
-        QVERIFY(!session.hasUnsavedChanges());
-        session.setHijriTestDate(QStringLiteral("12//"));
-        QCOMPARE(session.askBeforeDropping(), Ask::LeaveUnsaved);
-        session.setHijriTestDate(hijri::fromGregorian(QDate(2026, 5, 1)));
-        session.header().testerId = 4;
-        QVERIFY(session.hasUnsavedHeader());
-        session.showStored(stored(7, 3, QDate(2026, 5, 1), checklist::TestStatus::Closed));
-        session.header().school = QStringLiteral("روضة");
-        QVERIFY(!session.hasUnsavedChanges());
     }
 
     void aChosenTestStaysChosenUntilAnotherCaseIsPicked()
