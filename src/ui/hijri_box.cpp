@@ -34,7 +34,6 @@ void enterHijriDate(QLineEdit *hijriBox, QDateEdit *picker, QWidget *owner)
     picker->setDate(*date);
 }
 
-// A date the picker's own rules turn down (its handler sets another) is refused too.
 bool applyHijriDate(QLineEdit *hijriBox, QDateEdit *picker, const QString &field, QWidget *owner)
 {
     const QString shown = hijri::fromGregorian(picker->date());
