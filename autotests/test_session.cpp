@@ -28,6 +28,7 @@ private slots:
         TestSession session;
         session.skipNextQuestion();
         QCOMPARE(session.askBeforeNew(), Ask::Quietly);
+        session.startNew();
         QCOMPARE(session.askBeforeNew(), Ask::Nothing);
         session.answersChanged();
         QCOMPARE(session.askBeforeNew(), Ask::LeaveUnsaved);
@@ -59,6 +60,25 @@ private slots:
         QVERIFY(!session.isFollowUp());
         session.startFollowUp();
         session.endFollowUp();
+        QVERIFY(!session.isFollowUp());
+    }
+
+    // A follow-up's answers are asked about like any others; No leaves it on, leaving the screen
+    // ends it.
+    void aFollowUpAsksAboutItsAnswersAndEndsWithTheScreen()
+    {
+        TestSession session;
+        session.pickCase(7);
+        session.showStored(stored(7, 3, QDate(2026, 5, 1), checklist::TestStatus::Closed));
+        session.startFollowUp();
+        QCOMPARE(session.askBeforeNew(), Ask::Quietly);
+        session.answersChanged();
+        QCOMPARE(session.askBeforeNew(), Ask::LeaveUnsaved);
+        QVERIFY(session.isFollowUp());
+        session.leaveScreen();
+        QVERIFY(!session.isFollowUp());
+        session.startFollowUp();
+        session.startNew();
         QVERIFY(!session.isFollowUp());
     }
 

@@ -92,12 +92,41 @@ TCaseMeasuresListForm::~TCaseMeasuresListForm() = default;
 
 void TCaseMeasuresListForm::showCase(const CaseSummary &shown, QList<ChecklistTest> tests)
 {
+    listCase(shown, std::move(tests));
+    showScreen();
+}
+
+void TCaseMeasuresListForm::followCase(const CaseSummary &shown, QList<ChecklistTest> tests)
+{
+    if (tests.isEmpty()) {
+        close();
+        return;
+    }
+    if (!lists(shown.code, tests))
+        listCase(shown, std::move(tests));
+}
+
+void TCaseMeasuresListForm::listCase(const CaseSummary &shown, QList<ChecklistTest> tests)
+{
     m_tests->setTests(std::move(tests));
     ui->eStudentCode->setText(QString::number(shown.code));
     ui->eStudentName->setText(shown.name);
     ui->DTbirthDate->setDate(shown.birthDate);
     ui->DBGstud_meas_list->selectRow(0);
-    showScreen();
+}
+
+// The list shows these very tests of the case, as a double click or a comparison would use them.
+bool TCaseMeasuresListForm::lists(int caseCode, const QList<ChecklistTest> &tests) const
+{
+    if (ui->eStudentCode->text() != QString::number(caseCode) ||
+        tests.size() != m_tests->rowCount())
+        return false;
+    for (int row = 0; row < tests.size(); ++row) {
+        const ChecklistTest &listed = m_tests->test(row);
+        if (listed.identity != tests.at(row).identity || listed.status != tests.at(row).status)
+            return false;
+    }
+    return true;
 }
 
 TestIdentity TCaseMeasuresListForm::testOfRow(int row) const

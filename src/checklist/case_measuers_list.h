@@ -22,6 +22,9 @@ public:
 
     // Shows the tests of a case, as the caller read them.
     void showCase(const CaseSummary &shown, QList<ChecklistTest> tests);
+    // The test screen moved to another case or changed the tests of its own: the list shows
+    // them, or closes when there are none.
+    void followCase(const CaseSummary &shown, QList<ChecklistTest> tests);
 
 public slots:
     void DBGstud_meas_listDblClick();
@@ -31,6 +34,8 @@ public slots:
 private:
     class TestsModel;
 
+    void listCase(const CaseSummary &shown, QList<ChecklistTest> tests);
+    bool lists(int caseCode, const QList<ChecklistTest> &tests) const;
     TestIdentity testOfRow(int row) const;
     QList<int> markedRows() const;
 

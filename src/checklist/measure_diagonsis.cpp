@@ -22,6 +22,7 @@
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScopedValueRollback>
 #include <QScreen>
@@ -35,6 +36,8 @@ namespace {
 TMeasureDiagonsisForm *theInstance = nullptr;
 
 const QString unknownCase = QStringLiteral("رقم هوية / إقامة غير مُسجل على النظام");
+const QString birthHijriField = QStringLiteral("تاريخ الميلاد الهجرى");
+const QString testHijriField = QStringLiteral("تاريخ الاختبار الهجرى");
 
 QString shownNumber(double value, int decimals)
 {
@@ -156,6 +159,15 @@ void TMeasureDiagonsisForm::connectControls()
             guarded(this, &TMeasureDiagonsisForm::emHajDateExit));
     connect(ui->emMeasDiagHajDate, &QLineEdit::editingFinished, this,
             guarded(this, &TMeasureDiagonsisForm::emMeasDiagHajDateExit));
+    connect(ui->emMeasDiagHajDate, &QLineEdit::textChanged, this,
+            [this](const QString &typed) { m_session->setHijriTestDate(typed); });
+    connect(ui->emMeasDiagHajDate, &QLineEdit::textEdited, this, guarded(this, [this] {
+                followCompleteHijriDate(ui->emMeasDiagHajDate, ui->DTMeasDiagDate);
+            }));
+    for (QLineEdit *hijriBox : {ui->emHajDate, ui->emMeasDiagHajDate})
+        hijriBox->installEventFilter(this);
+    connect(ui->eSchoolName, &QLineEdit::textChanged, this,
+            [this](const QString &school) { m_session->header().school = school; });
     for (int domain = 1; domain <= domainButtons().size(); ++domain)
         connect(domainButton(domain), &QAbstractButton::clicked, this,
                 guarded(this, [this, domain] { domainClicked(domain); }));
@@ -263,6 +275,8 @@ void TMeasureDiagonsisForm::applyUserLevel()
     ui->spFindInfoSource->setVisible(editable);
     ui->spFindTester->setVisible(editable);
     ui->eSchoolName->setReadOnly(!editable);
+    ui->DTMeasDiagDate->setReadOnly(!editable);
+    ui->emMeasDiagHajDate->setReadOnly(!editable);
     m_answers->setReadOnly(!editable);
 }
 
@@ -274,6 +288,30 @@ void TMeasureDiagonsisForm::spExitClick()
 bool TMeasureDiagonsisForm::hasUnsavedChanges() const
 {
     return m_session->askBeforeDropping() != TestSession::Ask::Nothing;
+}
+
+// A follow-up and the case's tests list end with the screen.
+void TMeasureDiagonsisForm::closeEvent(QCloseEvent *event)
+{
+    TScreen::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    m_session->leaveScreen();
+    if (QWidget *list = testsList(); list && list->isVisible())
+        list->close();
+}
+
+// Enter in a Hijri box applies its date, or says why it cannot, whether or not the text fills
+// the box's mask.
+bool TMeasureDiagonsisForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return TScreen::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return TScreen::eventFilter(watched, event);
+    runAction(this, [this] { applyTypedHijriDates(); });
+    return true;
 }
 
 // ---------------------------------------------------------------- New
@@ -296,6 +334,7 @@ bool TMeasureDiagonsisForm::runNew(bool offerSameCase, bool reload)
     case TestSession::Ask::Quietly:
         break;
     }
+    m_session->startNew();
     // A closed test however it was reached, from the picker, the case's load or its tests list.
     const bool offerFollowUp = offerSameCase &&
                                m_session->offersFollowUp(globals().StartTestFromMenu) &&
@@ -381,19 +420,34 @@ void TMeasureDiagonsisForm::domainClicked(int domain)
     loadCaseAndTest();
 }
 
+// A case code written into the box loads its case, once the user agrees to drop what is not
+// saved; otherwise the box names the case on screen again.
 void TMeasureDiagonsisForm::eStudentCodeChange()
 {
     const QString code = ui->eStudentCode->text().trimmed();
     if (code.isEmpty() || code == QLatin1String("0"))
         return;
+    if (!mayDropUnsavedChanges()) {
+        showCode(ui->eStudentCode, m_session->caseCode());
+        return;
+    }
+    loadCaseOfCode(code);
+}
+
+void TMeasureDiagonsisForm::loadCaseOfCode(const QString &code)
+{
     m_session->pickCase(wholeNumber(code, QStringLiteral("كود الحالة")));
     loadCaseAndTest();
 }
 
+// Until the questions are read, the grid shows none: a read that fails leaves nothing to save.
 void TMeasureDiagonsisForm::showQuestions(int domain)
 {
+    m_session->readingQuestions();
+    m_answers->setQuestions({});
     m_answers->setQuestions(m_store->domainQuestions(domain));
     m_session->answersShown();
+    m_session->questionsRead(domain, m_answers->rowCount());
 }
 
 void TMeasureDiagonsisForm::loadCaseAndTest()
@@ -418,7 +472,30 @@ void TMeasureDiagonsisForm::loadCaseAndTest()
     m_session->answersShown();
     showDomainResults();
     showChecklistResults();
+    followInTestsList();
     ui->eSchoolName->setFocus();
+}
+
+TCaseMeasuresListForm *TMeasureDiagonsisForm::testsList()
+{
+    return screens::find<TCaseMeasuresListForm>(QStringLiteral("CaseMeasuresListForm"));
+}
+
+CaseSummary TMeasureDiagonsisForm::caseOnScreen() const
+{
+    CaseSummary shown;
+    shown.code = m_session->caseCode();
+    shown.name = ui->eStudentName->text();
+    shown.birthDate = ui->DTbirthDate->date();
+    return shown;
+}
+
+// The case's tests list, while open, lists the tests of the case on screen.
+void TMeasureDiagonsisForm::followInTestsList()
+{
+    TCaseMeasuresListForm *list = testsList();
+    if (list && list->isVisible())
+        list->followCase(caseOnScreen(), m_store->testsOf(m_session->caseCode()));
 }
 
 void TMeasureDiagonsisForm::showCase(const CaseSummary &shown)
@@ -481,6 +558,8 @@ void TMeasureDiagonsisForm::showNewTest()
     if (m_keepNewTestHeader) {
         m_session->header().testerId = header.testerId;
         m_session->header().infoSourceId = header.infoSourceId;
+        m_session->header().school = ui->eSchoolName->text();
+        m_session->header().identity.testDate = shownTestDate();
         return;
     }
     setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
@@ -547,13 +626,26 @@ void TMeasureDiagonsisForm::pickInto(const QString &table, QObject *button, QLin
                        }});
 }
 
+// The question about unsaved changes comes with the choice: a picker closed without one drops
+// nothing.
 void TMeasureDiagonsisForm::spFindStudentClick()
 {
-    if (!mayDropUnsavedChanges())
-        return;
-    m_session->pickAnotherCase();
-    pickInto(QStringLiteral("student"), ui->spFindStudent, ui->eStudentName, ui->eStudentCode,
-             &TMeasureDiagonsisForm::eStudentCodeChange);
+    TSearchForm::pick({QStringLiteral("student"),
+                       {},
+                       {},
+                       ui->spFindStudent,
+                       [this](const QString &code, const QString &name) {
+                           if (!mayDropUnsavedChanges())
+                               return AfterChoice::Close;
+                           m_session->pickAnotherCase();
+                           ui->eStudentName->setText(name);
+                           {
+                               const QSignalBlocker quiet(ui->eStudentCode);
+                               ui->eStudentCode->setText(code);
+                           }
+                           loadCaseOfCode(code);
+                           return AfterChoice::Close;
+                       }});
 }
 
 void TMeasureDiagonsisForm::spFindTesterClick()
@@ -622,33 +714,52 @@ void TMeasureDiagonsisForm::DTbirthDateChange()
     ui->Lage_days->setText(QString::number(age.days));
 }
 
+// A date that puts the case over the age limit goes back to today, or, when today does too, to
+// the date the test had before.
 void TMeasureDiagonsisForm::DTMeasDiagDateChange()
 {
-    ui->emMeasDiagHajDate->setText(hijri::fromGregorian(ui->DTMeasDiagDate->date()));
-    if (ui->DTbirthDate->date() > ui->DTMeasDiagDate->date()) {
-        setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
-        ui->emMeasDiagHajDate->setText(hijri::fromGregorian(QDate::currentDate()));
+    const QDate birth = ui->DTbirthDate->date();
+    const QDate today = QDate::currentDate();
+    if (birth > shownTestDate()) {
+        showTestDate(today);
         for (QLabel *age : {ui->Lage_years, ui->Lage_months, ui->Lage_days})
             age->setText(QStringLiteral("0"));
         return;
     }
+    if (isOverAgeLimit(ageOn(birth, shownTestDate()))) {
+        messages::info(ageLimitMessage(), this);
+        const QDate before = m_session->test().identity.testDate;
+        setDateQuietly(ui->DTMeasDiagDate,
+                       isOverAgeLimit(ageOn(birth, today)) && before.isValid() ? before : today);
+    }
+    showTestDate(shownTestDate());
     DTbirthDateChange();
-    if (!isOverAgeLimit(ageOn(ui->DTbirthDate->date(), ui->DTMeasDiagDate->date())))
-        return;
-    messages::info(ageLimitMessage(), this);
-    setDateQuietly(ui->DTMeasDiagDate, QDate::currentDate());
-    ui->emMeasDiagHajDate->setText(hijri::fromGregorian(QDate::currentDate()));
-    DTbirthDateChange();
+}
+
+// The test date as the picker shows it, in the Hijri box and in the test.
+void TMeasureDiagonsisForm::showTestDate(const QDate &date)
+{
+    setDateQuietly(ui->DTMeasDiagDate, date);
+    ui->emMeasDiagHajDate->setText(hijri::fromGregorian(date));
+    m_session->header().identity.testDate = date;
 }
 
 void TMeasureDiagonsisForm::emHajDateExit()
 {
-    enterHijriDate(ui->emHajDate, ui->DTbirthDate, this);
+    applyHijriDate(ui->emHajDate, ui->DTbirthDate, birthHijriField, this);
 }
 
 void TMeasureDiagonsisForm::emMeasDiagHajDateExit()
 {
-    enterHijriDate(ui->emMeasDiagHajDate, ui->DTMeasDiagDate, this);
+    applyHijriDate(ui->emMeasDiagHajDate, ui->DTMeasDiagDate, testHijriField, this);
+}
+
+// What is typed in the Hijri boxes, applied before an action reads the dates; false when a
+// text that is not a date was refused.
+bool TMeasureDiagonsisForm::applyTypedHijriDates()
+{
+    return applyHijriDate(ui->emHajDate, ui->DTbirthDate, birthHijriField, this) &&
+           applyHijriDate(ui->emMeasDiagHajDate, ui->DTMeasDiagDate, testHijriField, this);
 }
 
 // ---------------------------------------------------------------- save
@@ -666,6 +777,12 @@ bool TMeasureDiagonsisForm::validateForSave()
         return refuse(QStringLiteral("إختار مصدر المعلومات"));
     if (test.testerId == 0)
         return refuse(QStringLiteral("إختار القائم بالاختبار"));
+    if (!m_session->showsDomainQuestions())
+        return refuse(QStringLiteral("لم تُقرأ أسئلة هذه المجموعة من قاعدة البيانات، فلم يُحفظ "
+                                     "شيء - اختر المجموعة مرة أخرى لقراءة أسئلتها ثم احفظ"));
+    if (const QString refusal = testOnScreen().dateRefusal(QDate::currentDate());
+        !refusal.isEmpty())
+        return refuse(refusal);
     if (ui->eSchoolName->text().isEmpty() &&
         !messages::ask(QStringLiteral("لم يتم كتابة اسم المدرسة - هل بالغعل تريد الاستمرار؟"),
                        this)) {
@@ -688,27 +805,37 @@ ChecklistTest TMeasureDiagonsisForm::testOnScreen() const
 
 void TMeasureDiagonsisForm::spSaveClick()
 {
-    if (m_session->isClosed() || !permissions::maySaveTests(userLevel()) || !validateForSave())
+    if (m_session->isClosed() || !permissions::maySaveTests(userLevel()) ||
+        !applyTypedHijriDates() || !validateForSave())
         return;
-    m_session->endFollowUp();
     const ChecklistTest test = testOnScreen();
     const int user = globals().session.SessionUserCode;
     const int domain = m_session->domain();
     TestIdentity saved = test.identity;
-    if (test.isStored()) {
-        if (!m_store->saveStored(m_session->storedIdentity(), test, domain, user))
-            return messages::error(QStringLiteral("خطأ أثناء الحفظ"), m_store->lastFailure(), this);
-    } else {
-        saved.testNo = m_store->saveNew(test, domain, user);
-        if (saved.testNo == 0)
-            return messages::error(QStringLiteral("خطأ أثناء الحفظ"), m_store->lastFailure(), this);
-    }
+    saved.testNo = test.isStored()
+                       ? m_store->saveStored(m_session->storedIdentity(), test, domain, user)
+                       : m_store->saveNew(test, domain, user);
+    if (saved.testNo == 0)
+        return messages::error(QStringLiteral("خطأ أثناء الحفظ"), m_store->lastFailure(), this);
+    m_session->endFollowUp();
     m_session->skipNextQuestion();
     runNew(true, false);
     // The load shows the test just saved, also when the case has a later one.
     m_session->chooseTest(saved);
     loadCaseAndTest();
-    messages::info(QStringLiteral("تم حفظ التعديلات بنجاح"), this);
+    messages::info(savedMessage(test.identity, saved), this);
+}
+
+// A test dated into a year where another test has its number was given a new one.
+QString TMeasureDiagonsisForm::savedMessage(const TestIdentity &shown, const TestIdentity &saved)
+{
+    const QString done = QStringLiteral("تم حفظ التعديلات بنجاح");
+    if (!shown.testNo || shown.testNo == saved.testNo)
+        return done;
+    return done + QStringLiteral("، وأصبح رقم الاختبار %1 لأن الرقم %2 مسجل لاختبار آخر فى سنة %3")
+                      .arg(saved.testNo)
+                      .arg(shown.testNo)
+                      .arg(saved.testDate.year());
 }
 
 // ---------------------------------------------------------------- print, close, delete
@@ -741,7 +868,7 @@ bool TMeasureDiagonsisForm::printable()
 
 void TMeasureDiagonsisForm::printReport(const char *reportName)
 {
-    if (!printable())
+    if (!applyTypedHijriDates() || !printable())
         return;
     auto *report = screens::object<TTestReport>(QLatin1String(reportName));
     report->setTest(m_store->printed(storedTest()));
@@ -835,18 +962,13 @@ void TMeasureDiagonsisForm::spPrevMeasClick()
                        this);
         return;
     }
-    CaseSummary shown;
-    shown.code = m_session->caseCode();
-    shown.name = ui->eStudentName->text();
-    shown.birthDate = ui->DTbirthDate->date();
-    auto *list = screens::find<TCaseMeasuresListForm>(QStringLiteral("CaseMeasuresListForm"));
-    list->showCase(shown, std::move(tests));
+    testsList()->showCase(caseOnScreen(), std::move(tests));
 }
 
 bool TMeasureDiagonsisForm::showTestFromList(const TestIdentity &test)
 {
     const int domain = m_session->domain();
-    if (!runNew(false))
+    if (!runNew(false, false))
         return false;
     if (!m_store->caseOf(test.caseCode)) {
         messages::info(unknownCase, this);

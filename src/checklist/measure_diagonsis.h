@@ -20,6 +20,7 @@ class MeasureDiagonsisForm;
 namespace simat {
 
 class AnswersModel;
+class TCaseMeasuresListForm;
 
 // The checklist test screen: a case, its tester and information source, and the check-box
 // grid of one domain's questions with the domain's and the whole checklist's results.
@@ -80,6 +81,8 @@ public slots:
 
 protected:
     void FormShow() override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
@@ -98,8 +101,12 @@ private:
 
     void domainClicked(int domain);
     void showQuestions(int domain);
+    void loadCaseOfCode(const QString &code);
     void loadCaseAndTest();
     void showCase(const CaseSummary &shown);
+    CaseSummary caseOnScreen() const;
+    static TCaseMeasuresListForm *testsList();
+    void followInTestsList();
     std::optional<ChecklistTest> chosenTest();
     void showStoredTest(ChecklistTest test);
     void showNewTest();
@@ -116,6 +123,8 @@ private:
                           NamedInClass (TestStore::*read)(int), QLineEdit *nameBox,
                           QLineEdit *classBox);
     void setDateQuietly(QWidget *picker, const QDate &date);
+    void showTestDate(const QDate &date);
+    bool applyTypedHijriDates();
 
     TestIdentity storedTest() const;
     bool storedTestIsComplete() const;
@@ -124,6 +133,7 @@ private:
 
     bool validateForSave();
     ChecklistTest testOnScreen() const;
+    static QString savedMessage(const TestIdentity &shown, const TestIdentity &saved);
 
     std::unique_ptr<Ui::MeasureDiagonsisForm> ui;
     std::unique_ptr<TestStore> m_store;

@@ -1,13 +1,25 @@
 #include "test_session.h"
 
+#include "core/hijri.h"
+
 namespace simat {
 
 TestIdentity TestSession::storedIdentity() const
 {
     TestIdentity stored = m_test.identity;
-    if (m_loadedDate.isValid())
-        stored.testDate = m_loadedDate;
+    if (m_shown.isStored())
+        stored.testDate = m_shown.identity.testDate;
     return stored;
+}
+
+bool TestSession::hasUnsavedHeader() const
+{
+    if (m_status != Status::Open)
+        return false;
+    return m_test.school != m_shown.school || m_test.testerId != m_shown.testerId ||
+           m_test.infoSourceId != m_shown.infoSourceId ||
+           m_test.identity.testDate != m_shown.identity.testDate ||
+           m_hijriTestDate != hijri::fromGregorian(m_test.identity.testDate);
 }
 
 void TestSession::pickCase(int caseCode)
@@ -24,7 +36,7 @@ void TestSession::clearCase()
     m_chosen.reset();
     m_followUp = false;
     m_test = ChecklistTest();
-    m_loadedDate = QDate();
+    m_shown = m_test;
     m_status = Status::New;
     m_unsavedAnswers = false;
 }
@@ -50,7 +62,8 @@ void TestSession::showDomain(int domain)
 void TestSession::showStored(const ChecklistTest &test)
 {
     m_test = test;
-    m_loadedDate = test.identity.testDate;
+    m_shown = test;
+    m_hijriTestDate = hijri::fromGregorian(test.identity.testDate);
     m_status = test.isOpen() ? Status::Open : Status::Closed;
     m_unsavedAnswers = false;
 }
@@ -61,7 +74,8 @@ void TestSession::showNew(const QDate &today)
     next.identity = {m_test.identity.branchNo, 0, today, caseCode()};
     next.birthDate = m_test.birthDate;
     m_test = next;
-    m_loadedDate = QDate();
+    m_shown = next;
+    m_hijriTestDate = hijri::fromGregorian(today);
     m_status = Status::New;
     m_unsavedAnswers = false;
 }
@@ -74,18 +88,22 @@ void TestSession::startFollowUp()
 
 TestSession::Ask TestSession::askBeforeDropping() const
 {
-    return m_unsavedAnswers ? Ask::LeaveUnsaved : Ask::Nothing;
+    return hasUnsavedChanges() ? Ask::LeaveUnsaved : Ask::Nothing;
 }
 
-// A stored open test may hold changes of its header, so New asks about it as about answers.
-TestSession::Ask TestSession::askBeforeNew()
+TestSession::Ask TestSession::askBeforeNew() const
 {
-    if (m_skipNextQuestion || m_followUp) {
-        m_skipNextQuestion = false;
-        m_followUp = false;
+    if (m_skipNextQuestion)
         return Ask::Quietly;
-    }
-    return m_status == Status::Open || m_unsavedAnswers ? Ask::LeaveUnsaved : Ask::Nothing;
+    if (m_status == Status::Open || hasUnsavedChanges())
+        return Ask::LeaveUnsaved;
+    return m_followUp ? Ask::Quietly : Ask::Nothing;
+}
+
+void TestSession::startNew()
+{
+    m_skipNextQuestion = false;
+    m_followUp = false;
 }
 
 bool TestSession::offersFollowUp(bool openedFromMenu) const

@@ -73,6 +73,15 @@ void ChecklistTest::setAnswers(QList<AnsweredQuestion> answers)
     m_answers = std::move(answers);
 }
 
+QString ChecklistTest::dateRefusal(const QDate &today) const
+{
+    if (identity.testDate > today)
+        return QStringLiteral("تاريخ الاختبار لا يمكن أن يكون بعد اليوم");
+    if (isOverAgeLimit(age()))
+        return ageLimitMessage();
+    return QString();
+}
+
 QList<int> ChecklistTest::domains() const
 {
     QList<int> domains;

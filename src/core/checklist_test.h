@@ -85,6 +85,9 @@ public:
     bool isClosed() const { return !isOpen(); }
     // The case's age on the test date.
     Age age() const { return ageOn(birthDate, identity.testDate); }
+    // Why the test cannot be stored under its date, empty when it can: a date after `today`,
+    // or a case over the age limit on it.
+    QString dateRefusal(const QDate &today) const;
 
     const QList<AnsweredQuestion> &answers() const { return m_answers; }
     // The domains the test holds answers of, in their order.

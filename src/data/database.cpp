@@ -125,8 +125,6 @@ QString failureExplanation(const QString &engineReason)
         {"server closed the connection", lostServer},
         {"terminating connection", lostServer},
         {"no connection to the server", lostServer},
-        {"could not connect to server", lostServer},
-        {"Connection refused", lostServer},
     };
     for (const auto &[english, arabic] : reasons) {
         if (engineReason.contains(QLatin1String(english), Qt::CaseInsensitive))

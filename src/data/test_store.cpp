@@ -12,6 +12,20 @@ namespace {
 
 const QString missingTest = QStringLiteral("الاختبار غير موجود");
 
+// A test of a branch and year with a given number.
+const QStringList numberOfYearTaken = {
+    QStringLiteral("select count(*) as tests from test_hdr where branch_no=:branch_no and "
+                   "test_no=:test_no and year(test_date)=:test_year")};
+
+// A test given another number and date, its header and all its rows at once.
+QStringList moveTestTo(const char *table)
+{
+    return {QStringLiteral("update %1 set test_no=:new_test_no, test_date=:new_test_date, "
+                           "test_haj_date=:test_haj_date where branch_no=:branch_no and "
+                           "test_no=:test_no and test_date=:test_date and stud_code=:stud_code")
+                .arg(QLatin1String(table))};
+}
+
 // The lines of the case's test rows that narrow them to one test.
 constexpr int testNoLine = 3;
 constexpr int testDateLine = 4;
@@ -90,6 +104,9 @@ TestStore::TestStore(TDataModule1 &dm)
     , m_headers(ownStatement("TestStoreHeaders", texts::comparedCaseTests()))
     , m_rows(ownStatement("TestStoreRows", texts::caseTestRows()))
     , m_openTests(ownStatement("TestStoreOpenTests", texts::caseTestsByStatus()))
+    , m_numberTaken(ownStatement("TestStoreNumberTaken", numberOfYearTaken))
+    , m_moveHeader(ownStatement("TestStoreMoveHeader", moveTestTo("test_hdr")))
+    , m_moveRows(ownStatement("TestStoreMoveRows", moveTestTo("test_dtl")))
 {
     m_case->declare(QStringLiteral("stud_code"), ParamType::Integer);
     m_tester->declare(QStringLiteral("param_1"), ParamType::Integer);
@@ -99,6 +116,15 @@ TestStore::TestStore(TDataModule1 &dm)
     declareTestIdentity(*m_rows);
     m_openTests->declare(QStringLiteral("stud_code"), ParamType::Integer);
     m_openTests->declare(QStringLiteral("test_status"), ParamType::Integer);
+    m_numberTaken->declare(QStringLiteral("branch_no"), ParamType::Integer);
+    m_numberTaken->declare(QStringLiteral("test_no"), ParamType::Integer);
+    m_numberTaken->declare(QStringLiteral("test_year"), ParamType::Integer);
+    for (Statement *move : {m_moveHeader.get(), m_moveRows.get()}) {
+        declareTestIdentity(*move);
+        move->declare(QStringLiteral("new_test_no"), ParamType::Integer);
+        move->declare(QStringLiteral("new_test_date"), ParamType::Date);
+        move->declare(QStringLiteral("test_haj_date"), ParamType::Text);
+    }
 }
 
 TestStore::~TestStore() = default;
@@ -281,11 +307,7 @@ int TestStore::saveNew(const ChecklistTest &test, int domain, int userCode)
     int number = 0;
     const bool saved = m_dm.Database1.inTransaction([&] {
         const TestIdentity &named = test.identity;
-        m_dm.GetSerialQuery->setParam(QStringLiteral("param1"), named.testDate.year());
-        m_dm.GetSerialQuery->setParam(QStringLiteral("param2"), named.branchNo);
-        number = m_dm.nextSerial(QStringLiteral("test_no"), QStringLiteral("test_hdr"),
-                                 QStringLiteral("where year(test_date)=:param1 and "
-                                                "branch_no=:param2"));
+        number = nextNumberOfYear(named.branchNo, named.testDate.year());
         TestIdentity numbered = named;
         numbered.testNo = number;
         writeHeader(*m_dm.AddNewStudentMeasDiagHdr, numbered, test, true, userCode);
@@ -298,19 +320,62 @@ int TestStore::saveNew(const ChecklistTest &test, int domain, int userCode)
     return saved ? number : 0;
 }
 
-bool TestStore::saveStored(const TestIdentity &stored, const ChecklistTest &test, int domain,
-                           int userCode)
+int TestStore::nextNumberOfYear(int branchNo, int year)
 {
-    return m_dm.Database1.inTransaction([&] {
-        writeHeader(*m_dm.UpdateStudentMeasDiagHdr, stored, test, false, userCode);
+    m_dm.GetSerialQuery->setParam(QStringLiteral("param1"), year);
+    m_dm.GetSerialQuery->setParam(QStringLiteral("param2"), branchNo);
+    return m_dm.nextSerial(QStringLiteral("test_no"), QStringLiteral("test_hdr"),
+                           QStringLiteral("where year(test_date)=:param1 and branch_no=:param2"));
+}
+
+// A test dated into another year keeps its number there unless a test of that year has it;
+// then it takes the next number of that year.
+int TestStore::numberInYearOf(const TestIdentity &stored, const QDate &date)
+{
+    if (date.year() == stored.testDate.year())
+        return stored.testNo;
+    const int next = nextNumberOfYear(stored.branchNo, date.year());
+    m_numberTaken->setParam(QStringLiteral("branch_no"), stored.branchNo);
+    m_numberTaken->setParam(QStringLiteral("test_no"), stored.testNo);
+    m_numberTaken->setParam(QStringLiteral("test_year"), date.year());
+    m_numberTaken->open();
+    const bool taken = m_numberTaken->intValue(QStringLiteral("tests")) > 0;
+    m_numberTaken->close();
+    return taken ? next : stored.testNo;
+}
+
+void TestStore::moveTest(const TestIdentity &stored, const TestIdentity &moved)
+{
+    for (Statement *move : {m_moveHeader.get(), m_moveRows.get()}) {
+        bindTestIdentity(*move, stored);
+        move->setParam(QStringLiteral("new_test_no"), moved.testNo);
+        move->setParam(QStringLiteral("new_test_date"), moved.testDate);
+        move->setParam(QStringLiteral("test_haj_date"), hijri::fromGregorian(moved.testDate));
+        move->exec();
+    }
+}
+
+int TestStore::saveStored(const TestIdentity &stored, const ChecklistTest &test, int domain,
+                          int userCode)
+{
+    TestIdentity saved = test.identity;
+    const bool done = m_dm.Database1.inTransaction([&] {
+        TestIdentity named = stored;
+        saved.testNo = numberInYearOf(stored, saved.testDate);
+        if (saved.testNo != stored.testNo) {
+            moveTest(stored, saved);
+            named = saved;
+        }
+        writeHeader(*m_dm.UpdateStudentMeasDiagHdr, named, test, false, userCode);
         if (m_dm.UpdateStudentMeasDiagHdr->exec() != 1)
             throw Error(missingTest);
-        if (stored.testDate != test.identity.testDate) {
-            writeHeader(*m_dm.MoveStudMeasDtlDate, stored, test, false, userCode);
+        if (named.testDate != saved.testDate) {
+            writeHeader(*m_dm.MoveStudMeasDtlDate, named, test, false, userCode);
             m_dm.MoveStudMeasDtlDate->exec();
         }
-        writeDomain(test.identity, test.domainAnswers(domain), userCode);
+        writeDomain(saved, test.domainAnswers(domain), userCode);
     });
+    return done ? saved.testNo : 0;
 }
 
 // Each answer of the domain updates its stored row, or adds the row the test lacks.

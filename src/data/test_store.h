@@ -79,9 +79,9 @@ public:
     // its date; returns the number, or 0 after a roll back (see lastFailure()).
     int saveNew(const ChecklistTest &test, int domain, int userCode);
     // Rewrites the header of the test stored as `stored` (the shown date may have moved it) and
-    // the answers of `domain`.
-    bool saveStored(const TestIdentity &stored, const ChecklistTest &test, int domain,
-                    int userCode);
+    // the answers of `domain`; returns the test's number, a new one when its date moved it into
+    // a year where another test has its number, or 0 after a roll back.
+    int saveStored(const TestIdentity &stored, const ChecklistTest &test, int domain, int userCode);
     bool close(const TestIdentity &test);
     bool remove(const TestIdentity &test);
     const QString &lastFailure() const;
@@ -96,6 +96,9 @@ private:
     void writeDomain(const TestIdentity &test, const QList<AnsweredQuestion> &answers,
                      int userCode);
     std::unique_ptr<Statement> ownStatement(const char *name, const QStringList &lines);
+    int nextNumberOfYear(int branchNo, int year);
+    int numberInYearOf(const TestIdentity &stored, const QDate &date);
+    void moveTest(const TestIdentity &stored, const TestIdentity &moved);
 
     TDataModule1 &m_dm;
     std::unique_ptr<Statement> m_case;
@@ -105,6 +108,9 @@ private:
     std::unique_ptr<Statement> m_headers;
     std::unique_ptr<Statement> m_rows;
     std::unique_ptr<Statement> m_openTests;
+    std::unique_ptr<Statement> m_numberTaken;
+    std::unique_ptr<Statement> m_moveHeader;
+    std::unique_ptr<Statement> m_moveRows;
 };
 
 } // namespace simat

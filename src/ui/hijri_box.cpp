@@ -5,6 +5,7 @@
 
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 namespace simat {
 
@@ -18,13 +19,18 @@ QString hijriOf(const QDateEdit *picker)
     return noDate ? QString() : hijri::fromGregorian(picker->date());
 }
 
+bool holdsEmptyMask(const QLineEdit *hijriBox)
+{
+    QString digits = hijriBox->text();
+    digits.remove(QLatin1Char('/')).remove(QLatin1Char(' '));
+    return digits.isEmpty();
+}
+
 } // namespace
 
 bool enterHijriDate(QLineEdit *hijriBox, QDateEdit *picker, QWidget *owner, const QString &field)
 {
-    QString digits = hijriBox->text();
-    digits.remove(QLatin1Char('/')).remove(QLatin1Char(' '));
-    if (digits.isEmpty())
+    if (holdsEmptyMask(hijriBox))
         return true;
     const std::optional<QDate> date = hijri::toGregorian(hijriBox->text());
     if (!date) {
@@ -34,6 +40,37 @@ bool enterHijriDate(QLineEdit *hijriBox, QDateEdit *picker, QWidget *owner, cons
     }
     picker->setDate(*date);
     return true;
+}
+
+bool applyHijriDate(QLineEdit *hijriBox, QDateEdit *picker, const QString &field, QWidget *owner)
+{
+    const QString shown = hijriOf(picker);
+    if (holdsEmptyMask(hijriBox) || hijriBox->text() == shown) {
+        hijriBox->setText(shown);
+        return true;
+    }
+    const std::optional<QDate> date = hijri::toGregorian(hijriBox->text());
+    if (!date) {
+        const QString typed = hijriBox->text();
+        hijriBox->setText(shown);
+        messages::info(QStringLiteral("%1 \"%2\" غير صحيح - اكتب تاريخاً هجرياً صحيحاً باليوم "
+                                      "والشهر والسنة (يوم/شهر/سنة)")
+                           .arg(field, typed),
+                       owner);
+        hijriBox->setFocus();
+        return false;
+    }
+    picker->setDate(*date);
+    return picker->date() == *date;
+}
+
+void followCompleteHijriDate(QLineEdit *hijriBox, QDateEdit *picker)
+{
+    static const QRegularExpression complete(QStringLiteral("^\\d{2}/\\d{2}/\\d{4}$"));
+    if (!complete.match(hijriBox->text()).hasMatch())
+        return;
+    if (const std::optional<QDate> date = hijri::toGregorian(hijriBox->text()))
+        picker->setDate(*date);
 }
 
 } // namespace simat
