@@ -306,6 +306,39 @@ private slots:
 
     // A case is never stored as born on the day it was entered; the identity dates not chosen
     // are stored and shown empty, and a date typed into an empty box is taken.
+    void aDateIsTypedDayFirstAndAnythingElseIsRefusedOnLeaving_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDate>("shown");
+        const QDate ides(2019, 3, 15);
+        QTest::newRow("digits only") << "15032019" << ides;
+        QTest::newRow("slashes") << "15/03/2019" << ides;
+        QTest::newRow("dashes, one-digit month") << "15-3-2019" << ides;
+        QTest::newRow("unfinished") << "1503" << QDate();
+        QTest::newRow("no such day") << "31022019" << QDate();
+        QTest::newRow("before 1900") << "15031899" << QDate();
+    }
+
+    void aDateIsTypedDayFirstAndAnythingElseIsRefusedOnLeaving()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QDate, shown);
+        BoxAnswerer boxes;
+        typeOver("DTbirthDate", typed);
+        control("eName")->setFocus();
+        QTRY_COMPARE(boxes.count(), shown.isValid() ? 0 : 1);
+        if (shown.isValid())
+            QCOMPARE(birthDate()->date(), shown);
+        else
+            QVERIFY(showsNoDate("DTbirthDate"));
+        if (!shown.isValid()) {
+            QVERIFY2(boxes.texts.first().startsWith("تاريخ الميلاد"),
+                     qPrintable(boxes.texts.first()));
+            QVERIFY(boxes.texts.first().contains(typed));
+            QCOMPARE(form()->focusWidget(), birthDate());
+        }
+    }
+
     void aCaseNeedsABirthDateWhileItsIdentityDatesMayStayEmpty()
     {
         typeText(control("eName"), QStringLiteral("سلمى"));

@@ -11,15 +11,13 @@ const QDate noDate(1900, 1, 1);
 
 bool startsADate(const QKeyEvent *key)
 {
-    const QString typed = key->text();
-    return (!typed.isEmpty() && typed.front().isDigit()) || key->key() == Qt::Key_Up ||
-           key->key() == Qt::Key_Down;
+    return key->key() == Qt::Key_Up || key->key() == Qt::Key_Down;
 }
 
 } // namespace
 
 OptionalDateEdit::OptionalDateEdit(QWidget *parent)
-    : QDateEdit(parent)
+    : DateBox(parent)
 {
     setMinimumDate(noDate);
     setSpecialValueText(QStringLiteral(" "));
@@ -59,13 +57,13 @@ void OptionalDateEdit::keyPressEvent(QKeyEvent *event)
 {
     if (showsNoDate() && startsADate(event))
         startFromToday();
-    QDateEdit::keyPressEvent(event);
+    DateBox::keyPressEvent(event);
     openCalendarOnToday();
 }
 
 void OptionalDateEdit::mousePressEvent(QMouseEvent *event)
 {
-    QDateEdit::mousePressEvent(event);
+    DateBox::mousePressEvent(event);
     openCalendarOnToday();
 }
 
@@ -73,13 +71,13 @@ void OptionalDateEdit::wheelEvent(QWheelEvent *event)
 {
     if (showsNoDate())
         startFromToday();
-    QDateEdit::wheelEvent(event);
+    DateBox::wheelEvent(event);
 }
 
 // The sections of a blank box cannot be stepped through.
 bool OptionalDateEdit::focusNextPrevChild(bool next)
 {
-    return showsNoDate() ? QWidget::focusNextPrevChild(next) : QDateEdit::focusNextPrevChild(next);
+    return showsNoDate() ? QWidget::focusNextPrevChild(next) : DateBox::focusNextPrevChild(next);
 }
 
 } // namespace simat

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QDateEdit>
+#include "date_box.h"
 
 namespace simat {
 
-// A date box that may hold no date: it then shows blank and holds its least date. A digit
-// typed into it, an arrow key or the wheel starts it from today; its calendar opens on the
+// A date box that may hold no date: it then shows blank and holds its least date. A date may
+// be typed into it; an arrow key or the wheel starts it from today; its calendar opens on the
 // month of today; Tab leaves it as it leaves any box.
-class OptionalDateEdit : public QDateEdit {
+class OptionalDateEdit : public DateBox {
     Q_OBJECT
 public:
     explicit OptionalDateEdit(QWidget *parent = nullptr);
