@@ -56,14 +56,20 @@ const TextField textFields[] = {
     {"stud_kinship_2_phone_no", "eKinship2PhoneNo"},
 };
 
-const char *const digitBoxes[] = {"eIDNo",
-                                  "eFileNo",
-                                  "eGuardianIdNo",
-                                  "eHomePhoneNo",
-                                  "eGuardianMobileNo",
-                                  "eGuardianWorkPhoneNo",
-                                  "eKinship1PhoneNo",
-                                  "eKinship2PhoneNo"};
+struct DigitField {
+    const char *box;
+    const char *field;
+};
+const DigitField digitBoxes[] = {
+    {"eIDNo", "رقم الإقامة / الهوية"},
+    {"eFileNo", "رقم ملف الطالب"},
+    {"eGuardianIdNo", "رقم هوية ولى الأمر"},
+    {"eHomePhoneNo", "رقم هاتف المنزل"},
+    {"eGuardianMobileNo", "رقم الجوال"},
+    {"eGuardianWorkPhoneNo", "رقم هاتف العمل"},
+    {"eKinship1PhoneNo", "رقم هاتف القريب الأول"},
+    {"eKinship2PhoneNo", "رقم هاتف القريب الثانى"},
+};
 
 const TextField dateFields[] = {
     {"stud_birth_date", "DTbirthDate"},
@@ -153,8 +159,8 @@ OptionalDateEdit *TStudentsForm::dateBox(const char *name) const
 
 void TStudentsForm::FormCreate()
 {
-    for (const char *name : digitBoxes)
-        acceptDigitsOnly(box(name));
+    for (const DigitField &digits : digitBoxes)
+        acceptDigitsOnly(box(digits.box), QString::fromUtf8(digits.field));
     for (const LookupField &lookup : lookupFields)
         findChild<QToolButton *>(QLatin1String(lookup.button))
             ->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));

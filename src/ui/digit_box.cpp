@@ -10,14 +10,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpressionValidator>
+#include <QToolTip>
 #include <algorithm>
 
 namespace simat {
 
 namespace {
-
-const QString digitsOnly =
-    QStringLiteral("غير مسموح بإدخال الحروف والرموز الخاصة - مسموح بإدخال الأرقام فقط");
 
 bool isDigit(QChar c)
 {
@@ -31,16 +29,35 @@ bool refusedCharacter(QChar c)
     return !isDigit(c) && c.category() != QChar::Other_Control;
 }
 
-bool holdsOnlyDigits(const QString &text)
+QString digitsOf(const QString &text)
 {
-    return std::all_of(text.begin(), text.end(), isDigit);
+    QString digits;
+    std::copy_if(text.begin(), text.end(), std::back_inserter(digits), isDigit);
+    return digits;
+}
+
+void hint(QLineEdit *box, const QString &text)
+{
+    messages::beep();
+    QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), text, box, {}, 4000);
+}
+
+// Pastes the digits of the clipboard's text, and says so when it held anything else.
+void pasteDigits(QLineEdit *box, const QString &field)
+{
+    const QString pasted = QApplication::clipboard()->text();
+    const QString digits = digitsOf(pasted);
+    box->insert(digits);
+    if (digits != pasted)
+        hint(box, digitsPastedHint(field));
 }
 
 class DigitFilter : public QObject {
 public:
-    explicit DigitFilter(QLineEdit *box)
+    DigitFilter(QLineEdit *box, const QString &field)
         : QObject(box)
         , m_box(box)
+        , m_field(field)
     {}
 
 protected:
@@ -49,7 +66,7 @@ protected:
         if (watched != m_box)
             return false;
         if (event->type() == QEvent::KeyPress)
-            return keyRefused(static_cast<QKeyEvent *>(event));
+            return keyTaken(static_cast<QKeyEvent *>(event));
         if (event->type() == QEvent::ContextMenu) {
             showMenu(static_cast<QContextMenuEvent *>(event));
             return true;
@@ -58,47 +75,55 @@ protected:
     }
 
 private:
-    bool keyRefused(QKeyEvent *key)
+    bool keyTaken(QKeyEvent *key)
     {
+        if (key->matches(QKeySequence::Paste)) {
+            pasteDigits(m_box, m_field);
+            return true;
+        }
         const QString typed = key->text();
-        const bool refused = key->matches(QKeySequence::Paste)
-                                 ? !holdsOnlyDigits(QApplication::clipboard()->text())
-                                 : std::any_of(typed.begin(), typed.end(), refusedCharacter);
+        const bool refused = std::any_of(typed.begin(), typed.end(), refusedCharacter);
         if (refused)
-            messages::info(digitsOnly, m_box->window());
+            hint(m_box, digitsOnlyHint(m_field));
         return refused;
     }
 
-    // The box's own menu, with its Paste checked as the key is.
+    // The box's own menu, its Paste taking the digits as the key does.
     void showMenu(QContextMenuEvent *event)
     {
         QMenu *menu = m_box->createStandardContextMenu();
         menu->setAttribute(Qt::WA_DeleteOnClose);
         if (auto *paste = menu->findChild<QAction *>(QStringLiteral("edit-paste"))) {
             paste->disconnect();
-            connect(paste, &QAction::triggered, m_box, [box = m_box] {
-                if (!holdsOnlyDigits(QApplication::clipboard()->text())) {
-                    messages::info(digitsOnly, box->window());
-                    return;
-                }
-                box->paste();
-            });
+            connect(paste, &QAction::triggered, m_box,
+                    [box = m_box, field = m_field] { pasteDigits(box, field); });
         }
         menu->popup(event->globalPos());
     }
 
     QLineEdit *m_box;
+    QString m_field;
 };
 
 } // namespace
 
-void acceptDigitsOnly(QLineEdit *box)
+QString digitsOnlyHint(const QString &field)
+{
+    return QStringLiteral("يقبل هذا الحقل أرقاماً فقط: %1").arg(field);
+}
+
+QString digitsPastedHint(const QString &field)
+{
+    return QStringLiteral("لُصقت الأرقام وحدها - ") + digitsOnlyHint(field);
+}
+
+void acceptDigitsOnly(QLineEdit *box, const QString &field)
 {
     // Whatever way a text might still come in by, the validator keeps out all but digits.
     box->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
     box->setAcceptDrops(false);
-    box->installEventFilter(new DigitFilter(box));
+    box->installEventFilter(new DigitFilter(box, field));
 }
 
 } // namespace simat
