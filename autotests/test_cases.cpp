@@ -338,6 +338,23 @@ private slots:
         }
     }
 
+    void enterMovesThroughTheFormToItsSaveAndF5FindsACase()
+    {
+        QLineEdit *name = control("eName");
+        name->setFocus();
+        typeText(name, QStringLiteral("ريان"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(form()->focusWidget(), birthDate());
+        typeText(birthDate(), QStringLiteral("15032019"));
+        BoxAnswerer boxes(yesToAll);
+        for (int field = 0; field < 20 && boxes.count() == 0; ++field)
+            QTest::keyClick(form()->focusWidget(), Qt::Key_Return);
+        QCOMPARE(boxes.texts.last(), saved);
+        QCOMPARE(stored(1, {"stud_name", "stud_birth_date"}), QStringList({"ريان", "2019-03-15"}));
+        press(Qt::Key_F5);
+        QTRY_VERIFY(screen("StudentQueryForm")->isVisible());
+    }
+
     void aCaseNeedsABirthDateWhileItsIdentityDatesMayStayEmpty()
     {
         typeText(control("eName"), QStringLiteral("سلمى"));

@@ -157,8 +157,15 @@ OptionalDateEdit *TStudentsForm::dateBox(const char *name) const
     return findChild<OptionalDateEdit *>(QLatin1String(name));
 }
 
+// F5 finds a case, through the form's own search button.
+QAbstractButton *TStudentsForm::functionKeyButton(int key) const
+{
+    return key == Qt::Key_F5 ? ui->spSudentFormSearch : TScreen::functionKeyButton(key);
+}
+
 void TStudentsForm::FormCreate()
 {
+    moveOnEnter();
     for (const DigitField &digits : digitBoxes)
         acceptDigitsOnly(box(digits.box), QString::fromUtf8(digits.field));
     for (const LookupField &lookup : lookupFields)

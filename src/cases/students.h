@@ -43,6 +43,7 @@ public slots:
 
 protected:
     void FormShow() override;
+    QAbstractButton *functionKeyButton(int key) const override;
 
 private:
     void FormCreate();

@@ -5,8 +5,12 @@
 #include "messages.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
@@ -35,6 +39,20 @@ const char *buttonForKey(int key)
     default:
         return nullptr;
     }
+}
+
+// A box the user types or chooses a value in; the line edit inside a spin box or a combo box
+// is part of that one field.
+bool isEntryField(const QWidget *widget)
+{
+    if (!widget->isVisible() || !widget->isEnabled() || !(widget->focusPolicy() & Qt::TabFocus))
+        return false;
+    if (const auto *line = qobject_cast<const QLineEdit *>(widget))
+        return !line->isReadOnly() && !qobject_cast<const QAbstractSpinBox *>(line->parent()) &&
+               !qobject_cast<const QComboBox *>(line->parent());
+    if (const auto *spin = qobject_cast<const QAbstractSpinBox *>(widget))
+        return !spin->isReadOnly();
+    return qobject_cast<const QComboBox *>(widget);
 }
 
 constexpr Qt::WindowFlags screenFlags =
@@ -95,6 +113,44 @@ void TScreen::closeEvent(QCloseEvent *event)
         return;
     }
     QWidget::closeEvent(event);
+}
+
+QList<QWidget *> TScreen::entryFields() const
+{
+    QList<QWidget *> fields;
+    for (QWidget *next = nextInFocusChain(); next && next != this; next = next->nextInFocusChain())
+        if (next->window() == this && isEntryField(next))
+            fields << next;
+    return fields;
+}
+
+void TScreen::pressDefaultButton()
+{
+    for (int key : {Qt::Key_F8, Qt::Key_F5}) {
+        QAbstractButton *button = functionKeyButton(key);
+        if (button && button->isVisible() && button->isEnabled()) {
+            button->click();
+            return;
+        }
+    }
+}
+
+void TScreen::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    QWidget *field = focusWidget();
+    if (!m_movesOnEnter || !enter || !field || !isEntryField(field)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const QList<QWidget *> fields = entryFields();
+    const qsizetype at = fields.indexOf(field);
+    if (at >= 0 && at + 1 < fields.size()) {
+        fields.at(at + 1)->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    runAction(this, [this] { pressDefaultButton(); });
 }
 
 void TScreen::setBackgroundPicture(const QString &resourceName)

@@ -39,6 +39,10 @@ protected:
     void installFunctionKeys();
     // The button a function key presses, or none.
     virtual QAbstractButton *functionKeyButton(int key) const;
+    // From now on Enter moves from an entry field to the next one in the tab order, and in the
+    // last one presses the screen's save button (or, where it has none, its run button).
+    void moveOnEnter() { m_movesOnEnter = true; }
+    void keyPressEvent(QKeyEvent *event) override;
 
     void showEvent(QShowEvent *event) override;
     // Every way out (the exit button, Escape, the title bar's X, a logout) asks first.
@@ -47,7 +51,10 @@ protected:
 
 private:
     void centreOnScreen();
+    QList<QWidget *> entryFields() const;
+    void pressDefaultButton();
     bool m_centred = false;
+    bool m_movesOnEnter = false;
     QImage m_background;
 };
 
