@@ -5,9 +5,11 @@
 
 #include "core/data_source.h"
 #include "core/error.h"
+#include "report_engine/pdf_text.h"
 #include "report_engine/render.h"
 #include "report_engine/report.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QGraphicsView>
@@ -727,6 +729,36 @@ private slots:
             QVERIFY(!seen.at(page).isNull());
             QVERIFY2(seen.at(page) == painted.at(page), qPrintable(QString::number(page + 1)));
         }
+    }
+
+    void glyphTextsGoOnlyIntoPagesAsTheyWerePainted()
+    {
+        RowsReport report(&ligatureRows());
+        const QList<LaidOutPage> pages = report.layOut();
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QList<PaintedPage> painted;
+        {
+            QPdfWriter writer(&buffer);
+            writer.setResolution(int(layoutDpi));
+            writer.setPageLayout(report.pageLayout());
+            renderPages(writer, pages, {}, &painted);
+        }
+        QByteArray pdf = buffer.data();
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("pages where 1 were painted")));
+        QVERIFY(!addGlyphTexts(pdf, painted.mid(0, 1)));
+        QCOMPARE(pdf, buffer.data());
+
+        QVERIFY(addGlyphTexts(pdf, painted));
+        const QByteArray marked = pdf;
+        for (qsizetype page = 1; page <= pages.size(); ++page)
+            QTest::ignoreMessage(QtWarningMsg,
+                                 qPrintable(QStringLiteral("report PDF: page %1 is not as it was "
+                                                           "painted; its ligatures keep no text")
+                                                .arg(page)));
+        QVERIFY(!addGlyphTexts(pdf, painted));
+        QCOMPARE(pdf, marked);
     }
 
     void renderingPaintsOnAnImage()

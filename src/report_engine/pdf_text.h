@@ -20,7 +20,7 @@ using PaintedPage = QList<PaintedRun>;
 // that shows such a glyph is put in a marked-content span whose replacement text (ActualText)
 // is the glyph's text. A page whose content is not its painted runs, one text object for each
 // run and one glyph to each text-showing operator, is left as it is, and so is the whole PDF
-// when it cannot be read; either is told in the log.
-void addGlyphTexts(QByteArray &pdf, const QList<PaintedPage> &pages);
+// when it cannot be read; either is told in the log. Tells whether the PDF changed.
+bool addGlyphTexts(QByteArray &pdf, const QList<PaintedPage> &pages);
 
 } // namespace simat::report

@@ -147,15 +147,16 @@ bool printsToPdfFile(QPrinter &printer)
            printer.paintEngine() && printer.paintEngine()->type() == QPaintEngine::Pdf;
 }
 
-void addGlyphTexts(const QString &pdfPath, const QList<PaintedPage> &pages)
+void addGlyphTextsToFile(const QString &pdfPath, const QList<PaintedPage> &pages)
 {
     QFile file(pdfPath);
     if (!file.open(QIODevice::ReadOnly))
         return;
     QByteArray pdf = file.readAll();
     file.close();
-    addGlyphTexts(pdf, pages);
-    save(pdfPath, pdf);
+    if (addGlyphTexts(pdf, pages) && !save(pdfPath, pdf))
+        qWarning("report PDF: %s cannot be written again; its ligatures keep no text",
+                 qPrintable(pdfPath));
 }
 
 } // namespace
@@ -216,7 +217,7 @@ void Report::print(QPrinter *printer)
     if (cancelled)
         throw LayoutCancelled{};
     if (toPdfFile)
-        addGlyphTexts(printer->outputFileName(), painted);
+        addGlyphTextsToFile(printer->outputFileName(), painted);
 }
 
 } // namespace simat::report
