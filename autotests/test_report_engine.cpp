@@ -1,13 +1,15 @@
 // The banded report engine: bands over rows held in memory, page breaks, page numbers, groups,
 // suppressed bands, masks, right-to-left positions, the landscape page, repeated runs and the PDF
-// file.
+// file with the text of its ligatures.
 #include "fixtures.h"
 
 #include "core/data_source.h"
 #include "core/error.h"
+#include "report_engine/pdf_text.h"
 #include "report_engine/render.h"
 #include "report_engine/report.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QGraphicsView>
@@ -15,6 +17,8 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPdfWriter>
+#include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -170,6 +174,69 @@ QString run(const QString &program, const QStringList &arguments)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+int exitCode(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(60000) ? process.exitCode() : -1;
+}
+
+// Children's names with every form of lam-alef, at the start of a word, inside it and at its
+// end, and with the word Allah.
+const QStringList ligatureNames = {
+    QStringLiteral("علاء محمود"),    QStringLiteral("لاتعانى من صعوبات"),
+    QStringLiteral("لأ لإ لآ ـلا"),  QStringLiteral("ـلأ ـلإ ـلآ"),
+    QStringLiteral("بلال عبد الله"), QStringLiteral("آلاء عبدالله"),
+    QStringLiteral("إسلام الأمير"),  QStringLiteral("ملأ الإناء بلا تعب"),
+};
+
+// Text as a reader's search compares it: presentation forms read as their letters, without the
+// marks of direction.
+QString asSearched(const QString &text)
+{
+    static const QRegularExpression marks(
+        QStringLiteral("[\\x{200E}\\x{200F}\\x{202A}-\\x{202E}\\x{2066}-\\x{2069}]"));
+    return text.normalized(QString::NormalizationForm_KC).remove(marks);
+}
+
+QStringList arabicWords(const QList<LaidOutPage> &pages)
+{
+    static const QRegularExpression word(QStringLiteral("[\\x{0621}-\\x{064A}]+"));
+    QStringList words;
+    for (const LaidOutPage &page : pages)
+        for (const QString &text : page.texts())
+            for (const QRegularExpressionMatch &match : word.globalMatch(asSearched(text)))
+                words << match.captured();
+    words.removeDuplicates();
+    return words;
+}
+
+// The PDF that Qt's writer alone makes of the pages, painted as a report paints them.
+QByteArray pdfOfQt(const Report &report, const QList<LaidOutPage> &pages,
+                   QList<PaintedPage> *painted = nullptr)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(int(layoutDpi));
+    writer.setPageLayout(report.pageLayout());
+    renderPages(writer, pages, {}, painted);
+    return buffer.data();
+}
+
+// Each page of a PDF as pdftoppm renders it.
+QList<QImage> rendered(const QString &pdf, int pages)
+{
+    QList<QImage> images;
+    for (int page = 1; page <= pages; ++page) {
+        const QString png = pdf + QString::number(page);
+        run("pdftoppm", {"-r", "50", "-png", "-singlefile", "-f", QString::number(page), "-l",
+                         QString::number(page), pdf, png});
+        images << QImage(png + QStringLiteral(".png"));
+    }
+    return images;
+}
+
 // A paint device that keeps where each glyph outline painted on it stands, in its own pixels, in
 // the order they were painted. Text reaches it as filled outlines, as it reaches every paint
 // engine that does not draw text itself; rectangles, lines, pictures, stroked paths and the
@@ -292,12 +359,29 @@ class ReportEngineTest : public QObject {
     // Rows 1..count, in groups of `perGroup`, amount = id * 1000.5.
     MemoryRows &rows(int count, int perGroup = 10)
     {
-        QList<QVariantList> values;
+        QStringList names;
         for (int id = 1; id <= count; ++id)
-            values << QVariantList{id, (id - 1) / perGroup + 1,
-                                   QStringLiteral("الطفل رقم ") + QString::number(id), id * 1000.5};
+            names << QStringLiteral("الطفل رقم ") + QString::number(id);
+        return rowsNamed(names, perGroup);
+    }
+
+    // A row for each name, with ids from 1, in groups of `perGroup`, amount = id * 1000.5.
+    MemoryRows &rowsNamed(const QStringList &names, int perGroup = 10)
+    {
+        QList<QVariantList> values;
+        for (int id = 1; id <= names.size(); ++id)
+            values << QVariantList{id, (id - 1) / perGroup + 1, names.at(id - 1), id * 1000.5};
         m_rows = std::make_unique<MemoryRows>(QStringList{"id", "grp", "name", "amount"}, values);
         return *m_rows;
+    }
+
+    // Names enough for a few pages, each name many times over.
+    MemoryRows &ligatureRows()
+    {
+        QStringList names;
+        for (int copy = 0; copy < 12; ++copy)
+            names << ligatureNames;
+        return rowsNamed(names);
     }
 
 private slots:
@@ -600,6 +684,85 @@ private slots:
         QCOMPARE(text.count("MARKER-XYZ"), pages);
         QVERIFY(text.contains("1,000.50"));
         QVERIFY(text.contains(QString("سمات").normalized(QString::NormalizationForm_KC)));
+    }
+
+    void aPdfReaderFindsEveryArabicWordAsItReads_data()
+    {
+        QTest::addColumn<bool>("printed");
+        QTest::newRow("saved") << false;
+        QTest::newRow("printed to a file") << true;
+    }
+
+    void aPdfReaderFindsEveryArabicWordAsItReads()
+    {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("poppler-utils is not installed");
+        QFETCH(bool, printed);
+        RowsReport report(&ligatureRows());
+        report.pageHeader.setText(QStringLiteral("title"), QStringLiteral("أسماء الأطفال ولاؤها"));
+        const QString path = m_folder.filePath(printed ? "printed.pdf" : "saved.pdf");
+        if (printed) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            printer.setPageLayout(report.pageLayout());
+            report.print(&printer);
+        } else {
+            QVERIFY(report.writePdf(path));
+        }
+        const QString text = asSearched(run("pdftotext", {path, "-"}));
+        const QList<LaidOutPage> pages = report.layOut();
+        QVERIFY(pages.size() > 2);
+        for (const QString &word : arabicWords(pages))
+            QVERIFY2(text.contains(word), qPrintable(word));
+        for (const char *word : {"علاء", "لاتعانى", "لأ", "لإ", "لآ", "ـلا", "الله", "ولاؤها"})
+            QVERIFY2(text.contains(QString::fromUtf8(word)), word);
+    }
+
+    void theTextOfLigaturesLeavesThePdfValidAndItsPagesAsQtPaintedThem()
+    {
+        if (QStandardPaths::findExecutable("pdftoppm").isEmpty() ||
+            QStandardPaths::findExecutable("qpdf").isEmpty())
+            QSKIP("poppler-utils or qpdf is not installed");
+        RowsReport report(&ligatureRows());
+        const QString withTexts = m_folder.filePath("texts.pdf");
+        QVERIFY(report.writePdf(withTexts));
+        QCOMPARE(exitCode("qpdf", {"--check", withTexts}), 0);
+        const QString qtAlone = m_folder.filePath("qt.pdf");
+        const QList<LaidOutPage> pages = report.layOut();
+        QFile file(qtAlone);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(pdfOfQt(report, pages));
+        file.close();
+        const QList<QImage> seen = rendered(withTexts, int(pages.size()));
+        const QList<QImage> painted = rendered(qtAlone, int(pages.size()));
+        for (qsizetype page = 0; page < pages.size(); ++page) {
+            QVERIFY(!seen.at(page).isNull());
+            QVERIFY2(seen.at(page) == painted.at(page), qPrintable(QString::number(page + 1)));
+        }
+    }
+
+    void glyphTextsGoOnlyIntoPagesAsTheyWerePainted()
+    {
+        RowsReport report(&ligatureRows());
+        const QList<LaidOutPage> pages = report.layOut();
+        QList<PaintedPage> painted;
+        const QByteArray qtAlone = pdfOfQt(report, pages, &painted);
+        QByteArray pdf = qtAlone;
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("pages where 1 were painted")));
+        QVERIFY(!addGlyphTexts(pdf, painted.mid(0, 1)));
+        QCOMPARE(pdf, qtAlone);
+
+        QVERIFY(addGlyphTexts(pdf, painted));
+        const QByteArray marked = pdf;
+        for (qsizetype page = 1; page <= pages.size(); ++page)
+            QTest::ignoreMessage(QtWarningMsg,
+                                 qPrintable(QStringLiteral("report PDF: page %1 is not as it was "
+                                                           "painted; its ligatures keep no text")
+                                                .arg(page)));
+        QVERIFY(!addGlyphTexts(pdf, painted));
+        QCOMPARE(pdf, marked);
     }
 
     void renderingPaintsOnAnImage()

@@ -25,12 +25,13 @@ QRectF dots(const QRectF &mm)
     return QRectF(mmToDots(mm.x()), mmToDots(mm.y()), mmToDots(mm.width()), mmToDots(mm.height()));
 }
 
-void drawText(QPainter &painter, const Item &item)
+void drawText(QPainter &painter, const Item &item, PaintedPage *painted)
 {
     const QRectF box = dots(item.rect);
     QString text = item.text;
     text.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout layout(text, layoutFont(item.family, item.pointSize, item.bold));
+    const QFont font = layoutFont(item.family, item.pointSize, item.bold);
+    QTextLayout layout(text, font);
     const double height =
         breakLines(layout, box.width(), item.alignment, item.direction, item.wrap);
     double top = box.top();
@@ -44,13 +45,17 @@ void drawText(QPainter &painter, const Item &item)
     // characters, left to right, which mirrors parentheses and moves spaces in Arabic text. A
     // glyph run is played back as it stands.
     const QPointF origin(box.left(), top);
-    for (const QGlyphRun &run : layout.glyphRuns())
+    for (const QGlyphRun &run : layout.glyphRuns()) {
         painter.drawGlyphRun(origin, run);
+        if (painted && !run.glyphIndexes().isEmpty())
+            painted->append({run.glyphIndexes().size(), ligatureTexts(run, font)});
+    }
 }
 
 } // namespace
 
-void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origin)
+void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origin,
+                PaintedPage *painted)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -63,7 +68,7 @@ void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origi
     for (const Item &item : page.items) {
         switch (item.kind) {
         case Item::Kind::Text:
-            drawText(painter, item);
+            drawText(painter, item, painted);
             break;
         case Item::Kind::Line:
             painter.setPen(penOf(item));
@@ -85,7 +90,7 @@ void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origi
 }
 
 void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages,
-                 const std::function<bool(int pagesDone)> &goOn)
+                 const std::function<bool(int pagesDone)> &goOn, QList<PaintedPage> *painted)
 {
     QPointF origin;
     const auto *printer = dynamic_cast<const QPrinter *>(&device);
@@ -97,7 +102,7 @@ void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages,
             break;
         if (i > 0)
             device.newPage();
-        renderPage(painter, pages.at(i), origin);
+        renderPage(painter, pages.at(i), origin, painted ? &painted->emplace_back() : nullptr);
     }
     painter.end();
 }

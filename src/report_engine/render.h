@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report_engine/layout.h"
+#include "report_engine/pdf_text.h"
 
 #include <QPointF>
 #include <functional>
@@ -11,11 +12,15 @@ class QPagedPaintDevice;
 namespace simat::report {
 
 // Paints one laid-out page; `origin` is where, in mm from the paper's top-left corner, the
-// painter's (0, 0) lies (the top-left of the printable area on a printer or PDF writer).
-void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origin = {});
+// painter's (0, 0) lies (the top-left of the printable area on a printer or PDF writer). With
+// `painted`, adds to it the glyph runs painted, for the text of a PDF.
+void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origin = {},
+                PaintedPage *painted = nullptr);
 // Paints every page on a printer or PDF writer, a new page between them; `goOn`, told the
-// pages painted so far, stops the painting when it returns false.
+// pages painted so far, stops the painting when it returns false. With `painted`, adds to it
+// the glyph runs of each page painted.
 void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages,
-                 const std::function<bool(int pagesDone)> &goOn = {});
+                 const std::function<bool(int pagesDone)> &goOn = {},
+                 QList<PaintedPage> *painted = nullptr);
 
 } // namespace simat::report

@@ -3,11 +3,14 @@
 #include "core/error.h"
 #include "report_engine/render.h"
 
-#include <QFileInfo>
+#include <QBuffer>
+#include <QFile>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 #include <cmath>
 
 namespace simat::report {
@@ -128,6 +131,36 @@ QString isolate(const QString &text)
     return QChar(0x2066) + text + QChar(0x2069);
 }
 
+namespace {
+
+bool save(const QString &path, const QByteArray &contents)
+{
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() &&
+           file.commit();
+}
+
+// A printer that the user told to print to a PDF file, and not the preview's.
+bool printsToPdfFile(QPrinter &printer)
+{
+    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty() &&
+           printer.paintEngine() && printer.paintEngine()->type() == QPaintEngine::Pdf;
+}
+
+void addGlyphTextsToFile(const QString &pdfPath, const QList<PaintedPage> &pages)
+{
+    QFile file(pdfPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QByteArray pdf = file.readAll();
+    file.close();
+    if (addGlyphTexts(pdf, pages) && !save(pdfPath, pdf))
+        qWarning("report PDF: %s cannot be written again; its ligatures keep no text",
+                 qPrintable(pdfPath));
+}
+
+} // namespace
+
 Report::Report(const QString &formName, QObject *parent)
     : QObject(parent)
 {
@@ -155,25 +188,36 @@ bool Report::writePdf(const QString &path)
 bool Report::writePdf(const QString &path, const QPageLayout &layout)
 {
     const QList<LaidOutPage> pages = layOut(layout);
-    QPdfWriter writer(path);
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QList<PaintedPage> painted;
+    QPdfWriter writer(&pdf);
     writer.setResolution(int(layoutDpi));
     writer.setPageLayout(layout);
     writer.setTitle(objectName());
     writer.setCreator(QStringLiteral("simat"));
-    renderPages(writer, pages);
-    return QFileInfo::exists(path);
+    renderPages(writer, pages, {}, &painted);
+    addGlyphTexts(pdf.buffer(), painted);
+    return save(path, pdf.data());
 }
 
 void Report::print(QPrinter *printer)
 {
     const QList<LaidOutPage> pages = layOut(printer->pageLayout());
     bool cancelled = false;
-    renderPages(*printer, pages, [this, &cancelled](int pagesDone) {
-        cancelled = progress && pagesDone % 16 == 0 && !progress(pagesDone);
-        return !cancelled;
-    });
+    const bool toPdfFile = printsToPdfFile(*printer);
+    QList<PaintedPage> painted;
+    renderPages(
+        *printer, pages,
+        [this, &cancelled](int pagesDone) {
+            cancelled = progress && pagesDone % 16 == 0 && !progress(pagesDone);
+            return !cancelled;
+        },
+        toPdfFile ? &painted : nullptr);
     if (cancelled)
         throw LayoutCancelled{};
+    if (toPdfFile)
+        addGlyphTextsToFile(printer->outputFileName(), painted);
 }
 
 } // namespace simat::report

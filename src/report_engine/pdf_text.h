@@ -1,0 +1,26 @@
+#pragma once
+
+#include "report_engine/ligature_text.h"
+
+#include <QByteArray>
+#include <QList>
+
+namespace simat::report {
+
+// One glyph run as it was painted on a page: the number of its glyphs, and the texts of those
+// among them that a PDF writer gives none.
+struct PaintedRun {
+    qsizetype glyphs = 0;
+    QList<GlyphText> texts;
+};
+// The glyph runs of one page in the order they were painted.
+using PaintedPage = QList<PaintedRun>;
+
+// Gives the glyphs of `pages` their texts in the PDF that Qt's writer made of them: the operator
+// that shows such a glyph is put in a marked-content span whose replacement text (ActualText)
+// is the glyph's text. A page whose content is not its painted runs, one text object for each
+// run and one glyph to each text-showing operator, is left as it is, and so is the whole PDF
+// when it cannot be read; either is told in the log. Tells whether the PDF changed.
+bool addGlyphTexts(QByteArray &pdf, const QList<PaintedPage> &pages);
+
+} // namespace simat::report
