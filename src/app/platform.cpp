@@ -51,6 +51,16 @@ bool RunDocument(const QString &fileName, const QString &parameters, const QStri
     return QDesktopServices::openUrl(QUrl::fromLocalFile(document.absoluteFilePath()));
 }
 
+bool hasViewerFor(const QString &mimeType)
+{
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    if (!query.waitForFinished(3000) || query.exitCode() != 0)
+        return false;
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
 QString currentDirectory()
 {
     return QDir::currentPath();

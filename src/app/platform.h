@@ -9,6 +9,9 @@ namespace simat::platform {
 // request could be handed over.
 bool RunDocument(const QString &fileName, const QString &parameters, const QString &directory);
 
+// Whether the desktop names a program that opens documents of this type ("application/pdf").
+bool hasViewerFor(const QString &mimeType);
+
 // The current directory, read once at start-up into AppWorkDir.
 QString currentDirectory();
 

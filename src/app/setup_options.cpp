@@ -8,6 +8,7 @@
 #include "ui/messages.h"
 #include "ui_setup_options.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStyle>
@@ -57,10 +58,20 @@ QString TSetupOptionsForm::installerDirectory()
     return found.isEmpty() ? belowStart : QFileInfo(found).absolutePath();
 }
 
-// A missing installer stays silent, as any document the launcher cannot open.
+// Where no installer is found, the program says whether one is needed and how to run it.
 void TSetupOptionsForm::SpeedButton1Click()
 {
-    platform::RunDocument(QLatin1String(installerName), QString(), installerDirectory());
+    const QString directory = installerDirectory();
+    if (QFileInfo(QDir(directory).filePath(QLatin1String(installerName))).isExecutable() &&
+        platform::RunDocument(QLatin1String(installerName), QString(), directory))
+        return;
+    if (QCoreApplication::applicationDirPath().startsWith(QLatin1String("/usr/"))) {
+        messages::info(QStringLiteral("البرنامج مثبت - لا حاجة لملف الإعدادات"), this);
+        return;
+    }
+    messages::info(QStringLiteral("لم يُعثر على ملف الإعدادات - شغّل من مجلد البرنامج الأمر "
+                                  "\u2066sudo scripts/install-deps\u2069"),
+                   this);
 }
 
 void TSetupOptionsForm::SpeedButton2Click()

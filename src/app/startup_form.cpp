@@ -5,11 +5,14 @@
 #include "startup.h"
 #include "ui/action.h"
 #include "ui/global.h"
+#include "ui/messages.h"
 #include "ui/screens.h"
 #include "ui_startup_form.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QStyle>
 
 namespace simat {
@@ -41,11 +44,41 @@ TStartupForm::TStartupForm(QWidget *parent)
 
 TStartupForm::~TStartupForm() = default;
 
+namespace {
+
+// A button a level keeps grey says who may use it.
+void offerTo(QAbstractButton *button, const QString &action, bool allowed)
+{
+    button->setEnabled(allowed);
+    button->setToolTip(allowed ? action
+                               : action + QStringLiteral(" - لمدير النظام (المستوى 0): سجّل الدخول "
+                                                         "بحسابه ثم ارجع إلى هذه الشاشة"));
+}
+
+// Opens a guide of the program, or says why it cannot.
+void openGuide(const QString &fileName, QWidget *owner)
+{
+    const QString path = QDir(app::docsDirectory()).filePath(fileName);
+    const QString shown = QStringLiteral("\u2066%1\u2069").arg(QDir::toNativeSeparators(path));
+    if (!QFileInfo::exists(path)) {
+        messages::info(QStringLiteral("لم يُعثر على الدليل في %1").arg(shown), owner);
+        return;
+    }
+    if (!platform::hasViewerFor(QStringLiteral("application/pdf")) ||
+        !platform::RunDocument(fileName, QString(), app::docsDirectory()))
+        messages::info(QStringLiteral("لا يوجد على هذا الجهاز برنامج لعرض ملفات PDF - ثبّت برنامجاً "
+                                      "لعرضها، أو افتح الدليل %1 على جهاز آخر")
+                           .arg(shown),
+                       owner);
+}
+
+} // namespace
+
 void TStartupForm::applyUserLevel()
 {
     const bool installAllowed = permissions::mayInstall(globals().session.SessionUserLevel);
-    ui->SP_installation_instructions->setEnabled(installAllowed);
-    ui->SP_install_prog->setEnabled(installAllowed);
+    offerTo(ui->SP_installation_instructions, QStringLiteral("تعليمات التثبيت"), installAllowed);
+    offerTo(ui->SP_install_prog, QStringLiteral("تثبيت البرنامج"), installAllowed);
 }
 
 void TStartupForm::SP_run_progClick()
@@ -60,13 +93,12 @@ void TStartupForm::SP_install_progClick()
 
 void TStartupForm::SP_installation_instructionsClick()
 {
-    platform::RunDocument(QStringLiteral("Installation-Instructions.pdf"), QString(),
-                          app::docsDirectory());
+    openGuide(QStringLiteral("Installation-Instructions.pdf"), this);
 }
 
 void TStartupForm::SP_user_guideClick()
 {
-    platform::RunDocument(QStringLiteral("UserGuide.pdf"), QString(), app::docsDirectory());
+    openGuide(QStringLiteral("UserGuide.pdf"), this);
 }
 
 void TStartupForm::spExitClick()
