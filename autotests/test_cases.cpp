@@ -634,13 +634,21 @@ private slots:
         QCOMPARE(text("eCode"), QString());
     }
 
-    void theDeleteButtonIsOfferedBelowLevelTwo()
+    // The buttons after a hidden one stay where they were, under the user's pointer.
+    void theDeleteButtonIsOfferedBelowLevelTwoAndNoButtonMoves()
     {
+        openScreen();
+        QVERIFY(control<QToolButton>("spDelete")->isVisible());
+        QTest::qWait(20);
+        const QPoint exitAtLevel0 = control<QToolButton>("spExit")->mapTo(form(), QPoint());
+        form()->close();
         reg->account({.code = 4, .level = 2});
         BoxAnswerer boxes;
         logIn("4", "pw4");
         openScreen();
         QVERIFY(!control<QToolButton>("spDelete")->isVisible());
+        QTest::qWait(20);
+        QCOMPARE(control<QToolButton>("spExit")->mapTo(form(), QPoint()), exitAtLevel0);
     }
 
     // Whatever the case inquiry searched by last, the list has every named case of the branch.

@@ -55,6 +55,15 @@ bool isEntryField(const QWidget *widget)
     return qobject_cast<const QComboBox *>(widget);
 }
 
+// A button that a level or a closed test hides leaves its space, so that no other button
+// moves under the pointer.
+void keepPlaceWhenHidden(QWidget *button)
+{
+    QSizePolicy policy = button->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    button->setSizePolicy(policy);
+}
+
 constexpr Qt::WindowFlags screenFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 
@@ -86,8 +95,10 @@ void TScreen::installFunctionKeys()
 {
     for (int key :
          {Qt::Key_F2, Qt::Key_F4, Qt::Key_F5, Qt::Key_F6, Qt::Key_F8, Qt::Key_F9, Qt::Key_F12}) {
-        if (!functionKeyButton(key))
+        QAbstractButton *button = functionKeyButton(key);
+        if (!button)
             continue;
+        keepPlaceWhenHidden(button);
         auto *shortcut = new QShortcut(QKeySequence(key), this);
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, guarded(this, [this, key] {

@@ -35,7 +35,8 @@ protected:
     virtual void FormShow() { applyUserLevel(); }
     // A JPEG of the program's resources drawn over the whole screen.
     void setBackgroundPicture(const QString &resourceName);
-    // Hooks the function keys to the buttons; call once the screen's controls exist.
+    // Hooks the function keys to the buttons, whose places stay when a level hides one; call
+    // once the screen's controls exist.
     void installFunctionKeys();
     // The button a function key presses, or none.
     virtual QAbstractButton *functionKeyButton(int key) const;
