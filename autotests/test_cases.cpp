@@ -355,6 +355,54 @@ private slots:
         QTRY_VERIFY(screen("StudentQueryForm")->isVisible());
     }
 
+    void anEmailAddressAndAMobileNumberMustLookLikeOne_data()
+    {
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<QString>("mobile");
+        QTest::addColumn<QString>("refusedField");
+        QTest::newRow("both well formed") << "amal@centre.sa"
+                                          << "0551234567"
+                                          << "";
+        QTest::newRow("nine digits after a country code") << ""
+                                                          << "+966551234567"
+                                                          << "";
+        QTest::newRow("a country code after 00") << ""
+                                                 << "00966551234567"
+                                                 << "";
+        QTest::newRow("no domain") << "abc"
+                                   << ""
+                                   << "eGuardianEmail";
+        QTest::newRow("eleven digits") << ""
+                                       << "05512345678"
+                                       << "eGuardianMobileNo";
+        QTest::newRow("eight digits") << ""
+                                      << "05512345"
+                                      << "eGuardianMobileNo";
+    }
+
+    void anEmailAddressAndAMobileNumberMustLookLikeOne()
+    {
+        QFETCH(QString, email);
+        QFETCH(QString, mobile);
+        QFETCH(QString, refusedField);
+        typeText(control("eName"), QStringLiteral("أمل"));
+        birthDate()->setDate(QDate::currentDate().addYears(-3));
+        control("eGuardianEmail")->setText(email);
+        QLineEdit *mobileBox = control("eGuardianMobileNo");
+        mobileBox->setFocus();
+        typeText(mobileBox, mobile);
+        QCOMPARE(mobileBox->text(), mobile);
+        const QStringList boxes = click("spSave", yesToAll);
+        if (refusedField.isEmpty()) {
+            QCOMPARE(boxes.last(), saved);
+            return;
+        }
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.first().contains("غير صحيح"), qPrintable(boxes.first()));
+        QCOMPARE(form()->focusWidget(), control(qPrintable(refusedField)));
+        QCOMPARE(caseCount(), 0);
+    }
+
     void aCaseNeedsABirthDateWhileItsIdentityDatesMayStayEmpty()
     {
         typeText(control("eName"), QStringLiteral("سلمى"));

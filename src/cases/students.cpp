@@ -1,6 +1,7 @@
 #include "students.h"
 
 #include "core/age.h"
+#include "core/contact.h"
 #include "core/error.h"
 #include "core/hijri.h"
 #include "core/numbers.h"
@@ -167,7 +168,9 @@ void TStudentsForm::FormCreate()
 {
     moveOnEnter();
     for (const DigitField &digits : digitBoxes)
-        acceptDigitsOnly(box(digits.box), QString::fromUtf8(digits.field));
+        acceptDigitsOnly(box(digits.box), QString::fromUtf8(digits.field),
+                         box(digits.box) == ui->eGuardianMobileNo ? Digits::AfterAPlus
+                                                                  : Digits::Only);
     for (const LookupField &lookup : lookupFields)
         findChild<QToolButton *>(QLatin1String(lookup.button))
             ->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
@@ -407,6 +410,34 @@ bool TStudentsForm::applyTypedDates()
 
 // ---------------------------------------------------------------- save
 
+// An e-mail address and a mobile number, where given, look like one.
+bool TStudentsForm::contactsAreValid()
+{
+    const QString email = ui->eGuardianEmail->text().trimmed();
+    if (!email.isEmpty() && !isEmailAddress(email))
+        return refuseContact(ui->eGuardianEmail,
+                             QStringLiteral("البريد الالكتروني \"\u2066%1\u2069\" غير صحيح - اكتبه "
+                                            "على صورة \u2066name@example.com\u2069")
+                                 .arg(email));
+    const QString mobile = ui->eGuardianMobileNo->text();
+    if (!mobile.isEmpty() && !isMobileNumber(mobile))
+        return refuseContact(ui->eGuardianMobileNo,
+                             QStringLiteral("رقم الجوال \"\u2066%1\u2069\" غير صحيح - يتكون من 9 "
+                                            "أو 10 أرقام، ويجوز أن يسبقها مفتاح الدولة بعد + أو 00")
+                                 .arg(mobile));
+    return true;
+}
+
+bool TStudentsForm::refuseContact(QLineEdit *field, const QString &message)
+{
+    messages::info(message, this);
+    for (QWidget *page = field->parentWidget(); page; page = page->parentWidget())
+        if (const int index = ui->PCpages->indexOf(page); index >= 0)
+            ui->PCpages->setCurrentIndex(index);
+    field->setFocus();
+    return false;
+}
+
 bool TStudentsForm::validateForSave()
 {
     if (ui->eName->text().isEmpty()) {
@@ -421,6 +452,8 @@ bool TStudentsForm::validateForSave()
         ui->DTbirthDate->setFocus();
         return false;
     }
+    if (!contactsAreValid())
+        return false;
     const std::pair<QLineEdit *, QString> asked[] = {
         {ui->eMainStreet, QStringLiteral("لم يتم إدخال العنوان - هل بالفعل تريد الاستمرار؟")},
         {ui->eHomePhoneNo,

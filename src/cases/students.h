@@ -60,6 +60,8 @@ private:
     bool applyTypedDates();
 
     bool validateForSave();
+    bool contactsAreValid();
+    bool refuseContact(QLineEdit *field, const QString &message);
     // The case as the form shows it, under its code (0 for a new case).
     CaseRecord recordOnScreen() const;
 

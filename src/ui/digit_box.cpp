@@ -54,10 +54,11 @@ void pasteDigits(QLineEdit *box, const QString &field)
 
 class DigitFilter : public QObject {
 public:
-    DigitFilter(QLineEdit *box, const QString &field)
+    DigitFilter(QLineEdit *box, const QString &field, Digits kind)
         : QObject(box)
         , m_box(box)
         , m_field(field)
+        , m_kind(kind)
     {}
 
 protected:
@@ -82,7 +83,8 @@ private:
             return true;
         }
         const QString typed = key->text();
-        const bool refused = std::any_of(typed.begin(), typed.end(), refusedCharacter);
+        const bool refused =
+            !takesLeadingPlus(typed) && std::any_of(typed.begin(), typed.end(), refusedCharacter);
         if (refused)
             hint(m_box, digitsOnlyHint(m_field));
         return refused;
@@ -101,8 +103,15 @@ private:
         menu->popup(event->globalPos());
     }
 
+    bool takesLeadingPlus(const QString &typed) const
+    {
+        return m_kind == Digits::AfterAPlus && typed == QLatin1String("+") &&
+               m_box->cursorPosition() == 0 && !m_box->text().startsWith(QLatin1Char('+'));
+    }
+
     QLineEdit *m_box;
     QString m_field;
+    Digits m_kind;
 };
 
 } // namespace
@@ -117,13 +126,14 @@ QString digitsPastedHint(const QString &field)
     return QStringLiteral("لُصقت الأرقام وحدها - ") + digitsOnlyHint(field);
 }
 
-void acceptDigitsOnly(QLineEdit *box, const QString &field)
+void acceptDigitsOnly(QLineEdit *box, const QString &field, Digits kind)
 {
     // Whatever way a text might still come in by, the validator keeps out all but digits.
-    box->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+    const QString digits =
+        kind == Digits::AfterAPlus ? QStringLiteral("\\+?[0-9]*") : QStringLiteral("[0-9]*");
+    box->setValidator(new QRegularExpressionValidator(QRegularExpression(digits), box));
     box->setAcceptDrops(false);
-    box->installEventFilter(new DigitFilter(box, field));
+    box->installEventFilter(new DigitFilter(box, field, kind));
 }
 
 } // namespace simat

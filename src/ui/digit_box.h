@@ -11,7 +11,9 @@ namespace simat {
 // so the typing goes on in the box; a pasted text gives its digits alone, and the hint says
 // so. Enter, Backspace and the keys that move or delete pass as usual; a dropped text is
 // refused.
-void acceptDigitsOnly(QLineEdit *box, const QString &field);
+// A telephone box takes a "+" before its digits too, for a country code.
+enum class Digits { Only, AfterAPlus };
+void acceptDigitsOnly(QLineEdit *box, const QString &field, Digits kind = Digits::Only);
 
 // The hint of a refused character, and of a paste that held other characters.
 QString digitsOnlyHint(const QString &field);
