@@ -403,6 +403,20 @@ private slots:
         QCOMPARE(caseCount(), 0);
     }
 
+    void escapeClosesThePickerAsF12DoesAndLeavesTheFormOpen()
+    {
+        control<QTabWidget>("PCpages")->setCurrentIndex(1);
+        click("spBirthCountry");
+        QWidget *picker = screen("SearchForm");
+        QTRY_VERIFY(picker->isVisible());
+        QApplication::setActiveWindow(picker);
+        QTest::keyClick(picker->findChild<QLineEdit *>(QStringLiteral("Eacc_name")),
+                        Qt::Key_Escape);
+        QVERIFY(!picker->isVisible());
+        QVERIFY(form()->isVisible());
+        QCOMPARE(text("eBirthCountry"), QString());
+    }
+
     void aCaseNeedsABirthDateWhileItsIdentityDatesMayStayEmpty()
     {
         typeText(control("eName"), QStringLiteral("سلمى"));
