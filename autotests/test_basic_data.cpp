@@ -319,6 +319,18 @@ private slots:
         QCOMPARE(edit("Edesc")->text(), QStringLiteral("أخصائي نطق"));
     }
 
+    void enterInTheDescriptionSavesTheRow()
+    {
+        openFromMenu("SP_class_testers");
+        QApplication::setActiveWindow(screen(lookupScreen));
+        edit("Edesc")->setFocus();
+        typeText(edit("Edesc"), QStringLiteral("أخصائي نطق"));
+        BoxAnswerer boxes;
+        QTest::keyClick(edit("Edesc"), Qt::Key_Return);
+        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(stored(4).left(13), QStringLiteral("أخصائي نطق,1,"));
+    }
+
     void aStoppedRowLoadsAndAnUpdateKeepsItsInsertion()
     {
         reg->run(

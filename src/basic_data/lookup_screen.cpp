@@ -78,6 +78,7 @@ void TLookupTableScreen::takeControls()
             guarded(this, &S::DBGresultDblClick));
     chooseOnEnter(DBtbl_list, [this] { runAction(this, [this] { DBtbl_listDblClick(); }); });
     installFunctionKeys();
+    moveOnEnter();
 }
 
 // The screen comes before the data module at start-up; it binds its grids when first shown.
