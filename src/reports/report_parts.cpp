@@ -4,6 +4,8 @@
 #include "ui/global.h"
 #include "ui/jpeg.h"
 
+#include "report_engine/layout.h"
+
 #include <QDateTime>
 #include <algorithm>
 
@@ -14,6 +16,21 @@ using report::Band;
 using report::isolate;
 
 namespace report_parts {
+
+QString pdfFileName(const char *report, int caseCode, int testNo, const QDate &testDate)
+{
+    return QStringLiteral("simat-%1-%2-%3-%4.pdf")
+        .arg(QLatin1String(report))
+        .arg(caseCode)
+        .arg(testNo)
+        .arg(testDate.toString(Qt::ISODate));
+}
+
+QString pdfFileName(const char *report, const QDate &from, const QDate &to)
+{
+    return QStringLiteral("simat-%1-%2-%3.pdf")
+        .arg(QLatin1String(report), from.toString(Qt::ISODate), to.toString(Qt::ISODate));
+}
 
 double addCentreHeading(Band &band, double width)
 {
@@ -69,6 +86,49 @@ void addPageFooter(Band &band, double width)
                                                        QStringLiteral("dd/MM/yyyy hh:mm"))));
         return true;
     };
+}
+
+namespace {
+
+constexpr double tolerance = 1e-6;
+
+double neededHeight(const report::Report &report, const report::Element &text)
+{
+    const double pointSize = text.fontSize > 0 ? text.fontSize : report.fontSize;
+    double width = text.box.width();
+    if (text.padding > 0 && 2 * text.padding < width)
+        width -= 2 * text.padding;
+    return report::textHeight(
+        text.text, report::layoutFont(report.fontFamily, pointSize, text.bold), width, text.wrap);
+}
+
+} // namespace
+
+void fitRow(const report::Report &report, Band &band, const QStringList &names, double height)
+{
+    QList<report::Element *> row;
+    double bottom = 0;
+    double needed = height;
+    for (const QString &name : names) {
+        report::Element &text = band.element(name);
+        row << &text;
+        bottom = std::max(bottom, text.box.bottom());
+        needed = std::max(needed, neededHeight(report, text));
+    }
+    const double top = row.first()->box.top();
+    const double moved = top + needed - bottom;
+    if (std::abs(moved) < tolerance)
+        return;
+    for (report::Element &element : band.elements) {
+        if (row.contains(&element))
+            element.box.setHeight(needed);
+        else if (element.box.top() >= bottom - tolerance)
+            element.box.translate(0, moved);
+        else if (element.kind != report::Element::Kind::Text &&
+                 element.box.bottom() >= bottom - tolerance)
+            element.box.setBottom(element.box.bottom() + moved);
+    }
+    band.height += moved;
 }
 
 void addTableColumns(Band &heading, Band &row, const QList<TableColumn> &columns)
