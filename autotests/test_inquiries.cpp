@@ -286,7 +286,11 @@ private slots:
         QCOMPARE(column(pages, "Lrecomm"),
                  QStringList({"الحالة تعانى من التوحد", "لم يكتمل الاختبار"}));
         QCOMPARE(printed(pages, "pageHeader", "Lcount"), QStringList({"2"}));
+        QCOMPARE(unisolatedRuns(pages), QStringList());
         QCOMPARE(printed(pages, "pageHeader", "Lcases_count"), QStringList({"3"}));
+        QCOMPARE(report()->pdfFileName(),
+                 QStringLiteral("simat-all-tests-%1-%2.pdf")
+                     .arg(today.addDays(-7).toString(Qt::ISODate), today.toString(Qt::ISODate)));
 
         QTemporaryDir folder;
         const QString path = folder.filePath("period-tests.csv");

@@ -13,11 +13,13 @@
 #include "ui/messages.h"
 #include "ui/screens.h"
 
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QToolButton>
 
@@ -324,6 +326,34 @@ private slots:
         QCOMPARE(closer.shown, 2);
     }
 
+    // The preview offers the PDF in the documents folder, named for the report, the case, the
+    // test and its date.
+    void thePreviewOffersThePdfUnderTheNameOfWhatItPrints()
+    {
+        reg->test(1).on(daysAgo(3)).allAnswered(Answer::Sometimes).add();
+        showCase();
+        QString offered;
+        onNextModal<QPrintPreviewDialog>([&offered](QPrintPreviewDialog *preview) {
+            onNextModal<QFileDialog>([&offered](QFileDialog *dialog) {
+                offered = dialog->selectedFiles().value(0);
+                dialog->reject();
+            });
+            preview->findChild<QAction *>("savePdfAction")->trigger();
+            preview->reject();
+        });
+        test<QToolButton>("spPrint")->click();
+        const QString date = daysAgo(3).toString(Qt::ISODate);
+        QCOMPARE(QFileInfo(offered).fileName(), QStringLiteral("simat-test-1-1-%1.pdf").arg(date));
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QCOMPARE(QFileInfo(offered).absolutePath(),
+                 QDir(documents).exists() ? documents : QDir::homePath());
+        summaryReport();
+        QCOMPARE(screens::object<report::Report>(QStringLiteral("MeasDiagSummaryReportForm"))
+                     ->pdfFileName(),
+                 QStringLiteral("simat-summary-1-1-%1.pdf").arg(date));
+    }
+
     void closingMakesTheTestReadOnly()
     {
         reg->test(1).on(daysAgo(3)).allAnswered(Answer::Sometimes).add();
@@ -429,6 +459,7 @@ private slots:
         QCOMPARE(printed(summary, "detail", "Lcomment").at(1), verdict);
         QCOMPARE(printed(summary, "detail", "Lgroup_name").at(1), domain);
         for (const auto &pages : {full, summary}) {
+            QCOMPARE(unisolatedRuns(pages), QStringList());
             QCOMPARE(printed(pages, "pageHeader", "Lschool_name").first(), school);
             QCOMPARE(printed(pages, "pageHeader", "Ltester_name").first(), tester);
             QCOMPARE(printed(pages, "pageHeader", "Lmain_street").first(), street);

@@ -438,9 +438,9 @@ void TCaseTestsCompareReport::buildSummary()
     addResultCells(summary, 2, {}, QStringLiteral("نتيجة الاختبار"), names);
     summary.addText(QStringLiteral("Ltrend_meaning"), 0, 2 + 2 * rowHeight + 1, width, rowHeight,
                     checklist::trendWordsMeaning());
-    summary.addText(QStringLiteral("Lend"), 0, 102, width, 7, QStringLiteral("نهاية التقرير"),
+    summary.addText(QStringLiteral("Lend"), 0, 91, width, 7, QStringLiteral("نهاية التقرير"),
                     Align::Center);
-    summary.height = 109;
+    summary.height = 98;
     m_summaryElements = summary.elements.size();
     summary.beforePrint = [this](Band &band) {
         fillSummary(band);
@@ -472,7 +472,7 @@ void TCaseTestsCompareReport::drawChart(Band &band) const
     constexpr double top = 24;
     // The figure over a full bar stands clear of the legend.
     constexpr double plotTop = top + 19;
-    constexpr double plotHeight = 44;
+    constexpr double plotHeight = 34;
     constexpr double baseline = plotTop + plotHeight;
     constexpr double plotRight = 16;
     constexpr double plotWidth = width - plotRight - 4;
@@ -530,7 +530,7 @@ void TCaseTestsCompareReport::drawChart(Band &band) const
             value.canGrow = false;
         }
         report::Element &name = band.addText(QStringLiteral("Lchart_domain_%1").arg(domain + 1),
-                                             plotRight + slot * domain, baseline + 1, slot, 12,
+                                             plotRight + slot * domain, baseline + 1, slot, 10,
                                              m_domainNames.value(rates.domain), Align::Center);
         name.fontSize = 9;
         name.canGrow = false;
