@@ -7,6 +7,7 @@
 #include "report_engine/layout.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <algorithm>
 
 namespace simat {
@@ -106,22 +107,21 @@ double neededHeight(const report::Report &report, const report::Element &text)
 
 void fitRow(const report::Report &report, Band &band, const QStringList &names, double height)
 {
-    QList<report::Element *> row;
+    // Each text as tall as it needs, so that one line stays level with its caption; the row as
+    // tall as its tallest text.
+    QHash<const report::Element *, double> heights;
     double bottom = 0;
-    double needed = height;
+    double rowHeight = height;
     for (const QString &name : names) {
-        report::Element &text = band.element(name);
-        row << &text;
+        const report::Element &text = band.element(name);
+        heights.insert(&text, std::max(height, neededHeight(report, text)));
         bottom = std::max(bottom, text.box.bottom());
-        needed = std::max(needed, neededHeight(report, text));
+        rowHeight = std::max(rowHeight, heights.value(&text));
     }
-    const double top = row.first()->box.top();
-    const double moved = top + needed - bottom;
-    if (std::abs(moved) < tolerance)
-        return;
+    const double moved = band.element(names.first()).box.top() + rowHeight - bottom;
     for (report::Element &element : band.elements) {
-        if (row.contains(&element))
-            element.box.setHeight(needed);
+        if (heights.contains(&element))
+            element.box.setHeight(heights.value(&element));
         else if (element.box.top() >= bottom - tolerance)
             element.box.translate(0, moved);
         else if (element.kind != report::Element::Kind::Text &&
