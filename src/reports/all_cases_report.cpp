@@ -2,7 +2,6 @@
 
 #include "core/checklist.h"
 #include "data/dm.h"
-#include "data/period_export.h"
 #include "report_parts.h"
 #include "ui/global.h"
 #include "ui/messages.h"
@@ -49,16 +48,21 @@ bool TAllCasesReport::listPeriod(const QDate &from, const QDate &to)
     QList<Line> lines;
     period_export::readTests(dm()->Database1, {globals().CurrentBranchNo, from, to},
                              [&lines, questions](const period_export::PeriodTest &listed) {
-                                 const ChecklistTest &test = listed.test;
-                                 lines
-                                     << Line{listed.caseName,       test.identity.testDate,
-                                             listed.infoSourceName, listed.testerName,
-                                             test.held(),           test.recommendation(questions)};
+                                 lines << lineOf(listed, questions);
                              });
     m_lines.setItems(std::move(lines));
     m_from = from;
     m_to = to;
     return !m_lines.isEmpty();
+}
+
+TAllCasesReport::Line TAllCasesReport::lineOf(const period_export::PeriodTest &listed,
+                                              int checklistQuestions)
+{
+    const ChecklistTest &test = listed.test;
+    return {listed.caseName,       test.identity.testDate,
+            listed.infoSourceName, listed.testerName,
+            test.held(),           test.recommendation(checklistQuestions)};
 }
 
 QString TAllCasesReport::pdfFileName() const

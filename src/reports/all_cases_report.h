@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/checklist_test.h"
+#include "data/period_export.h"
 #include "list_rows.h"
 #include "report_engine/report.h"
 
@@ -43,6 +44,7 @@ private:
         std::optional<QString> recommendation;
     };
 
+    static Line lineOf(const period_export::PeriodTest &listed, int checklistQuestions);
     void buildPageHeader();
     void buildTable();
     void fillRow(report::Band &band);
