@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QPointer>
 #include <QPrintPreviewDialog>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -211,6 +212,21 @@ QStringList printed(const QList<report::LaidOutPage> &pages, const QString &band
             if (item.name == element)
                 texts << QString(item.text).remove(QChar(0x2066)).remove(QChar(0x2069));
     return texts;
+}
+
+QStringList unisolatedRuns(const QList<report::LaidOutPage> &pages)
+{
+    static const QRegularExpression run(
+        QStringLiteral("[-+]\\d[\\d.,]*|\\d+(?:\\s*[/:-]\\s*\\d+)+|\\d[\\d.,]*\\s*%"));
+    QStringList found;
+    for (const report::LaidOutPage &page : pages)
+        for (const report::Item &item : page.items)
+            for (const QRegularExpressionMatch &match : run.globalMatch(item.text)) {
+                const QString before = item.text.left(match.capturedStart());
+                if (before.count(QChar(0x2066)) <= before.count(QChar(0x2069)))
+                    found << item.name + QStringLiteral(": ") + item.text;
+            }
+    return found;
 }
 
 PreviewCloser::PreviewCloser()

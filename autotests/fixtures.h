@@ -100,6 +100,11 @@ void closeScreens();
 QStringList printed(const QList<report::LaidOutPage> &pages, const QString &band,
                     const QString &element);
 
+// Every number with a sign or a percent sign, and every date, time, code or ratio of digits and
+// separators, that the pages print outside a left-to-right isolate (U+2066 ... U+2069):
+// right-to-left text turns such a run round ("33.33-"). Each as "element: text".
+QStringList unisolatedRuns(const QList<report::LaidOutPage> &pages);
+
 // Closes the print preview that a print opens, noting that it showed.
 class PreviewCloser : public QObject {
 public:

@@ -505,7 +505,7 @@ private slots:
         QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
         QCOMPARE(text("eTesterCode"), QStringLiteral("0"));
         QCOMPARE(text("eInfoSourceCode"), QStringLiteral("0"));
-        QCOMPARE(text("Lgroup_comment"), QStringLiteral("أُجيب عن 0 من 10 سؤالاً"));
+        QCOMPARE(text("Lgroup_comment"), QStringLiteral("أُجيب عن 0 من 10 أسئلة"));
         QCOMPARE(text("Lmeas_comment"), QStringLiteral("أُجيب عن 0 من 50 سؤالاً"));
         QCOMPARE(text("STgroup_perc"), QStringLiteral("0.00"));
         QCOMPARE(text("STmeas_perc"), QStringLiteral("0.00"));
@@ -1232,7 +1232,7 @@ private slots:
         pick("spFindStudent", QStringLiteral("ريم"));
         const QString domainVerdict = QStringLiteral(
             "الحالة تعانى من التوحد على مستوى مجموعة إضطرابات التواصل اللفظى وغير اللفظى");
-        QCOMPARE(text("Lgroup_comment"), QStringLiteral("أُجيب عن 9 من 10 سؤالاً"));
+        QCOMPARE(text("Lgroup_comment"), QStringLiteral("أُجيب عن 9 من 10 أسئلة"));
         QCOMPARE(text("Lmeas_comment"), QStringLiteral("أُجيب عن 49 من 50 سؤالاً"));
         QCOMPARE(text("STtot_case_group_mark"), QStringLiteral("18"));
         clickCell(0, 2);
@@ -1242,7 +1242,7 @@ private slots:
         QCOMPARE(text("Lmeas_comment"), QStringLiteral("أُجيب عن 49 من 50 سؤالاً"));
         for (int row = 1; row < 6; ++row)
             clickCell(row, 3);
-        QCOMPARE(text("Lgroup_comment"), QStringLiteral("أُجيب عن 5 من 10 سؤالاً"));
+        QCOMPARE(text("Lgroup_comment"), QStringLiteral("أُجيب عن 5 من 10 أسئلة"));
         QCOMPARE(text("STtot_case_group_mark"), QStringLiteral("11"));
         QCOMPARE(text("STgroup_perc"), QStringLiteral("36.67"));
         for (int row = 1; row < 6; ++row)

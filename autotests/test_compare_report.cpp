@@ -183,8 +183,9 @@ private slots:
                  {"Ltest_mark_test1", "Ltest_perc_test1", "Ltest_mark_test2", "Ltest_perc_test2",
                   "Ltest_change_val", "Ltest_change_rate", "Ltast_change_trend"})
                 summary << printed(run, "summary", name);
+            // The earlier test is unfinished: no trend yet.
             QCOMPARE(summary, QStringList({"76 / 150", "50.67 %", "91 / 150", "60.67 %", "15",
-                                           "19.74", "إيجابى"}));
+                                           "19.74", ""}));
         }
 
         // The chart: the first domain at the right, the earlier test's bar right of the later's.
@@ -257,7 +258,7 @@ private slots:
         QCOMPARE(printed(pages, "summary", "Ltest_change_val"), QStringList({"40"}));
         QCOMPARE(printed(pages, "summary", "Ltest_change_rate"), QStringList({""}));
         QCOMPARE(printed(pages, "groupFooter", "Lsum_change_val"),
-                 QStringList({"0", "10", "10", "10", "10"}));
+                 QStringList({"0", "10", "10", "10", ""}));
         QCOMPARE(printed(pages, "groupFooter", "Lsum_change_perc"), QStringList(5, ""));
         QCOMPARE(printed(pages, "groupFooter", "Lpres_ques_mark_test1"),
                  QStringList({"0.00 %", "0.00 %", "0.00 %", "0.00 %", ""}));
@@ -273,8 +274,51 @@ private slots:
         pages = report()->layOut();
         QCOMPARE(printed(pages, "summary", "Ltest_change_val"), QStringList({""}));
         QCOMPARE(printed(pages, "summary", "Ltest_change_rate"), QStringList({""}));
-        QCOMPARE(printed(pages, "summary", "Ltast_change_trend"), QStringList({"ثبات"}));
+        QCOMPARE(printed(pages, "summary", "Ltast_change_trend"), QStringList({""}));
         QCOMPARE(printed(pages, "groupFooter", "Lsum_change_perc"), QStringList(4, "0"));
+    }
+
+    // The open latest test was saved without domain 5: its footer prints no change, and the
+    // total's trend waits until both tests are complete. A line under the total says what the
+    // trend words mean.
+    void aDomainTheLaterTestLacksPrintsNoChange()
+    {
+        reg->test(1).number(1).on(daysAgo(30)).closed().allAnswered(Answer::Always).add();
+        reg->test(1).number(2).on(daysAgo(20)).closed().allAnswered(Answer::Sometimes).add();
+        reg->test(1)
+            .number(3)
+            .on(daysAgo(10))
+            .marked([](int group, int) { return group == 5 ? -1 : 3; })
+            .add();
+        globals().lookup.CompareCaseCode = 1;
+        report()->BuildCompare(nullptr);
+        auto pages = report()->layOut();
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_change_val"),
+                 QStringList({"10", "10", "10", "10", ""}));
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_change_perc"),
+                 QStringList({"50", "50", "50", "50", ""}));
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_change_trend"),
+                 QStringList({"إيجابى", "إيجابى", "إيجابى", "إيجابى", ""}));
+        QCOMPARE(printed(pages, "groupFooter", "Lsum_ques_mark_test2").last(), QString());
+        QStringList summary;
+        for (const char *name : {"Ltest_change_val", "Ltest_change_rate", "Ltast_change_trend"})
+            summary << printed(pages, "summary", name);
+        QCOMPARE(summary, QStringList({"20", "20.00", ""}));
+        QCOMPARE(printed(pages, "summary", "Ltrend_meaning"),
+                 QStringList({"إيجابى: ارتفاع الدرجة (زيادة السمات)، سلبى: انخفاض الدرجة، ثبات: "
+                              "لا تغيير"}));
+
+        // Two complete tests: the total's trend, and a fall that keeps its sign on the left.
+        QCOMPARE(unisolatedRuns(pages), QStringList());
+        report()->compareTests({0, 1, daysAgo(30), 1}, {0, 2, daysAgo(20), 1});
+        pages = report()->layOut();
+        QCOMPARE(unisolatedRuns(pages), QStringList());
+        QCOMPARE(printed(pages, "summary", "Ltast_change_trend"), QStringList({"سلبى"}));
+        QCOMPARE(itemNamed(pages, "Ltest_change_rate").text, QStringLiteral("\u2066-33.33\u2069"));
+        QCOMPARE(itemNamed(pages, "Ltest_change_val").text, QStringLiteral("\u2066-50\u2069"));
+        QCOMPARE(
+            report()->pdfFileName(),
+            QStringLiteral("simat-comparison-1-2-%1.pdf").arg(daysAgo(20).toString(Qt::ISODate)));
     }
 
     void thePickerStaysOpenAfterAComparisonAndClosesAfterARefusal()
@@ -306,8 +350,16 @@ private slots:
     void printsClearTextsToAPdf()
     {
         addComparedTests();
+        const QString name =
+            QStringLiteral("عبد الرحمن بن عبد العزيز بن محمد بن عبد الله آل الشيخ الحربي");
+        const QString street = QStringLiteral("شارع الأمير محمد بن عبد العزيز، حى العليا، الرياض");
+        reg->run(QStringLiteral("update student set stud_name = '%1', stud_main_street = '%2' "
+                                "where stud_code = 1")
+                     .arg(name, street));
         globals().lookup.CompareCaseCode = 1;
         report()->BuildCompare(nullptr);
+        QCOMPARE(printed(report()->layOut(), "pageHeader", "Lstud_name").first(), name);
+        QCOMPARE(printed(report()->layOut(), "pageHeader", "Lstud_main_street").first(), street);
         QTemporaryDir folder;
         const QString path = folder.filePath("compare.pdf");
         // Every text whole and clear of the others.

@@ -3,6 +3,7 @@
 #include "core/age.h"
 #include "core/checklist_test.h"
 #include "core/comparison.h"
+#include "core/counted_words.h"
 #include "core/permissions.h"
 
 #include <QtTest>
@@ -66,8 +67,8 @@ private slots:
     {
         QVERIFY(!checklist::findsTraits(49.99));
         QVERIFY(checklist::findsTraits(50.00));
-        QCOMPARE(checklist::reportDomainVerdict(49.99),
-                 QStringLiteral("الحالة لاتعانى من التوحد على مستوى مجموعة"));
+        QCOMPARE(checklist::reportDomainVerdict(49.99, QStringLiteral("الخلل الحسى")),
+                 QStringLiteral("الحالة لاتعانى من التوحد على مستوى مجموعة الخلل الحسى"));
         QCOMPARE(checklist::reportChecklistVerdict(50.0),
                  QStringLiteral("الحالة تعانى من التوحد على مستوى المقياس ككل"));
         // Two of three answers "Rarely" and one "Sometimes": 4 of 9 is 44.44 %.
@@ -85,8 +86,58 @@ private slots:
         const checklist::Figures half =
             testAnswering({Answer::Always, Answer::None, Answer::Always, Answer::None}).domain(1);
         QCOMPARE(checklist::screenDomainResult(half, QStringLiteral("الخلل الحسى")),
-                 QStringLiteral("أُجيب عن 2 من 4 سؤالاً"));
+                 QStringLiteral("أُجيب عن 2 من 4 أسئلة"));
         QCOMPARE(checklist::screenDomainResult(checklist::Figures(), QString()), QString());
+    }
+
+    void countsWordTheirQuestions_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("afterPreposition");
+        QTest::newRow("1") << 1 << "سؤال واحد"
+                           << "سؤال واحد";
+        QTest::newRow("2") << 2 << "سؤالان"
+                           << "سؤالين";
+        QTest::newRow("3") << 3 << "3 أسئلة"
+                           << "3 أسئلة";
+        QTest::newRow("10") << 10 << "10 أسئلة"
+                            << "10 أسئلة";
+        QTest::newRow("11") << 11 << "11 سؤالاً"
+                            << "11 سؤالاً";
+        QTest::newRow("99") << 99 << "99 سؤالاً"
+                            << "99 سؤالاً";
+        QTest::newRow("100") << 100 << "100 سؤال"
+                             << "100 سؤال";
+        QTest::newRow("102") << 102 << "102 سؤال"
+                             << "102 سؤال";
+        QTest::newRow("105") << 105 << "105 أسئلة"
+                             << "105 أسئلة";
+        QTest::newRow("150") << 150 << "150 سؤالاً"
+                             << "150 سؤالاً";
+    }
+    void countsWordTheirQuestions()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, subject);
+        QFETCH(QString, afterPreposition);
+        QCOMPARE(arabic::questions(count), subject);
+        QCOMPARE(arabic::questions(count, arabic::Case::Oblique), afterPreposition);
+        const ChecklistTest unanswered = testAnswering(QList<Answer>(count, Answer::None));
+        QCOMPARE(checklist::screenChecklistResult(unanswered.whole(count)),
+                 QStringLiteral("أُجيب عن 0 من ") + afterPreposition);
+    }
+
+    // The list of a period's tests recommends on what a test holds, once it is complete.
+    void anUnfinishedTestHasNoRecommendation()
+    {
+        const ChecklistTest half = testAnswering({Answer::Always, Answer::Rarely, Answer::None});
+        QCOMPARE(*half.held().rate(), 44.44);
+        QVERIFY(!half.recommendation(3));
+        QVERIFY(!testAnswering({Answer::Always, Answer::Always}).recommendation(3));
+        QCOMPARE(*testAnswering({Answer::Always, Answer::Rarely}).recommendation(2),
+                 QStringLiteral("الحالة تعانى من التوحد"));
+        QCOMPARE(checklist::unfinishedTestText(), QStringLiteral("لم يكتمل الاختبار"));
     }
 
     void completenessCountsTheWholeChecklist()
@@ -200,17 +251,22 @@ private slots:
         const checklist::DomainComparison &first = *compared.domain(1);
         QCOMPARE(first.earlier.marks, 2);
         QCOMPARE(first.later.marks, 5);
-        QCOMPARE(first.change().value, 3);
-        QCOMPARE(*first.change().rate, 150.0);
-        QCOMPARE(first.change().trend, QStringLiteral("إيجابى"));
+        QCOMPARE(first.change()->value, 3);
+        QCOMPARE(*first.change()->rate, 150.0);
+        QCOMPARE(first.change()->trend, QStringLiteral("إيجابى"));
         const checklist::DomainComparison &second = *compared.domain(2);
         QCOMPARE(second.earlier.questions, 0);
         QVERIFY(!second.earlier.rate());
-        QVERIFY(!second.change().rate);
+        QVERIFY(!second.change());
         QCOMPARE(compared.earlier.greatest(), 12);
         QCOMPARE(*compared.later.rate(), 66.67);
         QCOMPARE(compared.change().value, 6);
+        QCOMPARE(compared.change().trend, QString());
         QVERIFY(!compared.domain(3));
+        earlier.replaceDomain(2, {question(2, 1, Answer::Always)});
+        const checklist::TestComparison complete = checklist::compareTests(earlier, later, 3);
+        QCOMPARE(complete.change().trend, QStringLiteral("إيجابى"));
+        QCOMPARE(complete.domain(2)->change()->trend, QStringLiteral("ثبات"));
     }
 
     void changesAndTheirWords()

@@ -2,7 +2,9 @@
 #include "fixtures.h"
 #include "register_builder.h"
 
-#include "core/checklist.h"
+#include "core/checklist_test.h"
+#include "data/dm.h"
+#include "data/period_export.h"
 #include "reports/all_cases_report.h"
 #include "ui/global.h"
 #include "ui/messages.h"
@@ -108,13 +110,14 @@ private slots:
         QCOMPARE(column(pages, "Lstud_name"), QStringList({"سالم الحربي", "ريم خالد", "ريم خالد"}));
         QCOMPARE(column(pages, "Lserial"), QStringList({"1", "2", "3"}));
         QCOMPARE(column(pages, "Ltest_perc"), QStringList({"50.00%", "33.33%", "100.00%"}));
-        QCOMPARE(column(pages, "Lrecomm"),
-                 QStringList({"الحالة تعانى من التوحد", "الحالة لاتعانى من التوحد",
-                              "الحالة تعانى من التوحد"}));
+        QCOMPARE(
+            column(pages, "Lrecomm"),
+            QStringList({"لم يكتمل الاختبار", "الحالة لاتعانى من التوحد", "لم يكتمل الاختبار"}));
         QCOMPARE(column(pages, "Ltest_ques_count"), QStringList({"20", "50", "10"}));
         QCOMPARE(column(pages, "Lwaiting_ques"), QStringList({"30", "0", "40"}));
         QCOMPARE(printed(pages, "pageHeader", "Lcount"), QStringList({"3"}));
-        QCOMPARE(printed(pages, "pageHeader", "Lcases_count"), QStringList({"2"}));
+        // Every case with a test, in any branch and on any date.
+        QCOMPARE(printed(pages, "pageHeader", "Lcases_count"), QStringList({"3"}));
         QCOMPARE(column(report()->layOut(), "Lserial"), QStringList({"1", "2", "3"}));
     }
 
@@ -209,8 +212,10 @@ private slots:
             QCOMPARE(test.mid(2, 4),
                      QStringList({test.at(2), today.addDays(-4).toString(Qt::ISODate),
                                   "نورة, \"أم خالد\"", "'=1+2"}));
+            const QString recommendation = test.at(test.size() - 2);
             listed << test.at(6) + '|' + test.at(7) + '|' + test.at(test.size() - 3) + "%|" +
-                          test.at(test.size() - 2);
+                          (recommendation.isEmpty() ? checklist::unfinishedTestText()
+                                                    : recommendation);
         }
         QStringList printedRows;
         for (int row = 0; row < 2; ++row)
@@ -261,6 +266,49 @@ private slots:
         BoxAnswerer empty;
         QTest::mouseClick(on<QToolButton>("IntervalForm", "spExport"), Qt::LeftButton);
         QCOMPARE(empty.texts, QStringList({TAllCasesReport::emptyPeriodText()}));
+    }
+
+    // A test of ten stored rows, five of them answered, is counted as the test screen counts it,
+    // rated as the list rates what a test holds, and recommended on only once complete; in the
+    // list, in the export and on the screen alike.
+    void anUnfinishedTestIsCountedAsTheScreenCountsItAndGetsNoVerdict()
+    {
+        const QDate today = QDate::currentDate();
+        reg->test(1).number(1).on(today.addDays(-2)).allAnswered(Answer::Sometimes).add();
+        reg->test(2).number(2).on(today.addDays(-1)).marks(1, {3, 3, 2, 2, 2, 0, 0, 0, 0, 0}).add();
+        reg->test(3).branch(7).number(1).on(today.addYears(-1)).marks(1, {1}).add();
+
+        QVERIFY(report()->listPeriod(today.addDays(-7), today));
+        const QList<report::LaidOutPage> pages = report()->layOut();
+        QCOMPARE(column(pages, "Ltest_ques_count"), QStringList({"50", "5"}));
+        QCOMPARE(column(pages, "Lwaiting_ques"), QStringList({"0", "45"}));
+        QCOMPARE(column(pages, "Ltest_perc"), QStringList({"66.67%", "40.00%"}));
+        QCOMPARE(column(pages, "Lrecomm"),
+                 QStringList({"الحالة تعانى من التوحد", "لم يكتمل الاختبار"}));
+        QCOMPARE(printed(pages, "pageHeader", "Lcount"), QStringList({"2"}));
+        QCOMPARE(unisolatedRuns(pages), QStringList());
+        QCOMPARE(printed(pages, "pageHeader", "Lcases_count"), QStringList({"3"}));
+        QCOMPARE(report()->pdfFileName(),
+                 QStringLiteral("simat-all-tests-%1-%2.pdf")
+                     .arg(today.addDays(-7).toString(Qt::ISODate), today.toString(Qt::ISODate)));
+
+        QTemporaryDir folder;
+        const QString path = folder.filePath("period-tests.csv");
+        period_export::write(TDataModule1::instance()->Database1, {0, today.addDays(-7), today}, 2,
+                             path);
+        QStringList exported;
+        for (const QStringList &test : readCsv(path).mid(1))
+            exported << (QStringList{test.at(6), test.at(7)} + test.mid(test.size() - 3)).join('|');
+        QCOMPARE(exported,
+                 QStringList({"50|0|66.67|الحالة تعانى من التوحد|جارى", "5|45|40.00||جارى"}));
+
+        QTest::mouseClick(screen("MainForm")->findChild<QToolButton *>("SP_start_test"),
+                          Qt::LeftButton);
+        on<QLineEdit>("MeasureDiagonsisForm", "eStudentCode")->setText("2");
+        QCOMPARE(on<QLabel>("MeasureDiagonsisForm", "Lgroup_comment")->text(),
+                 QStringLiteral("أُجيب عن 5 من 10 أسئلة"));
+        QCOMPARE(on<QLabel>("MeasureDiagonsisForm", "Lmeas_comment")->text(),
+                 QStringLiteral("أُجيب عن 5 من 50 سؤالاً"));
     }
 
     // Under the common umask 022 too, and over files that others could read before.

@@ -13,12 +13,13 @@
 #include "ui/messages.h"
 #include "ui/screens.h"
 
-#include <QFontMetricsF>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QToolButton>
 
@@ -80,6 +81,11 @@ class ReportsTest : public QObject {
         return layOut("MeasDiagSummaryReportForm", form()->shownTestNo());
     }
 
+    QStringList domainNames()
+    {
+        return reg->rows("select ques_group_name from test_ques_group order by ques_group_id");
+    }
+
     QStringList click(const char *button, QList<QMessageBox::StandardButton> answers = {})
     {
         BoxAnswerer boxes(answers.isEmpty() ? QList{QMessageBox::Yes} : answers);
@@ -128,8 +134,10 @@ private slots:
         const auto pages = fullReport();
         QCOMPARE(printed(pages, "groupFooter", "Lperc"),
                  QStringList(5, QStringLiteral("النسبة 100.00 %")));
-        QCOMPARE(printed(pages, "groupFooter", "Lcomment"),
-                 QStringList(5, QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة")));
+        QStringList verdicts;
+        for (const QString &domain : domainNames())
+            verdicts << QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة ") + domain;
+        QCOMPARE(printed(pages, "groupFooter", "Lcomment"), verdicts);
         QCOMPARE(printed(pages, "summary", "Lperc"), QStringList({"النسبة 100.00 %"}));
         QCOMPARE(printed(pages, "summary", "Ltot_comment"),
                  QStringList({"الحالة تعانى من التوحد على مستوى المقياس ككل"}));
@@ -163,8 +171,8 @@ private slots:
         QCOMPARE(rates.mid(0, 3),
                  QStringList({"النسبة 50.00 %", "النسبة 33.33 %", "النسبة 100.00 %"}));
         QCOMPARE(printed(pages, "groupFooter", "Lcomment").mid(0, 2),
-                 QStringList({"الحالة تعانى من التوحد على مستوى مجموعة",
-                              "الحالة لاتعانى من التوحد على مستوى مجموعة"}));
+                 QStringList({"الحالة تعانى من التوحد على مستوى مجموعة " + domainNames().at(0),
+                              "الحالة لاتعانى من التوحد على مستوى مجموعة " + domainNames().at(1)}));
         QCOMPARE(printed(pages, "pageHeader", "Ltest_status").first(), QStringLiteral("منتهى"));
         QCOMPARE(printed(summaryReport(), "detail", "Lgroup_perc").mid(0, 2),
                  QStringList({"50.00", "33.33"}));
@@ -318,6 +326,34 @@ private slots:
         QCOMPARE(closer.shown, 2);
     }
 
+    // The preview offers the PDF in the documents folder, named for the report, the case, the
+    // test and its date.
+    void thePreviewOffersThePdfUnderTheNameOfWhatItPrints()
+    {
+        reg->test(1).on(daysAgo(3)).allAnswered(Answer::Sometimes).add();
+        showCase();
+        QString offered;
+        onNextModal<QPrintPreviewDialog>([&offered](QPrintPreviewDialog *preview) {
+            onNextModal<QFileDialog>([&offered](QFileDialog *dialog) {
+                offered = dialog->selectedFiles().value(0);
+                dialog->reject();
+            });
+            preview->findChild<QAction *>("savePdfAction")->trigger();
+            preview->reject();
+        });
+        test<QToolButton>("spPrint")->click();
+        const QString date = daysAgo(3).toString(Qt::ISODate);
+        QCOMPARE(QFileInfo(offered).fileName(), QStringLiteral("simat-test-1-1-%1.pdf").arg(date));
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QCOMPARE(QFileInfo(offered).absolutePath(),
+                 QDir(documents).exists() ? documents : QDir::homePath());
+        summaryReport();
+        QCOMPARE(screens::object<report::Report>(QStringLiteral("MeasDiagSummaryReportForm"))
+                     ->pdfFileName(),
+                 QStringLiteral("simat-summary-1-1-%1.pdf").arg(date));
+    }
+
     void closingMakesTheTestReadOnly()
     {
         reg->test(1).on(daysAgo(3)).allAnswered(Answer::Sometimes).add();
@@ -400,31 +436,44 @@ private slots:
         QVERIFY(form()->grid()->isEnabled());
     }
 
-    void aSchoolNameAtItsLimitIsPrintedInsideItsBox()
+    // Long texts wrap and move what stands below them down: each prints whole, clear of every
+    // other text, in both reports.
+    void longNamesAndVerdictsPrintWholeClearOfEachOther()
     {
         const QString school = QStringLiteral("مدرسة ").repeated(17).left(100);
+        const QString tester = QStringLiteral("نورة عبد الله بن سليمان بن عبد الرحمن العتيبي "
+                                              "الأخصائية النفسية الأولى بالمركز");
+        const QString street = QStringLiteral("شارع الأمير محمد بن عبد العزيز، حى العليا، الرياض");
+        const QString domain = QStringLiteral("إضطرابات التفاعل الاجتماعى ").repeated(7).trimmed();
+        reg->run(QStringLiteral("update tester set tester_name = '%1'").arg(tester));
+        reg->run(QStringLiteral("update student set stud_main_street = '%1'").arg(street));
+        reg->run(QStringLiteral("update test_ques_group set ques_group_name = '%1' where "
+                                "ques_group_id = 2")
+                     .arg(domain));
         reg->test(1).on(daysAgo(3)).school(school).allAnswered(Answer::Sometimes).add();
         showCase();
-        for (const auto &pages : {fullReport(), summaryReport()}) {
-            const report::LaidOutPage &page = pages.first();
-            const QList<report::Item> texts = page.itemsOfBand("pageHeader");
-            const auto label = std::find_if(texts.begin(), texts.end(), [](const auto &item) {
-                return item.name == QLatin1String("Lschool_name");
-            });
-            QVERIFY(label != texts.end());
-            QVERIFY(label->text == school || (label->text.endsWith(QChar(0x2026)) &&
-                                              school.startsWith(label->text.chopped(1))));
-            const QFont font = report::layoutFont(label->family, label->pointSize, label->bold);
-            QVERIFY(QFontMetricsF(font).horizontalAdvance(label->text) <=
-                    report::mmToDots(label->rect.width()));
-            QVERIFY(QRectF(10, 10, 190, 277).contains(label->rect));
-            // No two labels of the page share any room.
-            for (const report::Item &one : page.items)
-                for (const report::Item &other : page.items)
-                    if (&one != &other && one.kind == report::Item::Kind::Text &&
-                        other.kind == report::Item::Kind::Text)
-                        QVERIFY2(!overlap(one.rect, other.rect),
+        const QString verdict = QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة ") + domain;
+        const auto full = fullReport();
+        const auto summary = summaryReport();
+        QCOMPARE(printed(full, "groupFooter", "Lcomment").at(1), verdict);
+        QCOMPARE(printed(summary, "detail", "Lcomment").at(1), verdict);
+        QCOMPARE(printed(summary, "detail", "Lgroup_name").at(1), domain);
+        for (const auto &pages : {full, summary}) {
+            QCOMPARE(unisolatedRuns(pages), QStringList());
+            QCOMPARE(printed(pages, "pageHeader", "Lschool_name").first(), school);
+            QCOMPARE(printed(pages, "pageHeader", "Ltester_name").first(), tester);
+            QCOMPARE(printed(pages, "pageHeader", "Lmain_street").first(), street);
+            for (const report::LaidOutPage &page : pages)
+                for (const report::Item &one : page.items) {
+                    if (one.kind != report::Item::Kind::Text)
+                        continue;
+                    QVERIFY2(!one.text.contains(QChar(0x2026)), qPrintable(one.name));
+                    QVERIFY2(QRectF(10, 10, 190, 277).contains(one.rect), qPrintable(one.name));
+                    for (const report::Item &other : page.items)
+                        QVERIFY2(&one == &other || other.kind != report::Item::Kind::Text ||
+                                     !overlap(one.rect, other.rect),
                                  qPrintable(one.name + QStringLiteral(" over ") + other.name));
+                }
         }
     }
 

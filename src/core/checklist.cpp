@@ -1,6 +1,7 @@
 #include "checklist.h"
 
 #include "checklist_test.h"
+#include "counted_words.h"
 
 namespace simat::checklist {
 
@@ -45,7 +46,8 @@ QString screenVerdict(double rate, const QString &traits, const QString &sound)
 
 QString answeredProgress(int answered, int questions)
 {
-    return QStringLiteral("أُجيب عن %1 من %2 سؤالاً").arg(answered).arg(questions);
+    return QStringLiteral("أُجيب عن %1 من %2")
+        .arg(QString::number(answered), arabic::questions(questions, arabic::Case::Oblique));
 }
 
 } // namespace
@@ -123,10 +125,12 @@ QString screenChecklistResult(const Figures &figures)
                          QStringLiteral("الحالة سليمة ولاتعانى من التوحد على مستوى المقياس ككل"));
 }
 
-QString reportDomainVerdict(double rate)
+QString reportDomainVerdict(double rate, const QString &domainName)
 {
-    return findsTraits(rate) ? QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة")
-                             : QStringLiteral("الحالة لاتعانى من التوحد على مستوى مجموعة");
+    const QString verdict = findsTraits(rate)
+                                ? QStringLiteral("الحالة تعانى من التوحد على مستوى مجموعة")
+                                : QStringLiteral("الحالة لاتعانى من التوحد على مستوى مجموعة");
+    return domainName.isEmpty() ? verdict : verdict + QLatin1Char(' ') + domainName;
 }
 
 QString reportChecklistVerdict(double rate)

@@ -46,8 +46,8 @@ struct Figures;
 // every question has an answer (none while the rate is 0), until then how many have one.
 QString screenDomainResult(const Figures &figures, const QString &domainName);
 QString screenChecklistResult(const Figures &figures);
-// The verdicts as the reports word them.
-QString reportDomainVerdict(double rate);
+// The verdicts as the reports word them; a domain's ends with the domain's name.
+QString reportDomainVerdict(double rate, const QString &domainName);
 QString reportChecklistVerdict(double rate);
 // The recommendation of a test in the list of the tests of a period.
 QString testRecommendation(double rate);

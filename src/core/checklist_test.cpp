@@ -30,6 +30,11 @@ double roundedRate(double rate)
     return std::round(rate * 100) / 100;
 }
 
+QString unfinishedTestText()
+{
+    return QStringLiteral("لم يكتمل الاختبار");
+}
+
 std::optional<double> Figures::rate() const
 {
     const std::optional<double> exact = checklist::rate(marks, greatest());
@@ -124,15 +129,27 @@ checklist::Figures ChecklistTest::domain(int domain) const
 
 checklist::Figures ChecklistTest::whole(int checklistQuestions) const
 {
-    checklist::Figures figures = checklist::figuresOf(m_answers);
+    checklist::Figures figures = held();
     figures.questions = checklistQuestions;
     return figures;
 }
 
+checklist::Figures ChecklistTest::held() const
+{
+    return checklist::figuresOf(m_answers);
+}
+
 bool ChecklistTest::isComplete(int checklistQuestions) const
 {
-    const checklist::Figures figures = checklist::figuresOf(m_answers);
+    const checklist::Figures figures = held();
     return figures.questions == checklistQuestions && figures.isComplete();
+}
+
+std::optional<QString> ChecklistTest::recommendation(int checklistQuestions) const
+{
+    if (!isComplete(checklistQuestions))
+        return std::nullopt;
+    return checklist::testRecommendation(held().shownRate());
 }
 
 } // namespace simat

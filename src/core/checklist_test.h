@@ -67,6 +67,9 @@ Figures figuresOf(const QList<AnsweredQuestion> &questions);
 // Two places, as printed: 49.995 is 50.00.
 double roundedRate(double rate);
 
+// What the list of a period's tests prints in place of the recommendation of an unfinished test.
+QString unfinishedTestText();
+
 } // namespace checklist
 
 // One test of a case: its identity and header, and the answers it holds, by domain. What is
@@ -99,11 +102,17 @@ public:
     void replaceDomain(int domain, const QList<AnsweredQuestion> &answers);
 
     checklist::Figures domain(int domain) const;
+    // Over the questions the test holds rows for: what the reports of one test and the list of a
+    // period's tests rate.
+    checklist::Figures held() const;
     // Over the whole checklist of `checklistQuestions` questions, of which the test may hold
     // fewer.
     checklist::Figures whole(int checklistQuestions) const;
     // Every question of the checklist has an answer in the test.
     bool isComplete(int checklistQuestions) const;
+    // The recommendation the list of a period's tests gives on the held rate; none until the test
+    // is complete.
+    std::optional<QString> recommendation(int checklistQuestions) const;
 
 private:
     QList<AnsweredQuestion> m_answers;

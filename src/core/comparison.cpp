@@ -68,6 +68,27 @@ QString trendWord(double change)
     return QStringLiteral("ثبات");
 }
 
+QString trendWordsMeaning()
+{
+    return QStringLiteral(
+        "إيجابى: ارتفاع الدرجة (زيادة السمات)، سلبى: انخفاض الدرجة، ثبات: لا تغيير");
+}
+
+std::optional<Change> DomainComparison::change() const
+{
+    if (!inBoth())
+        return std::nullopt;
+    return changeOf(earlier.marks, later.marks);
+}
+
+Change TestComparison::change() const
+{
+    Change change = changeOf(earlier.marks, later.marks);
+    if (!bothComplete())
+        change.trend.clear();
+    return change;
+}
+
 const DomainComparison *TestComparison::domain(int domain) const
 {
     for (const DomainComparison &compared : domains)

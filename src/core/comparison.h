@@ -33,13 +33,17 @@ Change changeOf(int earlierMarks, int laterMarks);
 
 // "إيجابى" for a rise of the marks, "سلبى" for a fall, "ثبات" when they stay.
 QString trendWord(double change);
+// What the trend words mean, for a reader of the comparison.
+QString trendWordsMeaning();
 
-// A domain in both tests, each test's figures over the questions it holds of the domain.
+// A domain of either test, each test's figures over the questions it holds of the domain.
 struct DomainComparison {
     int domain = 0;
     Figures earlier;
     Figures later;
-    Change change() const { return changeOf(earlier.marks, later.marks); }
+    bool inBoth() const { return earlier.questions > 0 && later.questions > 0; }
+    // None where a test lacks the domain: the marks of a domain not saved yet are no change.
+    std::optional<Change> change() const;
 };
 
 struct TestComparison {
@@ -49,7 +53,10 @@ struct TestComparison {
     // Each test over the whole checklist.
     Figures earlier;
     Figures later;
-    Change change() const { return changeOf(earlier.marks, later.marks); }
+    bool bothComplete() const { return earlier.isComplete() && later.isComplete(); }
+    // The trend word only once both tests are complete: the marks of an unfinished test still
+    // rise with every answer.
+    Change change() const;
     const DomainComparison *domain(int domain) const;
 };
 TestComparison compareTests(const ChecklistTest &earlier, const ChecklistTest &later,

@@ -193,9 +193,8 @@ void TDataModule1::addUserStatements()
 
 void TDataModule1::addInquiryStatements()
 {
-    using P = ParamType;
-    AllCasesQuery = add(QStringLiteral("AllCasesQuery"), texts::allCasesTests(),
-                        {{"branch_no", P::Integer}, {"from_date", P::Date}, {"to_date", P::Date}});
+    CasesThatHasTestsCountQuery =
+        add(QStringLiteral("CasesThatHasTestsCountQuery"), texts::casesWithTests());
 }
 
 void TDataModule1::addComparisonStatements()

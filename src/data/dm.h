@@ -86,8 +86,8 @@ public:
     // How many active accounts of level 0 there are besides the one named.
     Statement *OtherActiveAdministratorsQuery;
 
-    // The all-cases report.
-    Statement *AllCasesQuery;
+    // The all-cases report: one row per case that has tests, in every branch and period.
+    Statement *CasesThatHasTestsCountQuery;
 
     // The case record form.
     Statement *AddNewStudent;

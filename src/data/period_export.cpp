@@ -16,9 +16,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <optional>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace simat::period_export {
 
@@ -139,61 +140,81 @@ QStringList testsHeading(const std::vector<Domain> &domains)
     return cells;
 }
 
-// A test's row, gathered from its answers as they come.
-class TestRow {
-public:
-    TestRow(const QSqlQuery &firstAnswer, const QString &key)
-        : m_key(key)
-        , m_cells({firstAnswer.value(CaseCode).toString(),
-                   textCell(firstAnswer.value(CaseName).toString()),
-                   firstAnswer.value(TestNo).toString(), isoDate(firstAnswer.value(TestDate)),
-                   textCell(firstAnswer.value(TesterName).toString()),
-                   textCell(firstAnswer.value(SourceName).toString())})
-    {
-        m_test.status = checklist::statusOfStoredCode(firstAnswer.value(TestStatus).toInt());
-    }
+TestIdentity identityOf(const QSqlQuery &row, const Period &period)
+{
+    return {period.branchNo, row.value(TestNo).toInt(), toDate(row.value(TestDate)),
+            row.value(CaseCode).toInt()};
+}
 
-    static QString keyOf(const QSqlQuery &answer)
-    {
-        return answer.value(TestDate).toString() + QLatin1Char('/') +
-               answer.value(TestNo).toString() + QLatin1Char('/') +
-               answer.value(CaseCode).toString();
-    }
-    const QString &key() const { return m_key; }
+PeriodTest headerOf(const QSqlQuery &row, const TestIdentity &identity)
+{
+    PeriodTest test;
+    test.test.identity = identity;
+    test.test.status = checklist::statusOfStoredCode(row.value(TestStatus).toInt());
+    test.caseName = row.value(CaseName).toString();
+    test.testerName = row.value(TesterName).toString();
+    test.infoSourceName = row.value(SourceName).toString();
+    return test;
+}
 
-    // Figured by the stored marks, as the list of the period sums them.
-    void add(const QSqlQuery &answer)
-    {
-        m_answers << AnsweredQuestion{answer.value(QuestionId).toInt(),
-                                      {},
-                                      answer.value(DomainId).toInt(),
-                                      checklist::answerOfMark(answer.value(Mark).toInt())};
-    }
+// Figured by the stored marks, as the list of the period sums them.
+AnsweredQuestion answerOf(const QSqlQuery &row)
+{
+    return {row.value(QuestionId).toInt(),
+            {},
+            row.value(DomainId).toInt(),
+            checklist::answerOfMark(row.value(Mark).toInt())};
+}
 
-    // A test's rates are of the questions it holds rows for, as in the list of the period.
-    QStringList cells(const Checklist &items)
-    {
-        m_test.setAnswers(std::move(m_answers));
-        const checklist::Figures whole = checklist::figuresOf(m_test.answers());
-        QStringList cells = m_cells;
-        cells << QString::number(whole.questions)
-              << QString::number(items.questions.size() - whole.questions);
-        for (const Domain &domain : items.domains) {
-            const std::optional<double> rate = m_test.domain(domain.id).rate();
-            cells << (rate ? number(*rate) : QString());
+// Gathers each test from its rows as they come; `row`, when given, is told of every row too.
+void walkTests(Database &database, const Period &period,
+               const std::function<void(const PeriodTest &test)> &test,
+               const std::function<void(const QSqlQuery &row)> &row = {})
+{
+    Statement rows(database, QStringLiteral("ExportAnswers"), texts::exportedAnswers());
+    bindPeriod(rows, period);
+    std::optional<PeriodTest> gathered;
+    QList<AnsweredQuestion> answers;
+    const auto handOver = [&] {
+        gathered->test.setAnswers(std::exchange(answers, {}));
+        test(*gathered);
+    };
+    rows.readEach([&](const QSqlQuery &answer) {
+        const TestIdentity identity = identityOf(answer, period);
+        if (!gathered || gathered->test.identity != identity) {
+            if (gathered)
+                handOver();
+            gathered = headerOf(answer, identity);
         }
-        const double rate = whole.shownRate();
-        cells << number(rate) << checklist::testRecommendation(rate)
-              << checklist::statusWord(m_test.status);
-        return cells;
-    }
+        answers << answerOf(answer);
+        if (row)
+            row(answer);
+    });
+    if (gathered)
+        handOver();
+}
 
-private:
-    QString m_key;
-    QStringList m_cells;
-    QList<AnsweredQuestion> m_answers;
-    ChecklistTest m_test;
-};
+QStringList testCells(const PeriodTest &listed, const Checklist &items)
+{
+    const ChecklistTest &test = listed.test;
+    const checklist::Figures held = test.held();
+    const int questions = int(items.questions.size());
+    QStringList cells = {QString::number(test.identity.caseCode),
+                         textCell(listed.caseName),
+                         QString::number(test.identity.testNo),
+                         test.identity.testDate.toString(Qt::ISODate),
+                         textCell(listed.testerName),
+                         textCell(listed.infoSourceName),
+                         QString::number(held.answered),
+                         QString::number(questions - held.answered)};
+    for (const Domain &domain : items.domains) {
+        const std::optional<double> rate = test.domain(domain.id).rate();
+        cells << (rate ? number(*rate) : QString());
+    }
+    cells << number(held.shownRate()) << test.recommendation(questions).value_or(QString())
+          << checklist::statusWord(test.status);
+    return cells;
+}
 
 // Written under a name of its own beside the file asked for, readable by its owner alone from
 // its first moment (the rows of every child are in it), and given its name once it is whole.
@@ -234,6 +255,12 @@ int testCount(Database &database, const Period &period)
     return count.intValue(QStringLiteral("tests"));
 }
 
+void readTests(Database &database, const Period &period,
+               const std::function<void(const PeriodTest &test)> &test)
+{
+    walkTests(database, period, test);
+}
+
 QString testsFileName(const Period &period)
 {
     return QStringLiteral("simat-%1-%2-tests.csv")
@@ -262,28 +289,18 @@ Written write(Database &database, const Period &period, int expectedTests,
     answers.writeRow(answersHeading());
 
     Written written;
-    std::optional<TestRow> test;
-    const auto finishTest = [&] {
-        tests.writeRow(test->cells(items));
-        ++written.tests;
-        if (progress && !progress(written.tests, expectedTests))
-            throw Error(QStringLiteral("توقف التصدير قبل أن يكتمل، ولم يُكتب أي ملف"));
-    };
-    Statement rows(database, QStringLiteral("ExportAnswers"), texts::exportedAnswers());
-    bindPeriod(rows, period);
-    rows.readEach([&](const QSqlQuery &answer) {
-        const QString key = TestRow::keyOf(answer);
-        if (!test || test->key() != key) {
-            if (test)
-                finishTest();
-            test.emplace(answer, key);
-        }
-        test->add(answer);
-        answers.writeRow(answerCells(answer, items));
-        ++written.answers;
-    });
-    if (test)
-        finishTest();
+    walkTests(
+        database, period,
+        [&](const PeriodTest &test) {
+            tests.writeRow(testCells(test, items));
+            ++written.tests;
+            if (progress && !progress(written.tests, expectedTests))
+                throw Error(QStringLiteral("توقف التصدير قبل أن يكتمل، ولم يُكتب أي ملف"));
+        },
+        [&](const QSqlQuery &answer) {
+            answers.writeRow(answerCells(answer, items));
+            ++written.answers;
+        });
     answersFile.commit();
     try {
         testsFile.commit();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/checklist_test.h"
+
 #include <QDate>
 #include <QString>
 #include <functional>
@@ -23,6 +25,19 @@ struct Period {
 // The number of the period's tests: those its list of tests shows.
 int testCount(Database &database, const Period &period);
 
+// A test of the period with its case, its tester and its information source by name, and the
+// answers it holds rows for (without the questions' texts).
+struct PeriodTest {
+    ChecklistTest test;
+    QString caseName;
+    QString testerName;
+    QString infoSourceName;
+};
+// Hands over the period's tests that hold rows, by date, number and case, each once its rows are
+// read: the tests that the list of the period's tests shows and the export writes.
+void readTests(Database &database, const Period &period,
+               const std::function<void(const PeriodTest &test)> &test);
+
 // "simat-2026-01-01-2026-12-31-tests.csv", beside which the answers go into
 // "simat-2026-01-01-2026-12-31-answers.csv".
 QString testsFileName(const Period &period);
@@ -35,9 +50,10 @@ struct Written {
     qint64 answers = 0;
 };
 
-// Writes the period's tests into testsFilePath, one row each with its per-domain and total
-// percentages, verdict and status, and their answers into the file answersFilePath() names,
-// one row each. Percentages are of the questions answered, as the list of the period's tests
+// Writes the period's tests into testsFilePath, one row each with the questions answered and
+// waiting, its per-domain and total percentages, recommendation (none while the test is
+// unfinished) and status, and their answers into the file answersFilePath() names, one row each.
+// Percentages are of the questions the test holds rows for, as the list of the period's tests
 // gives them. The progress is told of the tests written out of expectedTests, the number
 // testCount() gave. Both files appear only once both are whole. Throws Error with the reason in
 // Arabic.

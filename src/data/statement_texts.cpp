@@ -480,31 +480,10 @@ QStringList registryTables(int level)
 
 namespace simat::texts {
 
-QStringList allCasesTests()
+QStringList casesWithTests()
 {
-    const QString grouped = QStringLiteral(
-        "a.test_no,a.test_date,a.stud_code,a.school_name,e.stud_name,e.stud_birth_date,"
-        "e.stud_birth_haj_date,e.stud_main_street,e.stud_guard_home_phone_no,"
-        "e.stud_guard_mobile_no,a.test_status,f.tester_name,g.info_source_name");
-    return {QStringLiteral("select ") + grouped + QStringLiteral(","),
-            QStringLiteral("count(*) as test_ques_count,"),
-            QStringLiteral("sum(b.ques_mark) as tot_test_stud_mark,"),
-            QStringLiteral("count(*)*%1 as tot_test_ques_mark,").arg(checklist::greatestMark),
-            QStringLiteral("(sum(b.ques_mark) / (count(*)*%1)) * 100 as test_perc")
-                .arg(checklist::greatestMark),
-            QStringLiteral("from test_hdr as a,test_dtl as b, student as e,tester as f,"
-                           "info_source as g"),
-            QStringLiteral("where a.branch_no=b.branch_no"),
-            QStringLiteral("and a.test_no=b.test_no"),
-            QStringLiteral("and a.test_date=b.test_date"),
-            QStringLiteral("and a.stud_code=b.stud_code"),
-            QStringLiteral("and a.stud_code=e.stud_code"),
-            QStringLiteral("and a.tester_id=f.tester_id"),
-            QStringLiteral("and a.info_source_id=g.info_source_id"),
-            QStringLiteral("and a.branch_no=:branch_no"),
-            QStringLiteral("and a.test_date between :from_date and :to_date"),
-            QStringLiteral("group by ") + grouped,
-            QStringLiteral("order by a.test_date, a.test_no")};
+    return {QStringLiteral("select stud_code,count(*) as case_tests_count"),
+            QStringLiteral("from test_hdr"), QStringLiteral("group by stud_code")};
 }
 
 QStringList studentColumns()

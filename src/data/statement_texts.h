@@ -80,9 +80,8 @@ QStringList registryTables(int level);
 
 // The all-cases report.
 namespace simat::texts {
-// One row per test of a branch dated in a period, with its case, tester and source, its
-// answered questions and its percentage, by date and number.
-QStringList allCasesTests();
+// One row per case that has at least one test, over all branches and dates.
+QStringList casesWithTests();
 } // namespace simat::texts
 
 namespace simat::texts {

@@ -97,11 +97,15 @@ void Report::setSavePathChooser(SavePathChooser chooser)
     savePathChooser() = std::move(chooser);
 }
 
+QString Report::pdfFileName() const
+{
+    return objectName() + QStringLiteral(".pdf");
+}
+
 void Report::savePdf(QWidget *dialog, const QPageLayout &layout)
 {
-    QString path =
-        savePathChooser()(dialog, QStringLiteral("حفظ PDF"), objectName() + QStringLiteral(".pdf"),
-                          QStringLiteral("PDF (*.pdf)"));
+    QString path = savePathChooser()(dialog, QStringLiteral("حفظ PDF"), pdfFileName(),
+                                     QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))

@@ -149,6 +149,9 @@ public:
     void print(QPrinter *printer);
     // Qt's print preview, modal, with a "حفظ PDF" action; returns the dialog's result.
     int preview(QWidget *parent = nullptr);
+    // The file name that the preview offers for the PDF: the form name unless the report names
+    // what it prints.
+    virtual QString pdfFileName() const;
 
     // Told now and then while the report is laid out (with the rows laid out so far) and
     // painted (with the pages painted); returning false stops it, which then throws

@@ -6,8 +6,6 @@
 #include "ui/global.h"
 #include "ui/messages.h"
 
-#include <QSet>
-
 namespace simat {
 
 using report::Align;
@@ -29,8 +27,10 @@ TDataModule1 *dm()
 
 TAllCasesReport::TAllCasesReport(QObject *parent)
     : report::Report(QStringLiteral("AllCasesReport"), parent)
+    , m_lines([](const Line &, const QString &column) -> QVariant { noColumn(column); })
 {
     setOrientation(QPageLayout::Landscape);
+    setSource(&m_lines);
     caption = QStringLiteral("اختبارات كل الحالات");
     buildPageHeader();
     buildTable();
@@ -44,14 +44,30 @@ TAllCasesReport::TAllCasesReport(QObject *parent)
 
 bool TAllCasesReport::listPeriod(const QDate &from, const QDate &to)
 {
-    Statement *tests = dm()->AllCasesQuery;
-    tests->close();
-    tests->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
-    tests->setParam(QStringLiteral("from_date"), from);
-    tests->setParam(QStringLiteral("to_date"), to);
-    tests->open();
-    setSource(tests);
-    return !tests->isEmpty();
+    const int questions = globals().ChecklistQuestionCount;
+    QList<Line> lines;
+    period_export::readTests(dm()->Database1, {globals().CurrentBranchNo, from, to},
+                             [&lines, questions](const period_export::PeriodTest &listed) {
+                                 lines << lineOf(listed, questions);
+                             });
+    m_lines.setItems(std::move(lines));
+    m_from = from;
+    m_to = to;
+    return !m_lines.isEmpty();
+}
+
+TAllCasesReport::Line TAllCasesReport::lineOf(const period_export::PeriodTest &listed,
+                                              int checklistQuestions)
+{
+    const ChecklistTest &test = listed.test;
+    return {listed.caseName,       test.identity.testDate,
+            listed.infoSourceName, listed.testerName,
+            test.held(),           test.recommendation(checklistQuestions)};
+}
+
+QString TAllCasesReport::pdfFileName() const
+{
+    return report_parts::pdfFileName("all-tests", m_from, m_to);
 }
 
 QString TAllCasesReport::emptyPeriodText()
@@ -71,15 +87,10 @@ void TAllCasesReport::run(const QDate &from, const QDate &to, QWidget *over)
 void TAllCasesReport::beforeRun()
 {
     AllCasesSerial = 0;
-    DataSource *tests = source();
-    QSet<int> cases;
-    m_testCount = 0;
-    for (tests->first(); !tests->atEnd(); tests->next()) {
-        ++m_testCount;
-        cases.insert(tests->intValue(QStringLiteral("stud_code")));
-    }
-    tests->first();
-    m_caseCount = int(cases.size());
+    Statement *cases = dm()->CasesThatHasTestsCountQuery;
+    cases->close();
+    cases->open();
+    m_caseCount = cases->rowCount();
 }
 
 void TAllCasesReport::buildPageHeader()
@@ -101,7 +112,7 @@ void TAllCasesReport::buildPageHeader()
     band.beforePrint = [this](Band &header) {
         report_parts::fillCentreHeading(header);
         header.setText(QStringLiteral("Ltitle"), QStringLiteral("اختبارات كل الحالات"));
-        header.setText(QStringLiteral("Lcount"), isolate(QString::number(m_testCount)));
+        header.setText(QStringLiteral("Lcount"), isolate(QString::number(m_lines.items().size())));
         header.setText(QStringLiteral("Lcases_count"), isolate(QString::number(m_caseCount)));
         return true;
     };
@@ -127,25 +138,22 @@ void TAllCasesReport::buildTable()
 
 void TAllCasesReport::fillRow(Band &band)
 {
-    const DataSource *test = source();
-    const int answered = test->intValue(QStringLiteral("test_ques_count"));
-    const double percentage = test->realValue(QStringLiteral("test_perc"));
+    const Line &test = m_lines.current();
+    const int questions = globals().ChecklistQuestionCount;
     band.setText(QStringLiteral("Lserial"), isolate(QString::number(++AllCasesSerial)));
-    band.setText(QStringLiteral("Lstud_name"), test->textValue(QStringLiteral("stud_name")));
-    band.setText(
-        QStringLiteral("Ltest_date"),
-        isolate(
-            test->dateValue(QStringLiteral("test_date")).toString(QStringLiteral("dd/MM/yyyy"))));
-    band.setText(QStringLiteral("Linfo_source_name"),
-                 test->textValue(QStringLiteral("info_source_name")));
-    band.setText(QStringLiteral("Ltester_name"), test->textValue(QStringLiteral("tester_name")));
-    band.setText(QStringLiteral("Ltest_ques_count"), isolate(QString::number(answered)));
+    band.setText(QStringLiteral("Lstud_name"), test.caseName);
+    band.setText(QStringLiteral("Ltest_date"),
+                 isolate(test.testDate.toString(QStringLiteral("dd/MM/yyyy"))));
+    band.setText(QStringLiteral("Linfo_source_name"), test.infoSourceName);
+    band.setText(QStringLiteral("Ltester_name"), test.testerName);
+    band.setText(QStringLiteral("Ltest_ques_count"), isolate(QString::number(test.held.answered)));
     band.setText(QStringLiteral("Lwaiting_ques"),
-                 isolate(QString::number(globals().ChecklistQuestionCount - answered)));
-    band.setText(
-        QStringLiteral("Ltest_perc"),
-        isolate(report::formatMask(percentage, QStringLiteral("0.00")) + QStringLiteral("%")));
-    band.setText(QStringLiteral("Lrecomm"), checklist::testRecommendation(percentage));
+                 isolate(QString::number(questions - test.held.answered)));
+    band.setText(QStringLiteral("Ltest_perc"),
+                 isolate(report::formatMask(test.held.shownRate(), QStringLiteral("0.00")) +
+                         QStringLiteral("%")));
+    band.setText(QStringLiteral("Lrecomm"),
+                 test.recommendation.value_or(checklist::unfinishedTestText()));
 }
 
 } // namespace simat

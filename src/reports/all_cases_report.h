@@ -1,8 +1,12 @@
 #pragma once
 
+#include "core/checklist_test.h"
+#include "data/period_export.h"
+#include "list_rows.h"
 #include "report_engine/report.h"
 
 #include <QDate>
+#include <optional>
 
 class QWidget;
 
@@ -10,7 +14,7 @@ namespace simat {
 
 // The tests of the branch dated in a period, one line each: the case, the date, the source and
 // the tester, the questions answered and still waiting, the percentage and the recommendation;
-// with the number of tests and of cases listed.
+// with the number of tests listed and of the cases that have tests.
 class TAllCasesReport : public report::Report {
     Q_OBJECT
 public:
@@ -23,17 +27,32 @@ public:
     static QString emptyPeriodText();
     // Lists the period's tests; false when it has none.
     bool listPeriod(const QDate &from, const QDate &to);
+    // "simat-all-tests-<from>-<to>.pdf".
+    QString pdfFileName() const override;
 
 protected:
     void beforeRun() override;
 
 private:
+    // A test as its line prints it.
+    struct Line {
+        QString caseName;
+        QDate testDate;
+        QString infoSourceName;
+        QString testerName;
+        checklist::Figures held;
+        std::optional<QString> recommendation;
+    };
+
+    static Line lineOf(const period_export::PeriodTest &listed, int checklistQuestions);
     void buildPageHeader();
     void buildTable();
     void fillRow(report::Band &band);
 
+    ListRows<Line> m_lines;
+    QDate m_from;
+    QDate m_to;
     int AllCasesSerial = 0;
-    int m_testCount = 0;
     int m_caseCount = 0;
 };
 

@@ -115,7 +115,8 @@ void addResultCells(Band &band, double top, const QString &titleName, const QStr
     caption.bold = true;
     caption.padding = 1.5;
     if (!titleName.isEmpty())
-        band.addText(titleName, 30, top, questionColumn.x + questionColumn.width - 30, rowHeight)
+        band.addText(titleName, 30, top, questionColumn.x + questionColumn.width - 30,
+                     2 * rowHeight)
             .bold = true;
     int name = 0;
     for (const Column &test : {answer1Column, answer2Column}) {
@@ -154,6 +155,12 @@ TCaseTestsCompareReport::TCaseTestsCompareReport(QObject *parent)
 }
 
 TCaseTestsCompareReport::~TCaseTestsCompareReport() = default;
+
+QString TCaseTestsCompareReport::pdfFileName() const
+{
+    return report_parts::pdfFileName("comparison", m_later.caseCode, m_later.testNo,
+                                     m_later.testDate);
+}
 
 TCaseTestsCompareReport *TCaseTestsCompareReport::instance()
 {
@@ -279,8 +286,7 @@ void TCaseTestsCompareReport::buildPageHeader()
             band.addText({}, x, y, captionWidth, rowHeight, QString::fromUtf8(field.caption)).bold =
                 true;
             band.addText(QLatin1String(field.name), x + captionWidth, y,
-                         rights[column] - x - captionWidth, rowHeight)
-                .wrap = false;
+                         rights[column] - x - captionWidth, rowHeight);
         }
     }
     band.height = top + 3 * rowHeight + 3;
@@ -297,6 +303,12 @@ void TCaseTestsCompareReport::fillPageHeader(Band &band) const
          {"Lstud_name", "Lstud_main_street", "Lstud_birth_date", "Lstud_birth_haj_date",
           "Lstud_guard_home_phone_no", "Lstud_guard_mobile_no", "Ltest_date_1", "Ltest_date_2"})
         band.setText(QLatin1String(name), m_heading.value(QLatin1String(name)));
+    // A long name or address wraps and moves the fields below it down.
+    for (const QStringList &row :
+         {QStringList{"Lstud_name", "Lstud_birth_haj_date", "Ltest_date_1"},
+          QStringList{"Lstud_main_street", "Lstud_guard_home_phone_no", "Ltest_date_2"},
+          QStringList{"Lstud_birth_date", "Lstud_guard_mobile_no"}})
+        report_parts::fitRow(*this, band, row, rowHeight);
 }
 
 void TCaseTestsCompareReport::buildColumnHeader()
@@ -402,6 +414,7 @@ void TCaseTestsCompareReport::fillDetail(Band &band, const QuestionPair &pair)
 void TCaseTestsCompareReport::fillDomainFooter(Band &band)
 {
     band.setText(QStringLiteral("ques_group_name_dtl"), m_domainNames.value(m_domain));
+    report_parts::fitRow(*this, band, {QStringLiteral("ques_group_name_dtl")}, 2 * rowHeight);
     const checklist::DomainComparison &domain = domainPrinting();
     const std::pair<const char *, const checklist::Figures &> tests[] = {{"test1", domain.earlier},
                                                                          {"test2", domain.later}};
@@ -412,8 +425,9 @@ void TCaseTestsCompareReport::fillDomainFooter(Band &band)
         band.setText(QStringLiteral("Lpres_ques_mark_") + QLatin1String(test),
                      percentText(figures.rate()));
     }
-    showChange(band, changeTexts(domain.change(), wholeMask, AtZero::Shown), "Lsum_change_val",
-               "Lsum_change_perc", "Lsum_change_trend");
+    const std::optional<checklist::Change> change = domain.change();
+    showChange(band, change ? changeTexts(*change, wholeMask, AtZero::Shown) : ChangeTexts(),
+               "Lsum_change_val", "Lsum_change_perc", "Lsum_change_trend");
 }
 
 void TCaseTestsCompareReport::buildSummary()
@@ -422,9 +436,11 @@ void TCaseTestsCompareReport::buildSummary()
                            "Ltest_perc_test2",  "Ltest_change_val", "Ltest_change_rate",
                            "Ltast_change_trend"};
     addResultCells(summary, 2, {}, QStringLiteral("نتيجة الاختبار"), names);
-    summary.addText(QStringLiteral("Lend"), 0, 96, width, 7, QStringLiteral("نهاية التقرير"),
+    summary.addText(QStringLiteral("Ltrend_meaning"), 0, 2 + 2 * rowHeight + 1, width, rowHeight,
+                    checklist::trendWordsMeaning());
+    summary.addText(QStringLiteral("Lend"), 0, 91, width, 7, QStringLiteral("نهاية التقرير"),
                     Align::Center);
-    summary.height = 103;
+    summary.height = 98;
     m_summaryElements = summary.elements.size();
     summary.beforePrint = [this](Band &band) {
         fillSummary(band);
@@ -453,9 +469,10 @@ void TCaseTestsCompareReport::fillSummary(Band &band)
 // right of the later one's, over a scale of 0 to 100 with the threshold marked.
 void TCaseTestsCompareReport::drawChart(Band &band) const
 {
-    constexpr double top = 18;
-    constexpr double plotTop = top + 14;
-    constexpr double plotHeight = 48;
+    constexpr double top = 24;
+    // The figure over a full bar stands clear of the legend.
+    constexpr double plotTop = top + 19;
+    constexpr double plotHeight = 34;
     constexpr double baseline = plotTop + plotHeight;
     constexpr double plotRight = 16;
     constexpr double plotWidth = width - plotRight - 4;
@@ -513,7 +530,7 @@ void TCaseTestsCompareReport::drawChart(Band &band) const
             value.canGrow = false;
         }
         report::Element &name = band.addText(QStringLiteral("Lchart_domain_%1").arg(domain + 1),
-                                             plotRight + slot * domain, baseline + 1, slot, 12,
+                                             plotRight + slot * domain, baseline + 1, slot, 10,
                                              m_domainNames.value(rates.domain), Align::Center);
         name.fontSize = 9;
         name.canGrow = false;

@@ -23,6 +23,8 @@ public:
     ~TCaseTestsCompareReport() override;
 
     static TCaseTestsCompareReport *instance();
+    // "simat-comparison-<case>-<later test's number>-<its date>.pdf".
+    QString pdfFileName() const override;
 
     // What the "تطور حالة" button asks of the picker: the cases, and for the chosen one the
     // comparison of its two latest tests in preview, the picker staying open for the next case;

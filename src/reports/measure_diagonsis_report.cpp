@@ -2,12 +2,16 @@
 
 #include "core/checklist.h"
 
+#include <functional>
+
 namespace simat {
 
 using report::Align;
 using report::Band;
 
 namespace {
+
+constexpr double resultLineHeight = 6.5;
 
 QString percentText(const checklist::Figures &figures)
 {
@@ -18,12 +22,12 @@ QString percentText(const checklist::Figures &figures)
 // "عدد الأسئلة 10   النتيجة 25 / 30   النسبة 83.33 %" and the verdict, for a domain or the test.
 void addResultLines(Band &band, const QString &titleName, const QString &verdictName)
 {
-    band.addRect(0, 0, 190, 20, report_parts::resultFill, 0.2);
-    band.addText(titleName, 0, 0, 190, 6.5).bold = true;
-    band.addText(QStringLiteral("Lcount"), 0, 6.5, 45, 6.5);
-    band.addText(QStringLiteral("Lmarks"), 45, 6.5, 55, 6.5);
-    band.addText(QStringLiteral("Lperc"), 100, 6.5, 50, 6.5);
-    report::Element &verdict = band.addText(verdictName, 0, 13, 190, 6.5);
+    band.addRect(0, 0, 190, 20, report_parts::resultFill, 0.2).stretch = true;
+    band.addText(titleName, 0, 0, 190, resultLineHeight).bold = true;
+    band.addText(QStringLiteral("Lcount"), 0, 6.5, 45, resultLineHeight);
+    band.addText(QStringLiteral("Lmarks"), 45, 6.5, 55, resultLineHeight);
+    band.addText(QStringLiteral("Lperc"), 100, 6.5, 50, resultLineHeight);
+    report::Element &verdict = band.addText(verdictName, 0, 13, 190, resultLineHeight);
     verdict.bold = true;
     verdict.color = QColor(0x7a, 0x2d, 0x00);
     for (report::Element *text :
@@ -33,7 +37,7 @@ void addResultLines(Band &band, const QString &titleName, const QString &verdict
 }
 
 void showResult(Band &band, const checklist::Figures &figures, const QString &verdictName,
-                QString (*verdict)(double rate))
+                const std::function<QString(double rate)> &verdict)
 {
     band.setText(QStringLiteral("Lcount"), QStringLiteral("عدد الأسئلة ") +
                                                report::isolate(QString::number(figures.questions)));
@@ -51,7 +55,7 @@ void showResult(Band &band, const checklist::Figures &figures, const QString &ve
 } // namespace
 
 TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
-    : TTestReport(QStringLiteral("MeasDiagReportForm"), parent)
+    : TTestReport(QStringLiteral("MeasDiagReportForm"), "test", parent)
     , m_rows([](const AnsweredQuestion &question, const QString &column) -> QVariant {
         if (column == QLatin1String("ques_group_id"))
             return question.domain;
@@ -99,8 +103,10 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
     groupFooter.beforePrint = [this](Band &band) {
         band.setText(QStringLiteral("Lgroup_result"),
                      QStringLiteral("نتيجة المجموعة ") + domainName());
-        showResult(band, printedTest().test.domain(m_domain), QStringLiteral("Lcomment"),
-                   checklist::reportDomainVerdict);
+        report_parts::fitRow(*this, band, {QStringLiteral("Lgroup_result")}, resultLineHeight);
+        showResult(
+            band, printedTest().test.domain(m_domain), QStringLiteral("Lcomment"),
+            [this](double rate) { return checklist::reportDomainVerdict(rate, domainName()); });
         return true;
     };
 
@@ -111,8 +117,8 @@ TMeasDiagReportForm::TMeasDiagReportForm(QObject *parent)
     summary.height = 30;
     // The whole of what the test holds, as the domains add it up.
     summary.beforePrint = [this](Band &band) {
-        showResult(band, checklist::figuresOf(printedTest().test.answers()),
-                   QStringLiteral("Ltot_comment"), checklist::reportChecklistVerdict);
+        showResult(band, printedTest().test.held(), QStringLiteral("Ltot_comment"),
+                   checklist::reportChecklistVerdict);
         return true;
     };
 }

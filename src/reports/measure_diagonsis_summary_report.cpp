@@ -10,6 +10,7 @@ using report::Band;
 namespace {
 
 const QString percentMask = QStringLiteral("#,##0.00");
+constexpr double cellHeight = 7;
 
 const QList<std::pair<const char *, const char *>> &columnTitles()
 {
@@ -31,7 +32,7 @@ const QList<std::pair<const char *, const char *>> &columnTitles()
 } // namespace
 
 TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
-    : TTestReport(QStringLiteral("MeasDiagSummaryReportForm"), parent)
+    : TTestReport(QStringLiteral("MeasDiagSummaryReportForm"), "summary", parent)
     , m_domains([](int, const QString &column) -> QVariant { noColumn(column); })
 {
     setSource(&m_domains);
@@ -53,15 +54,15 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
         columnHeader.element(QLatin1String(name)).bold = true;
     }
 
-    addCells(detail, row, 7);
+    addCells(detail, row, cellHeight);
     // The cells frame the figures; the domain's verdict runs on a line of its own below them.
     for (report::Element &element : detail.elements)
         element.stretch = false;
-    detail.addRect(0, 0, x, 13);
-    report::Element &comment = detail.addText(QStringLiteral("Lcomment"), 0, 7, x, 6);
+    detail.addRect(0, 0, x, cellHeight + 6).stretch = true;
+    report::Element &comment = detail.addText(QStringLiteral("Lcomment"), 0, cellHeight, x, 6);
     comment.color = QColor(0x7a, 0x2d, 0x00);
     comment.padding = 1.5;
-    detail.height = 13;
+    detail.height = cellHeight + 6;
     detail.setText(QStringLiteral("Lslash"), QStringLiteral("/"));
     detail.setText(QStringLiteral("Ltimes"), QStringLiteral("x"));
     detail.setText(QStringLiteral("Lhundred"), QStringLiteral("100"));
@@ -71,14 +72,16 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
         const int domain = m_domains.current();
         const checklist::Figures figures = printedTest().test.domain(domain);
         const double perc = figures.shownRate();
-        band.setText(QStringLiteral("Lgroup_name"), printedTest().domainNames.value(domain));
+        const QString name = printedTest().domainNames.value(domain);
+        band.setText(QStringLiteral("Lgroup_name"), name);
         band.setText(QStringLiteral("Lcount"), QString::number(figures.questions));
         band.setText(QStringLiteral("Lcase_mark"),
                      report::formatMask(figures.marks, QStringLiteral("0")));
         band.setText(QStringLiteral("Lfull_mark"),
                      report::formatMask(figures.greatest(), QStringLiteral("0")));
         band.setText(QStringLiteral("Lgroup_perc"), report::formatMask(perc, percentMask));
-        band.setText(QStringLiteral("Lcomment"), checklist::reportDomainVerdict(perc));
+        band.setText(QStringLiteral("Lcomment"), checklist::reportDomainVerdict(perc, name));
+        report_parts::fitRow(*this, band, {QStringLiteral("Lgroup_name")}, cellHeight);
         return true;
     };
 
@@ -107,8 +110,7 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
                          report::isolate(report::formatMask(SummaryCaseMarkTotal, percentMask) +
                                          " / " +
                                          report::formatMask(SummaryFullMarkTotal, percentMask)));
-        const std::optional<double> perc =
-            checklist::figuresOf(printedTest().test.answers()).rate();
+        const std::optional<double> perc = printedTest().test.held().rate();
         band.setText(
             QStringLiteral("Lperc"),
             QStringLiteral("النسبة ") +
@@ -122,7 +124,7 @@ TMeasDiagSummaryReportForm::TMeasDiagSummaryReportForm(QObject *parent)
 void TMeasDiagSummaryReportForm::showTest(const PrintedTest &test)
 {
     m_domains.setItems(test.test.domains());
-    const checklist::Figures whole = checklist::figuresOf(test.test.answers());
+    const checklist::Figures whole = test.test.held();
     SummaryQuestionTotal = whole.questions;
     SummaryFullMarkTotal = whole.greatest();
     SummaryCaseMarkTotal = whole.marks;

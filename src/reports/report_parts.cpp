@@ -4,7 +4,10 @@
 #include "ui/global.h"
 #include "ui/jpeg.h"
 
+#include "report_engine/layout.h"
+
 #include <QDateTime>
+#include <QHash>
 #include <algorithm>
 
 namespace simat {
@@ -14,6 +17,21 @@ using report::Band;
 using report::isolate;
 
 namespace report_parts {
+
+QString pdfFileName(const char *report, int caseCode, int testNo, const QDate &testDate)
+{
+    return QStringLiteral("simat-%1-%2-%3-%4.pdf")
+        .arg(QLatin1String(report))
+        .arg(caseCode)
+        .arg(testNo)
+        .arg(testDate.toString(Qt::ISODate));
+}
+
+QString pdfFileName(const char *report, const QDate &from, const QDate &to)
+{
+    return QStringLiteral("simat-%1-%2-%3.pdf")
+        .arg(QLatin1String(report), from.toString(Qt::ISODate), to.toString(Qt::ISODate));
+}
 
 double addCentreHeading(Band &band, double width)
 {
@@ -69,6 +87,48 @@ void addPageFooter(Band &band, double width)
                                                        QStringLiteral("dd/MM/yyyy hh:mm"))));
         return true;
     };
+}
+
+namespace {
+
+constexpr double tolerance = 1e-6;
+
+double neededHeight(const report::Report &report, const report::Element &text)
+{
+    const double pointSize = text.fontSize > 0 ? text.fontSize : report.fontSize;
+    double width = text.box.width();
+    if (text.padding > 0 && 2 * text.padding < width)
+        width -= 2 * text.padding;
+    return report::textHeight(
+        text.text, report::layoutFont(report.fontFamily, pointSize, text.bold), width, text.wrap);
+}
+
+} // namespace
+
+void fitRow(const report::Report &report, Band &band, const QStringList &names, double height)
+{
+    // Each text as tall as it needs, so that one line stays level with its caption; the row as
+    // tall as its tallest text.
+    QHash<const report::Element *, double> heights;
+    double bottom = 0;
+    double rowHeight = height;
+    for (const QString &name : names) {
+        const report::Element &text = band.element(name);
+        heights.insert(&text, std::max(height, neededHeight(report, text)));
+        bottom = std::max(bottom, text.box.bottom());
+        rowHeight = std::max(rowHeight, heights.value(&text));
+    }
+    const double moved = band.element(names.first()).box.top() + rowHeight - bottom;
+    for (report::Element &element : band.elements) {
+        if (heights.contains(&element))
+            element.box.setHeight(heights.value(&element));
+        else if (element.box.top() >= bottom - tolerance)
+            element.box.translate(0, moved);
+        else if (element.kind != report::Element::Kind::Text &&
+                 element.box.bottom() >= bottom - tolerance)
+            element.box.setBottom(element.box.bottom() + moved);
+    }
+    band.height += moved;
 }
 
 void addTableColumns(Band &heading, Band &row, const QList<TableColumn> &columns)

@@ -4,7 +4,9 @@
 
 #include "report_engine/report.h"
 
+#include <QDate>
 #include <QList>
+#include <QStringList>
 
 namespace simat {
 
@@ -19,6 +21,11 @@ constexpr double landscapeWidth = 277;
 // The shade of a table's heading cells, and of the lines that give a result.
 inline const QColor headingFill(0xe6, 0xf2, 0xf6);
 inline const QColor resultFill(0xf3, 0xf7, 0xf9);
+// The name offered for the PDF of a report of one test, "simat-test-1-3-2026-12-08.pdf" (the
+// report's word, the case code, the test number and its date), and of a listing of a period,
+// "simat-all-tests-2026-01-01-2026-12-31.pdf".
+QString pdfFileName(const char *report, int caseCode, int testNo, const QDate &testDate);
+QString pdfFileName(const char *report, const QDate &from, const QDate &to);
 // Returns where the heading ends, in mm from the band's top.
 double addCentreHeading(report::Band &band, double width = pageWidth);
 void fillCentreHeading(report::Band &band);
@@ -33,6 +40,14 @@ struct TableColumn {
     report::Align align = report::Align::Center;
 };
 constexpr double tableRowHeight = 7;
+// Makes the texts of a row of a band (side by side, at one height) as tall as the tallest of them
+// needs in the report's font, never lower than `height`, the height the row was built with, and
+// moves what stands below the row by as much, the band's bottom too; a rectangle or a line that
+// reaches across the row's bottom grows with it. For a row with something of the band below it,
+// which the report engine cuts short rather than grow; call it in the band's hook once the
+// texts are set, for each such row from the top down.
+void fitRow(const report::Report &report, report::Band &band, const QStringList &names,
+            double height);
 // Lays the columns out from the right: a shaded heading cell each in `heading`, a framed text
 // each in `row`; a long text wraps and makes its row taller.
 void addTableColumns(report::Band &heading, report::Band &row, const QList<TableColumn> &columns);

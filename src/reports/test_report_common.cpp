@@ -45,8 +45,9 @@ constexpr double fieldHeight = 6;
 
 } // namespace
 
-TTestReport::TTestReport(const QString &formName, QObject *parent)
+TTestReport::TTestReport(const QString &formName, const char *fileWord, QObject *parent)
     : report::Report(formName, parent)
+    , m_fileWord(fileWord)
 {
     report_parts::addCentreHeading(pageHeader);
     buildPageHeader();
@@ -65,6 +66,12 @@ void TTestReport::setShownFields(const Age &age, const QString &testerClass,
     m_age = age;
     m_testerClass = testerClass;
     m_infoSourceClass = infoSourceClass;
+}
+
+QString TTestReport::pdfFileName() const
+{
+    const TestIdentity &test = m_test.test.identity;
+    return report_parts::pdfFileName(m_fileWord, test.caseCode, test.testNo, test.testDate);
 }
 
 void TTestReport::addCells(Band &band, const QList<Cell> &cells, double height, const QColor &fill)
@@ -92,13 +99,13 @@ void TTestReport::buildPageHeader()
     for (const HeadingField &field : caseFields) {
         const double y = fieldsTop + 3 + row++ * fieldHeight;
         band.addText({}, 0, y, 36, fieldHeight, QString::fromUtf8(field.caption)).bold = true;
-        band.addText(QLatin1String(field.name), 36, y, 60, fieldHeight).wrap = false;
+        band.addText(QLatin1String(field.name), 36, y, 60, fieldHeight);
     }
     row = 0;
     for (const HeadingField &field : testFields) {
         const double y = fieldsTop + 3 + row++ * fieldHeight;
         band.addText({}, 100, y, 40, fieldHeight, QString::fromUtf8(field.caption)).bold = true;
-        band.addText(QLatin1String(field.name), 140, y, 50, fieldHeight).wrap = false;
+        band.addText(QLatin1String(field.name), 140, y, 50, fieldHeight);
     }
     band.height = fieldsTop + 3 + 7 * fieldHeight + 3;
     band.beforePrint = [this](Band &header) {
@@ -137,6 +144,11 @@ void TTestReport::fillPageHeader(Band &band) const
                                                   isolate(QString::number(m_age.days))));
     band.setText(QStringLiteral("Ltester_class"), m_testerClass);
     band.setText(QStringLiteral("Linfo_source_class"), m_infoSourceClass);
+    // A long name or address wraps and moves the fields below it down, on both sides.
+    for (std::size_t row = 0; row < std::size(caseFields); ++row)
+        report_parts::fitRow(
+            *this, band, {QLatin1String(caseFields[row].name), QLatin1String(testFields[row].name)},
+            fieldHeight);
 }
 
 } // namespace simat

@@ -13,12 +13,14 @@ namespace simat {
 class TTestReport : public report::Report {
     Q_OBJECT
 public:
-    explicit TTestReport(const QString &formName, QObject *parent = nullptr);
+    // `fileWord` names the report in the file name offered for its PDF.
+    TTestReport(const QString &formName, const char *fileWord, QObject *parent = nullptr);
 
     // The test that the report prints.
     void setTest(PrintedTest test);
     // What the stored test does not hold: the case's age on the test date and the two classes.
     void setShownFields(const Age &age, const QString &testerClass, const QString &infoSourceClass);
+    QString pdfFileName() const override;
 
 protected:
     const PrintedTest &printedTest() const { return m_test; }
@@ -39,6 +41,7 @@ private:
     void buildPageHeader();
     void fillPageHeader(report::Band &band) const;
 
+    const char *m_fileWord;
     PrintedTest m_test;
     Age m_age;
     QString m_testerClass;
