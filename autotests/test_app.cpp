@@ -801,11 +801,32 @@ private slots:
         QDir::setCurrent(elsewhere.path());
         QCOMPARE(app::docsDirectory(), QDir(QDir::tempPath()).filePath("Docs"));
         QDir::setCurrent(QDir::tempPath());
-        BoxAnswerer boxes;
         QVERIFY(!platform::RunDocument("UserGuide.pdf", QString(), elsewhere.filePath("Docs")));
+        BoxAnswerer missing;
         QTest::mouseClick(control("StartupForm", "SP_user_guide"), Qt::LeftButton);
-        QTest::qWait(20);
-        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(missing.count(), 1);
+        QVERIFY2(missing.texts.first().contains("UserGuide.pdf"),
+                 qPrintable(missing.texts.first()));
+    }
+
+    // No program here opens PDF files: the guide says so and names its file.
+    void aGuideWithoutAViewerSaysWhereItIs()
+    {
+        QTemporaryDir start;
+        QVERIFY(QDir().mkpath(start.filePath("Docs")));
+        QFile guide(start.filePath("Docs/UserGuide.pdf"));
+        QVERIFY(guide.open(QIODevice::WriteOnly));
+        guide.close();
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", start.path().toUtf8());
+        const QString workDir = std::exchange(globals().AppWorkDir, start.path());
+        BoxAnswerer boxes;
+        QTest::mouseClick(control("StartupForm", "SP_user_guide"), Qt::LeftButton);
+        qputenv("PATH", path);
+        globals().AppWorkDir = workDir;
+        QCOMPARE(boxes.count(), 1);
+        QVERIFY(boxes.texts.first().startsWith("لا يوجد على هذا الجهاز برنامج لعرض ملفات PDF"));
+        QVERIFY(boxes.texts.first().contains(guide.fileName()));
     }
 
     void questionsOfferYesAndNoInArabic()
