@@ -623,7 +623,9 @@ private slots:
         birthDate()->setDate(QDate(2022, 1, 5));
         BoxAnswerer boxes(yesToAll);
         QTest::mouseClick(control<QToolButton>("spSave"), Qt::LeftButton);
-        QCOMPARE(boxes.texts.last(), QStringLiteral("خطأ أثناء الحفظ"));
+        QCOMPARE(boxes.texts.last(),
+                 QStringLiteral("خطأ أثناء الحفظ\nالقيمة المدخلة في \"اسم الحالة\" موجودة من قبل "
+                                "في قاعدة البيانات، فلم يتغير شيء - غيّرها ثم احفظ مرة أخرى"));
         QCOMPARE(boxes.icons.last(), QMessageBox::Critical);
         QVERIFY(!boxes.details.last().isEmpty());
         QCOMPARE(caseCount(), 1);

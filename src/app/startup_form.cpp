@@ -43,7 +43,7 @@ TStartupForm::~TStartupForm() = default;
 
 void TStartupForm::applyUserLevel()
 {
-    const bool installAllowed = permissions::mayInstall(globals().session.SessionUserLevel);
+    const bool installAllowed = permissions::mayInstall(sessionAccess());
     ui->SP_installation_instructions->setEnabled(installAllowed);
     ui->SP_install_prog->setEnabled(installAllowed);
 }

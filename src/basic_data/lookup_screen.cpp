@@ -101,7 +101,7 @@ void TLookupTableScreen::FormShow()
 
 bool TLookupTableScreen::userMayKeep() const
 {
-    return m_level.mayKeep(globals().session.SessionUserLevel);
+    return m_level.mayKeep(sessionAccess());
 }
 
 // A user who may not change the screen's tables finds it read-only: searching and printing.
@@ -110,8 +110,7 @@ void TLookupTableScreen::applyUserLevel()
     const bool writable = userMayKeep();
     control<QToolButton>(this, "spNew")->setVisible(writable);
     control<QToolButton>(this, "spSave")->setVisible(writable);
-    m_deleteButton->setVisible(writable &&
-                               permissions::mayDeleteLookups(globals().session.SessionUserLevel));
+    m_deleteButton->setVisible(writable && permissions::mayDeleteLookups(sessionAccess()));
 }
 
 QStringList TLookupTableScreen::entries() const
@@ -312,7 +311,7 @@ void TLookupTableScreen::checkUpdated(int rowsUpdated) const
 
 void TLookupTableScreen::spDeleteClick()
 {
-    if (!userMayKeep() || !permissions::mayDeleteLookups(globals().session.SessionUserLevel))
+    if (!userMayKeep() || !permissions::mayDeleteLookups(sessionAccess()))
         return;
     if (Ecode->text().trimmed().isEmpty()) {
         messages::info(QString::fromUtf8(m_level.nothingToDelete), this);

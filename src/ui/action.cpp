@@ -44,7 +44,10 @@ void showCurrentFailure(QWidget *owner)
     try {
         throw;
     } catch (const Error &error) {
-        messages::error(error.text(), owner);
+        if (error.engineReason().isEmpty())
+            messages::error(error.text(), owner);
+        else
+            messages::error(error.text(), error.engineReason(), owner);
     } catch (const std::exception &error) {
         messages::error(QString::fromUtf8(error.what()), owner);
     } catch (...) {
