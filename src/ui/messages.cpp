@@ -91,6 +91,12 @@ void error(const QString &text, const QString &reason, QWidget *parent)
          orIfEmpty(reason, unknownReason));
 }
 
+void errorWithDetails(const QString &text, const QString &details, QWidget *parent)
+{
+    show(QMessageBox::Critical, orIfEmpty(text, unknownFailure), QMessageBox::Ok, parent,
+         Sound::Beep, orIfEmpty(details, unknownReason));
+}
+
 bool ask(const QString &text, QWidget *parent)
 {
     return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, parent) ==
