@@ -1,5 +1,6 @@
 #include "basic_data_main.h"
 
+#include "core/bidi.h"
 #include "core/permissions.h"
 #include "data/backup.h"
 #include "data/dm.h"
@@ -147,7 +148,7 @@ void TBasicDataMainForm::spBackupClick()
         backup::save(database(), path, progress.report());
     }
     messages::info(QStringLiteral("تم حفظ النسخة الاحتياطية في الملف:\n%1\nفي المجلد %2")
-                       .arg(QFileInfo(path).fileName(), messages::folderText(path)),
+                       .arg(isolated(QFileInfo(path).fileName()), messages::folderText(path)),
                    this, messages::Sound::Silent);
 }
 

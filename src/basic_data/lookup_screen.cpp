@@ -1,5 +1,6 @@
 #include "lookup_screen.h"
 
+#include "core/bidi.h"
 #include "core/error.h"
 #include "core/numbers.h"
 #include "core/permissions.h"
@@ -304,7 +305,7 @@ void TLookupTableScreen::bindRowValues(Statement *statement)
 void TLookupTableScreen::checkUpdated(int rowsUpdated) const
 {
     if (rowsUpdated != 1)
-        throw Error(QStringLiteral("لم يعد السجل %1 موجوداً").arg(Ecode->text()));
+        throw Error(QStringLiteral("لم يعد السجل %1 موجوداً").arg(isolated(Ecode->text())));
 }
 
 // ---------------------------------------------------------------- delete
