@@ -1079,6 +1079,9 @@ private slots:
         QVERIFY(server.start());
         QCOMPARE(saveTesterClass(QStringLiteral("تصنيف")).texts, QStringList());
         QCOMPARE(testerClassesNamed(QStringLiteral("تصنيف")), 1);
+        // The screen lists the stored rows again, the new one with them.
+        QCOMPARE(control<QTableView>("SetupDataForm", "DBGresult")->model()->rowCount(),
+                 reg->count("select count(*) from tester_class"));
         leaveTheRegister();
     }
 

@@ -887,7 +887,7 @@ private slots:
                                 "فلم يتغير شيء - غيّرها ثم احفظ مرة أخرى"));
         QVERIFY(!db().inTransaction([&] { reg->tester("نورة الفاحصة", 1); }));
         QCOMPARE(failureExplanation(db().lastFailure()),
-                 QStringLiteral("القيمة المدخلة في \"الاسم\" موجودة من قبل في قاعدة البيانات، "
+                 QStringLiteral("القيمة المدخلة في \"الوصف\" موجودة من قبل في قاعدة البيانات، "
                                 "فلم يتغير شيء - غيّرها ثم احفظ مرة أخرى"));
         reg->run("create table kept (kept_value integer, constraint kept_small check (kept_value < "
                  "10))");

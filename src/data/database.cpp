@@ -164,12 +164,12 @@ QString fieldWords(const QString &name)
     for (const auto &[column, words] : fields)
         if (name == QLatin1String(column))
             return QString::fromUtf8(words);
-    // The code and the name of a lookup table's row.
+    // The code and the description of a lookup table's row, as its screen calls them.
     if (name.endsWith(QLatin1String("_id")) || name.endsWith(QLatin1String("_pkey")) ||
         name == QLatin1String("id_type"))
         return QStringLiteral("الكود");
     if (name.endsWith(QLatin1String("_name")))
-        return QStringLiteral("الاسم");
+        return QStringLiteral("الوصف");
     return {};
 }
 
@@ -563,14 +563,23 @@ void Database::reopenIfLost()
 {
     if (!m_reopenPending && !connectionLost())
         return;
+    std::vector<Statement *> shown = std::exchange(m_openBeforeLoss, {});
+    if (!m_reopenPending)
+        for (Statement *statement : m_statements)
+            if (statement->isOpen())
+                shown.push_back(statement);
     close();
     try {
         open(m_alias);
     } catch (const Error &error) {
         m_reopenPending = true;
+        m_openBeforeLoss = std::move(shown);
         throw Error(QStringLiteral("لم يتم تنفيذ العملية، فالاتصال بقاعدة البيانات مقطوع"),
                     error.engineReason().isEmpty() ? error.text() : error.engineReason());
     }
+    // The rows the screens showed before the connection was lost show again.
+    for (Statement *statement : shown)
+        statement->open();
 }
 
 QSqlDatabase Database::streamingConnection()
@@ -593,12 +602,14 @@ void Database::attach(Statement *statement)
 void Database::detach(Statement *statement)
 {
     std::erase(m_statements, statement);
+    std::erase(m_openBeforeLoss, statement);
 }
 
 void Database::close()
 {
     m_reopenPending = false;
     m_readOnly = false;
+    m_openBeforeLoss.clear();
     for (Statement *statement : m_statements)
         statement->close();
     const QString rows = streamingConnectionName();

@@ -53,8 +53,11 @@ public:
     bool isOpen() const;
     // Opens the connections anew when the server has dropped one of them (or an earlier try to
     // reopen failed); a PostgreSQL connection is found lost by the statement that used it, so
-    // the action after that one reconnects. Throws Error while the server cannot be reached.
+    // the action after that one reconnects, and the statements that were open open again.
+    // Throws Error while the server cannot be reached.
     void reopenIfLost();
+    // An earlier try to reopen the connections failed: the next action tries again.
+    bool reopenPending() const { return m_reopenPending; }
 
     // The open register can only be read: its file or folder takes no writing, or its server
     // takes no changes.
@@ -139,6 +142,7 @@ private:
     bool m_reopenPending = false;
     bool m_readOnly = false;
     std::vector<Statement *> m_statements;
+    std::vector<Statement *> m_openBeforeLoss;
 };
 
 } // namespace simat
