@@ -882,9 +882,10 @@ private slots:
         QVERIFY(!db().inTransaction([&] {
             reg->caseNamed("سارة", QDate(2021, 3, 4), {.columns = {{"stud_file_no", "17"}}});
         }));
-        QCOMPARE(failureExplanation(db().lastFailure()),
-                 QStringLiteral("القيمة المدخلة في \"رقم الملف\" موجودة من قبل في قاعدة البيانات، "
-                                "فلم يتغير شيء - غيّرها ثم احفظ مرة أخرى"));
+        QCOMPARE(
+            failureExplanation(db().lastFailure()),
+            QStringLiteral("القيمة المدخلة في \"رقم ملف الطالب\" موجودة من قبل في قاعدة البيانات، "
+                           "فلم يتغير شيء - غيّرها ثم احفظ مرة أخرى"));
         QVERIFY(!db().inTransaction([&] { reg->tester("نورة الفاحصة", 1); }));
         QCOMPARE(failureExplanation(db().lastFailure()),
                  QStringLiteral("القيمة المدخلة في \"الوصف\" موجودة من قبل في قاعدة البيانات، "
