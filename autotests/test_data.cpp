@@ -117,6 +117,17 @@ class DataTest : public QObject {
         return tests;
     }
 
+    // A write to a register that can only be read fails with the engine's reason, which says
+    // so in Arabic; what is there reads as before.
+    void checkOnlyReadable(const QString &explanation)
+    {
+        QVERIFY(db().isReadOnly());
+        QCOMPARE(countOf(db(), "select count(*) from tester_class where tester_class_id=76"), 1);
+        QVERIFY(!db().inTransaction([&] { reg->testerClass("ز", {.code = 75}); }));
+        QVERIFY2(failureExplanation(db().lastFailure()).contains(explanation),
+                 qPrintable(db().lastFailure()));
+    }
+
 private slots:
     void initTestCase_data() { addEngineRows(); }
 
@@ -813,17 +824,6 @@ private slots:
         db().open(parseAlias(m_database->alias()));
         QCOMPARE(countOf(db(), "select count(*) from tester_class where tester_class_id=77"), 1);
         QCOMPARE(countOf(db(), "select count(*) from users"), 1);
-    }
-
-    // A write to a register that can only be read fails with the engine's reason, which says
-    // so in Arabic; what is there reads as before.
-    void checkOnlyReadable(const QString &explanation)
-    {
-        QVERIFY(db().isReadOnly());
-        QCOMPARE(countOf(db(), "select count(*) from tester_class where tester_class_id=76"), 1);
-        QVERIFY(!db().inTransaction([&] { reg->testerClass("ز", {.code = 75}); }));
-        QVERIFY2(failureExplanation(db().lastFailure()).contains(explanation),
-                 qPrintable(db().lastFailure()));
     }
 
     void anEmbeddedRegisterWhoseFileOrFolderTakesNoWritingOpensReadOnly()
