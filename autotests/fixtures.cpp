@@ -11,13 +11,17 @@
 #include <QFileDialog>
 #include <QPointer>
 #include <QPrintPreviewDialog>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
+#include <netinet/in.h>
 #include <sodium.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <utility>
 
 namespace simat::testing {
@@ -314,6 +318,135 @@ void chooseFile(const QString &path)
         dialog->findChild<QLineEdit *>("fileNameEdit")->setText(QFileInfo(path).fileName());
         static_cast<QDialog *>(dialog)->accept();
     });
+}
+
+namespace {
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+// A loopback port that nothing listens on now.
+int freePort()
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (::bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+        ::getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(probe);
+    return port;
+}
+
+} // namespace
+
+ScratchDisk::ScratchDisk(const QString &size)
+    : m_mounted(run(QStringLiteral("mount"),
+                    {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", m_folder.path()}))
+{}
+
+ScratchDisk::~ScratchDisk()
+{
+    if (m_mounted && !run(QStringLiteral("umount"), {m_folder.path()}))
+        run(QStringLiteral("umount"), {"-l", m_folder.path()});
+}
+
+bool ScratchDisk::makeReadOnly()
+{
+    return run(QStringLiteral("mount"), {"-o", "remount,ro", m_folder.path()});
+}
+
+void ScratchDisk::fillUpTo(qint64 leftBytes)
+{
+    QFile filler(filePath(QStringLiteral("filler")));
+    if (!filler.open(QIODevice::WriteOnly))
+        return;
+    const QByteArray block(64 * 1024, 'x');
+    while (filler.write(block) == block.size() && filler.flush())
+        ;
+    filler.close();
+    filler.resize(std::max<qint64>(0, QFileInfo(filler).size() - leftBytes));
+}
+
+ReadOnlyFile::ReadOnlyFile(const QString &path)
+    : m_path(path)
+    , m_done(run(QStringLiteral("mount"), {"--bind", path, path}))
+{
+    if (m_done && !run(QStringLiteral("mount"), {"-o", "remount,bind,ro", path})) {
+        run(QStringLiteral("umount"), {path});
+        m_done = false;
+    }
+}
+
+ReadOnlyFile::~ReadOnlyFile()
+{
+    if (m_done)
+        run(QStringLiteral("umount"), {m_path});
+}
+
+OwnPostgresServer::OwnPostgresServer()
+    : m_port(freePort())
+{
+    QStringList versions =
+        QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    std::sort(versions.begin(), versions.end(),
+              [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
+    if (versions.isEmpty() || m_port == 0)
+        return;
+    m_programs = QStringLiteral("/usr/lib/postgresql/%1/bin/").arg(versions.last());
+    if (geteuid() == 0 && !run(QStringLiteral("chown"), {"postgres:", m_folder.path()}))
+        return;
+    if (runAsServerOwner({m_programs + "initdb", "-D", m_folder.filePath("data"), "-U", "postgres",
+                          "--auth=trust", "--encoding=UTF8", "--locale=C.UTF-8"}))
+        start();
+}
+
+OwnPostgresServer::~OwnPostgresServer()
+{
+    stop();
+}
+
+QString OwnPostgresServer::alias() const
+{
+    return QStringLiteral("postgresql://postgres@127.0.0.1:%1/postgres").arg(m_port);
+}
+
+bool OwnPostgresServer::runAsServerOwner(const QStringList &command)
+{
+    if (geteuid() != 0)
+        return run(command.first(), command.mid(1));
+    return run(QStringLiteral("runuser"), QStringList{"-u", "postgres", "--"} + command);
+}
+
+bool OwnPostgresServer::start()
+{
+    m_running = runAsServerOwner(
+        {m_programs + "pg_ctl", "-D", m_folder.filePath("data"), "-w", "-l",
+         m_folder.filePath("server.log"), "-o",
+         QStringLiteral("-c listen_addresses=127.0.0.1 -c port=%1 -c unix_socket_directories=%2 "
+                        "-c fsync=off")
+             .arg(m_port)
+             .arg(m_folder.path()),
+         "start"});
+    return m_running;
+}
+
+bool OwnPostgresServer::stop()
+{
+    if (!m_running)
+        return true;
+    m_running = !runAsServerOwner(
+        {m_programs + "pg_ctl", "-D", m_folder.filePath("data"), "-m", "fast", "-w", "stop"});
+    return !m_running;
 }
 
 } // namespace simat::testing

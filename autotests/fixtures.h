@@ -151,6 +151,67 @@ void quickPasswordHashes();
 // it (once or more) from initTestCase(), once Qt Test has its own message handler. A
 // TestRegister calls it before it creates the screens.
 void quietOffscreenPlatform();
+// A small disk of one test's own: a tmpfs of the given size ("1M") mounted on a temporary
+// folder, which can be made read-only. Where the test may not mount (mounted() false) the
+// test skips. Going, it is unmounted.
+class ScratchDisk {
+public:
+    explicit ScratchDisk(const QString &size);
+    ~ScratchDisk();
+    ScratchDisk(const ScratchDisk &) = delete;
+    ScratchDisk &operator=(const ScratchDisk &) = delete;
+
+    bool mounted() const { return m_mounted; }
+    QString filePath(const QString &name) const { return m_folder.filePath(name); }
+    // Remounts it read-only; no file on it may be open for writing then.
+    bool makeReadOnly();
+    // Fills its free space with a file of its own but for `leftBytes`.
+    void fillUpTo(qint64 leftBytes);
+
+private:
+    QTemporaryDir m_folder;
+    bool m_mounted = false;
+};
+
+// One file made read-only where it lies (a read-only bind mount of it), its folder still
+// taking writing; undone when it goes. Where the test may not mount, done() is false.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const QString &path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile &) = delete;
+    ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
+    bool done() const { return m_done; }
+
+private:
+    QString m_path;
+    bool m_done = false;
+};
+
+// A PostgreSQL server of one test's own, on a free loopback port, that the test stops and
+// starts again as the centre's administrator would; running() is false where this machine
+// has no PostgreSQL server programs. Going, it is stopped and its files removed.
+class OwnPostgresServer {
+public:
+    OwnPostgresServer();
+    ~OwnPostgresServer();
+    OwnPostgresServer(const OwnPostgresServer &) = delete;
+    OwnPostgresServer &operator=(const OwnPostgresServer &) = delete;
+
+    bool running() const { return m_running; }
+    // The alias of its database "postgres", whose owner logs in without a password.
+    QString alias() const;
+    bool stop();
+    bool start();
+
+private:
+    bool runAsServerOwner(const QStringList &command);
+    QTemporaryDir m_folder;
+    QString m_programs;
+    int m_port = 0;
+    bool m_running = false;
+};
+
 } // namespace simat::testing
 
 // In init() of an engine-driven test: skips the PostgreSQL row when no server is named, else

@@ -17,7 +17,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTableView>
+#include <optional>
 
 using namespace simat;
 using namespace simat::testing;
@@ -93,6 +97,91 @@ class AppTest : public QObject {
     {
         dm()->openDatabase();
         reg->account({.code = code, .level = level, .active = active});
+    }
+
+    // Makes VUM name the alias and creates its register as the first login would, its
+    // administrator's password already chosen.
+    void prepareRegister(const QString &alias)
+    {
+        qputenv("SIMAT_ALIAS_VUM", alias.toUtf8());
+        dm()->openDatabase();
+        reg->password(1, administratorPassword);
+    }
+
+    // The boxes a login as the administrator gave.
+    QStringList boxesOfLogin()
+    {
+        screens::show("LoginForm");
+        typeLogin("1", administratorPassword);
+        BoxAnswerer boxes;
+        clickLogin();
+        return boxes.texts;
+    }
+
+    void openTesterClasses()
+    {
+        control("MainForm", "SP_basic_data")->click();
+        control("BasicDataMainForm", "SP_class_testers")->click();
+        QVERIFY(screen("SetupDataForm")->isVisible());
+    }
+
+    struct Shown {
+        QStringList texts;
+        QStringList details;
+    };
+
+    // Types the name of a new tester class and saves it, as a person does; the boxes that
+    // followed (none when it was saved).
+    Shown saveTesterClass(const QString &name)
+    {
+        auto *description = control<QLineEdit>("SetupDataForm", "Edesc");
+        description->clear();
+        typeText(description, name);
+        BoxAnswerer boxes;
+        QTest::mouseClick(control("SetupDataForm", "spSave"), Qt::LeftButton);
+        return {boxes.texts, boxes.details};
+    }
+
+    int testerClassesNamed(const QString &name)
+    {
+        return reg->count(
+            QStringLiteral("select count(*) from tester_class where tester_class_name = '%1'")
+                .arg(name));
+    }
+
+    // Another program's connection to the register of the test, or another workstation's.
+    QSqlDatabase anotherConnection()
+    {
+        const DatabaseAlias alias = parseAlias(reg->database().alias());
+        const bool sqlite = alias.engine == DatabaseAlias::Engine::SQLite;
+        QSqlDatabase other =
+            QSqlDatabase::addDatabase(sqlite ? "QSQLITE" : "QPSQL", "another-program");
+        other.setDatabaseName(sqlite ? alias.filePath : alias.databaseName);
+        other.setHostName(alias.host);
+        other.setPort(alias.port);
+        other.setUserName(alias.userName);
+        if (!other.open())
+            qFatal("%s", qPrintable(other.lastError().text()));
+        return other;
+    }
+
+    // As the server's administrator would, from a connection of its own.
+    void endTheProgramsConnections()
+    {
+        {
+            QSqlDatabase admin = anotherConnection();
+            QSqlQuery(admin).exec("select pg_terminate_backend(pid, 5000) from pg_stat_activity "
+                                  "where datname = current_database() and "
+                                  "pid <> pg_backend_pid()");
+        }
+        QSqlDatabase::removeDatabase("another-program");
+    }
+
+    // Before a disk or a server of the test's own goes.
+    void leaveTheRegister()
+    {
+        closeScreens();
+        dm()->Database1.close();
     }
 
     void hideAllButTheFirstScreen()
@@ -789,7 +878,11 @@ private slots:
     void closingTheFirstScreenEndsTheProgram()
     {
         QTimer::singleShot(0, [] { control("StartupForm", "spExit")->click(); });
-        QTimer::singleShot(3000, [] { QCoreApplication::exit(99); });
+        // Stopped once the program has ended: fired later, it would end every box's own loop.
+        QTimer stuck;
+        stuck.setSingleShot(true);
+        connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        stuck.start(3000);
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!screen("StartupForm")->isVisible());
         screen("StartupForm")->show();
@@ -889,6 +982,212 @@ private slots:
         QVERIFY(!jpeg::decode(whole).isNull());
         QVERIFY(jpeg::decode(whole.left(whole.size() / 2)).isNull());
         QVERIFY(jpeg::decode("not a picture").isNull());
+    }
+
+    // ---------------------------------------------------------------- why a save failed
+
+    void aFullDiskEndsTheSaveAndSaysToFreeSomeSpace()
+    {
+        if (engineOfRow() != TestDatabase::Engine::SQLite)
+            QSKIP("the disk of the embedded register");
+        ScratchDisk disk("1M");
+        if (!disk.mounted())
+            QSKIP("this test may not mount a disk of its own");
+        prepareRegister("sqlite:" + disk.filePath("simat.db"));
+        login("1", administratorPassword);
+        openTesterClasses();
+        disk.fillUpTo(32 * 1024);
+        Shown refused;
+        for (int saved = 0; saved < 100 && refused.texts.isEmpty(); ++saved)
+            refused = saveTesterClass(QStringLiteral("تصنيف %1").arg(saved));
+        QCOMPARE(refused.texts,
+                 QStringList({"خطأ أثناء الحفظ\nلا توجد مساحة خالية على القرص الذي يحمل قاعدة "
+                              "البيانات، فلم يتغير شيء - أفرغ مساحة على القرص ثم حاول مرة "
+                              "أخرى"}));
+        QVERIFY2(refused.details.first().contains("database or disk is full"),
+                 qPrintable(refused.details.first()));
+        leaveTheRegister();
+    }
+
+    void aWriterElsewhereEndsTheSaveAndTryingAgainLaterSaves()
+    {
+        const bool sqlite = engineOfRow() == TestDatabase::Engine::SQLite;
+        loginAsAdministrator();
+        openTesterClasses();
+        {
+            QSqlDatabase other = anotherConnection();
+            QSqlQuery hold(other);
+            QVERIFY(hold.exec(sqlite ? "begin immediate" : "begin"));
+            if (!sqlite)
+                QVERIFY(hold.exec("lock table tester_class in exclusive mode"));
+            const Shown refused = saveTesterClass(QStringLiteral("تصنيف أثناء الكتابة"));
+            QCOMPARE(refused.texts,
+                     QStringList({sqlite ? "خطأ أثناء الحفظ\nبرنامج آخر أو حاسب آخر يكتب في "
+                                           "قاعدة البيانات الآن، فلم يتغير شيء - حاول مرة أخرى "
+                                           "بعد قليل"
+                                         : "خطأ أثناء الحفظ\nحاسب آخر يعدل البيانات نفسها الآن، "
+                                           "فلم يتغير شيء - حاول مرة أخرى بعد قليل"}));
+            QVERIFY2(
+                refused.details.first().contains(sqlite ? "database is locked" : "lock timeout"),
+                qPrintable(refused.details.first()));
+            QVERIFY(hold.exec("rollback"));
+        }
+        QSqlDatabase::removeDatabase("another-program");
+        QCOMPARE(testerClassesNamed(QStringLiteral("تصنيف أثناء الكتابة")), 0);
+        QCOMPARE(saveTesterClass(QStringLiteral("تصنيف أثناء الكتابة")).texts, QStringList());
+        QCOMPARE(testerClassesNamed(QStringLiteral("تصنيف أثناء الكتابة")), 1);
+    }
+
+    // The register was writable at the login; then its disk was made read-only (SQLite, whose
+    // connection was opened again), or its server took no more changes and ended the
+    // program's connection, which the save opens again.
+    void aRegisterThatBecameReadOnlyRefusesTheSaveAndSaysWhy()
+    {
+        const bool sqlite = engineOfRow() == TestDatabase::Engine::SQLite;
+        std::optional<ScratchDisk> disk;
+        if (sqlite) {
+            disk.emplace("8M");
+            if (!disk->mounted())
+                QSKIP("this test may not mount a disk of its own");
+            prepareRegister("sqlite:" + disk->filePath("simat.db"));
+            login("1", administratorPassword);
+        } else {
+            loginAsAdministrator();
+        }
+        openTesterClasses();
+        if (sqlite) {
+            dm()->Database1.close();
+            QVERIFY(disk->makeReadOnly());
+            dm()->openDatabase();
+        } else {
+            reg->run("alter database " + parseAlias(reg->database().alias()).databaseName +
+                     " set default_transaction_read_only = on");
+            endTheProgramsConnections();
+        }
+        const Shown refused = saveTesterClass(QStringLiteral("تصنيف"));
+        QCOMPARE(refused.texts,
+                 QStringList({sqlite ? "خطأ أثناء الحفظ\nملف قاعدة البيانات أو المجلد الذي يحمله "
+                                       "للقراءة فقط، فلم يتغير شيء - اطلب من مسؤول الجهاز إذن "
+                                       "الكتابة فيهما ثم حاول مرة أخرى"
+                                     : "خطأ أثناء الحفظ\nخادم قاعدة البيانات يقبل القراءة فقط "
+                                       "الآن، فلم يتغير شيء - اطلب من مسؤول الخادم السماح "
+                                       "بالتعديل ثم حاول مرة أخرى"}));
+        QVERIFY2(refused.details.first().contains(sqlite ? "readonly database"
+                                                         : "read-only transaction"),
+                 qPrintable(refused.details.first()));
+        leaveTheRegister();
+    }
+
+    // The server stops while the tester classes' screen is open, and starts again.
+    void aStoppedServerEndsTheSaveAndTheNextSaveReachesItAgain()
+    {
+        if (engineOfRow() != TestDatabase::Engine::PostgreSQL)
+            QSKIP("a database server");
+        OwnPostgresServer server;
+        if (!server.running())
+            QSKIP("no PostgreSQL server programs on this machine");
+        prepareRegister(server.alias());
+        login("1", administratorPassword);
+        openTesterClasses();
+        QVERIFY(server.stop());
+        const Shown refused = saveTesterClass(QStringLiteral("تصنيف"));
+        QCOMPARE(refused.texts,
+                 QStringList({"لم يتم تنفيذ العملية، فالاتصال بقاعدة البيانات مقطوع\nتعذر "
+                              "الوصول إلى خادم قاعدة البيانات - سيُفتح الاتصال من جديد، حاول مرة "
+                              "أخرى بعد قليل"}));
+        QVERIFY2(refused.details.first().contains("Connection refused"),
+                 qPrintable(refused.details.first()));
+        QVERIFY(server.start());
+        QCOMPARE(saveTesterClass(QStringLiteral("تصنيف")).texts, QStringList());
+        QCOMPARE(testerClassesNamed(QStringLiteral("تصنيف")), 1);
+        // The screen lists the stored rows again, the new one with them.
+        QCOMPARE(control<QTableView>("SetupDataForm", "DBGresult")->model()->rowCount(),
+                 reg->count("select count(*) from tester_class"));
+        leaveTheRegister();
+    }
+
+    // ---------------------------------------------------------------- a read-only register
+
+    // SQLite's disk is made read-only, PostgreSQL's database takes read-only sessions.
+    void aRegisterThatCanOnlyBeReadSaysSoAtLoginAndOffersNoChange()
+    {
+        const bool sqlite = engineOfRow() == TestDatabase::Engine::SQLite;
+        std::optional<ScratchDisk> disk;
+        if (sqlite) {
+            disk.emplace("8M");
+            if (!disk->mounted())
+                QSKIP("this test may not mount a disk of its own");
+            prepareRegister("sqlite:" + disk->filePath("simat.db"));
+            reg->caseNamed(QStringLiteral("ريم"), QDate(2021, 3, 4));
+            dm()->Database1.close();
+            QVERIFY(disk->makeReadOnly());
+        } else {
+            prepareRegister(reg->database().alias());
+            reg->caseNamed(QStringLiteral("ريم"), QDate(2021, 3, 4));
+            reg->run("alter database " + parseAlias(reg->database().alias()).databaseName +
+                     " set default_transaction_read_only = on");
+            dm()->Database1.close();
+        }
+        QCOMPARE(boxesOfLogin(),
+                 QStringList({"قاعدة البيانات للقراءة فقط - لن يمكن حفظ أي تعديل"}));
+        QVERIFY(screen("MainForm")->isVisible());
+        QVERIFY(!control("MainForm", "spChangePassword")->isEnabled());
+        QVERIFY(control("MainForm", "SP_start_test")->isEnabled());
+
+        control("MainForm", "SP_basic_data")->click();
+        QVERIFY(!control("BasicDataMainForm", "spRestore")->isEnabled());
+        QVERIFY(control("BasicDataMainForm", "spBackup")->isEnabled());
+        const auto offersNoChange = [](const char *screenName,
+                                       std::initializer_list<const char *> buttons) {
+            QVERIFY2(screen(screenName)->isVisible(), screenName);
+            for (const char *button : buttons)
+                QVERIFY2(!control(screenName, button)->isVisible() ||
+                             !control(screenName, button)->isEnabled(),
+                         qPrintable(QStringLiteral("%1 %2").arg(screenName, button)));
+        };
+        for (const char *lookups : {"SP_class_testers", "SP_testers"}) {
+            control("BasicDataMainForm", lookups)->click();
+            offersNoChange(lookups == QLatin1String("SP_testers") ? "SetupDataLevel2Form"
+                                                                  : "SetupDataForm",
+                           {"spNew", "spSave", "spDelete"});
+        }
+        control("BasicDataMainForm", "SP_users")->click();
+        offersNoChange("UsersForm", {"spNew", "spSave"});
+        control("BasicDataMainForm", "SP_students")->click();
+        offersNoChange("StudentsForm", {"spNew", "spSave", "spDelete"});
+        QVERIFY(control<QLineEdit>("StudentsForm", "eName")->isReadOnly());
+        {
+            BoxAnswerer boxes;
+            QTest::keyClick(screen("StudentsForm"), Qt::Key_F8);
+            QTest::qWait(20);
+            QCOMPARE(boxes.count(), 0);
+        }
+        control("MainForm", "SP_start_test")->click();
+        offersNoChange("MeasureDiagonsisForm", {"spNew", "spSave", "spDelete", "spCloseRep"});
+        QCOMPARE(reg->count("select count(*) from student"), 1);
+        leaveTheRegister();
+    }
+
+    // ---------------------------------------------------------------- direction
+
+    void aPathInAMessageReadsInItsOwnOrder()
+    {
+        if (engineOfRow() != TestDatabase::Engine::SQLite)
+            QSKIP("a path of the embedded register");
+        QTemporaryDir folder;
+        QFile plain(folder.filePath("plain"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString path = folder.filePath("plain/centre/simat.db");
+        qputenv("SIMAT_ALIAS_VUM", ("sqlite:" + path).toUtf8());
+        screens::show("LoginForm");
+        typeLogin("1", "12345");
+        BoxAnswerer boxes;
+        clickLogin();
+        QCOMPARE(boxes.texts,
+                 QStringList({QStringLiteral("تعذر فتح قاعدة البيانات (\u2066%1\u2069)\n"
+                                             "تعذر إنشاء المجلد \u2066%2\u2069")
+                                  .arg(path, folder.filePath("plain/centre"))}));
     }
 };
 

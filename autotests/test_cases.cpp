@@ -251,8 +251,8 @@ private slots:
         BoxAnswerer boxes;
         hijriBox->setText(QStringLiteral("31/13/1440"));
         QTest::keyClick(hijriBox, Qt::Key_Return);
-        QCOMPARE(boxes.texts,
-                 QStringList({QStringLiteral("تاريخ الميلاد الهجرى \"31/13/1440\" غير صحيح")}));
+        QCOMPARE(boxes.texts, QStringList({QStringLiteral(
+                                  "تاريخ الميلاد الهجرى \"\u206631/13/1440\u2069\" غير صحيح")}));
         QCOMPARE(birthDate()->date(), birth);
         QCOMPARE(hijriBox->text(), hijri::fromGregorian(birth));
         hijriBox->clear();
@@ -294,8 +294,8 @@ private slots:
             typeOver("emHajDate", QStringLiteral("30/02/14"));
             BoxAnswerer boxes(yesToAll);
             press(key, "emHajDate");
-            QCOMPARE(boxes.texts,
-                     QStringList({QStringLiteral("تاريخ الميلاد الهجرى \"30/02/14\" غير صحيح")}));
+            QCOMPARE(boxes.texts, QStringList({QStringLiteral(
+                                      "تاريخ الميلاد الهجرى \"\u206630/02/14\u2069\" غير صحيح")}));
             QCOMPARE(form()->focusWidget(), control("emHajDate"));
             QCOMPARE(text("emHajDate"), hijri::fromGregorian(birth));
             QCOMPARE(birthDate()->date(), birth);
@@ -755,7 +755,9 @@ private slots:
         birthDate()->setDate(QDate(2022, 1, 5));
         BoxAnswerer boxes(yesToAll);
         QTest::mouseClick(control<QToolButton>("spSave"), Qt::LeftButton);
-        QCOMPARE(boxes.texts.last(), QStringLiteral("خطأ أثناء الحفظ"));
+        QCOMPARE(boxes.texts.last(),
+                 QStringLiteral("خطأ أثناء الحفظ\nالقيمة المدخلة في \"اسم الحالة\" موجودة من قبل "
+                                "في قاعدة البيانات، فلم يتغير شيء - غيّرها ثم احفظ مرة أخرى"));
         QCOMPARE(boxes.icons.last(), QMessageBox::Critical);
         QVERIFY(!boxes.details.last().isEmpty());
         QCOMPARE(caseCount(), 1);

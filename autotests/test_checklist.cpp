@@ -715,9 +715,9 @@ private slots:
         test<QLineEdit>("emMeasDiagHajDate")->setText(QStringLiteral("abc/99/xx"));
         const QStringList refused = save();
         QCOMPARE(refused.size(), 1);
-        QVERIFY2(
-            refused.first().startsWith(QStringLiteral("تاريخ الاختبار الهجرى \"/99/\" غير صحيح")),
-            qPrintable(refused.first()));
+        QVERIFY2(refused.first().startsWith(
+                     QStringLiteral("تاريخ الاختبار الهجرى \"\u2066/99/\u2069\" غير صحيح")),
+                 qPrintable(refused.first()));
         QCOMPARE(text("emMeasDiagHajDate"), hijri::fromGregorian(QDate::currentDate()));
         QCOMPARE(save(), QStringList({"تم حفظ التعديلات بنجاح"}));
         const QString hijriToday = hijri::fromGregorian(QDate::currentDate());
@@ -1564,9 +1564,10 @@ private slots:
         test<QLineEdit>("eSchoolName")->setText(QStringLiteral("روضة"));
         clickCell(0, 2);
         typeHijriTestDate(QStringLiteral("3013"));
-        QCOMPARE(saveByF8(), QStringList({"تاريخ الاختبار الهجرى \"30/13/\" غير صحيح - اكتب "
-                                          "تاريخاً هجرياً صحيحاً باليوم والشهر والسنة "
-                                          "(يوم/شهر/سنة)"}));
+        QCOMPARE(saveByF8(),
+                 QStringList({"تاريخ الاختبار الهجرى \"\u206630/13/\u2069\" غير صحيح - اكتب "
+                              "تاريخاً هجرياً صحيحاً باليوم والشهر والسنة "
+                              "(يوم/شهر/سنة)"}));
         QCOMPARE(text("emMeasDiagHajDate"), hijri::fromGregorian(QDate::currentDate()));
         typeHijriTestDate(hijri::fromGregorian(QDate::currentDate().addDays(1)).remove('/'));
         QCOMPARE(saveByF8(), QStringList({"تاريخ الاختبار لا يمكن أن يكون بعد اليوم"}));

@@ -196,30 +196,41 @@ private slots:
     void levelsGrantWhatTheyMay_data()
     {
         QTest::addColumn<int>("level");
+        QTest::addColumn<bool>("readOnly");
         QTest::addColumn<QList<bool>>("granted");
         // test screen, save, close and delete tests, keep and delete cases, basic data, keep
-        // lookups, classifications, delete lookups, accounts, register, install
+        // lookups, open and keep classifications, delete lookups, open and keep accounts, back
+        // up and restore the register, install, own password
         using L = QList<bool>;
-        QTest::newRow("administrator") << 0 << L(13, true);
-        QTest::newRow("supervisor") << 1 << L{true, true, false, false, true,  true, true,
-                                              true, true, true,  false, false, false};
-        QTest::newRow("tester") << 2 << L{true, true,  false, false, true,  false, true,
-                                          true, false, false, false, false, false};
-        QTest::newRow("inquirer") << 3 << L(13, false);
-        QTest::newRow("unknown") << 4 << L(13, false);
-        QTest::newRow("negative") << -1 << L(13, false);
+        constexpr bool T = true;
+        constexpr bool F = false;
+        QTest::newRow("administrator") << 0 << F << L(17, T);
+        QTest::newRow("supervisor")
+            << 1 << F << L{T, T, F, F, T, T, T, T, T, T, T, F, F, F, F, F, T};
+        QTest::newRow("tester") << 2 << F << L{T, T, F, F, T, F, T, T, F, F, F, F, F, F, F, F, T};
+        QTest::newRow("inquirer") << 3 << F << L{F, F, F, F, F, F, F, F, F, F, F, F, F, F, F, F, T};
+        QTest::newRow("unknown") << 4 << F << L(17, F);
+        QTest::newRow("negative") << -1 << F << L(17, F);
+        QTest::newRow("administrator, read-only register")
+            << 0 << T << L{T, F, F, F, F, F, T, F, T, F, F, T, F, T, F, T, F};
+        QTest::newRow("inquirer, read-only register") << 3 << T << L(17, F);
     }
     void levelsGrantWhatTheyMay()
     {
         QFETCH(int, level);
+        QFETCH(bool, readOnly);
         QFETCH(QList<bool>, granted);
         using namespace permissions;
-        const QList<bool> asked = {
-            mayOpenTestScreen(level), maySaveTests(level),    mayCloseTests(level),
-            mayDeleteTests(level),    mayKeepCases(level),    mayDeleteCases(level),
-            mayOpenBasicData(level),  mayKeepLookups(level),  mayKeepClassifications(level),
-            mayDeleteLookups(level),  mayKeepAccounts(level), mayKeepRegister(level),
-            mayInstall(level)};
+        const Access who{level, readOnly};
+        const QList<bool> asked = {mayOpenTestScreen(who),      maySaveTests(who),
+                                   mayCloseTests(who),          mayDeleteTests(who),
+                                   mayKeepCases(who),           mayDeleteCases(who),
+                                   mayOpenBasicData(who),       mayKeepLookups(who),
+                                   mayOpenClassifications(who), mayKeepClassifications(who),
+                                   mayDeleteLookups(who),       mayOpenAccounts(who),
+                                   mayKeepAccounts(who),        mayBackUpRegister(who),
+                                   mayRestoreRegister(who),     mayInstall(who),
+                                   mayChangeOwnPassword(who)};
         QCOMPARE(asked, granted);
     }
 

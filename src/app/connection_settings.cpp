@@ -164,9 +164,11 @@ void TConnectionSettingsForm::spTestConnectionClick()
                                       "أول دخول على النظام"),
                        this);
         break;
+    // What a trial found is said as it is: nothing of it is tried again by itself.
     case ConnectionTrial::Outcome::Failed:
-        messages::error(QStringLiteral("تعذر الاتصال بقاعدة البيانات: %1").arg(trial.reason),
-                        trial.engineReason, this);
+        messages::errorWithDetails(
+            QStringLiteral("تعذر الاتصال بقاعدة البيانات: %1").arg(trial.reason),
+            trial.engineReason, this);
         break;
     }
 }

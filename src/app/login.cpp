@@ -43,6 +43,9 @@ void openRegister(Database &database, QWidget *parent, const std::function<void(
         messages::info(warning, parent);
 }
 
+const QString readOnlyRegister =
+    QStringLiteral("قاعدة البيانات للقراءة فقط - لن يمكن حفظ أي تعديل");
+
 // The windows that stay when a session ends.
 const QStringList outsideTheSession = {QStringLiteral("StartupForm"), QStringLiteral("LoginForm")};
 
@@ -162,10 +165,14 @@ bool TLoginForm::accepted(const accounts::LoginResult &login)
     return false;
 }
 
+// A register that can only be read is said to be so before its screens open, each with no way
+// to change it.
 void TLoginForm::enterSession(const accounts::LoginResult &login)
 {
     fillSession(login.account);
     screens::sessionUserChanged();
+    if (globals().session.RegisterReadOnly)
+        messages::info(readOnlyRegister, this);
     ui->Euser_code->clear();
     ui->Epassword->clear();
     ui->Euser_code->setFocus();
@@ -194,6 +201,7 @@ void TLoginForm::fillSession(const accounts::Account &account)
     session.SessionUserLatinName = account.latinName;
     session.SessionUserLevel = account.level;
     session.SessionUserPassword.clear();
+    session.RegisterReadOnly = TDataModule1::instance()->Database1.isReadOnly();
 }
 
 } // namespace simat

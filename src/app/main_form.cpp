@@ -42,11 +42,11 @@ TMainForm::~TMainForm() = default;
 
 void TMainForm::applyUserLevel()
 {
-    const int level = globals().session.SessionUserLevel;
-    ui->SP_basic_data->setEnabled(permissions::mayOpenBasicData(level));
-    ui->SP_start_test->setEnabled(permissions::mayOpenTestScreen(level));
+    const permissions::Access access = sessionAccess();
+    ui->SP_basic_data->setEnabled(permissions::mayOpenBasicData(access));
+    ui->SP_start_test->setEnabled(permissions::mayOpenTestScreen(access));
     ui->SP_inq_rep->setEnabled(true);
-    ui->spChangePassword->setEnabled(permissions::mayChangeOwnPassword(level));
+    ui->spChangePassword->setEnabled(permissions::mayChangeOwnPassword(access));
 }
 
 void TMainForm::SP_start_testClick()

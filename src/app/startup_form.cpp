@@ -1,5 +1,6 @@
 #include "startup_form.h"
 
+#include "core/bidi.h"
 #include "core/permissions.h"
 #include "platform.h"
 #include "startup.h"
@@ -59,7 +60,7 @@ void offerTo(QAbstractButton *button, const QString &action, bool allowed)
 void openGuide(const QString &fileName, QWidget *owner)
 {
     const QString path = QDir(app::docsDirectory()).filePath(fileName);
-    const QString shown = QStringLiteral("\u2066%1\u2069").arg(QDir::toNativeSeparators(path));
+    const QString shown = isolated(QDir::toNativeSeparators(path));
     if (!QFileInfo::exists(path)) {
         messages::info(QStringLiteral("لم يُعثر على الدليل في %1").arg(shown), owner);
         return;
@@ -76,7 +77,7 @@ void openGuide(const QString &fileName, QWidget *owner)
 
 void TStartupForm::applyUserLevel()
 {
-    const bool installAllowed = permissions::mayInstall(globals().session.SessionUserLevel);
+    const bool installAllowed = permissions::mayInstall(sessionAccess());
     offerTo(ui->SP_installation_instructions, QStringLiteral("تعليمات التثبيت"), installAllowed);
     offerTo(ui->SP_install_prog, QStringLiteral("تثبيت البرنامج"), installAllowed);
 }

@@ -1,5 +1,6 @@
 #include "basic_data_main.h"
 
+#include "core/bidi.h"
 #include "core/permissions.h"
 #include "data/backup.h"
 #include "data/dm.h"
@@ -57,12 +58,12 @@ TBasicDataMainForm::~TBasicDataMainForm() = default;
 
 void TBasicDataMainForm::applyUserLevel()
 {
-    const int level = globals().session.SessionUserLevel;
-    ui->SP_users->setEnabled(permissions::mayKeepAccounts(level));
-    ui->spBackup->setEnabled(permissions::mayKeepRegister(level));
-    ui->spRestore->setEnabled(permissions::mayKeepRegister(level));
-    ui->SP_class_info_source->setEnabled(permissions::mayKeepClassifications(level));
-    ui->SP_class_testers->setEnabled(permissions::mayKeepClassifications(level));
+    const permissions::Access access = sessionAccess();
+    ui->SP_users->setEnabled(permissions::mayOpenAccounts(access));
+    ui->spBackup->setEnabled(permissions::mayBackUpRegister(access));
+    ui->spRestore->setEnabled(permissions::mayRestoreRegister(access));
+    ui->SP_class_info_source->setEnabled(permissions::mayOpenClassifications(access));
+    ui->SP_class_testers->setEnabled(permissions::mayOpenClassifications(access));
     ui->SP_info_source->setEnabled(true);
     ui->SP_testers->setEnabled(true);
     ui->SP_students->setEnabled(true);
@@ -101,7 +102,7 @@ void TBasicDataMainForm::SP_studentsClick()
 
 void TBasicDataMainForm::SP_usersClick()
 {
-    if (!permissions::mayKeepAccounts(globals().session.SessionUserLevel))
+    if (!permissions::mayOpenAccounts(sessionAccess()))
         return;
     screens::show(QStringLiteral("UsersForm"));
 }
@@ -136,7 +137,7 @@ void returnToLogin()
 
 void TBasicDataMainForm::spBackupClick()
 {
-    if (!permissions::mayKeepRegister(globals().session.SessionUserLevel))
+    if (!permissions::mayBackUpRegister(sessionAccess()))
         return;
     const QString path = chooseSavePath(this, QStringLiteral("حفظ نسخة احتياطية"),
                                         backup::fileName(database()), backupFilter());
@@ -147,13 +148,13 @@ void TBasicDataMainForm::spBackupClick()
         backup::save(database(), path, progress.report());
     }
     messages::info(QStringLiteral("تم حفظ النسخة الاحتياطية في الملف:\n%1\nفي المجلد %2")
-                       .arg(QFileInfo(path).fileName(), messages::folderText(path)),
+                       .arg(isolated(QFileInfo(path).fileName()), messages::folderText(path)),
                    this, messages::Sound::Silent);
 }
 
 void TBasicDataMainForm::spRestoreClick()
 {
-    if (!permissions::mayKeepRegister(globals().session.SessionUserLevel))
+    if (!permissions::mayRestoreRegister(sessionAccess()))
         return;
     const QString path =
         chooseFilePath(this, QStringLiteral("استرجاع نسخة احتياطية"), QString(), backupFilter());

@@ -1,5 +1,6 @@
 #include "lookup_screen.h"
 
+#include "core/bidi.h"
 #include "core/error.h"
 #include "core/numbers.h"
 #include "core/permissions.h"
@@ -102,7 +103,7 @@ void TLookupTableScreen::FormShow()
 
 bool TLookupTableScreen::userMayKeep() const
 {
-    return m_level.mayKeep(globals().session.SessionUserLevel);
+    return m_level.mayKeep(sessionAccess());
 }
 
 // A user who may not change the screen's tables finds it read-only: searching and printing.
@@ -111,8 +112,7 @@ void TLookupTableScreen::applyUserLevel()
     const bool writable = userMayKeep();
     control<QToolButton>(this, "spNew")->setVisible(writable);
     control<QToolButton>(this, "spSave")->setVisible(writable);
-    m_deleteButton->setVisible(writable &&
-                               permissions::mayDeleteLookups(globals().session.SessionUserLevel));
+    m_deleteButton->setVisible(writable && permissions::mayDeleteLookups(sessionAccess()));
 }
 
 QStringList TLookupTableScreen::entries() const
@@ -306,14 +306,14 @@ void TLookupTableScreen::bindRowValues(Statement *statement)
 void TLookupTableScreen::checkUpdated(int rowsUpdated) const
 {
     if (rowsUpdated != 1)
-        throw Error(QStringLiteral("لم يعد السجل %1 موجوداً").arg(Ecode->text()));
+        throw Error(QStringLiteral("لم يعد السجل %1 موجوداً").arg(isolated(Ecode->text())));
 }
 
 // ---------------------------------------------------------------- delete
 
 void TLookupTableScreen::spDeleteClick()
 {
-    if (!userMayKeep() || !permissions::mayDeleteLookups(globals().session.SessionUserLevel))
+    if (!userMayKeep() || !permissions::mayDeleteLookups(sessionAccess()))
         return;
     if (Ecode->text().trimmed().isEmpty()) {
         messages::info(QString::fromUtf8(m_level.nothingToDelete), this);

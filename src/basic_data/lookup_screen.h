@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/permissions.h"
 #include "ui/screen.h"
 
 class QCheckBox;
@@ -49,8 +50,8 @@ protected:
         const char *nothingToDelete;
         // Buttons of the basic-data menu that open the screen on a table, with that table.
         QList<std::pair<const char *, const char *>> menuTables;
-        // Whether a user level may change the rows of the screen's tables.
-        bool (*mayKeep)(int level);
+        // Whether a user may change the rows of the screen's tables.
+        bool (*mayKeep)(permissions::Access access);
     };
     TLookupTableScreen(const Level &level, QWidget *parent);
 

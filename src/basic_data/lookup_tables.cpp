@@ -1,5 +1,6 @@
 #include "lookup_tables.h"
 
+#include "core/bidi.h"
 #include "core/error.h"
 #include "data/dm.h"
 #include "data/statement_texts.h"
@@ -62,7 +63,7 @@ QStringList columnsOfRegistered(Statement *query, const QString &table)
         query->open();
     } catch (const Error &error) {
         throw Error(QStringLiteral("تعذرت قراءة الجدول \"%1\" المسجل فى سجل الجداول\n%2")
-                        .arg(table, error.text()));
+                        .arg(isolated(table), error.text()));
     }
     const QStringList columns = query->columnNames();
     query->close();

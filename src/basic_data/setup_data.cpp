@@ -1,5 +1,6 @@
 #include "setup_data.h"
 
+#include "core/bidi.h"
 #include "core/error.h"
 #include "core/permissions.h"
 #include "data/dm.h"
@@ -74,7 +75,8 @@ void TSetupDataForm::discoverColumns(const QString &table)
 {
     const QStringList columns = basic_data::columnsOfTable(table);
     if (columns.size() < 2)
-        throw Error(QStringLiteral("الجدول \"%1\" ليس له عمود للكود وعمود للوصف").arg(table));
+        throw Error(
+            QStringLiteral("الجدول \"%1\" ليس له عمود للكود وعمود للوصف").arg(isolated(table)));
     CodeColumn = basic_data::registeredName(columns.at(0));
     NameColumn = basic_data::registeredName(columns.at(1));
 }

@@ -1,5 +1,6 @@
 #include "setup_data_level_2.h"
 
+#include "core/bidi.h"
 #include "core/error.h"
 #include "core/numbers.h"
 #include "core/permissions.h"
@@ -115,7 +116,7 @@ void TSetupDataLevel2Form::chooseRegistryRow(Statement *registry)
     parent->open();
     if (parent->isEmpty())
         throw Error(QStringLiteral("سجل الجداول لا يذكر الجدول الرئيسى \"%1\" للجدول \"%2\"")
-                        .arg(parentTableId, CurrentTableName));
+                        .arg(isolated(parentTableId), isolated(CurrentTableName)));
     ParentTable = parent->textValue(QStringLiteral("table_name"));
     ParentTableDesc = parent->textValue(QStringLiteral("table_desc"));
     ParentTableLevel = parent->intValue(QStringLiteral("table_level"));
@@ -129,8 +130,8 @@ void TSetupDataLevel2Form::discoverColumns(const QString &table)
 {
     const QStringList columns = basic_data::columnsOfTable(table);
     if (columns.size() < 3)
-        throw Error(
-            QStringLiteral("الجدول \"%1\" ليس له عمود للتصنيف وعمود للكود وعمود للوصف").arg(table));
+        throw Error(QStringLiteral("الجدول \"%1\" ليس له عمود للتصنيف وعمود للكود وعمود للوصف")
+                        .arg(isolated(table)));
     ParentCodeColumn = basic_data::registeredName(columns.at(0));
     CodeColumn = basic_data::registeredName(columns.at(1));
     NameColumn = basic_data::registeredName(columns.at(2));
@@ -146,7 +147,7 @@ void TSetupDataLevel2Form::discoverParentNameColumn()
     const QStringList columns = basic_data::columnsOfTable(parent);
     const int nameAt = ParentTableLevel == 1 ? 1 : 2;
     if (columns.size() <= nameAt)
-        throw Error(QStringLiteral("الجدول \"%1\" ليس له عمود للوصف").arg(parent));
+        throw Error(QStringLiteral("الجدول \"%1\" ليس له عمود للوصف").arg(isolated(parent)));
     ParentNameColumn = basic_data::registeredName(columns.at(nameAt));
 }
 

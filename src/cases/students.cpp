@@ -230,11 +230,11 @@ void TStudentsForm::FormShow()
 // A user who may not change cases finds the form read-only: searching and printing only.
 void TStudentsForm::applyUserLevel()
 {
-    const int level = globals().session.SessionUserLevel;
-    const bool writable = permissions::mayKeepCases(level);
+    const permissions::Access access = sessionAccess();
+    const bool writable = permissions::mayKeepCases(access);
     ui->spNew->setVisible(writable);
     ui->spSave->setVisible(writable);
-    ui->spDelete->setVisible(writable && permissions::mayDeleteCases(level));
+    ui->spDelete->setVisible(writable && permissions::mayDeleteCases(access));
     for (const TextField &field : textFields)
         box(field.box)->setReadOnly(!writable);
     ui->emHajDate->setReadOnly(!writable);
@@ -473,8 +473,7 @@ bool TStudentsForm::validateForSave()
 // A new case is shown under the code it was stored under, so that saving it again updates it.
 void TStudentsForm::spSaveClick()
 {
-    if (!permissions::mayKeepCases(globals().session.SessionUserLevel) || !applyTypedDates() ||
-        !validateForSave())
+    if (!permissions::mayKeepCases(sessionAccess()) || !applyTypedDates() || !validateForSave())
         return;
     const int code = m_cases->save(recordOnScreen(), globals().CurrentBranchNo,
                                    globals().session.SessionUserCode);
@@ -515,7 +514,7 @@ CaseRecord TStudentsForm::recordOnScreen() const
 
 void TStudentsForm::spDeleteClick()
 {
-    if (!permissions::mayDeleteCases(globals().session.SessionUserLevel))
+    if (!permissions::mayDeleteCases(sessionAccess()))
         return;
     if (ui->eCode->text().isEmpty()) {
         messages::info(QStringLiteral("إختار حالة"), this);

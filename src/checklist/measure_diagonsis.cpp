@@ -257,20 +257,20 @@ void TMeasureDiagonsisForm::fitToScreen()
     setGeometry(client);
 }
 
-int TMeasureDiagonsisForm::userLevel()
+permissions::Access TMeasureDiagonsisForm::userAccess()
 {
-    return globals().session.SessionUserLevel;
+    return sessionAccess();
 }
 
 // A user who may not save tests finds every test read-only: searching and printing only.
 void TMeasureDiagonsisForm::applyUserLevel()
 {
-    const int level = userLevel();
+    const permissions::Access access = userAccess();
     const bool open = !m_session->isClosed();
-    const bool editable = open && permissions::maySaveTests(level);
-    ui->spDelete->setVisible(permissions::mayDeleteTests(level) && open);
-    ui->spCloseRep->setVisible(permissions::mayCloseTests(level) && open);
-    ui->spNew->setVisible(permissions::maySaveTests(level));
+    const bool editable = open && permissions::maySaveTests(access);
+    ui->spDelete->setVisible(permissions::mayDeleteTests(access) && open);
+    ui->spCloseRep->setVisible(permissions::mayCloseTests(access) && open);
+    ui->spNew->setVisible(permissions::maySaveTests(access));
     ui->spSave->setVisible(editable);
     ui->spFindInfoSource->setVisible(editable);
     ui->spFindTester->setVisible(editable);
@@ -805,7 +805,7 @@ ChecklistTest TMeasureDiagonsisForm::testOnScreen() const
 
 void TMeasureDiagonsisForm::spSaveClick()
 {
-    if (m_session->isClosed() || !permissions::maySaveTests(userLevel()) ||
+    if (m_session->isClosed() || !permissions::maySaveTests(userAccess()) ||
         !applyTypedHijriDates() || !validateForSave())
         return;
     const ChecklistTest test = testOnScreen();
@@ -893,7 +893,7 @@ void TMeasureDiagonsisForm::N2Click()
 
 void TMeasureDiagonsisForm::spCloseRepClick()
 {
-    if (!permissions::mayCloseTests(userLevel()))
+    if (!permissions::mayCloseTests(userAccess()))
         return;
     if (shownTestNo() == 0) {
         messages::info(QStringLiteral("اختار اختبار لإغلاقه"), this, messages::Sound::Silent);
@@ -924,7 +924,7 @@ void TMeasureDiagonsisForm::spCloseRepClick()
 
 void TMeasureDiagonsisForm::spDeleteClick()
 {
-    if (!permissions::mayDeleteTests(userLevel()))
+    if (!permissions::mayDeleteTests(userAccess()))
         return;
     if (shownTestNo() == 0) {
         messages::info(QStringLiteral("اختار اختبار لإلغائه"), this, messages::Sound::Silent);

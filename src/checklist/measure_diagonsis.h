@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/age.h"
+#include "core/permissions.h"
 #include "data/test_store.h"
 #include "test_session.h"
 #include "ui/screen.h"
@@ -87,7 +88,7 @@ protected:
 private:
     void FormCreate();
     void fitToScreen();
-    static int userLevel();
+    static permissions::Access userAccess();
     void connectControls();
     QList<QAbstractButton *> domainButtons() const;
     QAbstractButton *domainButton(int domain) const;

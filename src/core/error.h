@@ -6,17 +6,21 @@
 namespace simat {
 
 // What a failed read, a failed open or an unparsable number throws; the action that threw
-// ends there, with its text in an error box (see runAction()).
+// ends there, with its text in an error box (see runAction()). A failure the database engine
+// gave may carry the engine's own words apart, for the box's details.
 class Error : public std::runtime_error {
 public:
-    explicit Error(const QString &text)
+    explicit Error(const QString &text, const QString &engineReason = {})
         : std::runtime_error(text.toStdString())
         , m_text(text)
+        , m_engineReason(engineReason)
     {}
     const QString &text() const { return m_text; }
+    const QString &engineReason() const { return m_engineReason; }
 
 private:
     QString m_text;
+    QString m_engineReason;
 };
 
 } // namespace simat

@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include "core/bidi.h"
 #include "error.h"
 
 namespace simat {
@@ -9,7 +10,7 @@ int wholeNumber(const QString &text, const QString &field)
     bool ok = false;
     const int number = text.trimmed().toInt(&ok);
     if (!ok)
-        throw Error(QStringLiteral("\"%1\" ليس رقماً صحيحاً: %2").arg(text, field));
+        throw Error(QStringLiteral("\"%1\" ليس رقماً صحيحاً: %2").arg(isolated(text), field));
     return number;
 }
 

@@ -2,34 +2,50 @@
 
 // What each user level may do. Level 0 keeps the whole register, level 1 supervises the basic
 // data, level 2 tests, level 3 only inquires; a screen asks by what it is about to offer, as
-// in permissions::mayCloseTests(level).
+// in permissions::mayCloseTests(access). A register that can only be read takes no change
+// from anyone: every rule that changes it refuses, while those that only open and read stay.
 namespace simat::permissions {
 
 enum class Level { Administrator = 0, Supervisor = 1, Tester = 2, Inquirer = 3 };
 
-// Whether a level ranks with `lowest` or above it (0 ranks highest); no other level may.
-template <Level lowest> constexpr bool upTo(int level)
+// Who asks: the session user's level, on the register in use.
+struct Access {
+    int level = -1;
+    bool registerReadOnly = false;
+};
+
+// Whether the level ranks with `lowest` or above it (0 ranks highest); no other level may.
+template <Level lowest> constexpr bool upTo(Access access)
 {
-    return level >= int(Level::Administrator) && level <= int(lowest);
+    return access.level >= int(Level::Administrator) && access.level <= int(lowest);
+}
+
+// The same, for what changes the register.
+template <Level lowest> constexpr bool changesUpTo(Access access)
+{
+    return !access.registerReadOnly && upTo<lowest>(access);
 }
 
 inline constexpr auto &mayOpenTestScreen = upTo<Level::Tester>;
-inline constexpr auto &maySaveTests = upTo<Level::Tester>;
-inline constexpr auto &mayCloseTests = upTo<Level::Administrator>;
-inline constexpr auto &mayDeleteTests = upTo<Level::Administrator>;
+inline constexpr auto &maySaveTests = changesUpTo<Level::Tester>;
+inline constexpr auto &mayCloseTests = changesUpTo<Level::Administrator>;
+inline constexpr auto &mayDeleteTests = changesUpTo<Level::Administrator>;
 // Registering and changing cases.
-inline constexpr auto &mayKeepCases = upTo<Level::Tester>;
-inline constexpr auto &mayDeleteCases = upTo<Level::Supervisor>;
+inline constexpr auto &mayKeepCases = changesUpTo<Level::Tester>;
+inline constexpr auto &mayDeleteCases = changesUpTo<Level::Supervisor>;
 inline constexpr auto &mayOpenBasicData = upTo<Level::Tester>;
 // Testers and information sources; the classes they belong to.
-inline constexpr auto &mayKeepLookups = upTo<Level::Tester>;
-inline constexpr auto &mayKeepClassifications = upTo<Level::Supervisor>;
-inline constexpr auto &mayDeleteLookups = upTo<Level::Supervisor>;
-inline constexpr auto &mayKeepAccounts = upTo<Level::Administrator>;
-// Backup and restore of the whole register.
-inline constexpr auto &mayKeepRegister = upTo<Level::Administrator>;
+inline constexpr auto &mayKeepLookups = changesUpTo<Level::Tester>;
+inline constexpr auto &mayOpenClassifications = upTo<Level::Supervisor>;
+inline constexpr auto &mayKeepClassifications = changesUpTo<Level::Supervisor>;
+inline constexpr auto &mayDeleteLookups = changesUpTo<Level::Supervisor>;
+inline constexpr auto &mayOpenAccounts = upTo<Level::Administrator>;
+inline constexpr auto &mayKeepAccounts = changesUpTo<Level::Administrator>;
+// A backup of the whole register reads it; a restore replaces it.
+inline constexpr auto &mayBackUpRegister = upTo<Level::Administrator>;
+inline constexpr auto &mayRestoreRegister = changesUpTo<Level::Administrator>;
 inline constexpr auto &mayInstall = upTo<Level::Administrator>;
 // Every user chooses their own password.
-inline constexpr auto &mayChangeOwnPassword = upTo<Level::Inquirer>;
+inline constexpr auto &mayChangeOwnPassword = changesUpTo<Level::Inquirer>;
 
 } // namespace simat::permissions

@@ -167,8 +167,11 @@ void runInTransaction(Database &database, const std::function<void()> &work)
         throw Error(database.lastFailure());
 }
 
+// A register that can only be read keeps no count.
 void countFailure(Database &database, int code)
 {
+    if (database.isReadOnly())
+        return;
     const QString now = registerNow(database);
     runInTransaction(database, [&] {
         Statement failure(
@@ -210,7 +213,7 @@ int writePassword(Database &database, int code, const QString &stored)
 void rememberGoodLogin(Database &database, const Stored &stored, const QString &typed)
 {
     const bool rehash = !isArgon2idOfCurrentCost(stored.password);
-    if (stored.failures == 0 && !rehash)
+    if ((stored.failures == 0 && !rehash) || database.isReadOnly())
         return;
     const QString hashed = rehash ? hash(typed) : QString();
     runInTransaction(database, [&] {
@@ -303,7 +306,8 @@ LoginResult logInThrough(Database &database, Statement &user, int code, const QS
     rememberGoodLogin(database, stored, password);
     result.outcome = LoginResult::Outcome::Accepted;
     result.account = stored.account;
-    result.mustChangePassword = password == installationPassword;
+    // A register that can only be read cannot take the new password.
+    result.mustChangePassword = password == installationPassword && !database.isReadOnly();
     return result;
 }
 

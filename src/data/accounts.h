@@ -66,7 +66,8 @@ struct LoginResult {
     enum class Outcome { Accepted, Refused, Waiting };
     Outcome outcome = Outcome::Refused;
     Account account;
-    // Accepted with the installation password, which must now be replaced.
+    // Accepted with the installation password, which must now be replaced (where the register
+    // can take a new one).
     bool mustChangePassword = false;
     // How much longer a Waiting attempt must wait.
     int secondsLeft = 0;

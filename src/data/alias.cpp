@@ -1,5 +1,6 @@
 #include "alias.h"
 
+#include "core/bidi.h"
 #include "core/error.h"
 
 #include <QDir>
@@ -85,7 +86,7 @@ DatabaseAlias postgresAlias(const QString &definition)
     if (!url.isValid() || (query.isEmpty() != alias.connectOptions.isEmpty()) ||
         (!service && (url.host().isEmpty() || databaseName.isEmpty())))
         throw Error(QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1")
-                        .arg(withoutPasswords(definition)));
+                        .arg(isolated(withoutPasswords(definition))));
     alias.engine = DatabaseAlias::Engine::PostgreSQL;
     alias.definition = definition;
     alias.host = url.host();
@@ -144,7 +145,8 @@ QStringList linesOf(const QString &path)
     if (!file.exists())
         return {};
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("تعذر قراءة الملف %1: %2").arg(path, file.errorString()));
+        throw Error(QStringLiteral("تعذر قراءة الملف %1: %2")
+                        .arg(isolated(QDir::toNativeSeparators(path)), file.errorString()));
     QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
     if (lines.last().isEmpty())
         lines.removeLast();
@@ -187,8 +189,8 @@ DatabaseAlias parseAlias(const QString &definition)
         if (!alias.filePath.isEmpty())
             return alias;
     }
-    throw Error(
-        QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1").arg(withoutPasswords(definition)));
+    throw Error(QStringLiteral("تعريف قاعدة البيانات VUM غير صحيح: %1")
+                    .arg(isolated(withoutPasswords(definition))));
 }
 
 QString formatAlias(const DatabaseAlias &alias)
@@ -237,7 +239,8 @@ void saveVumAlias(const QString &definition)
         file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) >= 0 &&
         file.commit();
     if (!written)
-        throw Error(QStringLiteral("تعذر كتابة الملف %1: %2").arg(path, file.errorString()));
+        throw Error(QStringLiteral("تعذر كتابة الملف %1: %2")
+                        .arg(isolated(QDir::toNativeSeparators(path)), file.errorString()));
 }
 
 DatabaseAlias resolveVumAlias()

@@ -1,6 +1,7 @@
 #include "backup.h"
 
 #include "backup_texts.h"
+#include "core/bidi.h"
 #include "core/error.h"
 #include "database.h"
 #include "owner_only.h"
@@ -18,6 +19,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <optional>
 #include <sqlite3.h>
 
 namespace simat::backup {
@@ -66,6 +68,23 @@ void requireFit(const Layout &backup, const Layout &program)
         throw Error(notABackupText());
 }
 
+// A path inside an Arabic sentence, in its own order.
+QString shownPath(const QString &path)
+{
+    return isolated(QDir::toNativeSeparators(path));
+}
+
+// What failed, over the failure that ended it: an engine's reason that the program can say in
+// Arabic goes to the details, any other stays under the text.
+Error withReasonOf(const Error &failure, const QString &whatFailed)
+{
+    const QString reason =
+        failure.engineReason().isEmpty() ? failure.text() : failure.engineReason();
+    if (failureExplanation(reason).isEmpty())
+        return Error(whatFailed + QLatin1Char('\n') + failure.text());
+    return Error(whatFailed, reason);
+}
+
 // ---- SQLite -------------------------------------------------------------------------------
 
 // A connection of SQLite's own to a file, closed when it goes.
@@ -79,7 +98,7 @@ public:
             const QString reason = m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle))
                                             : QString::fromUtf8(sqlite3_errstr(opened));
             sqlite3_close(m_handle);
-            throw Error(QStringLiteral("تعذر فتح الملف %1\n%2").arg(path, reason));
+            throw Error(QStringLiteral("تعذر فتح الملف %1\n%2").arg(shownPath(path), reason));
         }
         sqlite3_busy_timeout(m_handle, Database::busyWaitMs);
     }
@@ -162,7 +181,7 @@ void saveSQLite(const Database &database, const QString &filePath, const Progres
         }
         QFile::remove(filePath);
         if (!QFile::rename(part, filePath))
-            throw Error(QStringLiteral("تعذر كتابة الملف %1").arg(filePath));
+            throw Error(QStringLiteral("تعذر كتابة الملف %1").arg(shownPath(filePath)));
     } catch (...) {
         QFile::remove(part);
         throw;
@@ -210,7 +229,7 @@ public:
         : m_folder(besideFolder + QStringLiteral("/simat-restore-XXXXXX"))
     {
         if (!m_folder.isValid())
-            throw Error(QStringLiteral("تعذر إنشاء مجلد مؤقت في %1").arg(besideFolder));
+            throw Error(QStringLiteral("تعذر إنشاء مجلد مؤقت في %1").arg(shownPath(besideFolder)));
         DatabaseAlias alias;
         alias.filePath = m_folder.filePath(QStringLiteral("simat.db"));
         m_database.openAsItStands(alias);
@@ -397,10 +416,10 @@ void savePostgreSQL(const Database &database, const QString &filePath, const Pro
         pg_tools::run(job, progress);
         QFile::remove(filePath);
         if (!QFile::rename(part, filePath))
-            throw Error(QStringLiteral("تعذر كتابة الملف %1").arg(filePath));
+            throw Error(QStringLiteral("تعذر كتابة الملف %1").arg(shownPath(filePath)));
     } catch (const Error &error) {
         QFile::remove(part);
-        throw Error(QStringLiteral("تعذر أخذ النسخة الاحتياطية\n%1").arg(error.text()));
+        throw withReasonOf(error, QStringLiteral("تعذر أخذ النسخة الاحتياطية"));
     }
 }
 
@@ -514,7 +533,7 @@ void save(Database &database, const QString &filePath, const Progress &progress)
 void check(const Database &database, const QString &filePath, const Progress &progress)
 {
     if (!QFileInfo(filePath).isFile())
-        throw Error(QStringLiteral("الملف %1 غير موجود").arg(filePath));
+        throw Error(QStringLiteral("الملف %1 غير موجود").arg(shownPath(filePath)));
     if (isSQLite(database)) {
         refuseTheRegisterFile(database, filePath);
         checkSQLite(filePath, progress);
@@ -528,19 +547,19 @@ void restore(Database &database, const QString &filePath, const Progress &progre
     if (checked == Checked::No)
         check(database, filePath, progress);
     const DatabaseAlias alias = database.alias();
-    QString failure;
+    std::optional<Error> failure;
     try {
         if (isSQLite(database))
             restoreSQLite(database, filePath, progress);
         else
             restorePostgreSQL(database, filePath, progress);
     } catch (const Error &error) {
-        failure = error.text();
+        failure = error;
     }
     database.open(alias);
-    if (!failure.isEmpty())
-        throw Error(QStringLiteral("تعذر استرجاع النسخة الاحتياطية، وبقيت البيانات كما كانت\n%1")
-                        .arg(failure));
+    if (failure)
+        throw withReasonOf(
+            *failure, QStringLiteral("تعذر استرجاع النسخة الاحتياطية، وبقيت البيانات كما كانت"));
 }
 
 QString automaticFolder()
@@ -572,8 +591,8 @@ void saveBeforeMigration(Database &database)
     try {
         save(database, dir.filePath(fileName(database)), database.migrationProgress());
     } catch (const Error &error) {
-        throw Error(QStringLiteral("تعذر أخذ نسخة احتياطية قبل تحديث قاعدة البيانات\n%1")
-                        .arg(error.text()));
+        throw withReasonOf(error,
+                           QStringLiteral("تعذر أخذ نسخة احتياطية قبل تحديث قاعدة البيانات"));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include "backup.h"
+#include "core/bidi.h"
 #include "core/error.h"
 #include "dialect.h"
 #include "libpq.h"
@@ -9,9 +10,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
+#include <algorithm>
+#include <initializer_list>
 #include <sqlite3.h>
 
 namespace simat {
@@ -21,21 +26,6 @@ namespace {
 constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 constexpr QFileDevice::Permissions ownerOnlyFolder = ownerOnly | QFileDevice::ExeOwner;
 
-QString openFailure(const DatabaseAlias &alias, const QString &detail)
-{
-    QString where = alias.filePath;
-    if (alias.engine == DatabaseAlias::Engine::PostgreSQL) {
-        where = QStringLiteral("%1:%2/%3")
-                    .arg(alias.host)
-                    .arg(alias.port < 0 ? QString() : QString::number(alias.port))
-                    .arg(alias.databaseName);
-        if (!alias.connectOptions.isEmpty())
-            where += QLatin1Char(' ') + alias.connectOptions;
-    }
-    return QStringLiteral("تعذر فتح قاعدة البيانات (%1)\n%2")
-        .arg(withoutPasswords(where), withoutPasswords(detail.trimmed()));
-}
-
 // A folder the program makes for its database is its owner's alone, and so is the folder of
 // the embedded database in the user's data folder, made by an earlier version.
 void ensureFolderOf(const QString &filePath)
@@ -44,7 +34,7 @@ void ensureFolderOf(const QString &filePath)
     const QString folder = info.dir().absolutePath();
     const bool made = !info.dir().exists();
     if (made && !QDir().mkpath(folder))
-        throw Error(QStringLiteral("تعذر إنشاء المجلد %1").arg(folder));
+        throw Error(QStringLiteral("تعذر إنشاء المجلد %1").arg(isolated(folder)));
     if (made || folder == QFileInfo(defaultEmbeddedDatabasePath()).absolutePath())
         QFile::setPermissions(folder, ownerOnlyFolder);
 }
@@ -86,9 +76,6 @@ bool lostConnection(const QString &name)
     return status(connection) == connectionBad;
 }
 
-const char *const lostServer =
-    "انقطع الاتصال بخادم قاعدة البيانات، فلم يُحفظ شيء - سيُفتح الاتصال من جديد، حاول مرة أخرى";
-
 // The Arabic words for the reasons the two engines most often give.
 QString arabicReason(const QString &engineReason)
 {
@@ -110,30 +97,236 @@ QString arabicReason(const QString &engineReason)
     return QStringLiteral("لم يقبل محرك قاعدة البيانات الاتصال");
 }
 
+// The Arabic words for a column of the register, or for the name of one of its indexes, where
+// a person typed or chose its value; empty for another name.
+QString fieldWords(const QString &name)
+{
+    static const std::pair<const char *, const char *> fields[] = {
+        {"stud_code", "كود الحالة"},
+        {"stud_name", "اسم الحالة"},
+        {"stud_birth_date", "تاريخ الميلاد"},
+        {"stud_birth_haj_date", "تاريخ الميلاد الهجرى"},
+        {"stud_birth_country", "مكان الميلاد"},
+        {"stud_nationality", "الجنسية"},
+        {"stud_gender", "الجنس"},
+        {"stud_id_type", "نوع الهوية"},
+        {"stud_id_no", "رقم الإقامة / الهوية"},
+        {"stud_id_date", "تاريخ الهوية"},
+        {"stud_id_source", "جهة الإصدار"},
+        {"stud_edu_phase", "المرحلة الدراسية"},
+        {"stud_edu_class_level", "الصف الدراسى"},
+        {"stud_file_no", "رقم ملف الطالب"},
+        {"stud_house_type", "نوع السكن"},
+        {"stud_house_ownership", "ملكية السكن"},
+        {"stud_neighborhood", "الحى"},
+        {"stud_city", "المدينة"},
+        {"stud_district", "المنطقة الإدارية"},
+        {"stud_main_street", "العنوان"},
+        {"stud_sub_street", "الشارع الفرعى"},
+        {"stud_house_no", "رقم المنزل"},
+        {"stud_postal_code", "الرمز البريدى"},
+        {"stud_postal_no", "صندوق البريد"},
+        {"stud_guard_name", "اسم ولى الأمر"},
+        {"stud_guard_nationality", "جنسية ولى الأمر"},
+        {"stud_guard_kinship_degree", "صلة قرابة ولى الأمر"},
+        {"stud_guard_id_type", "نوع هوية ولى الأمر"},
+        {"stud_guard_id_no", "رقم هوية ولى الأمر"},
+        {"stud_guard_id_date", "تاريخ هوية ولى الأمر"},
+        {"stud_guard_id_source", "جهة إصدار هوية ولى الأمر"},
+        {"stud_guard_job", "وظيفة ولى الأمر"},
+        {"stud_guard_work_place", "جهة عمل ولى الأمر"},
+        {"stud_guard_home_phone_no", "رقم هاتف المنزل"},
+        {"stud_guard_mobile_no", "رقم الجوال"},
+        {"stud_guard_work_phone_no", "رقم هاتف العمل"},
+        {"stud_guard_email", "البريد الالكتروني"},
+        {"stud_kinship_1_name", "اسم قريب الطالب (1)"},
+        {"stud_kinship_1_kinship_degree", "صلة قرابة قريب الطالب (1)"},
+        {"stud_kinship_1_phone_no", "رقم هاتف قريب الطالب (1)"},
+        {"stud_kinship_2_name", "اسم قريب الطالب (2)"},
+        {"stud_kinship_2_kinship_degree", "صلة قرابة قريب الطالب (2)"},
+        {"stud_kinship_2_phone_no", "رقم هاتف قريب الطالب (2)"},
+        {"test_no", "رقم الاختبار"},
+        {"test_hdr_number_of_year", "رقم الاختبار"},
+        {"test_date", "تاريخ الاختبار"},
+        {"test_haj_date", "تاريخ الاختبار الهجرى"},
+        {"tester_id", "الفاحص"},
+        {"info_source_id", "مصدر المعلومات"},
+        {"school_name", "اسم المدرسة"},
+        {"notes", "الملاحظات"},
+        {"ques_ans_val", "الإجابة"},
+        {"ques_mark", "الدرجة"},
+        {"user_code", "كود المستخدم"},
+        {"a_name", "الاسم العربى"},
+        {"l_name", "الاسم اللاتينى"},
+        {"user_password", "كلمة المرور"},
+        {"user_level", "مجموعة الصلاحيات"},
+    };
+    for (const auto &[column, words] : fields)
+        if (name == QLatin1String(column))
+            return QString::fromUtf8(words);
+    // The code and the description of a lookup table's row, as its screen calls them.
+    if (name.endsWith(QLatin1String("_id")) || name.endsWith(QLatin1String("_pkey")) ||
+        name == QLatin1String("id_type"))
+        return QStringLiteral("الكود");
+    if (name.endsWith(QLatin1String("_name")))
+        return QStringLiteral("الوصف");
+    return {};
+}
+
+// The field whose value the register refused, as the engine names it: its column (SQLite's
+// "table.column", PostgreSQL's column "..." or Key (...)), else its index or constraint; in
+// Arabic words where the program knows it, else the name as the engine gave it.
+QString refusedField(const QString &engineReason)
+{
+    static const QRegularExpression columns(
+        QStringLiteral(R"re((?:constraint failed: |, )\w+\.(\w+)|column "(\w+)"|Key \((\w+))re"));
+    static const QRegularExpression constraints(QStringLiteral(
+        R"re(index '(\w+)'|constraint "(\w+)"|constraint failed: (\w+)\b(?![.(]))re"));
+    QStringList names;
+    for (const QRegularExpression *pattern : {&columns, &constraints})
+        for (auto match = pattern->globalMatch(engineReason); match.hasNext();) {
+            const QRegularExpressionMatch found = match.next();
+            for (int group = 1; group <= found.lastCapturedIndex(); ++group)
+                if (!found.captured(group).isEmpty())
+                    names << found.captured(group);
+        }
+    for (const QString &name : names)
+        if (const QString words = fieldWords(name); !words.isEmpty())
+            return words;
+    return names.isEmpty() ? QString() : isolated(names.first());
+}
+
+bool mentionsAny(const QString &engineReason, std::initializer_list<const char *> phrases)
+{
+    return std::any_of(phrases.begin(), phrases.end(), [&](const char *phrase) {
+        return engineReason.contains(QLatin1String(phrase), Qt::CaseInsensitive);
+    });
+}
+
+// Why the register refused a value, naming the field where the engine does.
+QString refusedValue(const QString &engineReason)
+{
+    const QString field = refusedField(engineReason);
+    const bool unique = mentionsAny(
+        engineReason, {"UNIQUE constraint", "unique constraint", "PRIMARY KEY", "(23505)"});
+    const bool empty = mentionsAny(engineReason, {"NOT NULL constraint", "not-null", "(23502)"});
+    const bool linked = mentionsAny(engineReason, {"FOREIGN KEY", "foreign key", "(23503)"});
+    if (field.isEmpty())
+        return linked ? QStringLiteral("قاعدة البيانات ترفض هذا لارتباطه ببيانات أخرى، فلم يتغير "
+                                       "شيء - راجع البيانات المرتبطة ثم حاول مرة أخرى")
+                      : QStringLiteral("قاعدة البيانات لا تقبل إحدى القيم المدخلة، فلم يتغير شيء "
+                                       "- صحح البيانات ثم احفظ مرة أخرى");
+    if (unique)
+        return QStringLiteral("القيمة المدخلة في \"%1\" موجودة من قبل في قاعدة البيانات، فلم "
+                              "يتغير شيء - غيّرها ثم احفظ مرة أخرى")
+            .arg(field);
+    if (empty)
+        return QStringLiteral("قاعدة البيانات لا تقبل أن يبقى \"%1\" فارغاً، فلم يتغير شيء - "
+                              "أدخله ثم احفظ مرة أخرى")
+            .arg(field);
+    if (linked)
+        return QStringLiteral("قاعدة البيانات ترفض هذا لأن \"%1\" مرتبط ببيانات أخرى، فلم يتغير "
+                              "شيء - راجع البيانات المرتبطة ثم حاول مرة أخرى")
+            .arg(field);
+    return QStringLiteral("قاعدة البيانات لا تقبل القيمة المدخلة في \"%1\"، فلم يتغير شيء - "
+                          "صححها ثم احفظ مرة أخرى")
+        .arg(field);
+}
+
 } // namespace
 
 QString failureExplanation(const QString &engineReason)
 {
-    static const std::pair<const char *, const char *> reasons[] = {
-        {"lock timeout",
-         "حاسب آخر يعدل البيانات نفسها الآن، فلم يُحفظ شيء - حاول مرة أخرى بعد قليل"},
-        {"database is locked",
-         "برنامج آخر أو حاسب آخر يكتب في قاعدة البيانات الآن، فلم يُحفظ شيء - حاول مرة أخرى بعد "
-         "قليل"},
-        {"statement timeout",
-         "استغرقت العملية وقتاً أطول من المسموح فأُلغيت، ولم يُحفظ شيء - حاول مرة أخرى"},
-        {"server closed the connection", lostServer},
-        {"terminating connection", lostServer},
-        {"no connection to the server", lostServer},
+    // The engine's words, and PostgreSQL's codes of the same reasons (SQLSTATE), which stay
+    // when the server speaks another language.
+    struct Reason {
+        std::initializer_list<const char *> phrases;
+        const char *explanation;
     };
-    for (const auto &[english, arabic] : reasons) {
-        if (engineReason.contains(QLatin1String(english), Qt::CaseInsensitive))
-            return QString::fromUtf8(arabic);
-    }
+    static const char *const lostServer = "انقطع الاتصال بخادم قاعدة البيانات، فلم يتغير شيء - "
+                                          "سيُفتح الاتصال من جديد، حاول مرة أخرى";
+    static const Reason reasons[] = {
+        {{"database or disk is full", "No space left on device", "(53100)"},
+         "لا توجد مساحة خالية على القرص الذي يحمل قاعدة البيانات، فلم يتغير شيء - أفرغ مساحة "
+         "على القرص ثم حاول مرة أخرى"},
+        {{"readonly database"},
+         "ملف قاعدة البيانات أو المجلد الذي يحمله للقراءة فقط، فلم يتغير شيء - اطلب من مسؤول "
+         "الجهاز إذن الكتابة فيهما ثم حاول مرة أخرى"},
+        {{"read-only transaction", "recovery is in progress", "(25006)"},
+         "خادم قاعدة البيانات يقبل القراءة فقط الآن، فلم يتغير شيء - اطلب من مسؤول الخادم "
+         "السماح بالتعديل ثم حاول مرة أخرى"},
+        {{"lock timeout", "(55P03)"},
+         "حاسب آخر يعدل البيانات نفسها الآن، فلم يتغير شيء - حاول مرة أخرى بعد قليل"},
+        {{"database is locked"},
+         "برنامج آخر أو حاسب آخر يكتب في قاعدة البيانات الآن، فلم يتغير شيء - حاول مرة أخرى بعد "
+         "قليل"},
+        {{"statement timeout"},
+         "استغرقت العملية وقتاً أطول من المسموح فأُلغيت، ولم يتغير شيء - حاول مرة أخرى"},
+        {{"server closed the connection", "terminating connection", "no connection to the server",
+          "(57P01)"},
+         lostServer},
+        {{"Connection refused", "could not connect to server", "timeout expired",
+          "server is not running"},
+         "تعذر الوصول إلى خادم قاعدة البيانات - سيُفتح الاتصال من جديد، حاول مرة أخرى بعد قليل"},
+    };
+    for (const Reason &reason : reasons)
+        if (mentionsAny(engineReason, reason.phrases))
+            return QString::fromUtf8(reason.explanation);
+    if (mentionsAny(engineReason, {"constraint", "datatype mismatch", "value too long",
+                                   "invalid input syntax", "out of range", "(23", "(22"}))
+        return refusedValue(engineReason);
     return {};
 }
 
 namespace {
+
+// That the register could not be opened, and where it is.
+QString openFailure(const DatabaseAlias &alias)
+{
+    QString where = QDir::toNativeSeparators(alias.filePath);
+    if (alias.engine == DatabaseAlias::Engine::PostgreSQL) {
+        where = QStringLiteral("%1:%2/%3")
+                    .arg(alias.host)
+                    .arg(alias.port < 0 ? QString() : QString::number(alias.port))
+                    .arg(alias.databaseName);
+        if (!alias.connectOptions.isEmpty())
+            where += QLatin1Char(' ') + alias.connectOptions;
+    }
+    return QStringLiteral("تعذر فتح قاعدة البيانات (%1)").arg(isolated(withoutPasswords(where)));
+}
+
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw Error(QStringLiteral("تعذر تجهيز قاعدة البيانات المدمجة"));
+    return *static_cast<sqlite3 *const *>(handle.data());
+}
+
+// Whether the file of an embedded register, and its folder, where SQLite keeps the log and the
+// shared-memory file beside it, take writing.
+bool embeddedPlaceWritable(const QString &filePath)
+{
+    const QFileInfo file(filePath);
+    return (!file.exists() || file.isWritable()) && QFileInfo(file.absolutePath()).isWritable();
+}
+
+// Opens an embedded register that can only be read. SQLite reads a register in WAL mode
+// through its log and shared-memory file; where they are not there and the folder cannot take
+// them, no program is writing the file, and it is opened as one that does not change.
+bool openReadOnlyEmbedded(QSqlDatabase &db, const QString &filePath)
+{
+    db.setDatabaseName(filePath);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    if (db.open() && QSqlQuery(db).exec(QStringLiteral("select count(*) from sqlite_master")))
+        return true;
+    db.close();
+    QUrl unchanging = QUrl::fromLocalFile(filePath);
+    unchanging.setQuery(QStringLiteral("immutable=1"));
+    db.setDatabaseName(unchanging.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    return db.open();
+}
 
 ConnectionTrial failedTrial(const QString &engineReason)
 {
@@ -156,14 +349,12 @@ ConnectionTrial tryNewFile(const QString &filePath)
         return {ConnectionTrial::Outcome::NewFile, {}, {}};
     return {ConnectionTrial::Outcome::Failed,
             QStringLiteral("لا يمكن إنشاء ملف قاعدة البيانات في المجلد %1")
-                .arg(folder.absoluteFilePath()),
+                .arg(isolated(QDir::toNativeSeparators(folder.absoluteFilePath()))),
             QStringLiteral("%1: not a writable folder").arg(folder.absoluteFilePath())};
 }
 
-ConnectionTrial tryOpen(QSqlDatabase &db, const QString &read)
+ConnectionTrial tryRead(QSqlDatabase &db, const QString &read)
 {
-    if (!db.open())
-        return failedTrial(db.lastError().text());
     QSqlQuery query(db);
     if (!query.exec(read))
         return failedTrial(query.lastError().text());
@@ -184,12 +375,14 @@ void setServer(QSqlDatabase &db, const DatabaseAlias &alias)
 ConnectionTrial tryWith(QSqlDatabase db, const DatabaseAlias &alias)
 {
     if (alias.engine == DatabaseAlias::Engine::SQLite) {
-        db.setDatabaseName(alias.filePath);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        return tryOpen(db, QStringLiteral("select count(*) from sqlite_master"));
+        if (!openReadOnlyEmbedded(db, alias.filePath))
+            return failedTrial(db.lastError().text());
+        return tryRead(db, QStringLiteral("select count(*) from sqlite_master"));
     }
     setServer(db, alias);
-    return tryOpen(db, QStringLiteral("select 1"));
+    if (!db.open())
+        return failedTrial(db.lastError().text());
+    return tryRead(db, QStringLiteral("select 1"));
 }
 
 } // namespace
@@ -257,7 +450,14 @@ void Database::openWith(const DatabaseAlias &alias, Schema schema)
             prepareSchema();
     } catch (const Error &error) {
         close();
-        throw Error(openFailure(m_alias, error.text()));
+        if (error.engineReason().isEmpty())
+            throw Error(openFailure(m_alias) + QLatin1Char('\n') + withoutPasswords(error.text()));
+        // The engine's words are for the details; the box says why in Arabic.
+        const QString reason = withoutPasswords(error.engineReason().trimmed());
+        QString text = openFailure(m_alias);
+        if (failureExplanation(reason).isEmpty())
+            text += QLatin1Char('\n') + arabicReason(reason);
+        throw Error(text, reason);
     }
 }
 
@@ -268,24 +468,49 @@ void Database::openConnection()
         QSqlDatabase::removeDatabase(m_name);
     QSqlDatabase db = QSqlDatabase::addDatabase(
         sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), m_name);
+    bool opened = false;
     if (sqlite) {
         ensureFolderOf(m_alias.filePath);
-        db.setDatabaseName(m_alias.filePath);
+        if (embeddedPlaceWritable(m_alias.filePath)) {
+            db.setDatabaseName(m_alias.filePath);
+            opened = db.open();
+        } else {
+            opened = openReadOnlyEmbedded(db, m_alias.filePath);
+        }
     } else {
         setServer(db, m_alias);
+        opened = db.open();
     }
-    if (!db.open())
-        throw Error(db.lastError().text());
+    if (!opened)
+        throw Error(db.lastError().text(), db.lastError().text());
     dialect::registerFunctions(db, m_alias.engine);
-    if (sqlite) {
+    if (sqlite)
         waitForOtherWriters(db);
+    else
+        execute(QStringLiteral("set client_min_messages = warning"));
+    m_readOnly = takesNoChanges();
+    if (sqlite && !m_readOnly) {
         protectEmbeddedFiles();
         // A save reported done is on the disk: the log is synced at every commit.
         execute(QStringLiteral("pragma journal_mode = wal"));
         execute(QStringLiteral("pragma synchronous = full"));
-    } else {
-        execute(QStringLiteral("set client_min_messages = warning"));
     }
+}
+
+// SQLite opened the file read-only, or its file or folder takes no writing; PostgreSQL's
+// session is read-only, or the server is a standby that follows another.
+bool Database::takesNoChanges()
+{
+    if (m_alias.engine == DatabaseAlias::Engine::SQLite)
+        return !embeddedPlaceWritable(m_alias.filePath) ||
+               sqlite3_db_readonly(sqliteHandle(connection()), "main") == 1;
+    QSqlQuery readOnly(connection());
+    if (!readOnly.exec(QStringLiteral(
+            "select current_setting('transaction_read_only') = 'on' or "
+            "current_setting('default_transaction_read_only') = 'on' or pg_is_in_recovery()")) ||
+        !readOnly.next())
+        throw Error(readOnly.lastError().text(), readOnly.lastError().text());
+    return readOnly.value(0).toBool();
 }
 
 // Set before the log and the shared-memory file exist: SQLite gives them the database file's
@@ -302,6 +527,12 @@ void Database::protectEmbeddedFiles() const
 void Database::prepareSchema()
 {
     const bool existed = schema::exists(*this);
+    if (m_readOnly) {
+        if (!existed || !schema::isCurrent(*this))
+            throw Error(QStringLiteral(
+                "قاعدة البيانات للقراءة فقط، فلا يمكن تجهيزها لهذا الإصدار من البرنامج"));
+        return;
+    }
     if (existed)
         schema::createIndexes(*this);
     else if (!inTransaction([this] { schema::create(*this); }))
@@ -332,13 +563,23 @@ void Database::reopenIfLost()
 {
     if (!m_reopenPending && !connectionLost())
         return;
+    std::vector<Statement *> shown = std::exchange(m_openBeforeLoss, {});
+    if (!m_reopenPending)
+        for (Statement *statement : m_statements)
+            if (statement->isOpen())
+                shown.push_back(statement);
     close();
     try {
         open(m_alias);
-    } catch (const Error &) {
+    } catch (const Error &error) {
         m_reopenPending = true;
-        throw;
+        m_openBeforeLoss = std::move(shown);
+        throw Error(QStringLiteral("لم يتم تنفيذ العملية، فالاتصال بقاعدة البيانات مقطوع"),
+                    error.engineReason().isEmpty() ? error.text() : error.engineReason());
     }
+    // The rows the screens showed before the connection was lost show again.
+    for (Statement *statement : shown)
+        statement->open();
 }
 
 QSqlDatabase Database::streamingConnection()
@@ -361,11 +602,14 @@ void Database::attach(Statement *statement)
 void Database::detach(Statement *statement)
 {
     std::erase(m_statements, statement);
+    std::erase(m_openBeforeLoss, statement);
 }
 
 void Database::close()
 {
     m_reopenPending = false;
+    m_readOnly = false;
+    m_openBeforeLoss.clear();
     for (Statement *statement : m_statements)
         statement->close();
     const QString rows = streamingConnectionName();
@@ -388,7 +632,7 @@ void Database::execute(const QString &sql)
     const bool done = query.exec(sql);
     stopWaiting();
     if (!done)
-        throw Error(query.lastError().text());
+        throw Error(query.lastError().text(), query.lastError().text());
 }
 
 void Database::beginTransaction()
@@ -431,11 +675,7 @@ void Database::serializeNumbering(const QString &table)
 // the screens show that the program is waiting.
 void Database::waitForOtherWriters(QSqlDatabase &db)
 {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        throw Error(QStringLiteral("تعذر تجهيز قاعدة البيانات المدمجة"));
-    sqlite3_busy_handler(*static_cast<sqlite3 *const *>(handle.data()), &Database::busyHandler,
-                         this);
+    sqlite3_busy_handler(sqliteHandle(db), &Database::busyHandler, this);
 }
 
 int Database::busyHandler(void *database, int attempts)

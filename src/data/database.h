@@ -28,7 +28,8 @@ struct ConnectionTrial {
 ConnectionTrial tryConnection(const DatabaseAlias &alias);
 
 // Why a statement failed and what to do, in Arabic, for the reasons that the two engines give
-// when the register is busy, slow or out of reach; empty for any other reason.
+// when the disk is full, the register can only be read, is busy, slow or out of reach, or
+// refuses a value (named by its field); empty for any other reason.
 QString failureExplanation(const QString &engineReason);
 
 // The one connection of the program, named "db", to the database the alias VUM names; or,
@@ -52,8 +53,15 @@ public:
     bool isOpen() const;
     // Opens the connections anew when the server has dropped one of them (or an earlier try to
     // reopen failed); a PostgreSQL connection is found lost by the statement that used it, so
-    // the action after that one reconnects. Throws Error while the server cannot be reached.
+    // the action after that one reconnects, and the statements that were open open again.
+    // Throws Error while the server cannot be reached.
     void reopenIfLost();
+    // An earlier try to reopen the connections failed: the next action tries again.
+    bool reopenPending() const { return m_reopenPending; }
+
+    // The open register can only be read: its file or folder takes no writing, or its server
+    // takes no changes.
+    bool isReadOnly() const { return m_readOnly; }
 
     DatabaseAlias::Engine engine() const { return m_alias.engine; }
     const DatabaseAlias &alias() const { return m_alias; }
@@ -114,6 +122,7 @@ private:
     void openWith(const DatabaseAlias &alias, Schema schema);
     QString streamingConnectionName() const;
     void openConnection();
+    bool takesNoChanges();
     void protectEmbeddedFiles() const;
     void prepareSchema();
     void limitWaits();
@@ -131,7 +140,9 @@ private:
     QElapsedTimer m_waited;
     bool m_waiting = false;
     bool m_reopenPending = false;
+    bool m_readOnly = false;
     std::vector<Statement *> m_statements;
+    std::vector<Statement *> m_openBeforeLoss;
 };
 
 } // namespace simat

@@ -1,5 +1,6 @@
 #include "owner_only.h"
 
+#include "core/bidi.h"
 #include "core/error.h"
 
 #include <QDir>
@@ -21,7 +22,8 @@ void createFile(const QString &path)
     if (file >= 0)
         ::close(file);
     if (!made)
-        throw Error(QStringLiteral("تعذر كتابة الملف %1").arg(path));
+        throw Error(
+            QStringLiteral("تعذر كتابة الملف %1").arg(isolated(QDir::toNativeSeparators(path))));
 }
 
 void makeFolder(const QString &path)
@@ -32,11 +34,13 @@ void makeFolder(const QString &path)
         missing.prepend(folder.absoluteFilePath());
     for (const QString &folder : missing) {
         if (!QDir().mkdir(folder) && !QFileInfo(folder).isDir())
-            throw Error(QStringLiteral("تعذر إنشاء المجلد %1").arg(folder));
+            throw Error(QStringLiteral("تعذر إنشاء المجلد %1")
+                            .arg(isolated(QDir::toNativeSeparators(folder))));
         QFile::setPermissions(folder, folderPermissions);
     }
     if (!QFile::setPermissions(path, folderPermissions))
-        throw Error(QStringLiteral("تعذر إنشاء المجلد %1").arg(path));
+        throw Error(
+            QStringLiteral("تعذر إنشاء المجلد %1").arg(isolated(QDir::toNativeSeparators(path))));
 }
 
 } // namespace simat::owner_only

@@ -1,6 +1,7 @@
 #include "pg_tools.h"
 
 #include "backup_texts.h"
+#include "core/bidi.h"
 #include "core/error.h"
 #include "database.h"
 
@@ -78,7 +79,7 @@ QString failureLines(const QString &messages)
 QString notStarted(const QString &program)
 {
     return QStringLiteral("تعذر تشغيل %1: ثبّت حزمة postgresql-client")
-        .arg(QFileInfo(program).fileName());
+        .arg(isolated(QFileInfo(program).fileName()));
 }
 
 Output run(const Run &job, const backup::Progress &progress)

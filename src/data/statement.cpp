@@ -1,5 +1,6 @@
 #include "statement.h"
 
+#include "core/bidi.h"
 #include "core/error.h"
 #include "database.h"
 #include "dialect.h"
@@ -64,15 +65,15 @@ QVariant typed(const QVariant &value, ParamType type, const QString &param)
         bool ok = false;
         const qlonglong number = value.toLongLong(&ok);
         if (!ok)
-            throw Error(
-                QStringLiteral("القيمة \"%1\" ليست رقماً صحيحاً (%2)").arg(value.toString(), param));
+            throw Error(QStringLiteral("القيمة \"%1\" ليست رقماً صحيحاً (%2)")
+                            .arg(isolated(value.toString()), isolated(param)));
         return number;
     }
     case ParamType::Date: {
         const QDate date = toDate(value);
         if (!date.isValid())
             throw Error(QStringLiteral("القيمة \"%1\" ليست تاريخاً صحيحاً (%2)")
-                            .arg(value.toString(), param));
+                            .arg(isolated(value.toString()), isolated(param)));
         return date;
     }
     case ParamType::Text: {
@@ -136,7 +137,7 @@ QString Statement::identifier(const QString &name)
 {
     static const QRegularExpression plain(QStringLiteral("\\A[A-Za-z_][A-Za-z0-9_]*\\z"));
     if (!plain.match(name).hasMatch())
-        throw Error(QStringLiteral("اسم غير صالح في جملة الاستعلام: \"%1\"").arg(name));
+        throw Error(QStringLiteral("اسم غير صالح في جملة الاستعلام: \"%1\"").arg(isolated(name)));
     return name;
 }
 
@@ -149,7 +150,8 @@ void Statement::setParam(const QString &param, const QVariant &value)
 {
     const auto type = m_types.constFind(param);
     if (type == m_types.constEnd())
-        throw Error(QStringLiteral("المعامل %1 غير معرف في %2").arg(param, objectName()));
+        throw Error(QStringLiteral("المعامل %1 غير معرف في %2")
+                        .arg(isolated(param), isolated(objectName())));
     m_values.insert(param, typed(value, *type, param));
 }
 
@@ -322,7 +324,8 @@ int Statement::columnIndex(const QString &column) const
 {
     const auto found = m_columnIndex.constFind(column.toLower());
     if (found == m_columnIndex.constEnd())
-        throw Error(QStringLiteral("العمود %1 غير موجود في نتيجة %2").arg(column, objectName()));
+        throw Error(QStringLiteral("العمود %1 غير موجود في نتيجة %2")
+                        .arg(isolated(column), isolated(objectName())));
     return *found;
 }
 

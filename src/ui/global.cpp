@@ -8,11 +8,16 @@ Globals &globals()
     return values;
 }
 
+permissions::Access sessionAccess()
+{
+    const Session &session = globals().session;
+    return {session.SessionUserLevel, session.RegisterReadOnly};
+}
+
 } // namespace simat
 
 #include "core/error.h"
 #include "data/dm.h"
-
 
 namespace simat {
 

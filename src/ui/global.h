@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/permissions.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -15,6 +17,8 @@ struct Session {
     int SessionUserLevel = 0;
     // Always empty: the login verifies the password and keeps neither it nor its hash.
     QString SessionUserPassword;
+    // The register the session logged in to can only be read.
+    bool RegisterReadOnly = false;
 };
 
 // The texts of every report's page heading, assigned each time the login screen shows.
@@ -55,6 +59,9 @@ struct Globals {
 };
 
 Globals &globals();
+
+// What the session's user may do on the session's register, for the rules of core/permissions.
+permissions::Access sessionAccess();
 
 } // namespace simat
 

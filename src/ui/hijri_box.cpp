@@ -1,5 +1,6 @@
 #include "hijri_box.h"
 
+#include "core/bidi.h"
 #include "core/hijri.h"
 #include "messages.h"
 
@@ -34,7 +35,8 @@ bool enterHijriDate(QLineEdit *hijriBox, QDateEdit *picker, QWidget *owner, cons
         return true;
     const std::optional<QDate> date = hijri::toGregorian(hijriBox->text());
     if (!date) {
-        messages::info(QStringLiteral("%1 \"%2\" غير صحيح").arg(field, hijriBox->text()), owner);
+        messages::info(QStringLiteral("%1 \"%2\" غير صحيح").arg(field, isolated(hijriBox->text())),
+                       owner);
         hijriBox->setText(hijriOf(picker));
         return false;
     }
@@ -55,7 +57,7 @@ bool applyHijriDate(QLineEdit *hijriBox, QDateEdit *picker, const QString &field
         hijriBox->setText(shown);
         messages::info(QStringLiteral("%1 \"%2\" غير صحيح - اكتب تاريخاً هجرياً صحيحاً باليوم "
                                       "والشهر والسنة (يوم/شهر/سنة)")
-                           .arg(field, typed),
+                           .arg(field, isolated(typed)),
                        owner);
         hijriBox->setFocus();
         return false;

@@ -13,8 +13,10 @@ enum class Sound { Beep, Silent };
 void info(const QString &text, QWidget *parent = nullptr, Sound sound = Sound::Beep);
 void error(const QString &text, QWidget *parent = nullptr);
 // An error box whose details ("تفاصيل") give the reason the engine gave; under the text it says
-// what the reason means, where it is one of failureExplanation().
+// in Arabic what the reason means and what to do, where it is one of failureExplanation().
 void error(const QString &text, const QString &reason, QWidget *parent);
+// An error box whose text says all there is to say, and whose details give the engine's words.
+void errorWithDetails(const QString &text, const QString &details, QWidget *parent);
 // Yes and No, No the default; true on Yes.
 bool ask(const QString &text, QWidget *parent = nullptr);
 

@@ -105,8 +105,9 @@ void TUsersForm::FormShow()
 // while it was, sees the passwords hidden and can change nothing.
 void TUsersForm::applyUserLevel()
 {
-    const bool administrator = permissions::mayKeepAccounts(globals().session.SessionUserLevel);
+    const bool administrator = permissions::mayKeepAccounts(sessionAccess());
     ui->eUserPass->setEchoMode(administrator ? QLineEdit::Normal : QLineEdit::Password);
+    ui->spNew->setEnabled(administrator);
     ui->spSave->setEnabled(administrator);
 }
 
@@ -136,8 +137,7 @@ QStringList TUsersForm::entries() const
 
 bool TUsersForm::hasUnsavedChanges() const
 {
-    return permissions::mayKeepAccounts(globals().session.SessionUserLevel) &&
-           entries() != m_storedEntries;
+    return permissions::mayKeepAccounts(sessionAccess()) && entries() != m_storedEntries;
 }
 
 void TUsersForm::spNewClick()
