@@ -1,5 +1,6 @@
 #include "connection_settings.h"
 
+#include "core/bidi.h"
 #include "core/error.h"
 #include "data/database.h"
 #include "ui/action.h"
@@ -18,12 +19,6 @@ namespace {
 
 const QString sqliteDriver = QStringLiteral("QSQLITE");
 const QString postgresDriver = QStringLiteral("QPSQL");
-
-// A Latin name inside Arabic text, kept in its own order.
-QString isolated(const QString &latin)
-{
-    return QChar(0x2066) + latin + QChar(0x2069);
-}
 
 } // namespace
 

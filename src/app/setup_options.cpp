@@ -1,6 +1,7 @@
 #include "setup_options.h"
 
 #include "connection_settings.h"
+#include "core/bidi.h"
 #include "platform.h"
 #include "startup.h"
 #include "ui/action.h"
@@ -69,8 +70,8 @@ void TSetupOptionsForm::SpeedButton1Click()
         messages::info(QStringLiteral("البرنامج مثبت - لا حاجة لملف الإعدادات"), this);
         return;
     }
-    messages::info(QStringLiteral("لم يُعثر على ملف الإعدادات - شغّل من مجلد البرنامج الأمر "
-                                  "\u2066sudo scripts/install-deps\u2069"),
+    messages::info(QStringLiteral("لم يُعثر على ملف الإعدادات - شغّل من مجلد البرنامج الأمر ") +
+                       isolated(QStringLiteral("sudo scripts/install-deps")),
                    this);
 }
 

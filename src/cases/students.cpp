@@ -1,6 +1,7 @@
 #include "students.h"
 
 #include "core/age.h"
+#include "core/bidi.h"
 #include "core/contact.h"
 #include "core/error.h"
 #include "core/hijri.h"
@@ -415,16 +416,16 @@ bool TStudentsForm::contactsAreValid()
 {
     const QString email = ui->eGuardianEmail->text().trimmed();
     if (!email.isEmpty() && !isEmailAddress(email))
-        return refuseContact(ui->eGuardianEmail,
-                             QStringLiteral("البريد الالكتروني \"\u2066%1\u2069\" غير صحيح - اكتبه "
-                                            "على صورة \u2066name@example.com\u2069")
-                                 .arg(email));
+        return refuseContact(
+            ui->eGuardianEmail,
+            QStringLiteral("البريد الالكتروني \"%1\" غير صحيح - اكتبه على صورة %2")
+                .arg(isolated(email), isolated(QStringLiteral("name@example.com"))));
     const QString mobile = ui->eGuardianMobileNo->text();
     if (!mobile.isEmpty() && !isMobileNumber(mobile))
         return refuseContact(ui->eGuardianMobileNo,
-                             QStringLiteral("رقم الجوال \"\u2066%1\u2069\" غير صحيح - يتكون من 9 "
-                                            "أو 10 أرقام، ويجوز أن يسبقها مفتاح الدولة بعد + أو 00")
-                                 .arg(mobile));
+                             QStringLiteral("رقم الجوال \"%1\" غير صحيح - يتكون من 9 أو 10 أرقام، "
+                                            "ويجوز أن يسبقها مفتاح الدولة بعد + أو 00")
+                                 .arg(isolated(mobile)));
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "report_engine/report.h"
 
+#include "core/bidi.h"
 #include "core/error.h"
 #include "report_engine/render.h"
 
@@ -128,7 +129,7 @@ QString formatMask(double value, const QString &mask)
 
 QString isolate(const QString &text)
 {
-    return QChar(0x2066) + text + QChar(0x2069);
+    return isolated(text);
 }
 
 namespace {

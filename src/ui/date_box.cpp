@@ -1,5 +1,6 @@
 #include "date_box.h"
 
+#include "core/bidi.h"
 #include "core/typed_date.h"
 #include "messages.h"
 
@@ -162,11 +163,12 @@ void DateBox::refuseTypedText(const QString &typed)
 {
     const QString field = accessibleName().isEmpty() ? QStringLiteral("التاريخ") : accessibleName();
     const std::optional<QDate> date = dayFirstDate(typed);
-    const QString reason =
-        date ? QStringLiteral("يجب أن يكون بين \u2066%1\u2069 و \u2066%2\u2069")
-                   .arg(minimumDate().toString(shownFormat), maximumDate().toString(shownFormat))
-             : QStringLiteral("اكتب اليوم والشهر والسنة، مثل \u206615/03/2019\u2069");
-    messages::info(QStringLiteral("%1 \"\u2066%2\u2069\" غير صحيح - %3").arg(field, typed, reason),
+    const QString reason = date ? QStringLiteral("يجب أن يكون بين %1 و %2")
+                                      .arg(isolated(minimumDate().toString(shownFormat)),
+                                           isolated(maximumDate().toString(shownFormat)))
+                                : QStringLiteral("اكتب اليوم والشهر والسنة، مثل ") +
+                                      isolated(QStringLiteral("15/03/2019"));
+    messages::info(QStringLiteral("%1 \"%2\" غير صحيح - %3").arg(field, isolated(typed), reason),
                    this);
     setFocus();
 }
