@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -296,6 +297,8 @@ private slots:
             QCOMPARE(control("MainForm", "SP_start_test")->isEnabled(), level != 3);
             QCOMPARE(control("MainForm", "SP_basic_data")->isEnabled(), level != 3);
             QVERIFY(control("MainForm", "SP_inq_rep")->isEnabled());
+            QCOMPARE(control<QLabel>("MainForm", "LSessionUser")->text(),
+                     QStringLiteral("حساب %1 - مستوى %2").arg(10 + level).arg(level));
             screen("MainForm")->hide();
         }
         globals().session = Session();

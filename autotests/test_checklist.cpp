@@ -1742,6 +1742,15 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QVERIFY(test("GRBgroups")->isAncestorOf(QApplication::focusWidget()));
 
+        // Enter goes through the header's entry fields to the answers.
+        test("eSchoolName")->setFocus();
+        QStringList entered;
+        for (int step = 0; step < 3; ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            entered << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(entered, QStringList({"DTMeasDiagDate", "emMeasDiagHajDate", "SGmeas_diag"}));
+
         auto *school = test<QLineEdit>("eSchoolName");
         school->clear();
         typeText(school, QString(120, QChar(0x0645)));

@@ -47,6 +47,14 @@ void TMainForm::applyUserLevel()
     ui->SP_start_test->setEnabled(permissions::mayOpenTestScreen(access));
     ui->SP_inq_rep->setEnabled(true);
     ui->spChangePassword->setEnabled(permissions::mayChangeOwnPassword(access));
+    showSessionUser();
+}
+
+void TMainForm::showSessionUser()
+{
+    const Session &session = globals().session;
+    ui->LSessionUser->setText(session.SessionUserArabicName + QStringLiteral(" - مستوى ") +
+                              QString::number(session.SessionUserLevel));
 }
 
 void TMainForm::SP_start_testClick()

@@ -32,6 +32,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // "<Arabic name> - مستوى <level>" of whoever is logged in.
+    void showSessionUser();
+
     std::unique_ptr<Ui::MainForm> ui;
 };
 

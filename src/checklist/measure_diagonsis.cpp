@@ -57,6 +57,7 @@ TMeasureDiagonsisForm::TMeasureDiagonsisForm(QWidget *parent)
     FormCreate();
     connectControls();
     installFunctionKeys();
+    moveOnEnter();
 }
 
 TMeasureDiagonsisForm::~TMeasureDiagonsisForm()
@@ -310,8 +311,17 @@ bool TMeasureDiagonsisForm::eventFilter(QObject *watched, QEvent *event)
     const int key = static_cast<QKeyEvent *>(event)->key();
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return TScreen::eventFilter(watched, event);
-    runAction(this, [this] { applyTypedHijriDates(); });
+    runAction(this, [this, watched] {
+        if (applyTypedHijriDates())
+            moveToNextEntryField(static_cast<QWidget *>(watched));
+    });
     return true;
+}
+
+// After the header come the answers.
+void TMeasureDiagonsisForm::enterInLastField()
+{
+    ui->SGmeas_diag->setFocus(Qt::TabFocusReason);
 }
 
 // ---------------------------------------------------------------- New

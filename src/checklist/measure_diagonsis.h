@@ -84,6 +84,7 @@ protected:
     void FormShow() override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void enterInLastField() override;
 
 private:
     void FormCreate();

@@ -29,6 +29,7 @@ TIntervalForm::TIntervalForm(QWidget *parent)
             guarded(this, &TIntervalForm::spExportClick));
     connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TIntervalForm::spExitClick));
     installFunctionKeys();
+    moveOnEnter();
 }
 
 TIntervalForm::~TIntervalForm() = default;

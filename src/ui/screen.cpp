@@ -155,13 +155,18 @@ void TScreen::keyPressEvent(QKeyEvent *event)
         return;
     }
     event->accept();
+    moveToNextEntryField(field);
+}
+
+void TScreen::moveToNextEntryField(QWidget *field)
+{
     const QList<QWidget *> fields = entryFields();
     const qsizetype at = fields.indexOf(field);
     if (at >= 0 && at + 1 < fields.size()) {
         fields.at(at + 1)->setFocus(Qt::TabFocusReason);
         return;
     }
-    runAction(this, [this] { pressDefaultButton(); });
+    runAction(this, [this] { enterInLastField(); });
 }
 
 void TScreen::setBackgroundPicture(const QString &resourceName)

@@ -43,6 +43,10 @@ protected:
     // From now on Enter moves from an entry field to the next one in the tab order, and in the
     // last one presses the screen's save button (or, where it has none, its run button).
     void moveOnEnter() { m_movesOnEnter = true; }
+    // What Enter in the last entry field does; a screen whose next step is not a button says so.
+    virtual void enterInLastField() { pressDefaultButton(); }
+    // The step of Enter from an entry field, for a field that handles the key itself first.
+    void moveToNextEntryField(QWidget *field);
     void keyPressEvent(QKeyEvent *event) override;
 
     void showEvent(QShowEvent *event) override;
