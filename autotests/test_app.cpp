@@ -214,37 +214,44 @@ private slots:
 
     void cleanup() { reg.reset(); }
 
-    void screensAreCreatedOnceInTheirOrder()
+    void everyScreenIsBuiltOnceWhenFirstAskedForUnderItsName()
     {
-        const QList<QObject *> created = screens::all();
-        QStringList names;
-        for (QObject *object : created)
-            names << object->objectName();
-        QCOMPARE(names, QStringList({"StartupForm",
-                                     "LoginForm",
-                                     "MainForm",
-                                     "SetupDataForm",
-                                     "SetupDataLevel2Form",
-                                     "DataModule1",
-                                     "SetupDataReportForm",
-                                     "SetupDataReportLevel2Form",
-                                     "SearchForm",
-                                     "BasicDataMainForm",
-                                     "StudentsForm",
-                                     "StudentQueryForm",
-                                     "UsersForm",
-                                     "MeasureDiagonsisForm",
-                                     "MeasDiagReportForm",
-                                     "CaseMeasuresListForm",
-                                     "MeasDiagSummaryReportForm",
-                                     "InquiresReportsForm",
-                                     "IntervalForm",
-                                     "AllCasesReport",
-                                     "CaseTestsCompareReport",
-                                     "StudentsReportForm",
-                                     "SetupOptionsForm",
-                                     "ChangePasswordForm"}));
-        QCOMPARE(app::createScreens(), created);
+        const QStringList declared = screens::names();
+        QCOMPARE(declared, QStringList({"DataModule1",
+                                        "StartupForm",
+                                        "LoginForm",
+                                        "MainForm",
+                                        "SetupDataForm",
+                                        "SetupDataLevel2Form",
+                                        "SetupDataReportForm",
+                                        "SetupDataReportLevel2Form",
+                                        "SearchForm",
+                                        "BasicDataMainForm",
+                                        "StudentsForm",
+                                        "StudentQueryForm",
+                                        "UsersForm",
+                                        "MeasureDiagonsisForm",
+                                        "MeasDiagReportForm",
+                                        "CaseMeasuresListForm",
+                                        "MeasDiagSummaryReportForm",
+                                        "InquiresReportsForm",
+                                        "IntervalForm",
+                                        "AllCasesReport",
+                                        "CaseTestsCompareReport",
+                                        "StudentsReportForm",
+                                        "SetupOptionsForm",
+                                        "ChangePasswordForm"}));
+        QVERIFY(!screens::all().contains(nullptr));
+        for (const QString &name : declared) {
+            QObject *built = screens::object(name);
+            QVERIFY2(built, qPrintable(name));
+            QCOMPARE(built->objectName(), name);
+            QCOMPARE(screens::object(name), built);
+        }
+        app::createScreens();
+        QCOMPARE(screens::names(), declared);
+        QCOMPARE(screens::all().size(), declared.size());
+        QVERIFY(!screens::object("NoSuchForm"));
         QCOMPARE(screen("LoginForm")->windowTitle(), QStringLiteral("الدخول على النظام"));
         QCOMPARE(screen("MainForm")->windowTitle(), QStringLiteral("الرئيسية"));
         QCOMPARE(screen("SearchForm")->windowTitle(), QStringLiteral("البحث بالاسم"));
@@ -252,7 +259,7 @@ private slots:
                  QStringLiteral("اختبار مقياس سمات التوحد"));
         QCOMPARE(screen("InquiresReportsForm")->windowTitle(), QStringLiteral("إستعلام وتقارير"));
         QCOMPARE(screen("ChangePasswordForm")->windowTitle(), QStringLiteral("تغيير كلمة المرور"));
-        QCOMPARE(created.at(5), static_cast<QObject *>(dm()));
+        QCOMPARE(screens::object("DataModule1"), static_cast<QObject *>(dm()));
         QVERIFY(!dm()->Database1.isOpen());
         QCOMPARE(globals().AppWorkDir, QDir::tempPath());
     }

@@ -37,45 +37,50 @@ namespace simat::app {
 
 namespace {
 
-template <typename T> T *make()
+template <typename T> void declare(const QString &objectName)
 {
-    T *object = new T;
-    screens::add(object);
-    return object;
+    screens::declare(objectName, [] { return new T; });
+}
+
+QString declareDataModule()
+{
+    const QString name = QStringLiteral("DataModule1");
+    declare<TDataModule1>(name);
+    return name;
 }
 
 } // namespace
 
-QList<QObject *> createScreens()
+void createScreens()
 {
-    if (!screens::all().isEmpty())
-        return screens::all();
+    if (!screens::names().isEmpty())
+        return;
     globals().AppWorkDir = platform::currentDirectory();
-    make<TStartupForm>();
-    make<TLoginForm>();
-    make<TMainForm>();
-    make<TSetupDataForm>();
-    make<TSetupDataLevel2Form>();
-    showBusyCursorWhileWaiting(make<TDataModule1>()->Database1);
-    make<TSetupDataReportForm>();
-    make<TSetupDataReportLevel2Form>();
-    make<TSearchForm>();
-    make<TBasicDataMainForm>();
-    make<TStudentsForm>();
-    make<TStudentQueryForm>();
-    make<TUsersForm>();
-    make<TMeasureDiagonsisForm>();
-    make<TMeasDiagReportForm>();
-    make<TCaseMeasuresListForm>();
-    make<TMeasDiagSummaryReportForm>();
-    make<TInquiresReportsForm>();
-    make<TIntervalForm>();
-    make<TAllCasesReport>();
-    make<TCaseTestsCompareReport>();
-    make<TStudentsReportForm>();
-    make<TSetupOptionsForm>();
-    make<TChangePasswordForm>();
-    return screens::all();
+    // The data module first: it outlives every screen that holds its statements.
+    showBusyCursorWhileWaiting(screens::object<TDataModule1>(declareDataModule())->Database1);
+    declare<TStartupForm>(QStringLiteral("StartupForm"));
+    declare<TLoginForm>(QStringLiteral("LoginForm"));
+    declare<TMainForm>(QStringLiteral("MainForm"));
+    declare<TSetupDataForm>(QStringLiteral("SetupDataForm"));
+    declare<TSetupDataLevel2Form>(QStringLiteral("SetupDataLevel2Form"));
+    declare<TSetupDataReportForm>(QStringLiteral("SetupDataReportForm"));
+    declare<TSetupDataReportLevel2Form>(QStringLiteral("SetupDataReportLevel2Form"));
+    declare<TSearchForm>(QStringLiteral("SearchForm"));
+    declare<TBasicDataMainForm>(QStringLiteral("BasicDataMainForm"));
+    declare<TStudentsForm>(QStringLiteral("StudentsForm"));
+    declare<TStudentQueryForm>(QStringLiteral("StudentQueryForm"));
+    declare<TUsersForm>(QStringLiteral("UsersForm"));
+    declare<TMeasureDiagonsisForm>(QStringLiteral("MeasureDiagonsisForm"));
+    declare<TMeasDiagReportForm>(QStringLiteral("MeasDiagReportForm"));
+    declare<TCaseMeasuresListForm>(QStringLiteral("CaseMeasuresListForm"));
+    declare<TMeasDiagSummaryReportForm>(QStringLiteral("MeasDiagSummaryReportForm"));
+    declare<TInquiresReportsForm>(QStringLiteral("InquiresReportsForm"));
+    declare<TIntervalForm>(QStringLiteral("IntervalForm"));
+    declare<TAllCasesReport>(QStringLiteral("AllCasesReport"));
+    declare<TCaseTestsCompareReport>(QStringLiteral("CaseTestsCompareReport"));
+    declare<TStudentsReportForm>(QStringLiteral("StudentsReportForm"));
+    declare<TSetupOptionsForm>(QStringLiteral("SetupOptionsForm"));
+    declare<TChangePasswordForm>(QStringLiteral("ChangePasswordForm"));
 }
 
 void destroyScreens()

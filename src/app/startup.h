@@ -6,10 +6,10 @@
 
 namespace simat::app {
 
-// Records the working directory, then creates every screen and the data module once, in the
-// fixed order of the program; the first screen is the main window. Returns them in that order.
-QList<QObject *> createScreens();
-// Deletes what createScreens() made, last first.
+// Records the working directory, creates the data module and declares every screen once, in
+// the fixed order of the program; a screen is built the first time it is asked for.
+void createScreens();
+// Deletes what was built, last first.
 void destroyScreens();
 
 // A folder of the installed program's data found from the program's own directory

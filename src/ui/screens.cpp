@@ -9,37 +9,80 @@ namespace simat::screens {
 
 namespace {
 
-QList<QObject *> &registered()
+struct Declared {
+    QString name;
+    std::function<QObject *()> make;
+    QObject *built = nullptr;
+};
+
+QList<Declared> &declared()
+{
+    static QList<Declared> entries;
+    return entries;
+}
+
+QList<QObject *> &built()
 {
     static QList<QObject *> objects;
     return objects;
 }
 
+Declared *entryNamed(const QString &objectName)
+{
+    for (Declared &entry : declared())
+        if (entry.name == objectName)
+            return &entry;
+    return nullptr;
+}
+
+// The object only if it exists already: asking whether a button belongs to a screen never
+// builds the screen.
+QObject *builtObject(const QString &objectName)
+{
+    const Declared *entry = entryNamed(objectName);
+    return entry ? entry->built : nullptr;
+}
+
 } // namespace
 
-void add(QObject *object)
+void declare(const QString &objectName, std::function<QObject *()> make)
 {
-    registered() << object;
+    declared() << Declared{objectName, std::move(make)};
 }
 
 void destroyAll()
 {
-    while (!registered().isEmpty())
-        delete registered().takeLast();
+    while (!built().isEmpty())
+        delete built().takeLast();
+    declared().clear();
+}
+
+QStringList names()
+{
+    QStringList all;
+    for (const Declared &entry : declared())
+        all << entry.name;
+    return all;
 }
 
 QList<QObject *> all()
 {
-    return registered();
+    return built();
 }
 
 QObject *object(const QString &objectName)
 {
-    for (QObject *made : registered()) {
-        if (made->objectName() == objectName)
-            return made;
+    Declared *entry = entryNamed(objectName);
+    if (!entry)
+        return nullptr;
+    if (!entry->built) {
+        QObject *made = entry->make();
+        // The building may have declared more screens and moved the entries.
+        entry = entryNamed(objectName);
+        entry->built = made;
+        built() << made;
     }
-    return nullptr;
+    return entry->built;
 }
 
 QWidget *find(const QString &objectName)
@@ -79,12 +122,14 @@ void press(const QString &screenName, const char *buttonName)
 bool lookupButtonIs(const QString &screenName, const char *buttonName)
 {
     const QObject *opener = globals().lookup.LookupButton;
-    return opener && opener == button(screenName, buttonName);
+    const QObject *screen = builtObject(screenName);
+    return opener && screen &&
+           opener == screen->findChild<QAbstractButton *>(QLatin1String(buttonName));
 }
 
 bool closeAllBut(const QStringList &kept)
 {
-    const QList<QObject *> objects = registered();
+    const QList<QObject *> objects = built();
     for (auto object = objects.crbegin(); object != objects.crend(); ++object) {
         auto *window = qobject_cast<QWidget *>(*object);
         if (window && window->isVisible() && !kept.contains(window->objectName()) &&
@@ -96,7 +141,7 @@ bool closeAllBut(const QStringList &kept)
 
 void sessionUserChanged()
 {
-    for (QObject *object : registered()) {
+    for (QObject *object : built()) {
         auto *screen = qobject_cast<TScreen *>(object);
         if (screen && screen->isVisible())
             screen->applyUserLevel();

@@ -4,20 +4,26 @@
 #include <QObject>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 class QAbstractButton;
 
-// The screens and report objects of the program, created once at start-up and reached by
-// their names.
+// The screens and report objects of the program, reached by their names. Each is declared at
+// start-up with the way to build it and is built the first time it is asked for, so that the
+// program starts without building screens that are not needed yet.
 namespace simat::screens {
 
-// Takes an object into the registry; the registry deletes it in destroyAll().
-void add(QObject *object);
-// Deletes every registered object, the last added first.
+// Declares an object by the name it will carry; make builds it on the first request.
+void declare(const QString &objectName, std::function<QObject *()> make);
+// Deletes every object built, the last built first, and forgets the declarations.
 void destroyAll();
 
+// The declared names, in the order of their declarations.
+QStringList names();
+// The objects built so far, in the order they were built.
 QList<QObject *> all();
-// A screen or report object by its name.
+// A screen or report object by its name, built now if it has not been; none for a name that
+// was never declared.
 QObject *object(const QString &objectName);
 template <typename T> T *object(const QString &objectName)
 {
