@@ -214,17 +214,21 @@ private slots:
         QWidget *caseForm = screens::find(QStringLiteral("StudentsForm"));
         auto *search = caseForm->findChild<QToolButton *>(QStringLiteral("spSudentFormSearch"));
         auto *grid = control<QTableView>("DBGstudents");
+        QStringList chosen;
         for (QObject *opener : {static_cast<QObject *>(control<QToolButton>("spRun")),
                                 static_cast<QObject *>(search)}) {
             globals().lookup.LookupButton = opener;
             openInquiry();
             grid->setCurrentIndex(grid->model()->index(0, 0));
+            chosen = QStringList({gridText(grid, 0, 0), gridText(grid, 0, 1)});
             QTest::keyClick(grid, Qt::Key_Return);
             QVERIFY(!inquiry()->isVisible());
             QCOMPARE(caseForm->isVisible(), opener == search);
+            // The rows went with the inquiry.
+            QCOMPARE(grid->model()->rowCount(), 0);
         }
-        QCOMPARE(caseForm->findChild<QLineEdit *>("eName")->text(), gridText(grid, 0, 1));
-        QCOMPARE(caseForm->findChild<QLineEdit *>("eCode")->text(), gridText(grid, 0, 0));
+        QCOMPARE(caseForm->findChild<QLineEdit *>("eCode")->text(), chosen.at(0));
+        QCOMPARE(caseForm->findChild<QLineEdit *>("eName")->text(), chosen.at(1));
         QVERIFY(!globals().lookup.LookupButton);
         openInquiry();
         grid->setCurrentIndex(grid->model()->index(0, 0));

@@ -730,7 +730,7 @@ private slots:
         reg->caseNamed("علي", QDate(2022, 1, 5), {.active = false});
         reg->caseNamed("x", {}, {.branch = 5});
         Statement *cases = dm()->StudentsQuery;
-        cases->setLine(cases->lineCount() - 1, "where stud_code=:param_1");
+        cases->setLine(TDataModule1::StudentsCriterionLine, "and stud_code=:param_1");
         cases->setParam("param_1", "1");
         int listed = -1;
         QTimer closer;

@@ -129,6 +129,9 @@ void TStudentQueryForm::closeEvent(QCloseEvent *event)
     if (openedByCaseForm())
         globals().lookup.LookupButton = nullptr;
     TScreen::closeEvent(event);
+    // The rows go with the window.
+    if (event->isAccepted())
+        TDataModule1::instance()->StudentsQuery->close();
 }
 
 bool TStudentQueryForm::openedByCaseForm() const

@@ -591,6 +591,10 @@ QSqlDatabase Database::streamingConnection()
     if (!rows.open())
         throw Error(rows.lastError().text());
     dialect::registerFunctions(rows, m_alias.engine);
+    // The joins of a search are taken in their written order: searching for a better one
+    // would cost more than reading a page of rows.
+    if (m_alias.engine == DatabaseAlias::Engine::PostgreSQL)
+        QSqlQuery(rows).exec(QStringLiteral("set join_collapse_limit = 1"));
     return rows;
 }
 

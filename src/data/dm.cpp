@@ -46,10 +46,10 @@ TDataModule1::TDataModule1(QObject *parent)
         add(QStringLiteral("FindStudentByCodeQuery"),
             texts::caseWithLookups(QStringLiteral("where stud_code=:stud_code")),
             {{"stud_code", P::Integer}});
-    StudentsQuery =
-        add(QStringLiteral("StudentsQuery"),
-            texts::caseWithLookups(QStringLiteral("where branch_no=:branch_no")) << QString(),
-            {{"branch_no", P::Integer}, {"param_1", P::Text}});
+    StudentsQuery = add(QStringLiteral("StudentsQuery"),
+                        texts::caseWithLookups(QStringLiteral("where branch_no=:branch_no"))
+                            << QString() << QStringLiteral("order by a.stud_code"),
+                        {{"branch_no", P::Integer}, {"param_1", P::Text}});
     StudentsQuery->setStreamed(true);
     setStudentsCriterion(QStringLiteral("stud_name"));
     GetTableLevelQuery =
@@ -69,7 +69,7 @@ TDataModule1::TDataModule1(QObject *parent)
 void TDataModule1::setStudentsCriterion(const QString &column, search::Comparison comparison,
                                         const QString &text)
 {
-    Q_ASSERT(StudentsQuery->lineCount() == StudentsCriterionLine + 1);
+    Q_ASSERT(StudentsQuery->lineCount() == StudentsCriterionLine + 2);
     const QString param = QStringLiteral("param_1");
     const QString name = Statement::identifier(column);
     const QString condition =
@@ -180,6 +180,7 @@ void TDataModule1::addUserStatements()
         {"entry_type", P::Integer},      {"is_active", P::Integer},  {"who_insert", P::Integer},
         {"who_update", P::Integer}};
     UsersQuery = add(QStringLiteral("UsersQuery"), texts::usersList());
+    UsersQuery->setStreamed(true);
     FindUserCodeQuery = add(QStringLiteral("FindUserCodeQuery"), texts::findUserCode(),
                             {{"user_code", P::Integer}});
     AddNewUser = add(QStringLiteral("AddNewUser"), texts::addUser(), account);

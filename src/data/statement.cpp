@@ -12,6 +12,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <memory>
+#include <optional>
+
 namespace simat {
 
 namespace {
@@ -180,26 +183,79 @@ QSqlQuery Statement::executed(const QString &rewritten, const QSqlDatabase &conn
     return query;
 }
 
-// PostgreSQL hands a query's rows over all at once, so a streamed search runs there as a
-// cursor on the connection kept for such reads, in a read-only transaction of its own that
-// ends as soon as the rows are all read or the search is left. Its values are written into
-// the text with the driver's own quoting, since a cursor takes no parameters.
+namespace {
+
+QVector<StreamedRows::Row> rowsOf(QSqlQuery &query)
+{
+    QVector<StreamedRows::Row> rows;
+    const int columns = query.record().count();
+    while (query.next()) {
+        StreamedRows::Row row(columns);
+        for (int column = 0; column < columns; ++column)
+            row[column] = query.value(column);
+        rows << row;
+    }
+    if (query.lastError().isValid())
+        throw Error(query.lastError().text());
+    return rows;
+}
+
+QString pageOf(const QString &text, int offset, int count)
+{
+    return QStringLiteral("%1\nlimit %2 offset %3").arg(text).arg(count).arg(offset);
+}
+
+QString counted(const QString &text)
+{
+    return QStringLiteral("select 1 from (%1) as counted").arg(text);
+}
+
+} // namespace
+
+// A streamed search reads its pages on the data module's connection for such reads, each
+// page a query of its own, and counts its whole result there as the program idles: on
+// SQLite by stepping through the rows, on PostgreSQL, which hands a query's rows over all at
+// once, by moving a cursor over them in a read-only transaction of its own that ends with the
+// count. The cursor's values are written into its text with the driver's own quoting, since a
+// cursor takes no parameters.
 void Statement::openStreamed(const QString &rewritten)
 {
     QSqlDatabase rows = m_database.streamingConnection();
-    if (m_database.engine() != DatabaseAlias::Engine::PostgreSQL) {
-        QSqlQuery query = executed(rewritten, rows, true);
-        setColumns(query.record());
-        m_stream.start(std::move(query));
-        return;
-    }
-    const QSqlDriver *driver = rows.driver();
-    const QString text = dialect::replacePlaceholders(rewritten, [&](const QString &name) {
-        const QVariant value = boundValue(name);
-        QSqlField field(name, value.metaType());
-        field.setValue(value);
-        return driver->formatValue(field);
-    });
+    QSqlQuery first = executed(pageOf(rewritten, 0, StreamedRows::pageSize), rows, true);
+    setColumns(first.record());
+    const int columns = first.record().count();
+    StreamedRows::Source source;
+    source.page = [this, rewritten, rows](int offset, int count) {
+        QSqlQuery query = executed(pageOf(rewritten, offset, count), rows, true);
+        return rowsOf(query);
+    };
+    if (m_database.engine() == DatabaseAlias::Engine::PostgreSQL)
+        countWithCursor(source, rows, rewritten);
+    else
+        countByStepping(source, rows, rewritten);
+    m_stream.start(columns, rowsOf(first), std::move(source));
+}
+
+void Statement::countByStepping(StreamedRows::Source &source, const QSqlDatabase &rows,
+                                const QString &rewritten) const
+{
+    auto stepping = std::make_shared<std::optional<QSqlQuery>>();
+    source.count = [this, stepping, rows, rewritten](int most) {
+        if (!*stepping)
+            *stepping = executed(counted(rewritten), rows, true);
+        int passed = 0;
+        while (passed < most && (*stepping)->next())
+            ++passed;
+        if ((*stepping)->lastError().isValid())
+            throw Error((*stepping)->lastError().text());
+        return passed;
+    };
+    source.stop = [stepping] { stepping->reset(); };
+}
+
+void Statement::countWithCursor(StreamedRows::Source &source, const QSqlDatabase &rows,
+                                const QString &rewritten) const
+{
     const auto run = [rows](const QString &sql) {
         QSqlQuery query(rows);
         query.setForwardOnly(true);
@@ -207,23 +263,26 @@ void Statement::openStreamed(const QString &rewritten)
             throw Error(query.lastError().text());
         return query;
     };
-    const QString fetch =
-        QStringLiteral("fetch forward %1 from simat_rows").arg(StreamedRows::batchSize);
-    run(QStringLiteral("begin read only"));
-    // The joins are taken in their written order: searching for a better one would cost more
-    // than reading a screenful of rows.
-    run(QStringLiteral("set local join_collapse_limit = 1"));
-    try {
-        run(QStringLiteral("declare simat_rows no scroll cursor for ") + text);
-        QSqlQuery first = run(fetch);
-        setColumns(first.record());
-        m_stream.start(
-            std::move(first), [run, fetch] { return run(fetch); },
-            [rows] { QSqlQuery(rows).exec(QStringLiteral("rollback")); });
-    } catch (const Error &) {
-        QSqlQuery(rows).exec(QStringLiteral("rollback"));
-        throw;
-    }
+    const QSqlDriver *driver = rows.driver();
+    const QString text = dialect::replacePlaceholders(rewritten, [&](const QString &name) {
+        const QVariant value = boundValue(name);
+        QSqlField field(name, value.metaType());
+        field.setValue(value);
+        return driver->formatValue(field);
+    });
+    auto declared = std::make_shared<bool>(false);
+    source.count = [run, declared, text](int most) {
+        if (!*declared) {
+            run(QStringLiteral("begin read only"));
+            *declared = true;
+            run(QStringLiteral("declare simat_count no scroll cursor for ") + counted(text));
+        }
+        return run(QStringLiteral("move forward %1 in simat_count").arg(most)).numRowsAffected();
+    };
+    source.stop = [rows, declared] {
+        if (std::exchange(*declared, false))
+            QSqlQuery(rows).exec(QStringLiteral("rollback"));
+    };
 }
 
 void Statement::setColumns(const QSqlRecord &record)

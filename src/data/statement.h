@@ -79,6 +79,10 @@ private:
     QSqlQuery executed(const QString &rewritten, const QSqlDatabase &connection,
                        bool forwardOnly) const;
     void openStreamed(const QString &rewritten);
+    void countByStepping(StreamedRows::Source &source, const QSqlDatabase &rows,
+                         const QString &rewritten) const;
+    void countWithCursor(StreamedRows::Source &source, const QSqlDatabase &rows,
+                         const QString &rewritten) const;
     void setColumns(const QSqlRecord &record);
     QAbstractItemModel *rows()
     {

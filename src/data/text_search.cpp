@@ -247,7 +247,9 @@ void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
     statement.setLines({QStringLiteral("select"), code, QStringLiteral("as code,"), name,
                         QStringLiteral("as name,*"), QStringLiteral("from"),
                         Statement::identifier(table), QStringLiteral("where"),
-                        containsCondition(name, QStringLiteral("acc_aname"))});
+                        containsCondition(name, QStringLiteral("acc_aname")),
+                        // A streamed search reads its pages in one order, whatever the plan.
+                        QStringLiteral("order by 1")});
     const qsizetype length = lettersOf(readerForm(text)).size();
     if (length == 0) {
         statement.setLine(8, QStringLiteral("%1 is not null").arg(name));
@@ -264,6 +266,7 @@ void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
                                  .arg(sqliteIndex));
         statement.setLine(8,
                           QStringLiteral("%1 match simat_name_query(:acc_aname)").arg(sqliteIndex));
+        statement.setLine(9, QStringLiteral("order by %1.rowid").arg(sqliteIndex));
     } else if (length < 3) {
         statement.setLine(8, QStringLiteral("simat_short_grams(stud_name) @> "
                                             "array[simat_reader_form(:acc_aname)]"));

@@ -79,6 +79,9 @@ void TSearchForm::closeEvent(QCloseEvent *event)
     globals().lookup.LookupButton = nullptr;
     m_request = {};
     TScreen::closeEvent(event);
+    // The rows go with the window.
+    if (event->isAccepted())
+        TDataModule1::instance()->SearchByNameQuery->close();
 }
 
 void TSearchForm::Eacc_nameChange()
