@@ -12,6 +12,8 @@
 #include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -245,6 +247,23 @@ PreviewCloser::PreviewCloser()
                 savesPdf = true;
         ++shown;
         preview->reject();
+    });
+    m_timer.start();
+}
+
+ProgressCanceller::ProgressCanceller()
+{
+    m_timer.setInterval(1);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            auto *progress = qobject_cast<QProgressDialog *>(window);
+            if (!progress || !progress->isVisible() || progress->wasCanceled())
+                continue;
+            said = progress->labelText();
+            if (auto *cancel = progress->findChild<QPushButton *>())
+                cancel->click();
+            m_timer.stop();
+        }
     });
     m_timer.start();
 }

@@ -116,6 +116,17 @@ private:
     QTimer m_timer;
 };
 
+// Presses Cancel on the first progress window that shows, as a person would, noting what the
+// window said then.
+class ProgressCanceller : public QObject {
+public:
+    ProgressCanceller();
+    QString said;
+
+private:
+    QTimer m_timer;
+};
+
 // Runs `handle` on the next modal window of type T once it shows: a file dialog or a message
 // box that a button opens and waits on.
 template <typename T> void onNextModal(const std::function<void(T *modal)> &handle)

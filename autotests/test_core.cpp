@@ -4,6 +4,7 @@
 #include "core/checklist_test.h"
 #include "core/comparison.h"
 #include "core/counted_words.h"
+#include "core/numbers.h"
 #include "core/permissions.h"
 
 #include <QtTest>
@@ -115,7 +116,19 @@ private slots:
                              << "105 أسئلة";
         QTest::newRow("150") << 150 << "150 سؤالاً"
                              << "150 سؤالاً";
+        QTest::newRow("1 000") << 1000 << "1\u00A0000 سؤال"
+                               << "1\u00A0000 سؤال";
     }
+    // A no-break space between each three digits keeps a long count one run in Arabic text.
+    void longWorkSaysHowFarItHasGone()
+    {
+        QCOMPARE(howFar(5200, 10000), QStringLiteral("5\u00A0200 من 10\u00A0000"));
+        QCOMPARE(howFar(12, 0), QStringLiteral("12"));
+        QCOMPARE(groupedNumber(-1234567), QStringLiteral("-1\u00A0234\u00A0567"));
+        QCOMPARE(arabic::rows(5200), QStringLiteral("5\u00A0200 صف"));
+        QCOMPARE(arabic::pages(3), QStringLiteral("3 صفحات"));
+    }
+
     void countsWordTheirQuestions()
     {
         QFETCH(int, count);

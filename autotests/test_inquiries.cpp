@@ -179,6 +179,26 @@ private slots:
         QCOMPARE(previews.shown, 1);
     }
 
+    void aCancelledExportLeavesNoFile()
+    {
+        const QDate today = QDate::currentDate();
+        for (int code : {1, 2, 3})
+            addTest(0, code, today, code, 50, {1, 2, 3});
+        QTemporaryDir folder;
+        const QString path = folder.filePath("period-tests.csv");
+        screens::show("InquiresReportsForm");
+        screens::press("InquiresReportsForm", "spAllStudentsTests");
+        BoxAnswerer boxes;
+        ProgressCanceller cancel;
+        chooseFile(path);
+        QTest::mouseClick(on<QToolButton>("IntervalForm", "spExport"), Qt::LeftButton);
+        QCOMPARE(cancel.said.section('\n', 0, 0), QStringLiteral("جارى تصدير الاختبارات..."));
+        QVERIFY(cancel.said.section('\n', 1).endsWith(QStringLiteral(" من 3")));
+        QCOMPARE(boxes.texts.value(0).section('\n', 0, 0),
+                 QStringLiteral("توقف التصدير قبل أن يكتمل، ولم يُكتب أي ملف"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
     void exportWritesTheListedTestsAndEveryAnswerAsTheDatabaseHoldsThem()
     {
         const QDate today = QDate::currentDate();

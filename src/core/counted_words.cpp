@@ -1,10 +1,14 @@
 #include "counted_words.h"
 
+#include "numbers.h"
+
 namespace simat::arabic {
 
 namespace {
 
 constexpr CountedNoun question{"سؤال واحد", "سؤالان", "سؤالين", "أسئلة", "سؤالاً", "سؤال"};
+constexpr CountedNoun row{"صف واحد", "صفان", "صفين", "صفوف", "صفاً", "صف"};
+constexpr CountedNoun page{"صفحة واحدة", "صفحتان", "صفحتين", "صفحات", "صفحةً", "صفحة"};
 
 } // namespace
 
@@ -18,12 +22,22 @@ QString counted(int count, const CountedNoun &noun, Case grammaticalCase)
     const char *word = lastTwo >= 3 && lastTwo <= 10 ? noun.few
                        : lastTwo >= 11               ? noun.many
                                                      : noun.other;
-    return QString::number(count) + QLatin1Char(' ') + QString::fromUtf8(word);
+    return groupedNumber(count) + QLatin1Char(' ') + QString::fromUtf8(word);
 }
 
 QString questions(int count, Case grammaticalCase)
 {
     return counted(count, question, grammaticalCase);
+}
+
+QString rows(int count, Case grammaticalCase)
+{
+    return counted(count, row, grammaticalCase);
+}
+
+QString pages(int count, Case grammaticalCase)
+{
+    return counted(count, page, grammaticalCase);
 }
 
 } // namespace simat::arabic

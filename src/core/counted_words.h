@@ -24,5 +24,9 @@ QString counted(int count, const CountedNoun &noun, Case grammaticalCase = Case:
 
 // "سؤال واحد", "سؤالان", "3 أسئلة", "11 سؤالاً", "100 سؤال".
 QString questions(int count, Case grammaticalCase = Case::Nominative);
+// "صف واحد", "صفان", "3 صفوف", "11 صفاً", "5 200 صف".
+QString rows(int count, Case grammaticalCase = Case::Nominative);
+// "صفحة واحدة", "صفحتان", "3 صفحات", "11 صفحةً", "100 صفحة".
+QString pages(int count, Case grammaticalCase = Case::Nominative);
 
 } // namespace simat::arabic

@@ -14,4 +14,18 @@ int wholeNumber(const QString &text, const QString &field)
     return number;
 }
 
+QString groupedNumber(qint64 number)
+{
+    QString digits = QString::number(number < 0 ? -number : number);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, QChar(QChar::Nbsp));
+    return number < 0 ? QLatin1Char('-') + digits : digits;
+}
+
+QString howFar(qint64 done, qint64 total)
+{
+    return total > 0 ? groupedNumber(done) + QStringLiteral(" من ") + groupedNumber(total)
+                     : groupedNumber(done);
+}
+
 } // namespace simat

@@ -228,7 +228,8 @@ private:
     void reportProgress(int rowsDone, bool now = false) const
     {
         constexpr int every = 64;
-        if (m_report.progress && (now || rowsDone % every == 0) && !m_report.progress(rowsDone))
+        if (m_report.progress && (now || rowsDone % every == 0) &&
+            !m_report.progress(rowsDone, Report::Counted::Rows))
             throw LayoutCancelled{};
     }
 

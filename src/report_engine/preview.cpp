@@ -1,3 +1,4 @@
+#include "core/counted_words.h"
 #include "report_engine/render.h"
 #include "report_engine/report.h"
 
@@ -42,12 +43,16 @@ public:
     LayoutProgress(Report &report, QWidget *over)
         : m_report(report)
     {
-        m_report.progress = [this, over](int) { return goOn(over); };
+        m_report.progress = [this, over](int done, Report::Counted what) {
+            return goOn(over, what == Report::Counted::Rows
+                                  ? QStringLiteral("جارى إعداد التقرير…\n") + arabic::rows(done)
+                                  : QStringLiteral("جارى طباعة التقرير…\n") + arabic::pages(done));
+        };
     }
     ~LayoutProgress() { m_report.progress = nullptr; }
 
 private:
-    bool goOn(QWidget *over)
+    bool goOn(QWidget *over, const QString &howFar)
     {
         if (!m_clock.isValid())
             m_clock.start();
@@ -62,6 +67,7 @@ private:
             m_window->setMinimumDuration(0);
             m_window->show();
         }
+        m_window->setLabelText(howFar);
         QCoreApplication::processEvents();
         return !m_window->wasCanceled();
     }

@@ -211,7 +211,7 @@ void Report::print(QPrinter *printer)
     renderPages(
         *printer, pages,
         [this, &cancelled](int pagesDone) {
-            cancelled = progress && pagesDone % 16 == 0 && !progress(pagesDone);
+            cancelled = progress && pagesDone % 16 == 0 && !progress(pagesDone, Counted::Pages);
             return !cancelled;
         },
         toPdfFile ? &painted : nullptr);

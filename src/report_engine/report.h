@@ -156,7 +156,8 @@ public:
     // Told now and then while the report is laid out (with the rows laid out so far) and
     // painted (with the pages painted); returning false stops it, which then throws
     // LayoutCancelled. The preview sets it to a progress window with a Cancel button.
-    std::function<bool(int rowsDone)> progress;
+    enum class Counted { Rows, Pages };
+    std::function<bool(int done, Counted what)> progress;
 
     // What the preview does with a failure inside it (a lay-out that throws, a PDF that cannot
     // be written): the program shows it in its own error box; by default a plain box.

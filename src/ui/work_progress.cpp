@@ -1,11 +1,14 @@
 #include "work_progress.h"
 
+#include "core/numbers.h"
+
 #include <QApplication>
 
 namespace simat {
 
 WorkProgress::WorkProgress(QWidget *parent, const QString &label)
     : m_dialog(label, QStringLiteral("إلغاء"), 0, 0, parent)
+    , m_label(label)
 {
     m_dialog.setWindowTitle(QStringLiteral("سمات"));
     m_dialog.setLayoutDirection(Qt::RightToLeft);
@@ -27,6 +30,7 @@ std::function<bool(qint64 done, qint64 total)> WorkProgress::report()
             return !m_dialog.wasCanceled();
         m_dialog.setMaximum(total > 0 ? steps : 0);
         m_dialog.setValue(value);
+        m_dialog.setLabelText(m_label + QLatin1Char('\n') + howFar(done, total));
         QApplication::processEvents();
         return !m_dialog.wasCanceled();
     };
