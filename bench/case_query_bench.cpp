@@ -105,9 +105,10 @@ void BM_InquiryMobileKeystroke(benchmark::State &state)
 void BM_Listing10000Cases(benchmark::State &state)
 {
     QTemporaryDir folder;
-    Statement rows(TDataModule1::instance()->Database1, QStringLiteral("TenThousandCases"),
-                   texts::caseWithLookups(QStringLiteral("where a.branch_no=0"))
-                       << QStringLiteral("limit 10000"));
+    Statement rows(
+        TDataModule1::instance()->Database1, QStringLiteral("TenThousandCases"),
+        texts::caseWithLookups(QStringLiteral("where a.branch_no=0 and a.stud_code <= 10000"))
+            << QStringLiteral("order by a.stud_code"));
     rows.setStreamed(true);
     auto *listing = screens::object<TStudentsReportForm>(QStringLiteral("StudentsReportForm"));
     for (auto _ : state) {

@@ -37,7 +37,9 @@ public:
     QString text() const { return m_lines.join(QLatin1Char('\n')); }
 
     // A statement whose rows feed a grid over a possibly large table: its rows come from the
-    // engine as the grid scrolls, on the data module's connection for such reads.
+    // engine as the grid scrolls, on the data module's connection for such reads, a page at a
+    // time. Its text ends with an order by that gives every row its place, and with no limit:
+    // each page has its own.
     void setStreamed(bool streamed) { m_streamed = streamed; }
 
     // Checks that a table or column name put into a line is a plain identifier; throws Error.
