@@ -119,6 +119,8 @@ void BM_BaselineBareHash(benchmark::State &state)
 QString oldRegister(int accounts)
 {
     const QString name = QStringLiteral("old-%1.db").arg(accounts);
+    for (const char *suffix : {"", "-wal", "-shm"})
+        QFile::remove(folder->filePath(name) + QLatin1String(suffix));
     openRegister(name);
     database().inTransaction([accounts] {
         QSqlQuery insert(database().connection());
