@@ -5,6 +5,7 @@
 #include "basic_data/setup_data_level_2.h"
 #include "basic_data/setup_data_report.h"
 #include "basic_data/setup_data_report_level2.h"
+#include "cases/import_cases.h"
 #include "cases/student_query.h"
 #include "cases/students.h"
 #include "cases/students_report.h"
@@ -75,6 +76,7 @@ QList<QObject *> createScreens()
     make<TStudentsReportForm>();
     make<TSetupOptionsForm>();
     make<TChangePasswordForm>();
+    make<TImportCasesForm>();
     return screens::all();
 }
 
