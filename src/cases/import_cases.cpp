@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QSortFilterProxyModel>
 #include <QStyle>
 
@@ -155,6 +156,11 @@ void TImportCasesForm::applyUserLevel()
 
 void TImportCasesForm::FormShow()
 {
+    for (QCheckBox *option : {ui->CHBaddNames, ui->CHBrefusedOnly}) {
+        const QSignalBlocker quiet(option);
+        option->setChecked(false);
+    }
+    m_shownRows->setFilterFixedString(QString());
     clearFile();
     TScreen::FormShow();
 }
