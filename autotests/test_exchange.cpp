@@ -10,12 +10,14 @@
 #include "data/case_fields.h"
 #include "data/case_import.h"
 #include "data/dm.h"
+#include "data/period_export.h"
 #include "ui/screens.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QStringEncoder>
 #include <QTableView>
 #include <QTableWidget>
@@ -73,6 +75,34 @@ int fieldIndex(const char *column)
         if (fields.at(i).column == QLatin1String(column))
             return i;
     return -1;
+}
+
+// Debian's Python, which has its openpyxl package.
+const QString debianPython = QStringLiteral("/usr/bin/python3");
+
+// Each sheet of a workbook as Python's openpyxl reads it: its name with its direction, frozen
+// cell and filter; its title row; then each row as type:value cells.
+QStringList readWorkbook(const QString &path)
+{
+    QProcess python;
+    python.start(debianPython, {QStringLiteral("-c"), QStringLiteral(R"py(
+import sys, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+for sheet in book.worksheets:
+    print(sheet.title, 'rtl=%s' % sheet.sheet_view.rightToLeft, 'frozen=%s' % sheet.freeze_panes,
+          'filter=%s' % sheet.auto_filter.ref)
+    for number, row in enumerate(sheet.iter_rows(values_only=True)):
+        if number == 0:
+            print('|'.join(str(cell).replace('\n', '/') for cell in row))
+        else:
+            print('|'.join('None' if cell is None else '%s:%s' % (type(cell).__name__, cell)
+                           for cell in row))
+)py"),
+                                path});
+    if (!python.waitForFinished(30000) || python.exitCode() != 0)
+        qWarning() << python.readAllStandardError();
+    return QString::fromUtf8(python.readAllStandardOutput())
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -246,6 +276,91 @@ private slots:
         reg->run("alter table student rename column postal_box to stud_postal_no");
         QCOMPARE(reg->count("select count(*) from student"), 2);
         QCOMPARE(reg->count("select count(*) from city"), cities);
+    }
+
+    // The period's workbook: a sheet of tests and one of answers, right to left, the title row
+    // frozen and filtered, dates as dates and percentages and marks as numbers; its owner's
+    // alone.
+    void thePeriodWorkbookHoldsTypedCellsRightToLeft()
+    {
+        const QDate day(today.year(), 1, 15);
+        reg->tester(QStringLiteral("منيرة"), 1);
+        reg->test(1).on(day).marks(1, {3, 2, 1}).add();
+        reg->test(2).on(day.addDays(1)).allAnswered(Answer::Always).closed().add();
+        const QString path = folder->filePath("year.xlsx");
+        const period_export::Period period{0, QDate(today.year(), 1, 1),
+                                           QDate(today.year(), 12, 31)};
+        Database &database = reg->dm().Database1;
+        const period_export::Written written = period_export::writeWorkbook(
+            database, period, period_export::testCount(database, period), path);
+        QCOMPARE(written.tests, 2);
+        QCOMPARE(QFile(path).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+                 QFile::Permissions());
+        const QStringList read = readWorkbook(path);
+        QCOMPARE(read.size(), 2 + 2 + 2 + 53);
+        QCOMPARE(read.at(0), QStringLiteral("الاختبارات rtl=True frozen=A2 filter=A1:P3"));
+        QVERIFY(
+            read.at(1).startsWith(QStringLiteral("كود الحالة/case_code|اسم الحالة/case_name|")));
+        QCOMPARE(read.at(2), QStringLiteral("int:1|str:أحمد سالم|int:1|datetime:%1-01-15 00:00:00|"
+                                            "str:منيرة|str:الأب|int:3|int:47|float:66.67|None|"
+                                            "None|None|None|float:66.67|None|str:جارى")
+                                 .arg(today.year()));
+        QCOMPARE(read.at(4), QStringLiteral("الإجابات rtl=True frozen=A2 filter=A1:I54"));
+        QCOMPARE(read.at(5), QStringLiteral("كود الحالة/case_code|رقم الاختبار/test_no|"
+                                            "تاريخ الاختبار/test_date|رقم المجموعة/domain_id|"
+                                            "المجموعة/domain|رقم السؤال/question_id|"
+                                            "السؤال/question|الإجابة/answer|الدرجة/mark"));
+        QVERIFY2(read.at(7).startsWith(
+                     QStringLiteral("int:1|int:1|datetime:%1-01-15 00:00:00|int:1|str:")
+                         .arg(today.year())) &&
+                     read.at(7).endsWith(QStringLiteral("|str:أحياناً|int:2")),
+                 qPrintable(read.at(7)));
+    }
+
+    // Every case from the inquiry's export: a workbook with lookups by their names and dates
+    // as dates, or a CSV file whose titles the import matches to every field again.
+    void everyCaseLeavesAsAWorkbookOrACsvFileTheImportReads()
+    {
+        reg->caseNamed("هدى", today.addYears(-2),
+                       {.branch = 1,
+                        .mobile = "0501234567",
+                        .gender = 2,
+                        .active = false,
+                        .columns = {{"stud_city", 2}, {"stud_guard_kinship_degree", 2}}});
+        on<QToolButton>("MainForm", "SP_inq_rep")->click();
+        on<QToolButton>("InquiresReportsForm", "spStudentsQuery")->click();
+        const QString book = folder->filePath("cases.xlsx");
+        {
+            BoxAnswerer done;
+            chooseFile(book);
+            on<QToolButton>("StudentQueryForm", "spExport")->click();
+            QCOMPARE(done.count(), 1);
+            QVERIFY(done.texts.at(0).startsWith(QStringLiteral("تم تصدير الحالات (3)")));
+        }
+        const QStringList read = readWorkbook(book);
+        QCOMPARE(read.size(), 2 + 3);
+        QCOMPARE(read.at(0), QStringLiteral("الحالات rtl=True frozen=A2 filter=A1:AS4"));
+        const QStringList third = read.at(4).split(QLatin1Char('|'));
+        QCOMPARE(third.mid(0, 8),
+                 QStringList({"str:3", "str:هدى",
+                              "datetime:" + today.addYears(-2).toString(Qt::ISODate) + " 00:00:00",
+                              "str:أنثى", "str:موقوف", "None", "None", "str:0501234567"}));
+        QVERIFY(third.contains(QStringLiteral("str:جدة")));
+        QVERIFY(third.contains(QStringLiteral("str:الأم")));
+
+        const QString csvFile = folder->filePath("cases.csv");
+        BoxAnswerer done;
+        chooseFile(csvFile);
+        on<QToolButton>("StudentQueryForm", "spExport")->click();
+        const case_import::Source source = case_import::readSource(csvFile);
+        QCOMPARE(source.rowCount(), 3);
+        QList<int> expected = {-1};
+        for (int field = 0; field < case_fields::fields().size(); ++field)
+            expected << field;
+        QCOMPARE(case_import::matchColumns(source.heading()), expected << -1);
+        QCOMPARE(
+            source.file.rows.at(3).mid(0, 5),
+            QStringList({"3", "هدى", today.addYears(-2).toString(Qt::ISODate), "أنثى", "موقوف"}));
     }
 };
 

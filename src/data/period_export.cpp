@@ -322,7 +322,8 @@ Written writeWorkbook(Database &database, const Period &period, int expectedTest
     Written written;
     walkTests(database, period, [&](const PeriodTest &test) {
         book.writeRow(testValues(test, items));
-        if (progress && !progress(++written.tests, 2 * qint64(expectedTests)))
+        ++written.tests;
+        if (progress && !progress(written.tests, 2 * qint64(expectedTests)))
             throw Error(QStringLiteral("توقف التصدير قبل أن يكتمل، ولم يُكتب أي ملف"));
     });
     book.addSheet(QStringLiteral("الإجابات"), answersColumns());
@@ -336,7 +337,8 @@ Written writeWorkbook(Database &database, const Period &period, int expectedTest
             const TestIdentity identity = identityOf(answer, period);
             if (last != identity) {
                 last = identity;
-                if (progress && !progress(expectedTests + ++tests, 2 * qint64(expectedTests)))
+                ++tests;
+                if (progress && !progress(expectedTests + tests, 2 * qint64(expectedTests)))
                     throw Error(QStringLiteral("توقف التصدير قبل أن يكتمل، ولم يُكتب أي ملف"));
             }
         });
