@@ -126,6 +126,7 @@ TImportCasesForm::TImportCasesForm(QWidget *parent)
     m_shownRows->setFilterRole(Qt::UserRole);
     ui->DBGpreview->setModel(m_shownRows);
     ui->splitter->setStretchFactor(1, 2);
+    ui->splitter->setSizes({390, 790});
     ui->SGcolumns->setColumnCount(3);
     ui->SGcolumns->setHorizontalHeaderLabels(
         {QStringLiteral("عمود الملف"), QStringLiteral("أول قيمة"), QStringLiteral("حقل الحالة")});
@@ -216,6 +217,7 @@ void TImportCasesForm::showMatches()
                 guarded(this, &TImportCasesForm::checkRows));
     }
     ui->SGcolumns->resizeColumnsToContents();
+    ui->SGcolumns->setColumnWidth(1, std::min(ui->SGcolumns->columnWidth(1), 130));
 }
 
 QComboBox *TImportCasesForm::fieldChooser(int column)
@@ -255,10 +257,8 @@ void TImportCasesForm::checkRows()
         m_preview = case_import::check(database(), *m_source, matches, unknown);
     }
     m_rows->show(&*m_source, &m_preview, matches);
-    ui->DBGpreview->resizeColumnToContents(0);
-    ui->DBGpreview->resizeColumnToContents(1);
-    ui->DBGpreview->setColumnWidth(2, 200);
-    ui->DBGpreview->setColumnWidth(3, 110);
+    for (const auto &[column, width] : {std::pair{0, 45}, {1, 60}, {2, 150}, {3, 90}})
+        ui->DBGpreview->setColumnWidth(column, width);
     QStringList unknownNames;
     for (auto names = m_preview.unknownNames.cbegin(); names != m_preview.unknownNames.cend();
          ++names)
