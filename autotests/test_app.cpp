@@ -243,7 +243,8 @@ private slots:
                                      "CaseTestsCompareReport",
                                      "StudentsReportForm",
                                      "SetupOptionsForm",
-                                     "ChangePasswordForm"}));
+                                     "ChangePasswordForm",
+                                     "ImportCasesForm"}));
         QCOMPARE(app::createScreens(), created);
         QCOMPARE(screen("LoginForm")->windowTitle(), QStringLiteral("الدخول على النظام"));
         QCOMPARE(screen("MainForm")->windowTitle(), QStringLiteral("الرئيسية"));
