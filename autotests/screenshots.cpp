@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "basic_data/setup_data_report.h"
+#include "cases/import_cases.h"
 #include "cases/student_query.h"
 #include "cases/students.h"
 #include "cases/students_report.h"
@@ -217,6 +218,36 @@ void shootBasicData()
     shootLevel2();
 }
 
+// The import of cases on a file with good and refused rows, alone and over the display.
+void shootImport()
+{
+    const QString path = QDir(QDir::homePath()).filePath(QStringLiteral("Documents/children.csv"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    const QString born = QDate::currentDate().addYears(-4).toString(QStringLiteral("dd/MM/yyyy"));
+    file.write(
+        QStringList(
+            {QStringLiteral("الاسم,تاريخ الميلاد,النوع,رقم الإقامة / الهوية,"
+                            "المدينة,رقم الجوال,جوال الأب"),
+             QStringLiteral("سارة عبد الرحمن,%1,أنثى,1098765432,الرياض,0551234567,").arg(born),
+             QStringLiteral(",%1,ذكر,,,,").arg(born),
+             QStringLiteral("خالد إبراهيم,31/02/2021,ذكر,,جدة,,"),
+             QStringLiteral("منى حسن,%1,أنثى,,طنطا,,").arg(born),
+             QStringLiteral("عمر يوسف,%1,ذكر,12AB,,,").arg(born),
+             QStringLiteral("سارة عبد الرحمن,%1,أنثى,,,,").arg(born),
+             QStringLiteral("يوسف أحمد,2022-05-01,ذكر,,جدة,0509876543,")})
+            .join(QStringLiteral("\r\n"))
+            .toUtf8());
+    file.close();
+    click("BasicDataMainForm", "spImportCases");
+    screens::find<TImportCasesForm>(QStringLiteral("ImportCasesForm"))->openFile(path);
+    settle();
+    shoot(screen("ImportCasesForm"), "import-preview.png");
+    shootDisplay("import-preview-display.png");
+    screen("ImportCasesForm")->hide();
+    QFile::remove(path);
+}
+
 // The case record form with a stored case, on each of its pages.
 void shootCaseForm()
 {
@@ -363,6 +394,7 @@ int main(int argc, char *argv[])
     test->hide();
     shootUsers();
     shootBasicData();
+    shootImport();
     shootCaseForm();
     shootCaseInquiry();
     shootInquiries();

@@ -240,7 +240,8 @@ private slots:
                                         "CaseTestsCompareReport",
                                         "StudentsReportForm",
                                         "SetupOptionsForm",
-                                        "ChangePasswordForm"}));
+                                        "ChangePasswordForm",
+                                        "ImportCasesForm"}));
         QVERIFY(!screens::all().contains(nullptr));
         for (const QString &name : declared) {
             QObject *built = screens::object(name);

@@ -8,6 +8,7 @@
 #include "data/backup.h"
 #include "data/dm.h"
 #include "data/schema.h"
+#include "data/text_search.h"
 #include "ui/screens.h"
 
 #include <QCryptographicHash>
@@ -21,6 +22,19 @@ using namespace simat;
 using namespace simat::testing;
 
 namespace {
+
+// Makes the register one of before the record of its schema version: without that record, its
+// index of names kept by the program's own functions.
+void makeRegisterOfTheFirstVersion(Register &reg)
+{
+    reg.run("drop table schema_version");
+    Database &database = reg.dm().Database1;
+    if (database.engine() != DatabaseAlias::Engine::SQLite)
+        return;
+    for (const char *trigger : {"insert", "update", "delete"})
+        reg.run(QStringLiteral("drop trigger student_name_search_%1").arg(trigger));
+    search::prepareNameIndex(database, search::IndexSql::ProgramFunctions);
+}
 
 Database &db()
 {
@@ -302,7 +316,7 @@ private slots:
     {
         const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", m_folder->path().toUtf8());
-        reg->run("drop table schema_version");
+        makeRegisterOfTheFirstVersion(*reg);
         const QString saved = fingerprint();
         for (int opening = 0; opening < 2; ++opening) {
             db().close();
@@ -327,7 +341,7 @@ private slots:
         const QString saved = savedBackup();
         const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", m_folder->filePath("data").toUtf8());
-        reg->run("drop table schema_version");
+        makeRegisterOfTheFirstVersion(*reg);
         db().close();
         db().open(parseAlias(reg->database().alias()));
         const QString automatic = backup::automaticFolder();

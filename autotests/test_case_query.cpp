@@ -7,11 +7,14 @@
 
 #include "cases/students_report.h"
 #include "core/age.h"
+#include "data/dm.h"
+#include "data/schema.h"
 #include "ui/global.h"
 #include "ui/screens.h"
 
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
+#include <QProcess>
 #include <QRadioButton>
 #include <QTableView>
 #include <QToolButton>
@@ -45,6 +48,20 @@ QStringList listedCodes()
         codes << rows->index(row, 0).data().toString();
     codes.sort();
     return codes;
+}
+
+// The names the picker lists, joined in their sorted order, for a text typed into its box.
+QString pickerNames(const QString &typed)
+{
+    auto *box = on<QLineEdit>("SearchForm", "Eacc_name");
+    box->clear();
+    typeText(box, typed);
+    QAbstractItemModel *rows = on<QTableView>("SearchForm", "DBGresult")->model();
+    QStringList names;
+    for (int row = 0; row < rows->rowCount(); ++row)
+        names << rows->index(row, 1).data().toString();
+    names.sort();
+    return names.join(QLatin1Char('|'));
 }
 
 // Clicks into a box, as a person chooses a criterion, and types the text.
@@ -274,6 +291,57 @@ private slots:
         QCOMPARE(printed(pages, "stud_code"), QStringList({"1", "2", "3"}));
         QCOMPARE(ages, expected);
         QCOMPARE(printed(pages, "Lgender"), QStringList({"ذكر", "أنثى", ""}));
+    }
+
+    // Another SQLite program (Python's sqlite3 module) adds a case, renames one and touches
+    // every row of every table; after the program opens the register again, the picker and the
+    // inquiry find the cases by their names as a reader reads them, and no longer by the old
+    // name.
+    void aCaseWrittenByAnotherSqliteProgramIsFoundByItsName()
+    {
+        if (engineOfRow() != TestDatabase::Engine::SQLite)
+            QSKIP("a register on the server is written through its own functions");
+        Database &database = reg->dm().Database1;
+        const DatabaseAlias alias = database.alias();
+        QStringList tables;
+        for (const schema::Table &table : schema::tables())
+            tables << QStringLiteral("%1:%2").arg(QLatin1String(table.name),
+                                                  QLatin1String(table.columns.front().name));
+        closeScreens();
+        database.close();
+        QProcess python;
+        python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral(R"py(
+import sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+with db:
+    db.execute("insert into student (branch_no, stud_code, stud_name, is_active) "
+               "values (0, 9, 'أَحْمَـد بن سعيد', 1)")
+    db.execute("update student set stud_name = 'آمنة خالد' where stud_code = 2")
+    for table, column in (t.split(':') for t in sys.argv[2].split(',')):
+        db.execute(f"update {table} set {column} = {column}")
+)py"),
+                                                 alias.filePath, tables.join(QLatin1Char(','))});
+        QVERIFY(python.waitForFinished(30000));
+        QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+        database.open(alias);
+        logIn(QStringLiteral("1"), administratorPassword);
+
+        openInquiry();
+        searchBy("eStudentName", QStringLiteral("احمد"));
+        QCOMPARE(listedCodes(), QStringList({"1", "9"}));
+        control("eStudentName")->setText(QStringLiteral("امنه"));
+        QCOMPARE(listedCodes(), QStringList{"2"});
+        control("eStudentName")->setText(QStringLiteral("إيمان"));
+        QCOMPARE(listedCodes(), QStringList());
+        inquiry()->close();
+
+        QTest::mouseClick(on<QToolButton>("MainForm", "SP_start_test"), Qt::LeftButton);
+        on<QToolButton>("MeasureDiagonsisForm", "spFindStudent")->click();
+        const QStringList picked = {
+            pickerNames(QStringLiteral("احمد")), pickerNames(QStringLiteral("سع")),
+            pickerNames(QStringLiteral("ن")), pickerNames(QStringLiteral("يمان"))};
+        QCOMPARE(picked, QStringList({"أحمد سالم|أَحْمَـد بن سعيد|احمد", "أَحْمَـد بن سعيد",
+                                      "آمنة خالد|أَحْمَـد بن سعيد", ""}));
     }
 };
 

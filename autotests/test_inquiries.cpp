@@ -342,7 +342,8 @@ private slots:
         QTemporaryDir folder;
         const QString path = folder.filePath("simat-tests.csv");
         const QString answers = folder.filePath("simat-answers.csv");
-        for (const QString &earlier : {path, answers}) {
+        const QString workbook = folder.filePath("simat.xlsx");
+        for (const QString &earlier : {path, answers, workbook}) {
             QFile file(earlier);
             QVERIFY(file.open(QIODevice::WriteOnly));
             QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ReadOther));
@@ -357,14 +358,14 @@ private slots:
         ::umask(umaskBefore);
         QCOMPARE(boxes.count(), 2);
         QCOMPARE(boxes.texts.last().section('\n', -1),
-                 QStringLiteral("الملفان لا يقرؤهما ولا يعدّلهما إلا حسابك على هذا الجهاز."));
-        for (const QString &written : {path, answers}) {
+                 QStringLiteral("الملفات لا يقرؤها ولا يعدّلها إلا حسابك على هذا الجهاز."));
+        for (const QString &written : {path, answers, workbook}) {
             struct stat status {};
             QCOMPARE(::stat(QFile::encodeName(written).constData(), &status), 0);
             QCOMPARE(status.st_mode & 07777, mode_t(0600));
         }
         QCOMPARE(readCsv(path).size(), 2);
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 3);
     }
 
     // The search of another lookup table asks before the row typed on the lookup screen goes;

@@ -83,9 +83,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries the program links are found by dpkg-shlibdeps; what it loads by name
 # at run time is not: the SQL drivers, Qt's Arabic texts and the fonts of screens and reports.
+# The workbook library is named as well, since its package keeps its soname in its name.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, libqt6sql6-psql, qt6-translations-l10n, fonts-noto-ui-core")
+    "libqt6sql6-sqlite, libqt6sql6-psql, qt6-translations-l10n, fonts-noto-ui-core, libxlsxwriter4")
 # Backups on a shared server (pg_dump, pg_restore) and opening the guides.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "postgresql-client, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -5,6 +5,7 @@
 #include "basic_data/setup_data_level_2.h"
 #include "basic_data/setup_data_report.h"
 #include "basic_data/setup_data_report_level2.h"
+#include "cases/import_cases.h"
 #include "cases/student_query.h"
 #include "cases/students.h"
 #include "cases/students_report.h"
@@ -81,6 +82,7 @@ void createScreens()
     declare<TStudentsReportForm>(QStringLiteral("StudentsReportForm"));
     declare<TSetupOptionsForm>(QStringLiteral("SetupOptionsForm"));
     declare<TChangePasswordForm>(QStringLiteral("ChangePasswordForm"));
+    declare<TImportCasesForm>(QStringLiteral("ImportCasesForm"));
 }
 
 void destroyScreens()

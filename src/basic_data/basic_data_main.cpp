@@ -51,6 +51,9 @@ TBasicDataMainForm::TBasicDataMainForm(QWidget *parent)
             guarded(this, &TBasicDataMainForm::spRestoreClick));
     connect(ui->spExit, &QToolButton::clicked, this,
             guarded(this, &TBasicDataMainForm::spExitClick));
+    ui->spImportCases->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    connect(ui->spImportCases, &QToolButton::clicked, this,
+            guarded(this, &TBasicDataMainForm::spImportCasesClick));
     installFunctionKeys();
 }
 
@@ -67,6 +70,7 @@ void TBasicDataMainForm::applyUserLevel()
     ui->SP_info_source->setEnabled(true);
     ui->SP_testers->setEnabled(true);
     ui->SP_students->setEnabled(true);
+    ui->spImportCases->setEnabled(permissions::mayImportCases(access));
 }
 
 void TBasicDataMainForm::openLookupScreen(QObject *button, const QString &screenName)
@@ -98,6 +102,12 @@ void TBasicDataMainForm::SP_testersClick()
 void TBasicDataMainForm::SP_studentsClick()
 {
     screens::show(QStringLiteral("StudentsForm"));
+}
+
+void TBasicDataMainForm::spImportCasesClick()
+{
+    if (permissions::mayImportCases(sessionAccess()))
+        screens::show(QStringLiteral("ImportCasesForm"));
 }
 
 void TBasicDataMainForm::SP_usersClick()

@@ -28,6 +28,7 @@ public slots:
     void SP_testersClick();
     void SP_studentsClick();
     void SP_usersClick();
+    void spImportCasesClick();
     void spBackupClick();
     void spRestoreClick();
     void spExitClick();

@@ -1,15 +1,22 @@
 #include "student_query.h"
 
+#include "core/bidi.h"
+#include "core/permissions.h"
+#include "data/case_export.h"
 #include "data/dm.h"
 #include "students.h"
 #include "students_report.h"
 #include "ui/action.h"
+#include "ui/file_dialog.h"
 #include "ui/global.h"
 #include "ui/grid_model.h"
+#include "ui/messages.h"
 #include "ui/screens.h"
+#include "ui/work_progress.h"
 #include "ui_student_query.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QSignalBlocker>
 
@@ -48,6 +55,7 @@ TStudentQueryForm::TStudentQueryForm(QWidget *parent)
             {ui->spNew, &TStudentQueryForm::spNewClick, QStyle::SP_BrowserReload},
             {ui->spRun, &TStudentQueryForm::spRunClick, QStyle::SP_FileDialogContentsView},
             {ui->spPrint, &TStudentQueryForm::spPrintClick, QStyle::SP_FileDialogDetailedView},
+            {ui->spExport, &TStudentQueryForm::spExportClick, QStyle::SP_DialogSaveButton},
             {ui->spExit, &TStudentQueryForm::spExitClick, QStyle::SP_DialogCloseButton}};
     for (const auto &[button, slot, icon] : buttons) {
         button->setIcon(style()->standardIcon(icon));
@@ -100,6 +108,41 @@ void TStudentQueryForm::spPrintClick()
     screens::object<TStudentsReportForm>(QStringLiteral("StudentsReportForm"))
         ->previewRows(TDataModule1::instance()->StudentsQuery,
                       TStudentsReportForm::titleOf(searchTexts()), this);
+}
+
+void TStudentQueryForm::applyUserLevel()
+{
+    ui->spExport->setVisible(permissions::mayExportCases(sessionAccess()));
+}
+
+// Every case of the register, whatever the search shows: a workbook, or a CSV file by its name.
+void TStudentQueryForm::spExportClick()
+{
+    if (!permissions::mayExportCases(sessionAccess()))
+        return;
+    QString path =
+        chooseSavePath(this, QStringLiteral("تصدير كل الحالات"),
+                       case_export::fileName(case_export::Format::Workbook),
+                       QStringLiteral("مصنفات Excel (*.xlsx);;ملفات CSV (*.csv);;كل الملفات (*)"));
+    if (path.isEmpty())
+        return;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("csv") && suffix != QLatin1String("xlsx"))
+        path += QLatin1String(".xlsx");
+    const auto format = QFileInfo(path).suffix().toLower() == QLatin1String("csv")
+                            ? case_export::Format::Csv
+                            : case_export::Format::Workbook;
+    int cases = 0;
+    {
+        WorkProgress progress(this, QStringLiteral("جارى تصدير الحالات..."));
+        cases = case_export::write(TDataModule1::instance()->Database1, format, path,
+                                   progress.report());
+    }
+    messages::info(QStringLiteral("تم تصدير الحالات (%1) إلى الملف:\n%2\nفي المجلد %3\n"
+                                  "الملف لا يقرؤه ولا يعدّله إلا حسابك على هذا الجهاز.")
+                       .arg(cases)
+                       .arg(isolated(QFileInfo(path).fileName()), messages::folderText(path)),
+                   this, messages::Sound::Silent);
 }
 
 void TStudentQueryForm::spExitClick()

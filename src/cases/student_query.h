@@ -32,11 +32,13 @@ public slots:
     void spNewClick();
     void spRunClick();
     void spPrintClick();
+    void spExportClick();
     void spExitClick();
     void DBGstudentsDblClick();
 
 protected:
     void FormShow() override;
+    void applyUserLevel() override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -28,4 +28,21 @@ QString textCell(const QString &text);
 // The two names of a column, as its first-row cell: "case_code (كود الحالة)".
 QString heading(const char *english, const char *arabic);
 
+// A file of rows as a spreadsheet program saves it, read back.
+struct ReadFile {
+    QString encoding; // "UTF-8", "UTF-16" or "windows-1256"
+    QChar separator;  // comma, semicolon or tab
+    QList<QStringList> rows;
+};
+
+// Decodes a file as UTF-8 (with or without a byte-order mark) or UTF-16 with its mark, and a
+// file that is not valid UTF-8 as Windows-1256, the Arabic code page of older spreadsheets;
+// the separator is the one of comma, semicolon and tab that the first row holds most of
+// outside quotes. Rows without a cell of text are left out; quoted cells may hold separators,
+// quotes doubled and line breaks.
+ReadFile read(const QByteArray &bytes);
+
+// The separator a first row uses, as read() chooses it.
+QChar separatorOf(QStringView firstRow);
+
 } // namespace simat::csv

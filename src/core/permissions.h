@@ -33,6 +33,10 @@ inline constexpr auto &mayDeleteTests = changesUpTo<Level::Administrator>;
 // Registering and changing cases.
 inline constexpr auto &mayKeepCases = changesUpTo<Level::Tester>;
 inline constexpr auto &mayDeleteCases = changesUpTo<Level::Supervisor>;
+// Bringing in cases from a file, and lookup names with them.
+inline constexpr auto &mayImportCases = changesUpTo<Level::Supervisor>;
+// Every case of the register written into a file.
+inline constexpr auto &mayExportCases = upTo<Level::Supervisor>;
 inline constexpr auto &mayOpenBasicData = upTo<Level::Tester>;
 // Testers and information sources; the classes they belong to.
 inline constexpr auto &mayKeepLookups = changesUpTo<Level::Tester>;

@@ -57,8 +57,7 @@ int CaseStore::save(const CaseRecord &record, int branchNo, int userCode)
     const bool saved = m_dm.Database1.inTransaction([&] {
         if (!record.isStored()) {
             code = m_dm.nextSerial(QStringLiteral("stud_code"), QStringLiteral("student"));
-            bindRecord(record, code, branchNo, userCode, true);
-            m_dm.AddNewStudent->exec();
+            insertUnder(record, code, branchNo, userCode);
             return;
         }
         code = record.code();
@@ -67,6 +66,12 @@ int CaseStore::save(const CaseRecord &record, int branchNo, int userCode)
             throw Error(QStringLiteral("الحالة غير مسجلة على النظام"));
     });
     return saved ? code : 0;
+}
+
+void CaseStore::insertUnder(const CaseRecord &record, int code, int branchNo, int userCode)
+{
+    bindRecord(record, code, branchNo, userCode, true);
+    m_dm.AddNewStudent->exec();
 }
 
 void CaseStore::bindRecord(const CaseRecord &record, int code, int branchNo, int userCode,

@@ -40,6 +40,9 @@ public:
     // Stores a new case under the next code, or the record's changes under its code; returns
     // the code, or 0 after a roll back (see lastFailure()).
     int save(const CaseRecord &record, int branchNo, int userCode);
+    // Stores a new case under the code given, in the caller's transaction, which has taken the
+    // case codes (TDataModule1::nextSerial); throws Error.
+    void insertUnder(const CaseRecord &record, int code, int branchNo, int userCode);
     // Reads through a statement of its own, so that no list of tests open on another screen
     // moves.
     bool hasTests(int caseCode);

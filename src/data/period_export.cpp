@@ -6,6 +6,7 @@
 #include "owner_only.h"
 #include "statement.h"
 #include "statement_texts.h"
+#include "workbook.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -245,7 +246,105 @@ private:
     QTemporaryFile m_file;
 };
 
+// A column of a workbook from its title in a CSV file, "case_code (كود الحالة)".
+workbook::Column workbookColumn(const QString &heading, workbook::Kind kind, double width = 14)
+{
+    const qsizetype open = heading.indexOf(QLatin1String(" ("));
+    return {heading.mid(open + 2).chopped(1), heading.left(open), kind, width};
+}
+
+QList<workbook::Column> testsColumns(const std::vector<Domain> &domains)
+{
+    using K = workbook::Kind;
+    const QStringList titles = testsHeading(domains);
+    QList<workbook::Column> columns;
+    const K kinds[] = {K::Integer, K::Text, K::Integer, K::Date,
+                       K::Text,    K::Text, K::Integer, K::Integer};
+    for (int i = 0; i < titles.size(); ++i) {
+        const bool percent = i >= 8 && i < titles.size() - 2;
+        const K kind = i < 8 ? kinds[i] : percent ? K::Number : K::Text;
+        columns << workbookColumn(titles.at(i), kind, kind == K::Text ? 22 : 14);
+    }
+    return columns;
+}
+
+QList<QVariant> testValues(const PeriodTest &listed, const Checklist &items)
+{
+    const QStringList cells = testCells(listed, items);
+    QList<QVariant> values;
+    for (const QString &cell : cells)
+        values << cell;
+    values[3] = listed.test.identity.testDate;
+    return values;
+}
+
+QList<workbook::Column> answersColumns()
+{
+    using K = workbook::Kind;
+    const QStringList titles = answersHeading();
+    const K kinds[] = {K::Integer, K::Integer, K::Date, K::Integer, K::Text,
+                       K::Integer, K::Text,    K::Text, K::Integer};
+    QList<workbook::Column> columns;
+    for (int i = 0; i < titles.size(); ++i)
+        columns << workbookColumn(titles.at(i), kinds[i],
+                                  i == 6                ? 50
+                                  : kinds[i] == K::Text ? 18
+                                                        : 12);
+    return columns;
+}
+
+QList<QVariant> answerValues(const QSqlQuery &row, const Checklist &items)
+{
+    QList<QVariant> values;
+    for (const QString &cell : answerCells(row, items))
+        values << cell;
+    values[2] = toDate(row.value(TestDate));
+    return values;
+}
+
 } // namespace
+
+QString workbookFilePath(const QString &testsFilePath)
+{
+    const QFileInfo tests(testsFilePath);
+    QString base = tests.completeBaseName();
+    if (base.endsWith(QLatin1String("-tests")))
+        base.chop(int(qstrlen("-tests")));
+    return tests.dir().filePath(base + QStringLiteral(".xlsx"));
+}
+
+Written writeWorkbook(Database &database, const Period &period, int expectedTests,
+                      const QString &path, const Progress &progress)
+{
+    const Checklist items = readChecklist(database);
+    workbook::Writer book(path);
+    book.addSheet(QStringLiteral("الاختبارات"), testsColumns(items.domains));
+    Written written;
+    walkTests(database, period, [&](const PeriodTest &test) {
+        book.writeRow(testValues(test, items));
+        ++written.tests;
+        if (progress && !progress(written.tests, 2 * qint64(expectedTests)))
+            throw Error(QStringLiteral("توقف التصدير قبل أن يكتمل، ولم يُكتب أي ملف"));
+    });
+    book.addSheet(QStringLiteral("الإجابات"), answersColumns());
+    int tests = 0;
+    std::optional<TestIdentity> last;
+    walkTests(
+        database, period, [&](const PeriodTest &) {},
+        [&](const QSqlQuery &answer) {
+            book.writeRow(answerValues(answer, items));
+            ++written.answers;
+            const TestIdentity identity = identityOf(answer, period);
+            if (last != identity) {
+                last = identity;
+                ++tests;
+                if (progress && !progress(expectedTests + tests, 2 * qint64(expectedTests)))
+                    throw Error(QStringLiteral("توقف التصدير قبل أن يكتمل، ولم يُكتب أي ملف"));
+            }
+        });
+    book.commit();
+    return written;
+}
 
 int testCount(Database &database, const Period &period)
 {

@@ -60,4 +60,13 @@ struct Written {
 Written write(Database &database, const Period &period, int expectedTests,
               const QString &testsFilePath, const Progress &progress = {});
 
+// The workbook beside a tests file: "x-tests.csv" gives "x.xlsx".
+QString workbookFilePath(const QString &testsFilePath);
+
+// Writes what write() writes into one workbook: a sheet of the tests and a sheet of their
+// answers, dates as dates, percentages and marks as numbers. Throws Error with the reason in
+// Arabic, leaving no file behind.
+Written writeWorkbook(Database &database, const Period &period, int expectedTests,
+                      const QString &path, const Progress &progress = {});
+
 } // namespace simat::period_export

@@ -11,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
 
 namespace simat::schema {
 
@@ -327,8 +328,23 @@ QString hashPasswords(Database &database)
 // The changes a database made by an earlier version needs, in order: version n is the first n.
 const std::vector<QString (*)(Database &)> &migrations()
 {
-    static const std::vector<QString (*)(Database &)> all = {addUniqueTestNumbers, hashPasswords};
+    static const std::vector<QString (*)(Database &)> all = {addUniqueTestNumbers, hashPasswords,
+                                                             search::writeNameIndexInPlainSql};
     return all;
+}
+
+// The version from which the index of names is kept in plain SQL.
+int plainSqlNameIndexVersion()
+{
+    const auto &all = migrations();
+    return int(std::find(all.begin(), all.end(), search::writeNameIndexInPlainSql) - all.begin()) +
+           1;
+}
+
+// The version a register records, 0 for one that records none yet.
+int versionOfRegister(Database &database)
+{
+    return tableExists(database, QStringLiteral("schema_version")) ? storedVersion(database) : 0;
 }
 
 // Brings a database up to the given version, in the caller's transaction; see migrate().
@@ -409,7 +425,9 @@ void createIndexes(Database &database)
 {
     for (const QString &index : indexTexts())
         database.execute(index);
-    search::prepareNameIndex(database);
+    search::prepareNameIndex(database, versionOfRegister(database) >= plainSqlNameIndexVersion()
+                                           ? search::IndexSql::PlainSql
+                                           : search::IndexSql::ProgramFunctions);
 }
 
 bool exists(Database &database)

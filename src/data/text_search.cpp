@@ -64,6 +64,45 @@ QString postgresReaderForm(const QString &argument)
         .arg(argument, written + ignoredLetters(), read);
 }
 
+// The positions 0, 1, ... of a text in the SQL that every SQLite has, as the keys of a JSON
+// array of one element more: a trigger may not hold a common table expression that counts.
+QString positionsOf(const QString &text)
+{
+    return QStringLiteral("json_each('[' || replace(hex(zeroblob(length(%1))), '00', '0,') || "
+                          "'0]')")
+        .arg(text);
+}
+
+// The reader form in the SQL that every SQLite has: each letter read as readerForm() reads it,
+// joined again in order. (A replace() for each letter would nest deeper than SQLite parses.)
+QString plainSqlReaderForm(const QString &argument)
+{
+    QString cases;
+    for (const SameLetter &same : sameLetters)
+        cases +=
+            QStringLiteral("when c = '%1' then '%2' ").arg(QChar(same.written), QChar(same.read));
+    QStringList ignored;
+    for (const QChar letter : ignoredLetters())
+        ignored << QString::number(letter.unicode());
+    return QStringLiteral(
+               "(select group_concat(case %1when unicode(c) between 65 and 90 then "
+               "char(unicode(c) + 32) when unicode(c) in (%2) then '' else c end, '') from "
+               "(select substr(%3, p.key + 1, 1) as c from %4 as p where p.key < length(%3) "
+               "order by p.key))")
+        .arg(cases, ignored.join(QLatin1Char(',')), argument, positionsOf(argument));
+}
+
+// shortGrams() of the reader form f in the SQL that every SQLite has: the distinct letters and
+// pairs, each closed by its marks, in order.
+QString plainSqlShortGrams(const QString &form)
+{
+    return QStringLiteral(
+               "(select group_concat(g, '') from (select distinct substr(r.f, p.key + 1, "
+               "n.value) || substr(char(1, 1), n.value) as g from (select %1 as f) as r, %2 as "
+               "p, json_each('[1,2]') as n where p.key + n.value <= length(r.f) order by g))")
+        .arg(form, positionsOf(QStringLiteral("r.f")));
+}
+
 // The index of the case names. On SQLite an FTS5 table of trigrams kept by triggers: the
 // reader form of the name for three letters or more, and for one or two letters every distinct
 // letter and pair of the name closed by a mark that no name holds, so that each is one trigram.
@@ -130,25 +169,33 @@ QString shortGramsOfName(const QString &name)
     return shortGrams(readerForm(name));
 }
 
-QStringList sqliteIndexTexts()
+// What the index holds of a row of student; `row` is new, old or student.
+QString indexedValues(IndexSql sql, const QString &row)
 {
-    const QString values = QStringLiteral("%1.stud_code, simat_reader_form(%1.stud_name), "
-                                          "simat_short_grams(%1.stud_name)");
+    const QString name = row + QLatin1String(".stud_name");
+    if (sql == IndexSql::ProgramFunctions)
+        return QStringLiteral("%1.stud_code, simat_reader_form(%2), simat_short_grams(%2)")
+            .arg(row, name);
+    const QString form = plainSqlReaderForm(name);
+    return QStringLiteral("%1.stud_code, %2, %3").arg(row, form, plainSqlShortGrams(form));
+}
+
+QStringList sqliteIndexTexts(IndexSql sql)
+{
     const QString insertNew =
         QStringLiteral("insert into %1 (rowid, search_name, short_grams) values (%2);")
-            .arg(sqliteIndex, values.arg(QLatin1String("new")));
+            .arg(sqliteIndex, indexedValues(sql, QStringLiteral("new")));
     const QString deleteOld =
         QStringLiteral(
             "insert into %1 (%1, rowid, search_name, short_grams) values ('delete', %2);")
-            .arg(sqliteIndex, values.arg(QLatin1String("old")));
+            .arg(sqliteIndex, indexedValues(sql, QStringLiteral("old")));
     return {
         QStringLiteral("create virtual table if not exists %1 using fts5(search_name, "
                        "short_grams, content='', tokenize='trigram case_sensitive 1')")
             .arg(sqliteIndex),
         QStringLiteral("insert into %1 (%1) values ('delete-all')").arg(sqliteIndex),
-        QStringLiteral("insert into %1 (rowid, search_name, short_grams) select stud_code, "
-                       "simat_reader_form(stud_name), simat_short_grams(stud_name) from student")
-            .arg(sqliteIndex),
+        QStringLiteral("insert into %1 (rowid, search_name, short_grams) select %2 from student")
+            .arg(sqliteIndex, indexedValues(sql, QStringLiteral("student"))),
         QStringLiteral(
             "create trigger if not exists %1_insert after insert on student begin %2 end")
             .arg(sqliteIndex, insertNew),
@@ -286,7 +333,7 @@ bool registerSqliteFunctions(sqlite3 *connection)
            add("simat_name_query", sqliteFunction<trigramQuery>);
 }
 
-void prepareNameIndex(Database &database)
+void prepareNameIndex(Database &database, IndexSql sql)
 {
     if (holdsNameIndex(database))
         return;
@@ -294,7 +341,7 @@ void prepareNameIndex(Database &database)
     if (sqlite)
         database.execute(QStringLiteral("savepoint name_index"));
     try {
-        for (const QString &text : sqlite ? sqliteIndexTexts() : postgresIndexTexts())
+        for (const QString &text : sqlite ? sqliteIndexTexts(sql) : postgresIndexTexts())
             database.execute(text);
     } catch (const Error &) {
         if (sqlite) {
@@ -305,6 +352,18 @@ void prepareNameIndex(Database &database)
     }
     if (sqlite)
         database.execute(QStringLiteral("release name_index"));
+}
+
+QString writeNameIndexInPlainSql(Database &database)
+{
+    if (database.engine() != Engine::SQLite)
+        return {};
+    for (const char *trigger : {"insert", "delete", "update"})
+        database.execute(QStringLiteral("drop trigger if exists %1_%2")
+                             .arg(sqliteIndex, QLatin1String(trigger)));
+    for (const QString &text : sqliteIndexTexts(IndexSql::PlainSql))
+        database.execute(text);
+    return {};
 }
 
 } // namespace simat::search

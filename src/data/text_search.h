@@ -47,7 +47,18 @@ void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
 // connection, so this runs after every open.
 bool registerSqliteFunctions(sqlite3 *connection);
 
+// How SQLite keeps the index of the case names: with the functions the program registers on
+// its own connections (registers of the first versions), or in the SQL that every SQLite has,
+// so that any SQLite program can write the cases.
+enum class IndexSql { ProgramFunctions, PlainSql };
+
 // Adds the functions and the index of the case names to a database that lacks them.
-void prepareNameIndex(Database &database);
+void prepareNameIndex(Database &database, IndexSql sql);
+
+// The migration that keeps the index of the case names with the SQL every SQLite has, so that a
+// case written by another SQLite program is found by its name: the triggers are written anew
+// and the index is filled again. PostgreSQL keeps it with functions of the schema already.
+// Returns what it leaves undone, always nothing.
+QString writeNameIndexInPlainSql(Database &database);
 
 } // namespace simat::search

@@ -1,5 +1,6 @@
 #include "interval.h"
 
+#include "core/error.h"
 #include "data/dm.h"
 #include "data/period_export.h"
 #include "reports/all_cases_report.h"
@@ -11,6 +12,7 @@
 #include "ui/work_progress.h"
 #include "ui_interval.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStyle>
 
@@ -77,15 +79,25 @@ void TIntervalForm::spExportClick()
     {
         WorkProgress progress(this, QStringLiteral("جارى تصدير الاختبارات..."));
         written = period_export::write(database, period, testCount, path, progress.report());
+        try {
+            period_export::writeWorkbook(database, period, testCount,
+                                         period_export::workbookFilePath(path), progress.report());
+        } catch (const Error &) {
+            QFile::remove(path);
+            QFile::remove(period_export::answersFilePath(path));
+            throw;
+        }
     }
     const QFileInfo tests(path);
     messages::info(QStringLiteral("تم تصدير الاختبارات (%1) وإجاباتها (%2) إلى الملفين:\n%3\n%4\n"
-                                  "في المجلد %5\n"
-                                  "الملفان لا يقرؤهما ولا يعدّلهما إلا حسابك على هذا الجهاز.")
+                                  "وإلى المصنف %5\n"
+                                  "في المجلد %6\n"
+                                  "الملفات لا يقرؤها ولا يعدّلها إلا حسابك على هذا الجهاز.")
                        .arg(written.tests)
                        .arg(written.answers)
                        .arg(tests.fileName(),
                             QFileInfo(period_export::answersFilePath(path)).fileName(),
+                            QFileInfo(period_export::workbookFilePath(path)).fileName(),
                             messages::folderText(path)),
                    this, messages::Sound::Silent);
 }

@@ -1,0 +1,159 @@
+#include "workbook.h"
+
+#include "core/bidi.h"
+#include "core/error.h"
+#include "owner_only.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <xlsxwriter.h>
+
+namespace simat::workbook {
+
+struct Writer::Book {
+    QString path;
+    QString part;
+    QByteArray partName;
+    QByteArray tmpdir;
+    lxw_workbook *book = nullptr;
+    lxw_worksheet *sheet = nullptr;
+    lxw_format *title = nullptr;
+    lxw_format *date = nullptr;
+    lxw_format *number = nullptr;
+    QList<Column> columns;
+    lxw_row_t row = 0;
+    bool closed = false;
+
+    [[noreturn]] void fail(const QString &reason) const
+    {
+        throw Error(QStringLiteral("تعذر كتابة الملف %1\n%2").arg(isolated(path), reason));
+    }
+    void check(lxw_error error) const
+    {
+        if (error != LXW_NO_ERROR)
+            fail(QString::fromUtf8(lxw_strerror(error)));
+    }
+};
+
+Writer::Writer(const QString &path)
+    : m_book(std::make_unique<Book>())
+{
+    Book &b = *m_book;
+    b.path = path;
+    b.part = path + QStringLiteral(".part");
+    QFile::remove(b.part);
+    // The library writes into the file as it finds it, keeping its permissions.
+    owner_only::createFile(b.part);
+    b.partName = QFile::encodeName(b.part);
+    b.tmpdir = QFile::encodeName(QFileInfo(path).absolutePath());
+    lxw_workbook_options options{};
+    options.constant_memory = 1;
+    options.tmpdir = b.tmpdir.data();
+    b.book = workbook_new_opt(b.partName.constData(), &options);
+    if (!b.book) {
+        QFile::remove(b.part);
+        b.fail(QStringLiteral("لا تتسع الذاكرة للملف"));
+    }
+    b.title = workbook_add_format(b.book);
+    format_set_bold(b.title);
+    format_set_text_wrap(b.title);
+    format_set_align(b.title, LXW_ALIGN_CENTER);
+    format_set_align(b.title, LXW_ALIGN_VERTICAL_CENTER);
+    format_set_bg_color(b.title, 0xDDEBF7);
+    format_set_border(b.title, LXW_BORDER_THIN);
+    b.date = workbook_add_format(b.book);
+    format_set_num_format(b.date, "dd/mm/yyyy");
+    b.number = workbook_add_format(b.book);
+    format_set_num_format(b.number, "0.00");
+}
+
+Writer::~Writer()
+{
+    if (!m_book->closed) {
+        workbook_close(m_book->book);
+        QFile::remove(m_book->part);
+    }
+}
+
+void Writer::finishSheet()
+{
+    Book &b = *m_book;
+    if (!b.sheet)
+        return;
+    const lxw_row_t last = b.row > 0 ? b.row - 1 : 0;
+    b.check(worksheet_autofilter(b.sheet, 0, 0, last, lxw_col_t(b.columns.size() - 1)));
+}
+
+void Writer::addSheet(const QString &name, const QList<Column> &columns)
+{
+    finishSheet();
+    Book &b = *m_book;
+    b.sheet = workbook_add_worksheet(b.book, name.toUtf8().constData());
+    if (!b.sheet)
+        b.fail(QStringLiteral("اسم الورقة %1 غير صالح").arg(name));
+    b.columns = columns;
+    b.row = 0;
+    worksheet_right_to_left(b.sheet);
+    worksheet_freeze_panes(b.sheet, 1, 0);
+    for (lxw_col_t column = 0; column < columns.size(); ++column) {
+        const Column &c = columns.at(column);
+        b.check(worksheet_set_column(b.sheet, column, column, c.width,
+                                     c.kind == Kind::Date     ? b.date
+                                     : c.kind == Kind::Number ? b.number
+                                                              : nullptr));
+    }
+    b.check(worksheet_set_row(b.sheet, 0, 32, nullptr));
+    for (lxw_col_t column = 0; column < columns.size(); ++column) {
+        const Column &c = columns.at(column);
+        b.check(worksheet_write_string(
+            b.sheet, 0, column, (c.arabic + QLatin1Char('\n') + c.exportName).toUtf8().constData(),
+            b.title));
+    }
+    b.row = 1;
+}
+
+void Writer::writeRow(const QList<QVariant> &values)
+{
+    Book &b = *m_book;
+    for (lxw_col_t column = 0; column < values.size() && column < b.columns.size(); ++column) {
+        const QVariant &value = values.at(column);
+        if (!value.isValid() || value.isNull() || value.toString().isEmpty())
+            continue;
+        switch (b.columns.at(column).kind) {
+        case Kind::Integer:
+        case Kind::Number:
+            b.check(worksheet_write_number(b.sheet, b.row, column, value.toDouble(), nullptr));
+            break;
+        case Kind::Date: {
+            const QDate date = value.toDate();
+            lxw_datetime stamp{date.year(), date.month(), date.day(), 0, 0, 0};
+            b.check(worksheet_write_datetime(b.sheet, b.row, column, &stamp, b.date));
+            break;
+        }
+        case Kind::Text:
+            b.check(worksheet_write_string(b.sheet, b.row, column,
+                                           value.toString().toUtf8().constData(), nullptr));
+            break;
+        }
+    }
+    ++b.row;
+}
+
+void Writer::commit()
+{
+    finishSheet();
+    Book &b = *m_book;
+    b.closed = true;
+    const lxw_error closed = workbook_close(b.book);
+    if (closed != LXW_NO_ERROR) {
+        QFile::remove(b.part);
+        b.check(closed);
+    }
+    if (std::rename(b.partName.constData(), QFile::encodeName(b.path).constData()) != 0) {
+        QFile::remove(b.part);
+        b.fail(QStringLiteral("تعذرت تسمية الملف"));
+    }
+}
+
+} // namespace simat::workbook
