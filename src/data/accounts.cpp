@@ -97,8 +97,10 @@ std::vector<QString> hashAll(const std::vector<QByteArray> &passwords,
     }
     if (failed)
         throw Error(noMemoryForHash);
-    if (!stopped && progress)
-        progress(qint64(passwords.size()), qint64(passwords.size()));
+    // The helpers may have hashed every password before the reporting thread took one: Cancel
+    // is heard at the end too.
+    if (!stopped && progress && !progress(qint64(passwords.size()), qint64(passwords.size())))
+        stopped = true;
     if (stopped)
         throw Error(QStringLiteral("أُلغي تحديث قاعدة البيانات، ولم يتغير فيها شيء"));
     return hashes;
