@@ -1,5 +1,6 @@
 #include "case_store.h"
 
+#include "audit_log.h"
 #include "core/data_source.h"
 #include "core/error.h"
 #include "core/hijri.h"
@@ -55,16 +56,16 @@ int CaseStore::save(const CaseRecord &record, int branchNo, int userCode)
 {
     int code = 0;
     const bool saved = m_dm.Database1.inTransaction([&] {
-        if (!record.isStored()) {
-            code = m_dm.nextSerial(QStringLiteral("stud_code"), QStringLiteral("student"));
-            bindRecord(record, code, branchNo, userCode, true);
+        const bool insert = !record.isStored();
+        code = insert ? m_dm.nextSerial(QStringLiteral("stud_code"), QStringLiteral("student"))
+                      : record.code();
+        audit::RecordChange change = caseChange(code);
+        bindRecord(record, code, branchNo, userCode, insert);
+        if (insert)
             m_dm.AddNewStudent->exec();
-            return;
-        }
-        code = record.code();
-        bindRecord(record, code, branchNo, userCode, false);
-        if (m_dm.UpdateStudent->exec() != 1)
+        else if (m_dm.UpdateStudent->exec() != 1)
             throw Error(QStringLiteral("الحالة غير مسجلة على النظام"));
+        change.log();
     });
     return saved ? code : 0;
 }
@@ -99,12 +100,19 @@ bool CaseStore::hasTests(int caseCode)
 bool CaseStore::remove(int caseCode)
 {
     return m_dm.Database1.inTransaction([&] {
+        audit::RecordChange change = caseChange(caseCode);
         Statement &remove = *m_dm.SetupDataDeleteQuery;
         remove.setLine(1, QStringLiteral("student"));
         remove.setLine(3, QStringLiteral("stud_code"));
         remove.setParam(QStringLiteral("code"), caseCode);
         remove.exec();
+        change.log();
     });
+}
+
+audit::RecordChange CaseStore::caseChange(int caseCode)
+{
+    return {m_dm.Database1, QStringLiteral("student"), {{QStringLiteral("stud_code"), caseCode}}};
 }
 
 } // namespace simat

@@ -1,0 +1,254 @@
+#include "audit_log.h"
+
+#include "core/checklist_test.h"
+#include "core/error.h"
+#include "database.h"
+#include "statement.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSysInfo>
+
+namespace simat::audit {
+
+namespace {
+
+// The columns whose change the log itself records (who and when), those that repeat another
+// record's value, and the counts of failed logins, which no one changes.
+bool isLogged(const QString &table, const QString &column)
+{
+    static const QStringList unlogged = {
+        QStringLiteral("entry_date"),       QStringLiteral("trans_date"),
+        QStringLiteral("entry_type"),       QStringLiteral("who_insert"),
+        QStringLiteral("who_update"),       QStringLiteral("failed_logins"),
+        QStringLiteral("last_failed_login")};
+    if (unlogged.contains(column))
+        return false;
+    return !(table == QLatin1String("test_dtl") && column == QLatin1String("test_haj_date"));
+}
+
+bool isPassword(const QString &column)
+{
+    return column == QLatin1String("user_password");
+}
+
+QString valueText(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate().toString(Qt::ISODate);
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return value.toString();
+}
+
+struct LogRow {
+    ChangeKind kind;
+    QString item;
+    QString field;
+    QString before;
+    QString after;
+    QVariant caseCode;
+};
+
+// The case a record belongs to, so that the log can be read by case.
+QVariant caseOf(const Key &key, const QMap<QString, QVariant> &fields, const QString &table)
+{
+    for (const auto &[column, value] : key)
+        if (column == QLatin1String("stud_code"))
+            return value;
+    if (table == QLatin1String("student") || fields.contains(QStringLiteral("stud_code")))
+        return fields.value(QStringLiteral("stud_code"));
+    return {};
+}
+
+// The fields of each row of the record that differ; `unlogged` names the columns that are
+// not the rows' own.
+QList<LogRow> differences(const QString &table, const Key &key, const StoredRows &before,
+                          const StoredRows &after, const QStringList &unlogged)
+{
+    QStringList items = before.keys() + after.keys();
+    items.removeDuplicates();
+    QList<LogRow> rows;
+    for (const QString &item : items) {
+        const bool inserted = !before.contains(item);
+        const bool deleted = !after.contains(item);
+        const ChangeKind kind = inserted  ? ChangeKind::Insert
+                                : deleted ? ChangeKind::Delete
+                                          : ChangeKind::Update;
+        const QMap<QString, QVariant> &old = before.value(item);
+        const QMap<QString, QVariant> &now = after.value(item);
+        const QVariant caseCode = caseOf(key, deleted ? old : now, table);
+        for (const QString &field : (deleted ? old : now).keys()) {
+            if (!isLogged(table, field) || unlogged.contains(field))
+                continue;
+            QString was = valueText(old.value(field));
+            QString is = valueText(now.value(field));
+            if (was == is)
+                continue;
+            if (isPassword(field)) {
+                was.clear();
+                is = deleted ? QString() : passwordChanged;
+            }
+            rows << LogRow{kind, item, field, was, is, caseCode};
+        }
+    }
+    return rows;
+}
+
+const QString &hostName()
+{
+    static const QString host = QSysInfo::machineHostName();
+    return host;
+}
+
+constexpr int logColumns = 11;
+// Rows written by one statement: SQLite takes 999 values in one at most.
+constexpr int rowsPerInsert = 80;
+
+void insertLogRows(Database &database, const QString &table, const QString &recordKey,
+                   const QList<LogRow> &rows)
+{
+    const QString when =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString oneRow = QLatin1Char('(') +
+                           QStringList(logColumns, QStringLiteral("?")).join(QLatin1Char(',')) +
+                           QLatin1Char(')');
+    for (qsizetype first = 0; first < rows.size(); first += rowsPerInsert) {
+        const qsizetype count = std::min<qsizetype>(rowsPerInsert, rows.size() - first);
+        QSqlQuery insert(database.connection());
+        insert.prepare(QStringLiteral("insert into audit_log (changed_at, user_code, host_name, "
+                                      "change_type, table_name, record_key, stud_code, item_key, "
+                                      "field_name, old_value, new_value) values ") +
+                       QStringList(count, oneRow).join(QLatin1Char(',')));
+        for (qsizetype at = first; at < first + count; ++at) {
+            const LogRow &row = rows.at(at);
+            insert.addBindValue(when);
+            insert.addBindValue(database.sessionUser());
+            insert.addBindValue(hostName());
+            insert.addBindValue(int(row.kind));
+            insert.addBindValue(table);
+            insert.addBindValue(recordKey);
+            insert.addBindValue(row.caseCode.isNull() ? QVariant(QMetaType::fromType<int>())
+                                                      : QVariant(row.caseCode.toInt()));
+            insert.addBindValue(row.item);
+            insert.addBindValue(row.field);
+            insert.addBindValue(row.before.isNull() ? QVariant(QMetaType::fromType<QString>())
+                                                    : QVariant(row.before));
+            insert.addBindValue(row.after.isNull() ? QVariant(QMetaType::fromType<QString>())
+                                                   : QVariant(row.after));
+        }
+        if (!insert.exec())
+            throw Error(insert.lastError().text());
+    }
+}
+
+QString itemOf(const QSqlQuery &row, const QStringList &itemColumns)
+{
+    Key item;
+    for (const QString &column : itemColumns)
+        item << std::pair{column, row.value(column)};
+    return keyText(item);
+}
+
+} // namespace
+
+Key testKey(const TestIdentity &test)
+{
+    return {{QStringLiteral("branch_no"), test.branchNo},
+            {QStringLiteral("test_no"), test.testNo},
+            {QStringLiteral("test_date"), test.testDate},
+            {QStringLiteral("stud_code"), test.caseCode}};
+}
+
+QString keyText(const Key &key)
+{
+    QStringList parts;
+    for (const auto &[column, value] : key)
+        parts << column + QLatin1Char('=') + valueText(value);
+    return parts.join(QLatin1Char(' '));
+}
+
+RecordChange::RecordChange(Database &database, const QString &table, Key key, Key narrowing,
+                           QStringList itemColumns)
+    : m_database(database)
+    , m_table(table)
+    , m_key(std::move(key))
+    , m_narrowing(std::move(narrowing))
+    , m_itemColumns(std::move(itemColumns))
+{
+    m_before = read(m_key);
+}
+
+void RecordChange::log()
+{
+    log(m_key);
+}
+
+// The rows of a record repeat its key, which its header logs; a record of one row logs a change
+// of its key (a test's new date) as a change of that field, under the key it has now.
+void RecordChange::log(const Key &movedTo)
+{
+    QStringList unlogged = m_itemColumns;
+    if (!m_itemColumns.isEmpty())
+        for (const auto &part : m_key + m_narrowing)
+            unlogged << part.first;
+    const QList<LogRow> rows = differences(m_table, movedTo, m_before, read(movedTo), unlogged);
+    insertLogRows(m_database, m_table, keyText(movedTo), rows);
+}
+
+StoredRows RecordChange::read(const Key &key) const
+{
+    QStringList conditions;
+    for (const auto &part : key + m_narrowing)
+        conditions << Statement::identifier(part.first) + QLatin1String("=?");
+    QSqlQuery rows(m_database.connection());
+    rows.setForwardOnly(true);
+    rows.prepare(QStringLiteral("select * from %1 where %2")
+                     .arg(Statement::identifier(m_table), conditions.join(QLatin1String(" and "))));
+    for (const auto &part : key + m_narrowing)
+        rows.addBindValue(part.second);
+    if (!rows.exec())
+        throw Error(rows.lastError().text());
+    StoredRows stored;
+    while (rows.next()) {
+        QMap<QString, QVariant> fields;
+        const QSqlRecord record = rows.record();
+        for (int column = 0; column < record.count(); ++column)
+            fields.insert(record.fieldName(column).toLower(), record.value(column));
+        stored.insert(itemOf(rows, m_itemColumns), fields);
+    }
+    return stored;
+}
+
+void logRestore(Database &database, const QString &backupName)
+{
+    if (database.engine() == DatabaseAlias::Engine::PostgreSQL)
+        database.execute(
+            QStringLiteral("select setval(pg_get_serial_sequence('audit_log', 'log_id'), "
+                           "coalesce(max(log_id), 0) + 1, false) from audit_log"));
+    insertLogRows(database, QString(), QString(),
+                  {LogRow{ChangeKind::Restore, QString(), QStringLiteral("restore"), QString(),
+                          backupName, QVariant()}});
+}
+
+QStringList tableDefinition(const Database &database)
+{
+    const bool sqlite = database.engine() == DatabaseAlias::Engine::SQLite;
+    return {QStringLiteral("create table if not exists audit_log (log_id %1, changed_at text not "
+                           "null, user_code integer, host_name text, change_type integer, "
+                           "table_name text, record_key text, stud_code integer, item_key text, "
+                           "field_name text, old_value text, new_value text)")
+                .arg(sqlite ? QLatin1String("integer primary key")
+                            : QLatin1String("bigint generated by default as identity primary key")),
+            QStringLiteral("create index if not exists audit_log_time on audit_log (changed_at)"),
+            QStringLiteral(
+                "create index if not exists audit_log_of_case on audit_log (stud_code, log_id)"),
+            QStringLiteral("create index if not exists audit_log_of_record on audit_log "
+                           "(table_name, record_key, log_id)")};
+}
+
+} // namespace simat::audit
