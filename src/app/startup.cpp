@@ -18,6 +18,7 @@
 #include "main_form.h"
 #include "platform.h"
 #include "reports/all_cases_report.h"
+#include "reports/case_course_report.h"
 #include "reports/case_tests_compare_report.h"
 #include "reports/measure_diagonsis_report.h"
 #include "reports/measure_diagonsis_summary_report.h"
@@ -72,6 +73,7 @@ QList<QObject *> createScreens()
     make<TIntervalForm>();
     make<TAllCasesReport>();
     make<TCaseTestsCompareReport>();
+    make<TCaseCourseReport>();
     make<TStudentsReportForm>();
     make<TSetupOptionsForm>();
     make<TChangePasswordForm>();

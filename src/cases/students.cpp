@@ -9,6 +9,7 @@
 #include "core/permissions.h"
 #include "data/dm.h"
 #include "data/text_search.h"
+#include "reports/case_course_report.h"
 #include "students_report.h"
 #include "ui/action.h"
 #include "ui/digit_box.h"
@@ -181,6 +182,7 @@ void TStudentsForm::FormCreate()
     ui->spPrint->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     ui->spSudentFormSearch->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    ui->spCourse->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
 }
 
 void TStudentsForm::connectControls()
@@ -193,6 +195,8 @@ void TStudentsForm::connectControls()
     connect(ui->spSudentFormSearch, &QToolButton::clicked, this,
             guarded(this, &TStudentsForm::spSudentFormSearchClick));
     connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TStudentsForm::spExitClick));
+    connect(ui->spCourse, &QToolButton::clicked, this,
+            guarded(this, &TStudentsForm::spCourseClick));
     connect(ui->DTbirthDate, &QDateEdit::dateChanged, this,
             guarded(this, &TStudentsForm::DTbirthDateChange));
     connect(ui->emHajDate, &QLineEdit::editingFinished, this,
@@ -554,6 +558,13 @@ void TStudentsForm::spPrintClick()
     screens::object<TStudentsReportForm>(QStringLiteral("StudentsReportForm"))
         ->previewRows(cases, TStudentsReportForm::plainTitle(), this);
 }
+
+void TStudentsForm::spCourseClick()
+{
+    TCaseCourseReport::instance()->previewCase(ui->eCode->text().toInt(), this);
+}
+
+void TStudentsForm::spHistoryClick() {}
 
 void TStudentsForm::spSudentFormSearchClick()
 {
