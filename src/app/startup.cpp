@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "basic_data/audit_log_form.h"
 #include "basic_data/basic_data_main.h"
 #include "basic_data/setup_data.h"
 #include "basic_data/setup_data_level_2.h"
@@ -18,6 +19,7 @@
 #include "main_form.h"
 #include "platform.h"
 #include "reports/all_cases_report.h"
+#include "reports/audit_log_report.h"
 #include "reports/case_course_report.h"
 #include "reports/case_tests_compare_report.h"
 #include "reports/measure_diagonsis_report.h"
@@ -74,6 +76,9 @@ QList<QObject *> createScreens()
     make<TAllCasesReport>();
     make<TCaseTestsCompareReport>();
     make<TCaseCourseReport>();
+    make<TAuditLogForm>();
+    make<TRecordHistoryForm>();
+    make<TAuditLogReport>();
     make<TStudentsReportForm>();
     make<TSetupOptionsForm>();
     make<TChangePasswordForm>();

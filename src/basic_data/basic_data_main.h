@@ -28,6 +28,7 @@ public slots:
     void SP_testersClick();
     void SP_studentsClick();
     void SP_usersClick();
+    void SP_audit_logClick();
     void spBackupClick();
     void spRestoreClick();
     void spExitClick();

@@ -1,5 +1,6 @@
 #include "students.h"
 
+#include "basic_data/audit_log_form.h"
 #include "core/age.h"
 #include "core/bidi.h"
 #include "core/contact.h"
@@ -183,6 +184,7 @@ void TStudentsForm::FormCreate()
     ui->spSudentFormSearch->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     ui->spCourse->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
+    ui->spHistory->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 }
 
 void TStudentsForm::connectControls()
@@ -197,6 +199,8 @@ void TStudentsForm::connectControls()
     connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TStudentsForm::spExitClick));
     connect(ui->spCourse, &QToolButton::clicked, this,
             guarded(this, &TStudentsForm::spCourseClick));
+    connect(ui->spHistory, &QToolButton::clicked, this,
+            guarded(this, &TStudentsForm::spHistoryClick));
     connect(ui->DTbirthDate, &QDateEdit::dateChanged, this,
             guarded(this, &TStudentsForm::DTbirthDateChange));
     connect(ui->emHajDate, &QLineEdit::editingFinished, this,
@@ -240,6 +244,7 @@ void TStudentsForm::applyUserLevel()
     ui->spNew->setVisible(writable);
     ui->spSave->setVisible(writable);
     ui->spDelete->setVisible(writable && permissions::mayDeleteCases(access));
+    ui->spHistory->setVisible(permissions::mayReadRecordHistory(access));
     for (const TextField &field : textFields)
         box(field.box)->setReadOnly(!writable);
     ui->emHajDate->setReadOnly(!writable);
@@ -564,7 +569,20 @@ void TStudentsForm::spCourseClick()
     TCaseCourseReport::instance()->previewCase(ui->eCode->text().toInt(), this);
 }
 
-void TStudentsForm::spHistoryClick() {}
+void TStudentsForm::spHistoryClick()
+{
+    if (!permissions::mayReadRecordHistory(sessionAccess()))
+        return;
+    const int code = ui->eCode->text().toInt();
+    if (code == 0) {
+        messages::info(QStringLiteral("لا توجد حالة مسجلة معروضة"), this);
+        return;
+    }
+    TRecordHistoryForm::instance()->showRecord(
+        QStringLiteral("سجل تغييرات الحالة ") + isolated(QString::number(code)) +
+            QStringLiteral(" ") + ui->eName->text(),
+        {QStringLiteral("student")}, {{QStringLiteral("stud_code"), code}});
+}
 
 void TStudentsForm::spSudentFormSearchClick()
 {

@@ -154,7 +154,96 @@ QString itemOf(const QSqlQuery &row, const QStringList &itemColumns)
     return keyText(item);
 }
 
+// The lines of logLines() that narrow the rows.
+constexpr int periodLine = 3;
+constexpr int userLine = 4;
+constexpr int caseLine = 5;
+constexpr int tableLine = 6;
+
+void clearNarrowing(Statement &log)
+{
+    for (int line : {periodLine, userLine, caseLine, tableLine})
+        log.setLine(line, QString());
+}
+
+QString tableWords()
+{
+    QStringList cases;
+    for (const auto &[table, words] : loggedTables())
+        cases << QStringLiteral("when '%1' then '%2'").arg(table, words);
+    return QStringLiteral("case a.table_name %1 else a.table_name end as table_words")
+        .arg(cases.join(QLatin1Char(' ')));
+}
+
 } // namespace
+
+QList<std::pair<QString, QString>> loggedTables()
+{
+    return {{QStringLiteral("student"), QStringLiteral("الحالات")},
+            {QStringLiteral("test_hdr"), QStringLiteral("بيانات الاختبار")},
+            {QStringLiteral("test_dtl"), QStringLiteral("إجابات الاختبار")},
+            {QStringLiteral("users"), QStringLiteral("حسابات المستخدمين")},
+            {QStringLiteral("tester_class"), QStringLiteral("تصنيف القائمين بالاختبار")},
+            {QStringLiteral("tester"), QStringLiteral("القائمين بالاختبار")},
+            {QStringLiteral("info_source_class"), QStringLiteral("تصنيف مصادر المعلومات")},
+            {QStringLiteral("info_source"), QStringLiteral("مصادر المعلومات")}};
+}
+
+QStringList logLines()
+{
+    return {QStringLiteral("select a.log_id, a.changed_at, a.user_code, u.a_name as user_name, "
+                           "a.host_name, case a.change_type when 1 then 'إضافة' when 2 then "
+                           "'تعديل' when 3 then 'حذف' else 'استرجاع نسخة احتياطية' end as "
+                           "change_words, a.table_name, ") +
+                tableWords() +
+                QStringLiteral(", a.record_key, a.stud_code, a.item_key, a.field_name, "
+                               "a.old_value, a.new_value"),
+            QStringLiteral("from audit_log a left join users u on u.user_code = a.user_code"),
+            QStringLiteral("where 1=1"),
+            QString(),
+            QString(),
+            QString(),
+            QString(),
+            QStringLiteral("order by a.log_id desc")};
+}
+
+void narrowToFilter(Statement &log, const LogFilter &filter)
+{
+    clearNarrowing(log);
+    log.declare(QStringLiteral("from_time"), ParamType::Text);
+    log.declare(QStringLiteral("to_time"), ParamType::Text);
+    log.declare(QStringLiteral("user_code"), ParamType::Integer);
+    log.declare(QStringLiteral("stud_code"), ParamType::Integer);
+    log.declare(QStringLiteral("table_name"), ParamType::Text);
+    log.setLine(periodLine,
+                QStringLiteral("and a.changed_at >= :from_time and a.changed_at < :to_time"));
+    log.setParam(QStringLiteral("from_time"), filter.from.toString(Qt::ISODate));
+    log.setParam(QStringLiteral("to_time"), filter.to.addDays(1).toString(Qt::ISODate));
+    if (filter.userCode != 0) {
+        log.setLine(userLine, QStringLiteral("and a.user_code = :user_code"));
+        log.setParam(QStringLiteral("user_code"), filter.userCode);
+    }
+    if (filter.caseCode != 0) {
+        log.setLine(caseLine, QStringLiteral("and a.stud_code = :stud_code"));
+        log.setParam(QStringLiteral("stud_code"), filter.caseCode);
+    }
+    if (!filter.table.isEmpty()) {
+        log.setLine(tableLine, QStringLiteral("and a.table_name = :table_name"));
+        log.setParam(QStringLiteral("table_name"), filter.table);
+    }
+}
+
+void narrowToRecord(Statement &log, const QStringList &tables, const Key &key)
+{
+    clearNarrowing(log);
+    QStringList names;
+    for (const QString &table : tables)
+        names << QLatin1Char('\'') + Statement::identifier(table) + QLatin1Char('\'');
+    log.declare(QStringLiteral("record_key"), ParamType::Text);
+    log.setLine(tableLine, QStringLiteral("and a.table_name in (%1) and a.record_key = :record_key")
+                               .arg(names.join(QLatin1Char(','))));
+    log.setParam(QStringLiteral("record_key"), keyText(key));
+}
 
 Key testKey(const TestIdentity &test)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -9,6 +10,7 @@
 
 namespace simat {
 class Database;
+class Statement;
 struct TestIdentity;
 } // namespace simat
 
@@ -60,6 +62,24 @@ private:
 
 // Logs, in the caller's transaction, that the register was replaced by the backup of that name.
 void logRestore(Database &database, const QString &backupName);
+
+// What the log's screen lists: a period of days, and where given, one user, one case, one table.
+struct LogFilter {
+    QDate from;
+    QDate to;
+    int userCode = 0;
+    int caseCode = 0;
+    QString table;
+};
+
+// The log's rows newest first, with the user's name and the kind of change and the table in
+// Arabic: a statement of these lines lists them once narrowed by one of the two below.
+QStringList logLines();
+void narrowToFilter(Statement &log, const LogFilter &filter);
+// The rows of one record in the tables named (a test's header and answers).
+void narrowToRecord(Statement &log, const QStringList &tables, const Key &key);
+// The tables the log names, with their Arabic names.
+QList<std::pair<QString, QString>> loggedTables();
 
 // The statement that makes the log's table on the engine of the database, and its indexes.
 QStringList tableDefinition(const Database &database);
