@@ -21,17 +21,17 @@ namespace {
 
 QList<GridColumn> logColumns(bool withRecord)
 {
-    QList<GridColumn> columns = {{QStringLiteral("changed_at"), QStringLiteral("الوقت"), 150},
-                                 {QStringLiteral("user_name"), QStringLiteral("المستخدم"), 130},
-                                 {QStringLiteral("host_name"), QStringLiteral("جهاز العمل"), 110},
-                                 {QStringLiteral("change_words"), QStringLiteral("التغيير"), 70},
-                                 {QStringLiteral("table_words"), QStringLiteral("الجدول"), 130}};
+    QList<GridColumn> columns = {{QStringLiteral("changed_time"), QStringLiteral("الوقت"), 170},
+                                 {QStringLiteral("user_name"), QStringLiteral("المستخدم"), 95},
+                                 {QStringLiteral("host_name"), QStringLiteral("جهاز العمل"), 60},
+                                 {QStringLiteral("change_words"), QStringLiteral("التغيير"), 55},
+                                 {QStringLiteral("table_words"), QStringLiteral("الجدول"), 110}};
     if (withRecord)
-        columns << GridColumn{QStringLiteral("record_key"), QStringLiteral("السجل"), 230};
-    columns << GridColumn{QStringLiteral("item_key"), QStringLiteral("البند"), 130}
-            << GridColumn{QStringLiteral("field_name"), QStringLiteral("الحقل"), 130}
-            << GridColumn{QStringLiteral("old_value"), QStringLiteral("القيمة السابقة"), 130}
-            << GridColumn{QStringLiteral("new_value"), QStringLiteral("القيمة الجديدة"), 130};
+        columns << GridColumn{QStringLiteral("record_key"), QStringLiteral("السجل"), 330};
+    columns << GridColumn{QStringLiteral("item_key"), QStringLiteral("البند"), 150}
+            << GridColumn{QStringLiteral("field_name"), QStringLiteral("الحقل"), 115}
+            << GridColumn{QStringLiteral("old_value"), QStringLiteral("القيمة السابقة"), 105}
+            << GridColumn{QStringLiteral("new_value"), QStringLiteral("القيمة الجديدة"), 100};
     return columns;
 }
 

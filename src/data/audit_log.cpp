@@ -6,7 +6,9 @@
 #include "statement.h"
 
 #include <QDateTime>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSysInfo>
@@ -99,6 +101,36 @@ QList<LogRow> differences(const QString &table, const Key &key, const StoredRows
     return rows;
 }
 
+// Runs a text whose values stand as "?" (no other "?" is in it). A prepared statement costs
+// PostgreSQL two more trips to the server, to prepare and to free it: there the values are
+// written into the text with the driver's own quoting.
+QSqlQuery executed(Database &database, const QString &text, const QVariantList &values)
+{
+    QSqlQuery query(database.connection());
+    query.setForwardOnly(true);
+    bool done = false;
+    if (database.engine() == DatabaseAlias::Engine::PostgreSQL) {
+        const QSqlDriver *driver = database.connection().driver();
+        const QStringList parts = text.split(QLatin1Char('?'));
+        QString written = parts.first();
+        for (qsizetype at = 1; at < parts.size(); ++at) {
+            const QVariant &value = values.at(at - 1);
+            QSqlField field(QString(), value.metaType());
+            field.setValue(value);
+            written += driver->formatValue(field) + parts.at(at);
+        }
+        done = query.exec(written);
+    } else {
+        query.prepare(text);
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        done = query.exec();
+    }
+    if (!done)
+        throw Error(query.lastError().text());
+    return query;
+}
+
 const QString &hostName()
 {
     static const QString host = QSysInfo::machineHostName();
@@ -119,30 +151,25 @@ void insertLogRows(Database &database, const QString &table, const QString &reco
                            QLatin1Char(')');
     for (qsizetype first = 0; first < rows.size(); first += rowsPerInsert) {
         const qsizetype count = std::min<qsizetype>(rowsPerInsert, rows.size() - first);
-        QSqlQuery insert(database.connection());
-        insert.prepare(QStringLiteral("insert into audit_log (changed_at, user_code, host_name, "
-                                      "change_type, table_name, record_key, stud_code, item_key, "
-                                      "field_name, old_value, new_value) values ") +
-                       QStringList(count, oneRow).join(QLatin1Char(',')));
+        QVariantList values;
         for (qsizetype at = first; at < first + count; ++at) {
             const LogRow &row = rows.at(at);
-            insert.addBindValue(when);
-            insert.addBindValue(database.sessionUser());
-            insert.addBindValue(hostName());
-            insert.addBindValue(int(row.kind));
-            insert.addBindValue(table);
-            insert.addBindValue(recordKey);
-            insert.addBindValue(row.caseCode.isNull() ? QVariant(QMetaType::fromType<int>())
-                                                      : QVariant(row.caseCode.toInt()));
-            insert.addBindValue(row.item);
-            insert.addBindValue(row.field);
-            insert.addBindValue(row.before.isNull() ? QVariant(QMetaType::fromType<QString>())
-                                                    : QVariant(row.before));
-            insert.addBindValue(row.after.isNull() ? QVariant(QMetaType::fromType<QString>())
-                                                   : QVariant(row.after));
+            values << when << database.sessionUser() << hostName() << int(row.kind) << table
+                   << recordKey
+                   << (row.caseCode.isNull() ? QVariant(QMetaType::fromType<int>())
+                                             : QVariant(row.caseCode.toInt()))
+                   << row.item << row.field
+                   << (row.before.isNull() ? QVariant(QMetaType::fromType<QString>())
+                                           : QVariant(row.before))
+                   << (row.after.isNull() ? QVariant(QMetaType::fromType<QString>())
+                                          : QVariant(row.after));
         }
-        if (!insert.exec())
-            throw Error(insert.lastError().text());
+        executed(database,
+                 QStringLiteral("insert into audit_log (changed_at, user_code, host_name, "
+                                "change_type, table_name, record_key, stud_code, item_key, "
+                                "field_name, old_value, new_value) values ") +
+                     QStringList(count, oneRow).join(QLatin1Char(',')),
+                 values);
     }
 }
 
@@ -191,7 +218,10 @@ QList<std::pair<QString, QString>> loggedTables()
 
 QStringList logLines()
 {
-    return {QStringLiteral("select a.log_id, a.changed_at, a.user_code, u.a_name as user_name, "
+    return {QStringLiteral("select a.log_id, a.changed_at, substr(a.changed_at, 9, 2) || '/' || "
+                           "substr(a.changed_at, 6, 2) || '/' || substr(a.changed_at, 1, 4) || ' ' "
+                           "|| substr(a.changed_at, 12, 8) as changed_time, a.user_code, "
+                           "u.a_name as user_name, "
                            "a.host_name, case a.change_type when 1 then 'إضافة' when 2 then "
                            "'تعديل' when 3 then 'حذف' else 'استرجاع نسخة احتياطية' end as "
                            "change_words, a.table_name, ") +
@@ -294,14 +324,14 @@ StoredRows RecordChange::read(const Key &key) const
     QStringList conditions;
     for (const auto &part : key + m_narrowing)
         conditions << Statement::identifier(part.first) + QLatin1String("=?");
-    QSqlQuery rows(m_database.connection());
-    rows.setForwardOnly(true);
-    rows.prepare(QStringLiteral("select * from %1 where %2")
-                     .arg(Statement::identifier(m_table), conditions.join(QLatin1String(" and "))));
+    QVariantList values;
     for (const auto &part : key + m_narrowing)
-        rows.addBindValue(part.second);
-    if (!rows.exec())
-        throw Error(rows.lastError().text());
+        values << part.second;
+    QSqlQuery rows =
+        executed(m_database,
+                 QStringLiteral("select * from %1 where %2")
+                     .arg(Statement::identifier(m_table), conditions.join(QLatin1String(" and "))),
+                 values);
     StoredRows stored;
     while (rows.next()) {
         QMap<QString, QVariant> fields;

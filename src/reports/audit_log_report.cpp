@@ -24,7 +24,7 @@ TAuditLogReport::TAuditLogReport(QObject *parent)
     fontSize = 8;
     buildPageHeader();
     report_parts::addTableColumns(columnHeader, detail,
-                                  {{"الوقت", "Lchanged_at", 30},
+                                  {{"الوقت", "Lchanged_time", 30},
                                    {"المستخدم", "Luser_name", 30, Align::Right},
                                    {"جهاز العمل", "Lhost_name", 24},
                                    {"التغيير", "Lchange_words", 16},
@@ -79,7 +79,7 @@ void TAuditLogReport::fillRow(Band &band) const
          {"user_name", "change_words", "table_words", "field_name", "old_value", "new_value"})
         band.setText(QStringLiteral("L") + QLatin1String(column),
                      rows->textValue(QLatin1String(column)));
-    for (const char *column : {"changed_at", "host_name", "record_key", "item_key"})
+    for (const char *column : {"changed_time", "host_name", "record_key", "item_key"})
         band.setText(QStringLiteral("L") + QLatin1String(column),
                      isolate(rows->textValue(QLatin1String(column))));
 }

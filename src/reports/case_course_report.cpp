@@ -145,16 +145,18 @@ void TCaseCourseReport::buildPageHeader()
         const char *caption;
         const char *name;
         double x;
-    } fields[] = {{"اسم الحالة", "Lstud_name", 0},
-                  {"كود الحالة", "Lstud_code", 100},
-                  {"تاريخ الميلاد (ميلادى)", "Lstud_birth_date", 150},
-                  {"عدد الاختبارات", "Ltest_count", 220}};
+        double captionWidth;
+        double valueWidth;
+    } fields[] = {{"اسم الحالة", "Lstud_name", 0, 20, 88},
+                  {"كود الحالة", "Lstud_code", 112, 20, 22},
+                  {"تاريخ الميلاد (ميلادى)", "Lstud_birth_date", 158, 36, 28},
+                  {"عدد الاختبارات", "Ltest_count", 226, 26, 25}};
     for (const auto &field : fields) {
-        const QString caption = QString::fromUtf8(field.caption);
-        const double captionWidth = field.x == 150 ? 34 : 22;
-        band.addText({}, field.x, top, captionWidth, rowHeight, caption).bold = true;
-        band.addText(QLatin1String(field.name), field.x + captionWidth, top,
-                     (field.x == 0 ? 100 : 50) - captionWidth - 2, rowHeight)
+        band.addText({}, field.x, top, field.captionWidth, rowHeight,
+                     QString::fromUtf8(field.caption))
+            .bold = true;
+        band.addText(QLatin1String(field.name), field.x + field.captionWidth, top, field.valueWidth,
+                     rowHeight)
             .canGrow = false;
     }
     band.height = top + rowHeight + 3;
@@ -248,13 +250,14 @@ void TCaseCourseReport::drawLegend(Band &band, double top) const
     for (int index = 0; index < entries.size(); ++index) {
         const auto &[text, color, dashed] = entries.at(index);
         const double x = index * entryWidth;
-        report::Element &mark = band.addLine(x + 1, top + 3, x + 8, top + 3, dashed ? 0.4 : 0.7);
+        report::Element &mark = band.addLine(x + 1, top + 4, x + 8, top + 4, dashed ? 0.4 : 0.7);
         mark.color = color;
         mark.dashed = dashed;
         mark.name = QStringLiteral("Llegend_mark_%1").arg(index + 1);
+        // A long name of a domain takes two lines.
         report::Element &name = band.addText(QStringLiteral("Llegend_%1").arg(index + 1), x + 9,
-                                             top, entryWidth - 10, 6, text);
-        name.fontSize = 8;
+                                             top, entryWidth - 10, 8, text);
+        name.fontSize = 7.5;
         name.canGrow = false;
     }
 }
@@ -264,7 +267,7 @@ void TCaseCourseReport::drawLegend(Band &band, double top) const
 void TCaseCourseReport::drawChart(Band &band) const
 {
     constexpr double top = 3;
-    constexpr double plotTop = top + 16;
+    constexpr double plotTop = top + 19;
     constexpr double plotHeight = 52;
     constexpr double baseline = plotTop + plotHeight;
     constexpr double plotRight = 16;
