@@ -241,6 +241,10 @@ private slots:
                                      "IntervalForm",
                                      "AllCasesReport",
                                      "CaseTestsCompareReport",
+                                     "CaseCourseReport",
+                                     "AuditLogForm",
+                                     "RecordHistoryForm",
+                                     "AuditLogReport",
                                      "StudentsReportForm",
                                      "SetupOptionsForm",
                                      "ChangePasswordForm"}));

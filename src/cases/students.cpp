@@ -185,6 +185,10 @@ void TStudentsForm::FormCreate()
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     ui->spCourse->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
     ui->spHistory->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    // Hidden below level 1, the button keeps its place: no other button moves.
+    QSizePolicy keepsPlace = ui->spHistory->sizePolicy();
+    keepsPlace.setRetainSizeWhenHidden(true);
+    ui->spHistory->setSizePolicy(keepsPlace);
 }
 
 void TStudentsForm::connectControls()

@@ -111,6 +111,10 @@ void TMeasureDiagonsisForm::FormCreate()
     ui->spPrint->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     ui->spPrevMeas->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
     ui->spHistory->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    // Hidden below level 1, the button keeps its place: no other button moves.
+    QSizePolicy keepsPlace = ui->spHistory->sizePolicy();
+    keepsPlace.setRetainSizeWhenHidden(true);
+    ui->spHistory->setSizePolicy(keepsPlace);
     ui->spPrevMeas->setVisible(false);
     ui->SPCommunication->setChecked(true);
 }

@@ -120,8 +120,7 @@ QSqlQuery executed(Database &database, const QString &text, const QVariantList &
             written += driver->formatValue(field) + parts.at(at);
         }
         done = query.exec(written);
-    } else {
-        query.prepare(text);
+    } else if (query.prepare(text)) {
         for (const QVariant &value : values)
             query.addBindValue(value);
         done = query.exec();
