@@ -21,16 +21,16 @@ namespace {
 
 QList<GridColumn> logColumns(bool withRecord)
 {
-    QList<GridColumn> columns = {{QStringLiteral("changed_time"), QStringLiteral("الوقت"), 170},
-                                 {QStringLiteral("user_name"), QStringLiteral("المستخدم"), 95},
-                                 {QStringLiteral("host_name"), QStringLiteral("جهاز العمل"), 60},
+    QList<GridColumn> columns = {{QStringLiteral("changed_time"), QStringLiteral("الوقت"), 160},
+                                 {QStringLiteral("user_name"), QStringLiteral("المستخدم"), 85},
+                                 {QStringLiteral("host_name"), QStringLiteral("جهاز العمل"), 90},
                                  {QStringLiteral("change_words"), QStringLiteral("التغيير"), 55},
-                                 {QStringLiteral("table_words"), QStringLiteral("الجدول"), 110}};
+                                 {QStringLiteral("table_words"), QStringLiteral("الجدول"), 105}};
     if (withRecord)
-        columns << GridColumn{QStringLiteral("record_key"), QStringLiteral("السجل"), 330};
-    columns << GridColumn{QStringLiteral("item_key"), QStringLiteral("البند"), 150}
+        columns << GridColumn{QStringLiteral("record_key"), QStringLiteral("السجل"), 300};
+    columns << GridColumn{QStringLiteral("item_key"), QStringLiteral("البند"), 170}
             << GridColumn{QStringLiteral("field_name"), QStringLiteral("الحقل"), 115}
-            << GridColumn{QStringLiteral("old_value"), QStringLiteral("القيمة السابقة"), 105}
+            << GridColumn{QStringLiteral("old_value"), QStringLiteral("القيمة السابقة"), 120}
             << GridColumn{QStringLiteral("new_value"), QStringLiteral("القيمة الجديدة"), 100};
     return columns;
 }
