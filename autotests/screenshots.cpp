@@ -12,6 +12,7 @@
 #include "data/test_store.h"
 #include "fixtures.h"
 #include "reports/all_cases_report.h"
+#include "reports/case_course_report.h"
 #include "reports/case_tests_compare_report.h"
 #include "reports/test_report_common.h"
 #include "ui/global.h"
@@ -159,6 +160,24 @@ void shootCaseTests()
         std::printf("%s\n", qPrintable(path));
     }
     lookup.CompareReady = false;
+    auto *course = TCaseCourseReport::instance();
+    course->loadCase(TMeasureDiagonsisForm::instance()->shownCaseCode());
+    const QString coursePath = QDir(outputFolder).filePath(QStringLiteral("course-report.pdf"));
+    course->writePdf(coursePath);
+    std::printf("%s\n", qPrintable(coursePath));
+}
+
+// The test on screen saved, one answer changed and saved again, and the history of the test.
+void shootTestHistory()
+{
+    for (const QList<Qt::Key> &keys : {QList<Qt::Key>{}, QList<Qt::Key>{Qt::Key_3}}) {
+        answerByKeys(keys);
+        onNextModal<QMessageBox>([](QMessageBox *box) { box->buttons().first()->click(); });
+        click("MeasureDiagonsisForm", "spSave");
+    }
+    click("MeasureDiagonsisForm", "spHistory");
+    shoot(screen("RecordHistoryForm"), "test-history.png");
+    screen("RecordHistoryForm")->close();
 }
 
 // The user accounts with the first account chosen.
@@ -204,6 +223,9 @@ void shootBasicData()
     screens::show(QStringLiteral("BasicDataMainForm"));
     settle();
     shoot(screen("BasicDataMainForm"), "basic-data-menu.png");
+    click("BasicDataMainForm", "SP_audit_log");
+    shoot(screen("AuditLogForm"), "audit-log.png");
+    screen("AuditLogForm")->close();
     shootFileButton("BasicDataMainForm", "spBackup", nullptr, "backup-save.png", "backup-done.png");
     shootFileButton("BasicDataMainForm", "spRestore", "simat-*.db", "restore-open.png",
                     "restore-question.png");
@@ -391,6 +413,7 @@ int main(int argc, char *argv[])
         question->button(QMessageBox::No)->click();
     });
     click("MeasureDiagonsisForm", "spNew");
+    shootTestHistory();
     test->hide();
     shootUsers();
     shootBasicData();

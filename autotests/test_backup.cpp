@@ -25,9 +25,11 @@ namespace {
 
 // Makes the register one of before the record of its schema version: without that record, its
 // index of names kept by the program's own functions.
+// A register of the first version, which had no log of changes either.
 void makeRegisterOfTheFirstVersion(Register &reg)
 {
     reg.run("drop table schema_version");
+    reg.run("drop table audit_log");
     Database &database = reg.dm().Database1;
     if (database.engine() != DatabaseAlias::Engine::SQLite)
         return;

@@ -202,6 +202,7 @@ void TLoginForm::fillSession(const accounts::Account &account)
     session.SessionUserLevel = account.level;
     session.SessionUserPassword.clear();
     session.RegisterReadOnly = TDataModule1::instance()->Database1.isReadOnly();
+    TDataModule1::instance()->Database1.setSessionUser(account.code);
 }
 
 } // namespace simat

@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "basic_data/audit_log_form.h"
 #include "basic_data/basic_data_main.h"
 #include "basic_data/setup_data.h"
 #include "basic_data/setup_data_level_2.h"
@@ -19,6 +20,8 @@
 #include "main_form.h"
 #include "platform.h"
 #include "reports/all_cases_report.h"
+#include "reports/audit_log_report.h"
+#include "reports/case_course_report.h"
 #include "reports/case_tests_compare_report.h"
 #include "reports/measure_diagonsis_report.h"
 #include "reports/measure_diagonsis_summary_report.h"
@@ -79,6 +82,10 @@ void createScreens()
     declare<TIntervalForm>(QStringLiteral("IntervalForm"));
     declare<TAllCasesReport>(QStringLiteral("AllCasesReport"));
     declare<TCaseTestsCompareReport>(QStringLiteral("CaseTestsCompareReport"));
+    declare<TCaseCourseReport>(QStringLiteral("CaseCourseReport"));
+    declare<TAuditLogForm>(QStringLiteral("AuditLogForm"));
+    declare<TRecordHistoryForm>(QStringLiteral("RecordHistoryForm"));
+    declare<TAuditLogReport>(QStringLiteral("AuditLogReport"));
     declare<TStudentsReportForm>(QStringLiteral("StudentsReportForm"));
     declare<TSetupOptionsForm>(QStringLiteral("SetupOptionsForm"));
     declare<TChangePasswordForm>(QStringLiteral("ChangePasswordForm"));

@@ -30,6 +30,9 @@ TBasicDataMainForm::TBasicDataMainForm(QWidget *parent)
         button->setIcon(table);
     ui->SP_students->setIcon(style()->standardIcon(QStyle::SP_DirHomeIcon));
     ui->SP_users->setIcon(style()->standardIcon(QStyle::SP_DialogYesButton));
+    ui->SP_audit_log->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
+    connect(ui->SP_audit_log, &QToolButton::clicked, this,
+            guarded(this, &TBasicDataMainForm::SP_audit_logClick));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     ui->spBackup->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     ui->spRestore->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
@@ -63,6 +66,7 @@ void TBasicDataMainForm::applyUserLevel()
 {
     const permissions::Access access = sessionAccess();
     ui->SP_users->setEnabled(permissions::mayOpenAccounts(access));
+    ui->SP_audit_log->setEnabled(permissions::mayReadAuditLog(access));
     ui->spBackup->setEnabled(permissions::mayBackUpRegister(access));
     ui->spRestore->setEnabled(permissions::mayRestoreRegister(access));
     ui->SP_class_info_source->setEnabled(permissions::mayOpenClassifications(access));
@@ -115,6 +119,12 @@ void TBasicDataMainForm::SP_usersClick()
     if (!permissions::mayOpenAccounts(sessionAccess()))
         return;
     screens::show(QStringLiteral("UsersForm"));
+}
+
+void TBasicDataMainForm::SP_audit_logClick()
+{
+    if (permissions::mayReadAuditLog(sessionAccess()))
+        screens::show(QStringLiteral("AuditLogForm"));
 }
 
 namespace {

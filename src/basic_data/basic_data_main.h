@@ -29,6 +29,7 @@ public slots:
     void SP_studentsClick();
     void SP_usersClick();
     void spImportCasesClick();
+    void SP_audit_logClick();
     void spBackupClick();
     void spRestoreClick();
     void spExitClick();

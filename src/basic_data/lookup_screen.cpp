@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "core/numbers.h"
 #include "core/permissions.h"
+#include "data/audit_log.h"
 #include "data/dm.h"
 #include "lookup_tables.h"
 #include "setup_data_report.h"
@@ -252,7 +253,7 @@ void TLookupTableScreen::saveRow()
     Saving = inserting;
     const auto savingEnds = qScopeGuard([this] { Saving = false; });
     Database &database = dm()->Database1;
-    const bool saved = database.inTransaction([&] { inserting ? insertRow() : updateRow(); });
+    const bool saved = database.inTransaction([&] { inserting ? insertRow() : updateLoggedRow(); });
     if (saved) {
         if (inserting)
             clearAfterInsert();
@@ -271,12 +272,27 @@ void TLookupTableScreen::clearAfterInsert()
     Edesc->clear();
 }
 
+audit::RecordChange TLookupTableScreen::rowChange(int code) const
+{
+    return {dm()->Database1,
+            basic_data::registeredName(CurrentTableName),
+            {{basic_data::registeredName(CodeColumn), code}}};
+}
+
+void TLookupTableScreen::updateLoggedRow()
+{
+    audit::RecordChange change = rowChange(wholeNumber(Ecode->text(), QStringLiteral("الكود")));
+    updateRow();
+    change.log();
+}
+
 // The code is numbered in the transaction that inserts the row: no other workstation takes
 // the same code meanwhile.
 void TLookupTableScreen::insertRow()
 {
     const QString table = basic_data::registeredName(CurrentTableName);
     NextCode = dm()->nextSerial(CodeColumn, table);
+    audit::RecordChange change = rowChange(NextCode);
     Ecode->setText(QString::number(NextCode));
     Statement *insert = insertStatement();
     const QStringList columns =
@@ -290,6 +306,7 @@ void TLookupTableScreen::insertRow()
     insert->setParam(QStringLiteral("e_type"), 1);
     insert->setParam(QStringLiteral("wi"), globals().session.SessionUserCode);
     insert->exec();
+    change.log();
 }
 
 void TLookupTableScreen::bindRowValues(Statement *statement)

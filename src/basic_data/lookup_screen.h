@@ -12,6 +12,9 @@ class QToolButton;
 
 namespace simat {
 
+namespace audit {
+class RecordChange;
+}
 class Statement;
 
 // What the screens of the lookup tables of one level share: a table is chosen through the
@@ -124,6 +127,9 @@ private:
     void rememberStoredEntries();
     void saveRow();
     void insertRow();
+    // The update of the screen's level, logged.
+    void updateLoggedRow();
+    audit::RecordChange rowChange(int code) const;
     void landOnSearchedRow(const QString &code, const QString &name);
 
     Level m_level;

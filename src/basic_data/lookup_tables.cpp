@@ -2,6 +2,7 @@
 
 #include "core/bidi.h"
 #include "core/error.h"
+#include "data/audit_log.h"
 #include "data/dm.h"
 #include "data/statement_texts.h"
 #include "ui/global.h"
@@ -139,11 +140,16 @@ namespace {
 // The number of rows deleted.
 int deleteRow(const QString &table, const QString &codeColumn, int code)
 {
-    Statement *remove = TDataModule1::instance()->SetupDataDeleteQuery;
+    TDataModule1 *dm = TDataModule1::instance();
+    audit::RecordChange change(dm->Database1, registeredName(table),
+                               {{registeredName(codeColumn), code}});
+    Statement *remove = dm->SetupDataDeleteQuery;
     remove->setLine(1, registeredName(table));
     remove->setLine(3, registeredName(codeColumn));
     remove->setParam(QStringLiteral("code"), code);
-    return remove->exec();
+    const int deleted = remove->exec();
+    change.log();
+    return deleted;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "students.h"
 
+#include "basic_data/audit_log_form.h"
 #include "core/age.h"
 #include "core/bidi.h"
 #include "core/contact.h"
@@ -9,6 +10,7 @@
 #include "core/permissions.h"
 #include "data/dm.h"
 #include "data/text_search.h"
+#include "reports/case_course_report.h"
 #include "students_report.h"
 #include "ui/action.h"
 #include "ui/digit_box.h"
@@ -181,6 +183,12 @@ void TStudentsForm::FormCreate()
     ui->spPrint->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     ui->spSudentFormSearch->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    ui->spCourse->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
+    ui->spHistory->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    // Hidden below level 1, the button keeps its place: no other button moves.
+    QSizePolicy keepsPlace = ui->spHistory->sizePolicy();
+    keepsPlace.setRetainSizeWhenHidden(true);
+    ui->spHistory->setSizePolicy(keepsPlace);
 }
 
 void TStudentsForm::connectControls()
@@ -193,6 +201,10 @@ void TStudentsForm::connectControls()
     connect(ui->spSudentFormSearch, &QToolButton::clicked, this,
             guarded(this, &TStudentsForm::spSudentFormSearchClick));
     connect(ui->spExit, &QToolButton::clicked, this, guarded(this, &TStudentsForm::spExitClick));
+    connect(ui->spCourse, &QToolButton::clicked, this,
+            guarded(this, &TStudentsForm::spCourseClick));
+    connect(ui->spHistory, &QToolButton::clicked, this,
+            guarded(this, &TStudentsForm::spHistoryClick));
     connect(ui->DTbirthDate, &QDateEdit::dateChanged, this,
             guarded(this, &TStudentsForm::DTbirthDateChange));
     connect(ui->emHajDate, &QLineEdit::editingFinished, this,
@@ -236,6 +248,7 @@ void TStudentsForm::applyUserLevel()
     ui->spNew->setVisible(writable);
     ui->spSave->setVisible(writable);
     ui->spDelete->setVisible(writable && permissions::mayDeleteCases(access));
+    ui->spHistory->setVisible(permissions::mayReadRecordHistory(access));
     for (const TextField &field : textFields)
         box(field.box)->setReadOnly(!writable);
     ui->emHajDate->setReadOnly(!writable);
@@ -553,6 +566,26 @@ void TStudentsForm::spPrintClick()
     cases->open();
     screens::object<TStudentsReportForm>(QStringLiteral("StudentsReportForm"))
         ->previewRows(cases, TStudentsReportForm::plainTitle(), this);
+}
+
+void TStudentsForm::spCourseClick()
+{
+    TCaseCourseReport::instance()->previewCase(ui->eCode->text().toInt(), this);
+}
+
+void TStudentsForm::spHistoryClick()
+{
+    if (!permissions::mayReadRecordHistory(sessionAccess()))
+        return;
+    const int code = ui->eCode->text().toInt();
+    if (code == 0) {
+        messages::info(QStringLiteral("لا توجد حالة مسجلة معروضة"), this);
+        return;
+    }
+    TRecordHistoryForm::instance()->showRecord(
+        QStringLiteral("سجل تغييرات الحالة ") + isolated(QString::number(code)) +
+            QStringLiteral(" ") + ui->eName->text(),
+        {QStringLiteral("student")}, {{QStringLiteral("stud_code"), code}});
 }
 
 void TStudentsForm::spSudentFormSearchClick()

@@ -37,6 +37,8 @@ public slots:
     void spDeleteClick();
     void spPrintClick();
     void spSudentFormSearchClick();
+    void spCourseClick();
+    void spHistoryClick();
     void spExitClick();
     void DTbirthDateChange();
     void emHajDateExit();

@@ -1,6 +1,7 @@
 #include "case_measuers_list.h"
 
 #include "measure_diagonsis.h"
+#include "reports/case_course_report.h"
 #include "reports/case_tests_compare_report.h"
 #include "ui/action.h"
 #include "ui/grid_model.h"
@@ -83,6 +84,9 @@ TCaseMeasuresListForm::TCaseMeasuresListForm(QWidget *parent)
     ui->spCompare->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     connect(ui->spCompare, &QToolButton::clicked, this,
             guarded(this, &TCaseMeasuresListForm::spCompareClick));
+    ui->spCourse->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    connect(ui->spCourse, &QToolButton::clicked, this,
+            guarded(this, &TCaseMeasuresListForm::spCourseClick));
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { ui->spCompare->setEnabled(markedRows().size() == 2); });
     installFunctionKeys();
@@ -159,6 +163,11 @@ void TCaseMeasuresListForm::spCompareClick()
     TCaseTestsCompareReport *report = TCaseTestsCompareReport::instance();
     report->compareTests(testOfRow(rows.at(0)), testOfRow(rows.at(1)));
     report->preview(this);
+}
+
+void TCaseMeasuresListForm::spCourseClick()
+{
+    TCaseCourseReport::instance()->previewCase(ui->eStudentCode->text().toInt(), this);
 }
 
 void TCaseMeasuresListForm::spExitClick()

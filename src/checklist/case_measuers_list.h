@@ -29,6 +29,7 @@ public:
 public slots:
     void DBGstud_meas_listDblClick();
     void spCompareClick();
+    void spCourseClick();
     void spExitClick();
 
 private:

@@ -1,7 +1,9 @@
 #include "measure_diagonsis.h"
 
+#include "basic_data/audit_log_form.h"
 #include "case_measuers_list.h"
 #include "core/age.h"
+#include "core/bidi.h"
 #include "core/checklist.h"
 #include "core/error.h"
 #include "core/hijri.h"
@@ -108,6 +110,11 @@ void TMeasureDiagonsisForm::FormCreate()
     ui->spCloseRep->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     ui->spPrint->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     ui->spPrevMeas->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
+    ui->spHistory->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    // Hidden below level 1, the button keeps its place: no other button moves.
+    QSizePolicy keepsPlace = ui->spHistory->sizePolicy();
+    keepsPlace.setRetainSizeWhenHidden(true);
+    ui->spHistory->setSizePolicy(keepsPlace);
     ui->spPrevMeas->setVisible(false);
     ui->SPCommunication->setChecked(true);
 }
@@ -122,6 +129,8 @@ void TMeasureDiagonsisForm::connectControls()
             guarded(this, &TMeasureDiagonsisForm::spExitClick));
     connect(ui->spPrevMeas, &QToolButton::clicked, this,
             guarded(this, &TMeasureDiagonsisForm::spPrevMeasClick));
+    connect(ui->spHistory, &QToolButton::clicked, this,
+            guarded(this, &TMeasureDiagonsisForm::spHistoryClick));
     connect(ui->spPrint, &QToolButton::clicked, this,
             guarded(this, &TMeasureDiagonsisForm::spPrintClick));
     connect(ui->spCloseRep, &QToolButton::clicked, this,
@@ -273,12 +282,30 @@ void TMeasureDiagonsisForm::applyUserLevel()
     ui->spCloseRep->setVisible(permissions::mayCloseTests(access) && open);
     ui->spNew->setVisible(permissions::maySaveTests(access));
     ui->spSave->setVisible(editable);
+    ui->spHistory->setVisible(permissions::mayReadRecordHistory(access));
     ui->spFindInfoSource->setVisible(editable);
     ui->spFindTester->setVisible(editable);
     ui->eSchoolName->setReadOnly(!editable);
     ui->DTMeasDiagDate->setReadOnly(!editable);
     ui->emMeasDiagHajDate->setReadOnly(!editable);
     m_answers->setReadOnly(!editable);
+}
+
+void TMeasureDiagonsisForm::spHistoryClick()
+{
+    if (!permissions::mayReadRecordHistory(userAccess()))
+        return;
+    if (m_session->status() == TestSession::Status::New) {
+        messages::info(QStringLiteral("الاختبار المعروض غير محفوظ"), this);
+        return;
+    }
+    const TestIdentity test = storedTest();
+    TRecordHistoryForm::instance()->showRecord(
+        QStringLiteral("سجل تغييرات الاختبار رقم %1 بتاريخ %2 للحالة %3")
+            .arg(isolated(QString::number(test.testNo)),
+                 isolated(test.testDate.toString(QStringLiteral("dd/MM/yyyy"))),
+                 ui->eStudentName->text()),
+        {QStringLiteral("test_hdr"), QStringLiteral("test_dtl")}, audit::testKey(test));
 }
 
 void TMeasureDiagonsisForm::spExitClick()

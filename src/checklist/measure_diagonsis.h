@@ -62,6 +62,7 @@ public slots:
     void spSaveClick();
     void spExitClick();
     void spPrevMeasClick();
+    void spHistoryClick();
     void spPrintClick();
     void N1Click();
     void N2Click();

@@ -49,6 +49,9 @@ inline constexpr auto &mayKeepAccounts = changesUpTo<Level::Administrator>;
 inline constexpr auto &mayBackUpRegister = upTo<Level::Administrator>;
 inline constexpr auto &mayRestoreRegister = changesUpTo<Level::Administrator>;
 inline constexpr auto &mayInstall = upTo<Level::Administrator>;
+// Who changed what: the whole log, and the history of the case or test on a screen.
+inline constexpr auto &mayReadAuditLog = upTo<Level::Administrator>;
+inline constexpr auto &mayReadRecordHistory = upTo<Level::Supervisor>;
 // Every user chooses their own password.
 inline constexpr auto &mayChangeOwnPassword = changesUpTo<Level::Inquirer>;
 

@@ -1,5 +1,6 @@
 #include "accounts.h"
 
+#include "audit_log.h"
 #include "core/error.h"
 #include "database.h"
 #include "dm.h"
@@ -329,8 +330,11 @@ LoginResult logIn(Database &database, int code, const QString &password)
 
 void setPassword(Database &database, int code, const QString &password)
 {
+    audit::RecordChange change(database, QStringLiteral("users"),
+                               {{QStringLiteral("user_code"), code}});
     if (writePassword(database, code, hash(password)) != 1)
         throw Error(QStringLiteral("الحساب غير موجود"));
+    change.log();
 }
 
 QString passwordToStore(Database &database, int code, const QString &typed)

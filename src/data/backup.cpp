@@ -1,5 +1,6 @@
 #include "backup.h"
 
+#include "audit_log.h"
 #include "backup_texts.h"
 #include "core/bidi.h"
 #include "core/error.h"
@@ -560,6 +561,9 @@ void restore(Database &database, const QString &filePath, const Progress &progre
     if (failure)
         throw withReasonOf(
             *failure, QStringLiteral("تعذر استرجاع النسخة الاحتياطية، وبقيت البيانات كما كانت"));
+    if (!database.inTransaction(
+            [&] { audit::logRestore(database, QFileInfo(filePath).fileName()); }))
+        throw Error(database.lastFailure());
 }
 
 QString automaticFolder()

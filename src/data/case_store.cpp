@@ -1,5 +1,6 @@
 #include "case_store.h"
 
+#include "audit_log.h"
 #include "core/data_source.h"
 #include "core/error.h"
 #include "core/hijri.h"
@@ -61,17 +62,21 @@ int CaseStore::save(const CaseRecord &record, int branchNo, int userCode)
             return;
         }
         code = record.code();
+        audit::RecordChange change = caseChange(code);
         bindRecord(record, code, branchNo, userCode, false);
         if (m_dm.UpdateStudent->exec() != 1)
             throw Error(QStringLiteral("الحالة غير مسجلة على النظام"));
+        change.log();
     });
     return saved ? code : 0;
 }
 
 void CaseStore::insertUnder(const CaseRecord &record, int code, int branchNo, int userCode)
 {
+    audit::RecordChange change = caseChange(code);
     bindRecord(record, code, branchNo, userCode, true);
     m_dm.AddNewStudent->exec();
+    change.log();
 }
 
 void CaseStore::bindRecord(const CaseRecord &record, int code, int branchNo, int userCode,
@@ -104,12 +109,19 @@ bool CaseStore::hasTests(int caseCode)
 bool CaseStore::remove(int caseCode)
 {
     return m_dm.Database1.inTransaction([&] {
+        audit::RecordChange change = caseChange(caseCode);
         Statement &remove = *m_dm.SetupDataDeleteQuery;
         remove.setLine(1, QStringLiteral("student"));
         remove.setLine(3, QStringLiteral("stud_code"));
         remove.setParam(QStringLiteral("code"), caseCode);
         remove.exec();
+        change.log();
     });
+}
+
+audit::RecordChange CaseStore::caseChange(int caseCode)
+{
+    return {m_dm.Database1, QStringLiteral("student"), {{QStringLiteral("stud_code"), caseCode}}};
 }
 
 } // namespace simat

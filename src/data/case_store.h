@@ -9,6 +9,9 @@
 
 namespace simat {
 
+namespace audit {
+class RecordChange;
+}
 class Statement;
 class TDataModule1;
 
@@ -50,6 +53,7 @@ public:
     const QString &lastFailure() const;
 
 private:
+    audit::RecordChange caseChange(int caseCode);
     void bindRecord(const CaseRecord &record, int code, int branchNo, int userCode, bool insert);
 
     TDataModule1 &m_dm;

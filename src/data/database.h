@@ -110,6 +110,10 @@ public:
     // once taken.
     QString takeOpenWarning() { return std::exchange(m_openWarning, QString()); }
 
+    // Whose changes the audit log records: the session user's code, set at each login.
+    void setSessionUser(int userCode) { m_sessionUser = userCode; }
+    int sessionUser() const { return m_sessionUser; }
+
     // Runs a statement text that needs no parameters (schema creation); throws Error.
     void execute(const QString &sql);
 
@@ -141,6 +145,7 @@ private:
     bool m_waiting = false;
     bool m_reopenPending = false;
     bool m_readOnly = false;
+    int m_sessionUser = 0;
     std::vector<Statement *> m_statements;
     std::vector<Statement *> m_openBeforeLoss;
 };

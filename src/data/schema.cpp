@@ -1,6 +1,7 @@
 #include "schema.h"
 
 #include "accounts.h"
+#include "audit_log.h"
 #include "core/error.h"
 #include "database.h"
 #include "dialect.h"
@@ -325,11 +326,19 @@ QString hashPasswords(Database &database)
     return {};
 }
 
+// Audit log: a row for each changed field of every change from now on.
+QString addAuditLog(Database &database)
+{
+    for (const QString &definition : audit::tableDefinition(database))
+        database.execute(definition);
+    return {};
+}
+
 // The changes a database made by an earlier version needs, in order: version n is the first n.
 const std::vector<QString (*)(Database &)> &migrations()
 {
-    static const std::vector<QString (*)(Database &)> all = {addUniqueTestNumbers, hashPasswords,
-                                                             search::writeNameIndexInPlainSql};
+    static const std::vector<QString (*)(Database &)> all = {
+        addUniqueTestNumbers, hashPasswords, search::writeNameIndexInPlainSql, addAuditLog};
     return all;
 }
 

@@ -1,5 +1,6 @@
 #include "test_store.h"
 
+#include "audit_log.h"
 #include "core/error.h"
 #include "core/hijri.h"
 #include "dm.h"
@@ -138,6 +139,28 @@ const QString &TestStore::lastFailure() const
 {
     return m_dm.Database1.lastFailure();
 }
+
+namespace {
+
+// The changes of a test's header, and of its answers (of one domain, or all of them).
+struct TestChange {
+    TestChange(Database &database, const TestIdentity &test, std::optional<int> domain = {})
+        : header(database, QStringLiteral("test_hdr"), audit::testKey(test))
+        , answers(database, QStringLiteral("test_dtl"), audit::testKey(test),
+                  domain ? audit::Key{{QStringLiteral("ques_group"), *domain}} : audit::Key{},
+                  {QStringLiteral("ques_group"), QStringLiteral("ques_id")})
+    {}
+    void log(const TestIdentity &now)
+    {
+        header.log(audit::testKey(now));
+        answers.log(audit::testKey(now));
+    }
+
+    audit::RecordChange header;
+    audit::RecordChange answers;
+};
+
+} // namespace
 
 // ---------------------------------------------------------------- reads
 
@@ -310,12 +333,14 @@ int TestStore::saveNew(const ChecklistTest &test, int domain, int userCode)
         number = nextNumberOfYear(named.branchNo, named.testDate.year());
         TestIdentity numbered = named;
         numbered.testNo = number;
+        TestChange change(m_dm.Database1, numbered, domain);
         writeHeader(*m_dm.AddNewStudentMeasDiagHdr, numbered, test, true, userCode);
         m_dm.AddNewStudentMeasDiagHdr->exec();
         for (const AnsweredQuestion &question : test.domainAnswers(domain)) {
             writeAnswer(*m_dm.AddNewStudentMeasDiagDtl, numbered, question, true, userCode);
             m_dm.AddNewStudentMeasDiagDtl->exec();
         }
+        change.log(numbered);
     });
     return saved ? number : 0;
 }
@@ -361,6 +386,7 @@ int TestStore::saveStored(const TestIdentity &stored, const ChecklistTest &test,
     TestIdentity saved = test.identity;
     const bool done = m_dm.Database1.inTransaction([&] {
         TestIdentity named = stored;
+        TestChange change(m_dm.Database1, stored, domain);
         saved.testNo = numberInYearOf(stored, saved.testDate);
         if (saved.testNo != stored.testNo) {
             moveTest(stored, saved);
@@ -374,6 +400,7 @@ int TestStore::saveStored(const TestIdentity &stored, const ChecklistTest &test,
             m_dm.MoveStudMeasDtlDate->exec();
         }
         writeDomain(saved, test.domainAnswers(domain), userCode);
+        change.log(saved);
     });
     return done ? saved.testNo : 0;
 }
@@ -434,20 +461,25 @@ void TestStore::writeAnswer(Statement &statement, const TestIdentity &test,
 bool TestStore::close(const TestIdentity &test)
 {
     return m_dm.Database1.inTransaction([&] {
+        audit::RecordChange change(m_dm.Database1, QStringLiteral("test_hdr"),
+                                   audit::testKey(test));
         bindTestIdentity(*m_dm.CloseStudMeas, test);
         if (m_dm.CloseStudMeas->exec() != 1)
             throw Error(missingTest);
+        change.log();
     });
 }
 
 bool TestStore::remove(const TestIdentity &test)
 {
     return m_dm.Database1.inTransaction([&] {
+        TestChange change(m_dm.Database1, test);
         bindTestIdentity(*m_dm.DeleteStudMeasHdr, test);
         if (m_dm.DeleteStudMeasHdr->exec() != 1)
             throw Error(missingTest);
         bindTestIdentity(*m_dm.DeleteStudMeasDtl, test);
         m_dm.DeleteStudMeasDtl->exec();
+        change.log(test);
     });
 }
 

@@ -260,7 +260,7 @@ private:
             return false;
         for (const Element &other : band.elements) {
             if (&other == &text || !other.visible || other.kind == Element::Kind::Line ||
-                other.kind == Element::Kind::Rect)
+                other.kind == Element::Kind::Rect || other.kind == Element::Kind::Polyline)
                 continue;
             const bool lower = other.box.top() > text.box.top() + tolerance;
             const bool across = other.box.left() < text.box.right() - tolerance &&
@@ -292,6 +292,7 @@ private:
             item.name = e.name;
             item.color = e.color;
             item.penWidth = e.penWidth;
+            item.dashed = e.dashed;
             const QRectF box(rightToLeft(e.box.x()) - e.box.width(), e.box.y(), e.box.width(),
                              e.box.height());
             item.rect = box;
@@ -322,6 +323,12 @@ private:
                     QLineF(rightToLeft(e.box.x()), e.box.y(),
                            rightToLeft(e.box.x() + e.box.width()), e.box.y() + e.box.height());
                 item.rect = QRectF(item.line.p1(), item.line.p2()).normalized();
+                break;
+            case Element::Kind::Polyline:
+                item.kind = Item::Kind::Polyline;
+                for (const QPointF &point : e.points)
+                    item.points << QPointF(rightToLeft(point.x()), point.y());
+                item.rect = item.points.boundingRect();
                 break;
             case Element::Kind::Rect:
                 item.kind = Item::Kind::Rect;
@@ -378,6 +385,7 @@ private:
         for (Item item : prepared.items) {
             item.rect.translate(0, top);
             item.line.translate(0, top);
+            item.points.translate(0, top);
             page.items << item;
         }
     }

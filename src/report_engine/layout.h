@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QLineF>
 #include <QList>
+#include <QPolygonF>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -16,13 +17,14 @@ namespace simat::report {
 // What a laid-out page holds: positioned texts, lines, rectangles and pictures, in millimetres
 // from the top-left corner of the paper.
 struct Item {
-    enum class Kind { Text, Line, Rect, Picture };
+    enum class Kind { Text, Line, Rect, Picture, Polyline };
     Kind kind = Kind::Text;
-    QString band; // the band that printed it
-    QString name; // the element's name
-    QRectF rect;  // text box, rectangle, picture; for a line its bounding box
-    QLineF line;  // a line's ends
-    QString text; // with the page number tokens filled in
+    QString band;     // the band that printed it
+    QString name;     // the element's name
+    QRectF rect;      // text box, rectangle, picture; for a line its bounding box
+    QLineF line;      // a line's ends
+    QPolygonF points; // a polyline's points
+    QString text;     // with the page number tokens filled in
     QString family;
     double pointSize = 10;
     bool bold = false;
@@ -32,6 +34,7 @@ struct Item {
     QColor color = Qt::black;
     QColor fill;
     double penWidth = 0.2; // mm
+    bool dashed = false;
     QImage picture;
 };
 

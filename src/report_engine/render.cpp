@@ -17,6 +17,8 @@ QPen penOf(const Item &item)
     QPen pen(item.color, mmToDots(item.penWidth));
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
+    if (item.dashed)
+        pen.setDashPattern({4, 3});
     return pen;
 }
 
@@ -75,6 +77,16 @@ void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origi
             painter.drawLine(QLineF(mmToDots(item.line.x1()), mmToDots(item.line.y1()),
                                     mmToDots(item.line.x2()), mmToDots(item.line.y2())));
             break;
+        case Item::Kind::Polyline: {
+            QPen pen = penOf(item);
+            pen.setJoinStyle(Qt::RoundJoin);
+            painter.setPen(pen);
+            QPolygonF points;
+            for (const QPointF &point : item.points)
+                points << QPointF(mmToDots(point.x()), mmToDots(point.y()));
+            painter.drawPolyline(points);
+            break;
+        }
         case Item::Kind::Rect:
             painter.setPen(penOf(item));
             painter.setBrush(item.fill.isValid() ? QBrush(item.fill) : QBrush(Qt::NoBrush));

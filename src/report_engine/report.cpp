@@ -46,6 +46,16 @@ Element &Band::addLine(double x1, double y1, double x2, double y2, double penWid
     return e;
 }
 
+Element &Band::addPolyline(const QPolygonF &points, double penWidth)
+{
+    Element &e = elements.emplace_back();
+    e.kind = Element::Kind::Polyline;
+    e.points = points;
+    e.box = points.boundingRect();
+    e.penWidth = penWidth;
+    return e;
+}
+
 Element &Band::addRect(double x, double y, double w, double h, const QColor &fill, double penWidth)
 {
     Element &e = elements.emplace_back();

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QPageLayout>
+#include <QPolygonF>
 #include <QRectF>
 #include <QString>
 #include <QVariant>
@@ -28,9 +29,10 @@ enum class Align { Right, Center, Left };
 
 // One element of a band. Positions are millimetres: x from the RIGHT edge of the printable
 // width to the element's right side (the first column stands at x = 0), y from the band's top.
-// A line runs from (x, y) to (x + w, y + h), both measured the same way.
+// A line runs from (x, y) to (x + w, y + h), both measured the same way; a polyline through its
+// points, measured the same way too.
 struct Element {
-    enum class Kind { Text, Line, Rect, Picture };
+    enum class Kind { Text, Line, Rect, Picture, Polyline };
     Kind kind = Kind::Text;
     QString name;
     QRectF box;
@@ -56,6 +58,9 @@ struct Element {
 
     // Line and rectangle: pen width in mm (0 draws no outline), fill of a rectangle.
     double penWidth = 0.2;
+    // A line or polyline drawn in dashes.
+    bool dashed = false;
+    QPolygonF points;
     QColor fill;
     // A rectangle, a vertical line or a text that reaches down to the band's bottom when the
     // band grows (the cells of a table row).
@@ -83,6 +88,8 @@ public:
     Element &addField(const QString &column, double x, double y, double w, double h,
                       Align align = Align::Right, const QString &mask = {});
     Element &addLine(double x1, double y1, double x2, double y2, double penWidth = 0.2);
+    // A line through the points, each (x from the right, y from the band's top).
+    Element &addPolyline(const QPolygonF &points, double penWidth = 0.2);
     Element &addRect(double x, double y, double w, double h, const QColor &fill = {},
                      double penWidth = 0.2);
     Element &addPicture(const QString &name, double x, double y, double w, double h,

@@ -5,6 +5,7 @@
 #include "core/numbers.h"
 #include "core/permissions.h"
 #include "data/accounts.h"
+#include "data/audit_log.h"
 #include "data/dm.h"
 #include "data/statement_texts.h"
 #include "ui/action.h"
@@ -353,14 +354,20 @@ int TUsersForm::writeAccount()
     TDataModule1 *dm = TDataModule1::instance();
     if (m_chosenCode != 0) {
         refuseLockingOut(m_chosenCode);
+        audit::RecordChange change(dm->Database1, QStringLiteral("users"),
+                                   {{QStringLiteral("user_code"), m_chosenCode}});
         bindAccount(m_chosenCode, false);
         if (dm->UpdateUser->exec() != 1)
             throw Error(QStringLiteral("الحساب غير موجود"));
+        change.log();
         return m_chosenCode;
     }
     const int code = dm->nextSerial(QStringLiteral("user_code"), QStringLiteral("users"));
+    audit::RecordChange change(dm->Database1, QStringLiteral("users"),
+                               {{QStringLiteral("user_code"), code}});
     bindAccount(code, true);
     dm->AddNewUser->exec();
+    change.log();
     return code;
 }
 

@@ -1,0 +1,372 @@
+#include "audit_log.h"
+
+#include "core/checklist_test.h"
+#include "core/error.h"
+#include "database.h"
+#include "statement.h"
+
+#include <QDateTime>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSysInfo>
+
+namespace simat::audit {
+
+namespace {
+
+// The columns whose change the log itself records (who and when), those that repeat another
+// record's value, and the counts of failed logins, which no one changes.
+bool isLogged(const QString &table, const QString &column)
+{
+    static const QStringList unlogged = {
+        QStringLiteral("entry_date"),       QStringLiteral("trans_date"),
+        QStringLiteral("entry_type"),       QStringLiteral("who_insert"),
+        QStringLiteral("who_update"),       QStringLiteral("failed_logins"),
+        QStringLiteral("last_failed_login")};
+    if (unlogged.contains(column))
+        return false;
+    return !(table == QLatin1String("test_dtl") && column == QLatin1String("test_haj_date"));
+}
+
+bool isPassword(const QString &column)
+{
+    return column == QLatin1String("user_password");
+}
+
+QString valueText(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate().toString(Qt::ISODate);
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return value.toString();
+}
+
+struct LogRow {
+    ChangeKind kind;
+    QString item;
+    QString field;
+    QString before;
+    QString after;
+    QVariant caseCode;
+};
+
+// The case a record belongs to, so that the log can be read by case.
+QVariant caseOf(const Key &key, const QMap<QString, QVariant> &fields, const QString &table)
+{
+    for (const auto &[column, value] : key)
+        if (column == QLatin1String("stud_code"))
+            return value;
+    if (table == QLatin1String("student") || fields.contains(QStringLiteral("stud_code")))
+        return fields.value(QStringLiteral("stud_code"));
+    return {};
+}
+
+// The fields of each row of the record that differ; `unlogged` names the columns that are
+// not the rows' own.
+QList<LogRow> differences(const QString &table, const Key &key, const StoredRows &before,
+                          const StoredRows &after, const QStringList &unlogged)
+{
+    QStringList items = before.keys() + after.keys();
+    items.removeDuplicates();
+    QList<LogRow> rows;
+    for (const QString &item : items) {
+        const bool inserted = !before.contains(item);
+        const bool deleted = !after.contains(item);
+        const ChangeKind kind = inserted  ? ChangeKind::Insert
+                                : deleted ? ChangeKind::Delete
+                                          : ChangeKind::Update;
+        const QMap<QString, QVariant> &old = before.value(item);
+        const QMap<QString, QVariant> &now = after.value(item);
+        const QVariant caseCode = caseOf(key, deleted ? old : now, table);
+        for (const QString &field : (deleted ? old : now).keys()) {
+            if (!isLogged(table, field) || unlogged.contains(field))
+                continue;
+            QString was = valueText(old.value(field));
+            QString is = valueText(now.value(field));
+            if (was == is)
+                continue;
+            if (isPassword(field)) {
+                was.clear();
+                is = deleted ? QString() : passwordChanged;
+            }
+            rows << LogRow{kind, item, field, was, is, caseCode};
+        }
+    }
+    return rows;
+}
+
+// Runs a text whose values stand as "?" (no other "?" is in it). A prepared statement costs
+// PostgreSQL two more trips to the server, to prepare and to free it: there the values are
+// written into the text with the driver's own quoting.
+QSqlQuery executed(Database &database, const QString &text, const QVariantList &values)
+{
+    QSqlQuery query(database.connection());
+    query.setForwardOnly(true);
+    bool done = false;
+    if (database.engine() == DatabaseAlias::Engine::PostgreSQL) {
+        const QSqlDriver *driver = database.connection().driver();
+        const QStringList parts = text.split(QLatin1Char('?'));
+        QString written = parts.first();
+        for (qsizetype at = 1; at < parts.size(); ++at) {
+            const QVariant &value = values.at(at - 1);
+            QSqlField field(QString(), value.metaType());
+            field.setValue(value);
+            written += driver->formatValue(field) + parts.at(at);
+        }
+        done = query.exec(written);
+    } else if (query.prepare(text)) {
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        done = query.exec();
+    }
+    if (!done)
+        throw Error(query.lastError().text());
+    return query;
+}
+
+const QString &hostName()
+{
+    static const QString host = QSysInfo::machineHostName();
+    return host;
+}
+
+constexpr int logColumns = 11;
+// Rows written by one statement: SQLite takes 999 values in one at most.
+constexpr int rowsPerInsert = 80;
+
+void insertLogRows(Database &database, const QString &table, const QString &recordKey,
+                   const QList<LogRow> &rows)
+{
+    const QString when =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString oneRow = QLatin1Char('(') +
+                           QStringList(logColumns, QStringLiteral("?")).join(QLatin1Char(',')) +
+                           QLatin1Char(')');
+    for (qsizetype first = 0; first < rows.size(); first += rowsPerInsert) {
+        const qsizetype count = std::min<qsizetype>(rowsPerInsert, rows.size() - first);
+        QVariantList values;
+        for (qsizetype at = first; at < first + count; ++at) {
+            const LogRow &row = rows.at(at);
+            values << when << database.sessionUser() << hostName() << int(row.kind) << table
+                   << recordKey
+                   << (row.caseCode.isNull() ? QVariant(QMetaType::fromType<int>())
+                                             : QVariant(row.caseCode.toInt()))
+                   << row.item << row.field
+                   << (row.before.isNull() ? QVariant(QMetaType::fromType<QString>())
+                                           : QVariant(row.before))
+                   << (row.after.isNull() ? QVariant(QMetaType::fromType<QString>())
+                                          : QVariant(row.after));
+        }
+        executed(database,
+                 QStringLiteral("insert into audit_log (changed_at, user_code, host_name, "
+                                "change_type, table_name, record_key, stud_code, item_key, "
+                                "field_name, old_value, new_value) values ") +
+                     QStringList(count, oneRow).join(QLatin1Char(',')),
+                 values);
+    }
+}
+
+QString itemOf(const QSqlQuery &row, const QStringList &itemColumns)
+{
+    Key item;
+    for (const QString &column : itemColumns)
+        item << std::pair{column, row.value(column)};
+    return keyText(item);
+}
+
+// The lines of logLines() that narrow the rows.
+constexpr int periodLine = 3;
+constexpr int userLine = 4;
+constexpr int caseLine = 5;
+constexpr int tableLine = 6;
+
+void clearNarrowing(Statement &log)
+{
+    for (int line : {periodLine, userLine, caseLine, tableLine})
+        log.setLine(line, QString());
+}
+
+QString tableWords()
+{
+    QStringList cases;
+    for (const auto &[table, words] : loggedTables())
+        cases << QStringLiteral("when '%1' then '%2'").arg(table, words);
+    return QStringLiteral("case a.table_name %1 else a.table_name end as table_words")
+        .arg(cases.join(QLatin1Char(' ')));
+}
+
+} // namespace
+
+QList<std::pair<QString, QString>> loggedTables()
+{
+    return {{QStringLiteral("student"), QStringLiteral("الحالات")},
+            {QStringLiteral("test_hdr"), QStringLiteral("بيانات الاختبار")},
+            {QStringLiteral("test_dtl"), QStringLiteral("إجابات الاختبار")},
+            {QStringLiteral("users"), QStringLiteral("حسابات المستخدمين")},
+            {QStringLiteral("tester_class"), QStringLiteral("تصنيف القائمين بالاختبار")},
+            {QStringLiteral("tester"), QStringLiteral("القائمين بالاختبار")},
+            {QStringLiteral("info_source_class"), QStringLiteral("تصنيف مصادر المعلومات")},
+            {QStringLiteral("info_source"), QStringLiteral("مصادر المعلومات")}};
+}
+
+QStringList logLines()
+{
+    return {QStringLiteral("select a.log_id, a.changed_at, substr(a.changed_at, 9, 2) || '/' || "
+                           "substr(a.changed_at, 6, 2) || '/' || substr(a.changed_at, 1, 4) || ' ' "
+                           "|| substr(a.changed_at, 12, 8) as changed_time, a.user_code, "
+                           "u.a_name as user_name, "
+                           "a.host_name, case a.change_type when 1 then 'إضافة' when 2 then "
+                           "'تعديل' when 3 then 'حذف' else 'استرجاع نسخة احتياطية' end as "
+                           "change_words, a.table_name, ") +
+                tableWords() +
+                QStringLiteral(", a.record_key, a.stud_code, a.item_key, a.field_name, "
+                               "a.old_value, a.new_value"),
+            QStringLiteral("from audit_log a left join users u on u.user_code = a.user_code"),
+            QStringLiteral("where 1=1"),
+            QString(),
+            QString(),
+            QString(),
+            QString(),
+            QStringLiteral("order by a.log_id desc")};
+}
+
+void narrowToFilter(Statement &log, const LogFilter &filter)
+{
+    clearNarrowing(log);
+    log.declare(QStringLiteral("from_time"), ParamType::Text);
+    log.declare(QStringLiteral("to_time"), ParamType::Text);
+    log.declare(QStringLiteral("user_code"), ParamType::Integer);
+    log.declare(QStringLiteral("stud_code"), ParamType::Integer);
+    log.declare(QStringLiteral("table_name"), ParamType::Text);
+    log.setLine(periodLine,
+                QStringLiteral("and a.changed_at >= :from_time and a.changed_at < :to_time"));
+    log.setParam(QStringLiteral("from_time"), filter.from.toString(Qt::ISODate));
+    log.setParam(QStringLiteral("to_time"), filter.to.addDays(1).toString(Qt::ISODate));
+    if (filter.userCode != 0) {
+        log.setLine(userLine, QStringLiteral("and a.user_code = :user_code"));
+        log.setParam(QStringLiteral("user_code"), filter.userCode);
+    }
+    if (filter.caseCode != 0) {
+        log.setLine(caseLine, QStringLiteral("and a.stud_code = :stud_code"));
+        log.setParam(QStringLiteral("stud_code"), filter.caseCode);
+    }
+    if (!filter.table.isEmpty()) {
+        log.setLine(tableLine, QStringLiteral("and a.table_name = :table_name"));
+        log.setParam(QStringLiteral("table_name"), filter.table);
+    }
+}
+
+void narrowToRecord(Statement &log, const QStringList &tables, const Key &key)
+{
+    clearNarrowing(log);
+    QStringList names;
+    for (const QString &table : tables)
+        names << QLatin1Char('\'') + Statement::identifier(table) + QLatin1Char('\'');
+    log.declare(QStringLiteral("record_key"), ParamType::Text);
+    log.setLine(tableLine, QStringLiteral("and a.table_name in (%1) and a.record_key = :record_key")
+                               .arg(names.join(QLatin1Char(','))));
+    log.setParam(QStringLiteral("record_key"), keyText(key));
+}
+
+Key testKey(const TestIdentity &test)
+{
+    return {{QStringLiteral("branch_no"), test.branchNo},
+            {QStringLiteral("test_no"), test.testNo},
+            {QStringLiteral("test_date"), test.testDate},
+            {QStringLiteral("stud_code"), test.caseCode}};
+}
+
+QString keyText(const Key &key)
+{
+    QStringList parts;
+    for (const auto &[column, value] : key)
+        parts << column + QLatin1Char('=') + valueText(value);
+    return parts.join(QLatin1Char(' '));
+}
+
+RecordChange::RecordChange(Database &database, const QString &table, Key key, Key narrowing,
+                           QStringList itemColumns)
+    : m_database(database)
+    , m_table(table)
+    , m_key(std::move(key))
+    , m_narrowing(std::move(narrowing))
+    , m_itemColumns(std::move(itemColumns))
+{
+    m_before = read(m_key);
+}
+
+void RecordChange::log()
+{
+    log(m_key);
+}
+
+// The rows of a record repeat its key, which its header logs; a record of one row logs a change
+// of its key (a test's new date) as a change of that field, under the key it has now.
+void RecordChange::log(const Key &movedTo)
+{
+    QStringList unlogged = m_itemColumns;
+    if (!m_itemColumns.isEmpty())
+        for (const auto &part : m_key + m_narrowing)
+            unlogged << part.first;
+    const QList<LogRow> rows = differences(m_table, movedTo, m_before, read(movedTo), unlogged);
+    insertLogRows(m_database, m_table, keyText(movedTo), rows);
+}
+
+StoredRows RecordChange::read(const Key &key) const
+{
+    QStringList conditions;
+    for (const auto &part : key + m_narrowing)
+        conditions << Statement::identifier(part.first) + QLatin1String("=?");
+    QVariantList values;
+    for (const auto &part : key + m_narrowing)
+        values << part.second;
+    QSqlQuery rows =
+        executed(m_database,
+                 QStringLiteral("select * from %1 where %2")
+                     .arg(Statement::identifier(m_table), conditions.join(QLatin1String(" and "))),
+                 values);
+    StoredRows stored;
+    while (rows.next()) {
+        QMap<QString, QVariant> fields;
+        const QSqlRecord record = rows.record();
+        for (int column = 0; column < record.count(); ++column)
+            fields.insert(record.fieldName(column).toLower(), record.value(column));
+        stored.insert(itemOf(rows, m_itemColumns), fields);
+    }
+    return stored;
+}
+
+void logRestore(Database &database, const QString &backupName)
+{
+    if (database.engine() == DatabaseAlias::Engine::PostgreSQL)
+        database.execute(
+            QStringLiteral("select setval(pg_get_serial_sequence('audit_log', 'log_id'), "
+                           "coalesce(max(log_id), 0) + 1, false) from audit_log"));
+    insertLogRows(database, QString(), QString(),
+                  {LogRow{ChangeKind::Restore, QString(), QStringLiteral("restore"), QString(),
+                          backupName, QVariant()}});
+}
+
+QStringList tableDefinition(const Database &database)
+{
+    const bool sqlite = database.engine() == DatabaseAlias::Engine::SQLite;
+    return {QStringLiteral("create table if not exists audit_log (log_id %1, changed_at text not "
+                           "null, user_code integer, host_name text, change_type integer, "
+                           "table_name text, record_key text, stud_code integer, item_key text, "
+                           "field_name text, old_value text, new_value text)")
+                .arg(sqlite ? QLatin1String("integer primary key")
+                            : QLatin1String("bigint generated by default as identity primary key")),
+            QStringLiteral("create index if not exists audit_log_time on audit_log (changed_at)"),
+            QStringLiteral(
+                "create index if not exists audit_log_of_case on audit_log (stud_code, log_id)"),
+            QStringLiteral("create index if not exists audit_log_of_record on audit_log "
+                           "(table_name, record_key, log_id)")};
+}
+
+} // namespace simat::audit
