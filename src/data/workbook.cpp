@@ -103,7 +103,8 @@ void Writer::addSheet(const QString &name, const QList<Column> &columns)
                                      : c.kind == Kind::Number ? b.number
                                                               : nullptr));
     }
-    b.check(worksheet_set_row(b.sheet, 0, 32, nullptr));
+    // Room for an Arabic title wrapped on two lines over the export name.
+    b.check(worksheet_set_row(b.sheet, 0, 48, nullptr));
     for (lxw_col_t column = 0; column < columns.size(); ++column) {
         const Column &c = columns.at(column);
         b.check(worksheet_write_string(
