@@ -3,6 +3,7 @@
 #include "core/bidi.h"
 #include "core/numbers.h"
 #include "core/permissions.h"
+#include "data/audit_words.h"
 #include "data/dm.h"
 #include "data/statement.h"
 #include "reports/audit_log_report.h"
@@ -27,11 +28,11 @@ QList<GridColumn> logColumns(bool withRecord)
                                  {QStringLiteral("change_words"), QStringLiteral("التغيير"), 55},
                                  {QStringLiteral("table_words"), QStringLiteral("الجدول"), 105}};
     if (withRecord)
-        columns << GridColumn{QStringLiteral("record_key"), QStringLiteral("السجل"), 300};
-    columns << GridColumn{QStringLiteral("item_key"), QStringLiteral("البند"), 170}
-            << GridColumn{QStringLiteral("field_name"), QStringLiteral("الحقل"), 115}
-            << GridColumn{QStringLiteral("old_value"), QStringLiteral("القيمة السابقة"), 120}
-            << GridColumn{QStringLiteral("new_value"), QStringLiteral("القيمة الجديدة"), 100};
+        columns << GridColumn{QStringLiteral("record_words"), QStringLiteral("السجل"), 260};
+    columns << GridColumn{QStringLiteral("item_words"), QStringLiteral("البند"), 150}
+            << GridColumn{QStringLiteral("field_words"), QStringLiteral("الحقل"), 130}
+            << GridColumn{QStringLiteral("old_words"), QStringLiteral("القيمة السابقة"), 120}
+            << GridColumn{QStringLiteral("new_words"), QStringLiteral("القيمة الجديدة"), 120};
     return columns;
 }
 
@@ -170,7 +171,7 @@ void TRecordHistoryForm::showRecord(const QString &title, const QStringList &tab
                                     const audit::Key &key)
 {
     ui->LRecord->setText(title);
-    audit::narrowToRecord(*m_history, tables, key);
+    audit::narrowToRecord(TDataModule1::instance()->Database1, *m_history, tables, key);
     m_history->open();
     showScreen();
 }

@@ -1,5 +1,7 @@
 #include "audit_log.h"
 
+#include "audit_words.h"
+
 #include "core/checklist_test.h"
 #include "core/error.h"
 #include "database.h"
@@ -192,28 +194,56 @@ void clearNarrowing(Statement &log)
         log.setLine(line, QString());
 }
 
-QString tableWords()
+QString quotedText(const QString &text)
 {
-    QStringList cases;
-    for (const auto &[table, words] : loggedTables())
-        cases << QStringLiteral("when '%1' then '%2'").arg(table, words);
-    return QStringLiteral("case a.table_name %1 else a.table_name end as table_words")
-        .arg(cases.join(QLatin1Char(' ')));
+    QString inner = text;
+    return QLatin1Char('\'') + inner.replace(QLatin1Char('\''), QLatin1String("''")) +
+           QLatin1Char('\'');
+}
+
+// The keys a record had before each move that gave it the key it has: a move is logged under
+// the key it gave, as changes of the key's fields made at one time.
+QList<Key> movedFrom(Database &database, const QString &table, const Key &key)
+{
+    QSqlQuery changes = executed(
+        database,
+        QStringLiteral("select changed_at, field_name, old_value from audit_log where "
+                       "table_name = ? and record_key = ? and change_type = ? order by log_id"),
+        {table, keyText(key), int(ChangeKind::Update)});
+    QMap<QString, Key> earlier;
+    while (changes.next()) {
+        const QString field = changes.value(1).toString();
+        const QString when = changes.value(0).toString();
+        if (!earlier.contains(when))
+            earlier.insert(when, key);
+        Key &before = earlier[when];
+        for (auto &[column, value] : before)
+            if (column == field)
+                value = changes.value(2);
+    }
+    QList<Key> keys;
+    for (const Key &before : std::as_const(earlier))
+        if (keyText(before) != keyText(key))
+            keys << before;
+    return keys;
+}
+
+// The record's key and every key it had before, each once.
+QStringList keysOfRecord(Database &database, const QString &table, const Key &key)
+{
+    QStringList texts{keyText(key)};
+    QList<Key> waiting{key};
+    while (!waiting.isEmpty()) {
+        for (const Key &before : movedFrom(database, table, waiting.takeFirst()))
+            if (!texts.contains(keyText(before))) {
+                texts << keyText(before);
+                waiting << before;
+            }
+    }
+    return texts;
 }
 
 } // namespace
-
-QList<std::pair<QString, QString>> loggedTables()
-{
-    return {{QStringLiteral("student"), QStringLiteral("الحالات")},
-            {QStringLiteral("test_hdr"), QStringLiteral("بيانات الاختبار")},
-            {QStringLiteral("test_dtl"), QStringLiteral("إجابات الاختبار")},
-            {QStringLiteral("users"), QStringLiteral("حسابات المستخدمين")},
-            {QStringLiteral("tester_class"), QStringLiteral("تصنيف القائمين بالاختبار")},
-            {QStringLiteral("tester"), QStringLiteral("القائمين بالاختبار")},
-            {QStringLiteral("info_source_class"), QStringLiteral("تصنيف مصادر المعلومات")},
-            {QStringLiteral("info_source"), QStringLiteral("مصادر المعلومات")}};
-}
 
 QStringList logLines()
 {
@@ -223,10 +253,9 @@ QStringList logLines()
                            "u.a_name as user_name, "
                            "a.host_name, case a.change_type when 1 then 'إضافة' when 2 then "
                            "'تعديل' when 3 then 'حذف' else 'استرجاع نسخة احتياطية' end as "
-                           "change_words, a.table_name, ") +
-                tableWords() +
-                QStringLiteral(", a.record_key, a.stud_code, a.item_key, a.field_name, "
-                               "a.old_value, a.new_value"),
+                           "change_words, a.table_name, a.record_key, a.stud_code, a.item_key, "
+                           "a.field_name, a.old_value, a.new_value, ") +
+                wordsColumns(),
             QStringLiteral("from audit_log a left join users u on u.user_code = a.user_code"),
             QStringLiteral("where 1=1"),
             QString(),
@@ -262,16 +291,17 @@ void narrowToFilter(Statement &log, const LogFilter &filter)
     }
 }
 
-void narrowToRecord(Statement &log, const QStringList &tables, const Key &key)
+void narrowToRecord(Database &database, Statement &log, const QStringList &tables, const Key &key)
 {
     clearNarrowing(log);
     QStringList names;
     for (const QString &table : tables)
-        names << QLatin1Char('\'') + Statement::identifier(table) + QLatin1Char('\'');
-    log.declare(QStringLiteral("record_key"), ParamType::Text);
-    log.setLine(tableLine, QStringLiteral("and a.table_name in (%1) and a.record_key = :record_key")
-                               .arg(names.join(QLatin1Char(','))));
-    log.setParam(QStringLiteral("record_key"), keyText(key));
+        names << quotedText(Statement::identifier(table));
+    QStringList keys;
+    for (const QString &text : keysOfRecord(database, tables.first(), key))
+        keys << quotedText(text);
+    log.setLine(tableLine, QStringLiteral("and a.table_name in (%1) and a.record_key in (%2)")
+                               .arg(names.join(QLatin1Char(',')), keys.join(QLatin1Char(','))));
 }
 
 Key testKey(const TestIdentity &test)

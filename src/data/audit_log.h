@@ -76,10 +76,10 @@ struct LogFilter {
 // Arabic: a statement of these lines lists them once narrowed by one of the two below.
 QStringList logLines();
 void narrowToFilter(Statement &log, const LogFilter &filter);
-// The rows of one record in the tables named (a test's header and answers).
-void narrowToRecord(Statement &log, const QStringList &tables, const Key &key);
-// The tables the log names, with their Arabic names.
-QList<std::pair<QString, QString>> loggedTables();
+// The rows of one record in the tables named (a test's header and answers), those logged under
+// the keys it had before it was moved (a test to another date) among them; the first table is
+// the one that logs the moves.
+void narrowToRecord(Database &database, Statement &log, const QStringList &tables, const Key &key);
 
 // The statement that makes the log's table on the engine of the database, and its indexes.
 QStringList tableDefinition(const Database &database);

@@ -80,7 +80,7 @@ int caseCount(Database &database)
 
 QString activeWord(const QVariant &value)
 {
-    return toInt(value) == 0 ? QStringLiteral("موقوف") : QStringLiteral("نشط");
+    return case_fields::activeWord(toInt(value) != 0);
 }
 
 workbook::Kind workbookKind(Kind kind)

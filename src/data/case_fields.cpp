@@ -90,6 +90,11 @@ const QList<Field> &fields()
     return all;
 }
 
+QString activeWord(bool active)
+{
+    return active ? QStringLiteral("نشط") : QStringLiteral("موقوف");
+}
+
 QString heading(const Field &field)
 {
     return QStringLiteral("%1 (%2)").arg(field.column, field.caption);

@@ -34,6 +34,9 @@ struct Field {
 // birth date, which the program gives, are not among them.
 const QList<Field> &fields();
 
+// "نشط" for an active case (is_active 1), "موقوف" for one that is not.
+QString activeWord(bool active);
+
 // "stud_name (الاسم)": a column's title in the export, which the import reads back.
 QString heading(const Field &field);
 

@@ -193,9 +193,10 @@ private:
     static void takeActive(const Field &field, const QString &text, CheckedRow &row)
     {
         const QString compared = comparedName(text);
-        if (compared == comparedName(QStringLiteral("نشط")) || compared == QLatin1String("1"))
+        if (compared == comparedName(case_fields::activeWord(true)) ||
+            compared == QLatin1String("1"))
             row.record.set(field.column, 1);
-        else if (compared == comparedName(QStringLiteral("موقوف")) ||
+        else if (compared == comparedName(case_fields::activeWord(false)) ||
                  compared == QLatin1String("0"))
             row.record.set(field.column, 0);
         else

@@ -29,11 +29,11 @@ TAuditLogReport::TAuditLogReport(QObject *parent)
                                    {"جهاز العمل", "Lhost_name", 24},
                                    {"التغيير", "Lchange_words", 16},
                                    {"الجدول", "Ltable_words", 24, Align::Right},
-                                   {"السجل", "Lrecord_key", 45},
-                                   {"البند", "Litem_key", 22},
-                                   {"الحقل", "Lfield_name", 24},
-                                   {"القيمة السابقة", "Lold_value", 31, Align::Right},
-                                   {"القيمة الجديدة", "Lnew_value", 31, Align::Right}});
+                                   {"السجل", "Lrecord_words", 45, Align::Right},
+                                   {"البند", "Litem_words", 22, Align::Right},
+                                   {"الحقل", "Lfield_words", 24, Align::Right},
+                                   {"القيمة السابقة", "Lold_words", 31, Align::Right},
+                                   {"القيمة الجديدة", "Lnew_words", 31, Align::Right}});
     detail.beforePrint = [this](Band &band) {
         fillRow(band);
         return true;
@@ -75,11 +75,11 @@ void TAuditLogReport::buildPageHeader()
 void TAuditLogReport::fillRow(Band &band) const
 {
     const DataSource *rows = source();
-    for (const char *column :
-         {"user_name", "change_words", "table_words", "field_name", "old_value", "new_value"})
+    for (const char *column : {"user_name", "change_words", "table_words", "record_words",
+                               "item_words", "field_words", "old_words", "new_words"})
         band.setText(QStringLiteral("L") + QLatin1String(column),
                      rows->textValue(QLatin1String(column)));
-    for (const char *column : {"changed_time", "host_name", "record_key", "item_key"})
+    for (const char *column : {"changed_time", "host_name"})
         band.setText(QStringLiteral("L") + QLatin1String(column),
                      isolate(rows->textValue(QLatin1String(column))));
 }
