@@ -100,15 +100,15 @@ void BM_DomainChangeLogged(benchmark::State &state)
     int i = 0;
     for (auto _ : state)
         database().inTransaction([&] {
-            audit::RecordChange header(database(), QStringLiteral("test_hdr"),
-                                       audit::testKey(savedTest));
-            audit::RecordChange answers(database(), QStringLiteral("test_dtl"),
-                                        audit::testKey(savedTest),
-                                        {{QStringLiteral("ques_group"), 1}},
-                                        {QStringLiteral("ques_group"), QStringLiteral("ques_id")});
+            audit::RecordChange change(
+                database(),
+                {{QStringLiteral("test_hdr")},
+                 {QStringLiteral("test_dtl"),
+                  {{QStringLiteral("ques_group"), 1}},
+                  {QStringLiteral("ques_group"), QStringLiteral("ques_id")}}},
+                audit::testKey(savedTest));
             changeDomainRows(i);
-            header.log();
-            answers.log();
+            change.log();
         });
 }
 

@@ -8,6 +8,9 @@
 #include "statement.h"
 
 #include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -50,6 +53,8 @@ QString valueText(const QVariant &value)
 }
 
 struct LogRow {
+    QString table;
+    QString recordKey;
     ChangeKind kind;
     QString item;
     QString field;
@@ -74,6 +79,7 @@ QVariant caseOf(const Key &key, const QMap<QString, QVariant> &fields, const QSt
 QList<LogRow> differences(const QString &table, const Key &key, const StoredRows &before,
                           const StoredRows &after, const QStringList &unlogged)
 {
+    const QString recordKey = keyText(key);
     QStringList items = before.keys() + after.keys();
     items.removeDuplicates();
     QList<LogRow> rows;
@@ -97,7 +103,7 @@ QList<LogRow> differences(const QString &table, const Key &key, const StoredRows
                 was.clear();
                 is = deleted ? QString() : passwordChanged;
             }
-            rows << LogRow{kind, item, field, was, is, caseCode};
+            rows << LogRow{table, recordKey, kind, item, field, was, is, caseCode};
         }
     }
     return rows;
@@ -105,13 +111,13 @@ QList<LogRow> differences(const QString &table, const Key &key, const StoredRows
 
 // Runs a text whose values stand as "?" (no other "?" is in it). A prepared statement costs
 // PostgreSQL two more trips to the server, to prepare and to free it: there the values are
-// written into the text with the driver's own quoting.
+// written into the text with the driver's own quoting. SQLite runs the statement prepared the
+// first time; the caller finishes a read.
 QSqlQuery executed(Database &database, const QString &text, const QVariantList &values)
 {
-    QSqlQuery query(database.connection());
-    query.setForwardOnly(true);
-    bool done = false;
     if (database.engine() == DatabaseAlias::Engine::PostgreSQL) {
+        QSqlQuery query(database.connection());
+        query.setForwardOnly(true);
         const QSqlDriver *driver = database.connection().driver();
         const QStringList parts = text.split(QLatin1Char('?'));
         QString written = parts.first();
@@ -121,13 +127,14 @@ QSqlQuery executed(Database &database, const QString &text, const QVariantList &
             field.setValue(value);
             written += driver->formatValue(field) + parts.at(at);
         }
-        done = query.exec(written);
-    } else if (query.prepare(text)) {
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        done = query.exec();
+        if (!query.exec(written))
+            throw Error(query.lastError().text());
+        return query;
     }
-    if (!done)
+    QSqlQuery &query = database.prepared(text);
+    for (qsizetype at = 0; at < values.size(); ++at)
+        query.bindValue(int(at), values.at(at));
+    if (!query.exec())
         throw Error(query.lastError().text());
     return query;
 }
@@ -139,24 +146,29 @@ const QString &hostName()
 }
 
 constexpr int logColumns = 11;
-// Rows written by one statement: SQLite takes 999 values in one at most.
-constexpr int rowsPerInsert = 80;
 
-void insertLogRows(Database &database, const QString &table, const QString &recordKey,
-                   const QList<LogRow> &rows)
+// PostgreSQL takes many rows in one trip; SQLite runs its statement of one row, prepared once,
+// for each.
+qsizetype rowsPerInsert(const Database &database)
+{
+    return database.engine() == DatabaseAlias::Engine::PostgreSQL ? 200 : 1;
+}
+
+void insertLogRows(Database &database, const QList<LogRow> &rows)
 {
     const QString when =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     const QString oneRow = QLatin1Char('(') +
                            QStringList(logColumns, QStringLiteral("?")).join(QLatin1Char(',')) +
                            QLatin1Char(')');
-    for (qsizetype first = 0; first < rows.size(); first += rowsPerInsert) {
-        const qsizetype count = std::min<qsizetype>(rowsPerInsert, rows.size() - first);
+    const qsizetype perInsert = rowsPerInsert(database);
+    for (qsizetype first = 0; first < rows.size(); first += perInsert) {
+        const qsizetype count = std::min<qsizetype>(perInsert, rows.size() - first);
         QVariantList values;
         for (qsizetype at = first; at < first + count; ++at) {
             const LogRow &row = rows.at(at);
-            values << when << database.sessionUser() << hostName() << int(row.kind) << table
-                   << recordKey
+            values << when << database.sessionUser() << hostName() << int(row.kind) << row.table
+                   << row.recordKey
                    << (row.caseCode.isNull() ? QVariant(QMetaType::fromType<int>())
                                              : QVariant(row.caseCode.toInt()))
                    << row.item << row.field
@@ -172,14 +184,6 @@ void insertLogRows(Database &database, const QString &table, const QString &reco
                      QStringList(count, oneRow).join(QLatin1Char(',')),
                  values);
     }
-}
-
-QString itemOf(const QSqlQuery &row, const QStringList &itemColumns)
-{
-    Key item;
-    for (const QString &column : itemColumns)
-        item << std::pair{column, row.value(column)};
-    return keyText(item);
 }
 
 // The lines of logLines() that narrow the rows.
@@ -221,6 +225,7 @@ QList<Key> movedFrom(Database &database, const QString &table, const Key &key)
             if (column == field)
                 value = changes.value(2);
     }
+    changes.finish();
     QList<Key> keys;
     for (const Key &before : std::as_const(earlier))
         if (keyText(before) != keyText(key))
@@ -322,13 +327,27 @@ QString keyText(const Key &key)
 
 RecordChange::RecordChange(Database &database, const QString &table, Key key, Key narrowing,
                            QStringList itemColumns)
-    : m_database(database)
-    , m_table(table)
-    , m_key(std::move(key))
-    , m_narrowing(std::move(narrowing))
-    , m_itemColumns(std::move(itemColumns))
+    : RecordChange(database, {{table, std::move(narrowing), std::move(itemColumns)}},
+                   std::move(key))
+{}
+
+RecordChange::RecordChange(Database &database, QList<RecordPart> parts, Key key)
+    : RecordChange(Before::Read, database, std::move(parts), std::move(key))
+{}
+
+RecordChange RecordChange::ofNewRecord(Database &database, QList<RecordPart> parts, Key key)
 {
-    m_before = read(m_key);
+    return {Before::Nothing, database, std::move(parts), std::move(key)};
+}
+
+RecordChange::RecordChange(Before before, Database &database, QList<RecordPart> parts, Key key)
+    : m_database(database)
+    , m_parts(std::move(parts))
+    , m_key(std::move(key))
+    , m_before(m_parts.size())
+{
+    if (before == Before::Read)
+        m_before = read(m_key);
 }
 
 void RecordChange::log()
@@ -336,40 +355,111 @@ void RecordChange::log()
     log(m_key);
 }
 
-// The rows of a record repeat its key, which its header logs; a record of one row logs a change
-// of its key (a test's new date) as a change of that field, under the key it has now.
+// The rows of a record's part repeat its key, which its header logs; a part of one row logs a
+// change of its key (a test's new date) as a change of that field, under the key it has now.
 void RecordChange::log(const Key &movedTo)
 {
-    QStringList unlogged = m_itemColumns;
-    if (!m_itemColumns.isEmpty())
-        for (const auto &part : m_key + m_narrowing)
-            unlogged << part.first;
-    const QList<LogRow> rows = differences(m_table, movedTo, m_before, read(movedTo), unlogged);
-    insertLogRows(m_database, m_table, keyText(movedTo), rows);
+    const QList<StoredRows> after = read(movedTo);
+    QList<LogRow> rows;
+    for (qsizetype at = 0; at < m_parts.size(); ++at) {
+        const RecordPart &part = m_parts.at(at);
+        QStringList unlogged = part.itemColumns;
+        if (!part.itemColumns.isEmpty())
+            for (const auto &column : m_key + part.narrowing)
+                unlogged << column.first;
+        rows << differences(part.table, movedTo, m_before.at(at), after.at(at), unlogged);
+    }
+    insertLogRows(m_database, rows);
 }
 
-StoredRows RecordChange::read(const Key &key) const
+namespace {
+
+// The condition that picks a part's rows of the record, its values as "?".
+QString rowsCondition(const Key &key, const RecordPart &part, QVariantList &values)
 {
     QStringList conditions;
-    for (const auto &part : key + m_narrowing)
-        conditions << Statement::identifier(part.first) + QLatin1String("=?");
-    QVariantList values;
-    for (const auto &part : key + m_narrowing)
-        values << part.second;
-    QSqlQuery rows =
-        executed(m_database,
-                 QStringLiteral("select * from %1 where %2")
-                     .arg(Statement::identifier(m_table), conditions.join(QLatin1String(" and "))),
-                 values);
-    StoredRows stored;
-    while (rows.next()) {
-        QMap<QString, QVariant> fields;
+    for (const auto &[column, value] : key + part.narrowing) {
+        conditions << Statement::identifier(column) + QLatin1String("=?");
+        values << value;
+    }
+    return conditions.join(QLatin1String(" and "));
+}
+
+QString itemOfFields(const QMap<QString, QVariant> &fields, const QStringList &itemColumns)
+{
+    Key item;
+    for (const QString &column : itemColumns)
+        item << std::pair{column, fields.value(column)};
+    return keyText(item);
+}
+
+// A row as PostgreSQL's row_to_json() writes it: numbers, texts, ISO dates and nulls, whose
+// texts are those of the same values read as columns.
+QMap<QString, QVariant> fieldsOfJson(const QString &json)
+{
+    QMap<QString, QVariant> fields;
+    const QJsonObject object = QJsonDocument::fromJson(json.toUtf8()).object();
+    for (auto field = object.begin(); field != object.end(); ++field) {
+        const QJsonValue value = field.value();
+        const bool whole = value.isDouble() && value.toDouble() == double(value.toInteger());
+        fields.insert(field.key(), whole ? QVariant(value.toInteger()) : value.toVariant());
+    }
+    return fields;
+}
+
+} // namespace
+
+QList<StoredRows> RecordChange::read(const Key &key) const
+{
+    return m_database.engine() == DatabaseAlias::Engine::PostgreSQL ? readTogether(key)
+                                                                    : readEach(key);
+}
+
+QList<StoredRows> RecordChange::readEach(const Key &key) const
+{
+    QList<StoredRows> parts;
+    for (const RecordPart &part : m_parts) {
+        QVariantList values;
+        const QString condition = rowsCondition(key, part, values);
+        QSqlQuery rows = executed(m_database,
+                                  QStringLiteral("select * from %1 where %2")
+                                      .arg(Statement::identifier(part.table), condition),
+                                  values);
+        QStringList names;
         const QSqlRecord record = rows.record();
         for (int column = 0; column < record.count(); ++column)
-            fields.insert(record.fieldName(column).toLower(), record.value(column));
-        stored.insert(itemOf(rows, m_itemColumns), fields);
+            names << record.fieldName(column).toLower();
+        StoredRows stored;
+        while (rows.next()) {
+            QMap<QString, QVariant> fields;
+            for (int column = 0; column < names.size(); ++column)
+                fields.insert(names.at(column), rows.value(column));
+            stored.insert(itemOfFields(fields, part.itemColumns), fields);
+        }
+        rows.finish();
+        parts << stored;
     }
-    return stored;
+    return parts;
+}
+
+QList<StoredRows> RecordChange::readTogether(const Key &key) const
+{
+    QStringList selects;
+    QVariantList values;
+    for (qsizetype at = 0; at < m_parts.size(); ++at) {
+        const RecordPart &part = m_parts.at(at);
+        selects << QStringLiteral("select %1, row_to_json(t)::text from %2 t where %3")
+                       .arg(at)
+                       .arg(Statement::identifier(part.table), rowsCondition(key, part, values));
+    }
+    QSqlQuery rows = executed(m_database, selects.join(QLatin1String(" union all ")), values);
+    QList<StoredRows> parts(m_parts.size());
+    while (rows.next()) {
+        const qsizetype at = rows.value(0).toInt();
+        const QMap<QString, QVariant> fields = fieldsOfJson(rows.value(1).toString());
+        parts[at].insert(itemOfFields(fields, m_parts.at(at).itemColumns), fields);
+    }
+    return parts;
 }
 
 void logRestore(Database &database, const QString &backupName)
@@ -378,9 +468,8 @@ void logRestore(Database &database, const QString &backupName)
         database.execute(
             QStringLiteral("select setval(pg_get_serial_sequence('audit_log', 'log_id'), "
                            "coalesce(max(log_id), 0) + 1, false) from audit_log"));
-    insertLogRows(database, QString(), QString(),
-                  {LogRow{ChangeKind::Restore, QString(), QStringLiteral("restore"), QString(),
-                          backupName, QVariant()}});
+    insertLogRows(database, {LogRow{QString(), QString(), ChangeKind::Restore, QString(),
+                                    QStringLiteral("restore"), QString(), backupName, QVariant()}});
 }
 
 QStringList tableDefinition(const Database &database)

@@ -36,28 +36,40 @@ QString keyText(const Key &key);
 // The rows of one record as stored: for each row (told apart by its item), its fields as text.
 using StoredRows = QMap<QString, QMap<QString, QVariant>>;
 
+// A table of a record's rows: `narrowing` reads only some of them (one domain's answers) under
+// the record's key, the item columns tell them apart (a test's answers by question).
+struct RecordPart {
+    QString table;
+    Key narrowing = {};
+    QStringList itemColumns = {};
+};
+
 // One change of a record in the caller's transaction: made before the change, it reads the
-// record's rows; log() reads them again and writes a log row for each field that differs. The
-// item columns tell a record's rows apart (a test's answers by question); `narrowing` reads only
-// some of them (one domain's answers) under the record's key.
+// record's rows in each of its tables (a test's header and answers); log() reads them again and
+// writes a log row for each field that differs. PostgreSQL reads all the tables in one trip.
 class RecordChange {
 public:
     RecordChange(Database &database, const QString &table, Key key, Key narrowing = {},
                  QStringList itemColumns = {});
+    RecordChange(Database &database, QList<RecordPart> parts, Key key);
+    // The change that adds the record, which has no rows before it.
+    static RecordChange ofNewRecord(Database &database, QList<RecordPart> parts, Key key);
     void log();
     // The change gave the record another key (a test moved to another date): its rows are read
     // under that key and logged under it, the change of the key among the fields.
     void log(const Key &movedTo);
 
 private:
-    StoredRows read(const Key &key) const;
+    enum class Before { Read, Nothing };
+    RecordChange(Before before, Database &database, QList<RecordPart> parts, Key key);
+    QList<StoredRows> read(const Key &key) const;
+    QList<StoredRows> readEach(const Key &key) const;
+    QList<StoredRows> readTogether(const Key &key) const;
 
     Database &m_database;
-    QString m_table;
+    QList<RecordPart> m_parts;
     Key m_key;
-    Key m_narrowing;
-    QStringList m_itemColumns;
-    StoredRows m_before;
+    QList<StoredRows> m_before;
 };
 
 // Logs, in the caller's transaction, that the register was replaced by the backup of that name.

@@ -73,7 +73,8 @@ int CaseStore::save(const CaseRecord &record, int branchNo, int userCode)
 
 void CaseStore::insertUnder(const CaseRecord &record, int code, int branchNo, int userCode)
 {
-    audit::RecordChange change = caseChange(code);
+    audit::RecordChange change = audit::RecordChange::ofNewRecord(
+        m_dm.Database1, {{QStringLiteral("student")}}, {{QStringLiteral("stud_code"), code}});
     bindRecord(record, code, branchNo, userCode, true);
     m_dm.AddNewStudent->exec();
     change.log();

@@ -464,6 +464,7 @@ void Database::openWith(const DatabaseAlias &alias, Schema schema)
 void Database::openConnection()
 {
     const bool sqlite = m_alias.engine == DatabaseAlias::Engine::SQLite;
+    m_prepared.clear();
     if (QSqlDatabase::contains(m_name))
         QSqlDatabase::removeDatabase(m_name);
     QSqlDatabase db = QSqlDatabase::addDatabase(
@@ -614,6 +615,7 @@ void Database::close()
     m_reopenPending = false;
     m_readOnly = false;
     m_openBeforeLoss.clear();
+    m_prepared.clear();
     for (Statement *statement : m_statements)
         statement->close();
     const QString rows = streamingConnectionName();
@@ -628,6 +630,19 @@ void Database::close()
         db.close();
     }
     QSqlDatabase::removeDatabase(m_name);
+}
+
+QSqlQuery &Database::prepared(const QString &text)
+{
+    auto kept = m_prepared.find(text);
+    if (kept == m_prepared.end()) {
+        QSqlQuery query(connection());
+        query.setForwardOnly(true);
+        if (!query.prepare(text))
+            throw Error(query.lastError().text());
+        kept = m_prepared.insert(text, query);
+    }
+    return kept.value();
 }
 
 void Database::execute(const QString &sql)

@@ -3,7 +3,9 @@
 #include "alias.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <functional>
 #include <utility>
@@ -117,6 +119,10 @@ public:
     // Runs a statement text that needs no parameters (schema creation); throws Error.
     void execute(const QString &sql);
 
+    // A statement prepared once and kept while the connection is open, for statements run again
+    // and again (SQLite parses a statement anew on each prepare); values are bound on each use.
+    QSqlQuery &prepared(const QString &text);
+
     // Statements on this connection, closed before the connection closes.
     void attach(Statement *statement);
     void detach(Statement *statement);
@@ -148,6 +154,7 @@ private:
     int m_sessionUser = 0;
     std::vector<Statement *> m_statements;
     std::vector<Statement *> m_openBeforeLoss;
+    QHash<QString, QSqlQuery> m_prepared;
 };
 
 } // namespace simat

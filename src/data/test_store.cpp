@@ -142,23 +142,20 @@ const QString &TestStore::lastFailure() const
 
 namespace {
 
-// The changes of a test's header, and of its answers (of one domain, or all of them).
-struct TestChange {
-    TestChange(Database &database, const TestIdentity &test, std::optional<int> domain = {})
-        : header(database, QStringLiteral("test_hdr"), audit::testKey(test))
-        , answers(database, QStringLiteral("test_dtl"), audit::testKey(test),
-                  domain ? audit::Key{{QStringLiteral("ques_group"), *domain}} : audit::Key{},
-                  {QStringLiteral("ques_group"), QStringLiteral("ques_id")})
-    {}
-    void log(const TestIdentity &now)
-    {
-        header.log(audit::testKey(now));
-        answers.log(audit::testKey(now));
-    }
+// The tables of a test: its header, and its answers (of one domain, or all of them).
+QList<audit::RecordPart> testParts(std::optional<int> domain = {})
+{
+    return {{QStringLiteral("test_hdr")},
+            {QStringLiteral("test_dtl"),
+             domain ? audit::Key{{QStringLiteral("ques_group"), *domain}} : audit::Key{},
+             {QStringLiteral("ques_group"), QStringLiteral("ques_id")}}};
+}
 
-    audit::RecordChange header;
-    audit::RecordChange answers;
-};
+audit::RecordChange testChange(Database &database, const TestIdentity &test,
+                               std::optional<int> domain = {})
+{
+    return {database, testParts(domain), audit::testKey(test)};
+}
 
 } // namespace
 
@@ -333,14 +330,15 @@ int TestStore::saveNew(const ChecklistTest &test, int domain, int userCode)
         number = nextNumberOfYear(named.branchNo, named.testDate.year());
         TestIdentity numbered = named;
         numbered.testNo = number;
-        TestChange change(m_dm.Database1, numbered, domain);
+        audit::RecordChange change = audit::RecordChange::ofNewRecord(
+            m_dm.Database1, testParts(domain), audit::testKey(numbered));
         writeHeader(*m_dm.AddNewStudentMeasDiagHdr, numbered, test, true, userCode);
         m_dm.AddNewStudentMeasDiagHdr->exec();
         for (const AnsweredQuestion &question : test.domainAnswers(domain)) {
             writeAnswer(*m_dm.AddNewStudentMeasDiagDtl, numbered, question, true, userCode);
             m_dm.AddNewStudentMeasDiagDtl->exec();
         }
-        change.log(numbered);
+        change.log(audit::testKey(numbered));
     });
     return saved ? number : 0;
 }
@@ -386,7 +384,7 @@ int TestStore::saveStored(const TestIdentity &stored, const ChecklistTest &test,
     TestIdentity saved = test.identity;
     const bool done = m_dm.Database1.inTransaction([&] {
         TestIdentity named = stored;
-        TestChange change(m_dm.Database1, stored, domain);
+        audit::RecordChange change = testChange(m_dm.Database1, stored, domain);
         saved.testNo = numberInYearOf(stored, saved.testDate);
         if (saved.testNo != stored.testNo) {
             moveTest(stored, saved);
@@ -400,7 +398,7 @@ int TestStore::saveStored(const TestIdentity &stored, const ChecklistTest &test,
             m_dm.MoveStudMeasDtlDate->exec();
         }
         writeDomain(saved, test.domainAnswers(domain), userCode);
-        change.log(saved);
+        change.log(audit::testKey(saved));
     });
     return done ? saved.testNo : 0;
 }
@@ -473,13 +471,13 @@ bool TestStore::close(const TestIdentity &test)
 bool TestStore::remove(const TestIdentity &test)
 {
     return m_dm.Database1.inTransaction([&] {
-        TestChange change(m_dm.Database1, test);
+        audit::RecordChange change = testChange(m_dm.Database1, test);
         bindTestIdentity(*m_dm.DeleteStudMeasHdr, test);
         if (m_dm.DeleteStudMeasHdr->exec() != 1)
             throw Error(missingTest);
         bindTestIdentity(*m_dm.DeleteStudMeasDtl, test);
         m_dm.DeleteStudMeasDtl->exec();
-        change.log(test);
+        change.log();
     });
 }
 
