@@ -4,6 +4,7 @@
 #include "fixtures.h"
 #include "register_builder.h"
 
+#include "core/bidi.h"
 #include "data/audit_log.h"
 #include "data/case_store.h"
 #include "data/dm.h"
@@ -35,6 +36,12 @@ QStringList column(const char *screenName, const char *gridName, int index)
 constexpr int fieldColumn = 7;
 constexpr int historyFieldColumn = 6;
 constexpr int recordColumn = 5;
+
+// A record's or an item's key as the grids word it: "الحالة 7".
+QString keyWords(const QString &caption, int value)
+{
+    return caption + QLatin1Char(' ') + isolated(QString::number(value));
+}
 
 } // namespace
 
@@ -75,17 +82,17 @@ private slots:
         QVERIFY(screen("AuditLogForm")->isVisible());
         const QStringList records = column("AuditLogForm", "DBGlog", recordColumn);
         QVERIFY(records.size() >= 6);
-        QCOMPARE(records.first(), QStringLiteral("الحالة %1").arg(second));
+        QCOMPARE(records.first(), keyWords("الحالة", second));
         // The administrator's new password of the first login comes before.
-        QCOMPARE(records.last(), QStringLiteral("المستخدم 1"));
-        QCOMPARE(records.at(records.size() - 2), QStringLiteral("الحالة %1").arg(first));
+        QCOMPARE(records.last(), keyWords("المستخدم", 1));
+        QCOMPARE(records.at(records.size() - 2), keyWords("الحالة", first));
         QCOMPARE(gridText(on<QTableView>("AuditLogForm", "DBGlog"), 0, 3), "إضافة");
 
         on<QLineEdit>("AuditLogForm", "eStudentCode")->setText(QString::number(first));
         on<QAbstractButton>("AuditLogForm", "spRun")->click();
         const QStringList ofFirst = column("AuditLogForm", "DBGlog", recordColumn);
         QCOMPARE(ofFirst.size(), (records.size() - 1) / 2);
-        QCOMPARE(ofFirst.count(QStringLiteral("الحالة %1").arg(first)), ofFirst.size());
+        QCOMPARE(ofFirst.count(keyWords("الحالة", first)), ofFirst.size());
         QVERIFY(column("AuditLogForm", "DBGlog", fieldColumn).contains("رقم الجوال"));
 
         auto *tables = on<QComboBox>("AuditLogForm", "CBtable");
@@ -139,7 +146,7 @@ private slots:
         QCOMPARE(fields.mid(0, 2), QStringList({"الدرجة", "الإجابة"}));
         QVERIFY(fields.contains("تاريخ الاختبار"));
         auto *grid = on<QTableView>("RecordHistoryForm", "DBGhistory");
-        QCOMPARE(gridText(grid, 1, 5), "المجال 1، السؤال 1");
+        QCOMPARE(gridText(grid, 1, 5), keyWords("المجال", 1) + "، " + keyWords("السؤال", 1));
         QCOMPARE(gridText(grid, 1, 7), "دائماً");
         QCOMPARE(gridText(grid, 1, 8), "نادراً");
         QCOMPARE(column("RecordHistoryForm", "DBGhistory", 3).last(), "إضافة");

@@ -1,6 +1,7 @@
 #include "audit_words.h"
 
 #include "case_fields.h"
+#include "core/bidi.h"
 #include "core/checklist.h"
 #include "core/checklist_test.h"
 
@@ -151,14 +152,19 @@ QString valueWords(const QString &value, const QString &alias)
     return text + QStringLiteral(" else %1 end as %2").arg(value, alias);
 }
 
-// A key ("branch_no=0 test_no=5") in words ("فرع 0، اختبار 5").
+// A key ("branch_no=0 test_no=5 test_date=2026-12-08") in words, each value isolated so that a
+// date reads in its own order ("اختبار 5، بتاريخ 2026-12-08"); the first branch is not named.
 QString keyInWords(const QString &key, const QString &alias)
 {
-    QString text = QStringLiteral("replace(%1, ' ', '، ')").arg(key);
+    const QString endOfValue = isolated(QString()).right(1);
+    const QString startOfValue = isolated(QString()).left(1);
+    QString text = QStringLiteral("replace(replace(%1, 'branch_no=0 ', ''), ' ', '%2، ') || "
+                                  "case when %1 = '' then '' else '%2' end")
+                       .arg(key, endOfValue);
     for (const Caption &words : keyWords)
         text = QStringLiteral("replace(%1, '%2=', %3)")
                    .arg(text, QLatin1String(words.column),
-                        quoted(QString::fromUtf8(words.words) + QLatin1Char(' ')));
+                        quoted(QString::fromUtf8(words.words) + QLatin1Char(' ') + startOfValue));
     return text + QStringLiteral(" as ") + alias;
 }
 
