@@ -21,8 +21,6 @@ bool needsQuotes(const QString &cell)
 
 QString quoted(const QString &cell)
 {
-    if (!needsQuotes(cell))
-        return cell;
     QString doubled = cell;
     doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + doubled + QLatin1Char('"');
@@ -38,11 +36,15 @@ Writer::Writer(QIODevice &device)
 
 void Writer::writeRow(const QStringList &cells)
 {
-    QStringList line;
-    line.reserve(cells.size());
-    for (const QString &cell : cells)
-        line << quoted(cell);
-    m_device.write((line.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8());
+    QString line;
+    for (qsizetype at = 0; at < cells.size(); ++at) {
+        if (at > 0)
+            line += QLatin1Char(',');
+        const QString &cell = cells.at(at);
+        line += needsQuotes(cell) ? quoted(cell) : cell;
+    }
+    line += QLatin1String("\r\n");
+    m_device.write(line.toUtf8());
 }
 
 QString textCell(const QString &text)

@@ -84,8 +84,14 @@ Checklist readChecklist(Database &database)
     return items;
 }
 
+// SQLite hands the stored ISO text over as it is, PostgreSQL a date.
 QString isoDate(const QVariant &value)
 {
+    if (value.metaType().id() == QMetaType::QString) {
+        const QString text = value.toString();
+        if (text.size() == 10 && text.at(4) == u'-' && text.at(7) == u'-')
+            return text;
+    }
     return toDate(value).toString(Qt::ISODate);
 }
 
@@ -180,12 +186,19 @@ void walkTests(Database &database, const Period &period,
         gathered->test.setAnswers(std::exchange(answers, {}));
         test(*gathered);
     };
+    // A test's rows come together: its date is read when its first row comes.
+    QVariant gatheredDate;
     rows.readEach([&](const QSqlQuery &answer) {
-        const TestIdentity identity = identityOf(answer, period);
-        if (!gathered || gathered->test.identity != identity) {
+        const QVariant date = answer.value(TestDate);
+        const bool sameTest = gathered &&
+                              gathered->test.identity.testNo == answer.value(TestNo).toInt() &&
+                              gathered->test.identity.caseCode == answer.value(CaseCode).toInt() &&
+                              date == gatheredDate;
+        if (!sameTest) {
             if (gathered)
                 handOver();
-            gathered = headerOf(answer, identity);
+            gathered = headerOf(answer, identityOf(answer, period));
+            gatheredDate = date;
         }
         answers << answerOf(answer);
         if (row)
