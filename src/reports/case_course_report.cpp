@@ -151,14 +151,10 @@ void TCaseCourseReport::buildPageHeader()
                   {"كود الحالة", "Lstud_code", 112, 20, 22},
                   {"تاريخ الميلاد (ميلادى)", "Lstud_birth_date", 158, 36, 28},
                   {"عدد الاختبارات", "Ltest_count", 226, 26, 25}};
-    for (const auto &field : fields) {
-        band.addText({}, field.x, top, field.captionWidth, rowHeight,
-                     QString::fromUtf8(field.caption))
-            .bold = true;
-        band.addText(QLatin1String(field.name), field.x + field.captionWidth, top, field.valueWidth,
-                     rowHeight)
+    for (const auto &field : fields)
+        report_parts::addCaptioned(band, field.caption, field.name, field.x, top,
+                                   field.captionWidth, field.valueWidth, rowHeight)
             .canGrow = false;
-    }
     band.height = top + rowHeight + 3;
     band.beforePrint = [this](Band &header) {
         report_parts::fillCentreHeading(header);

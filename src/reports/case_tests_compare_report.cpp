@@ -283,10 +283,8 @@ void TCaseTestsCompareReport::buildPageHeader()
         for (int row = 0; row < columns.at(column).size(); ++row) {
             const Field &field = columns.at(column).at(row);
             const double y = top + row * rowHeight;
-            band.addText({}, x, y, captionWidth, rowHeight, QString::fromUtf8(field.caption)).bold =
-                true;
-            band.addText(QLatin1String(field.name), x + captionWidth, y,
-                         rights[column] - x - captionWidth, rowHeight);
+            report_parts::addCaptioned(band, field.caption, field.name, x, y, captionWidth,
+                                       rights[column] - x - captionWidth, rowHeight);
         }
     }
     band.height = top + 3 * rowHeight + 3;

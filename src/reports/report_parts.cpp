@@ -33,6 +33,13 @@ QString pdfFileName(const char *report, const QDate &from, const QDate &to)
         .arg(QLatin1String(report), from.toString(Qt::ISODate), to.toString(Qt::ISODate));
 }
 
+report::Element &addCaptioned(Band &band, const char *caption, const char *name, double x, double y,
+                              double captionWidth, double valueWidth, double height)
+{
+    band.addText({}, x, y, captionWidth, height, QString::fromUtf8(caption)).bold = true;
+    return band.addText(QLatin1String(name), x + captionWidth, y, valueWidth, height);
+}
+
 double addCentreHeading(Band &band, double width)
 {
     const char *arabic[] = {"Lcompany_aname", "Lbranch_aname", "Lcompany_address"};

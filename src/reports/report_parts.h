@@ -30,6 +30,10 @@ QString pdfFileName(const char *report, const QDate &from, const QDate &to);
 double addCentreHeading(report::Band &band, double width = pageWidth);
 void fillCentreHeading(report::Band &band);
 void addPageFooter(report::Band &band, double width = pageWidth);
+// A bold caption and, beside it to its left, the text `name` that the heading fills in: one
+// line of a report's heading. Returns the text.
+report::Element &addCaptioned(report::Band &band, const char *caption, const char *name, double x,
+                              double y, double captionWidth, double valueWidth, double height);
 
 // A column of a framed table: its heading, the name of its text in each row, its width in mm
 // and how the row's text stands in it.

@@ -98,14 +98,12 @@ void TTestReport::buildPageHeader()
     int row = 0;
     for (const HeadingField &field : caseFields) {
         const double y = fieldsTop + 3 + row++ * fieldHeight;
-        band.addText({}, 0, y, 36, fieldHeight, QString::fromUtf8(field.caption)).bold = true;
-        band.addText(QLatin1String(field.name), 36, y, 60, fieldHeight);
+        report_parts::addCaptioned(band, field.caption, field.name, 0, y, 36, 60, fieldHeight);
     }
     row = 0;
     for (const HeadingField &field : testFields) {
         const double y = fieldsTop + 3 + row++ * fieldHeight;
-        band.addText({}, 100, y, 40, fieldHeight, QString::fromUtf8(field.caption)).bold = true;
-        band.addText(QLatin1String(field.name), 140, y, 50, fieldHeight);
+        report_parts::addCaptioned(band, field.caption, field.name, 100, y, 40, 50, fieldHeight);
     }
     band.height = fieldsTop + 3 + 7 * fieldHeight + 3;
     band.beforePrint = [this](Band &header) {
