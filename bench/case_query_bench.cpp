@@ -4,7 +4,7 @@
 // of the branch, and the listing of 10 000 cases laid out and written to PDF; and the list of
 // the tests of the last whole year: its first page (256 tests) and the whole of it, as the
 // period filter reads it under its progress window, beside the bare Qt SQL read of the same
-// statement's rows.
+// statement's rows, and the whole list laid out into the report's pages.
 //   SIMAT_BENCH_DB=/path/x.db bench/case_query_bench   (a missing file is generated first)
 //   SIMAT_BENCH_ALIAS=postgresql://user@host:port/db bench/case_query_bench   (a written one)
 #include "app/application.h"
@@ -251,6 +251,19 @@ void BM_YearWholeList(benchmark::State &state)
     }
 }
 
+// The whole list laid out into the report's pages, as the preview shows them.
+void BM_YearReportLaidOut(benchmark::State &state)
+{
+    auto *report = screens::object<TAllCasesReport>(QStringLiteral("AllCasesReport"));
+    const period_export::Period year = lastWholeYear();
+    int pages = 0;
+    for (auto _ : state) {
+        report->listPeriod(year.from, year.to);
+        pages = int(report->layOut().size());
+    }
+    state.counters["pages"] = pages;
+}
+
 } // namespace
 
 BENCHMARK(BM_BaselineSqlAllCasesFirstPage)->Unit(benchmark::kMillisecond);
@@ -259,6 +272,7 @@ BENCHMARK(BM_BaselineSqlYearFirstPage)->Unit(benchmark::kMillisecond)->Iteration
 BENCHMARK(BM_YearFirstPage)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_BaselineSqlYearWhole)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_YearWholeList)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_YearReportLaidOut)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_BaselineSqlName)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InquiryNameKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineSqlNameMatchingNothing)->Unit(benchmark::kMillisecond);

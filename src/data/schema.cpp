@@ -223,11 +223,9 @@ const QStringList &indexTexts()
         QStringLiteral(
             "create index if not exists test_hdr_of_case on test_hdr (stud_code, test_date)"),
         QStringLiteral("create index if not exists test_hdr_date on test_hdr (test_date)"),
-        // A branch's tests of a period in the order that its list gives them (date, number,
-        // case), each once (the columns of the key), so that the first of them, and their
-        // answers by the key of test_dtl, come without a sort of the whole period.
-        QStringLiteral("create unique index if not exists test_hdr_in_period_order on test_hdr "
-                       "(branch_no, test_date, test_no, stud_code)"),
+        // A branch's tests of a period, found before their answers are read.
+        QStringLiteral(
+            "create index if not exists test_hdr_of_period on test_hdr (branch_no, test_date)"),
         QStringLiteral("create index if not exists tester_class_of on tester (tester_class_id)"),
         QStringLiteral("create index if not exists info_source_class_of on info_source "
                        "(info_source_class_id)"),
@@ -336,20 +334,11 @@ QString addAuditLog(Database &database)
     return {};
 }
 
-// The index of a period's tests by their dates alone, which the index in the order of the
-// period's list (see indexTexts()) replaces.
-QString dropPeriodDateIndex(Database &database)
-{
-    database.execute(QStringLiteral("drop index if exists test_hdr_of_period"));
-    return {};
-}
-
 // The changes a database made by an earlier version needs, in order: version n is the first n.
 const std::vector<QString (*)(Database &)> &migrations()
 {
-    static const std::vector<QString (*)(Database &)> all = {addUniqueTestNumbers, hashPasswords,
-                                                             search::writeNameIndexInPlainSql,
-                                                             addAuditLog, dropPeriodDateIndex};
+    static const std::vector<QString (*)(Database &)> all = {
+        addUniqueTestNumbers, hashPasswords, search::writeNameIndexInPlainSql, addAuditLog};
     return all;
 }
 
