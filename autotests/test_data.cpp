@@ -8,6 +8,7 @@
 #include "data/dm.h"
 #include "data/schema.h"
 #include "data/text_search.h"
+#include "data/watched_reads.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -586,6 +587,40 @@ private slots:
         QVERIFY(broken.intValue("c") >= 40);
         QVERIFY_THROWS_EXCEPTION(Error, broken.value("no_column"));
         QVERIFY_THROWS_EXCEPTION(Error, broken.setParam("undeclared", 1));
+    }
+
+    // A read that would run for minutes: on SQLite one that works long before its first row, on
+    // PostgreSQL one whose rows come slowly (there it stops between two rows; each row fills the
+    // server's buffer, which it sends once full).
+    void aLongReadStopsSoonAfterItsWatchSaysSoAndTheConnectionGoesOn()
+    {
+        const bool sqlite = db().engine() == DatabaseAlias::Engine::SQLite;
+        Statement slow(db(), "Slow",
+                       {sqlite ? "with recursive n(i) as (select 1 union all select i + 1 from n "
+                                 "where i < 2000000000) select count(*) as c from n"
+                               : "select i, repeat('x', 9000) as filler, pg_sleep(0.01) from "
+                                 "generate_series(1, 100000) as i"});
+        QElapsedTimer clock;
+        clock.start();
+        constexpr int goesOnMs = 300;
+        int told = 0;
+        int rows = 0;
+        {
+            const WatchedReads watch(db(), [&] {
+                ++told;
+                return clock.elapsed() < goesOnMs;
+            });
+            QVERIFY_THROWS_EXCEPTION(Stopped, slow.readEach([&](const QSqlQuery &) { ++rows; }));
+        }
+        QVERIFY2(clock.elapsed() < goesOnMs + 500, qPrintable(QString::number(clock.elapsed())));
+        // Told every few hundredths of a second meanwhile.
+        QVERIFY2(told >= 5, qPrintable(QString::number(told)));
+        QCOMPARE(reg->value("select count(*) from test_ques_group"), QStringLiteral("5"));
+        // Unwatched, a read runs to its end.
+        slow.setLines({"select count(*) as c from test_ques"});
+        slow.open();
+        QVERIFY(slow.intValue("c") >= 40);
+        QVERIFY(!sqlite || rows == 0);
     }
 
     // Through a statement of its own: what the statement binds is what is tested.

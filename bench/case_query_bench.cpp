@@ -1,21 +1,29 @@
 // The case inquiry and the case listing on a large register (100 000 cases by default): a
 // keystroke in the inquiry's name and mobile boxes (also of texts that match nothing), beside
-// the bare Qt SQL read of the first screenful of the same search, and the listing of 10 000
-// cases laid out and written to PDF.
+// the bare Qt SQL read of the first screenful of the same search, the first page of every case
+// of the branch, and the listing of 10 000 cases laid out and written to PDF; and the list of
+// the tests of the last whole year: its first page (256 tests) and the whole of it, as the
+// period filter reads it under its progress window, beside the bare Qt SQL read of the same
+// statement's rows, and the whole list laid out into the report's pages.
 //   SIMAT_BENCH_DB=/path/x.db bench/case_query_bench   (a missing file is generated first)
 //   SIMAT_BENCH_ALIAS=postgresql://user@host:port/db bench/case_query_bench   (a written one)
 #include "app/application.h"
 #include "app/startup.h"
 #include "cases/students_report.h"
 #include "data/dm.h"
+#include "data/period_export.h"
 #include "data/statement_texts.h"
+#include "data/watched_reads.h"
+#include "reports/all_cases_report.h"
 #include "sample_data.h"
 #include "ui/screens.h"
+#include "ui/work_progress.h"
 
 #include <QAbstractButton>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -120,8 +128,151 @@ void BM_Listing10000Cases(benchmark::State &state)
         QFileInfo(folder.filePath(QStringLiteral("listing.pdf"))).size() / 1024.0;
 }
 
+void BM_BaselineSqlAllCasesFirstPage(benchmark::State &state)
+{
+    for (auto _ : state) {
+        QSqlQuery query(TDataModule1::instance()->Database1.connection());
+        query.setForwardOnly(true);
+        query.exec(
+            texts::caseWithLookups(QStringLiteral("where a.branch_no=0")).join(QLatin1Char('\n')) +
+            QStringLiteral("\norder by a.stud_code limit 256"));
+        for (int row = 0; row < 256 && query.next(); ++row)
+            benchmark::DoNotOptimize(query.value(1));
+    }
+}
+
+// Every case of the branch, as the inquiry shows it on its reset (F2), its first page painted.
+void BM_InquiryAllCasesFirstPage(benchmark::State &state)
+{
+    screens::show(QStringLiteral("StudentQueryForm"));
+    auto *grid = on<QTableView>("StudentQueryForm", "DBGstudents");
+    auto *reset = on<QAbstractButton>("StudentQueryForm", "spNew");
+    for (auto _ : state) {
+        reset->click();
+        grid->viewport()->repaint();
+    }
+    screens::find(QStringLiteral("StudentQueryForm"))->close();
+}
+
+// The last whole year: the register's tests reach to today.
+period_export::Period lastWholeYear()
+{
+    const int year = QDate::currentDate().year() - 1;
+    return {0, QDate(year, 1, 1), QDate(year, 12, 31)};
+}
+
+constexpr int pageOfTests = 256;
+
+// The rows of the period's list by a bare query, until `tests` tests have come (all of them
+// when 0); the number of tests read.
+int readYearBare(int tests)
+{
+    const period_export::Period year = lastWholeYear();
+    QSqlQuery query(TDataModule1::instance()->Database1.connection());
+    query.setForwardOnly(true);
+    query.exec(texts::exportedAnswers()
+                   .join(QLatin1Char('\n'))
+                   .replace(QStringLiteral(":branch_no"), QStringLiteral("0"))
+                   .replace(QStringLiteral(":from_date"),
+                            QStringLiteral("'%1'").arg(year.from.toString(Qt::ISODate)))
+                   .replace(QStringLiteral(":to_date"),
+                            QStringLiteral("'%1'").arg(year.to.toString(Qt::ISODate))));
+    const int columns = query.record().count();
+    int read = 0;
+    QString last;
+    while (query.next()) {
+        const QString test = query.value(0).toString() + QLatin1Char('/') +
+                             query.value(2).toString() + QLatin1Char('/') +
+                             query.value(3).toString();
+        if (test != last) {
+            if (tests > 0 && read == tests)
+                break;
+            ++read;
+            last = test;
+        }
+        for (int column = 0; column < columns; ++column)
+            benchmark::DoNotOptimize(query.value(column));
+    }
+    return read;
+}
+
+// What ends the program's read once its first page of tests has come.
+struct PageRead {};
+
+// The period's tests as the period filter reads them, under its progress window, until
+// `tests` tests have come (all of them when 0); the number of tests read.
+int readYear(int tests)
+{
+    Database &database = TDataModule1::instance()->Database1;
+    WorkProgress progress(nullptr, QStringLiteral("جارى قراءة اختبارات الفترة..."),
+                          WorkProgress::Showing::WhenSlow);
+    const WatchedReads watch(database, progress.goOn());
+    int read = 0;
+    try {
+        period_export::readTests(database, lastWholeYear(), [&](const period_export::PeriodTest &) {
+            if (++read == tests)
+                throw PageRead{};
+        });
+    } catch (const PageRead &) {
+    }
+    return read;
+}
+
+void BM_BaselineSqlYearFirstPage(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readYearBare(pageOfTests));
+}
+
+void BM_YearFirstPage(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readYear(pageOfTests));
+}
+
+void BM_BaselineSqlYearWhole(benchmark::State &state)
+{
+    int tests = 0;
+    for (auto _ : state)
+        tests = readYearBare(0);
+    state.counters["tests"] = tests;
+}
+
+// The whole list, as the all-cases report holds it before it lays out its pages.
+void BM_YearWholeList(benchmark::State &state)
+{
+    auto *report = screens::object<TAllCasesReport>(QStringLiteral("AllCasesReport"));
+    const period_export::Period year = lastWholeYear();
+    for (auto _ : state) {
+        WorkProgress progress(nullptr, QStringLiteral("جارى قراءة اختبارات الفترة..."),
+                              WorkProgress::Showing::WhenSlow);
+        const WatchedReads watch(TDataModule1::instance()->Database1, progress.goOn());
+        report->listPeriod(year.from, year.to);
+    }
+}
+
+// The whole list laid out into the report's pages, as the preview shows them.
+void BM_YearReportLaidOut(benchmark::State &state)
+{
+    auto *report = screens::object<TAllCasesReport>(QStringLiteral("AllCasesReport"));
+    const period_export::Period year = lastWholeYear();
+    int pages = 0;
+    for (auto _ : state) {
+        report->listPeriod(year.from, year.to);
+        pages = int(report->layOut().size());
+    }
+    state.counters["pages"] = pages;
+}
+
 } // namespace
 
+BENCHMARK(BM_BaselineSqlAllCasesFirstPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InquiryAllCasesFirstPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BaselineSqlYearFirstPage)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_YearFirstPage)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_BaselineSqlYearWhole)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_YearWholeList)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_YearReportLaidOut)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_BaselineSqlName)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InquiryNameKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineSqlNameMatchingNothing)->Unit(benchmark::kMillisecond);

@@ -4,6 +4,7 @@
 #include "core/permissions.h"
 #include "data/case_export.h"
 #include "data/dm.h"
+#include "data/watched_reads.h"
 #include "students.h"
 #include "students_report.h"
 #include "ui/action.h"
@@ -232,6 +233,9 @@ void TStudentQueryForm::reopen(const Criterion &criterion, const QString &text)
     Statement *rows = dm->StudentsQuery;
     rows->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
     rows->setParam(QStringLiteral("param_1"), text);
+    WorkProgress progress(this, QStringLiteral("جارى البحث عن الحالات..."),
+                          WorkProgress::Showing::WhenSlow);
+    const WatchedReads watch(dm->Database1, progress.goOn());
     rows->open();
 }
 

@@ -10,6 +10,7 @@
 #include "core/permissions.h"
 #include "data/dm.h"
 #include "data/text_search.h"
+#include "data/watched_reads.h"
 #include "reports/case_course_report.h"
 #include "students_report.h"
 #include "ui/action.h"
@@ -20,6 +21,7 @@
 #include "ui/optional_date_edit.h"
 #include "ui/screens.h"
 #include "ui/search.h"
+#include "ui/work_progress.h"
 #include "ui_students.h"
 
 #include <QRadioButton>
@@ -563,7 +565,12 @@ void TStudentsForm::spPrintClick()
     Statement *cases = dm->StudentsQuery;
     cases->setParam(QStringLiteral("branch_no"), globals().CurrentBranchNo);
     cases->setParam(QStringLiteral("param_1"), QString());
-    cases->open();
+    {
+        WorkProgress progress(this, QStringLiteral("جارى قراءة الحالات..."),
+                              WorkProgress::Showing::WhenSlow);
+        const WatchedReads watch(dm->Database1, progress.goOn());
+        cases->open();
+    }
     screens::object<TStudentsReportForm>(QStringLiteral("StudentsReportForm"))
         ->previewRows(cases, TStudentsReportForm::plainTitle(), this);
 }

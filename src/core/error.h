@@ -23,4 +23,13 @@ private:
     QString m_engineReason;
 };
 
+// What a piece of work throws when the user stopped it with the Cancel of its progress window:
+// the action ends there without a box, leaving things as they were before it.
+class Stopped : public Error {
+public:
+    Stopped()
+        : Error(QStringLiteral("توقف العمل بطلب المستخدم"))
+    {}
+};
+
 } // namespace simat

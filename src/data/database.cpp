@@ -7,6 +7,7 @@
 #include "libpq.h"
 #include "schema.h"
 #include "statement.h"
+#include "watched_reads.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -586,8 +587,12 @@ void Database::reopenIfLost()
 QSqlDatabase Database::streamingConnection()
 {
     const QString name = streamingConnectionName();
-    if (QSqlDatabase::contains(name) && QSqlDatabase::database(name, false).isOpen())
-        return QSqlDatabase::database(name, false);
+    if (QSqlDatabase::contains(name) && QSqlDatabase::database(name, false).isOpen()) {
+        QSqlDatabase open = QSqlDatabase::database(name, false);
+        if (m_readWatch)
+            m_readWatch->watch(open);
+        return open;
+    }
     QSqlDatabase rows = QSqlDatabase::cloneDatabase(connection(), name);
     if (!rows.open())
         throw Error(rows.lastError().text());
@@ -596,7 +601,21 @@ QSqlDatabase Database::streamingConnection()
     // would cost more than reading a page of rows.
     if (m_alias.engine == DatabaseAlias::Engine::PostgreSQL)
         QSqlQuery(rows).exec(QStringLiteral("set join_collapse_limit = 1"));
+    if (m_readWatch)
+        m_readWatch->watch(rows);
     return rows;
+}
+
+bool Database::readUnderWay() const
+{
+    return m_readWatch && m_readWatch->telling();
+}
+
+void Database::readFailed(const QString &engineText) const
+{
+    if (m_readWatch && m_readWatch->stopped())
+        throw Stopped();
+    throw Error(engineText);
 }
 
 void Database::attach(Statement *statement)

@@ -14,6 +14,7 @@
 namespace simat {
 
 class Statement;
+class WatchedReads;
 
 // What a try of a connection found.
 struct ConnectionTrial {
@@ -108,6 +109,16 @@ public:
     void setMigrationProgress(Progress progress) { m_migrationProgress = std::move(progress); }
     const Progress &migrationProgress() const { return m_migrationProgress; }
 
+    // The watch that the reads on the register tell how they go, or nullptr; see WatchedReads.
+    WatchedReads *readWatch() const { return m_readWatch; }
+    void setReadWatch(WatchedReads *watch) { m_readWatch = watch; }
+    // A read is under way that lets the program run meanwhile (its progress window): nothing
+    // may read on the connections until it goes on.
+    bool readUnderWay() const;
+    // Throws what a read that failed with the engine's words throws: Stopped when the user
+    // stopped it through the watch, else Error.
+    [[noreturn]] void readFailed(const QString &engineText) const;
+
     // What the last open found and left as it was (duplicate test numbers), or empty; cleared
     // once taken.
     QString takeOpenWarning() { return std::exchange(m_openWarning, QString()); }
@@ -147,6 +158,7 @@ private:
     QString m_openWarning;
     std::function<void(bool)> m_busyHook;
     Progress m_migrationProgress;
+    WatchedReads *m_readWatch = nullptr;
     QElapsedTimer m_waited;
     bool m_waiting = false;
     bool m_reopenPending = false;

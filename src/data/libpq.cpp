@@ -23,4 +23,23 @@ void *function(const char *name)
     return loaded ? dlsym(loaded, name) : nullptr;
 }
 
+void cancelStatement(const QSqlDatabase &db)
+{
+    using GetCancel = void *(*)(void *connection);
+    using Cancel = int (*)(void *cancel, char *reason, int reasonSize);
+    using FreeCancel = void (*)(void *cancel);
+    void *connection = connectionOf(db);
+    const auto getCancel = reinterpret_cast<GetCancel>(function("PQgetCancel"));
+    const auto cancel = reinterpret_cast<Cancel>(function("PQcancel"));
+    const auto freeCancel = reinterpret_cast<FreeCancel>(function("PQfreeCancel"));
+    if (!connection || !getCancel || !cancel || !freeCancel)
+        return;
+    void *request = getCancel(connection);
+    if (!request)
+        return;
+    char reason[256];
+    cancel(request, reason, int(sizeof reason));
+    freeCancel(request);
+}
+
 } // namespace simat::libpq

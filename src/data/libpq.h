@@ -13,4 +13,8 @@ void *connectionOf(const QSqlDatabase &db);
 // embedded database never loads libpq at all; nullptr while no driver has loaded it.
 void *function(const char *name);
 
+// Asks the server to cancel the statement that runs on a connection of Qt's PostgreSQL driver,
+// so that the rows it has not sent yet never come; nothing for any other connection.
+void cancelStatement(const QSqlDatabase &db);
+
 } // namespace simat::libpq

@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "database.h"
 #include "dialect.h"
+#include "watched_reads.h"
 
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -175,17 +176,17 @@ QSqlQuery Statement::executed(const QString &rewritten, const QSqlDatabase &conn
     QSqlQuery query(connection);
     query.setForwardOnly(forwardOnly);
     if (!query.prepare(rewritten))
-        throw Error(query.lastError().text());
+        m_database.readFailed(query.lastError().text());
     for (const QString &name : dialect::placeholders(rewritten))
         query.bindValue(QLatin1Char(':') + name, boundValue(name));
     if (!query.exec())
-        throw Error(query.lastError().text());
+        m_database.readFailed(query.lastError().text());
     return query;
 }
 
 namespace {
 
-QVector<StreamedRows::Row> rowsOf(QSqlQuery &query)
+QVector<StreamedRows::Row> rowsOf(QSqlQuery &query, const Database &database)
 {
     QVector<StreamedRows::Row> rows;
     const int columns = query.record().count();
@@ -196,7 +197,7 @@ QVector<StreamedRows::Row> rowsOf(QSqlQuery &query)
         rows << row;
     }
     if (query.lastError().isValid())
-        throw Error(query.lastError().text());
+        database.readFailed(query.lastError().text());
     return rows;
 }
 
@@ -218,22 +219,30 @@ QString counted(const QString &text)
 // once, by moving a cursor over them in a read-only transaction of its own that ends with the
 // count. The cursor's values are written into its text with the driver's own quoting, since a
 // cursor takes no parameters.
+//
+// The rows on show stay until the first page of the new ones has been read, so that a read
+// that is stopped on its way leaves them; their counting ends first, since on SQLite the new
+// read would see the register as it stood when the counting began.
 void Statement::openStreamed(const QString &rewritten)
 {
     QSqlDatabase rows = m_database.streamingConnection();
+    m_stream.stopCounting();
     QSqlQuery first = executed(pageOf(rewritten, 0, StreamedRows::pageSize), rows, true);
-    setColumns(first.record());
-    const int columns = first.record().count();
+    const QSqlRecord record = first.record();
+    QVector<StreamedRows::Row> firstRows = rowsOf(first, m_database);
+    close();
+    setColumns(record);
     StreamedRows::Source source;
     source.page = [this, rewritten, rows](int offset, int count) {
         QSqlQuery query = executed(pageOf(rewritten, offset, count), rows, true);
-        return rowsOf(query);
+        return rowsOf(query, m_database);
     };
     if (m_database.engine() == DatabaseAlias::Engine::PostgreSQL)
         countWithCursor(source, rows, rewritten);
     else
         countByStepping(source, rows, rewritten);
-    m_stream.start(columns, rowsOf(first), std::move(source));
+    source.busy = [this] { return m_database.readUnderWay(); };
+    m_stream.start(int(record.count()), std::move(firstRows), std::move(source));
 }
 
 void Statement::countByStepping(StreamedRows::Source &source, const QSqlDatabase &rows,
@@ -247,10 +256,21 @@ void Statement::countByStepping(StreamedRows::Source &source, const QSqlDatabase
         while (passed < most && (*stepping)->next())
             ++passed;
         if ((*stepping)->lastError().isValid())
-            throw Error((*stepping)->lastError().text());
+            m_database.readFailed((*stepping)->lastError().text());
         return passed;
     };
     source.stop = [stepping] { stepping->reset(); };
+}
+
+QString Statement::withValuesWritten(const QString &rewritten, const QSqlDatabase &connection) const
+{
+    const QSqlDriver *driver = connection.driver();
+    return dialect::replacePlaceholders(rewritten, [&](const QString &name) {
+        const QVariant value = boundValue(name);
+        QSqlField field(name, value.metaType());
+        field.setValue(value);
+        return driver->formatValue(field);
+    });
 }
 
 void Statement::countWithCursor(StreamedRows::Source &source, const QSqlDatabase &rows,
@@ -263,13 +283,7 @@ void Statement::countWithCursor(StreamedRows::Source &source, const QSqlDatabase
             throw Error(query.lastError().text());
         return query;
     };
-    const QSqlDriver *driver = rows.driver();
-    const QString text = dialect::replacePlaceholders(rewritten, [&](const QString &name) {
-        const QVariant value = boundValue(name);
-        QSqlField field(name, value.metaType());
-        field.setValue(value);
-        return driver->formatValue(field);
-    });
+    const QString text = withValuesWritten(rewritten, rows);
     auto declared = std::make_shared<bool>(false);
     source.count = [run, declared, text](int most) {
         if (!*declared) {
@@ -295,16 +309,16 @@ void Statement::setColumns(const QSqlRecord &record)
 
 void Statement::open()
 {
-    close();
     const QString rewritten = dialect::rewrite(text());
     if (m_streamed) {
         openStreamed(rewritten);
     } else {
+        close();
         QSqlQuery query = executed(rewritten, m_database.connection(), false);
         setColumns(query.record());
         m_model.setQuery(std::move(query));
         if (m_model.lastError().isValid())
-            throw Error(m_model.lastError().text());
+            m_database.readFailed(m_model.lastError().text());
     }
     m_open = true;
     m_row = 0;
@@ -331,11 +345,23 @@ int Statement::exec()
 void Statement::readEach(const std::function<void(const QSqlQuery &row)> &row)
 {
     close();
-    QSqlQuery query = executed(dialect::rewrite(text()), m_database.connection(), true);
-    while (query.next())
+    const QSqlDatabase connection = m_database.connection();
+    const QString rewritten = dialect::rewrite(text());
+    QSqlQuery query(connection);
+    if (m_database.engine() == DatabaseAlias::Engine::PostgreSQL) {
+        query.setForwardOnly(true);
+        if (!query.exec(withValuesWritten(rewritten, connection)))
+            m_database.readFailed(query.lastError().text());
+    } else {
+        query = executed(rewritten, connection, true);
+    }
+    while (query.next()) {
+        if (WatchedReads *watch = m_database.readWatch())
+            watch->betweenRows(connection);
         row(query);
+    }
     if (query.lastError().isValid())
-        throw Error(query.lastError().text());
+        m_database.readFailed(query.lastError().text());
 }
 
 void Statement::fetchAll()

@@ -56,7 +56,10 @@ public:
     // Writing: runs the text once; returns the number of rows it touched.
     int exec();
     // Runs the text and hands each row to `row` as the engine delivers it, keeping none: for a
-    // result too large to hold. The statement stays closed.
+    // result too large to hold. The statement stays closed. On PostgreSQL the values are written
+    // into the text with the driver's own quoting, since the driver hands over the rows of a
+    // statement without parameters one by one as the server sends them, and those of a
+    // prepared one only once the server has sent them all.
     void readEach(const std::function<void(const QSqlQuery &row)> &row);
 
     int rowCount();
@@ -80,6 +83,7 @@ private:
     QVariant boundValue(const QString &name) const;
     QSqlQuery executed(const QString &rewritten, const QSqlDatabase &connection,
                        bool forwardOnly) const;
+    QString withValuesWritten(const QString &rewritten, const QSqlDatabase &connection) const;
     void openStreamed(const QString &rewritten);
     void countByStepping(StreamedRows::Source &source, const QSqlDatabase &rows,
                          const QString &rewritten) const;

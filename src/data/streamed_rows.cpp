@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 
 namespace simat {
 
@@ -15,6 +16,8 @@ constexpr int countChunk = 4096;
 constexpr int idleSliceMs = 4;
 // How long counting may go on when a caller asks for rows past those counted.
 constexpr int askedSliceMs = 50;
+// How long counting waits for the end of another read before it looks again.
+constexpr int busyWaitMs = 50;
 
 } // namespace
 
@@ -67,11 +70,15 @@ void StreamedRows::finishCounting()
         m_source.stop();
 }
 
-void StreamedRows::scheduleCounting()
+void StreamedRows::scheduleCounting(int afterMs)
 {
-    QTimer::singleShot(0, this, [this, run = m_run] {
+    QTimer::singleShot(afterMs, this, [this, run = m_run] {
         if (run != m_run || !m_counting)
             return;
+        if (m_source.busy && m_source.busy()) {
+            scheduleCounting(busyWaitMs);
+            return;
+        }
         countSlice(idleSliceMs);
         if (m_counting)
             scheduleCounting();
@@ -125,6 +132,12 @@ int StreamedRows::heldRowCount() const
     return held;
 }
 
+bool StreamedRows::isHeld(int number) const
+{
+    return std::any_of(m_pages.begin(), m_pages.end(),
+                       [number](const Page &page) { return page.number == number; });
+}
+
 const StreamedRows::Page *StreamedRows::pageNumbered(int number) const
 {
     for (qsizetype i = 0; i < m_pages.size(); ++i) {
@@ -150,6 +163,9 @@ const StreamedRows::Page *StreamedRows::pageNumbered(int number) const
 const StreamedRows::Row *StreamedRows::rowAt(int row) const
 {
     if (row < 0 || row >= m_rows || !m_source.page)
+        return nullptr;
+    // Read at the next look, once the read under way has gone on.
+    if (m_source.busy && m_source.busy() && !isHeld(row / pageSize))
         return nullptr;
     const Page *page = pageNumbered(row / pageSize);
     const int inPage = row % pageSize;

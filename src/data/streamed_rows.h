@@ -29,6 +29,9 @@ public:
         std::function<int(int most)> count;
         // Ends the counting before or at the end of the result.
         std::function<void()> stop;
+        // Whether the engine is busy with a read that lets the program idle meanwhile (a read
+        // under a progress window): the counting waits for its end.
+        std::function<bool()> busy;
     };
 
     explicit StreamedRows(QObject *parent = nullptr);
@@ -41,6 +44,8 @@ public:
     int heldRowCount() const;
     // Counts the rest of the result at once, when a caller needs the whole count now.
     void countToTheEnd();
+    // Ends the counting where it is: the rows counted so far stay.
+    void stopCounting() { finishCounting(); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -55,9 +60,10 @@ private:
     };
 
     const Row *rowAt(int row) const;
+    bool isHeld(int number) const;
     const Page *pageNumbered(int number) const;
     void countSlice(int budgetMs);
-    void scheduleCounting();
+    void scheduleCounting(int afterMs = 0);
     void finishCounting();
 
     Source m_source;

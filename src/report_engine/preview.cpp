@@ -64,6 +64,8 @@ private:
             m_window->setWindowTitle(m_report.caption);
             m_window->setWindowModality(Qt::WindowModal);
             m_window->setLayoutDirection(Qt::RightToLeft);
+            // Room for the report's caption in the title.
+            m_window->setMinimumWidth(420);
             m_window->setMinimumDuration(0);
             m_window->show();
         }

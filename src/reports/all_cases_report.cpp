@@ -2,9 +2,11 @@
 
 #include "core/checklist.h"
 #include "data/dm.h"
+#include "data/watched_reads.h"
 #include "report_parts.h"
 #include "ui/global.h"
 #include "ui/messages.h"
+#include "ui/work_progress.h"
 
 namespace simat {
 
@@ -46,9 +48,11 @@ bool TAllCasesReport::listPeriod(const QDate &from, const QDate &to)
 {
     const int questions = globals().ChecklistQuestionCount;
     QList<Line> lines;
+    m_linesRead = 0;
     period_export::readTests(dm()->Database1, {globals().CurrentBranchNo, from, to},
-                             [&lines, questions](const period_export::PeriodTest &listed) {
+                             [this, &lines, questions](const period_export::PeriodTest &listed) {
                                  lines << lineOf(listed, questions);
+                                 m_linesRead = int(lines.size());
                              });
     m_lines.setItems(std::move(lines));
     m_from = from;
@@ -75,9 +79,21 @@ QString TAllCasesReport::emptyPeriodText()
     return QStringLiteral("لاتوجد حالات تم إجراء اختبارات لها خلال الفترة المختارة");
 }
 
+bool TAllCasesReport::listPeriodWatched(const QDate &from, const QDate &to, QWidget *over)
+{
+    Database &database = dm()->Database1;
+    WorkProgress progress(over, QStringLiteral("جارى قراءة اختبارات الفترة..."),
+                          WorkProgress::Showing::WhenSlow);
+    const auto report = progress.report();
+    int tests = 0;
+    const WatchedReads watch(database, [&] { return report(m_linesRead, tests); });
+    tests = period_export::testCount(database, {globals().CurrentBranchNo, from, to});
+    return tests > 0 && listPeriod(from, to);
+}
+
 void TAllCasesReport::run(const QDate &from, const QDate &to, QWidget *over)
 {
-    if (!listPeriod(from, to)) {
+    if (!listPeriodWatched(from, to, over)) {
         messages::info(emptyPeriodText(), over);
         return;
     }

@@ -21,7 +21,8 @@ public:
     explicit TAllCasesReport(QObject *parent = nullptr);
 
     // Lists the period's tests and shows the preview over `over`, or says that the period has
-    // none.
+    // none. A read that takes a while shows a progress window over `over`, whose Cancel stops
+    // it (Stopped), the list left as it was.
     void run(const QDate &from, const QDate &to, QWidget *over);
     // What the filter says of a period without tests.
     static QString emptyPeriodText();
@@ -49,7 +50,11 @@ private:
     void buildTable();
     void fillRow(report::Band &band);
 
+    bool listPeriodWatched(const QDate &from, const QDate &to, QWidget *over);
+
     ListRows<Line> m_lines;
+    // The tests of the period read so far by the list being read.
+    int m_linesRead = 0;
     QDate m_from;
     QDate m_to;
     int AllCasesSerial = 0;

@@ -86,6 +86,8 @@ void showCurrentFailure(QWidget *owner)
 {
     try {
         throw;
+    } catch (const Stopped &) {
+        // The user asked for it: nothing to say.
     } catch (const Error &error) {
         if (error.engineReason().isEmpty())
             messages::error(error.text(), owner);

@@ -3,10 +3,12 @@
 #include "action.h"
 #include "data/dm.h"
 #include "data/text_search.h"
+#include "data/watched_reads.h"
 #include "global.h"
 #include "grid_model.h"
 #include "screens.h"
 #include "ui_search.h"
+#include "work_progress.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -96,7 +98,12 @@ void TSearchForm::Eacc_nameChange()
     search::shapeNameSearch(*rows, dm->Database1.engine(), m_request.table, m_request.codeColumn,
                             m_request.nameColumn, text);
     rows->setParam(QStringLiteral("acc_aname"), text);
-    rows->open();
+    {
+        WorkProgress progress(this, QStringLiteral("جارى البحث..."),
+                              WorkProgress::Showing::WhenSlow);
+        const WatchedReads watch(dm->Database1, progress.goOn());
+        rows->open();
+    }
     if (!rows->isEmpty())
         ui->DBGresult->selectRow(0);
 }
