@@ -17,6 +17,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSysInfo>
+#include <optional>
 
 namespace simat::audit {
 
@@ -111,12 +112,14 @@ QList<LogRow> differences(const QString &table, const Key &key, const StoredRows
 
 // Runs a text whose values stand as "?" (no other "?" is in it). A prepared statement costs
 // PostgreSQL two more trips to the server, to prepare and to free it: there the values are
-// written into the text with the driver's own quoting. SQLite runs the statement prepared the
-// first time; the caller finishes a read.
-QSqlQuery executed(Database &database, const QString &text, const QVariantList &values)
+// written into the text with the driver's own quoting, and run by a query made in `own`, which
+// the caller keeps while it reads. SQLite runs the statement prepared the first time; the
+// caller finishes a read.
+QSqlQuery &executed(Database &database, const QString &text, const QVariantList &values,
+                    std::optional<QSqlQuery> &own)
 {
     if (database.engine() == DatabaseAlias::Engine::PostgreSQL) {
-        QSqlQuery query(database.connection());
+        QSqlQuery &query = own.emplace(database.connection());
         query.setForwardOnly(true);
         const QSqlDriver *driver = database.connection().driver();
         const QStringList parts = text.split(QLatin1Char('?'));
@@ -177,12 +180,13 @@ void insertLogRows(Database &database, const QList<LogRow> &rows)
                    << (row.after.isNull() ? QVariant(QMetaType::fromType<QString>())
                                           : QVariant(row.after));
         }
+        std::optional<QSqlQuery> own;
         executed(database,
                  QStringLiteral("insert into audit_log (changed_at, user_code, host_name, "
                                 "change_type, table_name, record_key, stud_code, item_key, "
                                 "field_name, old_value, new_value) values ") +
                      QStringList(count, oneRow).join(QLatin1Char(',')),
-                 values);
+                 values, own);
     }
 }
 
@@ -209,11 +213,12 @@ QString quotedText(const QString &text)
 // the key it gave, as changes of the key's fields made at one time.
 QList<Key> movedFrom(Database &database, const QString &table, const Key &key)
 {
-    QSqlQuery changes = executed(
+    std::optional<QSqlQuery> own;
+    QSqlQuery &changes = executed(
         database,
         QStringLiteral("select changed_at, field_name, old_value from audit_log where "
                        "table_name = ? and record_key = ? and change_type = ? order by log_id"),
-        {table, keyText(key), int(ChangeKind::Update)});
+        {table, keyText(key), int(ChangeKind::Update)}, own);
     QMap<QString, Key> earlier;
     while (changes.next()) {
         const QString field = changes.value(1).toString();
@@ -421,10 +426,11 @@ QList<StoredRows> RecordChange::readEach(const Key &key) const
     for (const RecordPart &part : m_parts) {
         QVariantList values;
         const QString condition = rowsCondition(key, part, values);
-        QSqlQuery rows = executed(m_database,
-                                  QStringLiteral("select * from %1 where %2")
-                                      .arg(Statement::identifier(part.table), condition),
-                                  values);
+        std::optional<QSqlQuery> own;
+        QSqlQuery &rows = executed(m_database,
+                                   QStringLiteral("select * from %1 where %2")
+                                       .arg(Statement::identifier(part.table), condition),
+                                   values, own);
         QStringList names;
         const QSqlRecord record = rows.record();
         for (int column = 0; column < record.count(); ++column)
@@ -452,7 +458,8 @@ QList<StoredRows> RecordChange::readTogether(const Key &key) const
                        .arg(at)
                        .arg(Statement::identifier(part.table), rowsCondition(key, part, values));
     }
-    QSqlQuery rows = executed(m_database, selects.join(QLatin1String(" union all ")), values);
+    std::optional<QSqlQuery> own;
+    QSqlQuery &rows = executed(m_database, selects.join(QLatin1String(" union all ")), values, own);
     QList<StoredRows> parts(m_parts.size());
     while (rows.next()) {
         const qsizetype at = rows.value(0).toInt();

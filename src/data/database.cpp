@@ -659,7 +659,7 @@ QSqlQuery &Database::prepared(const QString &text)
         query.setForwardOnly(true);
         if (!query.prepare(text))
             throw Error(query.lastError().text());
-        kept = m_prepared.insert(text, query);
+        kept = m_prepared.emplace(text, std::move(query));
     }
     return kept.value();
 }
