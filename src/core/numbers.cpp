@@ -1,5 +1,7 @@
 #include "numbers.h"
 
+#include "bidi.h"
+
 #include "core/bidi.h"
 #include "error.h"
 
@@ -19,7 +21,8 @@ QString groupedNumber(qint64 number)
     QString digits = QString::number(number < 0 ? -number : number);
     for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
         digits.insert(at, QChar(QChar::Nbsp));
-    return number < 0 ? QLatin1Char('-') + digits : digits;
+    const QString signedDigits = number < 0 ? QLatin1Char('-') + digits : digits;
+    return digits.contains(QChar(QChar::Nbsp)) ? isolated(signedDigits) : signedDigits;
 }
 
 QString howFar(qint64 done, qint64 total)
