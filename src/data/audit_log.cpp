@@ -148,46 +148,62 @@ const QString &hostName()
     return host;
 }
 
-constexpr int logColumns = 11;
+// Rows written by one statement: SQLite takes 999 values in one at most.
+constexpr qsizetype rowsPerInsert = 190;
 
-// PostgreSQL takes many rows in one trip; SQLite runs its statement of one row, prepared once,
-// for each.
-qsizetype rowsPerInsert(const Database &database)
+QVariant textOrNull(const QString &text)
 {
-    return database.engine() == DatabaseAlias::Engine::PostgreSQL ? 200 : 1;
+    return text.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
 }
 
-void insertLogRows(Database &database, const QList<LogRow> &rows)
+// The rows of one table and one case, written by statements of many rows each whose values of
+// the change (time, user, workstation, table, record, case) stand once.
+void insertLogRowsOf(Database &database, const QList<LogRow> &rows)
 {
-    const QString when =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const QString oneRow = QLatin1Char('(') +
-                           QStringList(logColumns, QStringLiteral("?")).join(QLatin1Char(',')) +
-                           QLatin1Char(')');
-    const qsizetype perInsert = rowsPerInsert(database);
-    for (qsizetype first = 0; first < rows.size(); first += perInsert) {
-        const qsizetype count = std::min<qsizetype>(perInsert, rows.size() - first);
-        QVariantList values;
-        for (qsizetype at = first; at < first + count; ++at) {
+    const LogRow &first = rows.first();
+    const QVariantList shared = {
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+        database.sessionUser(),
+        hostName(),
+        first.table,
+        first.recordKey,
+        first.caseCode.isNull() ? QVariant(QMetaType::fromType<int>())
+                                : QVariant(first.caseCode.toInt())};
+    const QString oneRow = QStringLiteral("(cast(? as integer),?,?,?,?)");
+    for (qsizetype from = 0; from < rows.size(); from += rowsPerInsert) {
+        const qsizetype count = std::min<qsizetype>(rowsPerInsert, rows.size() - from);
+        QVariantList values = shared;
+        for (qsizetype at = from; at < from + count; ++at) {
             const LogRow &row = rows.at(at);
-            values << when << database.sessionUser() << hostName() << int(row.kind) << row.table
-                   << row.recordKey
-                   << (row.caseCode.isNull() ? QVariant(QMetaType::fromType<int>())
-                                             : QVariant(row.caseCode.toInt()))
-                   << row.item << row.field
-                   << (row.before.isNull() ? QVariant(QMetaType::fromType<QString>())
-                                           : QVariant(row.before))
-                   << (row.after.isNull() ? QVariant(QMetaType::fromType<QString>())
-                                          : QVariant(row.after));
+            values << int(row.kind) << row.item << row.field << textOrNull(row.before)
+                   << textOrNull(row.after);
         }
         std::optional<QSqlQuery> own;
         executed(database,
                  QStringLiteral("insert into audit_log (changed_at, user_code, host_name, "
-                                "change_type, table_name, record_key, stud_code, item_key, "
-                                "field_name, old_value, new_value) values ") +
-                     QStringList(count, oneRow).join(QLatin1Char(',')),
+                                "table_name, record_key, stud_code, change_type, item_key, "
+                                "field_name, old_value, new_value) select cast(? as text), "
+                                "cast(? as integer), cast(? as text), cast(? as text), "
+                                "cast(? as text), cast(? as integer), v.column1, v.column2, "
+                                "v.column3, v.column4, v.column5 from (values ") +
+                     QStringList(count, oneRow).join(QLatin1Char(',')) + QStringLiteral(") as v"),
                  values, own);
     }
+}
+
+void insertLogRows(Database &database, const QList<LogRow> &rows)
+{
+    QList<LogRow> group;
+    for (const LogRow &row : rows) {
+        if (!group.isEmpty() &&
+            (row.table != group.first().table || row.caseCode != group.first().caseCode)) {
+            insertLogRowsOf(database, group);
+            group.clear();
+        }
+        group << row;
+    }
+    if (!group.isEmpty())
+        insertLogRowsOf(database, group);
 }
 
 // The lines of logLines() that narrow the rows.
