@@ -1,7 +1,5 @@
 #include "numbers.h"
 
-#include "bidi.h"
-
 #include "core/bidi.h"
 #include "error.h"
 

@@ -218,13 +218,6 @@ void clearNarrowing(Statement &log)
         log.setLine(line, QString());
 }
 
-QString quotedText(const QString &text)
-{
-    QString inner = text;
-    return QLatin1Char('\'') + inner.replace(QLatin1Char('\''), QLatin1String("''")) +
-           QLatin1Char('\'');
-}
-
 // The keys a record had before each move that gave it the key it has: a move is logged under
 // the key it gave, as changes of the key's fields made at one time.
 QList<Key> movedFrom(Database &database, const QString &table, const Key &key)
@@ -322,10 +315,10 @@ void narrowToRecord(Database &database, Statement &log, const QStringList &table
     clearNarrowing(log);
     QStringList names;
     for (const QString &table : tables)
-        names << quotedText(Statement::identifier(table));
+        names << Statement::textLiteral(Statement::identifier(table));
     QStringList keys;
     for (const QString &text : keysOfRecord(database, tables.first(), key))
-        keys << quotedText(text);
+        keys << Statement::textLiteral(text);
     log.setLine(tableLine, QStringLiteral("and a.table_name in (%1) and a.record_key in (%2)")
                                .arg(names.join(QLatin1Char(',')), keys.join(QLatin1Char(','))));
 }

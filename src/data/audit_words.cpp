@@ -4,9 +4,11 @@
 #include "core/bidi.h"
 #include "core/checklist.h"
 #include "core/checklist_test.h"
+#include "statement.h"
 
 #include <QList>
 #include <QStringList>
+#include <utility>
 
 namespace simat::audit {
 
@@ -58,13 +60,13 @@ constexpr Caption captions[] = {
 };
 
 // The words of the key columns in a record's or an item's key ("stud_code=7" reads "الحالة 7").
-constexpr Caption keyWords[] = {
-    {"", "branch_no", "فرع"},        {"", "test_no", "اختبار"},
-    {"", "test_date", "بتاريخ"},     {"", "stud_code", "الحالة"},
-    {"", "ques_group", "المجال"},    {"", "ques_id", "السؤال"},
-    {"", "user_code", "المستخدم"},   {"", "tester_class_id", "التصنيف"},
-    {"", "tester_id", "الكود"},      {"", "info_source_class_id", "التصنيف"},
-    {"", "info_source_id", "الكود"},
+constexpr std::pair<const char *, const char *> keyWords[] = {
+    {"branch_no", "فرع"},        {"test_no", "اختبار"},
+    {"test_date", "بتاريخ"},     {"stud_code", "الحالة"},
+    {"ques_group", "المجال"},    {"ques_id", "السؤال"},
+    {"user_code", "المستخدم"},   {"tester_class_id", "التصنيف"},
+    {"tester_id", "الكود"},      {"info_source_class_id", "التصنيف"},
+    {"info_source_id", "الكود"},
 };
 
 struct LookupOf {
@@ -94,16 +96,9 @@ QList<LookupOf> lookups()
     return all;
 }
 
-QString quoted(const QString &text)
-{
-    QString inner = text;
-    return QLatin1Char('\'') + inner.replace(QLatin1Char('\''), QLatin1String("''")) +
-           QLatin1Char('\'');
-}
-
 QString whenField(const QString &table, const QString &column)
 {
-    return QStringLiteral(" when ") + quoted(table + QLatin1Char('.') + column) +
+    return QStringLiteral(" when ") + Statement::textLiteral(table + QLatin1Char('.') + column) +
            QStringLiteral(" then ");
 }
 
@@ -113,10 +108,11 @@ QString fieldWords()
 {
     QString text = QStringLiteral("case ") + fieldOfTable;
     for (const case_fields::Field &field : case_fields::fields())
-        text += whenField(QStringLiteral("student"), field.column) + quoted(field.caption);
+        text += whenField(QStringLiteral("student"), field.column) +
+                Statement::textLiteral(field.caption);
     for (const Caption &caption : captions)
         text += whenField(QLatin1String(caption.table), QLatin1String(caption.column)) +
-                quoted(QString::fromUtf8(caption.words));
+                Statement::textLiteral(QString::fromUtf8(caption.words));
     return text + QStringLiteral(" else a.field_name end as field_words");
 }
 
@@ -125,23 +121,23 @@ QString valueWords(const QString &value, const QString &alias)
 {
     QString answers;
     for (checklist::Answer answer : checklist::answers)
-        answers +=
-            QStringLiteral(" when %1 then %2")
-                .arg(quoted(checklist::storedWord(answer)), quoted(checklist::arabicWord(answer)));
+        answers += QStringLiteral(" when %1 then %2")
+                       .arg(Statement::textLiteral(checklist::storedWord(answer)),
+                            Statement::textLiteral(checklist::arabicWord(answer)));
     QString statuses;
     for (checklist::TestStatus status :
          {checklist::TestStatus::Open, checklist::TestStatus::Closed})
         statuses += QStringLiteral(" when '%1' then %2")
                         .arg(checklist::storedCode(status))
-                        .arg(quoted(checklist::statusWord(status)));
+                        .arg(Statement::textLiteral(checklist::statusWord(status)));
     QString text = QStringLiteral("case ") + fieldOfTable;
     text += whenField(QStringLiteral("test_dtl"), QStringLiteral("ques_ans_val")) +
             QStringLiteral("case %1%2 else %1 end").arg(value, answers);
     text += whenField(QStringLiteral("test_hdr"), QStringLiteral("test_status")) +
             QStringLiteral("case %1%2 else %1 end").arg(value, statuses);
     const QString active = QStringLiteral("case %1 when '0' then %2 when '1' then %3 else %1 end")
-                               .arg(value, quoted(case_fields::activeWord(false)),
-                                    quoted(case_fields::activeWord(true)));
+                               .arg(value, Statement::textLiteral(case_fields::activeWord(false)),
+                                    Statement::textLiteral(case_fields::activeWord(true)));
     for (const char *table : {"student", "users"})
         text += whenField(QLatin1String(table), QStringLiteral("is_active")) + active;
     for (const LookupOf &of : lookups())
@@ -156,15 +152,14 @@ QString valueWords(const QString &value, const QString &alias)
 // date reads in its own order ("اختبار 5، بتاريخ 2026-12-08"); the first branch is not named.
 QString keyInWords(const QString &key, const QString &alias)
 {
-    const QString endOfValue = isolated(QString()).right(1);
-    const QString startOfValue = isolated(QString()).left(1);
     QString text = QStringLiteral("replace(replace(%1, 'branch_no=0 ', ''), ' ', '%2، ') || "
                                   "case when %1 = '' then '' else '%2' end")
-                       .arg(key, endOfValue);
-    for (const Caption &words : keyWords)
+                       .arg(key, QString(popDirectionalIsolate));
+    for (const auto &[column, words] : keyWords)
         text = QStringLiteral("replace(%1, '%2=', %3)")
-                   .arg(text, QLatin1String(words.column),
-                        quoted(QString::fromUtf8(words.words) + QLatin1Char(' ') + startOfValue));
+                   .arg(text, QLatin1String(column),
+                        Statement::textLiteral(QString::fromUtf8(words) + QLatin1Char(' ') +
+                                               leftToRightIsolate));
     return text + QStringLiteral(" as ") + alias;
 }
 
@@ -172,7 +167,8 @@ QString tableWords()
 {
     QString text = QStringLiteral("case a.table_name");
     for (const auto &[table, words] : loggedTables())
-        text += QStringLiteral(" when %1 then %2").arg(quoted(table), quoted(words));
+        text += QStringLiteral(" when %1 then %2")
+                    .arg(Statement::textLiteral(table), Statement::textLiteral(words));
     return text + QStringLiteral(" else a.table_name end as table_words");
 }
 

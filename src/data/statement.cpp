@@ -145,6 +145,13 @@ QString Statement::identifier(const QString &name)
     return name;
 }
 
+QString Statement::textLiteral(const QString &text)
+{
+    QString inner = text;
+    return QLatin1Char('\'') + inner.replace(QLatin1Char('\''), QLatin1String("''")) +
+           QLatin1Char('\'');
+}
+
 void Statement::declare(const QString &param, ParamType type)
 {
     m_types.insert(param, type);

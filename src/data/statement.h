@@ -44,6 +44,8 @@ public:
 
     // Checks that a table or column name put into a line is a plain identifier; throws Error.
     static QString identifier(const QString &name);
+    // A text as an SQL string literal, its quotes doubled: 'it''s'.
+    static QString textLiteral(const QString &text);
 
     void declare(const QString &param, ParamType type);
     void setParam(const QString &param, const QVariant &value);
