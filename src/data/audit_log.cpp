@@ -11,13 +11,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
-#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSysInfo>
-#include <optional>
 
 namespace simat::audit {
 
@@ -110,30 +107,10 @@ QList<LogRow> differences(const QString &table, const Key &key, const StoredRows
     return rows;
 }
 
-// Runs a text whose values stand as "?" (no other "?" is in it). A prepared statement costs
-// PostgreSQL two more trips to the server, to prepare and to free it: there the values are
-// written into the text with the driver's own quoting, and run by a query made in `own`, which
-// the caller keeps while it reads. SQLite runs the statement prepared the first time; the
-// caller finishes a read.
-QSqlQuery &executed(Database &database, const QString &text, const QVariantList &values,
-                    std::optional<QSqlQuery> &own)
+// Runs a text whose values stand as "?", prepared the first time and kept while the connection
+// is open: PostgreSQL then parses only the values of each run. The caller finishes a read.
+QSqlQuery &executed(Database &database, const QString &text, const QVariantList &values)
 {
-    if (database.engine() == DatabaseAlias::Engine::PostgreSQL) {
-        QSqlQuery &query = own.emplace(database.connection());
-        query.setForwardOnly(true);
-        const QSqlDriver *driver = database.connection().driver();
-        const QStringList parts = text.split(QLatin1Char('?'));
-        QString written = parts.first();
-        for (qsizetype at = 1; at < parts.size(); ++at) {
-            const QVariant &value = values.at(at - 1);
-            QSqlField field(QString(), value.metaType());
-            field.setValue(value);
-            written += driver->formatValue(field) + parts.at(at);
-        }
-        if (!query.exec(written))
-            throw Error(query.lastError().text());
-        return query;
-    }
     QSqlQuery &query = database.prepared(text);
     for (qsizetype at = 0; at < values.size(); ++at)
         query.bindValue(int(at), values.at(at));
@@ -178,7 +155,6 @@ void insertLogRowsOf(Database &database, const QList<LogRow> &rows)
             values << int(row.kind) << row.item << row.field << textOrNull(row.before)
                    << textOrNull(row.after);
         }
-        std::optional<QSqlQuery> own;
         executed(database,
                  QStringLiteral("insert into audit_log (changed_at, user_code, host_name, "
                                 "table_name, record_key, stud_code, change_type, item_key, "
@@ -187,7 +163,8 @@ void insertLogRowsOf(Database &database, const QList<LogRow> &rows)
                                 "cast(? as text), cast(? as integer), v.column1, v.column2, "
                                 "v.column3, v.column4, v.column5 from (values ") +
                      QStringList(count, oneRow).join(QLatin1Char(',')) + QStringLiteral(") as v"),
-                 values, own);
+                 values)
+            .finish();
     }
 }
 
@@ -222,12 +199,11 @@ void clearNarrowing(Statement &log)
 // the key it gave, as changes of the key's fields made at one time.
 QList<Key> movedFrom(Database &database, const QString &table, const Key &key)
 {
-    std::optional<QSqlQuery> own;
     QSqlQuery &changes = executed(
         database,
         QStringLiteral("select changed_at, field_name, old_value from audit_log where "
                        "table_name = ? and record_key = ? and change_type = ? order by log_id"),
-        {table, keyText(key), int(ChangeKind::Update)}, own);
+        {table, keyText(key), int(ChangeKind::Update)});
     QMap<QString, Key> earlier;
     while (changes.next()) {
         const QString field = changes.value(1).toString();
@@ -435,11 +411,10 @@ QList<StoredRows> RecordChange::readEach(const Key &key) const
     for (const RecordPart &part : m_parts) {
         QVariantList values;
         const QString condition = rowsCondition(key, part, values);
-        std::optional<QSqlQuery> own;
         QSqlQuery &rows = executed(m_database,
                                    QStringLiteral("select * from %1 where %2")
                                        .arg(Statement::identifier(part.table), condition),
-                                   values, own);
+                                   values);
         QStringList names;
         const QSqlRecord record = rows.record();
         for (int column = 0; column < record.count(); ++column)
@@ -467,14 +442,14 @@ QList<StoredRows> RecordChange::readTogether(const Key &key) const
                        .arg(at)
                        .arg(Statement::identifier(part.table), rowsCondition(key, part, values));
     }
-    std::optional<QSqlQuery> own;
-    QSqlQuery &rows = executed(m_database, selects.join(QLatin1String(" union all ")), values, own);
+    QSqlQuery &rows = executed(m_database, selects.join(QLatin1String(" union all ")), values);
     QList<StoredRows> parts(m_parts.size());
     while (rows.next()) {
         const qsizetype at = rows.value(0).toInt();
         const QMap<QString, QVariant> fields = fieldsOfJson(rows.value(1).toString());
         parts[at].insert(itemOfFields(fields, m_parts.at(at).itemColumns), fields);
     }
+    rows.finish();
     return parts;
 }
 
