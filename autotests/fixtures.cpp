@@ -179,9 +179,9 @@ void dropPlatformNotes(QtMsgType type, const QMessageLogContext &context, const 
 }
 } // namespace
 
-// A modal window that stays open through three looks of the watch (two to three seconds) is
-// one the test did not expect: the test fails at once and the window is closed, so the run
-// goes on.
+// A modal window other than a progress window that stays open through three looks of the watch
+// (two to three seconds) is one the test did not expect: the test fails at once and the window
+// is closed, so the run goes on.
 void watchForStrayWindows()
 {
     auto *watch = new QTimer(qApp);
@@ -191,7 +191,9 @@ void watchForStrayWindows()
         static int looks = 0;
         QWidget *window = QApplication::activeModalWidget();
         const bool answered = qobject_cast<QMessageBox *>(window) && BoxAnswerer::active() > 0;
-        if (!window || answered || seen != window) {
+        // A progress window stays while its work goes on.
+        const bool working = qobject_cast<QProgressDialog *>(window) != nullptr;
+        if (!window || answered || working || seen != window) {
             seen = answered ? nullptr : window;
             looks = 1;
             return;
@@ -251,13 +253,14 @@ PreviewCloser::PreviewCloser()
     m_timer.start();
 }
 
-ProgressCanceller::ProgressCanceller()
+ProgressCanceller::ProgressCanceller(const QString &labelStart)
 {
     m_timer.setInterval(1);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
+    connect(&m_timer, &QTimer::timeout, this, [this, labelStart] {
         for (QWidget *window : QApplication::topLevelWidgets()) {
             auto *progress = qobject_cast<QProgressDialog *>(window);
-            if (!progress || !progress->isVisible() || progress->wasCanceled())
+            if (!progress || !progress->isVisible() || progress->wasCanceled() ||
+                !progress->labelText().startsWith(labelStart))
                 continue;
             said = progress->labelText();
             if (auto *cancel = progress->findChild<QPushButton *>())

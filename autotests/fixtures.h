@@ -120,7 +120,8 @@ private:
 // window said then.
 class ProgressCanceller : public QObject {
 public:
-    ProgressCanceller();
+    // Cancels only a window whose label starts with `labelStart`, when one is given.
+    explicit ProgressCanceller(const QString &labelStart = {});
     QString said;
 
 private:

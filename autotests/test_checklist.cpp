@@ -1538,7 +1538,7 @@ private slots:
             QCOMPARE(text("lTestStatus"), QStringLiteral("جارى"));
             QCOMPARE(gridText(grid(), 0, 5), QStringLiteral("3"));
         };
-        for (const QString &way : {"F2", "New", "tests list"}) {
+        for (const char *way : {"F2", "New", "tests list"}) {
             BoxAnswerer no({QMessageBox::No});
             leaveBy(way);
             QCOMPARE(no.texts, QStringList({messages::unsavedQuestion}));

@@ -10,11 +10,13 @@
 #include "ui/messages.h"
 #include "ui/screens.h"
 
+#include <QAction>
 #include <QDateEdit>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <sys/stat.h>
@@ -231,6 +233,41 @@ private slots:
         QVERIFY(cancel.said.section('\n', 1).endsWith(QStringLiteral(" من 3")));
         QCOMPARE(boxes.texts.value(0).section('\n', 0, 0),
                  QStringLiteral("توقف التصدير قبل أن يكتمل، ولم يُكتب أي ملف"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // Stopped while its pages go to the file, the PDF of the period's report leaves no file,
+    // neither under the chosen name nor for the time being, and the preview closes.
+    void aCancelledPdfOfThePeriodsReportLeavesNoFile()
+    {
+        reg->run(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n "
+                                "where i < 2000) insert into test_hdr (branch_no, test_no, "
+                                "test_date, stud_code, tester_id, info_source_id, test_status) "
+                                "select 0, i, '%1', 1 + i % 3, (select min(tester_id) from "
+                                "tester), (select min(info_source_id) from info_source), 1 from n")
+                     .arg(QDate::currentDate().toString(Qt::ISODate)));
+        reg->run("insert into test_dtl (branch_no, test_no, test_date, stud_code, ques_group, "
+                 "ques_id, ques_ans_val, ques_mark) select branch_no, test_no, test_date, "
+                 "stud_code, 1, 1, 'Rarely', 1 from test_hdr");
+        QTemporaryDir folder;
+        const QByteArray temporaries = qgetenv("TMPDIR");
+        qputenv("TMPDIR", folder.path().toUtf8());
+        screens::show("InquiresReportsForm");
+        screens::press("InquiresReportsForm", "spAllStudentsTests");
+        std::unique_ptr<ProgressCanceller> cancel;
+        bool closed = false;
+        onNextModal<QPrintPreviewDialog>([&](QPrintPreviewDialog *preview) {
+            connect(preview, &QDialog::rejected, [&closed] { closed = true; });
+            cancel = std::make_unique<ProgressCanceller>(QStringLiteral("جارى طباعة التقرير"));
+            chooseFile(folder.filePath("period.pdf"));
+            preview->findChild<QAction *>("savePdfAction")->trigger();
+        });
+        QTest::mouseClick(on<QToolButton>("IntervalForm", "spRun"), Qt::LeftButton);
+        qputenv("TMPDIR", temporaries);
+        QVERIFY(cancel);
+        QVERIFY2(cancel->said.startsWith(QStringLiteral("جارى طباعة التقرير…")),
+                 qPrintable(cancel->said));
+        QVERIFY(closed);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 

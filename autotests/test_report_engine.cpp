@@ -653,15 +653,23 @@ private slots:
         QVERIFY(pages.size() > portrait.layOut().size());
     }
 
+    // Laid out again, whole or page by page, numbered with the count of its pages.
     void aSecondRunGivesTheSamePages()
     {
-        RowsReport report(&rows(40));
+        RowsReport report(&rows(140));
         const QList<LaidOutPage> first = report.layOut();
         const QList<LaidOutPage> second = report.layOut();
         QCOMPARE(second.size(), first.size());
         for (qsizetype i = 0; i < first.size(); ++i)
             QCOMPARE(second.at(i).texts(), first.at(i).texts());
-        QCOMPARE(report.details, 40);
+        QCOMPARE(report.details, 140);
+        QList<QStringList> handed;
+        report.layOutEach(report.pageLayout(),
+                          [&handed](const LaidOutPage &page) { handed << page.texts(); });
+        QCOMPARE(handed.size(), first.size());
+        for (qsizetype i = 0; i < first.size(); ++i)
+            QCOMPARE(handed.at(i), first.at(i).texts());
+        QVERIFY(handed.last().contains(QStringLiteral("صفحة %1 من %1").arg(first.size())));
     }
 
     void aPdfFileHoldsThePages()

@@ -152,8 +152,13 @@ QString fillPageNumbers(QString text, int page, int pages)
 // Walks the rows and places the bands on pages.
 class Layouter {
 public:
-    Layouter(Report &report, const QPageLayout &layout)
+    // With `take`, each page goes to it once it is whole and is not kept, numbered with
+    // `pageCount` (a lay-out before counted the pages) or, without one, not numbered.
+    Layouter(Report &report, const QPageLayout &layout, Report::PageTaker take = {},
+             int pageCount = 0)
         : m_report(report)
+        , m_take(std::move(take))
+        , m_pageCount(pageCount)
     {
         const QRectF paper = layout.fullRect(QPageLayout::Millimeter);
         const QRectF printable = layout.paintRect(QPageLayout::Millimeter);
@@ -173,15 +178,10 @@ public:
         put(m_report.summary);
         finishPage();
         const int count = int(m_pages.size());
-        const int rowsDone = m_rowsWalked;
         for (int i = 0; i < count; ++i) {
             if (i % 16 == 0)
-                reportProgress(rowsDone, true);
-            for (Item &item : m_pages[i].items)
-                if (item.kind == Item::Kind::Text)
-                    item.text = fitText(fillPageNumbers(item.text, i + 1, count),
-                                        layoutFont(item.family, item.pointSize, item.bold),
-                                        item.rect.size(), item.wrap);
+                reportProgress(m_rowsWalked, true);
+            number(m_pages[i], i + 1, count);
         }
         return m_pages;
     }
@@ -228,6 +228,8 @@ private:
     void reportProgress(int rowsDone, bool now = false) const
     {
         constexpr int every = 64;
+        if (m_pageCount > 0)
+            return;
         if (m_report.progress && (now || rowsDone % every == 0) &&
             !m_report.progress(rowsDone, Report::Counted::Rows))
             throw LayoutCancelled{};
@@ -412,6 +414,30 @@ private:
     {
         if (const auto prepared = prepare(m_report.pageFooter))
             place(*prepared, m_bottom - prepared->height);
+        if (m_take)
+            handOver();
+    }
+
+    void handOver()
+    {
+        const int done = m_report.m_pageNumber;
+        if (m_pageCount > 0) {
+            if (m_report.progress && !m_report.progress(done - 1, Report::Counted::Pages))
+                throw LayoutCancelled{};
+            number(m_pages.last(), done, m_pageCount);
+        }
+        m_take(m_pages.last());
+        m_pages.clear();
+    }
+
+    // Fills in the page's "{page}" and "{pages}", and fits each text to its box.
+    static void number(LaidOutPage &page, int pageNumber, int pageCount)
+    {
+        for (Item &item : page.items)
+            if (item.kind == Item::Kind::Text)
+                item.text = fitText(fillPageNumbers(item.text, pageNumber, pageCount),
+                                    layoutFont(item.family, item.pointSize, item.bold),
+                                    item.rect.size(), item.wrap);
     }
 
     // A group header goes to the next page unless its first row fits beside it.
@@ -433,6 +459,8 @@ private:
     }
 
     Report &m_report;
+    Report::PageTaker m_take;
+    int m_pageCount;
     QList<LaidOutPage> m_pages;
     QSizeF m_paper;
     double m_left = 0, m_width = 0, m_top = 0, m_bottom = 0;
@@ -444,6 +472,15 @@ QList<LaidOutPage> Report::layOut(const QPageLayout &layout)
 {
     beforeRun();
     return Layouter(*this, layout).run();
+}
+
+void Report::layOutEach(const QPageLayout &layout, const PageTaker &take)
+{
+    beforeRun();
+    Layouter(*this, layout, [](const LaidOutPage &) {}).run();
+    const int pageCount = m_pageNumber;
+    beforeRun();
+    Layouter(*this, layout, take, pageCount).run();
 }
 
 } // namespace simat::report

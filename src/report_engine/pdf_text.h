@@ -4,6 +4,9 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
+
+class QIODevice;
 
 namespace simat::report {
 
@@ -22,5 +25,9 @@ using PaintedPage = QList<PaintedRun>;
 // run and one glyph to each text-showing operator, is left as it is, and so is the whole PDF
 // when it cannot be read; either is told in the log. Tells whether the PDF changed.
 bool addGlyphTexts(QByteArray &pdf, const QList<PaintedPage> &pages);
+// Writes the PDF of that file to `out`, its glyphs given their texts in the same way, one page
+// at a time, so that the PDF is never held whole: as it is when its glyphs cannot take their
+// texts. False when it cannot be written.
+bool writeWithGlyphTexts(const QString &pdfPath, QIODevice &out, const QList<PaintedPage> &pages);
 
 } // namespace simat::report

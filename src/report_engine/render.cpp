@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTextLayout>
+#include <utility>
 
 namespace simat::report {
 
@@ -101,22 +102,43 @@ void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origi
     painter.restore();
 }
 
+namespace {
+
+// Where the painter's (0, 0) lies on the paper: the top-left of the printable area, unless a
+// printer paints the whole sheet.
+QPointF originOn(const QPagedPaintDevice &device)
+{
+    const auto *printer = dynamic_cast<const QPrinter *>(&device);
+    if (printer && printer->fullPage())
+        return {};
+    return device.pageLayout().paintRect(QPageLayout::Millimeter).topLeft();
+}
+
+} // namespace
+
+PagePainter::PagePainter(QPagedPaintDevice &device, QList<PaintedPage> *painted)
+    : m_device(device)
+    , m_painted(painted)
+    , m_origin(originOn(device))
+    , m_painter(&device)
+{}
+
+void PagePainter::paint(const LaidOutPage &page)
+{
+    if (!std::exchange(m_first, false))
+        m_device.newPage();
+    renderPage(m_painter, page, m_origin, m_painted ? &m_painted->emplace_back() : nullptr);
+}
+
 void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages,
                  const std::function<bool(int pagesDone)> &goOn, QList<PaintedPage> *painted)
 {
-    QPointF origin;
-    const auto *printer = dynamic_cast<const QPrinter *>(&device);
-    if (!printer || !printer->fullPage())
-        origin = device.pageLayout().paintRect(QPageLayout::Millimeter).topLeft();
-    QPainter painter(&device);
+    PagePainter painter(device, painted);
     for (qsizetype i = 0; i < pages.size(); ++i) {
         if (goOn && !goOn(int(i)))
             break;
-        if (i > 0)
-            device.newPage();
-        renderPage(painter, pages.at(i), origin, painted ? &painted->emplace_back() : nullptr);
+        painter.paint(pages.at(i));
     }
-    painter.end();
 }
 
 } // namespace simat::report

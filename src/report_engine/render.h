@@ -3,10 +3,10 @@
 #include "report_engine/layout.h"
 #include "report_engine/pdf_text.h"
 
+#include <QPainter>
 #include <QPointF>
 #include <functional>
 
-class QPainter;
 class QPagedPaintDevice;
 
 namespace simat::report {
@@ -16,6 +16,21 @@ namespace simat::report {
 // `painted`, adds to it the glyph runs painted, for the text of a PDF.
 void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origin = {},
                 PaintedPage *painted = nullptr);
+// Paints pages one after another on a printer or PDF writer, a new page before each but the
+// first. With `painted`, adds to it the glyph runs of each page painted.
+class PagePainter {
+public:
+    explicit PagePainter(QPagedPaintDevice &device, QList<PaintedPage> *painted = nullptr);
+    void paint(const LaidOutPage &page);
+
+private:
+    QPagedPaintDevice &m_device;
+    QList<PaintedPage> *m_painted;
+    QPointF m_origin;
+    QPainter m_painter;
+    bool m_first = true;
+};
+
 // Paints every page on a printer or PDF writer, a new page between them; `goOn`, told the
 // pages painted so far, stops the painting when it returns false. With `painted`, adds to it
 // the glyph runs of each page painted.

@@ -4,14 +4,14 @@
 #include "core/error.h"
 #include "report_engine/render.h"
 
-#include <QBuffer>
-#include <QFile>
+#include <QDir>
 #include <QPageSize>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QTemporaryFile>
 #include <cmath>
 
 namespace simat::report {
@@ -144,13 +144,6 @@ QString isolate(const QString &text)
 
 namespace {
 
-bool save(const QString &path, const QByteArray &contents)
-{
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() &&
-           file.commit();
-}
-
 // A printer that the user told to print to a PDF file, and not the preview's.
 bool printsToPdfFile(QPrinter &printer)
 {
@@ -160,12 +153,9 @@ bool printsToPdfFile(QPrinter &printer)
 
 void addGlyphTextsToFile(const QString &pdfPath, const QList<PaintedPage> &pages)
 {
-    QFile file(pdfPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    QByteArray pdf = file.readAll();
-    file.close();
-    if (addGlyphTexts(pdf, pages) && !save(pdfPath, pdf))
+    QSaveFile file(pdfPath);
+    if (!file.open(QIODevice::WriteOnly) || !writeWithGlyphTexts(pdfPath, file, pages) ||
+        !file.commit())
         qWarning("report PDF: %s cannot be written again; its ligatures keep no text",
                  qPrintable(pdfPath));
 }
@@ -196,20 +186,29 @@ bool Report::writePdf(const QString &path)
     return writePdf(path, pageLayout());
 }
 
+// The pages go to a file as they are laid out, and the file through the glyphs' texts to the
+// chosen name, so that neither the pages nor the PDF are held whole; a lay-out that is cancelled
+// or fails leaves nothing under that name.
 bool Report::writePdf(const QString &path, const QPageLayout &layout)
 {
-    const QList<LaidOutPage> pages = layOut(layout);
-    QBuffer pdf;
-    pdf.open(QIODevice::WriteOnly);
-    QList<PaintedPage> painted;
-    QPdfWriter writer(&pdf);
-    writer.setResolution(int(layoutDpi));
-    writer.setPageLayout(layout);
-    writer.setTitle(objectName());
-    writer.setCreator(QStringLiteral("simat"));
-    renderPages(writer, pages, {}, &painted);
-    addGlyphTexts(pdf.buffer(), painted);
-    return save(path, pdf.data());
+    QTemporaryFile painted(QDir::temp().filePath(QStringLiteral("simat-report-XXXXXX.pdf")));
+    if (!painted.open())
+        return false;
+    QList<PaintedPage> glyphs;
+    {
+        QPdfWriter writer(&painted);
+        writer.setResolution(int(layoutDpi));
+        writer.setPageLayout(layout);
+        writer.setTitle(objectName());
+        writer.setCreator(QStringLiteral("simat"));
+        PagePainter painter(writer, &glyphs);
+        layOutEach(layout, [&painter](const LaidOutPage &page) { painter.paint(page); });
+    }
+    if (!painted.flush())
+        return false;
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           writeWithGlyphTexts(painted.fileName(), file, glyphs) && file.commit();
 }
 
 void Report::print(QPrinter *printer)

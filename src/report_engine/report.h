@@ -151,6 +151,11 @@ public:
 
     QList<LaidOutPage> layOut();
     QList<LaidOutPage> layOut(const QPageLayout &layout);
+    // Lays out the report again page by page and hands each page, whole and numbered, to `take`,
+    // holding only that page: a first lay-out counts the pages. Progress is told in rows while
+    // they are counted, then in pages.
+    using PageTaker = std::function<void(const LaidOutPage &page)>;
+    void layOutEach(const QPageLayout &layout, const PageTaker &take);
     bool writePdf(const QString &path);
     bool writePdf(const QString &path, const QPageLayout &layout);
     void print(QPrinter *printer);
