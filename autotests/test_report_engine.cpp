@@ -213,7 +213,7 @@ QStringList arabicWords(const QList<LaidOutPage> &pages)
 
 // The PDF that Qt's writer alone makes of the pages, painted as a report paints them.
 QByteArray pdfOfQt(const Report &report, const QList<LaidOutPage> &pages,
-                   QList<PaintedPage> *painted = nullptr)
+                   PaintedPages *painted = nullptr)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -755,12 +755,14 @@ private slots:
     {
         RowsReport report(&ligatureRows());
         const QList<LaidOutPage> pages = report.layOut();
-        QList<PaintedPage> painted;
+        PaintedPages painted;
         const QByteArray qtAlone = pdfOfQt(report, pages, &painted);
         QByteArray pdf = qtAlone;
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("pages where 1 were painted")));
-        QVERIFY(!addGlyphTexts(pdf, painted.mid(0, 1)));
+        PaintedPages firstPage;
+        firstPage.append(painted.at(0));
+        QVERIFY(!addGlyphTexts(pdf, firstPage));
         QCOMPARE(pdf, qtAlone);
 
         QVERIFY(addGlyphTexts(pdf, painted));

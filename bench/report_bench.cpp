@@ -9,6 +9,7 @@
 #include "data/period_export.h"
 #include "data/statement_texts.h"
 #include "data/test_store.h"
+#include "peak_memory.h"
 #include "report_engine/report.h"
 #include "reports/all_cases_report.h"
 #include "reports/test_report_common.h"
@@ -117,10 +118,14 @@ void BM_Listing50Pages(benchmark::State &state)
 void BM_AllCasesYear10000Tests(benchmark::State &state)
 {
     auto *report = screens::object<TAllCasesReport>(QStringLiteral("AllCasesReport"));
+    const bench::PeakAboveStart peak;
     report->listPeriod(QDate(2025, 1, 1), QDate(2025, 12, 31));
     for (auto _ : state)
         report->writePdf(folder->filePath("all-cases.pdf"));
-    state.counters["pages"] = double(report->layOut().size());
+    state.counters["peak_above_start_mb"] = peak.mb();
+    int pages = 0;
+    report->layOutEach(report->pageLayout(), [&pages](const report::LaidOutPage &) { ++pages; });
+    state.counters["pages"] = pages;
 }
 
 const period_export::Period exportedYear{0, QDate(2024, 1, 1), QDate(2024, 12, 31)};

@@ -2,6 +2,7 @@
 
 #include "report_engine/pdf_content.h"
 
+#include <QDataStream>
 #include <QFile>
 #include <QIODevice>
 #include <QtGlobal>
@@ -20,26 +21,22 @@ namespace simat::report {
 
 namespace {
 
-bool hasTexts(const PaintedPage &page)
-{
-    return std::any_of(page.cbegin(), page.cend(),
-                       [](const PaintedRun &run) { return !run.texts.isEmpty(); });
-}
-
 // The contents of the pages that have glyph texts, made while the PDF is written, one page at a
 // time: a page's own content with its glyphs given their texts, or as it was when it is not what
 // was painted.
 class MarkedContents : public QPDFObjectHandle::StreamDataProvider {
 public:
+    explicit MarkedContents(const PaintedPages &painted)
+        : m_painted(painted)
+    {}
+
     // Gives the page a content of this provider in place of its own.
     static void replaceContents(const std::shared_ptr<MarkedContents> &provider, QPDF &document,
-                                QPDFPageObjectHelper &page, const PaintedPage &painted,
-                                size_t pageNumber)
+                                QPDFPageObjectHelper &page, qsizetype pageIndex)
     {
         QPDFObjectHandle pageObject = page.getObjectHandle();
         QPDFObjectHandle contents = QPDFObjectHandle::newStream(&document);
-        provider->m_pages[contents.getObjGen()] = {pageObject.getKey("/Contents"), &painted,
-                                                   pageNumber};
+        provider->m_pages[contents.getObjGen()] = {pageObject.getKey("/Contents"), pageIndex};
         contents.replaceStreamData(provider, QPDFObjectHandle::newNull(),
                                    QPDFObjectHandle::newNull());
         pageObject.replaceKey("/Contents", contents);
@@ -52,12 +49,12 @@ public:
         std::string description;
         Pl_String read("page content", nullptr, content);
         page.original.pipeContentStreams(&read, "page content", description);
-        const std::optional<std::string> marked = withGlyphTexts(content, *page.painted);
+        const std::optional<std::string> marked = withGlyphTexts(content, m_painted.at(page.index));
         if (marked)
             m_marked = true;
         else if (!page.told)
-            qWarning("report PDF: page %zu is not as it was painted; its ligatures keep no text",
-                     page.number);
+            qWarning("report PDF: page %lld is not as it was painted; its ligatures keep no text",
+                     qlonglong(page.index + 1));
         page.told = true;
         const std::string &written = marked ? *marked : content;
         pipeline->write(reinterpret_cast<const unsigned char *>(written.data()), written.size());
@@ -70,10 +67,10 @@ public:
 private:
     struct Page {
         QPDFObjectHandle original;
-        const PaintedPage *painted;
-        size_t number;
+        qsizetype index;
         bool told = false;
     };
+    const PaintedPages &m_painted;
     std::map<QPDFObjGen, Page> m_pages;
     bool m_marked = false;
 };
@@ -105,9 +102,9 @@ void setUp(QPDFWriter &writer)
 
 // Gives the pages of the document that have glyph texts a content made while it is written;
 // nothing when its pages are not the painted ones.
-std::shared_ptr<MarkedContents> marking(QPDF &document, const QList<PaintedPage> &pages)
+std::shared_ptr<MarkedContents> marking(QPDF &document, const PaintedPages &pages)
 {
-    if (std::none_of(pages.cbegin(), pages.cend(), hasTexts))
+    if (!pages.anyHasTexts())
         return nullptr;
     std::vector<QPDFPageObjectHelper> pdfPages = QPDFPageDocumentHelper(document).getAllPages();
     if (pdfPages.size() != size_t(pages.size())) {
@@ -115,11 +112,10 @@ std::shared_ptr<MarkedContents> marking(QPDF &document, const QList<PaintedPage>
                  pdfPages.size(), qlonglong(pages.size()));
         return nullptr;
     }
-    auto provider = std::make_shared<MarkedContents>();
-    for (size_t i = 0; i < pdfPages.size(); ++i)
-        if (hasTexts(pages.at(qsizetype(i))))
-            MarkedContents::replaceContents(provider, document, pdfPages[i], pages.at(qsizetype(i)),
-                                            i + 1);
+    auto provider = std::make_shared<MarkedContents>(pages);
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        if (pages.hasTexts(i))
+            MarkedContents::replaceContents(provider, document, pdfPages[size_t(i)], i);
     return provider;
 }
 
@@ -138,7 +134,44 @@ bool copied(const QString &path, QIODevice &out)
 
 } // namespace
 
-bool addGlyphTexts(QByteArray &pdf, const QList<PaintedPage> &pages)
+void PaintedPages::append(const PaintedPage &page)
+{
+    QByteArray packed;
+    QDataStream out(&packed, QIODevice::WriteOnly);
+    bool texts = false;
+    out << qint64(page.size());
+    for (const PaintedRun &run : page) {
+        out << qint64(run.glyphs) << qint64(run.texts.size());
+        for (const GlyphText &text : run.texts)
+            out << qint64(text.glyph) << text.text;
+        texts = texts || !run.texts.isEmpty();
+    }
+    m_packed << qCompress(packed);
+    m_hasTexts << texts;
+}
+
+PaintedPage PaintedPages::at(qsizetype page) const
+{
+    QDataStream in(qUncompress(m_packed.at(page)));
+    qint64 runs = 0;
+    in >> runs;
+    PaintedPage painted(runs);
+    for (PaintedRun &run : painted) {
+        qint64 glyphs = 0;
+        qint64 texts = 0;
+        in >> glyphs >> texts;
+        run.glyphs = glyphs;
+        run.texts.resize(texts);
+        for (GlyphText &text : run.texts) {
+            qint64 glyph = 0;
+            in >> glyph >> text.text;
+            text.glyph = glyph;
+        }
+    }
+    return painted;
+}
+
+bool addGlyphTexts(QByteArray &pdf, const PaintedPages &pages)
 {
     try {
         QPDF document;
@@ -163,7 +196,7 @@ bool addGlyphTexts(QByteArray &pdf, const QList<PaintedPage> &pages)
     }
 }
 
-bool writeWithGlyphTexts(const QString &pdfPath, QIODevice &out, const QList<PaintedPage> &pages)
+bool writeWithGlyphTexts(const QString &pdfPath, QIODevice &out, const PaintedPages &pages)
 {
     std::shared_ptr<MarkedContents> marked;
     QPDF document;

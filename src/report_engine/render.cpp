@@ -116,7 +116,7 @@ QPointF originOn(const QPagedPaintDevice &device)
 
 } // namespace
 
-PagePainter::PagePainter(QPagedPaintDevice &device, QList<PaintedPage> *painted)
+PagePainter::PagePainter(QPagedPaintDevice &device, PaintedPages *painted)
     : m_device(device)
     , m_painted(painted)
     , m_origin(originOn(device))
@@ -127,11 +127,17 @@ void PagePainter::paint(const LaidOutPage &page)
 {
     if (!std::exchange(m_first, false))
         m_device.newPage();
-    renderPage(m_painter, page, m_origin, m_painted ? &m_painted->emplace_back() : nullptr);
+    if (!m_painted) {
+        renderPage(m_painter, page, m_origin);
+        return;
+    }
+    PaintedPage runs;
+    renderPage(m_painter, page, m_origin, &runs);
+    m_painted->append(runs);
 }
 
 void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages,
-                 const std::function<bool(int pagesDone)> &goOn, QList<PaintedPage> *painted)
+                 const std::function<bool(int pagesDone)> &goOn, PaintedPages *painted)
 {
     PagePainter painter(device, painted);
     for (qsizetype i = 0; i < pages.size(); ++i) {

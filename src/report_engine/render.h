@@ -20,12 +20,12 @@ void renderPage(QPainter &painter, const LaidOutPage &page, const QPointF &origi
 // first. With `painted`, adds to it the glyph runs of each page painted.
 class PagePainter {
 public:
-    explicit PagePainter(QPagedPaintDevice &device, QList<PaintedPage> *painted = nullptr);
+    explicit PagePainter(QPagedPaintDevice &device, PaintedPages *painted = nullptr);
     void paint(const LaidOutPage &page);
 
 private:
     QPagedPaintDevice &m_device;
-    QList<PaintedPage> *m_painted;
+    PaintedPages *m_painted;
     QPointF m_origin;
     QPainter m_painter;
     bool m_first = true;
@@ -36,6 +36,6 @@ private:
 // the glyph runs of each page painted.
 void renderPages(QPagedPaintDevice &device, const QList<LaidOutPage> &pages,
                  const std::function<bool(int pagesDone)> &goOn = {},
-                 QList<PaintedPage> *painted = nullptr);
+                 PaintedPages *painted = nullptr);
 
 } // namespace simat::report

@@ -151,7 +151,7 @@ bool printsToPdfFile(QPrinter &printer)
            printer.paintEngine() && printer.paintEngine()->type() == QPaintEngine::Pdf;
 }
 
-void addGlyphTextsToFile(const QString &pdfPath, const QList<PaintedPage> &pages)
+void addGlyphTextsToFile(const QString &pdfPath, const PaintedPages &pages)
 {
     QSaveFile file(pdfPath);
     if (!file.open(QIODevice::WriteOnly) || !writeWithGlyphTexts(pdfPath, file, pages) ||
@@ -194,7 +194,7 @@ bool Report::writePdf(const QString &path, const QPageLayout &layout)
     QTemporaryFile painted(QDir::temp().filePath(QStringLiteral("simat-report-XXXXXX.pdf")));
     if (!painted.open())
         return false;
-    QList<PaintedPage> glyphs;
+    PaintedPages glyphs;
     {
         QPdfWriter writer(&painted);
         writer.setResolution(int(layoutDpi));
@@ -216,7 +216,7 @@ void Report::print(QPrinter *printer)
     const QList<LaidOutPage> pages = layOut(printer->pageLayout());
     bool cancelled = false;
     const bool toPdfFile = printsToPdfFile(*printer);
-    QList<PaintedPage> painted;
+    PaintedPages painted;
     renderPages(
         *printer, pages,
         [this, &cancelled](int pagesDone) {
