@@ -338,7 +338,8 @@ QString addAuditLog(Database &database)
 const std::vector<QString (*)(Database &)> &migrations()
 {
     static const std::vector<QString (*)(Database &)> all = {
-        addUniqueTestNumbers, hashPasswords, search::writeNameIndexInPlainSql, addAuditLog};
+        addUniqueTestNumbers, hashPasswords, search::writeNameIndexInPlainSql, addAuditLog,
+        search::writeNameFunctionsAnew};
     return all;
 }
 

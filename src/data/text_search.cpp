@@ -211,10 +211,11 @@ QStringList sqliteIndexTexts(IndexSql sql)
 
 // The reader form is a PL/pgSQL function of a declared cost, so that PostgreSQL keeps it as a
 // call of that cost (an SQL function would be inlined as a cheap expression) and reads the
-// trigram index rather than computing it over the rows. The short grams are an SQL expression
-// that PostgreSQL inlines, cheap enough to test row by row while most names hold the letter,
-// and indexed for when few do: each letter, and each pair at an even and at an odd offset.
-QStringList postgresIndexTexts()
+// trigram index rather than computing it over the rows. The short grams, indexed too, are each
+// letter, and each pair at an even and at an odd offset: tested row by row while most names
+// hold the letter; their cost, that of a thousand operators (10 µs a name), makes PostgreSQL
+// read their index for a letter that few names hold or none, rather than test a million names.
+QStringList postgresFunctionTexts()
 {
     const QString form = postgresReaderForm(QStringLiteral("t"));
     const QString pairs =
@@ -226,15 +227,24 @@ QStringList postgresIndexTexts()
                        "return %1; end $$")
             .arg(form),
         QStringLiteral("create or replace function simat_short_grams(t text) returns text[] "
-                       "language sql immutable strict parallel safe as $$ select %1 || %2 || "
-                       "regexp_split_to_array(f, '') from (select %3 as f) as r $$")
+                       "language sql immutable strict parallel safe cost 1000 as $$ select %1 "
+                       "|| %2 || regexp_split_to_array(f, '') from (select %3 as f) as r $$")
             .arg(pairs.arg(QLatin1String("f")), pairs.arg(QLatin1String("substr(f, 2)")), form),
-        QStringLiteral("create extension if not exists pg_trgm"),
-        QStringLiteral("create index if not exists student_name_trigrams on student using gin "
-                       "(simat_reader_form(stud_name) gin_trgm_ops)"),
-        QStringLiteral("create index if not exists student_name_short_grams on student using "
-                       "gin (simat_short_grams(stud_name))"),
     };
+}
+
+QStringList postgresIndexTexts()
+{
+    return postgresFunctionTexts() +
+           QStringList{
+               QStringLiteral("create extension if not exists pg_trgm"),
+               QStringLiteral(
+                   "create index if not exists student_name_trigrams on student using gin "
+                   "(simat_reader_form(stud_name) gin_trgm_ops)"),
+               QStringLiteral(
+                   "create index if not exists student_name_short_grams on student using "
+                   "gin (simat_short_grams(stud_name))"),
+           };
 }
 
 bool holdsNameIndex(Database &database)
@@ -352,6 +362,15 @@ void prepareNameIndex(Database &database, IndexSql sql)
     }
     if (sqlite)
         database.execute(QStringLiteral("release name_index"));
+}
+
+QString writeNameFunctionsAnew(Database &database)
+{
+    if (database.engine() != Engine::PostgreSQL)
+        return {};
+    for (const QString &text : postgresFunctionTexts())
+        database.execute(text);
+    return {};
 }
 
 QString writeNameIndexInPlainSql(Database &database)

@@ -61,4 +61,9 @@ void prepareNameIndex(Database &database, IndexSql sql);
 // Returns what it leaves undone, always nothing.
 QString writeNameIndexInPlainSql(Database &database);
 
+// The migration that writes PostgreSQL's functions of the name index anew with their costs, so
+// that a letter that few case names hold or none is looked up in the index. Returns what it
+// leaves undone, always nothing.
+QString writeNameFunctionsAnew(Database &database);
+
 } // namespace simat::search
