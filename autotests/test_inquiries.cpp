@@ -241,7 +241,7 @@ private slots:
     void aCancelledPdfOfThePeriodsReportLeavesNoFile()
     {
         reg->run(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n "
-                                "where i < 2000) insert into test_hdr (branch_no, test_no, "
+                                "where i < 4000) insert into test_hdr (branch_no, test_no, "
                                 "test_date, stud_code, tester_id, info_source_id, test_status) "
                                 "select 0, i, '%1', 1 + i % 3, (select min(tester_id) from "
                                 "tester), (select min(info_source_id) from info_source), 1 from n")
