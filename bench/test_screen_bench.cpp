@@ -37,6 +37,11 @@ const QStringList keystrokesMatchingNothing = {QStringLiteral("ظ"), QStringLite
                                                QStringLiteral("ظظظ"), QStringLiteral("محمدظ"),
                                                QStringLiteral("xyz")};
 
+// A rare two-word text, and texts found only as a reader compares them: "احمد" finds "أحمد", and
+// "فاطمه" finds "فاطمة".
+const QStringList keystrokesRareAndFolded = {QStringLiteral("ريم الع"), QStringLiteral("احمد"),
+                                             QStringLiteral("فاطمه")};
+
 QWidget *screen(const char *name)
 {
     return screens::find(QLatin1String(name));
@@ -122,6 +127,16 @@ void BM_PickerKeystrokeMatchingNothing(benchmark::State &state)
     pickerKeystroke(state, keystrokesMatchingNothing);
 }
 
+void BM_BaselineSqlSearchRareAndFolded(benchmark::State &state)
+{
+    baselineSqlSearch(state, keystrokesRareAndFolded);
+}
+
+void BM_PickerKeystrokeRareAndFolded(benchmark::State &state)
+{
+    pickerKeystroke(state, keystrokesRareAndFolded);
+}
+
 void BM_BaselineSqlCaseAndTest(benchmark::State &state)
 {
     const QList<int> codes = casesWithTests(64);
@@ -189,6 +204,8 @@ BENCHMARK(BM_BaselineSqlSearch)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickerKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineSqlSearchMatchingNothing)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickerKeystrokeMatchingNothing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BaselineSqlSearchRareAndFolded)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PickerKeystrokeRareAndFolded)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineSqlCaseAndTest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadCaseWithLatestTest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveOneDomain)->Unit(benchmark::kMillisecond)->Iterations(200);
