@@ -2,13 +2,12 @@
 
 #include "report_engine/pdf_content.h"
 
+#include <QBuffer>
 #include <QDataStream>
 #include <QFile>
 #include <QIODevice>
 #include <QtGlobal>
-#include <algorithm>
 #include <map>
-#include <qpdf/Buffer.hh>
 #include <qpdf/Pipeline.hh>
 #include <qpdf/Pl_String.hh>
 #include <qpdf/QPDF.hh>
@@ -93,11 +92,16 @@ private:
     QIODevice &m_device;
 };
 
-void setUp(QPDFWriter &writer)
+// Writes the document into the device; throws what qpdf throws.
+void write(QPDF &document, QIODevice &out)
 {
+    DevicePipeline device(out);
+    QPDFWriter writer(document);
+    writer.setOutputPipeline(&device);
     // Replacement text in marked content came with PDF 1.5.
     writer.setMinimumPDFVersion("1.5");
     writer.setDeterministicID(true);
+    writer.write();
 }
 
 // Gives the pages of the document that have glyph texts a content made while it is written;
@@ -180,15 +184,12 @@ bool addGlyphTexts(QByteArray &pdf, const PaintedPages &pages)
         const std::shared_ptr<MarkedContents> marked = marking(document, pages);
         if (!marked)
             return false;
-        QPDFWriter writer(document);
-        writer.setOutputMemory();
-        setUp(writer);
-        writer.write();
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        write(document, out);
         if (!marked->marked())
             return false;
-        const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
-        pdf = QByteArray(reinterpret_cast<const char *>(buffer->getBuffer()),
-                         qsizetype(buffer->getSize()));
+        pdf = out.data();
         return true;
     } catch (const std::exception &failure) {
         qWarning("report PDF: %s; its ligatures keep no text", failure.what());
@@ -210,11 +211,7 @@ bool writeWithGlyphTexts(const QString &pdfPath, QIODevice &out, const PaintedPa
     if (!marked)
         return copied(pdfPath, out);
     try {
-        DevicePipeline device(out);
-        QPDFWriter writer(document);
-        writer.setOutputPipeline(&device);
-        setUp(writer);
-        writer.write();
+        write(document, out);
         return true;
     } catch (const std::exception &failure) {
         qWarning("report PDF: %s", failure.what());

@@ -153,6 +153,8 @@ bool printsToPdfFile(QPrinter &printer)
 
 void addGlyphTextsToFile(const QString &pdfPath, const PaintedPages &pages)
 {
+    if (!pages.anyHasTexts())
+        return;
     QSaveFile file(pdfPath);
     if (!file.open(QIODevice::WriteOnly) || !writeWithGlyphTexts(pdfPath, file, pages) ||
         !file.commit())
