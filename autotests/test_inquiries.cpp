@@ -14,9 +14,11 @@
 #include <QDateEdit>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGraphicsView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <sys/stat.h>
@@ -49,6 +51,39 @@ class InquiriesTest : public QObject {
     QStringList column(const QList<report::LaidOutPage> &pages, const char *element)
     {
         return printed(pages, "detail", QLatin1String(element));
+    }
+
+    // Tests of today of one answer each, numbered 1 to `count`, of the three cases in turn.
+    void addTestsOfToday(int count)
+    {
+        reg->run(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n "
+                                "where i < %1) insert into test_hdr (branch_no, test_no, "
+                                "test_date, stud_code, tester_id, info_source_id, test_status) "
+                                "select 0, i, '%2', 1 + i % 3, (select min(tester_id) from "
+                                "tester), (select min(info_source_id) from info_source), 1 from n")
+                     .arg(count)
+                     .arg(QDate::currentDate().toString(Qt::ISODate)));
+        reg->run("insert into test_dtl (branch_no, test_no, test_date, stud_code, ques_group, "
+                 "ques_id, ques_ans_val, ques_mark) select branch_no, test_no, test_date, "
+                 "stud_code, 1, 1, 'Rarely', 1 from test_hdr");
+    }
+
+    // Hands the preview of the period's list over once it shows every page, as a person waits
+    // for the whole list before saving it.
+    void whenPreviewHoldsTheWholeList(const std::function<void(QPrintPreviewDialog *)> &handle)
+    {
+        QVERIFY(report()->listPeriod(QDate::currentDate(), QDate::currentDate()));
+        const int wholePages = int(report()->layOut().size());
+        onNextModal<QPrintPreviewDialog>([wholePages, handle](QPrintPreviewDialog *preview) {
+            auto *poll = new QTimer(preview);
+            connect(poll, &QTimer::timeout, preview, [=] {
+                if (preview->findChild<QPrintPreviewWidget *>()->pageCount() != wholePages)
+                    return;
+                poll->stop();
+                handle(preview);
+            });
+            poll->start(20);
+        });
     }
 
     QDateEdit *date(const char *name) { return on<QDateEdit>("IntervalForm", name); }
@@ -240,15 +275,7 @@ private slots:
     // neither under the chosen name nor for the time being, and the preview closes.
     void aCancelledPdfOfThePeriodsReportLeavesNoFile()
     {
-        reg->run(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n "
-                                "where i < 4000) insert into test_hdr (branch_no, test_no, "
-                                "test_date, stud_code, tester_id, info_source_id, test_status) "
-                                "select 0, i, '%1', 1 + i % 3, (select min(tester_id) from "
-                                "tester), (select min(info_source_id) from info_source), 1 from n")
-                     .arg(QDate::currentDate().toString(Qt::ISODate)));
-        reg->run("insert into test_dtl (branch_no, test_no, test_date, stud_code, ques_group, "
-                 "ques_id, ques_ans_val, ques_mark) select branch_no, test_no, test_date, "
-                 "stud_code, 1, 1, 'Rarely', 1 from test_hdr");
+        addTestsOfToday(4000);
         QTemporaryDir folder;
         const QByteArray temporaries = qgetenv("TMPDIR");
         qputenv("TMPDIR", folder.path().toUtf8());
@@ -256,7 +283,7 @@ private slots:
         screens::press("InquiresReportsForm", "spAllStudentsTests");
         std::unique_ptr<ProgressCanceller> cancel;
         bool closed = false;
-        onNextModal<QPrintPreviewDialog>([&](QPrintPreviewDialog *preview) {
+        whenPreviewHoldsTheWholeList([&](QPrintPreviewDialog *preview) {
             connect(preview, &QDialog::rejected, [&closed] { closed = true; });
             cancel = std::make_unique<ProgressCanceller>(QStringLiteral("جارى طباعة التقرير"));
             chooseFile(folder.filePath("period.pdf"));
@@ -269,6 +296,50 @@ private slots:
                  qPrintable(cancel->said));
         QVERIFY(closed);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // A long period shows its first pages before the rest of its tests are read: numbered without
+    // their count, under the heading that counts every test. While the whole report is painted
+    // anew, the preview keeps from painting the first pages, which are gone then.
+    void aLongPeriodShowsItsFirstPagesBeforeItReadsTheRest()
+    {
+        const QDate today = QDate::currentDate();
+        addTestsOfToday(4000);
+        QVERIFY(report()->listPeriod(today, today));
+        const int wholePages = int(report()->layOut().size());
+        screens::show("InquiresReportsForm");
+        screens::press("InquiresReportsForm", "spAllStudentsTests");
+        int firstPages = 0;
+        int lastPages = 0;
+        QTimer repaint;
+        onNextModal<QPrintPreviewDialog>([&](QPrintPreviewDialog *preview) {
+            auto *pages = preview->findChild<QPrintPreviewWidget *>();
+            firstPages = pages->pageCount();
+            auto *view = pages->findChild<QGraphicsView *>()->viewport();
+            QElapsedTimer clock;
+            clock.start();
+            connect(&repaint, &QTimer::timeout, view, [&, view, pages, preview, clock] {
+                view->repaint();
+                lastPages = pages->pageCount();
+                if (lastPages == wholePages || clock.elapsed() > 60000) {
+                    repaint.stop();
+                    preview->reject();
+                }
+            });
+            repaint.start(0);
+        });
+        QTest::mouseClick(on<QToolButton>("IntervalForm", "spRun"), Qt::LeftButton);
+        QCOMPARE(lastPages, wholePages);
+
+        report()->listFirstLines(today, today, 4000);
+        const QList<report::LaidOutPage> firstLook =
+            report()->layOutFirstRows(report()->pageLayout());
+        QCOMPARE(firstPages, int(firstLook.size()));
+        QVERIFY2(firstPages > 1 && firstPages < wholePages / 4,
+                 qPrintable(QString::number(firstPages)));
+        QCOMPARE(printed(firstLook, "pageHeader", "Lcount").value(0), QStringLiteral("4000"));
+        QCOMPARE(printed(firstLook, "pageFooter", "Lpage").value(1), QStringLiteral("صفحة 2 من …"));
+        QCOMPARE(printed(firstLook, "summary", "Lend"), QStringList());
     }
 
     void exportWritesTheListedTestsAndEveryAnswerAsTheDatabaseHoldsThem()

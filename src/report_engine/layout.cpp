@@ -140,10 +140,12 @@ Qt::Alignment alignmentOf(Align align)
     return Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter;
 }
 
+// Pages not counted yet (0) are told as "…".
 QString fillPageNumbers(QString text, int page, int pages)
 {
     text.replace(QLatin1String("{page}"), QString::number(page));
-    text.replace(QLatin1String("{pages}"), QString::number(pages));
+    text.replace(QLatin1String("{pages}"),
+                 pages > 0 ? QString::number(pages) : QStringLiteral("…"));
     return text;
 }
 
@@ -169,19 +171,27 @@ public:
         m_bottom = printable.bottom();
     }
 
-    QList<LaidOutPage> run()
+    enum class Rows { All, First };
+
+    // With Rows::First the source holds only the first rows of the report: it ends without
+    // its summary, on the last page those rows fill whole, its pages not counted.
+    QList<LaidOutPage> run(Rows rows = Rows::All)
     {
         m_report.m_pageNumber = 0;
         startPage();
         if (DataSource *source = m_report.source(); source && source->isOpen())
             walk(*source);
-        put(m_report.summary);
-        finishPage();
+        if (rows == Rows::All)
+            put(m_report.summary);
+        if (rows == Rows::All || m_pages.size() == 1)
+            finishPage();
+        else
+            m_pages.removeLast();
         const int count = int(m_pages.size());
         for (int i = 0; i < count; ++i) {
             if (i % 16 == 0)
                 reportProgress(m_rowsWalked, true);
-            number(m_pages[i], i + 1, count);
+            number(m_pages[i], i + 1, rows == Rows::All ? count : 0);
         }
         return m_pages;
     }
@@ -472,6 +482,12 @@ QList<LaidOutPage> Report::layOut(const QPageLayout &layout)
 {
     beforeRun();
     return Layouter(*this, layout).run();
+}
+
+QList<LaidOutPage> Report::layOutFirstRows(const QPageLayout &layout)
+{
+    beforeRun();
+    return Layouter(*this, layout).run(Layouter::Rows::First);
 }
 
 void Report::layOutEach(const QPageLayout &layout, const PageTaker &take)

@@ -6,8 +6,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QGraphicsView>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScreen>
@@ -93,6 +96,51 @@ void runStep(Report &report, QDialog *preview, const std::function<void()> &step
     }
 }
 
+// While the preview's pages are painted anew, the pages it shows are gone: its view must not
+// paint them, whatever the progress window lets run meanwhile.
+class PagesRepainted {
+public:
+    explicit PagesRepainted(QPrintPreviewWidget *pages)
+        : m_pages(pages)
+    {
+        if (m_pages)
+            m_pages->setUpdatesEnabled(false);
+    }
+    ~PagesRepainted()
+    {
+        if (m_pages)
+            m_pages->setUpdatesEnabled(true);
+    }
+
+private:
+    QPointer<QPrintPreviewWidget> m_pages;
+};
+
+// Runs `then` once the widget has painted, so that what it shows is seen before long work.
+class AfterPaint : public QObject {
+public:
+    AfterPaint(QWidget *widget, std::function<void()> then)
+        : QObject(widget)
+        , m_then(std::move(then))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, watched, std::move(m_then));
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_then;
+};
+
 } // namespace
 
 void Report::setFailureHandler(FailureHandler handler)
@@ -118,8 +166,35 @@ void Report::savePdf(QWidget *dialog, const QPageLayout &layout)
         return;
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         path += QStringLiteral(".pdf");
+    readAllRows(dialog);
     if (!writePdf(path, layout))
         failureHandler()(dialog, QStringLiteral("تعذر حفظ الملف %1").arg(path));
+}
+
+void Report::readAllRows(QWidget *over)
+{
+    if (!readRest)
+        return;
+    // Not read again by a repaint of the preview that the reading lets run.
+    auto read = std::exchange(readRest, nullptr);
+    try {
+        read(over);
+    } catch (...) {
+        readRest = std::move(read);
+        throw;
+    }
+}
+
+// The pages of the rows held now, then, once the preview has shown them, the whole report.
+void Report::previewFirstRows(QPrinter *target, QPrintPreviewWidget *pages)
+{
+    auto *dialog = qobject_cast<QDialog *>(pages->window());
+    runStep(*this, dialog,
+            [this, target] { paint(target, layOutFirstRows(target->pageLayout())); });
+    new AfterPaint(pages->findChild<QGraphicsView *>()->viewport(), [this, pages] {
+        if (readRest)
+            pages->updatePreview();
+    });
 }
 
 int Report::preview(QWidget *parent)
@@ -138,9 +213,20 @@ int Report::preview(QWidget *parent)
     dialog.setLayoutDirection(Qt::RightToLeft);
     // Laid out anew whenever the preview repaints, so a change of the page set-up is followed
     // and a print from the preview runs the report again from its beginning.
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, &dialog](QPrinter *target) {
-        runStep(*this, &dialog, [this, target] { print(target); });
-    });
+    auto *pages = dialog.findChild<QPrintPreviewWidget *>();
+    bool firstPaint = true;
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this, &dialog, pages, &firstPaint](QPrinter *target) {
+                const PagesRepainted repainted(pages);
+                if (std::exchange(firstPaint, false) && readRest && pages) {
+                    previewFirstRows(target, pages);
+                    return;
+                }
+                runStep(*this, &dialog, [this, target, &dialog] {
+                    readAllRows(&dialog);
+                    print(target);
+                });
+            });
     if (auto *toolBar = dialog.findChild<QToolBar *>()) {
         auto *save = new QAction(dialog.style()->standardIcon(QStyle::SP_DialogSaveButton),
                                  QStringLiteral("حفظ PDF"), toolBar);

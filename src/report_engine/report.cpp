@@ -215,7 +215,11 @@ bool Report::writePdf(const QString &path, const QPageLayout &layout)
 
 void Report::print(QPrinter *printer)
 {
-    const QList<LaidOutPage> pages = layOut(printer->pageLayout());
+    paint(printer, layOut(printer->pageLayout()));
+}
+
+void Report::paint(QPrinter *printer, const QList<LaidOutPage> &pages)
+{
     bool cancelled = false;
     const bool toPdfFile = printsToPdfFile(*printer);
     PaintedPages painted;

@@ -15,6 +15,7 @@
 #include "report_engine/layout.h"
 
 class QPrinter;
+class QPrintPreviewWidget;
 class QWidget;
 
 namespace simat {
@@ -151,6 +152,9 @@ public:
 
     QList<LaidOutPage> layOut();
     QList<LaidOutPage> layOut(const QPageLayout &layout);
+    // The pages that the rows the source holds fill whole, as the first of a longer report:
+    // without the summary, and numbered "صفحة 3 من …".
+    QList<LaidOutPage> layOutFirstRows(const QPageLayout &layout);
     // Lays out the report again page by page and hands each page, whole and numbered, to `take`,
     // holding only that page: a first lay-out counts the pages. Progress is told in rows while
     // they are counted, then in pages.
@@ -161,6 +165,11 @@ public:
     void print(QPrinter *printer);
     // Qt's print preview, modal, with a "حفظ PDF" action; returns the dialog's result.
     int preview(QWidget *parent = nullptr);
+    // Set while the source holds only the first rows of a long report, to what reads them all
+    // (under a progress window over `over` of its own; it throws LayoutCancelled when stopped).
+    // The preview then shows at once the pages of the first rows, and only then reads the rest
+    // and lays out the whole report; a print or a PDF from the preview reads the rest first.
+    std::function<void(QWidget *over)> readRest;
     // The file name that the preview offers for the PDF: the form name unless the report names
     // what it prints.
     virtual QString pdfFileName() const;
@@ -186,6 +195,9 @@ protected:
 
 private:
     void savePdf(QWidget *dialog, const QPageLayout &layout);
+    void readAllRows(QWidget *over);
+    void previewFirstRows(QPrinter *target, QPrintPreviewWidget *pages);
+    void paint(QPrinter *printer, const QList<LaidOutPage> &pages);
 
     friend class Layouter;
     DataSource *m_source = nullptr;

@@ -19,6 +19,7 @@ namespace {
 constexpr double width = report_parts::landscapeWidth;
 constexpr double countsTop = 34;
 constexpr double countHeight = 7;
+const QString readingText = QStringLiteral("جارى قراءة اختبارات الفترة...");
 
 TDataModule1 *dm()
 {
@@ -46,18 +47,49 @@ TAllCasesReport::TAllCasesReport(QObject *parent)
 
 bool TAllCasesReport::listPeriod(const QDate &from, const QDate &to)
 {
-    const int questions = globals().ChecklistQuestionCount;
     QList<Line> lines;
     m_linesRead = 0;
-    period_export::readTests(dm()->Database1, {globals().CurrentBranchNo, from, to},
-                             [this, &lines, questions](const period_export::PeriodTest &listed) {
-                                 lines << lineOf(listed, questions);
-                                 m_linesRead = int(lines.size());
-                             });
+    readLines(from, to, [this, &lines](Line line) {
+        lines << std::move(line);
+        m_linesRead = int(lines.size());
+    });
     m_lines.setItems(std::move(lines));
+    m_testCount = int(m_lines.items().size());
+    return !m_lines.isEmpty();
+}
+
+void TAllCasesReport::readLines(const QDate &from, const QDate &to,
+                                const std::function<void(Line line)> &take)
+{
     m_from = from;
     m_to = to;
-    return !m_lines.isEmpty();
+    const int questions = globals().ChecklistQuestionCount;
+    period_export::readTests(dm()->Database1, {globals().CurrentBranchNo, from, to},
+                             [&take, questions](const period_export::PeriodTest &listed) {
+                                 take(lineOf(listed, questions));
+                             });
+}
+
+namespace {
+
+// What ends the read of the first lines once they have come.
+struct FirstLinesRead {};
+
+} // namespace
+
+void TAllCasesReport::listFirstLines(const QDate &from, const QDate &to, int tests)
+{
+    QList<Line> lines;
+    try {
+        readLines(from, to, [&lines](Line line) {
+            lines << std::move(line);
+            if (lines.size() == firstLines)
+                throw FirstLinesRead{};
+        });
+    } catch (const FirstLinesRead &) {
+    }
+    m_lines.setItems(std::move(lines));
+    m_testCount = tests;
 }
 
 TAllCasesReport::Line TAllCasesReport::lineOf(const period_export::PeriodTest &listed,
@@ -79,25 +111,47 @@ QString TAllCasesReport::emptyPeriodText()
     return QStringLiteral("لاتوجد حالات تم إجراء اختبارات لها خلال الفترة المختارة");
 }
 
-bool TAllCasesReport::listPeriodWatched(const QDate &from, const QDate &to, QWidget *over)
+int TAllCasesReport::countPeriodWatched(const QDate &from, const QDate &to, QWidget *over)
 {
     Database &database = dm()->Database1;
-    WorkProgress progress(over, QStringLiteral("جارى قراءة اختبارات الفترة..."),
-                          WorkProgress::Showing::WhenSlow);
-    const auto report = progress.report();
-    int tests = 0;
-    const WatchedReads watch(database, [&] { return report(m_linesRead, tests); });
-    tests = period_export::testCount(database, {globals().CurrentBranchNo, from, to});
-    return tests > 0 && listPeriod(from, to);
+    WorkProgress progress(over, readingText, WorkProgress::Showing::WhenSlow);
+    const WatchedReads watch(database, progress.goOn());
+    return period_export::testCount(database, {globals().CurrentBranchNo, from, to});
 }
 
+void TAllCasesReport::listPeriodWatched(const QDate &from, const QDate &to, int tests,
+                                        QWidget *over)
+{
+    WorkProgress progress(over, readingText, WorkProgress::Showing::WhenSlow);
+    const auto report = progress.report();
+    const WatchedReads watch(dm()->Database1, [&] { return report(m_linesRead, tests); });
+    listPeriod(from, to);
+}
+
+// A long period shows its first pages at once, from its first lines; the preview reads the
+// rest of them after, under its progress window, whose Cancel closes the preview.
 void TAllCasesReport::run(const QDate &from, const QDate &to, QWidget *over)
 {
-    if (!listPeriodWatched(from, to, over)) {
+    const int tests = countPeriodWatched(from, to, over);
+    if (tests == 0) {
         messages::info(emptyPeriodText(), over);
         return;
     }
+    if (tests <= firstLines) {
+        listPeriodWatched(from, to, tests, over);
+        preview(over);
+        return;
+    }
+    listFirstLines(from, to, tests);
+    readRest = [this, from, to, tests](QWidget *preview) {
+        try {
+            listPeriodWatched(from, to, tests, preview);
+        } catch (const Stopped &) {
+            throw report::LayoutCancelled{};
+        }
+    };
     preview(over);
+    readRest = nullptr;
 }
 
 void TAllCasesReport::beforeRun()
@@ -128,7 +182,7 @@ void TAllCasesReport::buildPageHeader()
     band.beforePrint = [this](Band &header) {
         report_parts::fillCentreHeading(header);
         header.setText(QStringLiteral("Ltitle"), QStringLiteral("اختبارات كل الحالات"));
-        header.setText(QStringLiteral("Lcount"), isolate(QString::number(m_lines.items().size())));
+        header.setText(QStringLiteral("Lcount"), isolate(QString::number(m_testCount)));
         header.setText(QStringLiteral("Lcases_count"), isolate(QString::number(m_caseCount)));
         return true;
     };

@@ -6,6 +6,7 @@
 #include "report_engine/report.h"
 
 #include <QDate>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -22,12 +23,15 @@ public:
 
     // Lists the period's tests and shows the preview over `over`, or says that the period has
     // none. A read that takes a while shows a progress window over `over`, whose Cancel stops
-    // it (Stopped), the list left as it was.
+    // it (Stopped), the list left as it was. A period of more tests than fill the first pages
+    // shows those pages before the rest is read.
     void run(const QDate &from, const QDate &to, QWidget *over);
     // What the filter says of a period without tests.
     static QString emptyPeriodText();
     // Lists the period's tests; false when it has none.
     bool listPeriod(const QDate &from, const QDate &to);
+    // Lists the first tests of a period of `tests` tests, as many as its first pages show.
+    void listFirstLines(const QDate &from, const QDate &to, int tests);
     // "simat-all-tests-<from>-<to>.pdf".
     QString pdfFileName() const override;
 
@@ -50,13 +54,21 @@ private:
     void buildTable();
     void fillRow(report::Band &band);
 
-    bool listPeriodWatched(const QDate &from, const QDate &to, QWidget *over);
+    // The tests that the first pages list.
+    static constexpr int firstLines = 256;
+
+    void readLines(const QDate &from, const QDate &to, const std::function<void(Line line)> &take);
+    int countPeriodWatched(const QDate &from, const QDate &to, QWidget *over);
+    void listPeriodWatched(const QDate &from, const QDate &to, int tests, QWidget *over);
 
     ListRows<Line> m_lines;
     // The tests of the period read so far by the list being read.
     int m_linesRead = 0;
     QDate m_from;
     QDate m_to;
+    // The tests of the period, told in the heading: those listed, or all of them while the
+    // list holds only its first lines.
+    int m_testCount = 0;
     int AllCasesSerial = 0;
     int m_caseCount = 0;
 };
