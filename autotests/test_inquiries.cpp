@@ -298,8 +298,8 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
-    // A long period shows its first pages before the rest of its tests are read: numbered without
-    // their count, under the heading that counts every test. While the whole report is painted
+    // A long period shows its first pages before the rest of its tests are read and counted: the
+    // pages and the tests are not counted on them. While the whole report is painted
     // anew, a zoomed preview keeps from painting the first pages, which are gone then.
     void aLongPeriodShowsItsFirstPagesBeforeItReadsTheRest()
     {
@@ -332,13 +332,13 @@ private slots:
         QTest::mouseClick(on<QToolButton>("IntervalForm", "spRun"), Qt::LeftButton);
         QCOMPARE(lastPages, wholePages);
 
-        report()->listFirstLines(today, today, 4000);
+        report()->listFirstLines(today, today);
         const QList<report::LaidOutPage> firstLook =
             report()->layOutFirstRows(report()->pageLayout());
         QCOMPARE(firstPages, int(firstLook.size()));
         QVERIFY2(firstPages > 1 && firstPages < wholePages / 4,
                  qPrintable(QString::number(firstPages)));
-        QCOMPARE(printed(firstLook, "pageHeader", "Lcount").value(0), QStringLiteral("4000"));
+        QCOMPARE(printed(firstLook, "pageHeader", "Lcount").value(0), QStringLiteral("…"));
         QCOMPARE(printed(firstLook, "pageFooter", "Lpage").value(1), QStringLiteral("صفحة 2 من …"));
         QCOMPARE(printed(firstLook, "summary", "Lend"), QStringList());
     }

@@ -77,7 +77,7 @@ struct FirstLinesRead {};
 
 } // namespace
 
-void TAllCasesReport::listFirstLines(const QDate &from, const QDate &to, int tests)
+void TAllCasesReport::listFirstLines(const QDate &from, const QDate &to)
 {
     QList<Line> lines;
     try {
@@ -88,8 +88,8 @@ void TAllCasesReport::listFirstLines(const QDate &from, const QDate &to, int tes
         });
     } catch (const FirstLinesRead &) {
     }
+    m_testCount = lines.size() < firstLines ? int(lines.size()) : 0;
     m_lines.setItems(std::move(lines));
-    m_testCount = tests;
 }
 
 TAllCasesReport::Line TAllCasesReport::lineOf(const period_export::PeriodTest &listed,
@@ -128,28 +128,27 @@ void TAllCasesReport::listPeriodWatched(const QDate &from, const QDate &to, int 
     listPeriod(from, to);
 }
 
-// A long period shows its first pages at once, from its first lines; the preview reads the
-// rest of them after, under its progress window, whose Cancel closes the preview.
+// A long period shows its first pages at once, from its first lines; the preview counts and
+// reads the rest of them after, under its progress window, whose Cancel closes the preview.
 void TAllCasesReport::run(const QDate &from, const QDate &to, QWidget *over)
 {
-    const int tests = countPeriodWatched(from, to, over);
-    if (tests == 0) {
+    {
+        WorkProgress progress(over, readingText, WorkProgress::Showing::WhenSlow);
+        const WatchedReads watch(dm()->Database1, progress.goOn());
+        listFirstLines(from, to);
+    }
+    if (m_lines.isEmpty()) {
         messages::info(emptyPeriodText(), over);
         return;
     }
-    if (tests <= firstLines) {
-        listPeriodWatched(from, to, tests, over);
-        preview(over);
-        return;
-    }
-    listFirstLines(from, to, tests);
-    readRest = [this, from, to, tests](QWidget *preview) {
-        try {
-            listPeriodWatched(from, to, tests, preview);
-        } catch (const Stopped &) {
-            throw report::LayoutCancelled{};
-        }
-    };
+    if (m_testCount == 0)
+        readRest = [this, from, to](QWidget *preview) {
+            try {
+                listPeriodWatched(from, to, countPeriodWatched(from, to, preview), preview);
+            } catch (const Stopped &) {
+                throw report::LayoutCancelled{};
+            }
+        };
     preview(over);
     readRest = nullptr;
 }
@@ -182,7 +181,9 @@ void TAllCasesReport::buildPageHeader()
     band.beforePrint = [this](Band &header) {
         report_parts::fillCentreHeading(header);
         header.setText(QStringLiteral("Ltitle"), QStringLiteral("اختبارات كل الحالات"));
-        header.setText(QStringLiteral("Lcount"), isolate(QString::number(m_testCount)));
+        header.setText(QStringLiteral("Lcount"), m_testCount > 0
+                                                     ? isolate(QString::number(m_testCount))
+                                                     : QStringLiteral("…"));
         header.setText(QStringLiteral("Lcases_count"), isolate(QString::number(m_caseCount)));
         return true;
     };

@@ -30,8 +30,8 @@ public:
     static QString emptyPeriodText();
     // Lists the period's tests; false when it has none.
     bool listPeriod(const QDate &from, const QDate &to);
-    // Lists the first tests of a period of `tests` tests, as many as its first pages show.
-    void listFirstLines(const QDate &from, const QDate &to, int tests);
+    // Lists the first tests of the period, as many as its first pages show.
+    void listFirstLines(const QDate &from, const QDate &to);
     // "simat-all-tests-<from>-<to>.pdf".
     QString pdfFileName() const override;
 
@@ -66,8 +66,8 @@ private:
     int m_linesRead = 0;
     QDate m_from;
     QDate m_to;
-    // The tests of the period, told in the heading: those listed, or all of them while the
-    // list holds only its first lines.
+    // The tests of the period, told in the heading: those listed, or 0 while the list holds
+    // only its first lines and their number is not known.
     int m_testCount = 0;
     int AllCasesSerial = 0;
     int m_caseCount = 0;
