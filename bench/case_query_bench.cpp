@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
@@ -297,8 +298,30 @@ void BM_YearPreviewFirstPages(benchmark::State &state)
     state.counters["pages"] = pages;
 }
 
+// The year's whole list painted into the preview's pages, as the preview holds them.
+void BM_YearPreviewWhole(benchmark::State &state)
+{
+    auto *report = screens::object<TAllCasesReport>(QStringLiteral("AllCasesReport"));
+    const period_export::Period year = lastWholeYear();
+    report->listPeriod(year.from, year.to);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(report->pageLayout());
+    int pages = 0;
+    const bench::PeakAboveStart peak;
+    for (auto _ : state) {
+        QPrintPreviewWidget preview(&printer);
+        QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, report,
+                         [report](QPrinter *target) { report->print(target); });
+        preview.updatePreview();
+        pages = preview.pageCount();
+    }
+    state.counters["pages"] = pages;
+    state.counters["peak_above_start_mb"] = peak.mb();
+}
+
 } // namespace
 
+BENCHMARK(BM_YearPreviewWhole)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_YearPreviewFirstPages)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_BaselineSqlAllCasesFirstPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InquiryAllCasesFirstPage)->Unit(benchmark::kMillisecond);

@@ -39,6 +39,14 @@ Report::SavePathChooser &savePathChooser()
     return chooser;
 }
 
+// Over the maximised preview Qt places a progress window at the screen's corner, its title
+// bar above the screen; it goes to the middle of the preview instead.
+void centreOver(QWidget &window, const QWidget &under)
+{
+    window.adjustSize();
+    window.move(under.frameGeometry().center() - window.frameGeometry().center() + window.pos());
+}
+
 // A progress window over a long lay-out, shown once it has taken half a second after its first
 // rows, whose Cancel stops it.
 class LayoutProgress {
@@ -70,6 +78,7 @@ private:
             // Room for the report's caption in the title.
             m_window->setMinimumWidth(420);
             m_window->setMinimumDuration(0);
+            centreOver(*m_window, *over->window());
             m_window->show();
         }
         m_window->setLabelText(howFar);
