@@ -111,20 +111,15 @@ QString TAllCasesReport::emptyPeriodText()
     return QStringLiteral("لاتوجد حالات تم إجراء اختبارات لها خلال الفترة المختارة");
 }
 
-int TAllCasesReport::countPeriodWatched(const QDate &from, const QDate &to, QWidget *over)
+// Counts and lists the period's tests under one progress window over `over`.
+void TAllCasesReport::listPeriodWatched(const QDate &from, const QDate &to, QWidget *over)
 {
     Database &database = dm()->Database1;
     WorkProgress progress(over, readingText, WorkProgress::Showing::WhenSlow);
-    const WatchedReads watch(database, progress.goOn());
-    return period_export::testCount(database, {globals().CurrentBranchNo, from, to});
-}
-
-void TAllCasesReport::listPeriodWatched(const QDate &from, const QDate &to, int tests,
-                                        QWidget *over)
-{
-    WorkProgress progress(over, readingText, WorkProgress::Showing::WhenSlow);
     const auto report = progress.report();
-    const WatchedReads watch(dm()->Database1, [&] { return report(m_linesRead, tests); });
+    int tests = 0;
+    const WatchedReads watch(database, [&] { return report(m_linesRead, tests); });
+    tests = period_export::testCount(database, {globals().CurrentBranchNo, from, to});
     listPeriod(from, to);
 }
 
@@ -144,7 +139,7 @@ void TAllCasesReport::run(const QDate &from, const QDate &to, QWidget *over)
     if (m_testCount == 0)
         readRest = [this, from, to](QWidget *preview) {
             try {
-                listPeriodWatched(from, to, countPeriodWatched(from, to, preview), preview);
+                listPeriodWatched(from, to, preview);
             } catch (const Stopped &) {
                 throw report::LayoutCancelled{};
             }

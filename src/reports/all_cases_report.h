@@ -58,8 +58,7 @@ private:
     static constexpr int firstLines = 256;
 
     void readLines(const QDate &from, const QDate &to, const std::function<void(Line line)> &take);
-    int countPeriodWatched(const QDate &from, const QDate &to, QWidget *over);
-    void listPeriodWatched(const QDate &from, const QDate &to, int tests, QWidget *over);
+    void listPeriodWatched(const QDate &from, const QDate &to, QWidget *over);
 
     ListRows<Line> m_lines;
     // The tests of the period read so far by the list being read.
