@@ -24,18 +24,22 @@ using namespace simat::testing;
 namespace {
 
 // Makes the register one of before the record of its schema version: without that record, its
-// index of names kept by the program's own functions.
+// index of names kept by the program's own functions, on PostgreSQL on the names themselves.
 // A register of the first version, which had no log of changes either.
 void makeRegisterOfTheFirstVersion(Register &reg)
 {
     reg.run("drop table schema_version");
     reg.run("drop table audit_log");
     Database &database = reg.dm().Database1;
-    if (database.engine() != DatabaseAlias::Engine::SQLite)
-        return;
-    for (const char *trigger : {"insert", "update", "delete"})
-        reg.run(QStringLiteral("drop trigger student_name_search_%1").arg(trigger));
-    search::prepareNameIndex(database, search::IndexSql::ProgramFunctions);
+    if (database.engine() == DatabaseAlias::Engine::SQLite) {
+        for (const char *trigger : {"insert", "update", "delete"})
+            reg.run(QStringLiteral("drop trigger student_name_search_%1").arg(trigger));
+    } else {
+        reg.run("drop trigger student_search_kept on student");
+        reg.run("drop table student_search");
+    }
+    search::prepareNameIndex(database, search::IndexSql::ProgramFunctions,
+                             search::PostgresIndex::OnNames);
 }
 
 Database &db()

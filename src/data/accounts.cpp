@@ -103,7 +103,7 @@ std::vector<QString> hashAll(const std::vector<QByteArray> &passwords,
     if (!stopped && progress && !progress(qint64(passwords.size()), qint64(passwords.size())))
         stopped = true;
     if (stopped)
-        throw Error(QStringLiteral("أُلغي تحديث قاعدة البيانات، ولم يتغير فيها شيء"));
+        throw Error(Database::migrationStoppedText());
     return hashes;
 }
 

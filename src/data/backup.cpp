@@ -10,6 +10,7 @@
 #include "pg_tools.h"
 #include "register_layout.h"
 #include "schema.h"
+#include "text_search.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -400,13 +401,22 @@ void restoreSQLite(Database &database, const QString &filePath, const Progress &
 
 // ---- PostgreSQL ---------------------------------------------------------------------------
 
+// The rows of the tables that a trigger keeps, which a restore writes again.
+QStringList excludedRows()
+{
+    QStringList arguments;
+    for (const QString &table : search::tablesOfSearchedNames())
+        arguments << QStringLiteral("--exclude-table-data=") + table;
+    return arguments;
+}
+
 void savePostgreSQL(const Database &database, const QString &filePath, const Progress &progress)
 {
     const QString part = filePath + QLatin1String(".part");
     const pg_tools::Run job{pg_tools::tool(database, QStringLiteral("pg_dump")),
                             pg_tools::connectionArguments(database.alias())
                                 << QStringLiteral("--format=custom") << QStringLiteral("--verbose")
-                                << QStringLiteral("--file=") + part,
+                                << excludedRows() << QStringLiteral("--file=") + part,
                             pg_tools::environment(database.alias()),
                             QRegularExpression(QStringLiteral("dumping contents of table")),
                             int(schema::tables().size())};

@@ -550,6 +550,11 @@ void Database::prepareSchema()
         throw Error(m_lastFailure);
 }
 
+QString Database::migrationStoppedText()
+{
+    return QStringLiteral("أُلغي تحديث قاعدة البيانات، ولم يتغير فيها شيء");
+}
+
 void Database::liftStatementLimit()
 {
     if (m_alias.engine == DatabaseAlias::Engine::PostgreSQL)

@@ -108,6 +108,8 @@ public:
     using Progress = std::function<bool(qint64 done, qint64 total)>;
     void setMigrationProgress(Progress progress) { m_migrationProgress = std::move(progress); }
     const Progress &migrationProgress() const { return m_migrationProgress; }
+    // What a migration stopped through its progress throws.
+    static QString migrationStoppedText();
 
     // The watch that the reads on the register tell how they go, or nullptr; see WatchedReads.
     WatchedReads *readWatch() const { return m_readWatch; }

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "database.h"
+#include "text_search.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -134,7 +135,8 @@ QStringList rowTables(const Layout &program)
     QStringList names;
     for (auto table = program.tables.cbegin(); table != program.tables.cend(); ++table) {
         if (table->plain && table.key() != versionTable &&
-            !behindAVirtualTable(program, table.key()))
+            !behindAVirtualTable(program, table.key()) &&
+            !search::tablesOfSearchedNames().contains(table.key()))
             names << table.key();
     }
     return names;

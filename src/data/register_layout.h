@@ -32,7 +32,7 @@ Layout sqliteLayout(const QSqlDatabase &db, const QString &schema);
 Layout layoutOf(Database &database);
 
 // The tables of the program's layout whose rows a restore copies: every plain table but the
-// record of the schema version and the tables behind a full-text index.
+// record of the schema version, the tables behind a full-text index and those a trigger keeps.
 QStringList rowTables(const Layout &program);
 
 // Whether a backup's layout holds every table of rows of the program's layout with at least

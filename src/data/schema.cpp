@@ -337,18 +337,20 @@ QString addAuditLog(Database &database)
 // The changes a database made by an earlier version needs, in order: version n is the first n.
 const std::vector<QString (*)(Database &)> &migrations()
 {
-    static const std::vector<QString (*)(Database &)> all = {
-        addUniqueTestNumbers, hashPasswords, search::writeNameIndexInPlainSql, addAuditLog,
-        search::writeNameFunctionsAnew};
+    static const std::vector<QString (*)(Database &)> all = {addUniqueTestNumbers,
+                                                             hashPasswords,
+                                                             search::writeNameIndexInPlainSql,
+                                                             addAuditLog,
+                                                             search::writeNameFunctionsAnew,
+                                                             search::keepNamesInSearchedNames};
     return all;
 }
 
-// The version from which the index of names is kept in plain SQL.
-int plainSqlNameIndexVersion()
+// The version from which a migration's change holds.
+int versionAfter(QString (*migration)(Database &))
 {
     const auto &all = migrations();
-    return int(std::find(all.begin(), all.end(), search::writeNameIndexInPlainSql) - all.begin()) +
-           1;
+    return int(std::find(all.begin(), all.end(), migration) - all.begin()) + 1;
 }
 
 // The version a register records, 0 for one that records none yet.
@@ -435,9 +437,14 @@ void createIndexes(Database &database)
 {
     for (const QString &index : indexTexts())
         database.execute(index);
-    search::prepareNameIndex(database, versionOfRegister(database) >= plainSqlNameIndexVersion()
-                                           ? search::IndexSql::PlainSql
-                                           : search::IndexSql::ProgramFunctions);
+    const int version = versionOfRegister(database);
+    search::prepareNameIndex(database,
+                             version >= versionAfter(search::writeNameIndexInPlainSql)
+                                 ? search::IndexSql::PlainSql
+                                 : search::IndexSql::ProgramFunctions,
+                             version >= versionAfter(search::keepNamesInSearchedNames)
+                                 ? search::PostgresIndex::SearchedNames
+                                 : search::PostgresIndex::OnNames);
 }
 
 bool exists(Database &database)

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <limits>
 #include <sqlite3.h>
 
 namespace simat::search {
@@ -107,6 +108,8 @@ QString plainSqlShortGrams(const QString &form)
 // reader form of the name for three letters or more, and for one or two letters every distinct
 // letter and pair of the name closed by a mark that no name holds, so that each is one trigram.
 constexpr char16_t gramMark = u'\u0001';
+// Tatweel: what joins the words of a searched name on PostgreSQL.
+constexpr char16_t wordJoiner = u'\u0640';
 const QString indexedTable = QStringLiteral("student");
 const QString indexedCode = QStringLiteral("stud_code");
 const QString indexedName = QStringLiteral("stud_name");
@@ -215,21 +218,29 @@ QStringList sqliteIndexTexts(IndexSql sql)
 // letter, and each pair at an even and at an odd offset: tested row by row while most names
 // hold the letter; their cost, that of a thousand operators (10 µs a name), makes PostgreSQL
 // read their index for a letter that few names hold or none, rather than test a million names.
-QStringList postgresFunctionTexts()
+// Registers of the versions before the table of searched names indexed the names so.
+// The short grams of the form `form` of t, in PostgreSQL's terms: an SQL function's body.
+QString postgresGramsOf(const QString &form)
 {
-    const QString form = postgresReaderForm(QStringLiteral("t"));
     const QString pairs =
         QStringLiteral("string_to_array(regexp_replace(%1, '(..)', '\\1' || chr(1), 'g'), "
                        "chr(1))");
+    return QStringLiteral("select %1 || %2 || regexp_split_to_array(f, '') from (select %3 as "
+                          "f) as r")
+        .arg(pairs.arg(QLatin1String("f")), pairs.arg(QLatin1String("substr(f, 2)")), form);
+}
+
+QStringList postgresFunctionTexts()
+{
+    const QString form = postgresReaderForm(QStringLiteral("t"));
     return {
         QStringLiteral("create or replace function simat_reader_form(t text) returns text "
                        "language plpgsql immutable strict parallel safe cost 100 as $$ begin "
                        "return %1; end $$")
             .arg(form),
         QStringLiteral("create or replace function simat_short_grams(t text) returns text[] "
-                       "language sql immutable strict parallel safe cost 1000 as $$ select %1 "
-                       "|| %2 || regexp_split_to_array(f, '') from (select %3 as f) as r $$")
-            .arg(pairs.arg(QLatin1String("f")), pairs.arg(QLatin1String("substr(f, 2)")), form),
+                       "language sql immutable strict parallel safe cost 1000 as $$ %1 $$")
+            .arg(postgresGramsOf(form)),
     };
 }
 
@@ -247,19 +258,150 @@ QStringList postgresIndexTexts()
            };
 }
 
-bool holdsNameIndex(Database &database)
+// The table of searched names keeps each case's name as it is searched, beside the case's
+// code: its reader form with the words joined by tatweel, a letter that no reader form holds
+// and that pg_trgm counts as a letter, so that a text of two words is looked up by the
+// trigrams across its words too, and its short grams. A trigger keeps it as the names change,
+// so that a search compares stored texts rather than computing each name's form.
+const QString searchedNames = QStringLiteral("student_search");
+
+QStringList searchedNamesFunctionTexts()
+{
+    return {
+        QStringLiteral("create or replace function simat_search_form(t text) returns text "
+                       "language sql immutable strict parallel safe as $$ select "
+                       "replace(simat_reader_form(t), ' ', '%1') $$")
+            .arg(QChar(wordJoiner)),
+        QStringLiteral("create or replace function simat_search_grams(t text) returns text[] "
+                       "language sql immutable strict parallel safe as $$ %1 $$")
+            .arg(postgresGramsOf(QStringLiteral("simat_search_form(t)"))),
+        QStringLiteral(
+            "create or replace function simat_keep_searched_name() returns trigger language "
+            "plpgsql as $$ begin if tg_op <> 'INSERT' then delete from %1 where stud_code = "
+            "old.stud_code; end if; if tg_op <> 'DELETE' then insert into %1 (stud_code, "
+            "name_form, short_grams) values (new.stud_code, simat_search_form(new.stud_name), "
+            "simat_search_grams(new.stud_name)); end if; return null; end $$")
+            .arg(searchedNames),
+    };
+}
+
+QStringList searchedNamesTableTexts()
+{
+    return searchedNamesFunctionTexts() +
+           QStringList{
+               QStringLiteral("create extension if not exists pg_trgm"),
+               QStringLiteral("create table if not exists %1 (stud_code integer primary key, "
+                              "name_form text, short_grams text[])")
+                   .arg(searchedNames),
+               QStringLiteral("create or replace trigger %1_kept after insert or delete or "
+                              "update of stud_code, stud_name on student for each row execute "
+                              "function simat_keep_searched_name()")
+                   .arg(searchedNames),
+           };
+}
+
+QStringList searchedNamesIndexTexts()
+{
+    return {
+        QStringLiteral("set local maintenance_work_mem = '128MB'"),
+        QStringLiteral("create index if not exists %1_trigrams on %1 using gin (name_form "
+                       "gin_trgm_ops)")
+            .arg(searchedNames),
+        QStringLiteral("create index if not exists %1_short_grams on %1 using gin (short_grams)")
+            .arg(searchedNames),
+        QStringLiteral("drop index if exists student_name_trigrams, student_name_short_grams"),
+        QStringLiteral("analyze %1").arg(searchedNames),
+    };
+}
+
+// Cases written into the table of searched names at a time while it is filled.
+constexpr int casesFilledAtOnce = 20000;
+
+qint64 countOfCases(Database &database)
 {
     QSqlQuery query(database.connection());
-    const QString text =
-        database.engine() == Engine::SQLite
-            ? QStringLiteral("select count(*) from sqlite_master where type='trigger' and "
-                             "name='%1_update'")
-                  .arg(sqliteIndex)
-            : QStringLiteral("select count(*) from pg_indexes where schemaname=current_schema() "
-                             "and indexname='student_name_short_grams'");
+    if (!query.exec(QStringLiteral("select count(*) from student")) || !query.next())
+        throw Error(query.lastError().text());
+    return query.value(0).toLongLong();
+}
+
+// Writes the searched name of every case anew, reporting how many are written.
+void fillSearchedNames(Database &database)
+{
+    const Database::Progress &progress = database.migrationProgress();
+    const qint64 cases = countOfCases(database);
+    database.execute(QStringLiteral("delete from %1").arg(searchedNames));
+    qint64 filled = 0;
+    qint64 lastCode = std::numeric_limits<qint64>::min();
+    for (;;) {
+        QSqlQuery batch(database.connection());
+        if (!batch.exec(
+                QStringLiteral("with written as (insert into %1 (stud_code, name_form, "
+                               "short_grams) select stud_code, simat_search_form(stud_name), "
+                               "simat_search_grams(stud_name) from student where stud_code "
+                               "> %2 order by stud_code limit %3 returning stud_code) "
+                               "select count(*), max(stud_code) from written")
+                    .arg(searchedNames)
+                    .arg(lastCode)
+                    .arg(casesFilledAtOnce)) ||
+            !batch.next())
+            throw Error(batch.lastError().text());
+        const int written = batch.value(0).toInt();
+        filled += written;
+        if (written > 0 && progress && !progress(filled, std::max(cases, filled)))
+            throw Error(Database::migrationStoppedText());
+        if (written < casesFilledAtOnce)
+            return;
+        lastCode = batch.value(1).toLongLong();
+    }
+}
+
+void keepSearchedNames(Database &database)
+{
+    for (const QString &text : searchedNamesTableTexts())
+        database.execute(text);
+    fillSearchedNames(database);
+    for (const QString &text : searchedNamesIndexTexts())
+        database.execute(text);
+}
+
+// A condition that holds where the text `value` contains the text `part`: "%", "_" and "\" in
+// `part` are the letters they are.
+QString likeCondition(const QString &value, const QString &part)
+{
+    return QStringLiteral("%1 like '%' || replace(replace(replace(%2, '\\', '\\\\'), '%', "
+                          "'\\%'), '_', '\\_') || '%' escape '\\'")
+        .arg(value, part);
+}
+
+bool holdsNameIndex(Database &database, PostgresIndex postgres)
+{
+    QSqlQuery query(database.connection());
+    QString text;
+    if (database.engine() == Engine::SQLite)
+        text = QStringLiteral("select count(*) from sqlite_master where type='trigger' and "
+                              "name='%1_update'")
+                   .arg(sqliteIndex);
+    else if (postgres == PostgresIndex::OnNames)
+        text = QStringLiteral("select count(*) from pg_indexes where schemaname=current_schema() "
+                              "and indexname='student_name_short_grams'");
+    else
+        text = QStringLiteral("select count(*) from pg_indexes where schemaname=current_schema() "
+                              "and indexname='%1_short_grams'")
+                   .arg(searchedNames);
     if (!query.exec(text) || !query.next())
         throw Error(query.lastError().text());
     return query.value(0).toInt() > 0;
+}
+
+// The condition on a searched name that holds where it contains the text bound to :param.
+QString searchedNameCondition(const QString &param, const QString &text)
+{
+    const QString name = searchedNames + QLatin1String(".name_form");
+    const QString typed = QStringLiteral("simat_search_form(:%1)").arg(param);
+    if (lettersOf(readerForm(text)).size() < 3)
+        return QStringLiteral("%1.short_grams @> array[%2]").arg(searchedNames, typed);
+    return likeCondition(name, typed);
 }
 
 } // namespace
@@ -279,21 +421,18 @@ QString containsCondition(const QString &column, const QString &param, Compariso
     const QString form = comparison == Comparison::AsReader
                              ? QStringLiteral("simat_reader_form(%1)")
                              : QStringLiteral("%1");
-    return QStringLiteral("%1 like '%' || replace(replace(replace(%2, '\\', '\\\\'), '%', "
-                          "'\\%'), '_', '\\_') || '%' escape '\\'")
-        .arg(form.arg(column), form.arg(QLatin1Char(':') + param));
+    return likeCondition(form.arg(column), form.arg(QLatin1Char(':') + param));
 }
 
 QString caseNameCondition(Engine engine, const QString &param, const QString &text)
 {
-    const qsizetype length = lettersOf(readerForm(text)).size();
-    if (length == 0 || (engine != Engine::SQLite && length >= 3))
+    if (lettersOf(readerForm(text)).isEmpty())
         return containsCondition(indexedName, param);
     if (engine == Engine::SQLite)
         return QStringLiteral("%1 in (select rowid from %2 where %2 match simat_name_query(:%3))")
             .arg(indexedCode, sqliteIndex, param);
-    return QStringLiteral("simat_short_grams(%1) @> array[simat_reader_form(:%2)]")
-        .arg(indexedName, param);
+    return QStringLiteral("%1 in (select stud_code from %2 where %3)")
+        .arg(indexedCode, searchedNames, searchedNameCondition(param, text));
 }
 
 void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
@@ -307,27 +446,27 @@ void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
                         containsCondition(name, QStringLiteral("acc_aname")),
                         // A streamed search reads its pages in one order, whatever the plan.
                         QStringLiteral("order by 1")});
-    const qsizetype length = lettersOf(readerForm(text)).size();
-    if (length == 0) {
+    if (lettersOf(readerForm(text)).isEmpty()) {
         statement.setLine(8, QStringLiteral("%1 is not null").arg(name));
         return;
     }
     if (table != indexedTable || code != indexedCode || name != indexedName)
         return;
-    if (engine == Engine::SQLite) {
-        statement.setLine(1, QStringLiteral("student.stud_code"));
-        statement.setLine(3, QStringLiteral("student.stud_name"));
-        statement.setLine(4, QStringLiteral("as name, student.*"));
-        statement.setLine(6, QStringLiteral("%1 cross join student on student.stud_code = "
-                                            "%1.rowid")
-                                 .arg(sqliteIndex));
-        statement.setLine(8,
-                          QStringLiteral("%1 match simat_name_query(:acc_aname)").arg(sqliteIndex));
-        statement.setLine(9, QStringLiteral("order by %1.rowid").arg(sqliteIndex));
-    } else if (length < 3) {
-        statement.setLine(8, QStringLiteral("simat_short_grams(stud_name) @> "
-                                            "array[simat_reader_form(:acc_aname)]"));
-    }
+    const bool sqlite = engine == Engine::SQLite;
+    const QString index = sqlite ? sqliteIndex : searchedNames;
+    const QString indexCode = sqlite ? QStringLiteral("%1.rowid").arg(sqliteIndex)
+                                     : QStringLiteral("%1.stud_code").arg(searchedNames);
+    statement.setLine(1, QStringLiteral("student.stud_code"));
+    statement.setLine(3, QStringLiteral("student.stud_name"));
+    statement.setLine(4, QStringLiteral("as name, student.*"));
+    statement.setLine(
+        6,
+        QStringLiteral("%1 %2 student on student.stud_code = %3")
+            .arg(index, sqlite ? QStringLiteral("cross join") : QStringLiteral("join"), indexCode));
+    statement.setLine(
+        8, sqlite ? QStringLiteral("%1 match simat_name_query(:acc_aname)").arg(sqliteIndex)
+                  : searchedNameCondition(QStringLiteral("acc_aname"), text));
+    statement.setLine(9, QStringLiteral("order by %1").arg(indexCode));
 }
 
 bool registerSqliteFunctions(sqlite3 *connection)
@@ -343,25 +482,41 @@ bool registerSqliteFunctions(sqlite3 *connection)
            add("simat_name_query", sqliteFunction<trigramQuery>);
 }
 
-void prepareNameIndex(Database &database, IndexSql sql)
+void prepareNameIndex(Database &database, IndexSql sql, PostgresIndex postgres)
 {
-    if (holdsNameIndex(database))
+    if (holdsNameIndex(database, postgres))
         return;
-    const bool sqlite = database.engine() == Engine::SQLite;
-    if (sqlite)
-        database.execute(QStringLiteral("savepoint name_index"));
+    if (database.engine() == Engine::PostgreSQL) {
+        if (postgres == PostgresIndex::OnNames) {
+            for (const QString &text : postgresIndexTexts())
+                database.execute(text);
+        } else if (!database.inTransaction([&] { keepSearchedNames(database); })) {
+            throw Error(database.lastFailure());
+        }
+        return;
+    }
+    database.execute(QStringLiteral("savepoint name_index"));
     try {
-        for (const QString &text : sqlite ? sqliteIndexTexts(sql) : postgresIndexTexts())
+        for (const QString &text : sqliteIndexTexts(sql))
             database.execute(text);
     } catch (const Error &) {
-        if (sqlite) {
-            database.execute(QStringLiteral("rollback to name_index"));
-            database.execute(QStringLiteral("release name_index"));
-        }
+        database.execute(QStringLiteral("rollback to name_index"));
+        database.execute(QStringLiteral("release name_index"));
         throw;
     }
-    if (sqlite)
-        database.execute(QStringLiteral("release name_index"));
+    database.execute(QStringLiteral("release name_index"));
+}
+
+QString keepNamesInSearchedNames(Database &database)
+{
+    if (database.engine() == Engine::PostgreSQL)
+        keepSearchedNames(database);
+    return {};
+}
+
+QStringList tablesOfSearchedNames()
+{
+    return {searchedNames};
 }
 
 QString writeNameFunctionsAnew(Database &database)

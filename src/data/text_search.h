@@ -52,8 +52,21 @@ bool registerSqliteFunctions(sqlite3 *connection);
 // so that any SQLite program can write the cases.
 enum class IndexSql { ProgramFunctions, PlainSql };
 
+// Where PostgreSQL keeps the index of the case names: on the names of the cases (registers of
+// the versions before the table of searched names), or in that table.
+enum class PostgresIndex { OnNames, SearchedNames };
+
 // Adds the functions and the index of the case names to a database that lacks them.
-void prepareNameIndex(Database &database, IndexSql sql);
+void prepareNameIndex(Database &database, IndexSql sql, PostgresIndex postgres);
+
+// The migration that keeps the names of the cases on PostgreSQL in a table of their own as they
+// are searched, indexed and kept by a trigger, in place of the index on the names: it tells
+// the register's migration progress how many cases it has written. Returns what it leaves
+// undone, always nothing.
+QString keepNamesInSearchedNames(Database &database);
+
+// The tables that a trigger keeps from the rows of others: a restore copies no rows into them.
+QStringList tablesOfSearchedNames();
 
 // The migration that keeps the index of the case names with the SQL every SQLite has, so that a
 // case written by another SQLite program is found by its name: the triggers are written anew
