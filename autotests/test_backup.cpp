@@ -36,7 +36,7 @@ void makeRegisterOfTheFirstVersion(Register &reg)
             reg.run(QStringLiteral("drop trigger student_name_search_%1").arg(trigger));
     } else {
         reg.run("drop trigger student_search_kept on student");
-        reg.run("drop table student_search");
+        reg.run("drop table student_search, student_search_gram");
     }
     search::prepareNameIndex(database, search::IndexSql::ProgramFunctions,
                              search::PostgresIndex::OnNames);

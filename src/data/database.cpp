@@ -465,7 +465,7 @@ void Database::openWith(const DatabaseAlias &alias, Schema schema)
 void Database::openConnection()
 {
     const bool sqlite = m_alias.engine == DatabaseAlias::Engine::SQLite;
-    m_prepared.clear();
+    forgetPrepared();
     if (QSqlDatabase::contains(m_name))
         QSqlDatabase::removeDatabase(m_name);
     QSqlDatabase db = QSqlDatabase::addDatabase(
@@ -639,9 +639,9 @@ void Database::close()
     m_reopenPending = false;
     m_readOnly = false;
     m_openBeforeLoss.clear();
-    m_prepared.clear();
     for (Statement *statement : m_statements)
         statement->close();
+    forgetPrepared();
     const QString rows = streamingConnectionName();
     if (QSqlDatabase::contains(rows)) {
         QSqlDatabase::database(rows, false).close();
@@ -654,6 +654,14 @@ void Database::close()
         db.close();
     }
     QSqlDatabase::removeDatabase(m_name);
+}
+
+// The queries prepared on a connection go before it does.
+void Database::forgetPrepared()
+{
+    m_prepared.clear();
+    for (Statement *statement : m_statements)
+        statement->forgetPrepared();
 }
 
 QSqlQuery &Database::prepared(const QString &text)

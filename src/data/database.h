@@ -145,6 +145,7 @@ private:
     void openWith(const DatabaseAlias &alias, Schema schema);
     QString streamingConnectionName() const;
     void openConnection();
+    void forgetPrepared();
     bool takesNoChanges();
     void protectEmbeddedFiles() const;
     void prepareSchema();

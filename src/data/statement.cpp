@@ -191,6 +191,39 @@ QSqlQuery Statement::executed(const QString &rewritten, const QSqlDatabase &conn
     return query;
 }
 
+// On PostgreSQL each prepare is a round trip, and the first runs of a prepared statement are
+// planned afresh: a statement run again with the same text runs its kept query, whose plan the
+// server keeps once it has seen that the values do not change it. A result that the model
+// still shows is not run over.
+QSqlQuery Statement::executedAgain(const QString &rewritten)
+{
+    if (m_database.engine() != DatabaseAlias::Engine::PostgreSQL || m_open)
+        return executed(rewritten, m_database.connection(), false);
+    if (rewritten != m_keptText) {
+        forgetPrepared();
+        QSqlQuery query(m_database.connection());
+        if (!query.prepare(rewritten))
+            m_database.readFailed(query.lastError().text());
+        m_kept = std::move(query);
+        m_keptText = rewritten;
+    }
+    for (const QString &name : dialect::placeholders(rewritten))
+        m_kept.bindValue(QLatin1Char(':') + name, boundValue(name));
+    if (!m_kept.exec())
+        m_database.readFailed(m_kept.lastError().text());
+    // The copy shares the kept query's result, which the model reads until it is closed.
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    return m_kept;
+    QT_WARNING_POP
+}
+
+void Statement::forgetPrepared()
+{
+    m_kept = QSqlQuery();
+    m_keptText.clear();
+}
+
 namespace {
 
 QVector<StreamedRows::Row> rowsOf(QSqlQuery &query, const Database &database)
@@ -321,7 +354,7 @@ void Statement::open()
         openStreamed(rewritten);
     } else {
         close();
-        QSqlQuery query = executed(rewritten, m_database.connection(), false);
+        QSqlQuery query = executedAgain(rewritten);
         setColumns(query.record());
         m_model.setQuery(std::move(query));
         if (m_model.lastError().isValid())
@@ -346,7 +379,7 @@ void Statement::close()
 
 int Statement::exec()
 {
-    return executed(dialect::rewrite(text()), m_database.connection(), false).numRowsAffected();
+    return executedAgain(dialect::rewrite(text())).numRowsAffected();
 }
 
 void Statement::readEach(const std::function<void(const QSqlQuery &row)> &row)

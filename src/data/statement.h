@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QHash>
 #include <QObject>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QStringList>
@@ -78,6 +79,9 @@ public:
 
     QAbstractItemModel *model() { return rows(); }
 
+    // Lets go of the query kept prepared, before its connection closes.
+    void forgetPrepared();
+
 signals:
     void reopened();
 
@@ -85,6 +89,7 @@ private:
     QVariant boundValue(const QString &name) const;
     QSqlQuery executed(const QString &rewritten, const QSqlDatabase &connection,
                        bool forwardOnly) const;
+    QSqlQuery executedAgain(const QString &rewritten);
     QString withValuesWritten(const QString &rewritten, const QSqlDatabase &connection) const;
     void openStreamed(const QString &rewritten);
     void countByStepping(StreamedRows::Source &source, const QSqlDatabase &rows,
@@ -108,6 +113,8 @@ private:
     QHash<QString, ParamType> m_types;
     QHash<QString, QVariant> m_values;
     QSqlQueryModel m_model;
+    QSqlQuery m_kept;
+    QString m_keptText;
     StreamedRows m_stream;
     bool m_streamed = false;
     QStringList m_columns;

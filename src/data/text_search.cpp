@@ -264,6 +264,11 @@ QStringList postgresIndexTexts()
 // trigrams across its words too, and its short grams. A trigger keeps it as the names change,
 // so that a search compares stored texts rather than computing each name's form.
 const QString searchedNames = QStringLiteral("student_search");
+// Every short gram that a searched name has held. PostgreSQL guesses that a gram it has not
+// seen in its sample is held by one name in two hundred, and would then read a million names
+// in order for a letter that none holds; the search of a gram that no name has held stops at
+// this table instead. A gram whose last name is renamed stays: its search reads in vain.
+const QString searchedGrams = QStringLiteral("student_search_gram");
 
 QStringList searchedNamesFunctionTexts()
 {
@@ -277,11 +282,13 @@ QStringList searchedNamesFunctionTexts()
             .arg(postgresGramsOf(QStringLiteral("simat_search_form(t)"))),
         QStringLiteral(
             "create or replace function simat_keep_searched_name() returns trigger language "
-            "plpgsql as $$ begin if tg_op <> 'INSERT' then delete from %1 where stud_code = "
-            "old.stud_code; end if; if tg_op <> 'DELETE' then insert into %1 (stud_code, "
-            "name_form, short_grams) values (new.stud_code, simat_search_form(new.stud_name), "
-            "simat_search_grams(new.stud_name)); end if; return null; end $$")
-            .arg(searchedNames),
+            "plpgsql as $$ declare grams text[]; begin if tg_op <> 'INSERT' then delete from "
+            "%1 where stud_code = old.stud_code; end if; if tg_op <> 'DELETE' then insert into "
+            "%1 (stud_code, name_form, short_grams) values (new.stud_code, "
+            "simat_search_form(new.stud_name), simat_search_grams(new.stud_name)) returning "
+            "short_grams into grams; insert into %2 select distinct unnest(grams) on conflict "
+            "do nothing; end if; return null; end $$")
+            .arg(searchedNames, searchedGrams),
     };
 }
 
@@ -293,6 +300,8 @@ QStringList searchedNamesTableTexts()
                QStringLiteral("create table if not exists %1 (stud_code integer primary key, "
                               "name_form text, short_grams text[])")
                    .arg(searchedNames),
+               QStringLiteral("create table if not exists %1 (gram text primary key)")
+                   .arg(searchedGrams),
                QStringLiteral("create or replace trigger %1_kept after insert or delete or "
                               "update of stud_code, stud_name on student for each row execute "
                               "function simat_keep_searched_name()")
@@ -331,6 +340,7 @@ void fillSearchedNames(Database &database)
     const Database::Progress &progress = database.migrationProgress();
     const qint64 cases = countOfCases(database);
     database.execute(QStringLiteral("delete from %1").arg(searchedNames));
+    database.execute(QStringLiteral("delete from %1").arg(searchedGrams));
     qint64 filled = 0;
     qint64 lastCode = std::numeric_limits<qint64>::min();
     for (;;) {
@@ -339,9 +349,11 @@ void fillSearchedNames(Database &database)
                 QStringLiteral("with written as (insert into %1 (stud_code, name_form, "
                                "short_grams) select stud_code, simat_search_form(stud_name), "
                                "simat_search_grams(stud_name) from student where stud_code "
-                               "> %2 order by stud_code limit %3 returning stud_code) "
+                               "> %3 order by stud_code limit %4 returning stud_code, "
+                               "short_grams), grams as (insert into %2 select distinct "
+                               "unnest(short_grams) from written on conflict do nothing) "
                                "select count(*), max(stud_code) from written")
-                    .arg(searchedNames)
+                    .arg(searchedNames, searchedGrams)
                     .arg(lastCode)
                     .arg(casesFilledAtOnce)) ||
             !batch.next())
@@ -400,7 +412,9 @@ QString searchedNameCondition(const QString &param, const QString &text)
     const QString name = searchedNames + QLatin1String(".name_form");
     const QString typed = QStringLiteral("simat_search_form(:%1)").arg(param);
     if (lettersOf(readerForm(text)).size() < 3)
-        return QStringLiteral("%1.short_grams @> array[%2]").arg(searchedNames, typed);
+        return QStringLiteral("exists (select from %1 where gram = %2) and %3.short_grams @> "
+                              "array[%2]")
+            .arg(searchedGrams, typed, searchedNames);
     return likeCondition(name, typed);
 }
 
@@ -516,7 +530,7 @@ QString keepNamesInSearchedNames(Database &database)
 
 QStringList tablesOfSearchedNames()
 {
-    return {searchedNames};
+    return {searchedNames, searchedGrams};
 }
 
 QString writeNameFunctionsAnew(Database &database)
