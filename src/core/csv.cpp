@@ -36,15 +36,16 @@ Writer::Writer(QIODevice &device)
 
 void Writer::writeRow(const QStringList &cells)
 {
-    QString line;
+    // The line of the row before keeps its room for this one.
+    m_line.resize(0);
     for (qsizetype at = 0; at < cells.size(); ++at) {
         if (at > 0)
-            line += QLatin1Char(',');
+            m_line += QLatin1Char(',');
         const QString &cell = cells.at(at);
-        line += needsQuotes(cell) ? quoted(cell) : cell;
+        m_line += needsQuotes(cell) ? quoted(cell) : cell;
     }
-    line += QLatin1String("\r\n");
-    m_device.write(line.toUtf8());
+    m_line += QLatin1String("\r\n");
+    m_device.write(m_line.toUtf8());
 }
 
 QString textCell(const QString &text)

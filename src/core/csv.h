@@ -18,6 +18,7 @@ public:
 
 private:
     QIODevice &m_device;
+    QString m_line;
 };
 
 // A cell of free text. A spreadsheet takes a cell that starts with = + - @ or a tab for a
