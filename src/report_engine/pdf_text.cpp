@@ -150,7 +150,11 @@ void PaintedPages::append(const PaintedPage &page)
             out << qint64(text.glyph) << text.text;
         texts = texts || !run.texts.isEmpty();
     }
-    m_packed << qCompress(packed);
+    QByteArray compressed = qCompress(packed);
+    // qCompress leaves the room of the bytes before they were compressed: a long report keeps
+    // many pages.
+    compressed.squeeze();
+    m_packed << compressed;
     m_hasTexts << texts;
 }
 
