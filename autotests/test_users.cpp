@@ -267,6 +267,28 @@ private slots:
         QCOMPARE(details.contains("****"), postgres);
     }
 
+    // The server is sent the hash of a password apart from the text of the statement that writes
+    // it, so that its log of statements never holds one.
+    void aPasswordsHashNeverTravelsInAStatementsText()
+    {
+        if (engineOfRow() != TestDatabase::Engine::PostgreSQL)
+            QSKIP("SQLite binds its values inside the program");
+        reg->run("create table seen_statements (text text)");
+        reg->run("create function simat_see_statement() returns trigger language plpgsql as $$ "
+                 "begin insert into seen_statements values (current_query()); return null; "
+                 "end $$");
+        reg->run("create trigger seen after insert or update on users for each row execute "
+                 "function simat_see_statement()");
+        openScreen();
+        fillNewAccount("pw-apart", QStringLiteral("سارة"), QStringLiteral("مشرف"));
+        QCOMPARE(click("spSave"), QStringList({"تم حفظ التعديلات بنجاح "}));
+        reg->password(2, "pw-changed");
+        QCOMPARE(reg->count("select count(*) from seen_statements"), 2);
+        QCOMPARE(reg->count("select count(*) from seen_statements where text like '%argon2%'"), 0);
+        QCOMPARE(reg->count("select count(*) from users where user_password like '$argon2id$%'"),
+                 2);
+    }
+
     void theLastActiveAdministratorCanBeNeitherStoppedNorLowered()
     {
         const QString refused =

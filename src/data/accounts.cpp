@@ -206,7 +206,7 @@ int writePassword(Database &database, int code, const QString &stored)
     Statement update(database, QStringLiteral("SetUserPassword"),
                      {QStringLiteral("update users set user_password = :user_password"),
                       QStringLiteral("where user_code = :user_code")});
-    update.declare(QStringLiteral("user_password"), ParamType::Text);
+    update.declare(QStringLiteral("user_password"), ParamType::Secret);
     update.declare(QStringLiteral("user_code"), ParamType::Integer);
     update.setParam(QStringLiteral("user_password"), stored);
     update.setParam(QStringLiteral("user_code"), code);
@@ -328,12 +328,17 @@ LoginResult logIn(Database &database, int code, const QString &password)
     return logInThrough(database, user, code, password);
 }
 
+void storeInstallationPassword(Database &database, int code, const QString &password)
+{
+    if (writePassword(database, code, hash(password)) != 1)
+        throw Error(QStringLiteral("الحساب غير موجود"));
+}
+
 void setPassword(Database &database, int code, const QString &password)
 {
     audit::RecordChange change(database, QStringLiteral("users"),
                                {{QStringLiteral("user_code"), code}});
-    if (writePassword(database, code, hash(password)) != 1)
-        throw Error(QStringLiteral("الحساب غير موجود"));
+    storeInstallationPassword(database, code, password);
     change.log();
 }
 

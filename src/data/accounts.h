@@ -83,6 +83,9 @@ LoginResult logIn(Database &database, int code, const QString &password);
 
 // Replaces the password of an account by the hash of a new one, in the caller's transaction.
 void setPassword(Database &database, int code, const QString &password);
+// Stores the hash of the password, with no line in the audit log: for the account that the
+// installation writes.
+void storeInstallationPassword(Database &database, int code, const QString &password);
 
 // What a save of the accounts screen stores as the account's password: the hash of the typed
 // one; with none typed, the stored one, as its hash if it was not one yet.

@@ -175,7 +175,7 @@ void TDataModule1::addUserStatements()
     using P = ParamType;
     const std::initializer_list<std::pair<const char *, ParamType>> account = {
         {"user_code", P::Integer},       {"a_name", P::Text},        {"l_name", P::Text},
-        {"user_password", P::Text},      {"user_level", P::Integer}, {"can_close_po", P::Integer},
+        {"user_password", P::Secret},    {"user_level", P::Integer}, {"can_close_po", P::Integer},
         {"show_cost_price", P::Integer}, {"trans_date", P::Date},    {"entry_date", P::Date},
         {"entry_type", P::Integer},      {"is_active", P::Integer},  {"who_insert", P::Integer},
         {"who_update", P::Integer}};

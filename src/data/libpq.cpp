@@ -4,6 +4,9 @@
 #include <QSqlDriver>
 #include <QVariant>
 #include <dlfcn.h>
+#include <vector>
+
+#include "core/error.h"
 
 namespace simat::libpq {
 
@@ -40,6 +43,43 @@ void cancelStatement(const QSqlDatabase &db)
     char reason[256];
     cancel(request, reason, int(sizeof reason));
     freeCancel(request);
+}
+
+int executeWithValues(const QSqlDatabase &db, const QByteArray &text,
+                      const QList<QByteArray> &values)
+{
+    using ExecParams = void *(*)(void *connection, const char *command, int count,
+                                 const unsigned *types, const char *const *values,
+                                 const int *lengths, const int *formats, int resultFormat);
+    using ResultStatus = int (*)(const void *result);
+    using ResultText = char *(*)(const void *result);
+    using Clear = void (*)(void *result);
+    const auto execParams = reinterpret_cast<ExecParams>(function("PQexecParams"));
+    const auto status = reinterpret_cast<ResultStatus>(function("PQresultStatus"));
+    const auto touched = reinterpret_cast<ResultText>(function("PQcmdTuples"));
+    const auto reason = reinterpret_cast<ResultText>(function("PQresultErrorMessage"));
+    const auto clear = reinterpret_cast<Clear>(function("PQclear"));
+    void *connection = connectionOf(db);
+    if (!connection || !execParams || !status || !touched || !reason || !clear)
+        throw Error(QStringLiteral("PostgreSQL's client library is not loaded"));
+    std::vector<const char *> pointers;
+    for (const QByteArray &value : values)
+        pointers.push_back(value.isNull() ? nullptr : value.constData());
+    void *result = execParams(connection, text.constData(), int(pointers.size()), nullptr,
+                              pointers.data(), nullptr, nullptr, 0);
+    constexpr int commandOk = 1;
+    constexpr int tuplesOk = 2;
+    const int done = result ? status(result) : -1;
+    if (done != commandOk && done != tuplesOk) {
+        const QString why = result ? QString::fromUtf8(reason(result))
+                                   : QStringLiteral("no answer from the server");
+        if (result)
+            clear(result);
+        throw Error(why.trimmed());
+    }
+    const int rows = QByteArray(touched(result)).toInt();
+    clear(result);
+    return rows;
 }
 
 } // namespace simat::libpq

@@ -92,10 +92,12 @@ void writeUsers(Database &database)
     // user_code, a_name, l_name, user_password, user_level, can_close_po, show_cost_price,
     // entry_date, trans_date, entry_type, who_insert, who_update, is_active, failed_logins,
     // last_failed_login
+    // The hash is written by the statement that keeps it out of the text the server is sent.
     insertRow(database, QStringLiteral("users"),
               {1, QStringLiteral("مدير النظام"), QStringLiteral("System Administrator"),
-               accounts::hash(accounts::installationPassword), 0, 1, 1, today, today, 1, 1, 0, 1, 0,
+               QString(""), 0, 1, 1, today, today, 1, 1, 0, 1, 0,
                QVariant(QMetaType::fromType<QString>())});
+    accounts::storeInstallationPassword(database, 1, accounts::installationPassword);
 }
 
 struct Domain {

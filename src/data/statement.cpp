@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "database.h"
 #include "dialect.h"
+#include "libpq.h"
 #include "watched_reads.h"
 
 #include <QRegularExpression>
@@ -12,6 +13,7 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
 
 #include <memory>
 #include <optional>
@@ -80,7 +82,8 @@ QVariant typed(const QVariant &value, ParamType type, const QString &param)
                             .arg(isolated(value.toString()), isolated(param)));
         return date;
     }
-    case ParamType::Text: {
+    case ParamType::Text:
+    case ParamType::Secret: {
         // An empty text is a text, never null: '%' + '' + '%' matches every name.
         const QString text = storableText(value.toString());
         return text.isNull() ? QString("") : text;
@@ -379,7 +382,46 @@ void Statement::close()
 
 int Statement::exec()
 {
-    return executedAgain(dialect::rewrite(text())).numRowsAffected();
+    const QString rewritten = dialect::rewrite(text());
+    if (bindsSecret(rewritten))
+        return executedWithValuesApart(rewritten);
+    return executedAgain(rewritten).numRowsAffected();
+}
+
+// Qt's PostgreSQL driver runs a prepared statement by writing its values into the text of an
+// EXECUTE, which the server's log keeps.
+bool Statement::bindsSecret(const QString &rewritten) const
+{
+    if (m_database.engine() != DatabaseAlias::Engine::PostgreSQL)
+        return false;
+    const QStringList names = dialect::placeholders(rewritten);
+    return std::any_of(names.begin(), names.end(), [this](const QString &name) {
+        return m_types.value(name) == ParamType::Secret;
+    });
+}
+
+int Statement::executedWithValuesApart(const QString &rewritten)
+{
+    QStringList names;
+    const QString numbered = dialect::replacePlaceholders(rewritten, [&names](const QString &name) {
+        if (!names.contains(name))
+            names << name;
+        return QStringLiteral("$%1").arg(names.indexOf(name) + 1);
+    });
+    QList<QByteArray> values;
+    for (const QString &name : names) {
+        const QVariant value = boundValue(name);
+        values << (value.isNull() ? QByteArray()
+                   : value.metaType().id() == QMetaType::QDate
+                       ? value.toDate().toString(Qt::ISODate).toUtf8()
+                       : value.toString().toUtf8());
+    }
+    try {
+        return libpq::executeWithValues(m_database.connection(), numbered.toUtf8(), values);
+    } catch (const Error &failure) {
+        m_database.readFailed(failure.text());
+    }
+    return 0;
 }
 
 void Statement::readEach(const std::function<void(const QSqlQuery &row)> &row)

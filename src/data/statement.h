@@ -17,7 +17,9 @@ namespace simat {
 
 class Database;
 
-enum class ParamType { Integer, Text, Date };
+// A Secret is a text, such as a password's hash, that must never travel inside a statement's
+// text: on PostgreSQL a statement that binds one sends its values apart from its text.
+enum class ParamType { Integer, Text, Date, Secret };
 
 // A named statement of the data module: its text as numbered lines that screens replace by
 // index, typed named parameters, and, once open, its rows read by column name. A second and a
@@ -90,6 +92,8 @@ private:
     QSqlQuery executed(const QString &rewritten, const QSqlDatabase &connection,
                        bool forwardOnly) const;
     QSqlQuery executedAgain(const QString &rewritten);
+    bool bindsSecret(const QString &rewritten) const;
+    int executedWithValuesApart(const QString &rewritten);
     QString withValuesWritten(const QString &rewritten, const QSqlDatabase &connection) const;
     void openStreamed(const QString &rewritten);
     void countByStepping(StreamedRows::Source &source, const QSqlDatabase &rows,
