@@ -437,10 +437,17 @@ void Statement::readEach(const std::function<void(const QSqlQuery &row)> &row)
     } else {
         query = executed(rewritten, connection, true);
     }
-    while (query.next()) {
-        if (WatchedReads *watch = m_database.readWatch())
-            watch->betweenRows(connection);
-        row(query);
+    try {
+        while (query.next()) {
+            if (WatchedReads *watch = m_database.readWatch())
+                watch->betweenRows(connection);
+            row(query);
+        }
+    } catch (...) {
+        // A reader that has what it wanted stops here: the driver would otherwise take in
+        // every row that the server has yet to send before it let the query go.
+        libpq::cancelStatement(connection);
+        throw;
     }
     if (query.lastError().isValid())
         m_database.readFailed(query.lastError().text());
