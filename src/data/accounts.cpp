@@ -328,18 +328,27 @@ LoginResult logIn(Database &database, int code, const QString &password)
     return logInThrough(database, user, code, password);
 }
 
-void storeInstallationPassword(Database &database, int code, const QString &password)
+namespace {
+
+void storeHashOf(Database &database, int code, const QString &password)
 {
     if (writePassword(database, code, hash(password)) != 1)
         throw Error(QStringLiteral("الحساب غير موجود"));
 }
 
+} // namespace
+
 void setPassword(Database &database, int code, const QString &password)
 {
     audit::RecordChange change(database, QStringLiteral("users"),
                                {{QStringLiteral("user_code"), code}});
-    storeInstallationPassword(database, code, password);
+    storeHashOf(database, code, password);
     change.log();
+}
+
+void storeInstallationPassword(Database &database, int code, const QString &password)
+{
+    storeHashOf(database, code, password);
 }
 
 QString passwordToStore(Database &database, int code, const QString &typed)

@@ -440,11 +440,11 @@ void Statement::readEach(const std::function<void(const QSqlQuery &row)> &row)
     try {
         while (query.next()) {
             if (WatchedReads *watch = m_database.readWatch())
-                watch->betweenRows(connection);
+                watch->betweenRows();
             row(query);
         }
     } catch (...) {
-        // A reader that has what it wanted stops here: the driver would otherwise take in
+        // Stopped, or a reader that has what it wanted: the driver would otherwise take in
         // every row that the server has yet to send before it let the query go.
         libpq::cancelStatement(connection);
         throw;

@@ -212,14 +212,8 @@ QStringList sqliteIndexTexts(IndexSql sql)
     };
 }
 
-// The reader form is a PL/pgSQL function of a declared cost, so that PostgreSQL keeps it as a
-// call of that cost (an SQL function would be inlined as a cheap expression) and reads the
-// trigram index rather than computing it over the rows. The short grams, indexed too, are each
-// letter, and each pair at an even and at an odd offset: tested row by row while most names
-// hold the letter; their cost, that of a thousand operators (10 µs a name), makes PostgreSQL
-// read their index for a letter that few names hold or none, rather than test a million names.
-// Registers of the versions before the table of searched names indexed the names so.
-// The short grams of the form `form` of t, in PostgreSQL's terms: an SQL function's body.
+// The short grams of the form `form` of t, in PostgreSQL's terms, as an SQL function's body:
+// each letter, and each pair at an even and at an odd offset.
 QString postgresGramsOf(const QString &form)
 {
     const QString pairs =
@@ -230,6 +224,13 @@ QString postgresGramsOf(const QString &form)
         .arg(pairs.arg(QLatin1String("f")), pairs.arg(QLatin1String("substr(f, 2)")), form);
 }
 
+// The reader form is a PL/pgSQL function of a declared cost, so that PostgreSQL keeps it as a
+// call of that cost (an SQL function would be inlined as a cheap expression) and reads the
+// trigram index rather than computing it over the rows. The short grams, indexed too, are
+// tested row by row while most names hold the letter; their cost, that of a thousand
+// operators (10 µs a name), makes PostgreSQL read their index for a letter that few names hold
+// or none, rather than test a million names. Registers of the versions before the table of
+// searched names indexed the names so.
 QStringList postgresFunctionTexts()
 {
     const QString form = postgresReaderForm(QStringLiteral("t"));

@@ -2,7 +2,6 @@
 
 #include "core/error.h"
 #include "database.h"
-#include "libpq.h"
 
 #include <QSqlDriver>
 #include <QVariant>
@@ -80,14 +79,12 @@ bool WatchedReads::goesOn()
     return !m_stopped;
 }
 
-void WatchedReads::betweenRows(const QSqlDatabase &connection)
+void WatchedReads::betweenRows()
 {
     if (!m_stopped && m_sinceTold.elapsed() >= tellEveryMs)
         goesOn();
-    if (!m_stopped)
-        return;
-    libpq::cancelStatement(connection);
-    throw Stopped();
+    if (m_stopped)
+        throw Stopped();
 }
 
 } // namespace simat

@@ -29,8 +29,9 @@ public:
     // SQLite's engine tells this watch of the statements stepped on a connection opened while
     // it lives too.
     void watch(const QSqlDatabase &connection);
-    // Between two rows of a read on the connection: throws Stopped once goOn has said so.
-    void betweenRows(const QSqlDatabase &connection);
+    // Between two rows of a read: throws Stopped once goOn has said so; the read cancels its
+    // statement on the server as it stops.
+    void betweenRows();
 
 private:
     static int tell(void *watch);
