@@ -1,139 +1,211 @@
 #include "report_engine/pdf_text.h"
 
 #include "report_engine/pdf_content.h"
+#include "report_engine/pdf_objects.h"
 
 #include <QBuffer>
 #include <QDataStream>
 #include <QFile>
 #include <QIODevice>
 #include <QtGlobal>
+#include <algorithm>
+#include <cstdio>
 #include <map>
-#include <qpdf/Pipeline.hh>
-#include <qpdf/Pl_String.hh>
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFPageObjectHelper.hh>
-#include <qpdf/QPDFWriter.hh>
 #include <stdexcept>
+#include <zlib.h>
 
 namespace simat::report {
 
 namespace {
 
-// The contents of the pages that have glyph texts, made while the PDF is written, one page at a
-// time: a page's own content with its glyphs given their texts, or as it was when it is not what
-// was painted.
-class MarkedContents : public QPDFObjectHandle::StreamDataProvider {
-public:
-    explicit MarkedContents(const PaintedPages &painted)
-        : m_painted(painted)
-    {}
-
-    // Gives the page a content of this provider in place of its own.
-    static void replaceContents(const std::shared_ptr<MarkedContents> &provider, QPDF &document,
-                                QPDFPageObjectHelper &page, qsizetype pageIndex)
-    {
-        QPDFObjectHandle pageObject = page.getObjectHandle();
-        QPDFObjectHandle contents = QPDFObjectHandle::newStream(&document);
-        provider->m_pages[contents.getObjGen()] = {pageObject.getKey("/Contents"), pageIndex};
-        contents.replaceStreamData(provider, QPDFObjectHandle::newNull(),
-                                   QPDFObjectHandle::newNull());
-        pageObject.replaceKey("/Contents", contents);
+std::optional<std::string> inflated(const std::string &stored)
+{
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return std::nullopt;
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(stored.data()));
+    stream.avail_in = uInt(stored.size());
+    std::string plain;
+    char chunk[1 << 16];
+    int result = Z_OK;
+    while (result == Z_OK) {
+        stream.next_out = reinterpret_cast<Bytef *>(chunk);
+        stream.avail_out = sizeof chunk;
+        result = inflate(&stream, Z_NO_FLUSH);
+        plain.append(chunk, sizeof chunk - stream.avail_out);
     }
+    inflateEnd(&stream);
+    if (result != Z_STREAM_END)
+        return std::nullopt;
+    return plain;
+}
 
-    void provideStreamData(QPDFObjGen const &stream, Pipeline *pipeline) override
-    {
-        Page &page = m_pages.at(stream);
-        std::string content;
-        std::string description;
-        Pl_String read("page content", nullptr, content);
-        page.original.pipeContentStreams(&read, "page content", description);
-        const std::optional<std::string> marked = withGlyphTexts(content, m_painted.at(page.index));
-        if (marked)
-            m_marked = true;
-        else if (!page.told)
-            qWarning("report PDF: page %lld is not as it was painted; its ligatures keep no text",
-                     qlonglong(page.index + 1));
-        page.told = true;
-        const std::string &written = marked ? *marked : content;
-        pipeline->write(reinterpret_cast<const unsigned char *>(written.data()), written.size());
-        pipeline->finish();
-    }
+std::string deflated(const std::string &plain)
+{
+    uLongf size = compressBound(uLong(plain.size()));
+    std::string stored(size, '\0');
+    if (compress(reinterpret_cast<Bytef *>(stored.data()), &size,
+                 reinterpret_cast<const Bytef *>(plain.data()), uLong(plain.size())) != Z_OK)
+        throw std::runtime_error("a page of the PDF cannot be compressed");
+    stored.resize(size);
+    return stored;
+}
 
-    // Whether a page took its glyphs' texts.
-    bool marked() const { return m_marked; }
+// The content of a page with its glyphs given their texts; nothing when it is not what was
+// painted, or not stored as Qt stores it.
+std::optional<std::string> markedContent(const PdfObjects &pdf, int content,
+                                         const PaintedPage &painted)
+{
+    const QByteArray dictionary = pdf.head(content);
+    const bool compressed = dictionary.contains("/FlateDecode");
+    if (!compressed && dictionary.contains("/Filter"))
+        return std::nullopt;
+    std::optional<std::string> stored = pdf.storedStream(content);
+    if (stored && compressed)
+        stored = inflated(*stored);
+    if (!stored)
+        return std::nullopt;
+    return withGlyphTexts(*stored, painted);
+}
 
-private:
-    struct Page {
-        QPDFObjectHandle original;
-        qsizetype index;
-        bool told = false;
-    };
-    const PaintedPages &m_painted;
-    std::map<QPDFObjGen, Page> m_pages;
-    bool m_marked = false;
-};
-
-// Writes what QPDFWriter gives into a device.
-class DevicePipeline : public Pipeline {
+// Writes into a device, counting the bytes, so that the objects' new places are known.
+class Output {
 public:
-    explicit DevicePipeline(QIODevice &device)
-        : Pipeline("device", nullptr)
-        , m_device(device)
+    explicit Output(QIODevice &device)
+        : m_device(device)
     {}
-    void write(unsigned char const *data, size_t size) override
+    void write(const QByteArray &bytes) { write(bytes.constData(), bytes.size()); }
+    void write(const char *bytes, qint64 size)
     {
-        if (m_device.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+        if (m_device.write(bytes, size) != size)
             throw std::runtime_error("the PDF cannot be written");
+        m_written += size;
     }
-    void finish() override {}
+    qint64 written() const { return m_written; }
 
 private:
     QIODevice &m_device;
+    qint64 m_written = 0;
 };
 
-// Writes the document into the device; throws what qpdf throws.
-void write(QPDF &document, QIODevice &out)
+void copy(QIODevice &in, qint64 from, qint64 to, Output &out)
 {
-    DevicePipeline device(out);
-    QPDFWriter writer(document);
-    writer.setOutputPipeline(&device);
-    // Replacement text in marked content came with PDF 1.5.
-    writer.setMinimumPDFVersion("1.5");
-    writer.setDeterministicID(true);
-    writer.write();
+    if (!in.seek(from))
+        throw std::runtime_error("the PDF cannot be read");
+    for (qint64 at = from; at < to;) {
+        const QByteArray chunk = in.read(qMin<qint64>(to - at, 1 << 20));
+        if (chunk.isEmpty())
+            throw std::runtime_error("the PDF cannot be read");
+        out.write(chunk);
+        at += chunk.size();
+    }
 }
 
-// Gives the pages of the document that have glyph texts a content made while it is written;
-// nothing when its pages are not the painted ones.
-std::shared_ptr<MarkedContents> marking(QPDF &document, const PaintedPages &pages)
+// Qt's header, "%PDF-1.4", made 1.5: replacement text in marked content came with PDF 1.5.
+void writeHeader(QIODevice &in, qint64 end, Output &out)
+{
+    if (!in.seek(0))
+        throw std::runtime_error("the PDF cannot be read");
+    QByteArray header = in.read(end);
+    if (header.size() != end)
+        throw std::runtime_error("the PDF cannot be read");
+    if (header.startsWith("%PDF-1.") && header.size() > 8 && header.at(7) < '5')
+        header[7] = '5';
+    out.write(header);
+}
+
+void writeStream(int object, const PdfObjects &pdf, const std::string &content, Output &out)
+{
+    const std::string stored = deflated(content);
+    out.write(pdf.openingOf(object) + "\n<<\n/Length " + QByteArray::number(qint64(stored.size())) +
+              "\n/Filter /FlateDecode\n>>\nstream\n");
+    out.write(stored.data(), qint64(stored.size()));
+    out.write("\nendstream\nendobj\n");
+}
+
+void writeTable(const PdfObjects &pdf, const QList<qint64> &offsets, Output &out)
+{
+    const qint64 tableOffset = out.written();
+    out.write("xref\n0 " + QByteArray::number(pdf.entries().size()) + '\n');
+    for (qsizetype object = 0; object < pdf.entries().size(); ++object) {
+        const PdfObjects::Entry &entry = pdf.entries().at(object);
+        char line[32];
+        std::snprintf(line, sizeof line, "%010lld %05d %c \n",
+                      qlonglong(entry.used ? offsets.at(object) : entry.offset), entry.generation,
+                      entry.used ? 'n' : 'f');
+        out.write(line, 20);
+    }
+    out.write("trailer\n" + pdf.trailer() + "\nstartxref\n" + QByteArray::number(tableOffset) +
+              "\n%%EOF\n");
+}
+
+// The used objects in the order they stand in the file.
+QList<int> objectsInPlace(const PdfObjects &pdf)
+{
+    QList<int> objects;
+    for (qsizetype object = 0; object < pdf.entries().size(); ++object)
+        if (pdf.entries().at(object).used)
+            objects << int(object);
+    std::sort(objects.begin(), objects.end(), [&pdf](int left, int right) {
+        return pdf.entries().at(left).offset < pdf.entries().at(right).offset;
+    });
+    if (objects.isEmpty() || pdf.entries().at(objects.first()).offset <= 0 ||
+        pdf.entries().at(objects.last()).offset >= pdf.tableOffset())
+        throw std::runtime_error("the PDF's objects are not where its table says");
+    return objects;
+}
+
+// Copies the PDF object by object, each page content that has glyph texts written anew with
+// them, then a cross-reference table of the new places. Tells whether a page took its texts.
+bool writeMarked(QIODevice &in, const PdfObjects &pdf, const PaintedPages &pages, Output &out)
+{
+    std::map<int, qsizetype> pageOfContent;
+    for (qsizetype page = 0; page < pages.size(); ++page)
+        if (pages.hasTexts(page))
+            pageOfContent[pdf.pageContents().at(page)] = page;
+    const QList<int> objects = objectsInPlace(pdf);
+    QList<qint64> offsets(pdf.entries().size(), 0);
+    writeHeader(in, pdf.entries().at(objects.first()).offset, out);
+    bool anyMarked = false;
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        const int object = objects.at(i);
+        const qint64 end =
+            i + 1 < objects.size() ? pdf.entries().at(objects.at(i + 1)).offset : pdf.tableOffset();
+        offsets[object] = out.written();
+        const auto page = pageOfContent.find(object);
+        const std::optional<std::string> marked =
+            page == pageOfContent.end() ? std::nullopt
+                                        : markedContent(pdf, object, pages.at(page->second));
+        if (marked) {
+            writeStream(object, pdf, *marked, out);
+            anyMarked = true;
+            continue;
+        }
+        if (page != pageOfContent.end())
+            qWarning("report PDF: page %lld is not as it was painted; its ligatures keep no text",
+                     qlonglong(page->second + 1));
+        copy(in, pdf.entries().at(object).offset, end, out);
+    }
+    writeTable(pdf, offsets, out);
+    return anyMarked;
+}
+
+// The PDF's objects, when its pages can take the glyphs' texts: nothing when it cannot be read
+// or its pages are not the painted ones.
+std::optional<PdfObjects> markable(QIODevice &in, const PaintedPages &pages)
 {
     if (!pages.anyHasTexts())
-        return nullptr;
-    std::vector<QPDFPageObjectHelper> pdfPages = QPDFPageDocumentHelper(document).getAllPages();
-    if (pdfPages.size() != size_t(pages.size())) {
-        qWarning("report PDF: %zu pages where %lld were painted; its ligatures keep no text",
-                 pdfPages.size(), qlonglong(pages.size()));
-        return nullptr;
+        return std::nullopt;
+    try {
+        PdfObjects pdf(in);
+        if (pdf.pageContents().size() == pages.size())
+            return pdf;
+        qWarning("report PDF: %lld pages where %lld were painted; its ligatures keep no text",
+                 qlonglong(pdf.pageContents().size()), qlonglong(pages.size()));
+    } catch (const std::exception &failure) {
+        qWarning("report PDF: %s; its ligatures keep no text", failure.what());
     }
-    auto provider = std::make_shared<MarkedContents>(pages);
-    for (qsizetype i = 0; i < pages.size(); ++i)
-        if (pages.hasTexts(i))
-            MarkedContents::replaceContents(provider, document, pdfPages[size_t(i)], i);
-    return provider;
-}
-
-bool copied(const QString &path, QIODevice &out)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    while (!file.atEnd()) {
-        const QByteArray chunk = file.read(1 << 20);
-        if (out.write(chunk) != chunk.size())
-            return false;
-    }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace
@@ -181,41 +253,38 @@ PaintedPage PaintedPages::at(qsizetype page) const
 
 bool addGlyphTexts(QByteArray &pdf, const PaintedPages &pages)
 {
+    QBuffer in(&pdf);
+    in.open(QIODevice::ReadOnly);
+    const std::optional<PdfObjects> objects = markable(in, pages);
+    if (!objects)
+        return false;
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
     try {
-        QPDF document;
-        document.setSuppressWarnings(true);
-        document.processMemoryFile("report", pdf.constData(), size_t(pdf.size()));
-        const std::shared_ptr<MarkedContents> marked = marking(document, pages);
-        if (!marked)
+        Output written(out);
+        if (!writeMarked(in, *objects, pages, written))
             return false;
-        QBuffer out;
-        out.open(QIODevice::WriteOnly);
-        write(document, out);
-        if (!marked->marked())
-            return false;
-        pdf = out.data();
-        return true;
     } catch (const std::exception &failure) {
         qWarning("report PDF: %s; its ligatures keep no text", failure.what());
         return false;
     }
+    in.close();
+    pdf = out.data();
+    return true;
 }
 
 bool writeWithGlyphTexts(const QString &pdfPath, QIODevice &out, const PaintedPages &pages)
 {
-    std::shared_ptr<MarkedContents> marked;
-    QPDF document;
+    QFile in(pdfPath);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const std::optional<PdfObjects> objects = markable(in, pages);
     try {
-        document.setSuppressWarnings(true);
-        document.processFile(QFile::encodeName(pdfPath).constData());
-        marked = marking(document, pages);
-    } catch (const std::exception &failure) {
-        qWarning("report PDF: %s; its ligatures keep no text", failure.what());
-    }
-    if (!marked)
-        return copied(pdfPath, out);
-    try {
-        write(document, out);
+        Output written(out);
+        if (!objects)
+            copy(in, 0, in.size(), written);
+        else
+            writeMarked(in, *objects, pages, written);
         return true;
     } catch (const std::exception &failure) {
         qWarning("report PDF: %s", failure.what());
