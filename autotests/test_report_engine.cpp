@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -327,24 +328,27 @@ QList<QRectF> relativeToTheirBox(const QList<QRectF> &outlines)
     return relative;
 }
 
-// What the preview window shows of its first page, painted on the recorder.
-QList<QRectF> firstPreviewPage(QDialog *preview)
+// What the preview window shows of a page (the first is 0), painted on the recorder.
+QList<QRectF> previewPage(QDialog *preview, qsizetype number = 0)
 {
     auto *view = preview->findChild<QGraphicsView *>();
-    if (!view || view->scene()->items().isEmpty())
+    if (!view || view->scene()->items().size() <= number)
         return {};
     QList<QGraphicsItem *> pages = view->scene()->items();
     std::sort(pages.begin(), pages.end(), [](QGraphicsItem *a, QGraphicsItem *b) {
         return a->sceneBoundingRect().top() < b->sceneBoundingRect().top();
     });
-    for (QGraphicsItem *page : pages)
-        page->setVisible(page == pages.first());
-    pages.first()->setCacheMode(QGraphicsItem::NoCache);
+    QGraphicsItem *page = pages.at(number);
+    for (QGraphicsItem *other : pages)
+        other->setVisible(other == page);
+    page->setCacheMode(QGraphicsItem::NoCache);
     GlyphRecorder recorder;
     {
         QPainter painter(&recorder);
-        view->scene()->render(&painter, QRectF(), pages.first()->sceneBoundingRect());
+        view->scene()->render(&painter, QRectF(), page->sceneBoundingRect());
     }
+    for (QGraphicsItem *other : pages)
+        other->setVisible(true);
     return recorder.outlines();
 }
 
@@ -826,7 +830,7 @@ private slots:
             auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
-            preview = firstPreviewPage(dialog);
+            preview = previewPage(dialog);
             dialog->reject();
         });
         report.preview();
@@ -840,6 +844,35 @@ private slots:
                          qAbs(a.right() - b.right()) < 1e-3 && qAbs(a.bottom() - b.bottom()) < 1e-3,
                      qPrintable(QStringLiteral("outline %1 of %2").arg(i).arg(expected.size())));
         }
+    }
+
+    // Only the pages near the one in view are painted: each painted page is held as the
+    // outlines of its glyphs, and a long report would hold gigabytes.
+    void aLongPreviewPaintsThePagesNearTheOneInViewAsItMoves()
+    {
+        RowsReport report(&rows(1500));
+        int pageCount = 0;
+        bool farBlankAtFirst = false, farPaintedOnceReached = false, firstBlankThen = false;
+        QTimer::singleShot(500, this, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            auto *pages = dialog->findChild<QPrintPreviewWidget *>();
+            pageCount = pages->pageCount();
+            const int far = pageCount - 5;
+            farBlankAtFirst = !previewPage(dialog).isEmpty() && previewPage(dialog, far).isEmpty();
+            pages->setCurrentPage(far + 1);
+            farPaintedOnceReached =
+                QTest::qWaitFor([&] { return !previewPage(dialog, far).isEmpty(); }, 3000);
+            firstBlankThen = previewPage(dialog).isEmpty();
+            dialog->reject();
+        });
+        report.preview();
+        QCOMPARE(pageCount, int(report.layOut().size()));
+        QVERIFY(pageCount > 30);
+        QVERIFY(farBlankAtFirst);
+        QVERIFY(farPaintedOnceReached);
+        QVERIFY(firstBlankThen);
     }
 
     void thePreviewOpensWithinItsScreenAndOffersPdf()

@@ -151,6 +151,15 @@ QString fillPageNumbers(QString text, int page, int pages)
 
 } // namespace
 
+void numberPage(LaidOutPage &page, int pageNumber, int pageCount)
+{
+    for (Item &item : page.items)
+        if (item.kind == Item::Kind::Text)
+            item.text = fitText(fillPageNumbers(item.text, pageNumber, pageCount),
+                                layoutFont(item.family, item.pointSize, item.bold),
+                                item.rect.size(), item.wrap);
+}
+
 // Walks the rows and places the bands on pages.
 class Layouter {
 public:
@@ -191,7 +200,7 @@ public:
         for (int i = 0; i < count; ++i) {
             if (i % 16 == 0)
                 reportProgress(m_rowsWalked, true);
-            number(m_pages[i], i + 1, rows == Rows::All ? count : 0);
+            numberPage(m_pages[i], i + 1, rows == Rows::All ? count : 0);
         }
         return m_pages;
     }
@@ -434,20 +443,10 @@ private:
         if (m_pageCount > 0) {
             if (m_report.progress && !m_report.progress(done - 1, Report::Counted::Pages))
                 throw LayoutCancelled{};
-            number(m_pages.last(), done, m_pageCount);
+            numberPage(m_pages.last(), done, m_pageCount);
         }
         m_take(m_pages.last());
         m_pages.clear();
-    }
-
-    // Fills in the page's "{page}" and "{pages}", and fits each text to its box.
-    static void number(LaidOutPage &page, int pageNumber, int pageCount)
-    {
-        for (Item &item : page.items)
-            if (item.kind == Item::Kind::Text)
-                item.text = fitText(fillPageNumbers(item.text, pageNumber, pageCount),
-                                    layoutFont(item.family, item.pointSize, item.bold),
-                                    item.rect.size(), item.wrap);
     }
 
     // A group header goes to the next page unless its first row fits beside it.
@@ -488,6 +487,14 @@ QList<LaidOutPage> Report::layOutFirstRows(const QPageLayout &layout)
 {
     beforeRun();
     return Layouter(*this, layout).run(Layouter::Rows::First);
+}
+
+PackedPages Report::layOutPacked(const QPageLayout &layout)
+{
+    beforeRun();
+    PackedPages pages;
+    Layouter(*this, layout, [&pages](const LaidOutPage &page) { pages.append(page); }).run();
+    return pages;
 }
 
 void Report::layOutEach(const QPageLayout &layout, const PageTaker &take)

@@ -66,5 +66,7 @@ double textHeight(const QString &text, const QFont &font, double widthMm, bool w
 // The text as it fits in a box of that size (mm): whole when it does, else cut short with "…" at
 // the end of the last line that fits (the first line always shows).
 QString fitText(const QString &text, const QFont &font, const QSizeF &box, bool wrap);
+// Fills in the page's "{page}" and "{pages}", and fits each text to its box.
+void numberPage(LaidOutPage &page, int pageNumber, int pageCount);
 
 } // namespace simat::report

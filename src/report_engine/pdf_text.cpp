@@ -1,5 +1,6 @@
 #include "report_engine/pdf_text.h"
 
+#include "report_engine/packed_pages.h"
 #include "report_engine/pdf_content.h"
 #include "report_engine/pdf_objects.h"
 
@@ -212,8 +213,8 @@ std::optional<PdfObjects> markable(QIODevice &in, const PaintedPages &pages)
 
 void PaintedPages::append(const PaintedPage &page)
 {
-    QByteArray packed;
-    QDataStream out(&packed, QIODevice::WriteOnly);
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
     bool texts = false;
     out << qint64(page.size());
     for (const PaintedRun &run : page) {
@@ -222,11 +223,7 @@ void PaintedPages::append(const PaintedPage &page)
             out << qint64(text.glyph) << text.text;
         texts = texts || !run.texts.isEmpty();
     }
-    QByteArray compressed = qCompress(packed);
-    // qCompress leaves the room of the bytes before they were compressed: a long report keeps
-    // many pages.
-    compressed.squeeze();
-    m_packed << compressed;
+    m_packed << packed(bytes);
     m_hasTexts << texts;
 }
 

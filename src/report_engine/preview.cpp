@@ -8,12 +8,14 @@
 #include <QFileDialog>
 #include <QGraphicsView>
 #include <QMessageBox>
+#include <QPaintEngine>
 #include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -150,6 +152,99 @@ private:
     std::function<void()> m_then;
 };
 
+// The preview paints into a recording of each page; a print or a PDF from it, into the printer.
+bool previewing(QPrinter &target)
+{
+    return target.paintEngine() && target.paintEngine()->type() == QPaintEngine::Picture;
+}
+
+// The pages that the preview shows. Qt's preview keeps each page it is given as a recording of
+// its glyphs' outlines, megabytes a page: a year's list would hold gigabytes. So every page is
+// laid out and kept packed, but only the pages near the one in view are painted, the others
+// left blank; once the view has moved near a blank page, the preview is painted again around it.
+class ShownPages : public QObject {
+public:
+    explicit ShownPages(QPrintPreviewWidget *view)
+        : QObject(view)
+        , m_view(view)
+    {
+        m_move.setSingleShot(true);
+        m_move.setInterval(150);
+        connect(&m_move, &QTimer::timeout, this, &ShownPages::paintAroundView);
+        // The page in view changes as the view scrolls; a page chosen by its number scrolls it.
+        auto *graphics = view->findChild<QGraphicsView *>();
+        for (QScrollBar *bar : {graphics->horizontalScrollBar(), graphics->verticalScrollBar()})
+            connect(bar, &QScrollBar::valueChanged, this, [this] {
+                if (!m_painting && !nearPainted())
+                    m_move.start();
+            });
+    }
+
+    // Whether the preview is painted again only to show other pages of the same lay-out.
+    bool moving() const { return m_painting; }
+
+    void show(QPrinter *target, PackedPages pages)
+    {
+        m_pages = std::move(pages);
+        paint(target);
+    }
+
+    void paint(QPrinter *target)
+    {
+        const qsizetype shown =
+            qBound(qsizetype(0), qsizetype(m_view->currentPage() - 1), m_pages.size() - 1);
+        m_first = qMax<qsizetype>(0, shown - reach);
+        m_last = qMin(m_pages.size() - 1, shown + reach);
+        PagePainter painter(*target);
+        for (qsizetype i = 0; i < m_pages.size(); ++i) {
+            if (i < m_first || i > m_last) {
+                painter.paintBlank();
+                continue;
+            }
+            LaidOutPage page = m_pages.at(i);
+            numberPage(page, int(i + 1), int(m_pages.size()));
+            painter.paint(page);
+        }
+    }
+
+private:
+    // The pages painted on either side of the one in view, and how near their end the view may
+    // come before the pages beyond are painted.
+    static constexpr qsizetype reach = 6;
+    static constexpr qsizetype margin = 2;
+
+    bool nearPainted() const
+    {
+        const qsizetype shown = m_view->currentPage() - 1;
+        return (shown >= m_first + margin || m_first == 0) &&
+               (shown <= m_last - margin || m_last == m_pages.size() - 1);
+    }
+
+    void paintAroundView()
+    {
+        if (m_pages.size() == 0 || nearPainted())
+            return;
+        auto *graphics = m_view->findChild<QGraphicsView *>();
+        const QPoint scrolled(graphics->horizontalScrollBar()->value(),
+                              graphics->verticalScrollBar()->value());
+        m_painting = true;
+        m_view->updatePreview();
+        m_painting = false;
+        graphics->horizontalScrollBar()->setValue(scrolled.x());
+        graphics->verticalScrollBar()->setValue(scrolled.y());
+        // A scroll bar still held may have moved the view on meanwhile.
+        if (!nearPainted())
+            m_move.start();
+    }
+
+    QPrintPreviewWidget *m_view;
+    PackedPages m_pages;
+    qsizetype m_first = 0;
+    qsizetype m_last = -1;
+    bool m_painting = false;
+    QTimer m_move;
+};
+
 } // namespace
 
 void Report::setFailureHandler(FailureHandler handler)
@@ -223,17 +318,25 @@ int Report::preview(QWidget *parent)
     // Laid out anew whenever the preview repaints, so a change of the page set-up is followed
     // and a print from the preview runs the report again from its beginning.
     auto *pages = dialog.findChild<QPrintPreviewWidget *>();
+    auto *shown = pages ? new ShownPages(pages) : nullptr;
     bool firstPaint = true;
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this, &dialog, pages, &firstPaint](QPrinter *target) {
+            [this, &dialog, pages, shown, &firstPaint](QPrinter *target) {
                 const PagesRepainted repainted(pages);
+                if (shown && shown->moving()) {
+                    shown->paint(target);
+                    return;
+                }
                 if (std::exchange(firstPaint, false) && readRest && pages) {
                     previewFirstRows(target, pages);
                     return;
                 }
-                runStep(*this, &dialog, [this, target, &dialog] {
+                runStep(*this, &dialog, [this, target, &dialog, shown] {
                     readAllRows(&dialog);
-                    print(target);
+                    if (shown && previewing(*target))
+                        shown->show(target, layOutPacked(target->pageLayout()));
+                    else
+                        print(target);
                 });
             });
     if (auto *toolBar = dialog.findChild<QToolBar *>()) {

@@ -123,10 +123,20 @@ PagePainter::PagePainter(QPagedPaintDevice &device, PaintedPages *painted)
     , m_painter(&device)
 {}
 
-void PagePainter::paint(const LaidOutPage &page)
+void PagePainter::turnPage()
 {
     if (!std::exchange(m_first, false))
         m_device.newPage();
+}
+
+void PagePainter::paintBlank()
+{
+    turnPage();
+}
+
+void PagePainter::paint(const LaidOutPage &page)
+{
+    turnPage();
     if (!m_painted) {
         renderPage(m_painter, page, m_origin);
         return;

@@ -22,6 +22,8 @@ class PagePainter {
 public:
     explicit PagePainter(QPagedPaintDevice &device, PaintedPages *painted = nullptr);
     void paint(const LaidOutPage &page);
+    // A page with nothing on it.
+    void paintBlank();
 
 private:
     QPagedPaintDevice &m_device;
@@ -29,6 +31,8 @@ private:
     QPointF m_origin;
     QPainter m_painter;
     bool m_first = true;
+
+    void turnPage();
 };
 
 // Paints every page on a printer or PDF writer, a new page between them; `goOn`, told the

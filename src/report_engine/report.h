@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "report_engine/layout.h"
+#include "report_engine/packed_pages.h"
 
 class QPrinter;
 class QPrintPreviewWidget;
@@ -160,6 +161,9 @@ public:
     // they are counted, then in pages.
     using PageTaker = std::function<void(const LaidOutPage &page)>;
     void layOutEach(const QPageLayout &layout, const PageTaker &take);
+    // Lays out the report once, each page packed as it is whole, its "{page}" and "{pages}" left
+    // for numberPage().
+    PackedPages layOutPacked(const QPageLayout &layout);
     bool writePdf(const QString &path);
     bool writePdf(const QString &path, const QPageLayout &layout);
     void print(QPrinter *printer);
