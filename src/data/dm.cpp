@@ -51,6 +51,7 @@ TDataModule1::TDataModule1(QObject *parent)
                             << QString() << QStringLiteral("order by a.stud_code"),
                         {{"branch_no", P::Integer}, {"param_1", P::Text}});
     StudentsQuery->setStreamed(true);
+    m_casesFrom = StudentsQuery->line(StudentsCasesLine);
     setStudentsCriterion(QStringLiteral("stud_name"));
     GetTableLevelQuery =
         add(QStringLiteral("GetTableLevelQuery"), texts::tableLevel(), {{"table_name", P::Text}});
@@ -72,10 +73,14 @@ void TDataModule1::setStudentsCriterion(const QString &column, search::Compariso
     Q_ASSERT(StudentsQuery->lineCount() == StudentsCriterionLine + 2);
     const QString param = QStringLiteral("param_1");
     const QString name = Statement::identifier(column);
-    const QString condition =
-        name == QLatin1String("stud_name") && comparison == search::Comparison::AsReader
-            ? search::caseNameCondition(Database1.engine(), param, text)
-            : search::containsCondition(name, param, comparison);
+    const bool byName =
+        name == QLatin1String("stud_name") && comparison == search::Comparison::AsReader;
+    const QString condition = byName ? search::caseNameCondition(Database1.engine(), param, text)
+                                     : search::containsCondition(name, param, comparison);
+    const QString join =
+        byName ? search::caseNameJoin(Database1.engine(), QStringLiteral("a"), text) : QString();
+    StudentsQuery->setLine(StudentsCasesLine,
+                           join.isEmpty() ? m_casesFrom : m_casesFrom + QLatin1Char(' ') + join);
     StudentsQuery->setLine(StudentsCriterionLine, QStringLiteral("and ") + condition);
 }
 

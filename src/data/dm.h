@@ -30,6 +30,7 @@ public:
     // The cases of branch :branch_no whose criterion column contains :param_1, every case with
     // a value in that column for an empty :param_1; the criterion starts on the case name.
     Statement *StudentsQuery;
+    static constexpr int StudentsCasesLine = 1;
     static constexpr int StudentsCriterionLine = 20;
     // Puts the criterion on `column` for the text about to be bound to :param_1.
     void setStudentsCriterion(const QString &column,
@@ -124,6 +125,8 @@ private:
     void addComparisonStatements();
     Statement *add(const QString &name, const QStringList &lines,
                    std::initializer_list<std::pair<const char *, ParamType>> params = {});
+
+    QString m_casesFrom; // the line of StudentsQuery that names the cases' table
 };
 
 } // namespace simat

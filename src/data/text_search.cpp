@@ -446,8 +446,15 @@ QString caseNameCondition(Engine engine, const QString &param, const QString &te
     if (engine == Engine::SQLite)
         return QStringLiteral("%1 in (select rowid from %2 where %2 match simat_name_query(:%3))")
             .arg(indexedCode, sqliteIndex, param);
-    return QStringLiteral("%1 in (select stud_code from %2 where %3)")
-        .arg(indexedCode, searchedNames, searchedNameCondition(param, text));
+    return searchedNameCondition(param, text);
+}
+
+QString caseNameJoin(Engine engine, const QString &caseAlias, const QString &text)
+{
+    if (engine == Engine::SQLite || lettersOf(readerForm(text)).isEmpty())
+        return QString();
+    return QStringLiteral("join %1 on %1.stud_code=%2.%3")
+        .arg(searchedNames, caseAlias, indexedCode);
 }
 
 void shapeNameSearch(Statement &statement, Engine engine, const QString &table,
