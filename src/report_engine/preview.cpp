@@ -193,8 +193,9 @@ public:
     {
         const qsizetype shown =
             qBound(qsizetype(0), qsizetype(m_view->currentPage() - 1), m_pages.size() - 1);
-        m_first = qMax<qsizetype>(0, shown - reach);
-        m_last = qMin(m_pages.size() - 1, shown + reach);
+        const bool whole = m_pages.size() <= paintedWhole;
+        m_first = whole ? 0 : qMax<qsizetype>(0, shown - reach);
+        m_last = whole ? m_pages.size() - 1 : qMin(m_pages.size() - 1, shown + reach);
         PagePainter painter(*target);
         for (qsizetype i = 0; i < m_pages.size(); ++i) {
             if (i < m_first || i > m_last) {
@@ -208,8 +209,10 @@ public:
     }
 
 private:
-    // The pages painted on either side of the one in view, and how near their end the view may
-    // come before the pages beyond are painted.
+    // A report of this many pages or fewer is painted whole. Of a longer one, the pages painted
+    // on either side of the one in view, and how near their end the view may come before the
+    // pages beyond are painted.
+    static constexpr qsizetype paintedWhole = 40;
     static constexpr qsizetype reach = 6;
     static constexpr qsizetype margin = 2;
 
