@@ -73,15 +73,14 @@ void TDataModule1::setStudentsCriterion(const QString &column, search::Compariso
     Q_ASSERT(StudentsQuery->lineCount() == StudentsCriterionLine + 2);
     const QString param = QStringLiteral("param_1");
     const QString name = Statement::identifier(column);
-    const bool byName =
-        name == QLatin1String("stud_name") && comparison == search::Comparison::AsReader;
-    const QString condition = byName ? search::caseNameCondition(Database1.engine(), param, text)
-                                     : search::containsCondition(name, param, comparison);
-    const QString join =
-        byName ? search::caseNameJoin(Database1.engine(), QStringLiteral("a"), text) : QString();
-    StudentsQuery->setLine(StudentsCasesLine,
-                           join.isEmpty() ? m_casesFrom : m_casesFrom + QLatin1Char(' ') + join);
-    StudentsQuery->setLine(StudentsCriterionLine, QStringLiteral("and ") + condition);
+    const search::CaseSearch criterion =
+        name == QLatin1String("stud_name") && comparison == search::Comparison::AsReader
+            ? search::caseNameSearch(Database1.engine(), QStringLiteral("a"), param, text)
+            : search::CaseSearch{QString(), search::containsCondition(name, param, comparison)};
+    StudentsQuery->setLine(
+        StudentsCasesLine,
+        criterion.join.isEmpty() ? m_casesFrom : m_casesFrom + QLatin1Char(' ') + criterion.join);
+    StudentsQuery->setLine(StudentsCriterionLine, QStringLiteral("and ") + criterion.condition);
 }
 
 void TDataModule1::addBasicDataStatements()

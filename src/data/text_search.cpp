@@ -439,22 +439,18 @@ QString containsCondition(const QString &column, const QString &param, Compariso
     return likeCondition(form.arg(column), form.arg(QLatin1Char(':') + param));
 }
 
-QString caseNameCondition(Engine engine, const QString &param, const QString &text)
+CaseSearch caseNameSearch(Engine engine, const QString &caseAlias, const QString &param,
+                          const QString &text)
 {
     if (lettersOf(readerForm(text)).isEmpty())
-        return containsCondition(indexedName, param);
+        return {QString(), containsCondition(indexedName, param)};
     if (engine == Engine::SQLite)
-        return QStringLiteral("%1 in (select rowid from %2 where %2 match simat_name_query(:%3))")
-            .arg(indexedCode, sqliteIndex, param);
-    return searchedNameCondition(param, text);
-}
-
-QString caseNameJoin(Engine engine, const QString &caseAlias, const QString &text)
-{
-    if (engine == Engine::SQLite || lettersOf(readerForm(text)).isEmpty())
-        return QString();
-    return QStringLiteral("join %1 on %1.stud_code=%2.%3")
-        .arg(searchedNames, caseAlias, indexedCode);
+        return {QString(),
+                QStringLiteral("%1 in (select rowid from %2 where %2 match simat_name_query(:%3))")
+                    .arg(indexedCode, sqliteIndex, param)};
+    return {
+        QStringLiteral("join %1 on %1.stud_code=%2.%3").arg(searchedNames, caseAlias, indexedCode),
+        searchedNameCondition(param, text)};
 }
 
 void shapeNameSearch(Statement &statement, Engine engine, const QString &table,

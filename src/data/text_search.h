@@ -33,13 +33,16 @@ QString containsCondition(const QString &column, const QString &param,
                           Comparison comparison = Comparison::AsReader);
 
 // containsCondition on the case name (stud_name) for the text about to be bound to :param,
-// read through the index of the case names where the text has letters to compare.
-// On PostgreSQL it reads the table of searched names, which caseNameJoin joins to the cases.
-QString caseNameCondition(Engine engine, const QString &param, const QString &text);
-// The join that caseNameCondition needs, right after the cases' table (named `caseAlias`) and
-// before anything else is joined to it, so that only the cases found are joined further; none
-// where it needs none.
-QString caseNameJoin(Engine engine, const QString &caseAlias, const QString &text);
+// read through the index of the case names where the text has letters to compare. On
+// PostgreSQL that index is the table of searched names, which `join` joins to the cases' table
+// (named `caseAlias`): it goes right after that table and before anything else is joined to it,
+// so that only the cases found are joined further. Without an index to read, `join` is empty.
+struct CaseSearch {
+    QString join;
+    QString condition;
+};
+CaseSearch caseNameSearch(Engine engine, const QString &caseAlias, const QString &param,
+                          const QString &text);
 
 // Shapes a statement of the picker's stored lines ("select", code, "as code,", name,
 // "as name,*", "from", table, ...) into: the code and name of every row of `table` whose name

@@ -144,9 +144,8 @@ QByteArray PdfObjects::head(int object) const
     return text.mid(opening.size(), end - opening.size());
 }
 
-std::optional<std::string> PdfObjects::storedStream(int object) const
+std::optional<QByteArray> PdfObjects::storedStream(int object, const QByteArray &dictionary) const
 {
-    const QByteArray dictionary = head(object);
     const QRegularExpressionMatch length =
         matched(dictionary, QStringLiteral("/Length\\s+(\\d+)(\\s+\\d+\\s+R)?"));
     if (!length.hasMatch())
@@ -166,7 +165,7 @@ std::optional<std::string> PdfObjects::storedStream(int object) const
     const QByteArray stored = m_in.read(bytes);
     if (stored.size() != bytes)
         return std::nullopt;
-    return stored.toStdString();
+    return stored;
 }
 
 } // namespace simat::report

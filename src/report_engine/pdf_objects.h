@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QList>
 #include <optional>
-#include <string>
 
 class QIODevice;
 
@@ -34,8 +33,8 @@ public:
     // The text of an object from its "obj" up to its stream or its end, whichever comes first.
     QByteArray head(int object) const;
     // The bytes of an object's stream as they are stored, or nothing when it has none that can be
-    // read.
-    std::optional<std::string> storedStream(int object) const;
+    // read; `head` is the object's head.
+    std::optional<QByteArray> storedStream(int object, const QByteArray &head) const;
 
 private:
     void readTable();

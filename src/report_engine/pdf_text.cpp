@@ -19,12 +19,12 @@ namespace simat::report {
 
 namespace {
 
-std::optional<std::string> inflated(const std::string &stored)
+std::optional<std::string> inflated(const QByteArray &stored)
 {
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
         return std::nullopt;
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(stored.data()));
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(stored.constData()));
     stream.avail_in = uInt(stored.size());
     std::string plain;
     char chunk[1 << 16];
@@ -61,12 +61,13 @@ std::optional<std::string> markedContent(const PdfObjects &pdf, int content,
     const bool compressed = dictionary.contains("/FlateDecode");
     if (!compressed && dictionary.contains("/Filter"))
         return std::nullopt;
-    std::optional<std::string> stored = pdf.storedStream(content);
-    if (stored && compressed)
-        stored = inflated(*stored);
+    const std::optional<QByteArray> stored = pdf.storedStream(content, dictionary);
     if (!stored)
         return std::nullopt;
-    return withGlyphTexts(*stored, painted);
+    const std::optional<std::string> plain = compressed ? inflated(*stored) : stored->toStdString();
+    if (!plain)
+        return std::nullopt;
+    return withGlyphTexts(*plain, painted);
 }
 
 // Writes into a device, counting the bytes, so that the objects' new places are known.

@@ -167,13 +167,13 @@ public:
     explicit ShownPages(QPrintPreviewWidget *view)
         : QObject(view)
         , m_view(view)
+        , m_graphics(view->findChild<QGraphicsView *>())
     {
         m_move.setSingleShot(true);
         m_move.setInterval(150);
         connect(&m_move, &QTimer::timeout, this, &ShownPages::paintAroundView);
         // The page in view changes as the view scrolls; a page chosen by its number scrolls it.
-        auto *graphics = view->findChild<QGraphicsView *>();
-        for (QScrollBar *bar : {graphics->horizontalScrollBar(), graphics->verticalScrollBar()})
+        for (QScrollBar *bar : {m_graphics->horizontalScrollBar(), m_graphics->verticalScrollBar()})
             connect(bar, &QScrollBar::valueChanged, this, [this] {
                 if (!m_painting && !nearPainted())
                     m_move.start();
@@ -227,20 +227,20 @@ private:
     {
         if (m_pages.size() == 0 || nearPainted())
             return;
-        auto *graphics = m_view->findChild<QGraphicsView *>();
-        const QPoint scrolled(graphics->horizontalScrollBar()->value(),
-                              graphics->verticalScrollBar()->value());
+        const QPoint scrolled(m_graphics->horizontalScrollBar()->value(),
+                              m_graphics->verticalScrollBar()->value());
         m_painting = true;
         m_view->updatePreview();
         m_painting = false;
-        graphics->horizontalScrollBar()->setValue(scrolled.x());
-        graphics->verticalScrollBar()->setValue(scrolled.y());
+        m_graphics->horizontalScrollBar()->setValue(scrolled.x());
+        m_graphics->verticalScrollBar()->setValue(scrolled.y());
         // A scroll bar still held may have moved the view on meanwhile.
         if (!nearPainted())
             m_move.start();
     }
 
     QPrintPreviewWidget *m_view;
+    QGraphicsView *m_graphics;
     PackedPages m_pages;
     qsizetype m_first = 0;
     qsizetype m_last = -1;
