@@ -27,6 +27,7 @@
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
 #include <QWindow>
@@ -1326,14 +1327,17 @@ private slots:
         reg->test(1).allAnswered(Answer::Rarely).add();
         openTestScreen();
         // The questions come in on a wide window that is then made the laptop's size.
-        form()->resize(1920, 1000);
+        form()->resize(2400, 1000);
         pick("spFindStudent", QStringLiteral("ريم"));
+        // On the wide window the long question takes one line; it is drawn there once.
+        auto *questions = test<QTableView>("SGmeas_diag");
+        questions->viewport()->grab();
+        QCOMPARE(questions->rowHeight(9), questions->rowHeight(0));
         form()->resize(1366, 668);
         QCOMPARE(form()->size(), QSize(1366, 668));
         // The rows and labels settle on timers and posted layout requests.
         QTest::qWait(100);
 
-        auto *questions = test<QTableView>("SGmeas_diag");
         QCOMPARE(questions->model()->rowCount(), 10);
         const QFontMetrics metrics(questions->font());
         const int textMargins = 6;
@@ -1348,6 +1352,16 @@ private slots:
             QVERIFY2(wrapped.height() <= questions->rowHeight(row), number.constData());
         }
         QVERIFY(questions->rowHeight(9) > questions->rowHeight(0));
+        // The questions, laid out once at each width, are drawn as the style draws a cell:
+        // the current one too, and the long one at the width it has now.
+        const QImage drawn = questions->viewport()->grab().toImage();
+        QStyledItemDelegate plain;
+        questions->setItemDelegateForColumn(1, &plain);
+        const QImage asTheStyleDraws = questions->viewport()->grab().toImage();
+        questions->setItemDelegateForColumn(1, nullptr);
+        const QRect column(questions->columnViewportPosition(1), 0, questions->columnWidth(1),
+                           questions->viewport()->height());
+        QCOMPARE(drawn.copy(column), asTheStyleDraws.copy(column));
         const QAbstractItemView *cells = questions;
         QVERIFY(cells->sizeHintForColumn(0) <= questions->columnWidth(0));
 

@@ -355,10 +355,10 @@ void TMeasureDiagonsisForm::enterInLastField()
 
 void TMeasureDiagonsisForm::spNewClick()
 {
-    runNew(true);
+    runNew(true, NewThen::LoadFirstDomain);
 }
 
-bool TMeasureDiagonsisForm::runNew(bool offerSameCase, bool reload)
+bool TMeasureDiagonsisForm::runNew(bool offerSameCase, NewThen then)
 {
     switch (m_session->askBeforeNew()) {
     case TestSession::Ask::LeaveUnsaved:
@@ -388,11 +388,17 @@ bool TMeasureDiagonsisForm::runNew(bool offerSameCase, bool reload)
         setStatus(TestStatus::New);
     }
     clearSourceAndTester();
-    showQuestions(TestSession::firstDomain);
-    if (reload) {
+    switch (then) {
+    case NewThen::LoadFirstDomain:
         m_session->showDomain(TestSession::firstDomain);
         ui->SPCommunication->setChecked(true);
         loadCaseAndTest();
+        break;
+    case NewThen::BlankQuestions:
+        showQuestions(TestSession::firstDomain);
+        break;
+    case NewThen::CallerLoads:
+        break;
     }
     applyUserLevel();
     return true;
@@ -856,7 +862,7 @@ void TMeasureDiagonsisForm::spSaveClick()
         return messages::error(QStringLiteral("خطأ أثناء الحفظ"), m_store->lastFailure(), this);
     m_session->endFollowUp();
     m_session->skipNextQuestion();
-    runNew(true, false);
+    runNew(true, NewThen::CallerLoads);
     // The load shows the test just saved, also when the case has a later one.
     m_session->chooseTest(saved);
     loadCaseAndTest();
@@ -976,7 +982,7 @@ void TMeasureDiagonsisForm::spDeleteClick()
         return;
     }
     m_session->skipNextQuestion();
-    runNew(true, false);
+    runNew(true, NewThen::BlankQuestions);
     messages::info(QStringLiteral("تم إلغاء الاختبار بنجاح"), this);
 }
 
@@ -1005,7 +1011,7 @@ void TMeasureDiagonsisForm::spPrevMeasClick()
 bool TMeasureDiagonsisForm::showTestFromList(const TestIdentity &test)
 {
     const int domain = m_session->domain();
-    if (!runNew(false, false))
+    if (!runNew(false, NewThen::BlankQuestions))
         return false;
     if (!m_store->caseOf(test.caseCode)) {
         messages::info(unknownCase, this);

@@ -95,9 +95,14 @@ private:
     QList<QAbstractButton *> domainButtons() const;
     QAbstractButton *domainButton(int domain) const;
 
-    // New: resets the screen for another test, and shows the first domain unless the caller
-    // loads a test itself; false when the user chose to stay.
-    bool runNew(bool offerSameCase, bool reload = true);
+    // What the grid shows once the screen is reset for another test.
+    enum class NewThen {
+        LoadFirstDomain, // the first domain, with the test that the load finds
+        BlankQuestions,  // the first domain's questions, unanswered
+        CallerLoads,     // what the caller's own load shows next
+    };
+    // New: resets the screen for another test; false when the user chose to stay.
+    bool runNew(bool offerSameCase, NewThen then);
     void clearCase();
     void clearSourceAndTester();
     void resetResults();

@@ -46,9 +46,7 @@ double utcMidnight(const QDate &date)
     return double(QDate(1970, 1, 1).daysTo(date)) * millisecondsPerDay;
 }
 
-} // namespace
-
-QString fromGregorian(const QDate &date)
+QString convertedFromGregorian(const QDate &date)
 {
     UCalendar *calendar = ummAlQura();
     if (!calendar || !date.isValid())
@@ -61,6 +59,20 @@ QString fromGregorian(const QDate &date)
     if (U_FAILURE(status))
         return {};
     return written(day, month, year);
+}
+
+} // namespace
+
+// The calendar's arithmetic is slow, and a save asks for the same date once for every answer.
+QString fromGregorian(const QDate &date)
+{
+    static QDate lastDate;
+    static QString lastWritten;
+    if (date != lastDate) {
+        lastWritten = convertedFromGregorian(date);
+        lastDate = date;
+    }
+    return lastWritten;
 }
 
 std::optional<QDate> toGregorian(const QString &text)

@@ -1,11 +1,15 @@
 #include "answer_grid.h"
 
+#include <QApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTextLayout>
+#include <memory>
 
 namespace simat {
 
@@ -112,6 +116,88 @@ QPixmap checkBoxImage(const QWidget *widget, bool checked)
     return image;
 }
 
+// What a cell's text took to lay out, kept for the text, its column and the width it wraps at:
+// each reset of the grid sizes every row again and each paint draws every question, and shaping
+// the Arabic questions is the costly part of a load and a save.
+struct ShapedKey {
+    int column;
+    int width;
+    QString text;
+    bool operator==(const ShapedKey &other) const = default;
+    friend size_t qHash(const ShapedKey &key, size_t seed)
+    {
+        return qHashMulti(seed, key.column, key.width, key.text);
+    }
+};
+
+template <typename T> class ShapedCache {
+public:
+    template <typename Make> const T &get(const QFont &font, const ShapedKey &key, Make make)
+    {
+        // A grid resized many times would otherwise keep the texts of every width it had.
+        if (font != m_font || m_entries.size() > maxEntries) {
+            m_entries.clear();
+            m_font = font;
+        }
+        auto found = m_entries.constFind(key);
+        if (found == m_entries.constEnd())
+            found = m_entries.insert(key, make());
+        return *found;
+    }
+
+private:
+    static constexpr qsizetype maxEntries = 1000;
+    QFont m_font;
+    QHash<ShapedKey, T> m_entries;
+};
+
+struct WrappedText {
+    std::shared_ptr<QTextLayout> layout;
+    qreal height = 0;
+};
+
+// Lays the text out in lines of `width`, as the style lays out an item view's text.
+WrappedText wrapped(const QStyleOptionViewItem &item, int width)
+{
+    QTextOption textOption;
+    textOption.setWrapMode(item.features.testFlag(QStyleOptionViewItem::WrapText)
+                               ? QTextOption::WordWrap
+                               : QTextOption::ManualWrap);
+    textOption.setTextDirection(item.direction);
+    textOption.setAlignment(QStyle::visualAlignment(item.direction, item.displayAlignment));
+    WrappedText text{std::make_shared<QTextLayout>(item.text, item.font)};
+    text.layout->setTextOption(textOption);
+    text.layout->beginLayout();
+    for (QTextLine line = text.layout->createLine(); line.isValid();
+         line = text.layout->createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, text.height));
+        text.height += line.height();
+    }
+    text.layout->endLayout();
+    return text;
+}
+
+QColor textColour(const QStyleOptionViewItem &item)
+{
+    QPalette::ColorGroup group =
+        item.state.testFlag(QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !item.state.testFlag(QStyle::State_Active))
+        group = QPalette::Inactive;
+    return item.palette.color(group, item.state.testFlag(QStyle::State_Selected)
+                                         ? QPalette::HighlightedText
+                                         : QPalette::Text);
+}
+
+qreal topOfText(const QRect &room, qreal height, Qt::Alignment alignment)
+{
+    if (alignment.testFlag(Qt::AlignTop))
+        return room.top();
+    if (alignment.testFlag(Qt::AlignBottom))
+        return room.bottom() - height;
+    return (room.top() + room.bottom() - height) / 2;
+}
+
 // Draws the answer cells as check boxes on grey, centred in the cell.
 class CheckBoxDelegate : public QStyledItemDelegate {
 public:
@@ -124,10 +210,26 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override
     {
-        if (!checklist::isAnswerColumn(index.column())) {
+        if (index.column() == AnswersModel::QuestionColumn)
+            paintQuestion(painter, option, index);
+        else if (checklist::isAnswerColumn(index.column()))
+            paintAnswer(painter, option, index);
+        else
             QStyledItemDelegate::paint(painter, option, index);
-            return;
-        }
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const ShapedKey key{index.column(), option.rect.isValid() ? option.rect.width() : -1,
+                            index.data().toString()};
+        return m_sizes.get(option.font, key,
+                           [&] { return QStyledItemDelegate::sizeHint(option, index); });
+    }
+
+private:
+    void paintAnswer(QPainter *painter, const QStyleOptionViewItem &option,
+                     const QModelIndex &index) const
+    {
         const QRect cell = option.rect;
         const bool current = option.state.testFlag(QStyle::State_Selected);
         painter->fillRect(cell, current ? QColor(200, 216, 232) : QColor(224, 224, 224));
@@ -139,9 +241,33 @@ public:
         painter->drawPixmap(x, y, image);
     }
 
-private:
+    // The cell as the style draws it, with the question's text laid out once.
+    void paintQuestion(QPainter *painter, const QStyleOptionViewItem &option,
+                       const QModelIndex &index) const
+    {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QWidget *widget = item.widget;
+        const QStyle *style = widget ? widget->style() : QApplication::style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget)
+                               .adjusted(margin, 0, -margin, 0);
+        const WrappedText &text = m_texts.get(item.font, {index.column(), room.width(), item.text},
+                                              [&] { return wrapped(item, room.width()); });
+        item.text.clear();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+        painter->save();
+        painter->setClipRect(option.rect);
+        painter->setPen(textColour(item));
+        text.layout->draw(painter,
+                          QPointF(room.x(), topOfText(room, text.height, item.displayAlignment)));
+        painter->restore();
+    }
+
     QPixmap m_checked;
     QPixmap m_unchecked;
+    mutable ShapedCache<QSize> m_sizes;
+    mutable ShapedCache<WrappedText> m_texts;
 };
 
 // The tester's clicks and keys on the grid, turned into answers of the model.
