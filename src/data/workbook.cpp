@@ -6,10 +6,68 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLibrary>
 #include <cstdio>
 #include <xlsxwriter.h>
 
 namespace simat::workbook {
+
+namespace {
+
+#define SIMAT_XLSXWRITER_FUNCTIONS(F)                                                              \
+    F(lxw_strerror)                                                                                \
+    F(workbook_new_opt)                                                                            \
+    F(workbook_add_format)                                                                         \
+    F(workbook_add_worksheet)                                                                      \
+    F(workbook_close)                                                                              \
+    F(format_set_bold)                                                                             \
+    F(format_set_text_wrap)                                                                        \
+    F(format_set_align)                                                                            \
+    F(format_set_bg_color)                                                                         \
+    F(format_set_border)                                                                           \
+    F(format_set_num_format)                                                                       \
+    F(worksheet_autofilter)                                                                        \
+    F(worksheet_right_to_left)                                                                     \
+    F(worksheet_freeze_panes)                                                                      \
+    F(worksheet_set_column)                                                                        \
+    F(worksheet_set_row)                                                                           \
+    F(worksheet_write_string)                                                                      \
+    F(worksheet_write_number)                                                                      \
+    F(worksheet_write_datetime)
+
+// libxlsxwriter, and the OpenSSL that it loads, take longer to load and bind than the rest of
+// the program's start: they are loaded with the first workbook.
+struct Xlsxwriter {
+#define SIMAT_DECLARE(name) decltype(&::name) name = nullptr;
+    SIMAT_XLSXWRITER_FUNCTIONS(SIMAT_DECLARE)
+#undef SIMAT_DECLARE
+    QString failure;
+};
+
+Xlsxwriter loaded()
+{
+    Xlsxwriter library;
+    QLibrary file(QStringLiteral("xlsxwriter"), 4);
+    if (!file.load()) {
+        library.failure = file.errorString();
+        return library;
+    }
+#define SIMAT_RESOLVE(name)                                                                        \
+    library.name = reinterpret_cast<decltype(&::name)>(file.resolve(#name));                       \
+    if (!library.name)                                                                             \
+        library.failure = file.errorString();
+    SIMAT_XLSXWRITER_FUNCTIONS(SIMAT_RESOLVE)
+#undef SIMAT_RESOLVE
+    return library;
+}
+
+const Xlsxwriter &lxw()
+{
+    static const Xlsxwriter library = loaded();
+    return library;
+}
+
+} // namespace
 
 struct Writer::Book {
     QString path;
@@ -32,7 +90,7 @@ struct Writer::Book {
     void check(lxw_error error) const
     {
         if (error != LXW_NO_ERROR)
-            fail(QString::fromUtf8(lxw_strerror(error)));
+            fail(QString::fromUtf8(lxw().lxw_strerror(error)));
     }
 };
 
@@ -41,6 +99,8 @@ Writer::Writer(const QString &path)
 {
     Book &b = *m_book;
     b.path = path;
+    if (!lxw().failure.isEmpty())
+        b.fail(QStringLiteral("لم تُحمَّل مكتبة ملفات Excel (libxlsxwriter): ") + lxw().failure);
     b.part = path + QStringLiteral(".part");
     QFile::remove(b.part);
     // The library writes into the file as it finds it, keeping its permissions.
@@ -50,28 +110,28 @@ Writer::Writer(const QString &path)
     lxw_workbook_options options{};
     options.constant_memory = 1;
     options.tmpdir = b.tmpdir.data();
-    b.book = workbook_new_opt(b.partName.constData(), &options);
+    b.book = lxw().workbook_new_opt(b.partName.constData(), &options);
     if (!b.book) {
         QFile::remove(b.part);
         b.fail(QStringLiteral("لا تتسع الذاكرة للملف"));
     }
-    b.title = workbook_add_format(b.book);
-    format_set_bold(b.title);
-    format_set_text_wrap(b.title);
-    format_set_align(b.title, LXW_ALIGN_CENTER);
-    format_set_align(b.title, LXW_ALIGN_VERTICAL_CENTER);
-    format_set_bg_color(b.title, 0xDDEBF7);
-    format_set_border(b.title, LXW_BORDER_THIN);
-    b.date = workbook_add_format(b.book);
-    format_set_num_format(b.date, "dd/mm/yyyy");
-    b.number = workbook_add_format(b.book);
-    format_set_num_format(b.number, "0.00");
+    b.title = lxw().workbook_add_format(b.book);
+    lxw().format_set_bold(b.title);
+    lxw().format_set_text_wrap(b.title);
+    lxw().format_set_align(b.title, LXW_ALIGN_CENTER);
+    lxw().format_set_align(b.title, LXW_ALIGN_VERTICAL_CENTER);
+    lxw().format_set_bg_color(b.title, 0xDDEBF7);
+    lxw().format_set_border(b.title, LXW_BORDER_THIN);
+    b.date = lxw().workbook_add_format(b.book);
+    lxw().format_set_num_format(b.date, "dd/mm/yyyy");
+    b.number = lxw().workbook_add_format(b.book);
+    lxw().format_set_num_format(b.number, "0.00");
 }
 
 Writer::~Writer()
 {
     if (!m_book->closed) {
-        workbook_close(m_book->book);
+        lxw().workbook_close(m_book->book);
         QFile::remove(m_book->part);
     }
 }
@@ -82,32 +142,32 @@ void Writer::finishSheet()
     if (!b.sheet)
         return;
     const lxw_row_t last = b.row > 0 ? b.row - 1 : 0;
-    b.check(worksheet_autofilter(b.sheet, 0, 0, last, lxw_col_t(b.columns.size() - 1)));
+    b.check(lxw().worksheet_autofilter(b.sheet, 0, 0, last, lxw_col_t(b.columns.size() - 1)));
 }
 
 void Writer::addSheet(const QString &name, const QList<Column> &columns)
 {
     finishSheet();
     Book &b = *m_book;
-    b.sheet = workbook_add_worksheet(b.book, name.toUtf8().constData());
+    b.sheet = lxw().workbook_add_worksheet(b.book, name.toUtf8().constData());
     if (!b.sheet)
         b.fail(QStringLiteral("اسم الورقة %1 غير صالح").arg(name));
     b.columns = columns;
     b.row = 0;
-    worksheet_right_to_left(b.sheet);
-    worksheet_freeze_panes(b.sheet, 1, 0);
+    lxw().worksheet_right_to_left(b.sheet);
+    lxw().worksheet_freeze_panes(b.sheet, 1, 0);
     for (lxw_col_t column = 0; column < columns.size(); ++column) {
         const Column &c = columns.at(column);
-        b.check(worksheet_set_column(b.sheet, column, column, c.width,
-                                     c.kind == Kind::Date     ? b.date
-                                     : c.kind == Kind::Number ? b.number
-                                                              : nullptr));
+        b.check(lxw().worksheet_set_column(b.sheet, column, column, c.width,
+                                           c.kind == Kind::Date     ? b.date
+                                           : c.kind == Kind::Number ? b.number
+                                                                    : nullptr));
     }
     // Room for an Arabic title wrapped on two lines over the export name.
-    b.check(worksheet_set_row(b.sheet, 0, 48, nullptr));
+    b.check(lxw().worksheet_set_row(b.sheet, 0, 48, nullptr));
     for (lxw_col_t column = 0; column < columns.size(); ++column) {
         const Column &c = columns.at(column);
-        b.check(worksheet_write_string(
+        b.check(lxw().worksheet_write_string(
             b.sheet, 0, column, (c.arabic + QLatin1Char('\n') + c.exportName).toUtf8().constData(),
             b.title));
     }
@@ -124,17 +184,18 @@ void Writer::writeRow(const QList<QVariant> &values)
         switch (b.columns.at(column).kind) {
         case Kind::Integer:
         case Kind::Number:
-            b.check(worksheet_write_number(b.sheet, b.row, column, value.toDouble(), nullptr));
+            b.check(
+                lxw().worksheet_write_number(b.sheet, b.row, column, value.toDouble(), nullptr));
             break;
         case Kind::Date: {
             const QDate date = value.toDate();
             lxw_datetime stamp{date.year(), date.month(), date.day(), 0, 0, 0};
-            b.check(worksheet_write_datetime(b.sheet, b.row, column, &stamp, b.date));
+            b.check(lxw().worksheet_write_datetime(b.sheet, b.row, column, &stamp, b.date));
             break;
         }
         case Kind::Text:
-            b.check(worksheet_write_string(b.sheet, b.row, column,
-                                           value.toString().toUtf8().constData(), nullptr));
+            b.check(lxw().worksheet_write_string(b.sheet, b.row, column,
+                                                 value.toString().toUtf8().constData(), nullptr));
             break;
         }
     }
@@ -146,7 +207,7 @@ void Writer::commit()
     finishSheet();
     Book &b = *m_book;
     b.closed = true;
-    const lxw_error closed = workbook_close(b.book);
+    const lxw_error closed = lxw().workbook_close(b.book);
     if (closed != LXW_NO_ERROR) {
         QFile::remove(b.part);
         b.check(closed);
