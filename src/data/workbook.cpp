@@ -35,8 +35,8 @@ namespace {
     F(worksheet_write_number)                                                                      \
     F(worksheet_write_datetime)
 
-// libxlsxwriter, and the OpenSSL that it loads, take longer to load and bind than the rest of
-// the program's start: they are loaded with the first workbook.
+// libxlsxwriter, and the OpenSSL that it loads, would take a tenth of the program's start to load
+// and bind: they are loaded with the first workbook.
 struct Xlsxwriter {
 #define SIMAT_DECLARE(name) decltype(&::name) name = nullptr;
     SIMAT_XLSXWRITER_FUNCTIONS(SIMAT_DECLARE)
