@@ -991,6 +991,8 @@ private slots:
     {
         const QImage background = jpeg::resourcePicture("startup_background.jpg");
         QCOMPARE(background.size(), QSize(715, 591));
+        QCOMPARE(background.convertToFormat(QImage::Format_RGB32),
+                 QImage(":/images/startup_background.jpg").convertToFormat(QImage::Format_RGB32));
         QFile resource(":/images/login_picture.jpg");
         QVERIFY(resource.open(QIODevice::ReadOnly));
         const QByteArray whole = resource.readAll();

@@ -113,9 +113,10 @@ void SimatApplication::useFonts()
 {
     const QString arial = QStringLiteral("Arial Narrow");
     const QString noto = QStringLiteral("Noto Sans Arabic UI");
-    if (!QFontDatabase::hasFamily(arial))
+    const bool hasArial = QFontDatabase::hasFamily(arial);
+    if (!hasArial)
         QFont::insertSubstitution(arial, noto);
-    QFont font(QFontDatabase::hasFamily(arial) ? arial : noto);
+    QFont font(hasArial ? arial : noto);
     font.setPixelSize(16);
     setFont(font);
 }

@@ -14,9 +14,68 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStyle>
+#include <QGuiApplication>
+#include <QPainter>
 
 namespace simat {
+
+namespace {
+
+// The first screen draws its icons in its own ink: the style's icons are read through Qt's image
+// plugins, which the start would load for them alone.
+const QColor iconInk(0x17, 0x40, 0x5a);
+
+// An icon of `size` pixels, drawn on a grid of 32 × 32 with a round pen of the ink.
+QIcon drawnIcon(int size, void (*draw)(QPainter &))
+{
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 32.0, size / 32.0);
+    painter.setPen(QPen(iconInk, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    draw(painter);
+    return QIcon(pixmap);
+}
+
+void drawRun(QPainter &painter)
+{
+    painter.setBrush(iconInk);
+    painter.drawPolygon(QPolygonF({{10, 6}, {26, 16}, {10, 26}}));
+}
+
+void drawGuide(QPainter &painter)
+{
+    painter.drawEllipse(QPointF(16, 16), 12, 12);
+    painter.drawLine(QPointF(16, 14.5), QPointF(16, 22.5));
+    painter.setBrush(iconInk);
+    painter.drawEllipse(QPointF(16, 9.5), 1, 1);
+}
+
+void drawInstall(QPainter &painter)
+{
+    painter.drawLine(QPointF(16, 4), QPointF(16, 19));
+    painter.drawPolyline(QPolygonF({{10, 13}, {16, 19}, {22, 13}}));
+    painter.drawPolyline(QPolygonF({{5, 19}, {5, 27}, {27, 27}, {27, 19}}));
+}
+
+void drawInstructions(QPainter &painter)
+{
+    painter.drawRoundedRect(QRectF(7, 4, 18, 24), 2, 2);
+    for (const qreal line : {11.0, 16.0, 21.0})
+        painter.drawLine(QPointF(11.5, line), QPointF(20.5, line));
+}
+
+void drawExit(QPainter &painter)
+{
+    painter.drawLine(QPointF(8, 8), QPointF(24, 24));
+    painter.drawLine(QPointF(24, 8), QPointF(8, 24));
+}
+
+} // namespace
 
 TStartupForm::TStartupForm(QWidget *parent)
     : TScreen(parent)
@@ -25,12 +84,12 @@ TStartupForm::TStartupForm(QWidget *parent)
     ui->setupUi(this);
     setFixedSize(715, 591);
     setBackgroundPicture(QStringLiteral("startup_background.jpg"));
-    ui->SP_run_prog->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
-    ui->SP_user_guide->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
-    ui->SP_install_prog->setIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
-    ui->SP_installation_instructions->setIcon(
-        style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    ui->spExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    const int large = ui->SP_run_prog->iconSize().width();
+    ui->SP_run_prog->setIcon(drawnIcon(large, drawRun));
+    ui->SP_user_guide->setIcon(drawnIcon(large, drawGuide));
+    ui->SP_install_prog->setIcon(drawnIcon(large, drawInstall));
+    ui->SP_installation_instructions->setIcon(drawnIcon(large, drawInstructions));
+    ui->spExit->setIcon(drawnIcon(ui->spExit->iconSize().width(), drawExit));
     connect(ui->SP_run_prog, &QToolButton::clicked, this,
             guarded(this, &TStartupForm::SP_run_progClick));
     connect(ui->SP_install_prog, &QToolButton::clicked, this,
