@@ -3,6 +3,8 @@
 #include "checklist_test.h"
 #include "counted_words.h"
 
+#include <array>
+
 namespace simat::checklist {
 
 namespace {
@@ -66,10 +68,17 @@ Answer answerOfStoredWord(const QString &word)
     return Answer::None;
 }
 
+// Made once: an export writes the word of every one of a year's answers.
 QString arabicWord(Answer answer)
 {
+    static const std::array<QString, std::size(rules)> words = [] {
+        std::array<QString, std::size(rules)> made;
+        for (std::size_t i = 0; i < made.size(); ++i)
+            made[i] = QString::fromUtf8(rules[i].arabicWord);
+        return made;
+    }();
     const AnswerRule *rule = ruleOf(answer);
-    return rule ? QString::fromUtf8(rule->arabicWord) : QString();
+    return rule ? words[rule - rules] : QString();
 }
 
 int markOf(Answer answer)
