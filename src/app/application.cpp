@@ -113,10 +113,9 @@ void SimatApplication::useFonts()
 {
     const QString arial = QStringLiteral("Arial Narrow");
     const QString noto = QStringLiteral("Noto Sans Arabic UI");
-    const bool hasArial = QFontDatabase::hasFamily(arial);
-    if (!hasArial)
+    if (!QFontDatabase::hasFamily(arial))
         QFont::insertSubstitution(arial, noto);
-    QFont font(hasArial ? arial : noto);
+    QFont font(QFontDatabase::hasFamily(arial) ? arial : noto);
     font.setPixelSize(16);
     setFont(font);
 }
